@@ -1,0 +1,2 @@
+// Program entry; replaced by the application start-up.
+int main() { return 0; }

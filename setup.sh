@@ -1,0 +1,50 @@
+#!/bin/sh
+# Set-up for a fresh Debian 12 machine.
+#   ./setup.sh play   installs what is missing, builds the game and starts it
+#   ./setup.sh test   installs what is missing, builds under the sanitizers and runs every test
+set -eu
+cd "$(dirname "$0")"
+
+PACKAGES="build-essential cmake ninja-build pkg-config git
+libsdl2-dev libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
+libexpat1-dev libpng-dev libjpeg-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+libvorbisidec-dev libmpg123-dev libxmp-dev
+libgtest-dev libgmock-dev libbenchmark-dev"
+
+install_missing() {
+    missing=""
+    for p in $PACKAGES; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $p"
+        fi
+    done
+    [ -z "$missing" ] && return 0
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing:$missing"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+case "${1:-}" in
+play)
+    shift
+    install_missing
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DP7_BUILD_TESTS=OFF -DP7_BUILD_BENCH=OFF
+    cmake --build build/release --target pelnora7 -j "$jobs"
+    exec build/release/pelnora7 "$@"
+    ;;
+test)
+    install_missing
+    cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_SANITIZE=ON
+    cmake --build build/asan -j "$jobs"
+    ctest --test-dir build/asan --output-on-failure -j "$jobs"
+    ;;
+*)
+    echo "usage: $0 play [game options] | test" >&2
+    exit 2
+    ;;
+esac
