@@ -1,6 +1,8 @@
 #pragma once
 // The stdio-like file interface through which every data file is read. Here it reads plain files
-// relative to the working folder; both '/' and '\\' are accepted as separators in names.
+// relative to the working folder. Both '/' and '\\' are accepted as separators in names, and on a
+// case-sensitive file system a name whose exact spelling is missing is matched case-insensitively,
+// component by component, so content written with other case still loads.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,17 +24,22 @@ public:
     // used by one thread at a time).
     static PakInterfaceBase* Get();
 
-    virtual PFILE* FOpen(const char* name, const char* mode);  // null when missing
-    virtual int FClose(PFILE* file);
+    // Opens a file for reading ("r" or "rb"; text and binary read the same here). Null when the
+    // file is missing or the mode asks for writing: files are written with WriteBufferToFile.
+    virtual PFILE* FOpen(const char* name, const char* mode);
+    virtual int FClose(PFILE* file);                          // 0; null is ignored
     virtual int FSeek(PFILE* file, long offset, int origin);  // SEEK_SET, SEEK_CUR, SEEK_END
     virtual long FTell(PFILE* file);
     virtual size_t FRead(void* buffer, size_t elementSize, size_t count, PFILE* file);
-    virtual int FGetC(PFILE* file);            // EOF at the end
+    virtual int FGetC(PFILE* file);  // EOF at the end
     virtual int UnGetC(int c, PFILE* file);
     virtual char* FGetS(char* buffer, int size, PFILE* file);  // null at the end
     virtual int FEof(PFILE* file);
 
-    // Finds files matching a pattern with '*' and '?' in its last component.
+    // Finds files and folders matching a pattern with '*' and '?' in its last component, matched
+    // without regard to case, in name order; hidden names (leading '.') match only a pattern that
+    // starts with '.'. Null when nothing matches; otherwise the first match is in found and the
+    // handle must be closed with FindClose.
     virtual PFindHandle* FindFirstFile(const char* pattern, PFindData* found);
     virtual bool FindNextFile(PFindHandle* handle, PFindData* found);
     virtual void FindClose(PFindHandle* handle);
@@ -42,4 +49,9 @@ public:
 
     // Convenience: reads a whole file; false when it can't be opened or read.
     bool ReadWholeFile(const std::string& name, std::string* out);
+
+    // The path on disk that a name refers to: separators turned to '/', and when the exact
+    // spelling is missing, each component matched without regard to case (the first match in
+    // name order). The name itself, normalised, when nothing matches.
+    static std::string ResolvePath(const std::string& name);
 };

@@ -1,15 +1,22 @@
 #pragma once
-// Folders and whole-file writes.
+// Folders and whole-file writes. Paths may use '/' or '\\' as separators.
 
 #include <string>
 #include <string_view>
 
-// The per-user data folder, ending in '/': the studio's and then the product's folder under the
-// XDG data home. Created on first use; safe from any thread once settled at start-up.
+// The per-user data folder, ending in '/': "Pelnora Studio/Pelnora 7/" under the XDG data home
+// ($XDG_DATA_HOME when it is an absolute path, else ~/.local/share). Created on first use. Safe
+// from any thread.
 std::string GetAppDataFolder();
 
-// Overrides the per-user data folder (tests, or start-up after reading the environment).
+// Overrides the per-user data folder (tests, or start-up after reading the environment); a
+// missing trailing '/' is added. An empty text returns to the default.
 void SetAppDataFolder(const std::string& folder);
+
+// The desktop folder, ending in '/': $XDG_DESKTOP_DIR, else XDG_DESKTOP_DIR from
+// $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/user-dirs.dirs), when that folder exists; else the
+// home folder. Log files go there.
+std::string GetDesktopFolder();
 
 // The folder part of a path, up to and including the last '/' or '\\'; empty when none.
 std::string GetFileDir(const std::string& path);
@@ -18,8 +25,10 @@ std::string GetFileDir(const std::string& path);
 bool MkDir(const std::string& path);
 
 // Writes the whole text to path, creating missing folders first. Atomic: a temporary file in the
-// same folder is written, flushed and synced, then renamed over the old one, so the old file
-// survives any failure. False on failure (the old file, if any, is untouched).
+// same folder is written, flushed and synced, then renamed over the old one and the folder
+// synced, so the old file survives any failure and no temporary file is left behind. False on
+// failure (the old file, if any, is untouched). A new file gets mode 0644, a replaced one keeps
+// its mode.
 bool WriteBufferToFile(const std::string& path, std::string_view data);
 
 // Kept for callers that grant access after writing; never makes a file world-writable here.
