@@ -1,15 +1,38 @@
 #pragma once
-// A name-to-value table of script variables. CONTRACT DRAFT (the implementer may change the
-// representation but keeps Find/Set/Erase).
+// A name-to-value table of script variables: every scripted widget owns one, and the current
+// player's global variables are one. Kept as a vector sorted by name (byte-wise), which is small
+// and fast for the handful of names a widget defines; lookups by string_view do not allocate.
+// Not thread-safe: a table belongs to the main thread unless its owner says otherwise.
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/expr/ExprValue.h"
 
 class VariableTable {
 public:
-    const ExprValue* Find(std::string_view name) const;  // null when absent
-    void Set(const std::string& name, const ExprValue& value);
-    bool Erase(std::string_view name);
+    using Entry = std::pair<std::string, ExprValue>;
+
+    const ExprValue* Find(std::string_view name) const;  // null when absent; valid until changed
+    ExprValue* FindMutable(std::string_view name);
+    bool Contains(std::string_view name) const { return Find(name) != nullptr; }
+    // Stores a copy of value under name, replacing an existing entry.
+    void Set(std::string_view name, const ExprValue& value);
+    void Set(std::string_view name, ExprValue&& value);
+    bool Erase(std::string_view name);  // false when absent
+    void Clear() { mEntries.clear(); }
+
+    size_t Size() const { return mEntries.size(); }
+    bool Empty() const { return mEntries.empty(); }
+    // Entries in name order.
+    std::vector<Entry>::const_iterator begin() const { return mEntries.begin(); }
+    std::vector<Entry>::const_iterator end() const { return mEntries.end(); }
+
+private:
+    std::vector<Entry>::iterator LowerBound(std::string_view name);
+    std::vector<Entry>::const_iterator LowerBound(std::string_view name) const;
+
+    std::vector<Entry> mEntries;
 };
