@@ -1,0 +1,94 @@
+#pragma once
+// Our software mixer: 32 sound-effect voices and a few music streams, resampled to the output
+// rate with linear interpolation, summed, scaled by the master gain and clipped to 16 bits.
+//
+// Threads: Mix runs on the audio thread; everything else on the main thread. One std::mutex
+// guards the voice and stream tables. The main thread holds it only to copy a few scalars or
+// pointers (no allocation, IO or freeing inside), so the audio thread never waits on main-thread
+// work; the audio thread holds it for one mix block, which the main thread may briefly wait for.
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "audio/PcmData.h"
+
+class MusicSource;
+
+class Mixer {
+public:
+    static constexpr int kVoiceCount = 32;
+    static constexpr int kStreamCount = 16;
+
+    enum class StreamState { kStopped, kPlaying, kPaused };
+
+    // outputRate: frames per second of the output (the device's rate).
+    explicit Mixer(int outputRate);
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
+
+    int GetOutputRate() const { return mOutputRate; }
+
+    // Audio thread (or a test standing in for it): fills frames interleaved stereo samples.
+    void Mix(int16_t* out, int frames);
+
+    // The master gain (0..1, linear) applied to everything; our stand-in for a system volume.
+    void SetMasterGain(double gain);
+    double GetMasterGain() const;
+
+    // Starts a voice from frame 0. data must stay alive until DetachVoice(slot) or the next
+    // StartVoice on the slot has returned. rateHz is the playback rate of data's frames.
+    void StartVoice(int slot, const SoundSamples* data, double rateHz, bool loop, float leftGain,
+                    float rightGain);
+    void StopVoice(int slot);
+    // Stops the voice and forgets its data; after it returns the data may be freed.
+    void DetachVoice(int slot);
+    void SetVoiceGains(int slot, float leftGain, float rightGain);
+    void SetVoiceRate(int slot, double rateHz);
+    bool IsVoicePlaying(int slot) const;
+
+    // Gives a stream slot to source (stopped, at its current position); -1 when all are taken.
+    // source must stay alive until DetachStream(slot) has returned.
+    int AttachStream(MusicSource* source);
+    void DetachStream(int slot);
+    void SetStreamGain(int slot, float gain);
+    void SetStreamLoop(int slot, bool loop);
+    void PlayStream(int slot);  // from where it stands
+    void PauseStream(int slot);
+    void StopStream(int slot);  // keeps the position, like a pause that reads as stopped
+    // Asks for a seek in the source's unit; the audio thread performs it before the next decode.
+    void SeekStream(int slot, int64_t position);
+    StreamState GetStreamState(int slot) const;
+
+private:
+    struct Voice {
+        const SoundSamples* data = nullptr;
+        double position = 0.0;  // in frames of data
+        double rate = 0.0;      // frames of data per second
+        float left = 1.0f;
+        float right = 1.0f;
+        bool loop = false;
+        bool playing = false;
+    };
+    struct Stream {
+        MusicSource* source = nullptr;
+        std::vector<int16_t> buffer;  // decoded stereo frames; allocated once
+        int frames = 0;               // valid frames in buffer
+        double position = 0.0;        // in frames of buffer
+        int64_t pendingSeek = -1;
+        float gain = 1.0f;
+        bool loop = false;
+        StreamState state = StreamState::kStopped;
+    };
+
+    void MixVoice(Voice& voice, float* acc, int frames);
+    void MixStream(Stream& stream, float* acc, int frames);
+    bool Refill(Stream& stream);
+
+    const int mOutputRate;
+    mutable std::mutex mMutex;
+    double mMasterGain = 1.0;
+    Voice mVoices[kVoiceCount];
+    Stream mStreams[kStreamCount];
+    std::vector<float> mAccumulator;  // one block of stereo sums; audio thread only
+};

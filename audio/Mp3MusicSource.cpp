@@ -1,0 +1,124 @@
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/util/StringUtil.h"
+#include "audio/MusicSources.h"
+
+namespace {
+
+// Music from an MPEG audio file in memory, decoded to 16-bit as the mixer pulls it.
+class Mp3MusicSource : public MusicSource {
+public:
+    explicit Mp3MusicSource(std::string bytes) : mBytes(std::move(bytes)) {}
+    ~Mp3MusicSource() override {
+        if (mHandle) {
+            mpg123_close(mHandle);
+            mpg123_delete(mHandle);
+        }
+    }
+
+    bool Open(std::string* why) {
+        int err = MPG123_OK;
+        mHandle = mpg123_new(nullptr, &err);
+        if (!mHandle) {
+            *why = "the decoder could not start";
+            return false;
+        }
+        mpg123_param(mHandle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+        long rate = 0;
+        int channels = 0;
+        int encoding = 0;
+        if (mpg123_replace_reader_handle(mHandle, Read, SeekTo, nullptr) != MPG123_OK ||
+            mpg123_open_handle(mHandle, this) != MPG123_OK ||
+            mpg123_getformat(mHandle, &rate, &channels, &encoding) != MPG123_OK) {
+            *why = "not an MPEG audio stream";
+            return false;
+        }
+        // Fix the output to 16-bit at the stream's own rate and channels for its whole length.
+        mpg123_format_none(mHandle);
+        if (mpg123_format(mHandle, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK) {
+            *why = "unsupported format";
+            return false;
+        }
+        mRate = static_cast<int>(rate);
+        mChannels = channels;
+        mScratch.resize(static_cast<size_t>(kScratchFrames) * mChannels);
+        return true;
+    }
+
+    int GetRate() const override { return mRate; }
+    int BytesPerFrame() const override { return mChannels * 2; }
+
+    int Decode(int16_t* stereo, int maxFrames, bool) override {
+        const int want = std::min(maxFrames, kScratchFrames);
+        size_t bytes = 0;
+        int result = MPG123_OK;
+        for (int tries = 0; tries < 4; ++tries) {
+            result = mpg123_read(mHandle, reinterpret_cast<unsigned char*>(mScratch.data()),
+                                 static_cast<size_t>(want) * mChannels * 2, &bytes);
+            if (result != MPG123_NEW_FORMAT || bytes > 0) {
+                break;
+            }
+        }
+        if (result != MPG123_OK && result != MPG123_DONE && result != MPG123_NEW_FORMAT) {
+            return 0;
+        }
+        const int frames = static_cast<int>(bytes / (static_cast<size_t>(mChannels) * 2));
+        for (int i = 0; i < frames; ++i) {
+            const int16_t* f = mScratch.data() + static_cast<size_t>(i) * mChannels;
+            stereo[2 * i] = f[0];
+            stereo[2 * i + 1] = f[mChannels > 1 ? 1 : 0];
+        }
+        return frames;
+    }
+
+    bool Seek(int64_t position) override {
+        return mpg123_seek(mHandle, static_cast<off_t>(position), SEEK_SET) >= 0;
+    }
+
+private:
+    static constexpr int kScratchFrames = 4096;
+
+    static mpg123_ssize_t Read(void* self, void* buffer, size_t count) {
+        auto* s = static_cast<Mp3MusicSource*>(self);
+        const size_t n = std::min(count, s->mBytes.size() - s->mPos);
+        std::memcpy(buffer, s->mBytes.data() + s->mPos, n);
+        s->mPos += n;
+        return static_cast<mpg123_ssize_t>(n);
+    }
+    static off_t SeekTo(void* self, off_t offset, int whence) {
+        auto* s = static_cast<Mp3MusicSource*>(self);
+        const int64_t base = whence == SEEK_SET   ? 0
+                             : whence == SEEK_CUR ? static_cast<int64_t>(s->mPos)
+                                                  : static_cast<int64_t>(s->mBytes.size());
+        const int64_t target = base + offset;
+        if (target < 0 || target > static_cast<int64_t>(s->mBytes.size())) {
+            return -1;
+        }
+        s->mPos = static_cast<size_t>(target);
+        return static_cast<off_t>(target);
+    }
+
+    std::string mBytes;
+    size_t mPos = 0;
+    mpg123_handle* mHandle = nullptr;
+    int mRate = 44100;
+    int mChannels = 2;
+    std::vector<int16_t> mScratch;
+};
+
+}  // namespace
+
+std::unique_ptr<MusicSource> CreateMp3MusicSource(std::string bytes, const std::string& name,
+                                                  std::string* error) {
+    auto source = std::make_unique<Mp3MusicSource>(std::move(bytes));
+    std::string why;
+    if (!source->Open(&why)) {
+        *error = StrFormat("Music file '%s': %s", name.c_str(), why.c_str());
+        return nullptr;
+    }
+    return source;
+}

@@ -1,0 +1,64 @@
+#include "audio/SdlAudioOutput.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstring>
+
+#include "app/util/StringUtil.h"
+#include "audio/Mixer.h"
+
+std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(std::string* error) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        *error = StrFormat("SDL audio could not start: %s", SDL_GetError());
+        return nullptr;
+    }
+    SDL_AudioSpec want;
+    std::memset(&want, 0, sizeof(want));
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = &SdlAudioOutput::Callback;
+    std::unique_ptr<SdlAudioOutput> output(new SdlAudioOutput());
+    want.userdata = output.get();
+    SDL_AudioSpec have;
+    // Only the rate may differ: SDL converts format and channels for us, and the mixer is then
+    // built for the rate the device really runs at.
+    output->mDevice =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (output->mDevice == 0) {
+        *error = StrFormat("no audio device could be opened: %s", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return nullptr;
+    }
+    output->mRate = have.freq;
+    return output;
+}
+
+SdlAudioOutput::~SdlAudioOutput() {
+    if (mDevice != 0) {
+        SDL_CloseAudioDevice(mDevice);  // waits for a running callback to return
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+void SdlAudioOutput::Attach(Mixer* mixer) {
+    if (mixer) {
+        mMixer.store(mixer);
+        SDL_PauseAudioDevice(mDevice, 0);
+    } else {
+        SDL_PauseAudioDevice(mDevice, 1);
+        SDL_LockAudioDevice(mDevice);  // a callback in flight finishes before we let go
+        mMixer.store(nullptr);
+        SDL_UnlockAudioDevice(mDevice);
+    }
+}
+
+void SdlAudioOutput::Callback(void* self, Uint8* stream, int length) {
+    Mixer* mixer = static_cast<SdlAudioOutput*>(self)->mMixer.load();
+    if (!mixer) {
+        std::memset(stream, 0, static_cast<size_t>(length));
+        return;
+    }
+    mixer->Mix(reinterpret_cast<int16_t*>(stream), length / 4);
+}

@@ -1,0 +1,23 @@
+#include "audio/VolumeLaw.h"
+
+#include <algorithm>
+#include <cmath>
+
+int VolumeToAttenuation(double volume) {
+    const double v = std::clamp(volume, 0.0, 1.0);
+    const int hundredths = static_cast<int>((std::log10(9.0 * v + 1.0) - 1.0) * 2333.0);
+    return hundredths < -2000 ? -10000 : hundredths;
+}
+
+float AttenuationToGain(int hundredths) {
+    if (hundredths <= -10000) {
+        return 0.0f;
+    }
+    return static_cast<float>(std::pow(10.0, std::min(hundredths, 0) / 2000.0));
+}
+
+void PanToGains(int pan, float* leftGain, float* rightGain) {
+    const int p = std::clamp(pan, -10000, 10000);
+    *leftGain = p > 0 ? AttenuationToGain(-p) : 1.0f;
+    *rightGain = p < 0 ? AttenuationToGain(p) : 1.0f;
+}

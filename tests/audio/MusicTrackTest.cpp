@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "AudioTestUtil.h"
+#include "audio/MixSoundManager.h"
+#include "audio/MixTrackInterface.h"
+
+using namespace audiotest;
+
+namespace {
+
+// A one-pattern, four-channel "M.K." module whose first row plays a square-wave sample.
+std::string TinyModule() {
+    std::string mod(20, '\0');
+    mod.replace(0, 4, "test");
+    const int sampleBytes = 512;
+    for (int s = 0; s < 31; ++s) {
+        std::string header(30, '\0');
+        if (s == 0) {
+            header[22] = static_cast<char>((sampleBytes / 2) >> 8);
+            header[23] = static_cast<char>((sampleBytes / 2) & 0xFF);
+            header[25] = 64;  // volume
+            header[29] = 1;   // repeat length 1 word: no loop
+        }
+        mod += header;
+    }
+    mod.push_back(1);               // song length
+    mod.push_back(127);             // restart
+    mod += std::string(128, '\0');  // order table: pattern 0
+    mod += "M.K.";
+    std::string pattern(64 * 4 * 4, '\0');
+    // Row 0, channel 0: sample 1, period 428, no effect.
+    pattern[0] = static_cast<char>(0x01);
+    pattern[1] = static_cast<char>(0xAC);
+    pattern[2] = static_cast<char>(0x10);
+    mod += pattern;
+    for (int i = 0; i < sampleBytes; ++i) {
+        mod.push_back(static_cast<char>((i / 8) % 2 ? 100 : -100));
+    }
+    return mod;
+}
+
+// Frames of MPEG-1 layer III, 44100 Hz mono at 128 kbit/s, with empty side info: silence.
+std::string SilentMp3(int frames) {
+    std::string out;
+    for (int i = 0; i < frames; ++i) {
+        std::string frame(417, '\0');
+        frame[0] = static_cast<char>(0xFF);
+        frame[1] = static_cast<char>(0xFB);
+        frame[2] = static_cast<char>(0x90);
+        frame[3] = static_cast<char>(0xC0);
+        out += frame;
+    }
+    return out;
+}
+
+class MusicTrackTest : public ScratchFolderTest {
+protected:
+    void SetUp() override {
+        ScratchFolderTest::SetUp();
+        mMixer = std::make_shared<Mixer>(44100);
+        mTracks = std::make_unique<MixTrackInterface>(mMixer);
+        std::vector<int16_t> ramp(1000);
+        for (int i = 0; i < 1000; ++i) {
+            ramp[i] = static_cast<int16_t>(i * 10);
+        }
+        WriteFile("ramp.wav", Wave16(1, 44100, ramp));
+        WriteFile("dc.wav", Wave16(1, 44100, std::vector<int16_t>(441, 10000)));
+        ASSERT_TRUE(mTracks->LoadTrack(1, "dc.wav", "music"));
+        ASSERT_TRUE(mTracks->LoadTrack(2, "ramp.wav", "music"));
+    }
+    std::vector<int16_t> Pull(int frames) {
+        std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+        mMixer->Mix(out.data(), frames);
+        return out;
+    }
+    static int Peak(const std::vector<int16_t>& out) {
+        int peak = 0;
+        for (int16_t s : out) {
+            peak = std::max(peak, std::abs(static_cast<int>(s)));
+        }
+        return peak;
+    }
+    void Updates(int n) {
+        for (int i = 0; i < n; ++i) {
+            mTracks->Update();
+        }
+    }
+
+    std::shared_ptr<Mixer> mMixer;
+    std::unique_ptr<MixTrackInterface> mTracks;
+};
+
+}  // namespace
+
+TEST_F(MusicTrackTest, ChannelVolumeAndFixedMusicGain) {
+    mTracks->PlayTrack(1, 0, true);
+    EXPECT_TRUE(mTracks->IsTrackPlaying(1));
+    EXPECT_EQ(Peak(Pull(100)), 0);  // the channel has no volume yet
+    EXPECT_EQ(mTracks->GetChannelVolume("music"), 0.0);
+    mTracks->SetChannelVolume("music", 1.0);
+    EXPECT_EQ(mTracks->GetChannelVolume("music"), 1.0);
+    EXPECT_EQ(Peak(Pull(100)), 4000);  // 10000 x the music gain 0.4
+    mTracks->SetMasterVolume(0.5);
+    EXPECT_EQ(Peak(Pull(100)), 2000);
+    EXPECT_EQ(mTracks->GetTrackChannel(1), "music");
+    EXPECT_EQ(mTracks->GetTrackChannel(9), "");
+}
+
+TEST_F(MusicTrackTest, FadeInReachesTheCeilingAfter100Updates) {
+    mTracks->SetChannelVolume("music", 1.0);
+    mTracks->StopTrack(1);
+    mTracks->PlayTrackFadeIn(1, 0, 0.01, true);
+    Updates(99);
+    EXPECT_LT(mTracks->GetTrackLevel(1), 1.0);
+    Updates(1);
+    EXPECT_EQ(mTracks->GetTrackLevel(1), 1.0);
+    Updates(5);
+    EXPECT_EQ(mTracks->GetTrackLevel(1), 1.0);
+    mTracks->SetTrackMaxVolume(1, 0.5);
+    EXPECT_EQ(mTracks->GetTrackLevel(1), 0.5);
+    EXPECT_EQ(Peak(Pull(100)), 2000);
+}
+
+TEST_F(MusicTrackTest, FadeOutStopsWhenSilent) {
+    mTracks->SetChannelVolume("music", 1.0);
+    mTracks->PlayTrack(1, 0, true);
+    mTracks->FadeOutChannel("music", true, 0.25);
+    Updates(4);
+    EXPECT_EQ(mTracks->GetTrackLevel(1), 0.0);
+    EXPECT_TRUE(mTracks->IsTrackPlaying(1));  // landing exactly on 0 stops one update later
+    Updates(1);
+    EXPECT_FALSE(mTracks->IsTrackPlaying(1));
+
+    // Without stop-when-silent the track plays on at level 0.
+    mTracks->PlayTrack(1, 0, true);
+    mTracks->FadeOutTrack(1, false, 0.5);
+    Updates(5);
+    EXPECT_TRUE(mTracks->IsTrackPlaying(1));
+    EXPECT_EQ(Peak(Pull(100)), 0);
+}
+
+TEST_F(MusicTrackTest, ByteOffsetsLoopsAndEnds) {
+    mTracks->SetChannelVolume("music", 1.0);
+    mTracks->SetTrackAmplify(2, 100);       // streams ignore amplification
+    mTracks->PlayTrack(2, 2 * 500, false);  // 2 bytes per mono 16-bit frame
+    std::vector<int16_t> out = Pull(1);
+    EXPECT_EQ(out[0], 2000);  // frame 500 of the ramp (5000) x 0.4
+    Pull(600);
+    EXPECT_FALSE(mTracks->IsTrackPlaying(2));  // played to its end
+
+    mTracks->PlayTrack(1, 0, true);
+    Pull(2000);
+    EXPECT_TRUE(mTracks->IsTrackPlaying(1));
+    EXPECT_EQ(Peak(Pull(100)), 4000);
+}
+
+TEST_F(MusicTrackTest, PauseAndResumeByChannel) {
+    mTracks->SetChannelVolume("music", 1.0);
+    ASSERT_TRUE(mTracks->LoadTrack(3, "dc.wav", "ambience"));
+    mTracks->SetChannelVolume("ambience", 1.0);
+    mTracks->PlayTrack(1, 0, true);
+    mTracks->PlayTrack(3, 0, true);
+    mTracks->PauseChannel("music");
+    EXPECT_FALSE(mTracks->IsTrackPlaying(1));
+    EXPECT_TRUE(mTracks->IsTrackPlaying(3));
+    mTracks->ResumeChannel("music");
+    EXPECT_TRUE(mTracks->IsTrackPlaying(1));
+    mTracks->PauseAllTracks();
+    EXPECT_FALSE(mTracks->IsTrackPlaying(3));
+    EXPECT_EQ(Peak(Pull(100)), 0);
+    mTracks->ResumeAllTracks();
+    EXPECT_TRUE(mTracks->IsTrackPlaying(1));
+    EXPECT_TRUE(mTracks->IsTrackPlaying(3));
+    mTracks->StopAllTracks();
+    EXPECT_FALSE(mTracks->IsTrackPlaying(1));
+    mTracks->UnloadTrack(3);
+    EXPECT_EQ(mTracks->GetTrackChannel(3), "");
+    mTracks->PlayTrack(3, 0, true);  // not loaded: nothing happens
+    EXPECT_FALSE(mTracks->IsTrackPlaying(3));
+}
+
+TEST_F(MusicTrackTest, OggMp3AndModuleTracks) {
+    mTracks->SetChannelVolume("music", 1.0);
+    std::filesystem::copy_file(FixturePath("tone.ogg"), "tone.ogg");
+    ASSERT_TRUE(mTracks->LoadTrack(10, "tone.ogg", "music"));
+    mTracks->PlayTrack(10, 0, false);
+    EXPECT_GT(Peak(Pull(2000)), 3000);
+
+    // The extension decides, case included: an upper-case ".OGG" is taken for a module.
+    std::filesystem::copy_file(FixturePath("tone.ogg"), "TONE.OGG");
+    EXPECT_FALSE(mTracks->LoadTrack(11, "TONE.OGG", "music"));
+
+    WriteFile("quiet.mp3", SilentMp3(12));
+    ASSERT_TRUE(mTracks->LoadTrack(12, "quiet.mp3", "music"));
+    mTracks->PlayTrack(12, 0, true);
+    mTracks->StopTrack(10);
+    EXPECT_EQ(Peak(Pull(4000)), 0);
+    EXPECT_TRUE(mTracks->IsTrackPlaying(12));
+    mTracks->StopTrack(12);
+
+    WriteFile("tune.mod", TinyModule());
+    ASSERT_TRUE(mTracks->LoadTrack(13, "tune.mod", "music"));
+    mTracks->PlayTrack(13, 0, false);
+    EXPECT_GT(Peak(Pull(4000)), 0);
+    EXPECT_TRUE(mTracks->IsTrackPlaying(13));
+
+    WriteFile("junk.mp3", std::string(100, 'x'));
+    EXPECT_FALSE(mTracks->LoadTrack(14, "junk.mp3", "music"));
+    EXPECT_FALSE(mTracks->LoadTrack(15, "absent.ogg", "music"));
+    mTracks->UnloadAllTracks();
+    EXPECT_FALSE(mTracks->IsTrackPlaying(13));
+}
+
+TEST(BareTrackInterface, AcceptsEverythingAndPlaysNothing) {
+    auto silent = CreateSoundManager(false);
+    std::unique_ptr<TrackInterface> tracks = CreateMusicInterface(*silent);
+    EXPECT_EQ(dynamic_cast<MixTrackInterface*>(tracks.get()), nullptr);
+    EXPECT_FALSE(tracks->LoadTrack(1, "music/theme.ogg", "music"));
+    tracks->PlayTrack(1, 0, true);
+    tracks->PlayTrackFadeIn(1, -1, 0.1, true);
+    tracks->SetChannelVolume("music", 1.0);
+    tracks->Update();
+    EXPECT_FALSE(tracks->IsTrackPlaying(1));
+    EXPECT_EQ(tracks->GetChannelVolume("music"), 0.0);
+    EXPECT_EQ(tracks->GetTrackChannel(1), "");
+}

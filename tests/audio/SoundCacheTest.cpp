@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <filesystem>
+
+#include "AudioTestUtil.h"
+#include "audio/SoundFileLoader.h"
+#include "audio/SoundFileReaders.h"
+
+using namespace audiotest;
+namespace fs = std::filesystem;
+
+class SoundCacheTest : public ScratchFolderTest {
+protected:
+    std::string CachePath(const std::string& name) {
+        return mFolder + "/userdata/cached/" + name + ".wav";
+    }
+    void SetTime(const std::string& path, time_t t) {
+        struct utimbuf times = {t, t};
+        ASSERT_EQ(utime(path.c_str(), &times), 0);
+    }
+};
+
+TEST_F(SoundCacheTest, RelativeNamesOnly) {
+    EXPECT_TRUE(IsRelativeSoundName("sounds/click"));
+    EXPECT_TRUE(IsRelativeSoundName("sounds\\click"));
+    EXPECT_FALSE(IsRelativeSoundName("ab"));
+    EXPECT_FALSE(IsRelativeSoundName("/abs/click"));
+    EXPECT_FALSE(IsRelativeSoundName("\\abs\\click"));
+    EXPECT_FALSE(IsRelativeSoundName("c:sounds"));
+    EXPECT_FALSE(IsRelativeSoundName("sounds/../../escape"));
+    EXPECT_EQ(GetSoundCachePath("sounds\\click"), CachePath("sounds/click"));
+    EXPECT_EQ(GetSoundCachePath("/abs/click"), "");
+}
+
+TEST_F(SoundCacheTest, OggIsDecodedOnceThenServedFromTheCache) {
+    fs::create_directories("sfx");
+    fs::copy_file(FixturePath("tone.ogg"), "sfx/tone.ogg");
+    SetTime("sfx/tone.ogg", 1500000000);
+    PcmData first;
+    SoundSource source = SoundSource::kNone;
+    ASSERT_TRUE(LoadSoundFile("sfx/tone", &first, &source));
+    EXPECT_EQ(source, SoundSource::kOgg);
+    ASSERT_TRUE(fs::exists(CachePath("sfx/tone")));
+
+    // The cache entry names its source and time, so it is checked on the next load.
+    const std::string cached = ReadFile(CachePath("sfx/tone"));
+    EXPECT_NE(cached.find("dep "), std::string::npos);
+    EXPECT_NE(cached.find("sfx/tone.ogg"), std::string::npos);
+
+    PcmData second;
+    ASSERT_TRUE(LoadSoundFile("sfx/tone", &second, &source));
+    EXPECT_EQ(source, SoundSource::kCache);
+    EXPECT_EQ(second.bytes, first.bytes);
+    EXPECT_EQ(second.sampleRate, 22050);
+}
+
+TEST_F(SoundCacheTest, ChangedSourceIsDecodedAgainAndRewritten) {
+    WriteFile("beep.au", Au(1, 8000, 1, std::string(16, '\x80')));
+    SetTime("beep.au", 1000);
+    PcmData pcm;
+    SoundSource source = SoundSource::kNone;
+    ASSERT_TRUE(LoadSoundFile("beep", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kAu);
+    ASSERT_TRUE(LoadSoundFile("beep", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kCache);
+
+    WriteFile("beep.au", Au(1, 8000, 1, std::string(8, '\xFF')));
+    SetTime("beep.au", 2000);
+    ASSERT_TRUE(LoadSoundFile("beep", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kAu);
+    EXPECT_EQ(pcm.bytes.size(), 16u);
+    ASSERT_TRUE(LoadSoundFile("beep", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kCache);
+    EXPECT_EQ(pcm.bytes.size(), 16u);
+}
+
+TEST_F(SoundCacheTest, OldAndBrokenCacheFiles) {
+    // An entry without "dep " (written before sources were recorded) still loads.
+    WriteFile(CachePath("old"), Wave16(1, 8000, {7, 8, 9}));
+    PcmData pcm;
+    SoundSource source = SoundSource::kNone;
+    ASSERT_TRUE(LoadSoundFile("old", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kCache);
+
+    // A truncated entry is never served: the source is decoded and the entry replaced whole.
+    WriteFile("cut.au", Au(1, 8000, 1, std::string(10, '\x10')));
+    const std::string whole = Wave16(1, 8000, std::vector<int16_t>(10, 1));
+    WriteFile(CachePath("cut"), whole.substr(0, whole.size() - 6));
+    ASSERT_TRUE(LoadSoundFile("cut", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kAu);
+    ASSERT_TRUE(LoadSoundFile("cut", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kCache);
+    EXPECT_EQ(pcm.bytes.size(), 20u);
+}
+
+TEST_F(SoundCacheTest, WaveAndAbsoluteNamesAreNeverCached) {
+    WriteFile("plain.wav", Wave16(1, 8000, {1, 2}));
+    PcmData pcm;
+    SoundSource source = SoundSource::kNone;
+    ASSERT_TRUE(LoadSoundFile("plain", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kWave);
+    EXPECT_FALSE(fs::exists(CachePath("plain")));
+
+    WriteFile("abs.au", Au(1, 8000, 1, "abcd"));
+    ASSERT_TRUE(LoadSoundFile(mFolder + "/abs", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kAu);
+    ASSERT_TRUE(LoadSoundFile(mFolder + "/abs", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kAu);  // decoded again: nothing was cached
+
+    EXPECT_FALSE(LoadSoundFile("nothing", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kNone);
+}
