@@ -1,0 +1,170 @@
+#include "app/AppSettings.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/files/Parser.h"
+#include "app/util/Log.h"
+#include "app/util/StringUtil.h"
+
+namespace {
+
+constexpr const char* kVolumeSuffix = "-volume";
+
+class SettingsReader : public Parser {
+public:
+    explicit SettingsReader(AppSettings* settings) : mSettings(settings) {}
+    bool mSawSettings = false;
+
+protected:
+    void HandleElementStart(const XMLElement& element) override {
+        if (element.mName != "settings") {
+            return;  // elements of newer versions are skipped
+        }
+        mSawSettings = true;
+        for (const auto& [name, value] : element.mAttributes) {
+            ReadAttribute(name, value);
+        }
+    }
+
+private:
+    void Warn(const std::string& name, const std::string& value) {
+        LogWarning("Bad value '%s' for \"%s\" on Line %d in File '%s'; the default is kept.",
+                   value.c_str(), name.c_str(), GetCurrentLine(), GetCurrentFile().c_str());
+    }
+
+    bool ReadNumber(const std::string& name, const std::string& value, float low, float high,
+                    float* out) {
+        float v = 0.0f;
+        if (!StringToFloatChecked(value, &v) || !std::isfinite(v)) {
+            Warn(name, value);
+            return false;
+        }
+        *out = std::clamp(v, low, high);
+        return true;
+    }
+
+    bool ReadBool(const std::string& name, const std::string& value, bool* out) {
+        if (value == "true" || value == "1") {
+            *out = true;
+        } else if (value == "false" || value == "0") {
+            *out = false;
+        } else {
+            Warn(name, value);
+            return false;
+        }
+        return true;
+    }
+
+    void ReadAttribute(const std::string& name, const std::string& value) {
+        float v = 0.0f;
+        if (name == "version") {
+            mSettings->mVersion = value;
+        } else if (name == "sfx-volume") {
+            if (ReadNumber(name, value, 0.0f, 1.0f, &v)) {
+                mSettings->mSfxVolume = v;
+            }
+        } else if (name.size() > 7 && name.ends_with(kVolumeSuffix)) {
+            if (ReadNumber(name, value, 0.0f, 1.0f, &v)) {
+                mSettings->mChannelVolumes[name.substr(0, name.size() - 7)] = v;
+            }
+        } else if (name == "mouse-speed") {
+            if (ReadNumber(name, value, 1.0f, 20.0f, &v)) {
+                mSettings->mMouseSpeed = static_cast<int>(v);
+            }
+        } else if (name == "windowed") {
+            ReadBool(name, value, &mSettings->mWindowed);
+        } else if (name == "stretch-screen") {
+            ReadBool(name, value, &mSettings->mStretchScreen);
+        } else if (name == "width") {
+            if (ReadNumber(name, value, 320.0f, 16384.0f, &v)) {
+                mSettings->mPreferredWidth = static_cast<int>(v);
+            }
+        } else if (name == "height") {
+            if (ReadNumber(name, value, 240.0f, 16384.0f, &v)) {
+                mSettings->mPreferredHeight = static_cast<int>(v);
+            }
+        } else if (name == "wait-for-vsync") {
+            ReadBool(name, value, &mSettings->mWaitForVSync);
+        } else if (name == "in-progress") {
+            ReadBool(name, value, &mSettings->mInProgress);
+        } else if (name == "custom-cursors") {
+            ReadBool(name, value, &mSettings->mCustomCursors);
+        }
+    }
+
+    AppSettings* mSettings;
+};
+
+std::string EscapeAttribute(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+                break;
+        }
+    }
+    return out;
+}
+
+const char* BoolText(bool b) {
+    return b ? "true" : "false";
+}
+
+}  // namespace
+
+bool ReadSettingsFile(const std::string& path, AppSettings* out, std::string* error,
+                      bool* missing) {
+    *missing = false;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        *missing = true;
+        return true;
+    }
+    // Read into a copy: a file that fails half-way leaves the settings as they were.
+    AppSettings read = *out;
+    SettingsReader reader(&read);
+    if (!reader.ParseFileAtPath(path)) {
+        *error = reader.GetError();
+        return false;
+    }
+    if (!reader.mSawSettings) {
+        *error = "No settings element on Line 1 in File '" + path + "'";
+        return false;
+    }
+    *out = read;
+    return true;
+}
+
+std::string SettingsToXml(const AppSettings& s) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<settings";
+    xml += " version=\"" + EscapeAttribute(s.mVersion) + "\"";
+    xml += StrFormat(" sfx-volume=\"%.3f\"", s.mSfxVolume);
+    for (const auto& [channel, volume] : s.mChannelVolumes) {
+        xml += " " + EscapeAttribute(channel) + kVolumeSuffix + StrFormat("=\"%.3f\"", volume);
+    }
+    xml += StrFormat(" mouse-speed=\"%d\"", s.mMouseSpeed);
+    xml += StrFormat(" windowed=\"%s\" stretch-screen=\"%s\"", BoolText(s.mWindowed),
+                     BoolText(s.mStretchScreen));
+    xml += StrFormat(" width=\"%d\" height=\"%d\"", s.mPreferredWidth, s.mPreferredHeight);
+    xml +=
+        StrFormat(" wait-for-vsync=\"%s\" in-progress=\"%s\" custom-cursors=\"%s\"",
+                  BoolText(s.mWaitForVSync), BoolText(s.mInProgress), BoolText(s.mCustomCursors));
+    xml += "/>\n";
+    return xml;
+}

@@ -1,0 +1,764 @@
+#include "app/QuorAppBase.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "app/AppAudioControl.h"
+#include "app/expr/MainThread.h"
+#include "app/files/ConfigFile.h"
+#include "app/util/FileUtil.h"
+#include "app/util/Log.h"
+#include "app/util/Random.h"
+#include "app/util/StringUtil.h"
+#include "platform/Clock.h"
+#include "platform/NullPlatform.h"
+#include "platform/Platform.h"
+#include "platform/QuitSignal.h"
+#include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
+
+QuorAppBase* gApp = nullptr;
+
+namespace {
+
+// With one pointer every source behaves the same; the key only has to be constant.
+constexpr uintptr_t kMouseSourceKey = 1;
+constexpr int kWheelUnit = 120;
+
+uint32_t ButtonBit(int clickCount) {
+    return clickCount > 0 ? 1u : (clickCount < 0 ? 2u : 4u);
+}
+
+double Clamp01(double v) {
+    return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+}
+
+}  // namespace
+
+QuorAppBase::QuorAppBase()
+    : mPlatform(std::make_unique<NullPlatform>()),
+      mOwnedClock(std::make_unique<SystemClock>()),
+      mClock(mOwnedClock.get()) {
+    mSettings.mVersion = mVersion;
+    mWidgetManager = new WidgetManager(this);
+    gApp = this;
+}
+
+QuorAppBase::~QuorAppBase() {
+    mAbortLoading = true;
+    JoinLoadingThread();
+    // Dialogs and whatever else is still in the tree go through the deletion queue, so a widget
+    // that also sits in the table is deleted once.
+    const auto dialogs = mDialogs;
+    mDialogs.clear();
+    for (const auto& entry : dialogs) {
+        Widget* widget = entry.second;
+        if (widget->mParent != nullptr) {
+            widget->mParent->RemoveWidget(widget);
+        }
+        QueueWidgetDeletion(widget);
+    }
+    mWidgetManager->RemoveAllWidgets(false, false);
+    mWalkDepth = 0;
+    ProcessDeletionQueue();
+    mWidgetManager->FreePointerStates();
+    delete mWidgetManager;
+    mWidgetManager = nullptr;
+    mPlatform.reset();
+    mInstanceLock.Release();
+    if (IsLogging()) {
+        StopLogging();
+    }
+    if (gApp == this) {
+        gApp = nullptr;
+    }
+}
+
+void QuorAppBase::SetPlatform(std::unique_ptr<Platform> platform) {
+    mPlatform = platform ? std::move(platform) : std::make_unique<NullPlatform>();
+}
+
+void QuorAppBase::SetClock(Clock* clock) {
+    mClock = clock != nullptr ? clock : mOwnedClock.get();
+}
+
+std::string QuorAppBase::GetSettingsPath() const {
+    return GetAppDataFolder() + "settings.xml";
+}
+
+bool QuorAppBase::Init() {
+    mStartMs = mClock->NowMs();
+    SetMainThread();
+
+    // Options first: a bad one stops the program before any file is touched.
+    std::string error;
+    if (!ParseCommandLine(mArgs, &mOptions, &error)) {
+        ShowErrorOrLog(mTitle, error);
+        mExitCode = 2;
+        return false;
+    }
+    mScreenSaverMode = mOptions.mScreenSaver;
+    if (mScreenSaverMode) {
+        mSingleInstance = false;
+    }
+
+    const std::string userFolder = GetAppDataFolder();
+    // One copy writes the per-user files: claim the lock before reading or writing any of them.
+    if (mSingleInstance && !mInstanceLock.Acquire(userFolder + "instance.lock", &error)) {
+        if (error == "already running") {
+            ShowErrorOrLog(mTitle, mTitle + " is already running.");
+        } else {
+            ShowErrorOrLog(mTitle, error);
+        }
+        mExitCode = 1;
+        return false;
+    }
+
+    ReadSettings();
+    if (!mScreenSaverMode) {
+        mSettings.mInProgress = true;
+        SaveSettings();
+    }
+
+    const std::string dataFolder =
+        mOptions.mChangeDir.empty() ? mDefaultDataFolder : mOptions.mChangeDir;
+    if (!dataFolder.empty() && ::chdir(dataFolder.c_str()) != 0) {
+        ShowFatalError("Can't open the game's data folder '" + dataFolder + "'.");
+        mExitCode = 1;
+        return false;
+    }
+
+    ConfigFile config;
+    if (config.Load()) {
+        if (!config.GetTitle().empty()) {
+            mTitle = config.GetTitle();
+        }
+    } else if (!config.WasFileMissing()) {
+        LogWarning("%s", config.GetError().c_str());
+    }
+
+    SeedRandom(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() &
+                                     0xFFFFFFFF));
+
+    if (!mPlatform->OpenWindow(mTitle, mWidth, mHeight, mWindowed, mStretchScreen, &error)) {
+        ShowFatalError(error);
+        mExitCode = 1;
+        return false;
+    }
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    if (mPlatform->GetDesktopSize(&desktopWidth, &desktopHeight) &&
+        (desktopWidth < mWidth || desktopHeight < mHeight)) {
+        ShowFatalError(StrFormat("Please set your desktop resolution to at least %dx%d pixels.",
+                                 mWidth, mHeight));
+        mExitCode = 1;
+        return false;
+    }
+    UpdateAreaRects();
+    mVSyncPacing = (!mWindowed || mSettings.mWaitForVSync) && mSpeedMultiplier == 1.0;
+    mPlatform->SetVSync(mVSyncPacing);
+    mPlatform->SetMouseSpeed(mSettings.mMouseSpeed);
+    ApplyCursor();
+    mInitDone = true;
+    return true;
+}
+
+bool QuorAppBase::ReadSettings() {
+    const std::string path = GetSettingsPath();
+    AppSettings read = mSettings;
+    std::string error;
+    bool missing = false;
+    if (ReadSettingsFile(path, &read, &error, &missing)) {
+        if (!missing) {
+            mSettings = read;
+        }
+    } else {
+        // Keep the defaults, and keep the player's file until they change something.
+        mSettingsUnreadable = true;
+        LogWarning("Settings not read, using the defaults: %s", error.c_str());
+    }
+    mSettings.mVersion = mVersion;
+    mWindowed = mSettings.mWindowed && !mForbidWindowed;
+    mStretchScreen = mSettings.mStretchScreen;
+    mCustomCursors = mSettings.mCustomCursors;
+    return !mSettingsUnreadable;
+}
+
+bool QuorAppBase::SaveSettings() {
+    if (mSettingsUnreadable && !mSettingsChanged) {
+        return false;
+    }
+    mSettings.mVersion = mVersion;
+    if (!WriteBufferToFile(GetSettingsPath(), SettingsToXml(mSettings))) {
+        LogWarning("Can't write '%s'.", GetSettingsPath().c_str());
+        return false;
+    }
+    mSettingsUnreadable = false;
+    return true;
+}
+
+void QuorAppBase::Start() {
+    BeginRun();
+    while (MainLoopStep()) {
+    }
+    Shutdown();
+}
+
+void QuorAppBase::BeginRun() {
+    StartLoadingThread();
+    mPlatform->ShowWindow(true);
+    mLastTickMs = mClock->NowMs();
+    mLastDrawMs = mLastTickMs;
+    mOwedMs = 0;
+    mNeedsRedraw = true;
+}
+
+void QuorAppBase::Quit() {
+    mQuitRequested = true;
+}
+
+bool QuorAppBase::MainLoopStep() {
+    if (mQuitDone) {
+        return false;
+    }
+    mPlatform->PumpEvents(*this);
+    ProcessDeletionQueue();
+    if (QuitSignalReceived()) {
+        Quit();
+    }
+    if (mQuitRequested) {
+        DoQuit();
+        return false;
+    }
+
+    const uint64_t now = mClock->NowMs();
+    const int rounds = RunUpdateRounds(now);
+    const bool loaderRunning = mLoaderRunning.load();
+    bool drew = false;
+    if (rounds > 0 || mNeedsRedraw) {
+        // While a loader works, frames are spaced out to leave it the processor.
+        const uint64_t afterUpdates = mClock->NowMs();
+        if (!loaderRunning || mNeedsRedraw ||
+            afterUpdates - mLastDrawMs >= static_cast<uint64_t>(kLoaderDrawSpacingMs)) {
+            DrawFrame();
+            drew = true;
+        }
+    }
+    // Sleep for the rest of the frame when nothing was drawn; while a loader works, yield to it
+    // on every step.
+    const int untilNextUpdate = mOwedMs >= static_cast<uint64_t>(kUpdatePeriodMs)
+                                    ? 0
+                                    : kUpdatePeriodMs - static_cast<int>(mOwedMs);
+    if (loaderRunning) {
+        mClock->SleepMs(std::max(1, std::min(kLoaderYieldMs, untilNextUpdate)));
+    } else if (!drew) {
+        mClock->SleepMs(untilNextUpdate);
+    }
+    return true;
+}
+
+int QuorAppBase::RunUpdateRounds(uint64_t now) {
+    uint64_t elapsed = now >= mLastTickMs ? now - mLastTickMs : 0;
+    mLastTickMs = now;
+    if (elapsed > static_cast<uint64_t>(kMaxGapMs)) {
+        // A long stall (a debugger, a suspended laptop) is dropped rather than raced through.
+        ++mDroppedGaps;
+        elapsed = 0;
+    }
+    mOwedMs += static_cast<uint64_t>(static_cast<double>(elapsed) * mSpeedMultiplier);
+    mOwedMs = std::min<uint64_t>(mOwedMs, kMaxGapMs);
+    int rounds = 0;
+    while (mOwedMs >= static_cast<uint64_t>(kUpdatePeriodMs) && !mQuitRequested) {
+        // Once loading is done a frame is drawn at least every ten updates; the rest of the
+        // owed time is caught up after the draw.
+        if (mLoadingCompleteDone && rounds >= kMaxRoundsBeforeDraw) {
+            break;
+        }
+        UpdateFrame();
+        UpdateFramesF(1.0f);
+        mOwedMs -= kUpdatePeriodMs;
+        ++rounds;
+    }
+    return rounds;
+}
+
+void QuorAppBase::UpdateFrame() {
+    CheckLoadingProgress();
+    ++mWalkDepth;
+    mWidgetManager->UpdateFrame();
+    --mWalkDepth;
+    ++mUpdateCount;
+    if (mVSyncPacing && mUpdateCount % kVSyncCheckUpdates == 0) {
+        NoteVSyncCheck(mClock->NowMs());
+    }
+    ProcessDeletionQueue();
+}
+
+void QuorAppBase::UpdateFramesF(float elapsed) {
+    ++mWalkDepth;
+    mWidgetManager->UpdateFrameF(elapsed);
+    --mWalkDepth;
+    ++mFloatUpdateCount;
+    ProcessDeletionQueue();
+}
+
+void QuorAppBase::NoteVSyncCheck(uint64_t now) {
+    // A hundred updates should take a second. When they come much faster the display's refresh
+    // is not pacing the game, so the sync is given up for good.
+    if (mLastVSyncCheckMs != 0 &&
+        now - mLastVSyncCheckMs <= static_cast<uint64_t>(kVSyncCheckMinMs)) {
+        if (++mVSyncFailures >= kVSyncFailuresToStop) {
+            mVSyncPacing = false;
+            mPlatform->SetVSync(false);
+        }
+    } else {
+        mVSyncFailures = 0;
+    }
+    mLastVSyncCheckMs = now;
+}
+
+void QuorAppBase::DrawFrame() {
+    if (mNeedsRedraw) {
+        mWidgetManager->MarkDirty();
+    }
+    if (!mWidgetManager->IsDirty()) {
+        return;
+    }
+    mPlatform->BeginFrame();
+    ++mWalkDepth;
+    mWidgetManager->DrawScreen(mGraphics);
+    --mWalkDepth;
+    if (!mPlatform->Present()) {
+        LogWarning("Presenting a frame failed.");
+    }
+    const uint64_t now = mClock->NowMs();
+    ++mDrawCount;
+    mLastDrawMs = now;
+    mNeedsRedraw = false;
+    if (mFirstFrameMs < 0) {
+        mFirstFrameMs = static_cast<int64_t>(now - mStartMs);
+    }
+    ProcessDeletionQueue();
+}
+
+void QuorAppBase::DoQuit() {
+    if (mQuitDone) {
+        return;
+    }
+    mQuitDone = true;
+    mAbortLoading = true;
+    if (mCaptured) {
+        mPlatform->SetMouseCapture(false);
+        mCaptured = false;
+    }
+    mPlatform->ShowWindow(false);
+    if (!mWindowed) {
+        mPlatform->SetDisplayMode(true, mStretchScreen);
+    }
+    mSettings.mInProgress = false;
+    if (!mScreenSaverMode) {
+        SaveSettings();
+    }
+}
+
+void QuorAppBase::Shutdown() {
+    if (mShutdownDone) {
+        return;
+    }
+    mShutdownDone = true;
+    mAbortLoading = true;
+    JoinLoadingThread();
+    const uint64_t runMs = mClock->NowMs() - mStartMs;
+    DebugOutput("Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms",
+                static_cast<unsigned long long>(mUpdateCount),
+                static_cast<unsigned long long>(mDrawCount), static_cast<unsigned long long>(runMs),
+                static_cast<long long>(mFirstFrameMs));
+    mSettings.mInProgress = false;
+    if (!mScreenSaverMode && mInitDone) {
+        SaveSettings();
+    }
+    mWidgetManager->FreePointerStates();
+}
+
+// --- loading -------------------------------------------------------------------------------
+
+void QuorAppBase::StartLoadingThread() {
+    if (mLoadingThread.joinable() || mLoadingFinished) {
+        return;
+    }
+    mLoadingThread = std::thread([this] {
+        LoadingThreadProc();
+        mLoadingFinished = true;
+    });
+}
+
+void QuorAppBase::JoinLoadingThread() {
+    if (mLoadingThread.joinable()) {
+        mLoadingThread.join();
+    }
+}
+
+void QuorAppBase::CheckLoadingProgress() {
+    const int count = mLoadingCount.load();
+    if (count != mLastReportedCount) {
+        mLastReportedCount = count;
+        LoadingProgressed(count, mLoadingTotal.load());
+    }
+    if (mLoadingFinished && !mLoadingCompleteDone) {
+        JoinLoadingThread();
+        mLoadingCompleteDone = true;
+        LoadingComplete();
+    }
+}
+
+float QuorAppBase::GetLoadingThreadProgress() const {
+    if (mLoadingFinished) {
+        return 1.0f;
+    }
+    const int total = std::max(1, mLoadingTotal.load());
+    return std::min(1.0f, static_cast<float>(mLoadingCount.load()) / static_cast<float>(total));
+}
+
+// --- dialogs and deletion ------------------------------------------------------------------
+
+void QuorAppBase::AddDialog(Widget* widget) {
+    if (widget == nullptr || HasDialog(widget)) {
+        return;
+    }
+    mDialogs.emplace_back(widget->mId, widget);
+    mWidgetManager->AddWidget(widget);
+    if (WantsBaseLayer(widget) && widget->mManager != nullptr) {
+        mWidgetManager->PushDefaultBaseLayer(widget);
+    }
+}
+
+bool QuorAppBase::HasDialog(const Widget* widget) const {
+    return std::any_of(mDialogs.begin(), mDialogs.end(),
+                       [widget](const auto& entry) { return entry.second == widget; });
+}
+
+void QuorAppBase::KillDialogByPointer(Widget* widget) {
+    // Compare pointers only: a widget killed twice may already be gone.
+    const auto it = std::find_if(mDialogs.begin(), mDialogs.end(),
+                                 [widget](const auto& entry) { return entry.second == widget; });
+    if (it == mDialogs.end()) {
+        return;
+    }
+    mDialogs.erase(it);
+    mWidgetManager->RemoveBaseLayer(widget);
+    if (widget->mParent != nullptr) {
+        widget->mParent->RemoveWidget(widget);
+    }
+    QueueWidgetDeletion(widget);
+}
+
+void QuorAppBase::QueueWidgetDeletion(Widget* widget) {
+    if (widget == nullptr ||
+        std::find(mDeletionQueue.begin(), mDeletionQueue.end(), widget) != mDeletionQueue.end()) {
+        return;
+    }
+    mDeletionQueue.push_back(widget);
+}
+
+void QuorAppBase::ProcessDeletionQueue() {
+    if (InWidgetWalk()) {
+        return;
+    }
+    // Deleting a widget may queue its children, so go round until nothing is left.
+    while (!mDeletionQueue.empty()) {
+        std::vector<Widget*> batch;
+        batch.swap(mDeletionQueue);
+        for (Widget* widget : batch) {
+            if (widget->mParent != nullptr) {
+                continue;  // taken back into a tree after it was queued: alive again
+            }
+            std::erase_if(mDialogs, [widget](const auto& entry) { return entry.second == widget; });
+            if (mCursorWidget == widget) {
+                mCursorWidget = nullptr;
+                ApplyCursor();
+            }
+            delete widget;
+        }
+    }
+}
+
+// --- cursors, sound, screen ----------------------------------------------------------------
+
+void QuorAppBase::SetCursor(int number) {
+    mCursor = number;
+    ApplyCursor();
+}
+
+void QuorAppBase::SetCursorImage(Widget* cursorWidget) {
+    mCursorWidget = cursorWidget;
+    ApplyCursor();
+}
+
+void QuorAppBase::SetCustomCursorsEnabled(bool enabled) {
+    if (mCustomCursors != enabled) {
+        mCustomCursors = enabled;
+        mSettings.mCustomCursors = enabled;
+        NoteSettingChanged();
+    }
+    ApplyCursor();
+}
+
+void QuorAppBase::ApplyCursor() {
+    // The custom pointer is a widget the game draws; the system pointer is hidden under it.
+    if (mCustomCursors && mCursorWidget != nullptr) {
+        mPlatform->SetSystemCursor(11);
+    } else {
+        mPlatform->SetSystemCursor(mCursor);
+    }
+}
+
+void QuorAppBase::PlaySample(int soundId) {
+    if (mAudio != nullptr && !mMuted) {
+        mAudio->PlaySample(soundId);
+    }
+}
+
+void QuorAppBase::SetSfxVolume(double volume) {
+    mSettings.mSfxVolume = Clamp01(volume);
+    NoteSettingChanged();
+    if (mAudio != nullptr) {
+        mAudio->ApplySfxVolume(EffectiveVolume(mSettings.mSfxVolume));
+    }
+}
+
+double QuorAppBase::GetChannelVolume(const std::string& channel) const {
+    const auto it = mSettings.mChannelVolumes.find(channel);
+    return it == mSettings.mChannelVolumes.end() ? 0.0 : it->second;
+}
+
+void QuorAppBase::SetChannelVolume(const std::string& channel, double volume) {
+    mSettings.mChannelVolumes[channel] = Clamp01(volume);
+    NoteSettingChanged();
+    if (mAudio != nullptr) {
+        mAudio->ApplyChannelVolume(channel, EffectiveVolume(mSettings.mChannelVolumes[channel]));
+    }
+}
+
+void QuorAppBase::SetMuted(bool muted) {
+    mMuted = muted;
+    SetAudioControl(mAudio);
+}
+
+void QuorAppBase::SetAudioControl(AppAudioControl* audio) {
+    mAudio = audio;
+    if (mAudio == nullptr) {
+        return;
+    }
+    mAudio->ApplySfxVolume(EffectiveVolume(mSettings.mSfxVolume));
+    for (const auto& [channel, volume] : mSettings.mChannelVolumes) {
+        mAudio->ApplyChannelVolume(channel, EffectiveVolume(volume));
+    }
+}
+
+void QuorAppBase::SetMouseSpeed(int speed) {
+    mSettings.mMouseSpeed = std::clamp(speed, 1, 20);
+    NoteSettingChanged();
+    mPlatform->SetMouseSpeed(mSettings.mMouseSpeed);
+}
+
+void QuorAppBase::SwitchScreenMode(bool windowed, bool force) {
+    if (windowed && mForbidWindowed) {
+        windowed = false;
+    }
+    if (windowed == mWindowed && !force) {
+        return;
+    }
+    if (!mPlatform->SetDisplayMode(windowed, mStretchScreen)) {
+        LogWarning("The display refused the %s mode.", windowed ? "windowed" : "full-screen");
+        return;
+    }
+    mWindowed = windowed;
+    mSettings.mWindowed = windowed;
+    NoteSettingChanged();
+    mVSyncPacing = mVSyncPacing && (!mWindowed || mSettings.mWaitForVSync);
+    UpdateAreaRects();
+    mNeedsRedraw = true;
+}
+
+void QuorAppBase::SetStretchScreen(bool stretch) {
+    mStretchScreen = stretch;
+    if (mSettings.mStretchScreen != stretch) {
+        mSettings.mStretchScreen = stretch;
+        NoteSettingChanged();
+    }
+    if (!mWindowed) {
+        mPlatform->SetDisplayMode(false, stretch);
+        UpdateAreaRects();
+        mNeedsRedraw = true;
+    }
+}
+
+void QuorAppBase::UpdateAreaRects() {
+    const PlatformRect view = mPlatform->GetViewport();
+    const Rect drawRect(0, 0, mWidth, mHeight);
+    const Rect mouseRect = view.width > 0 && view.height > 0
+                               ? Rect(view.x, view.y, view.width, view.height)
+                               : drawRect;
+    mWidgetManager->SetAreaRects(drawRect, mouseRect);
+}
+
+std::string QuorAppBase::GetClipboard() {
+    return mPlatform->GetClipboardText();
+}
+
+void QuorAppBase::CopyToClipboard(const std::string& text) {
+    mPlatform->SetClipboardText(text);
+}
+
+void QuorAppBase::ShowFatalError(const std::string& text) {
+    WriteLogLine("FATAL ERROR: " + text);
+    if (mScreenSaverMode) {
+        // No box may pop up over a screen saver; the text is kept for the player instead.
+        const std::string path = GetAppDataFolder() + "ScrError.txt";
+        std::string old;
+        std::ifstream in(path, std::ios::binary);
+        if (in) {
+            std::ostringstream buffer;
+            buffer << in.rdbuf();
+            old = buffer.str();
+        }
+        WriteBufferToFile(path, old + text + "\n");
+        std::fprintf(stderr, "FATAL ERROR: %s\n", text.c_str());
+        return;
+    }
+    mPlatform->ShowMessageBox("FATAL ERROR", text);
+}
+
+bool QuorAppBase::ShowErrorOrLog(const std::string& caption, const std::string& text) {
+    WriteLogLine(caption + ": " + text);
+    return mPlatform->ShowMessageBox(caption, text);
+}
+
+void QuorAppBase::SetPauseCount(int count) {
+    if (count == mPauseCount) {
+        return;
+    }
+    mPauseCount = count;
+    PauseCountChanged();
+}
+
+// --- input ---------------------------------------------------------------------------------
+
+void QuorAppBase::OnMouseMove(int x, int y) {
+    mWidgetManager->RemapMousePosition(&x, &y);
+    Widget* hit = nullptr;
+    float localX = 0.0f;
+    float localY = 0.0f;
+    ++mWalkDepth;
+    PointerState* record =
+        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
+    if (record != nullptr) {
+        mWidgetManager->MouseMoveEvent(record, x, y, hit, localX, localY);
+    }
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnMouseDown(int x, int y, int clickCount) {
+    mWidgetManager->RemapMousePosition(&x, &y);
+    Widget* hit = nullptr;
+    float localX = 0.0f;
+    float localY = 0.0f;
+    if (!mCaptured) {
+        mPlatform->SetMouseCapture(true);
+        mCaptured = true;
+    }
+    mHeldButtons |= ButtonBit(clickCount);
+    ++mWalkDepth;
+    PointerState* record =
+        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
+    mWidgetManager->NotifyTrackedWidgetsA(clickCount);
+    if (record != nullptr) {
+        mWidgetManager->MouseButtonDown(record, clickCount, x, y);
+    }
+    mWidgetManager->NotifyTrackedWidgetsB(clickCount);
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnMouseUp(int x, int y, int clickCount) {
+    mWidgetManager->RemapMousePosition(&x, &y);
+    Widget* hit = nullptr;
+    float localX = 0.0f;
+    float localY = 0.0f;
+    mHeldButtons &= ~ButtonBit(clickCount);
+    ++mWalkDepth;
+    PointerState* record =
+        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
+    bool stillHeld = mHeldButtons != 0;
+    if (record != nullptr) {
+        mWidgetManager->MouseButtonUp(record, x, y, clickCount);
+        stillHeld = record->mHeldButtons != 0;
+    }
+    --mWalkDepth;
+    if (mCaptured && !stillHeld) {
+        mPlatform->SetMouseCapture(false);
+        mCaptured = false;
+    }
+}
+
+void QuorAppBase::OnMouseWheel(int delta) {
+    ++mWalkDepth;
+    mWidgetManager->MouseWheel(mWidgetManager->GetOrCreatePointerState(0), delta / kWheelUnit);
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnMouseLeave() {
+    mWidgetManager->ClearPointerFlags();
+}
+
+void QuorAppBase::OnCaptureLost() {
+    mCaptured = false;
+    if (mHeldButtons != 0) {
+        mHeldButtons = 0;
+        ++mWalkDepth;
+        mWidgetManager->DropPointerWidgets();
+        --mWalkDepth;
+    }
+}
+
+void QuorAppBase::OnKeyDown(int virtualKey) {
+    ++mWalkDepth;
+    mWidgetManager->KeyDown(virtualKey);
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnKeyUp(int virtualKey) {
+    ++mWalkDepth;
+    mWidgetManager->KeyUp(virtualKey);
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnKeyChar(char c) {
+    ++mWalkDepth;
+    mWidgetManager->KeyChar(c);
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnFocusGained() {
+    ++mWalkDepth;
+    mWidgetManager->GotFocus();
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnFocusLost() {
+    ++mWalkDepth;
+    mWidgetManager->LostFocus();
+    --mWalkDepth;
+}
+
+void QuorAppBase::OnCloseRequested() {
+    Quit();
+}
+
+void QuorAppBase::OnWindowResized() {
+    UpdateAreaRects();
+    mNeedsRedraw = true;
+}

@@ -1,0 +1,304 @@
+#pragma once
+// The application object: owns the window (through the platform layer), the widget manager, the
+// dialog table and the deferred widget deletion queue; runs start-up, the fixed-step main loop and
+// shutdown; keeps the per-user settings. One exists per process, reachable through gApp. Unless
+// a comment says otherwise, every call is for the main thread.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/CommandLine.h"
+#include "graphics/Point.h"
+#include "platform/InstanceLock.h"
+#include "platform/PlatformEventSink.h"
+
+class AppAudioControl;
+class Clock;
+class Graphics;
+class Platform;
+class Widget;
+class WidgetManager;
+
+class QuorAppBase : public PlatformEventSink {
+public:
+    // Sets the defaults (update period 10 ms, speed 1.0, single instance on), creates the widget
+    // manager and becomes gApp. The platform defaults to a NullPlatform and the clock to the
+    // system clock until SetPlatform/SetClock replace them.
+    QuorAppBase();
+    // Releases the dialogs, the widget manager and the platform; gApp becomes null.
+    ~QuorAppBase() override;
+    QuorAppBase(const QuorAppBase&) = delete;
+    QuorAppBase& operator=(const QuorAppBase&) = delete;
+
+    // Before Init: the window system (owned) and the time source (not owned, must outlive the
+    // application).
+    void SetPlatform(std::unique_ptr<Platform> platform);
+    void SetClock(Clock* clock);
+    // Before Init: the arguments after the program name, and the folder used when "-changedir"
+    // is absent (ends in '/'; empty keeps the current folder).
+    void SetCommandLine(std::vector<std::string> args) { mArgs = std::move(args); }
+    void SetDefaultDataFolder(const std::string& folder) { mDefaultDataFolder = folder; }
+
+    // Start-up in the order of RunGame: Init, then Start, which returns when the main loop has
+    // ended (after Shutdown), then the destructor. Init returns false when the program must stop
+    // (bad option, second copy, no window); GetExitCode then tells the process status.
+    virtual bool Init();
+    virtual void Start();
+    // Start's pieces, for tests that drive MainLoopStep themselves: BeginRun starts the loading
+    // thread, shows the window and starts the clock; Shutdown runs after the loop (frame
+    // statistics, worker threads joined, settings written with "in-progress" cleared).
+    void BeginRun();
+    virtual void Shutdown();
+    // Asks the application to end. From any thread; off the main thread it only sets the flag
+    // that the main loop acts on.
+    void Quit();
+    bool IsQuitRequested() const { return mQuitRequested.load(); }
+    int GetExitCode() const { return mExitCode; }
+
+    // One pass of the main loop: events, due updates, then a draw or a sleep. False once the
+    // application has quit. Start runs it until then; tests may call it directly after Init.
+    bool MainLoopStep();
+
+    // Dialogs: AddDialog enters the widget under its id and adds it to the widget manager (as a
+    // base layer when it wants one). KillDialogByPointer removes it from both and queues its
+    // deletion; a widget not in the table (killed twice, never added) is left alone and not
+    // dereferenced.
+    virtual void AddDialog(Widget* widget);
+    virtual void KillDialogByPointer(Widget* widget);
+    bool HasDialog(const Widget* widget) const;
+    size_t GetDialogCount() const { return mDialogs.size(); }
+    // Queues a widget for deletion outside every widget walk (a widget already queued is queued
+    // once). The application deletes it after the current pass, unless it was added to a tree
+    // again meanwhile.
+    void QueueWidgetDeletion(Widget* widget);
+    // Deletes the queued widgets now; does nothing while a widget walk runs.
+    void ProcessDeletionQueue();
+    size_t GetDeletionQueueSize() const { return mDeletionQueue.size(); }
+
+    // Cursor numbers: 0 arrow, 1 hand, 2 slider grab, 3 text, 11 none.
+    virtual void SetCursor(int number);
+    int GetCursor() const { return mCursor; }
+    // The custom pointer widget (drawn by the game in place of the system cursor while custom
+    // cursors are on); null returns to the system cursor. Not owned.
+    virtual void SetCursorImage(Widget* cursorWidget);
+    Widget* GetCursorImage() const { return mCursorWidget; }
+    virtual void SetCustomCursorsEnabled(bool enabled);
+
+    // Sound. Volumes are reals 0 to 1; setting stores the value (kept in "settings.xml") and
+    // applies it to the audio layer (0 while muted).
+    virtual void PlaySample(int soundId);
+    virtual double GetSfxVolume() const { return mSettings.mSfxVolume; }
+    virtual void SetSfxVolume(double volume);
+    // 0 for a channel without a volume yet.
+    virtual double GetChannelVolume(const std::string& channel) const;
+    virtual void SetChannelVolume(const std::string& channel, double volume);
+    virtual void SetMuted(bool muted);
+    bool IsMuted() const { return mMuted; }
+    // The audio layer (not owned); null until it is attached. Re-applies the volumes.
+    void SetAudioControl(AppAudioControl* audio);
+    // Mouse speed 1 to 20.
+    virtual int GetMouseSpeed() const { return mSettings.mMouseSpeed; }
+    virtual void SetMouseSpeed(int speed);
+
+    // Loading fraction 0 to 1; 1 once the loading thread has finished. Any thread.
+    float GetLoadingThreadProgress() const;
+    bool IsLoadingComplete() const { return mLoadingCompleteDone; }
+
+    // Switches windowed/full-screen play unless already in that mode and not forced.
+    virtual void SwitchScreenMode(bool windowed, bool force);
+    // Stores the stretch flag and, in full-screen play, re-applies the display layout.
+    virtual void SetStretchScreen(bool stretch);
+
+    std::string GetClipboard();
+    void CopyToClipboard(const std::string& text);
+
+    // The "FATAL ERROR" box (in screen-saver mode the text is appended to "ScrError.txt" in the
+    // per-user folder instead).
+    void ShowFatalError(const std::string& text);
+    // The same box with a caption; true when a box was shown (false: the text went to standard
+    // error).
+    bool ShowErrorOrLog(const std::string& caption, const std::string& text);
+
+    // The float update of the widget tree (1.0 after each 10 ms fixed update).
+    void UpdateFramesF(float elapsed);
+
+    // The pause count; every change calls PauseCountChanged.
+    void SetPauseCount(int count);
+    int GetPauseCount() const { return mPauseCount; }
+
+    // Settings as in memory and the file they live in.
+    const AppSettings& GetSettings() const { return mSettings; }
+    std::string GetSettingsPath() const;
+    // Writes "settings.xml" (whole or not at all). Skipped, returning false, while the file on
+    // disk could not be read and the player has changed nothing since.
+    bool SaveSettings();
+    bool WasSettingsFileUnreadable() const { return mSettingsUnreadable; }
+
+    WidgetManager* GetWidgetManager() const { return mWidgetManager; }
+    Platform* GetPlatform() const { return mPlatform.get(); }
+    Clock* GetClock() const { return mClock; }
+    const CommandLineOptions& GetCommandLineOptions() const { return mOptions; }
+
+    // Main-loop counters (tests and the frame statistics).
+    uint64_t GetUpdateCount() const { return mUpdateCount; }
+    uint64_t GetFloatUpdateCount() const { return mFloatUpdateCount; }
+    uint64_t GetDrawCount() const { return mDrawCount; }
+    uint64_t GetDroppedGapCount() const { return mDroppedGaps; }
+    uint64_t GetOwedMs() const { return mOwedMs; }
+    bool IsVSyncPacing() const { return mVSyncPacing; }
+    // Time from Init's start to the first presented frame; -1 before it.
+    int64_t GetFirstFrameMs() const { return mFirstFrameMs; }
+
+    // PlatformEventSink: input from the window, turned into widget-manager calls.
+    void OnMouseMove(int x, int y) override;
+    void OnMouseDown(int x, int y, int clickCount) override;
+    void OnMouseUp(int x, int y, int clickCount) override;
+    void OnMouseWheel(int delta) override;
+    void OnMouseLeave() override;
+    void OnCaptureLost() override;
+    void OnKeyDown(int virtualKey) override;
+    void OnKeyUp(int virtualKey) override;
+    void OnKeyChar(char c) override;
+    void OnFocusGained() override;
+    void OnFocusLost() override;
+    void OnCloseRequested() override;
+    void OnWindowResized() override;
+
+    // Fields the widget and screen code reads or writes.
+    int mUpdateSuspendCount = 0;  // widget updates are suspended while above 0
+    int mWidth = 1024;            // the design size
+    int mHeight = 768;
+    bool mTabletMode = false;
+    bool mScreenSaverMode = false;
+    std::atomic<bool> mLoaderRunning{false};  // set by the loading screens' worker threads
+    bool mWindowed = true;
+    bool mForbidWindowed = false;
+    bool mCustomCursors = true;
+    bool mStretchScreen = false;
+    Point mNormalDisplaySize{1024, 768};
+    Point mStretchedDisplaySize{1024, 768};
+    std::string mTitle = "Pelnora 7";
+    std::string mProductName = "Pelnora 7";
+    std::string mVersion = "v1.2";
+    double mSpeedMultiplier = 1.0;
+    bool mSingleInstance = true;
+
+    // Main-loop timing rules.
+    static constexpr int kUpdatePeriodMs = 10;
+    static constexpr int kMaxGapMs = 200;
+    static constexpr int kMaxRoundsBeforeDraw = 10;
+    static constexpr int kVSyncCheckUpdates = 100;
+    static constexpr int kVSyncCheckMinMs = 800;
+    static constexpr int kVSyncFailuresToStop = 3;
+    static constexpr int kLoaderYieldMs = 250;
+    static constexpr int kLoaderDrawSpacingMs = 100;
+
+protected:
+    // Runs on the loading thread started by Start; the base does nothing.
+    virtual void LoadingThreadProc() {}
+    // The one-time step on the main thread after the loading thread has ended.
+    virtual void LoadingComplete() {}
+    // Called on the main thread when the loading count changed.
+    virtual void LoadingProgressed(int count, int total) { (void)count, (void)total; }
+    // The pause count changed (the game pauses its board and menus).
+    virtual void PauseCountChanged() {}
+    // Whether a dialog wants to be modal (a base layer of the widget manager).
+    virtual bool WantsBaseLayer(Widget* dialog) {
+        (void)dialog;
+        return false;
+    }
+    // One fixed update: the widget tree, then the queued deletions.
+    virtual void UpdateFrame();
+    // A frame: the widget tree drawn into the back buffer and presented.
+    virtual void DrawFrame();
+    // The quit sequence on the main thread: stops accepting input, hides the window, restores
+    // the display mode and writes the settings with "in-progress" cleared.
+    virtual void DoQuit();
+
+    // Loading progress: the total, and one item counted (from the loading thread).
+    void SetLoadingTotal(int total) { mLoadingTotal.store(total); }
+    int GetLoadingTotal() const { return mLoadingTotal.load(); }
+    void CountLoadedItem() { mLoadingCount.fetch_add(1); }
+    // Whether the loading thread has been asked to stop early (quit during loading).
+    bool IsLoadingAborted() const { return mAbortLoading.load(); }
+
+    // Marks that the player changed a setting, so "settings.xml" may be rewritten.
+    void NoteSettingChanged() { mSettingsChanged = true; }
+
+    AppSettings mSettings;
+    WidgetManager* mWidgetManager = nullptr;
+    Graphics* mGraphics = nullptr;  // the drawing context, once a renderer is attached
+
+private:
+    bool ReadSettings();
+    void ApplyCursor();
+    void UpdateAreaRects();
+    void StartLoadingThread();
+    void JoinLoadingThread();
+    void CheckLoadingProgress();
+    int RunUpdateRounds(uint64_t now);
+    void NoteVSyncCheck(uint64_t now);
+    double EffectiveVolume(double volume) const { return mMuted ? 0.0 : volume; }
+    bool InWidgetWalk() const { return mWalkDepth > 0; }
+
+    std::unique_ptr<Platform> mPlatform;
+    std::unique_ptr<Clock> mOwnedClock;
+    Clock* mClock = nullptr;
+    AppAudioControl* mAudio = nullptr;
+    std::vector<std::string> mArgs;
+    std::string mDefaultDataFolder;
+    CommandLineOptions mOptions;
+    InstanceLock mInstanceLock;
+    int mExitCode = 0;
+
+    bool mSettingsUnreadable = false;
+    bool mSettingsChanged = false;
+
+    std::vector<std::pair<uint32_t, Widget*>> mDialogs;  // id, widget; in the order added
+    std::vector<Widget*> mDeletionQueue;
+    int mWalkDepth = 0;
+
+    int mCursor = 0;
+    Widget* mCursorWidget = nullptr;
+    bool mMuted = false;
+    int mPauseCount = 0;
+    bool mCaptured = false;
+    uint32_t mHeldButtons = 0;
+
+    std::atomic<bool> mQuitRequested{false};
+    bool mQuitDone = false;
+    bool mShutdownDone = false;
+    bool mInitDone = false;
+
+    std::thread mLoadingThread;
+    std::atomic<int> mLoadingCount{0};
+    std::atomic<int> mLoadingTotal{1};
+    std::atomic<bool> mLoadingFinished{false};
+    std::atomic<bool> mAbortLoading{false};
+    bool mLoadingCompleteDone = false;
+    int mLastReportedCount = -1;
+
+    uint64_t mStartMs = 0;
+    uint64_t mLastTickMs = 0;
+    uint64_t mOwedMs = 0;
+    uint64_t mLastDrawMs = 0;
+    bool mNeedsRedraw = true;
+    bool mVSyncPacing = false;
+    int mVSyncFailures = 0;
+    uint64_t mLastVSyncCheckMs = 0;
+    uint64_t mUpdatesAtVSyncCheck = 0;
+    uint64_t mUpdateCount = 0;
+    uint64_t mFloatUpdateCount = 0;
+    uint64_t mDrawCount = 0;
+    uint64_t mDroppedGaps = 0;
+    int64_t mFirstFrameMs = -1;
+};
+
+// The application object of the process; null before it is built and after it is destroyed.
+extern QuorAppBase* gApp;

@@ -1,0 +1,33 @@
+#pragma once
+// Reads "game.xml" into the grid-settings table (GridSettings.h).
+//
+//   <grid size="15" hints="4" hint-reward="3" mistakes="5" offset-x="120" offset-y="96"/>
+//
+// Attributes are expressions over the named constants; absent ones give 0. A later "grid" of the
+// same size replaces an earlier one. Every other element is ignored.
+
+#include <map>
+#include <string>
+
+#include "app/files/Parser.h"
+#include "game/data/GridSettings.h"
+
+class GameStats : public Parser {
+public:
+    static constexpr const char* kFileName = "game.xml";
+
+    // Reads "properties/game.xml" and, only when the whole file is valid, replaces the table.
+    // False (table untouched) on a missing or bad file; GetError names the file and line.
+    // Loading thread at start-up, or any thread while nobody reads the table.
+    bool Load();
+    // The same over text in memory; fileName only names it in errors.
+    bool LoadText(const std::string& text, const std::string& fileName);
+
+protected:
+    void HandleElementStart(const XMLElement& element) override;
+
+private:
+    bool Commit(bool parsed);
+
+    std::map<int, GridSettings> mTable;
+};

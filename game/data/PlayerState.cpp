@@ -1,0 +1,186 @@
+#include "game/data/PlayerState.h"
+
+#include <atomic>
+#include <climits>
+#include <utility>
+
+#include "app/expr/GlobalVariables.h"
+#include "app/expr/MainThread.h"
+#include "app/util/StringUtil.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/data/XmlText.h"
+
+namespace {
+// Written by the loader while it builds the profile list and by the main thread afterwards; the
+// atomics make the loader's last write visible to the main thread without a lock.
+std::atomic<BasicPlayerState*> gCurrentBasic{nullptr};
+std::atomic<PlayerState*> gCurrentPlayer{nullptr};
+}  // namespace
+
+BasicPlayerState::BasicPlayerState(const BasicPlayerState& other) = default;
+
+BasicPlayerState& BasicPlayerState::operator=(const BasicPlayerState& other) = default;
+
+BasicPlayerState::~BasicPlayerState() {
+    BasicPlayerState* self = this;
+    gCurrentBasic.compare_exchange_strong(self, nullptr);
+    if (GetGlobalVariables() == &mNamedValues) {
+        SetGlobalVariables(nullptr);
+    }
+}
+
+void BasicPlayerState::MakeCurrent() {
+    gCurrentBasic.store(this);
+    if (IsMainThread()) {
+        SetGlobalVariables(&mNamedValues);
+    }
+}
+
+void BasicPlayerState::AddPlayTick() {
+    ++mCentiseconds;
+    NormalizePlayTime();
+}
+
+void BasicPlayerState::NormalizePlayTime() {
+    if (mCentiseconds < 0) {
+        mCentiseconds = 0;
+    }
+    if (mMinutes < 0) {
+        mMinutes = 0;
+    }
+    if (mHours < 0) {
+        mHours = 0;
+    }
+    mMinutes += mCentiseconds / kTicksPerMinute;  // cannot overflow: both are below INT_MAX / 2
+    mCentiseconds %= kTicksPerMinute;
+    const int carry = mMinutes / kMinutesPerHour;
+    mMinutes %= kMinutesPerHour;
+    mHours = mHours > INT_MAX - carry ? INT_MAX : mHours + carry;
+}
+
+PlayerState::PlayerState() : mGameName(kDefaultGameName), mCurrentGameName(kDefaultGameName) {
+    const GameCatalog& catalog = GetGameCatalog(kDefaultGameName);
+    for (size_t mode = 0; mode < mProgress.size(); ++mode) {
+        for (const PuzzleSet& puzzles : catalog[mode]) {
+            SetProgress set;
+            set.mPuzzles.resize(puzzles.size());
+            mProgress[mode].push_back(std::move(set));
+        }
+    }
+    if (!mProgress[0].empty()) {
+        mProgress[0][0].mUnlock = 1;
+    }
+}
+
+PlayerState::~PlayerState() {
+    PlayerState* self = this;
+    gCurrentPlayer.compare_exchange_strong(self, nullptr);
+}
+
+void PlayerState::MakeCurrent() {
+    BasicPlayerState::MakeCurrent();
+    gCurrentPlayer.store(this);
+}
+
+int PlayerState::CountCompletedSets(int mode) const {
+    if (mode < 0 || mode > 1) {
+        return 0;
+    }
+    int count = 0;
+    for (const SetProgress& set : mProgress[static_cast<size_t>(mode)]) {
+        bool all = !set.mPuzzles.empty();
+        for (const PuzzleProgress& puzzle : set.mPuzzles) {
+            all = all && puzzle.mCompleted;
+        }
+        count += all ? 1 : 0;
+    }
+    return count;
+}
+
+int PlayerState::CountCompletedPuzzles(int mode, int set) const {
+    const SetProgress* progress = FindSet(mode, set);
+    if (progress == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    for (const PuzzleProgress& puzzle : progress->mPuzzles) {
+        count += puzzle.mCompleted ? 1 : 0;
+    }
+    return count;
+}
+
+SetProgress* PlayerState::FindSet(int mode, int set) {
+    return const_cast<SetProgress*>(std::as_const(*this).FindSet(mode, set));
+}
+
+const SetProgress* PlayerState::FindSet(int mode, int set) const {
+    if (mode < 0 || mode > 1 || set < 0) {
+        return nullptr;
+    }
+    const auto& sets = mProgress[static_cast<size_t>(mode)];
+    return static_cast<size_t>(set) < sets.size() ? &sets[static_cast<size_t>(set)] : nullptr;
+}
+
+PuzzleProgress* PlayerState::FindPuzzle(int mode, int set, int puzzle) {
+    return const_cast<PuzzleProgress*>(std::as_const(*this).FindPuzzle(mode, set, puzzle));
+}
+
+const PuzzleProgress* PlayerState::FindPuzzle(int mode, int set, int puzzle) const {
+    const SetProgress* progress = FindSet(mode, set);
+    if (progress == nullptr || puzzle < 0 ||
+        static_cast<size_t>(puzzle) >= progress->mPuzzles.size()) {
+        return nullptr;
+    }
+    return &progress->mPuzzles[static_cast<size_t>(puzzle)];
+}
+
+std::string PlayerState::WriteXml() const {
+    std::string text = StrFormat(
+        "<state seen-tutorial=\"%d\" num-hints=\"%d\" made-mistake=\"%d\" seen-hint=\"%d\" "
+        "disable-tips=\"%d\" toggle-mode=\"%d\" show-numbers=\"%d\" started=\"%d\" hours=\"%d\" "
+        "minutes=\"%d\" centiseconds=\"%d\">\n",
+        mSeenTutorial ? 1 : 0, mNumHints, mMadeMistake ? 1 : 0, mSeenHint ? 1 : 0,
+        mDisableTips ? 1 : 0, mToggleMode ? 1 : 0, mShowNumbers ? 1 : 0, mStarted ? 1 : 0, mHours,
+        mMinutes, mCentiseconds);
+    text += "<game name=\"" + EscapeXmlAttribute(mGameName) + "\">\n";
+    text += StrFormat("<game-state current-country=\"%d\"/>\n", mCurrentCountry);
+    for (const auto& sets : mProgress) {
+        text += "<mode>\n";
+        for (const SetProgress& set : sets) {
+            text += StrFormat("<set unlock=\"%d\" introduced=\"%d\">\n", set.mUnlock,
+                              set.mIntroduced ? 1 : 0);
+            for (const PuzzleProgress& puzzle : set.mPuzzles) {
+                text += StrFormat(
+                    "<puzzle completed=\"%d\" best-time=\"%d\" without-hints=\"%d\" "
+                    "without-mistakes=\"%d\"/>\n",
+                    puzzle.mCompleted ? 1 : 0, puzzle.mBestTime, puzzle.mWithoutHints ? 1 : 0,
+                    puzzle.mWithoutMistakes ? 1 : 0);
+            }
+            text += "</set>\n";
+        }
+        text += "</mode>\n";
+    }
+    text += "</game>\n</state>\n";
+    return text;
+}
+
+BasicPlayerState* GetCurrentBasicPlayerState() {
+    return gCurrentBasic.load();
+}
+
+PlayerState* GetCurrentPlayerState() {
+    return gCurrentPlayer.load();
+}
+
+void ClearCurrentPlayerState() {
+    gCurrentBasic.store(nullptr);
+    gCurrentPlayer.store(nullptr);
+    if (IsMainThread()) {
+        SetGlobalVariables(nullptr);
+    }
+}
+
+void InstallCurrentGlobals() {
+    BasicPlayerState* current = gCurrentBasic.load();
+    SetGlobalVariables(current != nullptr ? &current->GetNamedValues() : nullptr);
+}

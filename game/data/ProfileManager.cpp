@@ -1,0 +1,509 @@
+#include "game/data/ProfileManager.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <utility>
+
+#include "app/expr/MainThread.h"
+#include "app/files/PakInterfaceBase.h"
+#include "app/util/FileUtil.h"
+#include "app/util/Log.h"
+#include "app/util/StringUtil.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/data/XmlText.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProfilesName = "profiles.xml";
+
+// The list is built on the loader and then used on the main thread; the lock keeps a quit during
+// loading (save, clear) apart from the loader's commit.
+std::mutex gListMutex;
+std::vector<ProfileRecord> gProfiles;
+int gSelected = -1;
+std::atomic<bool> gLoaded{false};
+std::atomic<bool> gSavingAllowed{true};
+std::atomic<bool> gSavingBlocked{false};  // an unreadable file could not be moved aside
+std::mutex gSaveMutex;                    // one save at a time (backup, then write)
+
+// Handlers and the work a selection off the main thread postponed.
+struct PendingCall {
+    bool mTypedCode = false;  // else the player-name handler
+    std::string mName;
+};
+std::mutex gHandlerMutex;
+ProfileNameHandler gPlayerNameHandler;
+ProfileNameHandler gTypedCodeHandler;
+std::vector<PendingCall> gPending;
+bool gGlobalsPending = false;
+
+void Notify(bool typedCode, const std::string& name) {
+    ProfileNameHandler handler;
+    {
+        std::lock_guard<std::mutex> lock(gHandlerMutex);
+        if (!IsMainThread()) {
+            gPending.push_back(PendingCall{typedCode, name});
+            return;
+        }
+        handler = typedCode ? gTypedCodeHandler : gPlayerNameHandler;
+    }
+    // Outside the lock: the typed-code hook may save or select again.
+    if (handler) {
+        handler(name);
+    }
+}
+
+void MarkGlobalsPending() {
+    if (!IsMainThread()) {
+        std::lock_guard<std::mutex> lock(gHandlerMutex);
+        gGlobalsPending = true;
+    }
+}
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+// Renames an unreadable file to a name that says so and that no earlier file holds.
+bool MoveAside(const std::string& path) {
+    for (int n = 1; n < 1000; ++n) {
+        const std::string target =
+            path + ".unreadable" + (n == 1 ? std::string() : StrFormat("-%d", n));
+        if (Exists(target)) {
+            continue;
+        }
+        std::error_code error;
+        fs::rename(path, target, error);
+        if (error) {
+            LogWarning("Could not move the unreadable '%s' to '%s': %s", path.c_str(),
+                       target.c_str(), error.message().c_str());
+            return false;
+        }
+        LogWarning("The unreadable '%s' was kept as '%s'", path.c_str(), target.c_str());
+        return true;
+    }
+    return false;
+}
+
+// Temporaries left by a save that was cut short: ours ("profiles.xml.bak.tmp") and the atomic
+// writer's (".profiles.xml.tmp" + a unique suffix). Only one copy of the game runs, and it has
+// not saved yet, so none of them is in use.
+void RemoveStaleTemporaries(const std::string& folder) {
+    std::error_code error;
+    fs::remove(folder + kProfilesName + ".bak.tmp", error);
+    const std::string prefix = std::string(".") + kProfilesName + ".tmp";
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) == 0) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
+void CommitList(std::vector<ProfileRecord> profiles, int selected) {
+    {
+        std::lock_guard<std::mutex> lock(gListMutex);
+        PlayerState* current = GetCurrentPlayerState();
+        for (ProfileRecord& record : gProfiles) {
+            if (&record.mState == current) {
+                ClearCurrentPlayerState();
+            }
+        }
+        gProfiles = std::move(profiles);
+        gSelected = -1;
+    }
+    SelectProfile(selected);
+    gLoaded.store(true);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+ProfileManager::ProfileManager() {
+    mProfiles.resize(kProfileSlots);
+}
+
+bool ProfileManager::ReadFile(const std::string& path) {
+    mProfiles.assign(kProfileSlots, ProfileRecord());
+    return Finish(ParseFileAtPath(path));
+}
+
+bool ProfileManager::ReadText(const std::string& text, const std::string& fileName) {
+    mProfiles.assign(kProfileSlots, ProfileRecord());
+    return Finish(ParseText(text, fileName));
+}
+
+bool ProfileManager::Finish(bool parsed) {
+    if (parsed && !mSawRoot) {
+        Fail("The file holds no \"profiles\" element");
+        parsed = false;
+    }
+    if (!parsed) {
+        mProfiles.assign(kProfileSlots, ProfileRecord());
+        mSelected = -1;
+        return false;
+    }
+    if (mSelected < -1 || mSelected >= kProfileSlots) {
+        LogWarning("The selected profile %d of '%s' is not one of the %d slots; none is selected",
+                   mSelected, GetCurrentFile().c_str(), kProfileSlots);
+        mSelected = -1;
+    }
+    // The screens index the story sets with current-country; keep it inside them.
+    const int catalogSets = CountCatalogSets(kDefaultGameName, 0);
+    for (ProfileRecord& record : mProfiles) {
+        PlayerState& state = record.mState;
+        const int sets =
+            catalogSets > 0 ? catalogSets : static_cast<int>(state.mProgress[0].size());
+        state.mCurrentCountry = std::clamp(state.mCurrentCountry, 0, std::max(0, sets - 1));
+        state.NormalizePlayTime();
+    }
+    return true;
+}
+
+bool ProfileManager::ReadInt(const char* name, int* out) {
+    if (!HasAttribute(name)) {
+        *out = 0;
+        return true;
+    }
+    const std::string text = GetAttribute(name);
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    const auto result = std::from_chars(begin, end, *out);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end) {
+        Fail(StrFormat("The \"%s\" value \"%s\" is not a whole number", name, text.c_str()));
+        return false;
+    }
+    return true;
+}
+
+bool ProfileManager::ReadFlag(const char* name, bool* out) {
+    int value = 0;
+    if (!ReadInt(name, &value)) {
+        return false;
+    }
+    *out = value != 0;
+    return true;
+}
+
+void ProfileManager::HandleElementStart(const XMLElement& element) {
+    const std::string& name = element.mName;
+    if (!mSawRoot) {
+        if (name != "profiles") {
+            Fail("A profiles file starts with \"profiles\", not \"" + name + "\"");
+            return;
+        }
+        mSawRoot = true;
+        ReadInt("selected", &mSelected);
+        return;
+    }
+    if (name == "profile") {
+        ++mProfileIndex;
+        // A profile past the eighth has no slot; its children are ignored with it.
+        mProfile = mProfileIndex < kProfileSlots ? &mProfiles[static_cast<size_t>(mProfileIndex)]
+                                                 : nullptr;
+        if (mProfile != nullptr) {
+            mProfile->mName = GetAttribute("name");
+        }
+        mMode = -1;
+        mSet = -1;
+        return;
+    }
+    if (mProfile == nullptr) {
+        return;  // no target before the first profile
+    }
+    PlayerState& state = mProfile->mState;
+    if (name == "state") {
+        state.mStarted = GetAttributeBool("started");
+        (void)(ReadInt("num-hints", &state.mNumHints) &&
+               ReadFlag("seen-tutorial", &state.mSeenTutorial) &&
+               ReadFlag("made-mistake", &state.mMadeMistake) &&
+               ReadFlag("seen-hint", &state.mSeenHint) &&
+               ReadFlag("disable-tips", &state.mDisableTips) &&
+               ReadFlag("toggle-mode", &state.mToggleMode) &&
+               ReadFlag("show-numbers", &state.mShowNumbers) && ReadInt("hours", &state.mHours) &&
+               ReadInt("minutes", &state.mMinutes) &&
+               ReadInt("centiseconds", &state.mCentiseconds));
+        mMode = -1;
+    } else if (name == "game") {
+        // The name is not taken over: the state follows the default game's catalogue.
+        mMode = -1;
+    } else if (name == "game-state") {
+        ReadInt("current-country", &state.mCurrentCountry);
+    } else if (name == "mode") {
+        ++mMode;
+        mSet = -1;
+    } else if (name == "set") {
+        if (mMode < 0 || mMode > 1) {
+            return;
+        }
+        ++mSet;
+        mPuzzle = -1;
+        auto& sets = state.mProgress[static_cast<size_t>(mMode)];
+        if (static_cast<size_t>(mSet) >= sets.size()) {
+            // Progress of a set the catalogue no longer holds is kept, so that a later catalogue
+            // with the set finds it again.
+            sets.resize(static_cast<size_t>(mSet) + 1);
+        }
+        SetProgress& set = sets[static_cast<size_t>(mSet)];
+        (void)(ReadInt("unlock", &set.mUnlock) && ReadFlag("introduced", &set.mIntroduced));
+    } else if (name == "puzzle") {
+        if (mMode < 0 || mMode > 1 || mSet < 0) {
+            return;
+        }
+        ++mPuzzle;
+        auto& puzzles =
+            state.mProgress[static_cast<size_t>(mMode)][static_cast<size_t>(mSet)].mPuzzles;
+        if (static_cast<size_t>(mPuzzle) >= puzzles.size()) {
+            puzzles.resize(static_cast<size_t>(mPuzzle) + 1);
+        }
+        PuzzleProgress& puzzle = puzzles[static_cast<size_t>(mPuzzle)];
+        (void)(ReadFlag("completed", &puzzle.mCompleted) &&
+               ReadInt("best-time", &puzzle.mBestTime) &&
+               ReadFlag("without-hints", &puzzle.mWithoutHints) &&
+               ReadFlag("without-mistakes", &puzzle.mWithoutMistakes));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The process-wide list
+
+std::string GetProfilesPath() {
+    return GetAppDataFolder() + kProfilesName;
+}
+
+std::string GetProfilesBackupPath() {
+    return GetProfilesPath() + ".bak";
+}
+
+bool LoadProfiles() {
+    const std::string path = GetProfilesPath();
+    const std::string backup = GetProfilesBackupPath();
+    RemoveStaleTemporaries(GetAppDataFolder());
+    gSavingBlocked.store(false);
+
+    for (const std::string& candidate : {path, backup}) {
+        if (!Exists(candidate)) {
+            continue;
+        }
+        ProfileManager reader;
+        if (reader.ReadFile(candidate)) {
+            if (candidate == backup) {
+                LogWarning("Your profiles were restored from the backup '%s'", backup.c_str());
+            }
+            CommitList(std::move(reader.GetProfiles()), reader.GetSelected());
+            return true;
+        }
+        LogWarning("Your profiles in '%s' could not be read: %s", candidate.c_str(),
+                   reader.GetError().c_str());
+        if (!MoveAside(candidate) && candidate == path) {
+            // The file stays where a save would replace it: never save over it.
+            gSavingBlocked.store(true);
+            LogWarning("Profiles will not be saved, so that '%s' is not overwritten", path.c_str());
+        }
+    }
+    CommitList(std::vector<ProfileRecord>(kProfileSlots), -1);
+    return false;
+}
+
+bool AreProfilesLoaded() {
+    return gLoaded.load();
+}
+
+void SetProfileSavingAllowed(bool allowed) {
+    gSavingAllowed.store(allowed);
+}
+
+std::string BuildProfilesXml(const std::vector<ProfileRecord>& profiles, int selected) {
+    std::string text = StrFormat("<profiles selected=\"%d\">", selected);
+    for (const ProfileRecord& record : profiles) {
+        text += "<profile name=\"" + EscapeXmlAttribute(record.mName) + "\">";
+        text += record.mState.WriteXml();
+        text += "</profile>";
+    }
+    text += "</profiles>";
+    return text;
+}
+
+bool SaveProfiles() {
+    if (!gLoaded.load() || !gSavingAllowed.load() || gSavingBlocked.load()) {
+        return false;
+    }
+    std::string text;
+    {
+        std::lock_guard<std::mutex> lock(gListMutex);
+        if (gProfiles.empty()) {
+            return false;
+        }
+        text = BuildProfilesXml(gProfiles, gSelected);
+    }
+    std::lock_guard<std::mutex> saveLock(gSaveMutex);
+    const std::string path = GetProfilesPath();
+    const std::string backup = GetProfilesBackupPath();
+    if (Exists(path)) {
+        // Keep the previous file: a second name for it, swapped in atomically. Without hard links,
+        // a copy written as atomically as the file itself.
+        const std::string temp = backup + ".tmp";
+        std::error_code error;
+        fs::remove(temp, error);
+        fs::create_hard_link(path, temp, error);
+        if (!error) {
+            fs::rename(temp, backup, error);
+        }
+        if (error) {
+            fs::remove(temp, error);
+            std::string previous;
+            if (!PakInterfaceBase::Get()->ReadWholeFile(path, &previous) ||
+                !WriteBufferToFile(backup, previous)) {
+                LogWarning("Could not keep a backup of '%s'", path.c_str());
+            }
+        }
+    }
+    if (!WriteBufferToFile(path, text)) {
+        LogWarning("Could not save the profiles to '%s'; the previous file is kept", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+void SelectProfile(int index) {
+    if (index < 0) {
+        return;
+    }
+    std::string name;
+    bool selected = false;
+    {
+        std::lock_guard<std::mutex> lock(gListMutex);
+        gSelected = index;
+        if (static_cast<size_t>(index) < gProfiles.size()) {
+            ProfileRecord& record = gProfiles[static_cast<size_t>(index)];
+            record.mState.MakeCurrent();
+            record.mState.GetNamedValues().Set("player_name", ExprValue::FromString(record.mName));
+            name = record.mName;
+            selected = true;
+        } else {
+            ClearCurrentPlayerState();
+        }
+    }
+    MarkGlobalsPending();
+    if (IsMainThread()) {
+        InstallCurrentGlobals();
+    }
+    if (selected) {
+        Notify(false, name);
+        Notify(true, name);
+    }
+}
+
+void SetProfile(int index, const std::string& name) {
+    bool notify = false;
+    {
+        std::lock_guard<std::mutex> lock(gListMutex);
+        if (index < 0 || static_cast<size_t>(index) >= gProfiles.size()) {
+            return;
+        }
+        ProfileRecord& record = gProfiles[static_cast<size_t>(index)];
+        if (record.mName == name) {
+            return;
+        }
+        // A new player in a free slot, or a deleted one, starts over; a renamed player keeps the
+        // progress the name belongs to.
+        if (record.mName.empty() || name.empty()) {
+            record.mState = PlayerState();
+        }
+        record.mName = name;
+        notify = index == gSelected;
+    }
+    if (notify) {
+        Notify(false, name);
+    }
+}
+
+int AddProfile(const std::string& name) {
+    if (name.empty()) {
+        return -1;
+    }
+    int slot = -1;
+    {
+        std::lock_guard<std::mutex> lock(gListMutex);
+        if (gProfiles.empty()) {
+            return -1;
+        }
+        slot = static_cast<int>(gProfiles.size()) - 1;
+        for (size_t i = 0; i < gProfiles.size(); ++i) {
+            if (gProfiles[i].mName.empty()) {
+                slot = static_cast<int>(i);
+                break;
+            }
+        }
+        ProfileRecord& record = gProfiles[static_cast<size_t>(slot)];
+        record.mName = name;
+        record.mState = PlayerState();
+    }
+    SelectProfile(slot);
+    return slot;
+}
+
+void ClearProfiles() {
+    std::lock_guard<std::mutex> lock(gListMutex);
+    PlayerState* current = GetCurrentPlayerState();
+    for (ProfileRecord& record : gProfiles) {
+        if (&record.mState == current) {
+            ClearCurrentPlayerState();
+        }
+    }
+    gProfiles.clear();
+    gSelected = -1;
+    gLoaded.store(false);
+}
+
+const std::vector<ProfileRecord>& GetProfiles() {
+    return gProfiles;
+}
+
+int GetSelectedProfile() {
+    return gSelected;
+}
+
+ProfileRecord* GetProfileRecord(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= gProfiles.size()) {
+        return nullptr;
+    }
+    return &gProfiles[static_cast<size_t>(index)];
+}
+
+void SetPlayerNameHandler(ProfileNameHandler handler) {
+    std::lock_guard<std::mutex> lock(gHandlerMutex);
+    gPlayerNameHandler = std::move(handler);
+}
+
+void SetTypedCodeHandler(ProfileNameHandler handler) {
+    std::lock_guard<std::mutex> lock(gHandlerMutex);
+    gTypedCodeHandler = std::move(handler);
+}
+
+void RunDeferredProfileWork() {
+    std::vector<PendingCall> pending;
+    bool globals = false;
+    {
+        std::lock_guard<std::mutex> lock(gHandlerMutex);
+        pending.swap(gPending);
+        globals = gGlobalsPending;
+        gGlobalsPending = false;
+    }
+    if (globals) {
+        InstallCurrentGlobals();
+    }
+    for (const PendingCall& call : pending) {
+        Notify(call.mTypedCode, call.mName);
+    }
+}

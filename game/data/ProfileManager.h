@@ -1,0 +1,114 @@
+#pragma once
+// The eight profile slots, the selected profile and "profiles.xml" in the per-user data folder.
+//
+// Threads: LoadProfiles runs once on the start-up loader; everything else runs on the main thread
+// after loading. Nothing is saved before the list has been read, so a quit during loading cannot
+// overwrite the player's file with empty slots.
+//
+// Safety of the file (see also docs/parts/game-data.md):
+// - a save writes a temporary file and renames it over "profiles.xml" (WriteBufferToFile), after
+//   keeping the previous file as "profiles.xml.bak";
+// - a file that cannot be read is never overwritten: it is renamed to
+//   "profiles.xml.unreadable" (or "-2", "-3"... when that name is taken), the player is told in
+//   the log, and the backup is read instead; when it cannot be renamed, saving stays off;
+// - reading fills a temporary list that replaces the slots only when the whole file was read.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/files/Parser.h"
+#include "game/data/ProfileRecord.h"
+
+// Reads the text of a profiles file into eight fresh slots, without touching the process-wide
+// list. Numbers must be plain decimal integers (the game writes nothing else); anything else makes
+// the file unreadable rather than half-read.
+class ProfileManager : public Parser {
+public:
+    ProfileManager();
+
+    bool ReadFile(const std::string& path);
+    bool ReadText(const std::string& text, const std::string& fileName);
+
+    // The slots and the selected index read, with out-of-range values brought into range:
+    // selected outside the slots reads as -1, current-country outside the story sets as the
+    // nearest set, play time carried up.
+    std::vector<ProfileRecord>& GetProfiles() { return mProfiles; }
+    int GetSelected() const { return mSelected; }
+
+protected:
+    void HandleElementStart(const XMLElement& element) override;
+
+private:
+    bool Finish(bool parsed);
+    bool ReadInt(const char* name, int* out);
+    bool ReadFlag(const char* name, bool* out);
+
+    std::vector<ProfileRecord> mProfiles;
+    int mSelected = -1;
+    bool mSawRoot = false;
+    int mProfileIndex = -1;
+    ProfileRecord* mProfile = nullptr;
+    int mMode = -1;
+    int mSet = -1;
+    int mPuzzle = -1;
+};
+
+using ProfileNameHandler = std::function<void(const std::string& name)>;
+
+// Where the profiles live: the per-user data folder + "profiles.xml", and its backup.
+std::string GetProfilesPath();
+std::string GetProfilesBackupPath();
+
+// Reads "profiles.xml" (or, when it is missing or unreadable, its backup) into the eight slots and
+// selects the saved profile. Without either file the slots stay empty and nothing is selected.
+// True when a saved list was read. Start-up loader, once the single-instance lock is held.
+bool LoadProfiles();
+
+// Whether the list has been read (saving is possible from then on).
+bool AreProfilesLoaded();
+
+// Rewrites "profiles.xml" with all eight slots. False when nothing was written: before the list
+// was read, while saving is off (screen-saver mode, or an unreadable file could not be moved
+// aside) or when the write failed (the old file then stays). Main thread.
+bool SaveProfiles();
+
+// Screen-saver mode never writes the profiles. Any thread, before or after loading.
+void SetProfileSavingAllowed(bool allowed);
+
+// Selects slot index: makes its state current, stores its name in the state's "player_name",
+// and hands the name to the player-name and typed-code handlers. Negative indices are ignored;
+// an index past the slots selects nothing. On a thread other than the main thread the globals
+// and both handlers wait for RunDeferredProfileWork.
+void SelectProfile(int index);
+
+// Names slot index. A new name for a free slot, or an empty name (deleting the profile), gives the
+// slot a fresh state; renaming a named profile keeps its progress. The player-name handler hears
+// of a change to the selected slot. Ignored outside the slots or when the name is the same.
+void SetProfile(int index, const std::string& name);
+
+// Puts a new player in the first free slot, or in the last slot when all are named (replacing
+// that player), with a fresh state, and selects it. Returns the slot, or -1 for an empty name or
+// before the list was read.
+int AddProfile(const std::string& name);
+
+// Empties the list (at exit, after the last save); saving is then impossible.
+void ClearProfiles();
+
+// The slots (empty before loading and after ClearProfiles), the selected index (-1 for none) and
+// one slot (null outside the list). Main thread after loading.
+const std::vector<ProfileRecord>& GetProfiles();
+int GetSelectedProfile();
+ProfileRecord* GetProfileRecord(int index);
+
+// The whole text of "profiles.xml" for a list and a selected index.
+std::string BuildProfilesXml(const std::vector<ProfileRecord>& profiles, int selected);
+
+// The application's current player name and its typed-code hook; both run on the main thread.
+void SetPlayerNameHandler(ProfileNameHandler handler);
+void SetTypedCodeHandler(ProfileNameHandler handler);
+
+// Runs, on the main thread, what a selection on another thread had to postpone: installing the
+// current state's globals and the handlers, in the order the selections happened. Call it from
+// the loading-complete step. Does nothing when nothing waits.
+void RunDeferredProfileWork();

@@ -1,0 +1,861 @@
+#include "graphics/D3DInterface.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/glcorearb.h>
+
+#include "app/expr/MainThread.h"
+#include "app/util/Log.h"
+#include "app/util/StringUtil.h"
+#include "graphics/Image.h"
+#include "graphics/ImageSurface.h"
+#include "graphics/RenderState.h"
+
+namespace {
+
+std::atomic<D3DInterface*> gDevice{nullptr};
+std::mutex gErrorLock;
+std::string gRuntimeError;
+
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec2 aUV;
+layout(location = 2) in vec2 aMaskUV;
+layout(location = 3) in vec4 aColor;
+uniform mat4 uView;
+out vec2 vUV;
+out vec2 vMaskUV;
+out vec4 vColor;
+void main() {
+    gl_Position = uView * vec4(aPos, 1.0);
+    vUV = aUV;
+    vMaskUV = aMaskUV;
+    vColor = aColor;
+}
+)";
+
+// Textures hold premultiplied colour, and so does the vertex colour: their product is the
+// premultiplied source, blended with (1, 1 - source alpha) in the normal mode.
+const char* kNormalFragment = R"(#version 330 core
+in vec2 vUV;
+in vec2 vMaskUV;
+in vec4 vColor;
+uniform sampler2D uTex;
+uniform sampler2D uMask;
+uniform bool uUseMask;
+uniform vec4 uMaskBounds;
+out vec4 oColor;
+void main() {
+    vec4 c = texture(uTex, vUV) * vColor;
+    if (uUseMask) {
+        float m = 0.0;
+        if (all(greaterThanEqual(vMaskUV, uMaskBounds.xy)) &&
+            all(lessThanEqual(vMaskUV, uMaskBounds.zw))) {
+            // Sample no nearer the cell's edge than half a texel, so the filter never
+            // reaches into the neighbouring cell.
+            vec2 halfTexel = 0.5 / vec2(textureSize(uMask, 0));
+            m = texture(uMask, clamp(vMaskUV, uMaskBounds.xy + halfTexel,
+                                     uMaskBounds.zw - halfTexel)).a;
+        }
+        c *= m;
+    }
+    oColor = c;
+}
+)";
+
+// The modes that read the destination composite the source over a copy of what lies behind it,
+// with the separable blend functions applied where both are present.
+const char* kBackdropFragment = R"(#version 330 core
+in vec2 vUV;
+in vec2 vMaskUV;
+in vec4 vColor;
+uniform sampler2D uTex;
+uniform sampler2D uBackdrop;
+uniform ivec2 uBackdropOrigin;
+uniform int uMode;
+out vec4 oColor;
+vec3 Unpremultiply(vec4 c) { return c.a > 0.0 ? clamp(c.rgb / c.a, 0.0, 1.0) : vec3(0.0); }
+float SoftLight(float cb, float cs) {
+    if (cs <= 0.5) {
+        return cb - (1.0 - 2.0 * cs) * cb * (1.0 - cb);
+    }
+    float d = cb <= 0.25 ? ((16.0 * cb - 12.0) * cb + 4.0) * cb : sqrt(cb);
+    return cb + (2.0 * cs - 1.0) * (d - cb);
+}
+float Overlay(float cb, float cs) {
+    return cb <= 0.5 ? 2.0 * cs * cb : 1.0 - 2.0 * (1.0 - cs) * (1.0 - cb);
+}
+void main() {
+    vec4 s = texture(uTex, vUV) * vColor;
+    vec4 b = texelFetch(uBackdrop, ivec2(gl_FragCoord.xy) - uBackdropOrigin, 0);
+    vec3 cs = Unpremultiply(s);
+    vec3 cb = Unpremultiply(b);
+    vec3 mixed;
+    if (uMode == 2) {
+        mixed = cs * cb;
+    } else if (uMode == 3) {
+        mixed = vec3(Overlay(cb.r, cs.r), Overlay(cb.g, cs.g), Overlay(cb.b, cs.b));
+    } else {
+        mixed = vec3(SoftLight(cb.r, cs.r), SoftLight(cb.g, cs.g), SoftLight(cb.b, cs.b));
+    }
+    vec3 rgb = s.rgb * (1.0 - b.a) + b.rgb * (1.0 - s.a) + s.a * b.a * mixed;
+    oColor = vec4(rgb, s.a + b.a * (1.0 - s.a));
+}
+)";
+
+void SetRuntimeError(const std::string& text) {
+    std::lock_guard<std::mutex> lock(gErrorLock);
+    gRuntimeError = text;
+}
+
+uint32_t PremultiplyARGB(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 255) {
+        return p;
+    }
+    if (a == 0) {
+        return 0;
+    }
+    uint32_t r = (((p >> 16) & 0xFF) * a + 127) / 255;
+    uint32_t g = (((p >> 8) & 0xFF) * a + 127) / 255;
+    uint32_t b = ((p & 0xFF) * a + 127) / 255;
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+uint32_t UnpremultiplyARGB(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 255 || a == 0) {
+        return a == 0 ? 0 : p;
+    }
+    auto un = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+    return (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
+}
+
+bool KeyUses(const DrawKey& key, const ImageSurface* s) {
+    return key.mTarget == s || key.mTexture == s || key.mMask == s;
+}
+
+}  // namespace
+
+bool DrawKey::operator==(const DrawKey& o) const {
+    return mTarget == o.mTarget && mTexture == o.mTexture && mMask == o.mMask &&
+           (mMask == nullptr ||
+            std::memcmp(mMaskBounds, o.mMaskBounds, sizeof(mMaskBounds)) == 0) &&
+           mClip == o.mClip && mDrawMode == o.mDrawMode && mCull == o.mCull && mWrap == o.mWrap;
+}
+
+bool D3DTestResult(uint32_t result, const char* context) {
+    if (result == GL_NO_ERROR) {
+        return true;
+    }
+    SetRuntimeError(StrFormat("%s: GL error 0x%04X", context, unsigned(result)));
+    return false;
+}
+
+std::string GetRuntimeError() {
+    std::lock_guard<std::mutex> lock(gErrorLock);
+    return gRuntimeError;
+}
+
+D3DInterface::D3DInterface() = default;
+
+D3DInterface::~D3DInterface() {
+    Shutdown();
+}
+
+D3DInterface* D3DInterface::Get() {
+    return gDevice.load();
+}
+
+void D3DInterface::SetContextAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+bool D3DInterface::Init(SDL_Window* window, int width, int height) {
+    if (mContext != nullptr) {
+        return true;
+    }
+    if (window == nullptr || width <= 0 || height <= 0) {
+        SetRuntimeError("Render device: no window to draw into");
+        return false;
+    }
+    mWindow = window;
+    mContext = SDL_GL_CreateContext(window);
+    if (mContext == nullptr) {
+        SetRuntimeError(
+            StrFormat("Render device: can't create an OpenGL 3.3 context (%s)", SDL_GetError()));
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(mContext));
+    mWidth = width;
+    mHeight = height;
+    if (!CreatePipeline()) {
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(mContext));
+        mContext = nullptr;
+        return false;
+    }
+    gDevice.store(this);
+    mScreen = std::make_unique<ImageSurface>(true);
+    mScreen->SetName("screen");
+    mScreen->Create(width, height);
+    return true;
+}
+
+void D3DInterface::Shutdown() {
+    if (mContext == nullptr) {
+        return;
+    }
+    mHaveKey = false;
+    mVertices.clear();
+    mScreen.reset();
+    {
+        std::lock_guard<std::recursive_mutex> lock(mLock);
+        for (ImageSurface* s : mSurfaces) {
+            DeleteSurfaceObjects(s);
+        }
+        mSurfaces.clear();
+    }
+    FreePendingObjects();
+    DestroyPipeline();
+    gDevice.store(nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(mContext));
+    mContext = nullptr;
+}
+
+bool D3DInterface::BuildProgram(Program* program, const char* fragmentSource) {
+    auto compile = [](GLenum type, const char* source) -> GLuint {
+        GLuint shader = glCreateShader(type);
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        GLint ok = 0;
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        if (!ok) {
+            char log[1024] = {};
+            glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
+            SetRuntimeError(StrFormat("Render device: shader compile failed: %s", log));
+            glDeleteShader(shader);
+            return 0;
+        }
+        return shader;
+    };
+    GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
+    GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    if (vs == 0 || fs == 0) {
+        glDeleteShader(vs);
+        glDeleteShader(fs);
+        return false;
+    }
+    GLuint id = glCreateProgram();
+    glAttachShader(id, vs);
+    glAttachShader(id, fs);
+    glLinkProgram(id);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(id, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetProgramInfoLog(id, sizeof(log), nullptr, log);
+        SetRuntimeError(StrFormat("Render device: shader link failed: %s", log));
+        glDeleteProgram(id);
+        return false;
+    }
+    program->mId = id;
+    program->mView = glGetUniformLocation(id, "uView");
+    program->mTex = glGetUniformLocation(id, "uTex");
+    program->mMask = glGetUniformLocation(id, "uMask");
+    program->mUseMask = glGetUniformLocation(id, "uUseMask");
+    program->mMaskBounds = glGetUniformLocation(id, "uMaskBounds");
+    program->mBackdrop = glGetUniformLocation(id, "uBackdrop");
+    program->mBackdropOrigin = glGetUniformLocation(id, "uBackdropOrigin");
+    program->mMode = glGetUniformLocation(id, "uMode");
+    glUseProgram(id);
+    glUniform1i(program->mTex, 0);
+    glUniform1i(program->mMask, 1);
+    glUniform1i(program->mBackdrop, 2);
+    return true;
+}
+
+bool D3DInterface::CreatePipeline() {
+    if (!BuildProgram(&mNormal, kNormalFragment) || !BuildProgram(&mBackdrop, kBackdropFragment)) {
+        return false;
+    }
+    glGenVertexArrays(1, &mVao);
+    glBindVertexArray(mVao);
+    glGenBuffers(1, &mVbo);
+    glBindBuffer(GL_ARRAY_BUFFER, mVbo);
+    const GLsizei stride = sizeof(DrawVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(DrawVertex, mX)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(DrawVertex, mU)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<void*>(offsetof(DrawVertex, mMaskU)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<void*>(offsetof(DrawVertex, mColor)));
+    mVboCapacity = 0;
+
+    const uint32_t white = 0xFFFFFFFFu;
+    glGenTextures(1, &mWhiteTexture);
+    glBindTexture(GL_TEXTURE_2D, mWhiteTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+
+    glDisable(GL_DEPTH_TEST);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    mBoundTarget = nullptr;
+    return D3DTestResult(glGetError(), "Render device: creating the pipeline");
+}
+
+void D3DInterface::DestroyPipeline() {
+    glDeleteProgram(mNormal.mId);
+    glDeleteProgram(mBackdrop.mId);
+    mNormal = Program();
+    mBackdrop = Program();
+    glDeleteBuffers(1, &mVbo);
+    glDeleteVertexArrays(1, &mVao);
+    glDeleteTextures(1, &mWhiteTexture);
+    glDeleteTextures(1, &mBackdropTexture);
+    mVbo = mVao = mWhiteTexture = mBackdropTexture = 0;
+    mBackdropWidth = mBackdropHeight = 0;
+    mVboCapacity = 0;
+    mBoundTarget = nullptr;
+}
+
+void D3DInterface::RegisterSurface(ImageSurface* surface) {
+    std::lock_guard<std::recursive_mutex> lock(mLock);
+    mSurfaces.insert(surface);
+}
+
+void D3DInterface::UnregisterSurface(ImageSurface* surface) {
+    std::lock_guard<std::recursive_mutex> lock(mLock);
+    if (mSurfaces.find(surface) == mSurfaces.end()) {
+        return;
+    }
+    if (IsMainThread()) {
+        if (mHaveKey && KeyUses(mKey, surface)) {
+            // The pending draws still read or write this surface: send them while it exists.
+            DrawBatch();
+        }
+        if (mBoundTarget == surface) {
+            mBoundTarget = nullptr;
+        }
+    }
+    // Erased only now: sending the pending draws may have (re)made its objects.
+    mSurfaces.erase(surface);
+    DeleteSurfaceObjects(surface);
+}
+
+void D3DInterface::DeleteSurfaceObjects(ImageSurface* s) {
+    auto& d = s->mDevice;
+    if (d.mTexture == 0 && d.mFramebuffer == 0) {
+        return;
+    }
+    if (IsMainThread() && mContext != nullptr) {
+        glDeleteFramebuffers(1, &d.mFramebuffer);
+        glDeleteTextures(1, &d.mTexture);
+    } else {
+        std::lock_guard<std::recursive_mutex> lock(mLock);
+        if (d.mTexture != 0) {
+            mPendingTextures.push_back(d.mTexture);
+        }
+        if (d.mFramebuffer != 0) {
+            mPendingFramebuffers.push_back(d.mFramebuffer);
+        }
+    }
+    d.mTexture = 0;
+    d.mFramebuffer = 0;
+    d.mTexWidth = d.mTexHeight = 0;
+    d.mTextureStale = true;
+}
+
+void D3DInterface::FreePendingObjects() {
+    std::vector<uint32_t> textures, framebuffers;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mLock);
+        textures.swap(mPendingTextures);
+        framebuffers.swap(mPendingFramebuffers);
+    }
+    if (!framebuffers.empty()) {
+        glDeleteFramebuffers(GLsizei(framebuffers.size()), framebuffers.data());
+    }
+    if (!textures.empty()) {
+        glDeleteTextures(GLsizei(textures.size()), textures.data());
+    }
+}
+
+bool D3DInterface::EnsureTexture(ImageSurface* s) {
+    auto& d = s->mDevice;
+    int w = s->GetWidth();
+    int h = s->GetHeight();
+    if (w <= 0 || h <= 0) {
+        return false;
+    }
+    if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h)) {
+        DeleteSurfaceObjects(s);
+    }
+    bool fresh = false;
+    if (d.mTexture == 0) {
+        glGenTextures(1, &d.mTexture);
+        glBindTexture(GL_TEXTURE_2D, d.mTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        d.mWrap = false;
+        d.mTexWidth = w;
+        d.mTexHeight = h;
+        d.mTextureStale = true;
+        fresh = true;
+        std::lock_guard<std::recursive_mutex> lock(mLock);
+        mSurfaces.insert(s);
+    }
+    if (d.mTextureStale) {
+        const std::vector<uint32_t>& pixels = s->mPixels;
+        std::vector<uint32_t> premultiplied;
+        const void* data = nullptr;
+        if (pixels.size() == size_t(w) * size_t(h)) {
+            premultiplied.resize(pixels.size());
+            std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
+            data = premultiplied.data();
+        } else if (fresh) {
+            premultiplied.assign(size_t(w) * size_t(h), 0u);
+            data = premultiplied.data();
+        }
+        glBindTexture(GL_TEXTURE_2D, d.mTexture);
+        if (data != nullptr) {
+            if (fresh) {
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA,
+                             GL_UNSIGNED_INT_8_8_8_8_REV, data);
+            } else {
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                                data);
+            }
+        }
+        d.mTextureStale = false;
+        d.mMemoryStale = false;
+    }
+    return true;
+}
+
+bool D3DInterface::EnsureFramebuffer(ImageSurface* s) {
+    if (!EnsureTexture(s)) {
+        return false;
+    }
+    auto& d = s->mDevice;
+    if (d.mFramebuffer == 0) {
+        glGenFramebuffers(1, &d.mFramebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, d.mFramebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, d.mTexture, 0);
+        mBoundTarget = nullptr;
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            LogWarning("Render device: image '%s' can't be drawn into (%dx%d)",
+                       s->GetName().c_str(), s->GetWidth(), s->GetHeight());
+            glDeleteFramebuffers(1, &d.mFramebuffer);
+            d.mFramebuffer = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
+void D3DInterface::BindTarget(ImageSurface* target) {
+    if (mBoundTarget == target) {
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, target->mDevice.mFramebuffer);
+    glViewport(0, 0, target->GetWidth(), target->GetHeight());
+    mBoundTarget = target;
+}
+
+Matrix4 D3DInterface::TargetView(int width, int height) const {
+    // Targets keep row 0 at the top, where GL puts row 0 at the bottom: flip y in clip space.
+    Matrix4 view = BuildPerspectiveView(width, height);
+    for (int r = 0; r < 4; ++r) {
+        view.m[r][1] = -view.m[r][1];
+    }
+    return view;
+}
+
+void D3DInterface::ApplyKeyState(const DrawKey& key) {
+    ImageSurface* target = key.mTarget;
+    Rect clip = key.mClip.Intersection(Rect(0, 0, target->GetWidth(), target->GetHeight()));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(clip.mX, clip.mY, clip.mWidth, clip.mHeight);
+    if (key.mCull) {
+        glEnable(GL_CULL_FACE);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    switch (key.mDrawMode) {
+        case kDrawAdditive:
+            glEnable(GL_BLEND);
+            glBlendEquation(GL_FUNC_ADD);
+            glBlendFunc(GL_ONE, GL_ONE);
+            break;
+        case kDrawSubtractive:
+            glEnable(GL_BLEND);
+            glBlendEquationSeparate(GL_FUNC_REVERSE_SUBTRACT, GL_FUNC_ADD);
+            glBlendFuncSeparate(GL_ONE, GL_ONE, GL_ZERO, GL_ONE);
+            break;
+        case kDrawNone:
+        case kDrawMultiply:
+        case kDrawOverlay:
+        case kDrawSoftLight:
+            // The backdrop modes computed the whole composite in the shader.
+            glDisable(GL_BLEND);
+            break;
+        default:
+            glEnable(GL_BLEND);
+            glBlendEquation(GL_FUNC_ADD);
+            glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+            break;
+    }
+    glActiveTexture(GL_TEXTURE0);
+    if (key.mTexture != nullptr) {
+        auto& d = key.mTexture->mDevice;
+        glBindTexture(GL_TEXTURE_2D, d.mTexture);
+        if (d.mWrap != key.mWrap) {
+            GLint mode = key.mWrap ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, mode);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, mode);
+            d.mWrap = key.mWrap;
+        }
+    } else {
+        glBindTexture(GL_TEXTURE_2D, mWhiteTexture);
+    }
+    if (key.mMask != nullptr) {
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, key.mMask->mDevice.mTexture);
+        glActiveTexture(GL_TEXTURE0);
+    }
+}
+
+void D3DInterface::SubmitTriangles(const DrawKey& key, const DrawVertex* vertices, size_t count) {
+    if (mContext == nullptr || key.mTarget == nullptr || count == 0) {
+        return;
+    }
+    if (DrawModeReadsDestination(key.mDrawMode)) {
+        DrawBatch();
+        DrawWithBackdrop(key, vertices, count);
+        return;
+    }
+    if (!mHaveKey || !(key == mKey)) {
+        DrawBatch();
+        mKey = key;
+        mHaveKey = true;
+    }
+    mVertices.insert(mVertices.end(), vertices, vertices + count);
+    // Pending draws count as drawn: a pixel read now must send them and read back.
+    key.mTarget->mDevice.mMemoryStale = true;
+}
+
+void D3DInterface::DrawBatch() {
+    if (!mHaveKey || mVertices.empty()) {
+        mVertices.clear();
+        return;
+    }
+    const DrawKey& key = mKey;
+    if ((key.mTexture != nullptr && key.mTexture == key.mTarget) ||
+        (key.mMask != nullptr && key.mMask == key.mTarget)) {
+        static std::atomic<bool> sWarned{false};
+        if (!sWarned.exchange(true)) {
+            LogWarning("Render device: image '%s' was drawn into itself; the draw is skipped",
+                       key.mTarget->GetName().c_str());
+        }
+        mVertices.clear();
+        return;
+    }
+    if ((key.mTexture != nullptr && !EnsureTexture(key.mTexture)) ||
+        (key.mMask != nullptr && !EnsureTexture(key.mMask)) || !EnsureFramebuffer(key.mTarget)) {
+        mVertices.clear();
+        return;
+    }
+    BindTarget(key.mTarget);
+    glUseProgram(mNormal.mId);
+    Matrix4 view = TargetView(key.mTarget->GetWidth(), key.mTarget->GetHeight());
+    glUniformMatrix4fv(mNormal.mView, 1, GL_FALSE, &view.m[0][0]);
+    glUniform1i(mNormal.mUseMask, key.mMask != nullptr ? 1 : 0);
+    if (key.mMask != nullptr) {
+        glUniform4fv(mNormal.mMaskBounds, 1, key.mMaskBounds);
+    }
+    ApplyKeyState(key);
+    glBindVertexArray(mVao);
+    glBindBuffer(GL_ARRAY_BUFFER, mVbo);
+    size_t bytes = mVertices.size() * sizeof(DrawVertex);
+    if (bytes > mVboCapacity) {
+        mVboCapacity = std::max(bytes, size_t(64 * 1024));
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
+    } else {
+        // Orphan the old storage so the driver never waits for the previous draw.
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), mVertices.data());
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(mVertices.size()));
+    ++mDrawCalls;
+    key.mTarget->mDevice.mMemoryStale = true;
+    mVertices.clear();
+}
+
+void D3DInterface::DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertices, size_t count) {
+    ImageSurface* target = key.mTarget;
+    if ((key.mTexture != nullptr && (key.mTexture == target || !EnsureTexture(key.mTexture))) ||
+        !EnsureFramebuffer(target)) {
+        return;
+    }
+    int tw = target->GetWidth();
+    int th = target->GetHeight();
+    Matrix4 view = TargetView(tw, th);
+    // The screen area the draw can touch: its projected bounding box within the clip.
+    float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+    for (size_t i = 0; i < count; ++i) {
+        float p[4] = {vertices[i].mX, vertices[i].mY, vertices[i].mZ, 1.0f};
+        TransformPoint4(p, p, view);
+        if (p[3] <= 1e-6f) {
+            // Behind the viewer: take the whole clip rather than guess.
+            minX = minY = -1e30f;
+            maxX = maxY = 1e30f;
+            break;
+        }
+        float x = (p[0] / p[3] + 1.0f) * 0.5f * float(tw);
+        float y = (p[1] / p[3] + 1.0f) * 0.5f * float(th);
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+    }
+    auto clampInt = [](float v, int lo, int hi) {
+        return int(std::clamp(v, float(lo), float(hi)));
+    };
+    int x0 = clampInt(std::floor(minX) - 1.0f, 0, tw);
+    int y0 = clampInt(std::floor(minY) - 1.0f, 0, th);
+    int x1 = clampInt(std::ceil(maxX) + 1.0f, 0, tw);
+    int y1 = clampInt(std::ceil(maxY) + 1.0f, 0, th);
+    Rect area = Rect(x0, y0, x1 - x0, y1 - y0).Intersection(key.mClip);
+    if (area.IsEmpty()) {
+        return;
+    }
+    BindTarget(target);
+    glActiveTexture(GL_TEXTURE2);
+    if (mBackdropTexture == 0 || mBackdropWidth < area.mWidth || mBackdropHeight < area.mHeight) {
+        if (mBackdropTexture == 0) {
+            glGenTextures(1, &mBackdropTexture);
+        }
+        mBackdropWidth = std::max(mBackdropWidth, area.mWidth);
+        mBackdropHeight = std::max(mBackdropHeight, area.mHeight);
+        glBindTexture(GL_TEXTURE_2D, mBackdropTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, mBackdropWidth, mBackdropHeight, 0, GL_BGRA,
+                     GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
+    glBindTexture(GL_TEXTURE_2D, mBackdropTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, area.mX, area.mY, area.mWidth, area.mHeight);
+    glActiveTexture(GL_TEXTURE0);
+
+    glUseProgram(mBackdrop.mId);
+    glUniformMatrix4fv(mBackdrop.mView, 1, GL_FALSE, &view.m[0][0]);
+    glUniform2i(mBackdrop.mBackdropOrigin, area.mX, area.mY);
+    glUniform1i(mBackdrop.mMode, key.mDrawMode);
+    DrawKey state = key;
+    state.mClip = area;
+    ApplyKeyState(state);
+    glBindVertexArray(mVao);
+    glBindBuffer(GL_ARRAY_BUFFER, mVbo);
+    size_t bytes = count * sizeof(DrawVertex);
+    if (bytes > mVboCapacity) {
+        mVboCapacity = std::max(bytes, size_t(64 * 1024));
+    }
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), vertices);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(count));
+    ++mDrawCalls;
+    target->mDevice.mMemoryStale = true;
+}
+
+void D3DInterface::Flush() {
+    if (mContext == nullptr) {
+        return;
+    }
+    DrawBatch();
+    if (IsMainThread()) {
+        FreePendingObjects();
+    }
+}
+
+void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Color& color) {
+    if (mContext == nullptr || target == nullptr) {
+        return;
+    }
+    DrawBatch();
+    if (!EnsureFramebuffer(target)) {
+        return;
+    }
+    Rect clip = area.Intersection(Rect(0, 0, target->GetWidth(), target->GetHeight()));
+    if (clip.IsEmpty()) {
+        return;
+    }
+    BindTarget(target);
+    Color c = color.Premultiplied();
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(clip.mX, clip.mY, clip.mWidth, clip.mHeight);
+    glClearColor(float(c.mRed) / 255.0f, float(c.mGreen) / 255.0f, float(c.mBlue) / 255.0f,
+                 float(c.mAlpha) / 255.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    target->mDevice.mMemoryStale = true;
+}
+
+void D3DInterface::EnsureImageTexture(Image* image) {
+    if (mContext == nullptr || image == nullptr) {
+        return;
+    }
+    ImageSurface* s = image->GetBaseSurface();
+    if (s == nullptr) {
+        return;
+    }
+    if (mHaveKey && KeyUses(mKey, s)) {
+        DrawBatch();
+    }
+    EnsureTexture(s);
+}
+
+void D3DInterface::UploadBits(ImageSurface* surface) {
+    if (mContext == nullptr || surface == nullptr) {
+        return;
+    }
+    if (mHaveKey && KeyUses(mKey, surface)) {
+        DrawBatch();
+    }
+    surface->mDevice.mTextureStale = true;
+    EnsureTexture(surface);
+}
+
+void D3DInterface::ReadBackPixels(ImageSurface* s) {
+    if (mContext == nullptr || s == nullptr || !s->mDevice.mMemoryStale) {
+        return;
+    }
+    if (mHaveKey && KeyUses(mKey, s)) {
+        DrawBatch();
+    }
+    int w = s->GetWidth();
+    int h = s->GetHeight();
+    if (s->mDevice.mFramebuffer == 0 || w <= 0 || h <= 0) {
+        s->mDevice.mMemoryStale = false;
+        return;
+    }
+    BindTarget(s);
+    s->mPixels.resize(size_t(w) * size_t(h));
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, s->mPixels.data());
+    for (uint32_t& p : s->mPixels) {
+        p = UnpremultiplyARGB(p);
+    }
+    s->mDevice.mMemoryStale = false;
+}
+
+std::unique_ptr<ImageSurface> D3DInterface::SnapshotCursorImage() {
+    std::lock_guard<std::recursive_mutex> lock(mLock);
+    if (mContext == nullptr || !mScreen) {
+        return nullptr;
+    }
+    Flush();
+    std::vector<uint32_t> pixels = mScreen->GetPixelData();
+    auto copy = std::make_unique<ImageSurface>();
+    copy->SetName("screen copy");
+    if (pixels.size() == size_t(mWidth) * size_t(mHeight)) {
+        copy->SetPixels(mWidth, mHeight, std::move(pixels));
+    } else {
+        copy->Create(mWidth, mHeight);
+    }
+    return copy;
+}
+
+bool D3DInterface::Present() {
+    if (mContext == nullptr || !mScreen) {
+        return false;
+    }
+    Flush();
+    if (!EnsureFramebuffer(mScreen.get())) {
+        return false;
+    }
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(mWindow, &dw, &dh);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, mScreen->mDevice.mFramebuffer);
+    glViewport(0, 0, dw, dh);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (dw > 0 && dh > 0) {
+        // Fit the design size into the window, keeping its aspect ratio.
+        double scale = std::min(double(dw) / mWidth, double(dh) / mHeight);
+        int w = int(mWidth * scale);
+        int h = int(mHeight * scale);
+        int x = (dw - w) / 2;
+        int y = (dh - h) / 2;
+        // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
+        glBlitFramebuffer(0, 0, mWidth, mHeight, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
+                          GL_LINEAR);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    mBoundTarget = nullptr;
+    SDL_GL_SwapWindow(mWindow);
+    mDrawCallsLastFrame = mDrawCalls;
+    mDrawCalls = 0;
+    GLenum error = glGetError();
+    if (!D3DTestResult(error, "Present")) {
+        LogWarning("Render device: presenting failed (%s); rebuilding", GetRuntimeError().c_str());
+        Rebuild();
+        return false;
+    }
+    return true;
+}
+
+bool D3DInterface::Rebuild() {
+    if (mContext == nullptr) {
+        return false;
+    }
+    std::lock_guard<std::recursive_mutex> lock(mLock);
+    mHaveKey = false;
+    mVertices.clear();
+    // Save what render targets hold while it can still be read; the rest comes from memory.
+    for (ImageSurface* s : mSurfaces) {
+        if (s->mDevice.mMemoryStale) {
+            ReadBackPixels(s);
+        }
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    for (ImageSurface* s : mSurfaces) {
+        DeleteSurfaceObjects(s);
+    }
+    FreePendingObjects();
+    DestroyPipeline();
+    return CreatePipeline();
+}
+
+void D3DInterface::ProjectPoint(float x, float y, float z, float out[3]) const {
+    ProjectPerspectivePoint(mWidth, mHeight, x, y, z, out);
+}
+
+void D3DInterface::UnprojectPoint(float x, float y, float depth, float out[3]) const {
+    UnprojectPerspectivePoint(mWidth, mHeight, x, y, depth, out);
+}

@@ -1,0 +1,177 @@
+// Text layout of Graphics: drawing strings through the font, word wrap and justification.
+
+#include <algorithm>
+
+#include "graphics/Graphics.h"
+#include "graphics/fonts/Font.h"
+
+namespace {
+
+// Splits text into paragraphs at newlines and "[br]" markers; "\r\n" counts as one break.
+std::vector<std::string_view> SplitParagraphs(std::string_view text) {
+    std::vector<std::string_view> out;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == '\n') {
+            size_t end = (i > start && text[i - 1] == '\r') ? i - 1 : i;
+            out.push_back(text.substr(start, end - start));
+            start = i = i + 1;
+        } else if (text.compare(i, 4, "[br]") == 0) {
+            out.push_back(text.substr(start, i - start));
+            start = i = i + 4;
+        } else {
+            ++i;
+        }
+    }
+    out.push_back(text.substr(start));
+    return out;
+}
+
+int JustifiedX(int x, int width, int lineWidth, int justification) {
+    if (justification == 0) {
+        return x + (width - lineWidth) / 2;
+    }
+    if (justification == 1) {
+        return x + width - lineWidth;
+    }
+    return x;
+}
+
+}  // namespace
+
+std::vector<std::string> Graphics::WrapText(const Font& font, std::string_view text, int width) {
+    std::vector<std::string> lines;
+    if (text.empty()) {
+        return lines;
+    }
+    for (std::string_view paragraph : SplitParagraphs(text)) {
+        std::string line;
+        size_t pos = 0;
+        bool any = false;
+        while (pos < paragraph.size()) {
+            size_t wordStart = paragraph.find_first_not_of(' ', pos);
+            if (wordStart == std::string_view::npos) {
+                break;
+            }
+            size_t wordEnd = paragraph.find(' ', wordStart);
+            if (wordEnd == std::string_view::npos) {
+                wordEnd = paragraph.size();
+            }
+            std::string_view word = paragraph.substr(wordStart, wordEnd - wordStart);
+            pos = wordEnd;
+            if (line.empty()) {
+                // A word wider than the line still gets a line of its own.
+                line.assign(word);
+                continue;
+            }
+            std::string candidate = line + " " + std::string(word);
+            if (font.StringWidth(candidate) <= width) {
+                line = std::move(candidate);
+            } else {
+                lines.push_back(std::move(line));
+                any = true;
+                line.assign(word);
+            }
+        }
+        if (!line.empty() || !any) {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+void Graphics::DrawString(std::string_view text, float x, float y) {
+    if (mTarget == nullptr || mState.mFont == nullptr || text.empty()) {
+        return;
+    }
+    mState.mFont->DrawString(*this, x, y, text, mState.mColor);
+}
+
+int Graphics::WriteString(std::string_view text, float x, float y, int width, int justification,
+                          bool draw, int offset, int length) {
+    if (mState.mFont == nullptr) {
+        return 0;
+    }
+    size_t start = size_t(std::clamp(offset, 0, int(text.size())));
+    size_t count = text.size() - start;
+    if (length >= 0 && size_t(length) < count) {
+        count = size_t(length);
+    }
+    std::string_view piece = text.substr(start, count);
+    int pieceWidth = mState.mFont->StringWidth(piece);
+    if (draw) {
+        int px = JustifiedX(int(x), width, pieceWidth, justification);
+        DrawString(piece, float(px) + (x - float(int(x))), y);
+    }
+    return pieceWidth;
+}
+
+int Graphics::DrawStringWordWrapped(const Rect& rect, std::string_view text, int lineSpacing,
+                                    int justification, int* widest) {
+    if (widest != nullptr) {
+        *widest = 0;
+    }
+    Font* font = mState.mFont;
+    if (font == nullptr) {
+        return 0;
+    }
+    if (lineSpacing < 0) {
+        lineSpacing = font->GetLineSpacing();
+    }
+    std::vector<std::string> lines = WrapText(*font, text, rect.mWidth);
+    int widestLine = 0;
+    int y = rect.mY;
+    for (const std::string& line : lines) {
+        int lineWidth = font->StringWidth(line);
+        widestLine = std::max(widestLine, lineWidth);
+        if (mTarget != nullptr && !line.empty()) {
+            int x = JustifiedX(rect.mX, rect.mWidth, lineWidth, justification);
+            DrawString(line, float(x), float(y));
+        }
+        y += lineSpacing;
+    }
+    if (widest != nullptr) {
+        *widest = widestLine;
+    }
+    if (lines.empty()) {
+        return 0;
+    }
+    // The block runs from the top of the first line to the bottom of the last.
+    return int(lines.size() - 1) * lineSpacing + font->GetHeight();
+}
+
+int Graphics::DrawStringJustified(float x, float y, std::string_view text, int wrapWidth,
+                                  int justification, int* widest) {
+    if (widest != nullptr) {
+        *widest = 0;
+    }
+    Font* font = mState.mFont;
+    if (font == nullptr) {
+        return 0;
+    }
+    // Laid out unwrapped (only forced breaks), then placed within wrapWidth.
+    int widestLine = 0;
+    std::vector<std::string> lines = WrapText(*font, text, 100000);
+    int lineSpacing = font->GetLineSpacing();
+    float lineY = y;
+    for (const std::string& line : lines) {
+        int lineWidth = font->StringWidth(line);
+        widestLine = std::max(widestLine, lineWidth);
+        if (mTarget != nullptr && !line.empty()) {
+            int lx = JustifiedX(int(x), wrapWidth, lineWidth, justification);
+            DrawString(line, float(lx), lineY);
+        }
+        lineY += float(lineSpacing);
+    }
+    if (widest != nullptr) {
+        *widest = widestLine;
+    }
+    return lines.empty() ? 0 : int(lines.size() - 1) * lineSpacing + font->GetHeight();
+}
+
+int Graphics::GetWordWrappedHeight(int width, std::string_view text, int lineSpacing, int* widest) {
+    Graphics measure;
+    measure.SetFont(mState.mFont);
+    return measure.DrawStringWordWrapped(Rect(0, 0, width, 0), text, lineSpacing, -1, widest);
+}

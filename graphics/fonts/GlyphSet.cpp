@@ -1,0 +1,221 @@
+#include "graphics/fonts/GlyphSet.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/ImageSurface.h"
+#include "graphics/fonts/Windows1252.h"
+
+namespace {
+
+// Pages of this size hold the 224 printable characters of a large title font in one or two
+// pages, and texture size limits are no concern at 512.
+constexpr int kPageSize = 512;
+// Empty pixels around each glyph keep bilinear filtering from bleeding neighbours into it.
+constexpr int kPadding = 1;
+
+struct Bitmap {
+    int mWidth = 0;
+    int mHeight = 0;
+    std::vector<uint8_t> mCoverage;
+};
+
+// Owns a FreeType library and face for the length of one Build; every Build has its own
+// library, so several loader threads may build fonts at once.
+struct FreeTypeSession {
+    FT_Library mLibrary = nullptr;
+    FT_Face mFace = nullptr;
+    ~FreeTypeSession() {
+        if (mFace != nullptr) {
+            FT_Done_Face(mFace);
+        }
+        if (mLibrary != nullptr) {
+            FT_Done_FreeType(mLibrary);
+        }
+    }
+};
+
+int CeilPixels(FT_Pos value) {
+    return static_cast<int>((value + 63) >> 6);
+}
+int RoundPixels(FT_Pos value) {
+    return static_cast<int>((value + 32) >> 6);
+}
+
+}  // namespace
+
+std::shared_ptr<const GlyphSet> GlyphSet::Empty() {
+    static const std::shared_ptr<const GlyphSet> empty(new GlyphSet);
+    return empty;
+}
+
+std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, int faceIndex,
+                                                int pixelSize, int style, std::string* error) {
+    auto fail = [&](const std::string& message) -> std::shared_ptr<const GlyphSet> {
+        if (error != nullptr) {
+            *error = message;
+        }
+        return nullptr;
+    };
+    if (pixelSize < 1 || pixelSize > 512) {
+        return fail("font size " + std::to_string(pixelSize) + " is outside 1..512 pixels");
+    }
+    FreeTypeSession session;
+    if (FT_Init_FreeType(&session.mLibrary) != 0) {
+        return fail("FreeType could not start");
+    }
+    if (FT_New_Memory_Face(session.mLibrary, reinterpret_cast<const FT_Byte*>(fontBytes.data()),
+                           static_cast<FT_Long>(fontBytes.size()), faceIndex,
+                           &session.mFace) != 0) {
+        return fail("not a font file FreeType can read");
+    }
+    FT_Face face = session.mFace;
+    if (!FT_IS_SCALABLE(face)) {
+        return fail("the face is not scalable");
+    }
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+        return fail("the face cannot be set to " + std::to_string(pixelSize) + " pixels");
+    }
+
+    std::shared_ptr<GlyphSet> set(new GlyphSet);
+    set->mPixelSize = pixelSize;
+    set->mFamily = face->family_name != nullptr ? face->family_name : "";
+    set->mAscent = CeilPixels(face->size->metrics.ascender);
+    set->mDescent = CeilPixels(-face->size->metrics.descender);
+    set->mLineGap = std::max(RoundPixels(face->size->metrics.height), set->mAscent + set->mDescent);
+
+    const bool synthBold = (style & kBold) != 0 && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+    const bool synthItalic =
+        (style & kItalic) != 0 && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+
+    std::array<Bitmap, 256> bitmaps;
+    for (int c = 32; c < 256; ++c) {
+        const uint32_t codePoint = Windows1252ToUnicode(static_cast<unsigned char>(c));
+        // Control bytes and the holes of the code page have no glyph.
+        if (codePoint == 0 || c == 0x7F) {
+            continue;
+        }
+        const FT_UInt index = FT_Get_Char_Index(face, codePoint);
+        if (index == 0) {
+            continue;
+        }
+        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) {
+            continue;
+        }
+        FT_GlyphSlot slot = face->glyph;
+        if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+            if (synthItalic) {
+                FT_GlyphSlot_Oblique(slot);
+            }
+            if (synthBold) {
+                FT_GlyphSlot_Embolden(slot);
+            }
+        }
+        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+            continue;
+        }
+        GlyphInfo& glyph = set->mGlyphs[c];
+        glyph.mPresent = true;
+        glyph.mAdvance = RoundPixels(slot->advance.x);
+        glyph.mLeft = slot->bitmap_left;
+        glyph.mTop = slot->bitmap_top;
+        const FT_Bitmap& source = slot->bitmap;
+        if (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.width == 0 || source.rows == 0) {
+            continue;
+        }
+        Bitmap& bitmap = bitmaps[c];
+        bitmap.mWidth = static_cast<int>(source.width);
+        bitmap.mHeight = static_cast<int>(source.rows);
+        bitmap.mCoverage.resize(static_cast<size_t>(bitmap.mWidth) * bitmap.mHeight);
+        for (int row = 0; row < bitmap.mHeight; ++row) {
+            const uint8_t* line = source.buffer + static_cast<ptrdiff_t>(row) * source.pitch;
+            std::copy(line, line + bitmap.mWidth,
+                      bitmap.mCoverage.begin() + static_cast<ptrdiff_t>(row) * bitmap.mWidth);
+        }
+        glyph.mWidth = bitmap.mWidth;
+        glyph.mHeight = bitmap.mHeight;
+    }
+
+    // Shelf packing in character order; glyphs of one font differ little in height.
+    int shelfX = kPadding;
+    int shelfY = kPadding;
+    int shelfHeight = 0;
+    for (int c = 0; c < 256; ++c) {
+        GlyphInfo& glyph = set->mGlyphs[c];
+        if (glyph.mWidth == 0) {
+            continue;
+        }
+        if (glyph.mWidth + 2 * kPadding > kPageSize || glyph.mHeight + 2 * kPadding > kPageSize) {
+            return fail("a glyph is larger than a glyph page");
+        }
+        if (set->mPages.empty()) {
+            set->mPages.push_back(GlyphPage{kPageSize, kPageSize, {}});
+        }
+        if (shelfX + glyph.mWidth + kPadding > kPageSize) {
+            shelfX = kPadding;
+            shelfY += shelfHeight + kPadding;
+            shelfHeight = 0;
+        }
+        if (shelfY + glyph.mHeight + kPadding > kPageSize) {
+            set->mPages.push_back(GlyphPage{kPageSize, kPageSize, {}});
+            shelfX = kPadding;
+            shelfY = kPadding;
+            shelfHeight = 0;
+        }
+        glyph.mPage = static_cast<int>(set->mPages.size()) - 1;
+        glyph.mX = shelfX;
+        glyph.mY = shelfY;
+        shelfX += glyph.mWidth + kPadding;
+        shelfHeight = std::max(shelfHeight, glyph.mHeight);
+    }
+    // The last page only needs to be as tall as its last shelf.
+    if (!set->mPages.empty()) {
+        int used = shelfY + shelfHeight + kPadding;
+        int height = 16;
+        while (height < used) {
+            height *= 2;
+        }
+        set->mPages.back().mHeight = height;
+    }
+    // Transparent white, so that filtering at glyph edges blends toward white, not black.
+    std::vector<std::vector<uint32_t>> pixels;
+    for (const GlyphPage& page : set->mPages) {
+        pixels.emplace_back(static_cast<size_t>(page.mWidth) * page.mHeight, 0x00FFFFFFu);
+    }
+    for (int c = 0; c < 256; ++c) {
+        const GlyphInfo& glyph = set->mGlyphs[c];
+        if (glyph.mPage < 0) {
+            continue;
+        }
+        const GlyphPage& page = set->mPages[static_cast<size_t>(glyph.mPage)];
+        std::vector<uint32_t>& target = pixels[static_cast<size_t>(glyph.mPage)];
+        const Bitmap& bitmap = bitmaps[c];
+        for (int row = 0; row < glyph.mHeight; ++row) {
+            for (int col = 0; col < glyph.mWidth; ++col) {
+                const uint32_t a = bitmap.mCoverage[static_cast<size_t>(row) * glyph.mWidth + col];
+                // Straight white with the coverage as alpha: drawing colourises it.
+                target[static_cast<size_t>(glyph.mY + row) * page.mWidth + glyph.mX + col] =
+                    (a << 24) | 0x00FFFFFFu;
+            }
+        }
+    }
+    // The pages become images now, off the main thread: only their textures wait for a draw.
+    for (size_t i = 0; i < set->mPages.size(); ++i) {
+        GlyphPage& page = set->mPages[i];
+        page.mImage = std::make_shared<ImageSurface>();
+        page.mImage->SetName("glyph page");
+        page.mImage->SetPixels(page.mWidth, page.mHeight, std::move(pixels[i]));
+    }
+    return set;
+}
+
+ImageSurface* GlyphSet::GetPageImage(int page) const {
+    if (page < 0 || static_cast<size_t>(page) >= mPages.size()) {
+        return nullptr;
+    }
+    return mPages[static_cast<size_t>(page)].mImage.get();
+}

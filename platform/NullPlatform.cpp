@@ -1,0 +1,60 @@
+#include "platform/NullPlatform.h"
+
+#include <cstdio>
+
+#include "platform/PlatformEventSink.h"
+
+bool NullPlatform::OpenWindow(const std::string& title, int designWidth, int designHeight,
+                              bool windowed, bool stretch, std::string* error) {
+    (void)error;
+    mTitle = title;
+    mWidth = designWidth;
+    mHeight = designHeight;
+    mWindowed = windowed;
+    mStretch = stretch;
+    mOpen = true;
+    return true;
+}
+
+bool NullPlatform::SetDisplayMode(bool windowed, bool stretch) {
+    mWindowed = windowed;
+    mStretch = stretch;
+    return true;
+}
+
+PlatformRect NullPlatform::GetViewport() const {
+    return PlatformRect{0, 0, mWidth, mHeight};
+}
+
+bool NullPlatform::GetDesktopSize(int* width, int* height) const {
+    (void)width;
+    (void)height;
+    return false;
+}
+
+void NullPlatform::PumpEvents(PlatformEventSink& sink) {
+    if (mCloseRequested) {
+        mCloseRequested = false;
+        sink.OnCloseRequested();
+    }
+}
+
+bool NullPlatform::Present() {
+    ++mPresents;
+    return true;
+}
+
+bool NullPlatform::SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) {
+    (void)width;
+    (void)height;
+    (void)hotX;
+    (void)hotY;
+    mCursorImage = argb != nullptr;
+    return true;
+}
+
+bool NullPlatform::ShowMessageBox(const std::string& caption, const std::string& text) {
+    ++mMessageBoxes;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return false;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The narrow interface between the application and the window system: one window with an OpenGL
+// 3.3 core context, its events, cursors, clipboard and message boxes. SdlPlatform implements it
+// over SDL2; NullPlatform has no window, so everything above runs in tests without a display.
+// All calls on the main thread.
+
+#include <cstdint>
+#include <string>
+
+class PlatformEventSink;
+
+// A rectangle in window pixels.
+struct PlatformRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// System cursor numbers the widgets select through the application.
+namespace cursor {
+constexpr int kArrow = 0;
+constexpr int kHand = 1;
+constexpr int kGrab = 2;  // the slider's grab cursor
+constexpr int kText = 3;
+constexpr int kNone = 11;
+}  // namespace cursor
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Opens the (still hidden) window showing a designWidth x designHeight picture, windowed or
+    // full screen, stretched to the screen or kept at its aspect. False with *error set when the
+    // window or its GL 3.3 core context can't be made.
+    virtual bool OpenWindow(const std::string& title, int designWidth, int designHeight,
+                            bool windowed, bool stretch, std::string* error) = 0;
+    virtual void CloseWindow() = 0;
+    virtual bool HasWindow() const = 0;
+    virtual void ShowWindow(bool show) = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+
+    // Switches between windowed and full-screen play and re-applies the stretch flag. False when
+    // the system refused (the old mode stays).
+    virtual bool SetDisplayMode(bool windowed, bool stretch) = 0;
+    // Where the design picture appears inside the window, in window pixels: the mouse area that
+    // maps onto the design area.
+    virtual PlatformRect GetViewport() const = 0;
+    // The desktop size; false when unknown.
+    virtual bool GetDesktopSize(int* width, int* height) const = 0;
+    // Present on the vertical sync (true) or at once.
+    virtual void SetVSync(bool on) = 0;
+
+    // Delivers every pending window event to the sink and returns.
+    virtual void PumpEvents(PlatformEventSink& sink) = 0;
+    // Prepares the back buffer for a frame: viewport set, cleared to black.
+    virtual void BeginFrame() = 0;
+    // Shows the frame; false when presenting failed.
+    virtual bool Present() = 0;
+
+    // Keeps mouse events coming while a button is held outside the window (true), or frees them.
+    virtual void SetMouseCapture(bool capture) = 0;
+    // Shows a system cursor by number (see cursor::); kNone hides the pointer.
+    virtual void SetSystemCursor(int number) = 0;
+    // Shows a cursor made from 32-bit ARGB pixels (rows top to bottom) with its hot spot; null
+    // pixels return to the system cursor. False when the system refused the image.
+    virtual bool SetCursorImage(const uint32_t* argb, int width, int height, int hotX,
+                                int hotY) = 0;
+    // The pointer speed the player chose, 1 to 20 (10 is the system's own speed).
+    virtual void SetMouseSpeed(int speed) = 0;
+
+    // Clipboard text as narrow (Latin-1) bytes; empty when none.
+    virtual std::string GetClipboardText() = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
+
+    // A modal message box with an OK button; without a display the text goes to standard error.
+    // True when a box was shown.
+    virtual bool ShowMessageBox(const std::string& caption, const std::string& text) = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// What the platform layer delivers from the window's event queue. Coordinates are window pixels;
+// click counts follow the widget manager's convention: presses 1 left, 2 left double, -1 right,
+// -2 right double, 0 middle; releases 1, -1, 0. Key codes are virtual-key codes (see KeyCodes.h).
+// All calls arrive on the main thread from Platform::PumpEvents.
+
+class PlatformEventSink {
+public:
+    virtual ~PlatformEventSink() = default;
+
+    virtual void OnMouseMove(int x, int y) = 0;
+    virtual void OnMouseDown(int x, int y, int clickCount) = 0;
+    virtual void OnMouseUp(int x, int y, int clickCount) = 0;
+    // delta in the system's wheel units, 120 per notch, positive away from the player.
+    virtual void OnMouseWheel(int delta) = 0;
+    // The pointer left the window's client area.
+    virtual void OnMouseLeave() = 0;
+    // The window lost the mouse capture it had taken for a held button.
+    virtual void OnCaptureLost() = 0;
+
+    virtual void OnKeyDown(int virtualKey) = 0;
+    virtual void OnKeyUp(int virtualKey) = 0;
+    // One typed character as a byte (Latin-1), including the control characters 8, 9, 13, 27 and
+    // Ctrl+C/V/X/Z as 3, 22, 24, 26.
+    virtual void OnKeyChar(char c) = 0;
+
+    virtual void OnFocusGained() = 0;
+    virtual void OnFocusLost() = 0;
+    // The window's close button or a quit request from the system.
+    virtual void OnCloseRequested() = 0;
+    // The window's size changed; the viewport may have moved.
+    virtual void OnWindowResized() = 0;
+};

@@ -1,0 +1,30 @@
+#include "platform/QuitSignal.h"
+
+#include <csignal>
+
+namespace {
+
+volatile std::sig_atomic_t gQuitSignal = 0;
+
+extern "C" void HandleQuitSignal(int) {
+    gQuitSignal = 1;
+}
+
+}  // namespace
+
+void InstallQuitSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = HandleQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool QuitSignalReceived() {
+    return gQuitSignal != 0;
+}
+
+void ClearQuitSignal() {
+    gQuitSignal = 0;
+}

@@ -1,0 +1,323 @@
+#include "platform/SdlPlatform.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/KeyCodes.h"
+
+namespace {
+
+// Drivers that have no screen a player could see a message box on.
+bool IsHeadlessDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) {
+        driver = std::getenv("SDL_VIDEODRIVER");
+    }
+    return driver != nullptr &&
+           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() = default;
+
+SdlPlatform::~SdlPlatform() {
+    CloseWindow();
+    for (SDL_Cursor*& c : mSystemCursors) {
+        if (c != nullptr) {
+            SDL_FreeCursor(c);
+            c = nullptr;
+        }
+    }
+    if (mVideoStarted) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+    }
+}
+
+bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int designHeight,
+                             bool windowed, bool stretch, std::string* error) {
+    if (!mVideoStarted) {
+        // The application handles SIGINT and SIGTERM itself (a clean quit that saves).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            if (error != nullptr) {
+                *error = std::string("Can't start the video system: ") + SDL_GetError();
+            }
+            return false;
+        }
+        mVideoStarted = true;
+    }
+    mDesignWidth = designWidth;
+    mDesignHeight = designHeight;
+    mWindowed = windowed;
+    mStretch = stretch;
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (!windowed) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    mWindow = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               designWidth, designHeight, flags);
+    if (mWindow == nullptr) {
+        if (error != nullptr) {
+            *error = std::string("Can't open the game window: ") + SDL_GetError();
+        }
+        return false;
+    }
+    mContext = SDL_GL_CreateContext(mWindow);
+    if (mContext == nullptr) {
+        if (error != nullptr) {
+            *error = std::string("Can't create an OpenGL 3.3 core context: ") + SDL_GetError();
+        }
+        SDL_DestroyWindow(mWindow);
+        mWindow = nullptr;
+        return false;
+    }
+    SDL_GL_MakeCurrent(mWindow, mContext);
+    SDL_GL_SetSwapInterval(0);
+    ApplyCursor();
+    return true;
+}
+
+void SdlPlatform::CloseWindow() {
+    if (mImageCursor != nullptr) {
+        SDL_SetCursor(SDL_GetDefaultCursor());
+        SDL_FreeCursor(mImageCursor);
+        mImageCursor = nullptr;
+    }
+    if (mContext != nullptr) {
+        SDL_GL_DeleteContext(mContext);
+        mContext = nullptr;
+    }
+    if (mWindow != nullptr) {
+        SDL_DestroyWindow(mWindow);
+        mWindow = nullptr;
+    }
+}
+
+void SdlPlatform::ShowWindow(bool show) {
+    if (mWindow == nullptr) {
+        return;
+    }
+    if (show) {
+        SDL_ShowWindow(mWindow);
+        SDL_RaiseWindow(mWindow);
+    } else {
+        SDL_HideWindow(mWindow);
+    }
+}
+
+void SdlPlatform::SetTitle(const std::string& title) {
+    if (mWindow != nullptr) {
+        SDL_SetWindowTitle(mWindow, Latin1ToUtf8(title).c_str());
+    }
+}
+
+bool SdlPlatform::SetDisplayMode(bool windowed, bool stretch) {
+    mStretch = stretch;
+    if (mWindow == nullptr) {
+        mWindowed = windowed;
+        return true;
+    }
+    if (windowed != mWindowed) {
+        if (SDL_SetWindowFullscreen(mWindow, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            return false;
+        }
+        if (windowed) {
+            SDL_SetWindowSize(mWindow, mDesignWidth, mDesignHeight);
+            SDL_SetWindowPosition(mWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+        mWindowed = windowed;
+    }
+    return true;
+}
+
+PlatformRect SdlPlatform::FitDesign(int width, int height) const {
+    if (mStretch || mDesignWidth <= 0 || mDesignHeight <= 0 || width <= 0 || height <= 0) {
+        return PlatformRect{0, 0, width, height};
+    }
+    // Largest rectangle of the design aspect that fits, centred (black bars on two sides).
+    int w = width;
+    int h = static_cast<int>(static_cast<int64_t>(width) * mDesignHeight / mDesignWidth);
+    if (h > height) {
+        h = height;
+        w = static_cast<int>(static_cast<int64_t>(height) * mDesignWidth / mDesignHeight);
+    }
+    return PlatformRect{(width - w) / 2, (height - h) / 2, w, h};
+}
+
+PlatformRect SdlPlatform::GetViewport() const {
+    if (mWindow == nullptr) {
+        return PlatformRect{0, 0, mDesignWidth, mDesignHeight};
+    }
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(mWindow, &w, &h);
+    return FitDesign(w, h);
+}
+
+bool SdlPlatform::GetDesktopSize(int* width, int* height) const {
+    SDL_DisplayMode mode;
+    const int display = mWindow != nullptr ? SDL_GetWindowDisplayIndex(mWindow) : 0;
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) != 0 || mode.w <= 0) {
+        return false;
+    }
+    *width = mode.w;
+    *height = mode.h;
+    return true;
+}
+
+void SdlPlatform::SetVSync(bool on) {
+    if (mContext != nullptr) {
+        SDL_GL_SetSwapInterval(on ? 1 : 0);
+    }
+}
+
+void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        mTranslator.Translate(event, sink);
+    }
+}
+
+void SdlPlatform::BeginFrame() {
+    if (mWindow == nullptr) {
+        return;
+    }
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(mWindow, &w, &h);
+    glViewport(0, 0, w, h);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Drawing goes into the design picture's place; the bars around it stay black.
+    const PlatformRect r = FitDesign(w, h);
+    glViewport(r.x, h - r.y - r.height, r.width, r.height);
+}
+
+bool SdlPlatform::Present() {
+    if (mWindow == nullptr) {
+        return false;
+    }
+    SDL_GL_SwapWindow(mWindow);
+    return true;
+}
+
+void SdlPlatform::SetMouseCapture(bool capture) {
+    mTranslator.SetCaptured(capture);
+    if (mWindow != nullptr) {
+        // Some drivers cannot capture; the game then simply gets no events outside the window.
+        SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+    }
+}
+
+void SdlPlatform::SetSystemCursor(int number) {
+    mCursorNumber = number;
+    ApplyCursor();
+}
+
+void SdlPlatform::ApplyCursor() {
+    if (!mVideoStarted) {
+        return;
+    }
+    if (mImageCursor != nullptr) {
+        SDL_SetCursor(mImageCursor);
+        SDL_ShowCursor(SDL_ENABLE);
+        return;
+    }
+    if (mCursorNumber == cursor::kNone) {
+        SDL_ShowCursor(SDL_DISABLE);
+        return;
+    }
+    int slot = 0;
+    SDL_SystemCursor which = SDL_SYSTEM_CURSOR_ARROW;
+    switch (mCursorNumber) {
+        case cursor::kHand:
+            slot = 1;
+            which = SDL_SYSTEM_CURSOR_HAND;
+            break;
+        case cursor::kGrab:
+            slot = 2;
+            which = SDL_SYSTEM_CURSOR_SIZEALL;
+            break;
+        case cursor::kText:
+            slot = 3;
+            which = SDL_SYSTEM_CURSOR_IBEAM;
+            break;
+        default:
+            break;
+    }
+    if (mSystemCursors[slot] == nullptr) {
+        mSystemCursors[slot] = SDL_CreateSystemCursor(which);
+    }
+    if (mSystemCursors[slot] != nullptr) {
+        SDL_SetCursor(mSystemCursors[slot]);
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+bool SdlPlatform::SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) {
+    SDL_Cursor* made = nullptr;
+    if (argb != nullptr) {
+        if (!mVideoStarted || width <= 0 || height <= 0) {
+            return false;
+        }
+        // SDL only reads the pixels while making the cursor, so the caller keeps ownership.
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+        if (surface == nullptr) {
+            return false;
+        }
+        made = SDL_CreateColorCursor(surface, hotX, hotY);
+        SDL_FreeSurface(surface);
+        if (made == nullptr) {
+            return false;
+        }
+    }
+    SDL_Cursor* old = mImageCursor;
+    mImageCursor = made;
+    ApplyCursor();
+    if (old != nullptr) {
+        SDL_FreeCursor(old);
+    }
+    return true;
+}
+
+std::string SdlPlatform::GetClipboardText() {
+    if (!mVideoStarted) {
+        return std::string();
+    }
+    char* text = SDL_GetClipboardText();
+    std::string result = Utf8ToLatin1(text);
+    SDL_free(text);
+    return result;
+}
+
+void SdlPlatform::SetClipboardText(const std::string& text) {
+    if (mVideoStarted) {
+        SDL_SetClipboardText(Latin1ToUtf8(text).c_str());
+    }
+}
+
+bool SdlPlatform::ShowMessageBox(const std::string& caption, const std::string& text) {
+    if (!IsHeadlessDriver() &&
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Latin1ToUtf8(caption).c_str(),
+                                 Latin1ToUtf8(text).c_str(), mWindow) == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return false;
+}

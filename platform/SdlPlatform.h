@@ -1,0 +1,59 @@
+#pragma once
+// The platform over SDL2: one window with an OpenGL 3.3 core context, windowed at the design
+// size or full screen on the desktop, with the design picture stretched or kept at its aspect.
+
+#include <SDL.h>
+
+#include <array>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/SdlEventTranslator.h"
+
+class SdlPlatform : public Platform {
+public:
+    SdlPlatform();
+    ~SdlPlatform() override;
+    SdlPlatform(const SdlPlatform&) = delete;
+    SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+    bool OpenWindow(const std::string& title, int designWidth, int designHeight, bool windowed,
+                    bool stretch, std::string* error) override;
+    void CloseWindow() override;
+    bool HasWindow() const override { return mWindow != nullptr; }
+    void ShowWindow(bool show) override;
+    void SetTitle(const std::string& title) override;
+    bool SetDisplayMode(bool windowed, bool stretch) override;
+    PlatformRect GetViewport() const override;
+    bool GetDesktopSize(int* width, int* height) const override;
+    void SetVSync(bool on) override;
+    void PumpEvents(PlatformEventSink& sink) override;
+    void BeginFrame() override;
+    bool Present() override;
+    void SetMouseCapture(bool capture) override;
+    void SetSystemCursor(int number) override;
+    bool SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) override;
+    void SetMouseSpeed(int speed) override { mMouseSpeed = speed; }
+    std::string GetClipboardText() override;
+    void SetClipboardText(const std::string& text) override;
+    bool ShowMessageBox(const std::string& caption, const std::string& text) override;
+
+private:
+    // The design picture's place in a w x h area: all of it when stretched (or windowed at the
+    // design size), else the largest centred rectangle of the design aspect.
+    PlatformRect FitDesign(int width, int height) const;
+    void ApplyCursor();
+
+    SDL_Window* mWindow = nullptr;
+    SDL_GLContext mContext = nullptr;
+    bool mVideoStarted = false;
+    bool mWindowed = true;
+    bool mStretch = false;
+    int mDesignWidth = 0;
+    int mDesignHeight = 0;
+    int mMouseSpeed = 10;
+    int mCursorNumber = 0;
+    std::array<SDL_Cursor*, 4> mSystemCursors{};
+    SDL_Cursor* mImageCursor = nullptr;
+    SdlEventTranslator mTranslator;
+};

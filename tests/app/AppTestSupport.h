@@ -1,0 +1,51 @@
+#pragma once
+// A temporary per-user folder for one test, and an application on a manual clock with no window.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/QuorAppBase.h"
+#include "app/util/FileUtil.h"
+#include "platform/ManualClock.h"
+
+class TempUserFolder {
+public:
+    TempUserFolder() {
+        char pattern[] = "/tmp/p7appXXXXXX";
+        path = mkdtemp(pattern);
+        SetAppDataFolder(path + "/user");
+    }
+    ~TempUserFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    std::string UserFile(const std::string& name) const { return path + "/user/" + name; }
+    std::string path;
+};
+
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// Runs steps until the loading thread has finished and its completion step ran.
+inline void FinishLoading(QuorAppBase& app, ManualClock& clock) {
+    for (int i = 0; i < 2000 && !app.IsLoadingComplete(); ++i) {
+        if (app.GetLoadingThreadProgress() < 1.0f) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        clock.Advance(10);
+        app.MainLoopStep();
+    }
+    ASSERT_TRUE(app.IsLoadingComplete());
+}

@@ -1,0 +1,80 @@
+// The real executable under the offscreen driver, with its own per-user folder: it runs, a
+// second copy refuses to start and writes nothing, and SIGTERM ends it cleanly with
+// "in-progress" cleared.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "AppTestSupport.h"
+
+#ifdef P7_GAME_EXE
+
+namespace {
+
+pid_t StartGame(const std::string& dataHome, const std::string& errFile) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (freopen(errFile.c_str(), "w", stderr) == nullptr) {
+            _exit(126);
+        }
+        execl(P7_GAME_EXE, P7_GAME_EXE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+int WaitExit(pid_t pid, int seconds) {
+    int status = 0;
+    const bool exited = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
+    if (!exited) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+}  // namespace
+
+TEST(GameExecutable, RunsOneCopyAndQuitsCleanlyOnSigterm) {
+    TempUserFolder folder;
+    const std::string dataHome = folder.path + "/data";
+    const std::string settings = dataHome + "/Pelnora Studio/Pelnora 7/settings.xml";
+    const pid_t first = StartGame(dataHome, folder.path + "/first.err");
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitFor(
+        [&] { return ReadText(settings).find("in-progress=\"true\"") != std::string::npos; }, 60))
+        << ReadText(folder.path + "/first.err");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let it run its loop
+
+    const auto before = std::filesystem::last_write_time(settings);
+    const pid_t second = StartGame(dataHome, folder.path + "/second.err");
+    EXPECT_EQ(WaitExit(second, 60), 1);
+    EXPECT_NE(ReadText(folder.path + "/second.err").find("already running"), std::string::npos);
+    EXPECT_EQ(std::filesystem::last_write_time(settings), before);
+
+    kill(first, SIGTERM);
+    EXPECT_EQ(WaitExit(first, 60), 0) << ReadText(folder.path + "/first.err");
+    EXPECT_NE(ReadText(settings).find("in-progress=\"false\""), std::string::npos);
+}
+
+#endif

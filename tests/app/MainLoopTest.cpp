@@ -1,0 +1,212 @@
+// The main loop's pacing on a manual clock: 10 ms fixed updates each followed by a float update,
+// long gaps dropped, at most ten rounds before a draw once loading is done, and the rest caught
+// up after the draw.
+
+#include <atomic>
+
+#include "AppTestSupport.h"
+#include "app/GameApp.h"
+#include "platform/NullPlatform.h"
+#include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
+
+namespace {
+
+// Counts its float updates and the elapsed values they received.
+class CountingWidget : public Widget {
+public:
+    void Update() override { ++updates; }
+    void UpdateF(float elapsed) override {
+        ++floatUpdates;
+        elapsedSum += elapsed;
+    }
+    int updates = 0;
+    int floatUpdates = 0;
+    float elapsedSum = 0.0f;
+};
+
+// Its loading thread waits until the test lets it finish.
+class HeldLoadingApp : public GameApp {
+public:
+    HeldLoadingApp() : GameApp("Test", "v1.2", 1024, 768) {}
+    int GetExtraLoadingSteps() override { return 3; }
+    void LoadingThreadProc() override {
+        AdvanceLoadingProgress();
+        while (!release && !IsLoadingAborted()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        AdvanceLoadingProgress();
+    }
+    void LoadingComplete() override {
+        GameApp::LoadingComplete();
+        ++completions;
+        completedOnMainThread = std::this_thread::get_id() == mainThread;
+    }
+    std::atomic<bool> release{false};
+    int completions = 0;
+    bool completedOnMainThread = false;
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto platform = std::make_unique<NullPlatform>();
+        nullPlatform = platform.get();
+        app.SetPlatform(std::move(platform));
+        app.SetClock(&clock);
+        ASSERT_TRUE(app.Init());
+        widget = new CountingWidget;
+        app.GetWidgetManager()->AddWidget(widget);
+        app.BeginRun();
+    }
+    void TearDown() override {
+        app.Quit();
+        app.MainLoopStep();
+        app.Shutdown();
+    }
+
+    TempUserFolder folder;
+    ManualClock clock;
+    HeldLoadingApp app;
+    NullPlatform* nullPlatform = nullptr;
+    CountingWidget* widget = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainLoopTest, TenMillisecondStepsAndTheLoadingStep) {
+    EXPECT_EQ(nullPlatform->IsShown(), true);
+    EXPECT_LT(app.GetLoadingThreadProgress(), 1.0f);
+    // Before loading is done there is no cap: 150 ms owed gives 15 rounds at once.
+    clock.Advance(150);
+    app.MainLoopStep();
+    EXPECT_EQ(app.GetUpdateCount(), 15u);
+    EXPECT_EQ(widget->updates, 15);
+    EXPECT_EQ(widget->floatUpdates, 15);
+    EXPECT_FLOAT_EQ(widget->elapsedSum, 15.0f);
+    EXPECT_EQ(app.completions, 0);
+
+    app.release = true;
+    FinishLoading(app, clock);
+    EXPECT_EQ(app.completions, 1);
+    EXPECT_TRUE(app.completedOnMainThread);
+    EXPECT_FLOAT_EQ(app.GetLoadingThreadProgress(), 1.0f);
+
+    const uint64_t before = app.GetUpdateCount();
+    clock.Advance(35);
+    app.MainLoopStep();
+    EXPECT_EQ(app.GetUpdateCount() - before, 3u);
+    EXPECT_EQ(app.GetOwedMs(), 5u);
+    clock.Advance(5);
+    app.MainLoopStep();
+    EXPECT_EQ(app.GetUpdateCount() - before, 4u);
+    EXPECT_EQ(app.completions, 1);  // the loading step runs once
+}
+
+TEST_F(MainLoopTest, GapsOver200MsAreDropped) {
+    app.release = true;
+    FinishLoading(app, clock);
+    const uint64_t before = app.GetUpdateCount();
+    clock.Advance(250);
+    app.MainLoopStep();
+    EXPECT_EQ(app.GetUpdateCount(), before);
+    EXPECT_EQ(app.GetDroppedGapCount(), 1u);
+    // The idle step slept up to 10 ms; with 190 more the gap stays within 200 ms and counts.
+    clock.Advance(190);
+    app.MainLoopStep();
+    EXPECT_EQ(app.GetDroppedGapCount(), 1u);
+    EXPECT_EQ(app.GetUpdateCount() - before, 10u);  // the first ten of the owed rounds
+}
+
+TEST_F(MainLoopTest, TenRoundsThenADrawThenTheRestIsCaughtUp) {
+    app.release = true;
+    FinishLoading(app, clock);
+    app.GetWidgetManager()->MarkDirty();
+    const uint64_t updates = app.GetUpdateCount();
+    const uint64_t draws = app.GetDrawCount();
+    clock.Advance(150);
+    app.MainLoopStep();
+    EXPECT_EQ(app.GetUpdateCount() - updates, 10u);
+    EXPECT_EQ(app.GetDrawCount() - draws, 1u);
+    EXPECT_EQ(app.GetOwedMs(), 50u);
+    app.GetWidgetManager()->MarkDirty();
+    app.MainLoopStep();  // no time passed: the owed 50 ms are caught up
+    EXPECT_EQ(app.GetUpdateCount() - updates, 15u);
+    EXPECT_EQ(app.GetDrawCount() - draws, 2u);
+}
+
+TEST_F(MainLoopTest, IdleStepsSleepTheRestOfTheFrame) {
+    app.release = true;
+    FinishLoading(app, clock);
+    const uint64_t updates = app.GetUpdateCount();
+    const uint64_t slept = clock.GetSleptMs();
+    const uint64_t draws = app.GetDrawCount();
+    clock.Advance(13 - app.GetOwedMs());  // one update, then 3 ms into the next period
+    app.MainLoopStep();
+    const uint64_t owed = app.GetOwedMs();
+    EXPECT_EQ(owed, 3u);
+    // Nothing dirty: no frame, and the next step sleeps until the next update is due.
+    const uint64_t sleptBefore = clock.GetSleptMs();
+    app.MainLoopStep();
+    EXPECT_EQ(clock.GetSleptMs() - sleptBefore, 7u);
+    EXPECT_GT(app.GetUpdateCount(), updates);
+    EXPECT_GE(clock.GetSleptMs(), slept);
+    EXPECT_EQ(app.GetDrawCount(), draws);  // an empty, clean tree is not redrawn
+
+    // A long run of idle steps keeps real time: 1000 ms give 100 updates.
+    const uint64_t start = app.GetUpdateCount();
+    const uint64_t t0 = clock.NowMs();
+    while (clock.NowMs() - t0 < 1000) {
+        app.MainLoopStep();
+    }
+    EXPECT_NEAR(static_cast<double>(app.GetUpdateCount() - start), 100.0, 1.0);
+}
+
+TEST_F(MainLoopTest, ALoaderThreadMakesTheLoopYieldAndSpaceItsDraws) {
+    app.release = true;
+    FinishLoading(app, clock);
+    app.mLoaderRunning = true;
+    const uint64_t draws = app.GetDrawCount();
+    const uint64_t t0 = clock.NowMs();
+    while (clock.NowMs() - t0 < 1000) {
+        app.GetWidgetManager()->MarkDirty();
+        app.MainLoopStep();
+    }
+    app.mLoaderRunning = false;
+    EXPECT_LE(app.GetDrawCount() - draws, 11u);
+    EXPECT_GE(app.GetDrawCount() - draws, 9u);
+}
+
+TEST_F(MainLoopTest, QuitFromAnotherThreadOnlySetsTheFlag) {
+    app.release = true;
+    std::thread other([this] { app.Quit(); });
+    other.join();
+    EXPECT_TRUE(app.IsQuitRequested());
+    EXPECT_TRUE(nullPlatform->IsShown());  // nothing happened off the main thread
+    EXPECT_FALSE(app.MainLoopStep());
+    EXPECT_FALSE(nullPlatform->IsShown());
+    EXPECT_NE(ReadText(folder.UserFile("settings.xml")).find("in-progress=\"false\""),
+              std::string::npos);
+}
+
+TEST_F(MainLoopTest, WindowCloseQuits) {
+    nullPlatform->RequestClose();
+    EXPECT_FALSE(app.MainLoopStep());
+    EXPECT_FALSE(app.MainLoopStep());
+}
+
+TEST(MainLoop, QuitDuringLoadingJoinsTheLoadingThread) {
+    TempUserFolder folder;
+    ManualClock clock;
+    auto* app = new HeldLoadingApp;
+    app->SetClock(&clock);
+    ASSERT_TRUE(app->Init());
+    app->BeginRun();
+    app->Quit();
+    EXPECT_FALSE(app->MainLoopStep());
+    app->Shutdown();  // returns: the loader saw the abort flag and was joined
+    EXPECT_EQ(app->completions, 0);
+    delete app;
+    EXPECT_EQ(gApp, nullptr);
+}

@@ -1,0 +1,94 @@
+// Text drawn on the real renderer (SDL's offscreen driver gives GL 3.3 through EGL), compared
+// with a committed image. Set P7_UPDATE_GOLDEN=1 to rewrite the expected image after a deliberate
+// change, and look at it before committing.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "graphics/GLTestSupport.h"
+#include "graphics/fonts/SysFont.h"
+
+namespace {
+
+// The device and window come from the graphics tests' fixture; the expected image lives here.
+class TextGoldenTest : public GLTest {};
+
+TEST_F(TextGoldenTest, TwoFontsWrappedAndJustified) {
+    constexpr int kWidth = 160;
+    constexpr int kHeight = 120;
+    std::unique_ptr<ImageSurface> surface = MakeTarget(kWidth, kHeight);
+    ImageSurface& target = *surface;
+    target.Fill(Color(20, 30, 60));
+
+    SysFont sans("DejaVu Sans", 9, 0);
+    SysFont serif("DejaVu Serif", 12, TrueTypeFont::kBold);
+    FontShadow shadow;
+    shadow.mEnabled = true;
+    shadow.mColor = Color(0, 0, 0, 255);
+    serif.SetShadow(shadow);
+    {
+        Graphics g(&target);
+        g.SetFont(&sans);
+        g.SetColor(Color(255, 255, 255));
+        const int height = g.DrawStringWordWrapped(
+            Rect(4, 14, 72, 100), "Left text wraps at spaces[br]and breaks.", -1, -1);
+        EXPECT_GT(height, 3 * sans.GetLineSpacing());
+        g.SetColor(Color(255, 220, 80));
+        g.DrawStringWordWrapped(Rect(84, 14, 72, 100), "Right aligned words here.", -1, 1);
+        g.SetFont(&serif);
+        g.SetColor(Color(120, 255, 160, 200));
+        g.DrawStringWordWrapped(Rect(0, 80, kWidth, 40), "Centred bold serif, shadowed", -1, 0);
+        g.FlushBatch();
+    }
+    sDevice->Flush();
+    const std::vector<uint32_t>& pixels = target.GetPixelData();
+    ASSERT_EQ(pixels.size(), size_t(kWidth * kHeight));
+
+    const char* root = std::getenv("P7_SOURCE_DIR");
+    const std::string golden =
+        std::string(root != nullptr ? root : ".") + "/tests/assets/golden/text_two_fonts.png";
+    const char* update = std::getenv("P7_UPDATE_GOLDEN");
+    if (update != nullptr && std::string(update) == "1") {
+        ASSERT_TRUE(WritePngFile(golden, kWidth, kHeight, pixels));
+        GTEST_SKIP() << "wrote " << golden;
+    }
+    DecodedImage expected;
+    if (!ReadImageFile(golden, &expected)) {
+        const char* bin = std::getenv("P7_BINARY_DIR");
+        const std::string actual = std::string(bin != nullptr ? bin : ".") + "/text_two_fonts.png";
+        WritePngFile(actual, kWidth, kHeight, pixels);
+        FAIL() << "no expected image " << golden << "; this run's image is " << actual;
+    }
+    ASSERT_EQ(expected.mWidth, kWidth);
+    ASSERT_EQ(expected.mHeight, kHeight);
+    // Small differences in filtering and rounding between drivers are tolerated, a moved or
+    // missing glyph is not.
+    int off = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            const int a = int((pixels[i] >> shift) & 0xFF);
+            const int b = int((expected.mPixels[i] >> shift) & 0xFF);
+            if (std::abs(a - b) > 12) {
+                ++off;
+                break;
+            }
+        }
+    }
+    EXPECT_LE(off, kWidth * kHeight / 200) << off << " pixels differ";
+    // Text was drawn at all: bright pixels exist in each region.
+    auto brightIn = [&](int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                count += ((pixels[size_t(y * kWidth + x)] >> 8) & 0xFF) > 150 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(brightIn(0, 0, 80, 75), 40);
+    EXPECT_GT(brightIn(80, 0, 160, 75), 40);
+    EXPECT_GT(brightIn(0, 75, 160, 120), 40);
+}
+
+}  // namespace

@@ -1,0 +1,475 @@
+// Golden-image and pixel tests of the render device and the drawing context, rendered headless.
+
+#include <cmath>
+
+#include "GLTestSupport.h"
+#include "graphics/Color.h"
+#include "graphics/ImageAtlasPiece.h"
+
+namespace {
+
+// An opaque backdrop: red grows to the right, green downwards, blue constant.
+void FillBackdrop(ImageSurface* target) {
+    int w = target->GetWidth(), h = target->GetHeight();
+    std::vector<uint32_t> pixels(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            uint32_t r = uint32_t(x * 255 / (w - 1)), g = uint32_t(y * 255 / (h - 1));
+            pixels[size_t(y * w + x)] = 0xFF000000u | (r << 16) | (g << 8) | 0x80u;
+        }
+    }
+    target->SetPixels(w, h, std::move(pixels));
+}
+
+// A 32x32 disc of the colour: opaque to radius 10, fading out by radius 15.
+std::unique_ptr<ImageSurface> MakeDisc(uint32_t rgb) {
+    std::vector<uint32_t> pixels(32 * 32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            float d = std::hypot(float(x) - 15.5f, float(y) - 15.5f);
+            float a = std::clamp((15.0f - d) / 5.0f, 0.0f, 1.0f);
+            pixels[size_t(y * 32 + x)] = (uint32_t(a * 255.0f + 0.5f) << 24) | rgb;
+        }
+    }
+    auto image = std::make_unique<ImageSurface>();
+    image->SetName("disc");
+    image->SetPixels(32, 32, std::move(pixels));
+    return image;
+}
+
+std::unique_ptr<ImageSurface> MakeSolid(int w, int h, uint32_t argb) {
+    auto image = std::make_unique<ImageSurface>();
+    image->SetPixels(w, h, std::vector<uint32_t>(size_t(w) * size_t(h), argb));
+    return image;
+}
+
+// An 8x8-cell checker of two colours with a red marker cell at the top left.
+std::unique_ptr<ImageSurface> MakeChecker(int size, int cell) {
+    std::vector<uint32_t> pixels(size_t(size) * size_t(size));
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            bool dark = ((x / cell) + (y / cell)) % 2 == 1;
+            uint32_t c = dark ? 0xFF203040u : 0xFFE0E0D0u;
+            if (x < cell && y < cell) {
+                c = 0xFFFF2020u;
+            }
+            pixels[size_t(y * size + x)] = c;
+        }
+    }
+    auto image = std::make_unique<ImageSurface>();
+    image->SetPixels(size, size, std::move(pixels));
+    return image;
+}
+
+int Channel(uint32_t p, int shift) {
+    return int((p >> shift) & 0xFF);
+}
+
+}  // namespace
+
+class DrawGoldenTest : public GLTest {};
+
+TEST_F(DrawGoldenTest, EachDrawModeOverAKnownBackdrop) {
+    auto disc = MakeDisc(0xFFC83C);
+    const int modes[] = {kDrawNormal,    kDrawAdditive,    kDrawMultiply, kDrawOverlay,
+                         kDrawSoftLight, kDrawSubtractive, kDrawNone};
+    for (int mode : modes) {
+        auto target = MakeTarget(48, 48);
+        FillBackdrop(target.get());
+        uint32_t before = target->GetPixel(24, 24);
+        uint32_t cornerBefore = target->GetPixel(9, 9);
+        {
+            Graphics g(target.get());
+            g.SetDrawMode(mode);
+            g.DrawImage(disc.get(), 8, 8);
+        }
+        SCOPED_TRACE(mode);
+        ExpectGolden(target.get(), "mode_" + std::to_string(mode));
+        uint32_t after = target->GetPixel(24, 24);
+        uint32_t corner = target->GetPixel(9, 9);  // the disc is transparent there
+        int br = Channel(before, 16), bg = Channel(before, 8), bb = Channel(before, 0);
+        switch (mode) {
+            case kDrawNormal:
+                EXPECT_EQ(after, 0xFFFFC83Cu);
+                EXPECT_EQ(corner, cornerBefore);
+                break;
+            case kDrawAdditive:
+                EXPECT_EQ(Channel(after, 16), 255);
+                EXPECT_EQ(Channel(after, 8), std::min(255, bg + 200));
+                break;
+            case kDrawMultiply:
+                EXPECT_NEAR(Channel(after, 16), br * 255 / 255, 2);
+                EXPECT_NEAR(Channel(after, 8), bg * 200 / 255, 2);
+                EXPECT_NEAR(Channel(after, 0), bb * 60 / 255, 2);
+                break;
+            case kDrawSubtractive:
+                EXPECT_EQ(Channel(after, 16), 0);
+                EXPECT_EQ(Channel(after, 8), std::max(0, bg - 200));
+                EXPECT_EQ(Channel(after, 24), 255);
+                break;
+            case kDrawNone:
+                EXPECT_EQ(after, 0xFFFFC83Cu);
+                EXPECT_EQ(corner >> 24, 0u) << "mode none replaces alpha too";
+                break;
+            default:
+                EXPECT_EQ(Channel(after, 24), 255);
+                break;
+        }
+    }
+}
+
+TEST_F(DrawGoldenTest, TintAndColorize) {
+    auto white = MakeDisc(0xFFFFFF);
+    auto target = MakeTarget(96, 40);
+    target->Fill(Color(40, 40, 40));
+    {
+        Graphics g(target.get());
+        g.SetColor(Color(255, 0, 0));
+        g.DrawImage(white.get(), 0, 4);  // colourising off: drawn as it is
+        g.SetColorizeImages(true);
+        g.DrawImage(white.get(), 32, 4);
+        g.SetColorizeImages(false);
+        g.MultiplyTint(Color(0, 255, 0, 128));
+        g.DrawImage(white.get(), 64, 4);
+        EXPECT_TRUE(g.IsTinting());
+    }
+    ExpectGolden(target.get(), "tint_colorize");
+    EXPECT_EQ(target->GetPixel(16, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(target->GetPixel(48, 20), 0xFFFF0000u);
+    uint32_t tinted = target->GetPixel(80, 20);  // half-transparent green over dark grey
+    EXPECT_NEAR(Channel(tinted, 16), 20, 2);
+    EXPECT_NEAR(Channel(tinted, 8), 148, 2);
+}
+
+TEST_F(DrawGoldenTest, OverbrightPassesAddLight) {
+    // The widget rule: red 2.5 draws three passes, the later ones with alpha 0.
+    auto grey = MakeSolid(16, 16, 0xFF646464u);
+    auto target = MakeTarget(40, 24);
+    target->Fill(Color(10, 20, 30));
+    {
+        Graphics g(target.get());
+        float red = 2.5f, green = 1.0f, blue = 1.0f, alpha = 1.0f;
+        g.SetBatching(true);
+        g.SetColorizeImages(true);
+        for (int pass = 0; pass < 5; ++pass) {
+            g.SetColor(Color::FromFloats(red, green, blue, alpha));
+            g.DrawImage(grey.get(), 4, 4);
+            if (red <= 1.0f && green <= 1.0f && blue <= 1.0f) {
+                break;
+            }
+            red -= 1.0f;
+            green -= 1.0f;
+            blue -= 1.0f;
+            alpha = 0.0f;
+        }
+        // A half-faded overbright draw: premultiplied colour, so it fades instead of glowing.
+        g.SetColor(Color::FromFloats(0.5f, 0.5f, 0.5f, 0.5f));
+        g.DrawImage(grey.get(), 22, 4);
+    }
+    ExpectGolden(target.get(), "overbright");
+    uint32_t lit = target->GetPixel(10, 10);
+    EXPECT_NEAR(Channel(lit, 16), 250, 2);  // 100 x 2.5
+    EXPECT_NEAR(Channel(lit, 8), 100, 1);
+    EXPECT_NEAR(Channel(lit, 0), 100, 1);
+    uint32_t faded = target->GetPixel(28, 10);
+    EXPECT_NEAR(Channel(faded, 16), 50 + 5, 2);  // half of 100 over half of the backdrop
+}
+
+TEST_F(DrawGoldenTest, WidgetTransformUnderPerspective) {
+    auto checker = MakeChecker(40, 8);
+    auto target = MakeTarget(128, 96);  // the device's design size: the same view as the screen
+    target->Fill(Color(30, 30, 30));
+    {
+        Graphics g(target.get());
+        Transform aboutY;
+        aboutY.RotateDegrees(55.0f, 0.0f, 1.0f, 0.0f);
+        g.DrawImageTransformed(checker.get(), aboutY, 0, 8, 28);
+        Transform aboutX;
+        aboutX.RotateDegrees(55.0f, 1.0f, 0.0f, 0.0f);
+        g.DrawImageTransformed(checker.get(), aboutX, 0, 44, 28);
+        Transform pushedBack;
+        pushedBack.Translate(0.0f, 0.0f, 128.0f);
+        g.DrawImageTransformed(checker.get(), pushedBack, 0, 84, 28);
+    }
+    ExpectGolden(target.get(), "perspective");
+    // Turned about y, the near edge is taller than the far edge.
+    auto columnHeight = [&](int x) {
+        int n = 0;
+        for (int y = 0; y < 96; ++y) {
+            n += (target->GetPixel(x, y) & 0xFFFFFF) != 0x1E1E1E ? 1 : 0;
+        }
+        return n;
+    };
+    int left = -1, right = -1;
+    for (int x = 0; x < 44; ++x) {
+        if (columnHeight(x) > 0) {
+            right = x;
+            if (left < 0) {
+                left = x;
+            }
+        }
+    }
+    ASSERT_GT(right, left);
+    EXPECT_LT(right - left + 1, 40);
+    EXPECT_NE(columnHeight(left + 1), columnHeight(right - 1));
+    // Pushed away it is smaller than 40 pixels.
+    int pushed = columnHeight(91);
+    EXPECT_GT(pushed, 20);
+    EXPECT_LT(pushed, 40);
+}
+
+TEST_F(DrawGoldenTest, CullingDropsBackFaces) {
+    auto checker = MakeChecker(16, 4);
+    auto target = MakeTarget(128, 96);
+    Transform flipped;
+    flipped.RotateDegrees(180.0f, 0.0f, 1.0f, 0.0f);
+    {
+        Graphics g(target.get());
+        g.SetCulling(true);
+        g.DrawImageTransformed(checker.get(), flipped, 0, 10, 10);
+        g.SetCulling(false);
+        g.DrawImageTransformed(checker.get(), flipped, 0, 50, 10);
+    }
+    EXPECT_EQ(target->GetPixel(12, 12) >> 24, 0u);
+    // Mirrored: the red marker cell is now at the top right.
+    EXPECT_EQ(target->GetPixel(50 + 14, 11), 0xFFFF2020u);
+}
+
+TEST_F(DrawGoldenTest, ClippingAndTranslation) {
+    auto target = MakeTarget(40, 40);
+    {
+        Graphics g(target.get());
+        g.Translate(5, 5);
+        g.SetClipRect(5, 5, 20, 10);  // (10, 10)-(30, 20) on the target
+        g.SetColor(Color(0, 200, 255));
+        g.FillRect(0, 0, 40, 40);
+        g.ClearClipRect();
+        g.SetColor(Color(255, 255, 0));
+        g.DrawRect(0, 20, 10, 10);  // outline (5, 25)-(14, 34)
+    }
+    ExpectGolden(target.get(), "clip");
+    EXPECT_EQ(target->GetPixel(10, 10), 0xFF00C8FFu);
+    EXPECT_EQ(target->GetPixel(29, 19), 0xFF00C8FFu);
+    EXPECT_EQ(target->GetPixel(30, 19) >> 24, 0u);
+    EXPECT_EQ(target->GetPixel(9, 15) >> 24, 0u);
+    EXPECT_EQ(target->GetPixel(5, 25), 0xFFFFFF00u);
+    EXPECT_EQ(target->GetPixel(14, 34), 0xFFFFFF00u);
+    EXPECT_EQ(target->GetPixel(10, 30) >> 24, 0u);
+}
+
+TEST_F(DrawGoldenTest, MaskedDraw) {
+    auto red = MakeSolid(32, 32, 0xFFFF0000u);
+    // Two mask cells of 8x8: the first opaque on its left half, the second everywhere.
+    std::vector<uint32_t> maskPixels(16 * 8, 0xFFFFFFFFu);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 4; x < 8; ++x) {
+            maskPixels[size_t(y * 16 + x)] = 0;
+        }
+    }
+    ImageSurface mask;
+    mask.SetPixels(16, 8, maskPixels);
+    mask.SetCells(2, 1);
+    auto target = MakeTarget(80, 40);
+    target->Fill(Color(0, 0, 80));
+    {
+        Graphics g(target.get());
+        g.DrawImageMasked(red.get(), 0, &mask, 0, FRect(0, 0, 32, 32), nullptr, 4, 4);
+        // The whole second cell, placed over the image's lower right quarter only.
+        g.DrawImageMasked(red.get(), 0, &mask, 1, FRect(16, 16, 16, 16), nullptr, 44, 4);
+    }
+    ExpectGolden(target.get(), "mask");
+    EXPECT_EQ(target->GetPixel(6, 20), 0xFFFF0000u);
+    EXPECT_EQ(target->GetPixel(30, 20), 0xFF000050u);
+    EXPECT_EQ(target->GetPixel(46, 6), 0xFF000050u);
+    EXPECT_EQ(target->GetPixel(70, 30), 0xFFFF0000u);
+    // The same mask decides hit tests.
+    EXPECT_EQ(mask.GetMaskAlphaAt(0, FRect(0, 0, 32, 32), 2.0f, 20.0f), 255);
+    EXPECT_EQ(mask.GetMaskAlphaAt(0, FRect(0, 0, 32, 32), 30.0f, 20.0f), 0);
+    EXPECT_EQ(mask.GetMaskAlphaAt(1, FRect(16, 16, 16, 16), 2.0f, 2.0f), 0);
+}
+
+TEST_F(DrawGoldenTest, TextureWrapPerDraw) {
+    auto checker = MakeChecker(8, 4);
+    auto target = MakeTarget(56, 24);
+    {
+        Graphics g(target.get());
+        g.SetTextureWrap(true);
+        g.DrawImageStretchedSrc(checker.get(), Rect(0, 0, 24, 24), FRect(0, 0, 24, 24));
+        g.SetTextureWrap(false);
+        g.DrawImageStretchedSrc(checker.get(), Rect(0, 0, 24, 24), FRect(32, 0, 24, 24));
+    }
+    ExpectGolden(target.get(), "wrap");
+    EXPECT_EQ(target->GetPixel(9, 1), 0xFFFF2020u) << "the marker repeats every 8 pixels";
+    EXPECT_EQ(target->GetPixel(17, 17), 0xFFFF2020u);
+    EXPECT_EQ(target->GetPixel(32 + 20, 20), 0xFFE0E0D0u) << "clamped to the edge texel";
+}
+
+TEST_F(DrawGoldenTest, TessellationMatchesThePlainTransformedDraw) {
+    auto checker = MakeChecker(40, 8);
+    auto plain = MakeTarget(128, 96);
+    auto tessellated = MakeTarget(128, 96);
+    Transform t;
+    t.RotateDegrees(40.0f, 0.0f, 1.0f, 0.0f);
+    t.RotateDegrees(15.0f, 0.0f, 0.0f, 1.0f);
+    {
+        Graphics g(plain.get());
+        g.DrawImageTransformed(checker.get(), t, 0, 40, 28);
+    }
+    {
+        Graphics g(tessellated.get());
+        g.DrawImageTessellated(checker.get(), t, 0, 40, 28, 4, 3);
+    }
+    ExpectGolden(tessellated.get(), "tessellated");
+    const auto& a = plain->GetPixelData();
+    const auto& b = tessellated->GetPixelData();
+    int differ = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            if (std::abs(Channel(a[i], shift) - Channel(b[i], shift)) > 24) {
+                ++differ;
+                break;
+            }
+        }
+    }
+    EXPECT_LT(differ, 40) << "only seam pixels may differ";
+}
+
+TEST_F(DrawGoldenTest, BatchingFlushesByPriorityInAStableOrder) {
+    auto red = MakeSolid(20, 20, 0xFFFF0000u);
+    auto green = MakeSolid(20, 20, 0xFF00FF00u);
+    auto blue = MakeSolid(20, 20, 0xFF0000FFu);
+    auto target = MakeTarget(64, 32);
+    {
+        Graphics g(target.get());
+        g.SetBatching(true);
+        Graphics high(g);  // copies share the batch
+        high.AddBatchPriority(2);
+        high.DrawImage(red.get(), 4, 4);
+        g.DrawImage(green.get(), 8, 8);
+        Graphics middle(g);
+        middle.AddBatchPriority(1);
+        middle.DrawImage(blue.get(), 12, 0);
+        // Equal priorities keep the order drawn: blue then green at (40, 4).
+        g.DrawImage(blue.get(), 36, 4);
+        g.DrawImage(green.get(), 40, 8);
+        EXPECT_EQ(target->GetPixel(14, 10) >> 24, 0u) << "nothing is drawn before the flush";
+        g.FlushBatch();
+    }
+    ExpectGolden(target.get(), "batching");
+    EXPECT_EQ(target->GetPixel(14, 10), 0xFFFF0000u);  // red, priority 2, on top
+    EXPECT_EQ(target->GetPixel(14, 2), 0xFF0000FFu);   // blue over green's absence
+    EXPECT_EQ(target->GetPixel(10, 26), 0xFF00FF00u);
+    EXPECT_EQ(target->GetPixel(45, 14), 0xFF00FF00u);
+}
+
+TEST_F(DrawGoldenTest, BatchedDrawsOfOneImageShareADrawCall) {
+    auto disc = MakeDisc(0xFFFFFF);
+    auto target = MakeTarget(64, 64);
+    sDevice->Flush();
+    sDevice->ResetDrawCallCount();
+    {
+        Graphics g(target.get());
+        g.SetBatching(true);
+        for (int i = 0; i < 50; ++i) {
+            g.DrawImage(disc.get(), float(i % 8) * 4.0f, float(i / 8) * 4.0f);
+        }
+    }
+    sDevice->Flush();
+    EXPECT_EQ(sDevice->GetDrawCallsThisFrame(), 1);
+}
+
+TEST_F(DrawGoldenTest, LayeredDrawingCompositesTheGroupOnce) {
+    auto red = MakeSolid(20, 20, 0xFFC80000u);
+    auto green = MakeSolid(20, 20, 0xFF00C800u);
+    auto target = MakeTarget(48, 32);
+    target->Fill(Color(0, 0, 100));
+    {
+        Graphics g(target.get());
+        g.SetDrawMode(kDrawAdditive);
+        g.SetLayered(true);
+        EXPECT_TRUE(g.IsLayered());
+        g.SetDrawMode(kDrawSubtractive);  // ignored while layered
+        g.DrawImage(red.get(), 4, 4);
+        g.DrawImage(green.get(), 14, 8);  // covers part of red inside the layer
+        g.SetLayered(false);
+        EXPECT_EQ(g.GetDrawMode(), kDrawAdditive);
+    }
+    ExpectGolden(target.get(), "layered");
+    EXPECT_EQ(target->GetPixel(6, 6), 0xFFC80064u);
+    EXPECT_EQ(target->GetPixel(20, 14), 0xFF00C864u) << "the group, not each draw, was added";
+    EXPECT_EQ(target->GetPixel(40, 30), 0xFF000064u);
+}
+
+TEST_F(DrawGoldenTest, LayerEndsWhenAnOuterStateIsRestored) {
+    auto red = MakeSolid(8, 8, 0xFFFF0000u);
+    auto target = MakeTarget(16, 16);
+    {
+        Graphics g(target.get());
+        Graphics saved(g);
+        g.SetLayered(true);
+        g.DrawImage(red.get(), 0, 0);
+        g.CopyStateFrom(saved);
+        EXPECT_FALSE(g.IsLayered());
+    }
+    EXPECT_EQ(target->GetPixel(2, 2), 0xFFFF0000u);
+}
+
+TEST_F(DrawGoldenTest, PixelsOfRenderTargetsAndSurfacesStayTrue) {
+    // Drawing into a plain surface outside any frame (a subtree rendered into an image).
+    ImageSurface surface;
+    surface.SetPixels(8, 8, std::vector<uint32_t>(64, 0xFF102030u));
+    {
+        Graphics g(&surface);
+        g.SetColor(Color(255, 255, 255, 128));
+        g.FillRect(0, 0, 4, 8);
+        g.ClearRect(Rect(6, 6, 2, 2));
+    }
+    EXPECT_TRUE(surface.IsRenderTarget());
+    uint32_t half = surface.GetPixel(1, 1);
+    EXPECT_NEAR(Channel(half, 16), (255 + 16) / 2, 2);
+    EXPECT_EQ(surface.GetPixel(5, 5), 0xFF102030u);
+    EXPECT_EQ(surface.GetPixel(7, 7), 0u);
+    EXPECT_FALSE(surface.IsListEmpty());
+
+    // The screen copy holds what the frame drew.
+    {
+        Graphics g(sDevice->GetScreenImage());
+        g.SetColor(Color(1, 2, 3));
+        g.FillRect(0, 0, 128, 96);
+    }
+    std::unique_ptr<ImageSurface> copy = sDevice->SnapshotCursorImage();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetWidth(), 128);
+    EXPECT_EQ(copy->GetPixel(64, 50), 0xFF010203u);
+    EXPECT_TRUE(sDevice->Present());
+}
+
+TEST_F(DrawGoldenTest, RebuildRemakesTexturesFromMemory) {
+    auto red = MakeSolid(4, 4, 0xFFFF0000u);
+    auto target = MakeTarget(8, 8);
+    {
+        Graphics g(target.get());
+        g.DrawImage(red.get(), 0, 0);
+    }
+    EXPECT_EQ(target->GetPixel(1, 1), 0xFFFF0000u);
+    ASSERT_TRUE(sDevice->Rebuild());
+    EXPECT_EQ(target->GetPixel(1, 1), 0xFFFF0000u) << "render targets keep what they held";
+    {
+        Graphics g(target.get());
+        g.DrawImage(red.get(), 4, 4);
+    }
+    EXPECT_EQ(target->GetPixel(5, 5), 0xFFFF0000u);
+    EXPECT_EQ(target->GetPixel(1, 1), 0xFFFF0000u);
+}
+
+TEST_F(DrawGoldenTest, AtlasPiecesDrawTheirRectangle) {
+    auto checker = MakeChecker(16, 4);
+    ImageAtlasPiece piece(checker.get(), Rect(4, 0, 8, 4));  // two cells right of the marker
+    auto target = MakeTarget(8, 4);
+    {
+        Graphics g(target.get());
+        g.DrawImage(&piece, 0, 0);
+    }
+    EXPECT_EQ(target->GetPixel(1, 1), 0xFF203040u);
+    EXPECT_EQ(target->GetPixel(5, 1), 0xFFE0E0D0u);
+}

@@ -1,0 +1,137 @@
+#pragma once
+// The root of the widget tree: it runs the update and draw passes and turns the application's
+// input calls into widget calls (hover, press and drag per pointer, keys to the focus widget).
+// It lives as long as the application. Main thread only.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "graphics/Rect.h"
+#include "widgets/Widget.h"
+
+class Graphics;
+class QuorAppBase;
+
+// Pointer state: the press widget keeps all pointer input until its last button is released.
+struct PointerState {
+    int mPointerId = 0;
+    Widget* mPressWidget = nullptr;
+    Widget* mOverWidget = nullptr;
+    uint32_t mHeldButtons = 0;  // 1 left, 2 right, 4 middle
+    int mX = 0;
+    int mY = 0;
+    bool mPositionKnown = false;
+};
+
+class WidgetManager : public WidgetContainer {
+public:
+    explicit WidgetManager(QuorAppBase* app);
+    ~WidgetManager() override;
+
+    // Stores the drawing area inside the window and the window area whose mouse coordinates map
+    // onto it; the manager's size becomes the drawing area with equal margins.
+    void SetAreaRects(const Rect& drawRect, const Rect& mouseRect);
+    // Window coordinates to root coordinates (identity while the mouse area is empty).
+    void RemapMousePosition(int* x, int* y) const;
+
+    // The record for a mouse event from sourceKey, or null when the event is over no widget and
+    // the source has no record yet. hitWidget and the local point (may be null) get the widget
+    // under the point.
+    PointerState* FindPointerRecord(int x, int y, uintptr_t sourceKey, Widget** hitWidget,
+                                    float* localX, float* localY);
+    bool MouseMoveEvent(PointerState* record, int x, int y, Widget* hitWidget, float localX,
+                        float localY);
+    bool MouseButtonDown(PointerState* record, int clickCount, int x, int y);
+    bool MouseButtonUp(PointerState* record, int x, int y, int clickCount);
+    // delta in wheel steps (the system delta divided by 120).
+    void MouseWheel(PointerState* record, int delta);
+    // The pointer left the window.
+    bool ClearPointerFlags();
+    // The window lost the capture while buttons were held: press widgets get their releases.
+    void DropPointerWidgets();
+    // Called around every button press (before and after dispatch) for the click listeners.
+    void NotifyTrackedWidgetsA(int clickCount);
+    void NotifyTrackedWidgetsB(int clickCount);
+    PointerState* GetOrCreatePointerState(int pointerId);
+    // Deletes every pointer record (shutdown).
+    void FreePointerStates();
+
+    bool KeyDown(int key);
+    bool KeyUp(int key);
+    bool KeyChar(char c);
+    // The window gained or lost the keyboard focus.
+    void GotFocus();
+    void LostFocus();
+    void SetFocus(Widget* widget) override;
+    bool IsKeyDown(int key) const { return key >= 0 && key < 255 && mKeyDown[key]; }
+
+    // One fixed, respectively float, update pass; both return the dirty flag.
+    bool UpdateFrame();
+    bool UpdateFrameF(float elapsed);
+    // Draws the tree when something is dirty; false when nothing was drawn. g may be null while no
+    // renderer is attached.
+    bool DrawScreen(Graphics* g);
+    void MarkDirty() override { mDirty = true; }
+    bool IsDirty() const { return mDirty; }
+
+    // Makes widget modal: widgets below it lose the mouse and focus bits.
+    void PushDefaultBaseLayer(Widget* widget);
+    void PushBaseLayer(Widget* widget, uint32_t addMask, uint32_t removeMask);
+    // Pops the widget's layer (only the first entry when it is not on top).
+    void RemoveBaseLayer(Widget* widget);
+
+    // Re-evaluates what the pointer is over after the tree changed under it.
+    void RehupMouse();
+    // Drops every reference to a widget that is disabled or leaves the tree.
+    void ForgetWidget(Widget* widget);
+
+    uint32_t GetWidgetFlags() const;
+    void ComputeWidgetFlags(WidgetFlagState* state) const;
+
+    QuorAppBase* GetApp() const { return mApp; }
+    Widget* GetFocusWidget() const { return mFocusWidget; }
+    Widget* GetBaseWidget() const { return mBaseWidget; }
+    const Rect& GetDrawRect() const { return mDrawRect; }
+    const Rect& GetMouseRect() const { return mMouseRect; }
+
+    Graphics* mCurrentGraphics = nullptr;
+    bool mRehupPending = false;
+    uint32_t mBelowAdd = 0;
+    uint32_t mBelowRemove = 0;
+    uint32_t mDefaultLayerAdd = 0;
+    uint32_t mDefaultLayerRemove = widgetflags::kMouse | widgetflags::kFocus;
+
+private:
+    struct BaseLayer {
+        Widget* widget = nullptr;
+        Widget* savedFocus = nullptr;
+        uint32_t addMask = 0;
+        uint32_t removeMask = 0;
+    };
+
+    Widget* GetEnabledWidgetAt(int x, int y, float* localX, float* localY);
+    void SetOverWidget(PointerState* record, Widget* widget, float localX, float localY, int x,
+                       int y);
+    void MoveTo(PointerState* record, int x, int y);
+    void EnterWidget(Widget* widget);
+    void LeaveWidget(Widget* widget);
+    void SendButtonUps(Widget* widget, PointerState* record, uint32_t buttons);
+    void ApplyBaseLayer(const BaseLayer& layer);
+
+    QuorAppBase* mApp;
+    bool mDirty = false;
+    bool mHasFocus = true;
+    Widget* mFocusWidget = nullptr;
+    Widget* mBaseWidget = nullptr;
+    uint32_t mLostFocusAdd = 0;
+    uint32_t mLostFocusRemove = 0;
+    uint32_t mDefaultFlags = widgetflags::kDefault;
+    std::vector<BaseLayer> mBaseLayers;
+    Rect mDrawRect;
+    Rect mMouseRect;
+    std::array<bool, 255> mKeyDown{};
+    std::map<int, PointerState*> mPointerRecords;
+    std::map<uintptr_t, int> mPointerSources;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// One command of an animation script: the XML element it was read from, kept as raw texts.
+// Nothing is evaluated while reading; the interpreter evaluates parameters each time it runs the
+// command, so a script sees the variables as they are at that moment.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class AnimationCommand {
+public:
+    // Parameter name to raw attribute text, ordered by name (the order "define" stores them in).
+    // Transparent comparison, so lookups by string_view do not allocate.
+    using ParamMap = std::map<std::string, std::string, std::less<>>;
+
+    // True when the command carries the parameter ("if" and "unless" are never parameters).
+    bool HasParam(std::string_view name) const { return mParams.find(name) != mParams.end(); }
+    // The raw text of a parameter; null when absent. Valid while the command lives unchanged.
+    const std::string* FindParam(std::string_view name) const;
+
+    std::string mCommand;  // the element's name: the command word
+    ParamMap mParams;
+    std::string mIf;      // the "if" condition text; empty when absent (counts as true)
+    std::string mUnless;  // the "unless" condition text; empty when absent (counts as false)
+    std::vector<AnimationCommand> mChildren;  // the block that runs after this command
+};

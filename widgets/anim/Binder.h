@@ -1,0 +1,35 @@
+#pragma once
+// Keeps properties bound to expressions, re-evaluated at every update with the binder's own copy
+// of the script variables; "time_ptr" in them is a handle of the binder's running time. Never
+// finishes and does not count as animating; "bind".
+
+#include <string>
+#include <vector>
+
+#include "app/expr/ExpressionEvaluator.h"
+#include "app/expr/VariableTable.h"
+#include "widgets/anim/Controller.h"
+
+class Binder final : public Controller {
+public:
+    // vars is copied (may be null).
+    Binder(AnimatedPropertyOwner* owner, std::string_view name, const VariableTable* vars,
+           int flags);
+    ~Binder() override;
+
+    void AddTarget(float* field, std::string expression);
+    // As AddTarget for the owner's property of that name; false, with a log line, when unknown.
+    bool AddProperty(std::string_view property, std::string expression);
+
+    bool Update(float dt) override;
+    const VariableTable& GetVariables() const { return mVars; }
+
+private:
+    struct Target {
+        float* field;
+        std::string expression;
+    };
+    std::vector<Target> mTargets;
+    VariableTable mVars;
+    ExpressionEvaluator mEvaluator;
+};
