@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+#include "app/AppAudio.h"
 #include "app/LoadingListener.h"
 #include "app/expr/NamedConstants.h"
 #include "app/util/Log.h"
+#include "audio/SoundPlayer.h"
+#include "graphics/assets/AssetManager.h"
+#include "graphics/fonts/Fonts.h"
+#include "widgets/anim/AnimationStats.h"
+#include "widgets/anim/AnimationTable.h"
 
 TitleScreen* gTitleScreen = nullptr;
 
@@ -18,12 +24,42 @@ GameApp::GameApp(const std::string& title, const std::string& version, int width
     mStretchedDisplaySize = Point(width, height);
 }
 
-GameApp::~GameApp() = default;
+GameApp::~GameApp() {
+    // Assets hold sound ids and fonts hold glyph pages: both go before the sound layer and the
+    // renderer they point into.
+    AssetManager::Get().SetAudioLoader(nullptr);
+    AssetManager::Get().Clear();
+    Fonts::Clear();
+    AnimationTable::Get().Clear();
+    SetAudioControl(nullptr);
+    mSoundPlayer = nullptr;
+    mAppAudio.reset();
+}
 
 bool GameApp::Init() {
     if (!QuorAppBase::Init()) {
         return false;
     }
+    mAppAudio = std::make_unique<AppAudio>(true, [this] { return GetSfxVolume(); });
+    mSoundPlayer = mAppAudio->GetSoundPlayer();
+    SetAudioControl(mAppAudio.get());
+    AssetManager::Get().SetAudioLoader(mAppAudio.get());
+
+    // A broken table is logged with its file and line; the game goes on without its entries.
+    std::string error;
+    if (!AssetManager::Get().ReadCatalogue("assets.xml", &error)) {
+        LogWarning("%s", error.c_str());
+    }
+    error.clear();
+    if (!Fonts::ReadTable("fonts.xml", &error)) {
+        LogWarning("%s", error.c_str());
+    }
+    mTableEntryCount += static_cast<int>(AssetManager::Get().GetStartupEntryCount());
+    mTableEntryCount += static_cast<int>(Fonts::GetEntryCount());
+    // The scripts are counted now and read on the loading thread, one step per script.
+    AnimationStats counter(true);
+    counter.ReadAll();
+    mTableEntryCount += counter.GetCount();
     // The game's own steps, the entries of the tables read so far, and the base step.
     SetLoadingTotal(GetExtraLoadingSteps() + mTableEntryCount + 1);
     ShowNextStartScreen();
@@ -40,6 +76,38 @@ void GameApp::LoadingThreadProc() {
         StartLogging(mProductName, mVersion);
     }
     AdvanceLoadingProgress();
+    const auto entryDone = [this] { AdvanceLoadingProgress(); };
+    AssetManager::Get().LoadStartupAssets(entryDone, &LoadingAbortFlag());
+    Fonts::LoadFonts(entryDone);
+    // A broken script file is logged with its file and line by the reader itself.
+    AnimationStats reader(false, nullptr, entryDone);
+    reader.ReadAll();
+}
+
+void GameApp::UpdateFrame() {
+    QuorAppBase::UpdateFrame();
+    if (mAppAudio != nullptr) {
+        mAppAudio->Update();
+    }
+}
+
+void GameApp::PlaySoundEffect(int soundId, int minTicks, double volume) {
+    if (mSoundPlayer != nullptr) {
+        mSoundPlayer->PlaySound(soundId, minTicks, volume);
+    }
+}
+
+void GameApp::PlaySoundEffectByName(const std::string& name) {
+    const int id = AssetManager::Get().FindSound(name);
+    if (id >= 0) {
+        PlaySoundEffect(id, -1, 1.0);
+    }
+}
+
+void GameApp::StopAllSounds() {
+    if (mSoundPlayer != nullptr) {
+        mSoundPlayer->ReleaseAll();
+    }
 }
 
 void GameApp::AdvanceLoadingProgress() {

@@ -3,6 +3,7 @@
 // progress count, the start screens, the menu list, and the hooks that the game's application
 // class overrides (button factories, script commands, typed codes, transitions).
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 
 class AnimationCommand;
 class AnimationWidget;
+class AppAudio;
 class LoadingListener;
 class MyBoard;
 class SoundPlayer;
@@ -21,7 +23,8 @@ public:
     GameApp(const std::string& title, const std::string& version, int width, int height);
     ~GameApp() override;
 
-    // QuorAppBase's start-up, then the loading total and the first start screen.
+    // QuorAppBase's start-up; then the sound, the asset catalogue and font table, the loading
+    // total and the first start screen.
     bool Init() override;
 
     // Base loading on the loading thread (named constants, the log); the game's override calls it
@@ -43,6 +46,16 @@ public:
     virtual Widget* CreateTextButton(int x, int y, const std::string& label, int unused);
     // The widget shown in a menu's place while it opens; the base shows the menu itself.
     virtual Widget* WrapMenuInTransition(Widget* menu) { return menu; }
+    // A one-shot sound through the sound player: not replayed within minTicks updates (-1 never
+    // holds back), at volume 0 to 1 times the effect volume.
+    virtual void PlaySoundEffect(int soundId, int minTicks, double volume);
+    // Resolves a sound name through the asset tables and plays it once; unknown names are ignored.
+    virtual void PlaySoundEffectByName(const std::string& name);
+    // Releases every looping sound of the sound player.
+    virtual void StopAllSounds();
+    // The sound layer; null before Init.
+    AppAudio* GetAudio() const { return mAppAudio.get(); }
+
     // The typed-code hook: the last eight typed characters, or a selected profile's name.
     virtual void HandleDeveloperCode(const std::string& text) { (void)text; }
     // The application's script-command hook: 0 not handled, 1 stop the script, 2 handled, go on.
@@ -68,10 +81,13 @@ public:
 
 protected:
     void LoadingProgressed(int count, int total) override;
+    // The widget tree, then the sound player's and the music's fades.
+    void UpdateFrame() override;
     // Entries of the asset, font and animation tables, counted into the loading total.
     int mTableEntryCount = 0;
 
 private:
+    std::unique_ptr<AppAudio> mAppAudio;
     LoadingListener* mLoadingListener = nullptr;
     Widget* mActiveMenu = nullptr;
     std::vector<Widget*> mMenus;

@@ -14,6 +14,9 @@
 #include "app/util/Log.h"
 #include "app/util/Random.h"
 #include "app/util/StringUtil.h"
+#include "graphics/D3DInterface.h"
+#include "graphics/Graphics.h"
+#include "graphics/ImageSurface.h"
 #include "platform/Clock.h"
 #include "platform/NullPlatform.h"
 #include "platform/Platform.h"
@@ -68,6 +71,9 @@ QuorAppBase::~QuorAppBase() {
     mWidgetManager->FreePointerStates();
     delete mWidgetManager;
     mWidgetManager = nullptr;
+    // The device frees its GL objects while the window's context still exists.
+    Graphics::FreeScratchPool();
+    mDevice.reset();
     mPlatform.reset();
     mInstanceLock.Release();
     if (IsLogging()) {
@@ -157,6 +163,16 @@ bool QuorAppBase::Init() {
                                  mWidth, mHeight));
         mExitCode = 1;
         return false;
+    }
+    if (mPlatform->GetGLContext() != nullptr) {
+        mDevice = std::make_unique<D3DInterface>();
+        if (!mDevice->InitOnContext(static_cast<SDL_Window*>(mPlatform->GetNativeWindow()),
+                                    mPlatform->GetGLContext(), mWidth, mHeight)) {
+            ShowFatalError(GetRuntimeError());
+            mDevice.reset();
+            mExitCode = 1;
+            return false;
+        }
     }
     UpdateAreaRects();
     mVSyncPacing = (!mWindowed || mSettings.mWaitForVSync) && mSpeedMultiplier == 1.0;
@@ -329,9 +345,23 @@ void QuorAppBase::DrawFrame() {
         return;
     }
     mPlatform->BeginFrame();
-    ++mWalkDepth;
-    mWidgetManager->DrawScreen(mGraphics);
-    --mWalkDepth;
+    if (mDevice != nullptr) {
+        ImageSurface* screen = mDevice->GetScreenImage();
+        mDevice->ClearTarget(screen, Rect(0, 0, mWidth, mHeight), Color(0, 0, 0, 255));
+        Graphics g(screen);
+        mGraphics = &g;
+        ++mWalkDepth;
+        mWidgetManager->DrawScreen(&g);
+        --mWalkDepth;
+        g.FlushBatch();
+        mGraphics = nullptr;
+        const PlatformRect view = mPlatform->GetViewport();
+        mDevice->PresentInto(view.x, view.y, view.width, view.height);
+    } else {
+        ++mWalkDepth;
+        mWidgetManager->DrawScreen(nullptr);
+        --mWalkDepth;
+    }
     if (!mPlatform->Present()) {
         LogWarning("Presenting a frame failed.");
     }

@@ -20,6 +20,7 @@
 
 class AppAudioControl;
 class Clock;
+class D3DInterface;
 class Graphics;
 class Platform;
 class Widget;
@@ -142,6 +143,7 @@ public:
 
     WidgetManager* GetWidgetManager() const { return mWidgetManager; }
     Platform* GetPlatform() const { return mPlatform.get(); }
+    D3DInterface* GetDevice() const { return mDevice.get(); }
     Clock* GetClock() const { return mClock; }
     const CommandLineOptions& GetCommandLineOptions() const { return mOptions; }
 
@@ -227,13 +229,16 @@ protected:
     void CountLoadedItem() { mLoadingCount.fetch_add(1); }
     // Whether the loading thread has been asked to stop early (quit during loading).
     bool IsLoadingAborted() const { return mAbortLoading.load(); }
+    // The same flag, for loaders that poll it themselves.
+    const std::atomic<bool>& LoadingAbortFlag() const { return mAbortLoading; }
 
     // Marks that the player changed a setting, so "settings.xml" may be rewritten.
     void NoteSettingChanged() { mSettingsChanged = true; }
 
     AppSettings mSettings;
     WidgetManager* mWidgetManager = nullptr;
-    Graphics* mGraphics = nullptr;  // the drawing context, once a renderer is attached
+    Graphics* mGraphics = nullptr;  // the frame's drawing context, set while the tree is drawn
+    std::unique_ptr<D3DInterface> mDevice;  // the render device; null without a GL window
 
 private:
     bool ReadSettings();

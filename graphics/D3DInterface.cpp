@@ -190,18 +190,35 @@ bool D3DInterface::Init(SDL_Window* window, int width, int height) {
         SetRuntimeError("Render device: no window to draw into");
         return false;
     }
-    mWindow = window;
-    mContext = SDL_GL_CreateContext(window);
-    if (mContext == nullptr) {
+    void* context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
         SetRuntimeError(
             StrFormat("Render device: can't create an OpenGL 3.3 context (%s)", SDL_GetError()));
         return false;
     }
+    if (!InitOnContext(window, context, width, height)) {
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+        return false;
+    }
+    mOwnsContext = true;
+    return true;
+}
+
+bool D3DInterface::InitOnContext(SDL_Window* window, void* context, int width, int height) {
+    if (mContext != nullptr) {
+        return true;
+    }
+    if (window == nullptr || context == nullptr || width <= 0 || height <= 0) {
+        SetRuntimeError("Render device: no window to draw into");
+        return false;
+    }
+    mWindow = window;
+    mContext = context;
+    mOwnsContext = false;
     SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(mContext));
     mWidth = width;
     mHeight = height;
     if (!CreatePipeline()) {
-        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(mContext));
         mContext = nullptr;
         return false;
     }
@@ -229,8 +246,11 @@ void D3DInterface::Shutdown() {
     FreePendingObjects();
     DestroyPipeline();
     gDevice.store(nullptr);
-    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(mContext));
+    if (mOwnsContext) {
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(mContext));
+    }
     mContext = nullptr;
+    mOwnsContext = false;
 }
 
 bool D3DInterface::BuildProgram(Program* program, const char* fragmentSource) {
@@ -792,6 +812,27 @@ bool D3DInterface::Present() {
     if (mContext == nullptr || !mScreen) {
         return false;
     }
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(mWindow, &dw, &dh);
+    // Fit the design size into the window, keeping its aspect ratio.
+    const double scale = dw > 0 && dh > 0 ? std::min(double(dw) / mWidth, double(dh) / mHeight) : 0;
+    const int w = int(mWidth * scale);
+    const int h = int(mHeight * scale);
+    if (!CopyScreenToWindow((dw - w) / 2, (dh - h) / 2, w, h, true)) {
+        return false;
+    }
+    SDL_GL_SwapWindow(mWindow);
+    return true;
+}
+
+bool D3DInterface::PresentInto(int x, int y, int width, int height) {
+    if (mContext == nullptr || !mScreen) {
+        return false;
+    }
+    return CopyScreenToWindow(x, y, width, height, false);
+}
+
+bool D3DInterface::CopyScreenToWindow(int x, int y, int w, int h, bool clearWindow) {
     Flush();
     if (!EnsureFramebuffer(mScreen.get())) {
         return false;
@@ -802,22 +843,18 @@ bool D3DInterface::Present() {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, mScreen->mDevice.mFramebuffer);
     glViewport(0, 0, dw, dh);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (dw > 0 && dh > 0) {
-        // Fit the design size into the window, keeping its aspect ratio.
-        double scale = std::min(double(dw) / mWidth, double(dh) / mHeight);
-        int w = int(mWidth * scale);
-        int h = int(mHeight * scale);
-        int x = (dw - w) / 2;
-        int y = (dh - h) / 2;
+    if (clearWindow) {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    if (w > 0 && h > 0) {
         // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
-        glBlitFramebuffer(0, 0, mWidth, mHeight, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT,
+        const int bottom = dh - y - h;
+        glBlitFramebuffer(0, 0, mWidth, mHeight, x, bottom + h, x + w, bottom, GL_COLOR_BUFFER_BIT,
                           GL_LINEAR);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     mBoundTarget = nullptr;
-    SDL_GL_SwapWindow(mWindow);
     mDrawCallsLastFrame = mDrawCalls;
     mDrawCalls = 0;
     GLenum error = glGetError();

@@ -63,6 +63,9 @@ public:
     // Creates the GL context on the window (made with SDL_WINDOW_OPENGL), the pipeline and a
     // screen image of width by height pixels. False with GetRuntimeError set on failure.
     bool Init(SDL_Window* window, int width, int height);
+    // As Init, but draws through a GL context the window system already made current on the
+    // window; the device does not own it and leaves it alive at Shutdown.
+    bool InitOnContext(SDL_Window* window, void* context, int width, int height);
     // Frees every GL object; surfaces keep their memory pixels. Called by the destructor.
     void Shutdown();
     bool IsInitialised() const { return mContext != nullptr; }
@@ -77,6 +80,10 @@ public:
     // Copies the screen image to the window (scaled to fit, centred) and swaps. On a failure the
     // device rebuilds its GL objects from the surfaces' memory pixels and answers false.
     bool Present();
+    // Copies the screen image into the window rectangle given in pixels from the top left (the
+    // window system's letterboxed or stretched place for the design picture), without swapping:
+    // the window system swaps. False, with the device rebuilt, on a failure.
+    bool PresentInto(int x, int y, int width, int height);
     // Drops and remakes every GL object (programs, buffers, textures, framebuffers).
     bool Rebuild();
 
@@ -115,6 +122,7 @@ public:
     void UnregisterSurface(ImageSurface* surface);
 
 private:
+    bool CopyScreenToWindow(int x, int y, int width, int height, bool clearWindow);
     struct Program {
         uint32_t mId = 0;
         int mView = -1, mTex = -1, mMask = -1, mUseMask = -1, mMaskBounds = -1;
@@ -136,6 +144,7 @@ private:
 
     SDL_Window* mWindow = nullptr;
     void* mContext = nullptr;
+    bool mOwnsContext = false;
     int mWidth = 0;
     int mHeight = 0;
     std::unique_ptr<ImageSurface> mScreen;

@@ -46,6 +46,10 @@ public:
     // Where the design picture appears inside the window, in window pixels: the mouse area that
     // maps onto the design area.
     virtual PlatformRect GetViewport() const = 0;
+    // The native window and its current GL context, for the render device; null without a
+    // window (the null platform).
+    virtual void* GetNativeWindow() const { return nullptr; }
+    virtual void* GetGLContext() const { return nullptr; }
     // The desktop size; false when unknown.
     virtual bool GetDesktopSize(int* width, int* height) const = 0;
     // Present on the vertical sync (true) or at once.

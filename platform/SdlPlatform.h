@@ -25,6 +25,8 @@ public:
     void SetTitle(const std::string& title) override;
     bool SetDisplayMode(bool windowed, bool stretch) override;
     PlatformRect GetViewport() const override;
+    void* GetNativeWindow() const override { return mWindow; }
+    void* GetGLContext() const override { return mContext; }
     bool GetDesktopSize(int* width, int* height) const override;
     void SetVSync(bool on) override;
     void PumpEvents(PlatformEventSink& sink) override;

@@ -1,5 +1,58 @@
 #include "game/screens/MyGameApp.h"
 
+#include "app/util/Log.h"
+#include "game/data/GameDataCheck.h"
+#include "game/data/GameStats.h"
+#include "game/data/MyLocalization.h"
+#include "game/data/ProfileManager.h"
+#include "game/data/PuzzleStats.h"
+#include "game/data/SetStats.h"
+#include "graphics/assets/AssetManager.h"
+
 MyGameApp::MyGameApp() : GameApp("Pelnora 7", "v1.2", 1024, 768) {}
 
-MyGameApp::~MyGameApp() = default;
+MyGameApp::~MyGameApp() {
+    // With no profile chosen there is no progress to keep, and a player who never made one gets
+    // no file of eight empty slots.
+    if (GetSelectedProfile() >= 0) {
+        SaveProfiles();
+    }
+    ClearProfiles();
+}
+
+bool MyGameApp::Init() {
+    SetPlayerNameHandler([this](const std::string& name) { mCurrentPlayerName = name; });
+    SetTypedCodeHandler([this](const std::string& text) { HandleDeveloperCode(text); });
+    if (!GameApp::Init()) {
+        return false;
+    }
+    SetProfileSavingAllowed(!mScreenSaverMode);
+    return true;
+}
+
+void MyGameApp::LoadingThreadProc() {
+    GameApp::LoadingThreadProc();
+    // Each reader logs its own errors with file and line and keeps its table empty on failure;
+    // the game goes on with what did load.
+    PuzzleStats().Load();
+    AdvanceLoadingProgress();
+    GameStats().Load();
+    AdvanceLoadingProgress();
+    SetStats([](const std::string& music) {
+        return AssetManager::Get().FindNamedId(music);
+    }).Load();
+    AdvanceLoadingProgress();
+    LoadProfiles();
+    AdvanceLoadingProgress();
+    MyLocalization().Load();
+    AdvanceLoadingProgress();
+    for (const std::string& problem : CheckGameData()) {
+        LogWarning("%s", problem.c_str());
+    }
+    AdvanceLoadingProgress();
+}
+
+void MyGameApp::LoadingComplete() {
+    GameApp::LoadingComplete();
+    RunDeferredProfileWork();
+}

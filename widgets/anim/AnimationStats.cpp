@@ -42,9 +42,8 @@ void AnimationStats::QueueFile(const std::string& name) {
 }
 
 void AnimationStats::Report(const std::string& message) {
-    const std::string text =
-        StrFormat("%s on Line %d in File '%s'", message.c_str(), GetCurrentLine(),
-                  GetCurrentFile().c_str());
+    const std::string text = StrFormat("%s on Line %d in File '%s'", message.c_str(),
+                                       GetCurrentLine(), GetCurrentFile().c_str());
     LogWarning("%s", text.c_str());
     mErrors.push_back(text);
 }

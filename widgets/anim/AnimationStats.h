@@ -56,7 +56,7 @@ private:
     std::function<void()> mOnAnimationRead;
     int mCount = 0;
 
-    std::vector<std::string> mQueue;     // file names still to read and already read, in order
+    std::vector<std::string> mQueue;      // file names still to read and already read, in order
     std::vector<std::string> mQueueKeys;  // their normalised forms, for the repeat check
     std::vector<std::string> mFilesRead;
     std::vector<std::string> mErrors;

@@ -32,7 +32,7 @@ public:
     void DefineAll(std::vector<Animation>&& animations);
 
     size_t Size() const;
-    void Clear();  // at exit, and between tests
+    void Clear();                               // at exit, and between tests
     std::vector<std::string> GetNames() const;  // in name order
 
 private:

@@ -13,7 +13,9 @@ Binder::Binder(AnimatedPropertyOwner* owner, std::string_view name, const Variab
     mVars.Set("time_ptr", std::move(handle));
 }
 
-Binder::~Binder() { FieldRegistry::UnregisterOwner(this); }
+Binder::~Binder() {
+    FieldRegistry::UnregisterOwner(this);
+}
 
 void Binder::AddTarget(float* field, std::string expression) {
     mTargets.push_back({field, std::move(expression)});

@@ -52,7 +52,9 @@ float* Controller::FindTarget(std::string_view property) {
     return field;
 }
 
-float Controller::EvaluateCurve(float t) { return mCurve ? mCurve->Evaluate(t) : t; }
+float Controller::EvaluateCurve(float t) {
+    return mCurve ? mCurve->Evaluate(t) : t;
+}
 
 void Controller::Write(float* field, float value) {
     if (std::isfinite(value)) {
@@ -66,4 +68,6 @@ void Controller::Write(float* field, float value) {
     }
 }
 
-void Controller::NotifyOwner() { mOwner->PropertiesChanged(mFlags); }
+void Controller::NotifyOwner() {
+    mOwner->PropertiesChanged(mFlags);
+}

@@ -7,7 +7,9 @@ namespace {
 constexpr float kHalfTurnPi = 3.141592502593994f;
 constexpr float kDefaultExpoBase = 10.0f;
 
-float Finite(float value) { return std::isfinite(value) ? value : 0.0f; }
+float Finite(float value) {
+    return std::isfinite(value) ? value : 0.0f;
+}
 }  // namespace
 
 float InQuart::Evaluate(float t) {
@@ -20,7 +22,9 @@ float InQuint::Evaluate(float t) {
     return t * (sq * sq);
 }
 
-float InSine::Evaluate(float t) { return 1.0f - std::cos(t * kHalfTurnPi * 0.5f); }
+float InSine::Evaluate(float t) {
+    return 1.0f - std::cos(t * kHalfTurnPi * 0.5f);
+}
 
 InExpo::InExpo(float base) : mBase(base) {
     if (!std::isfinite(mBase) || mBase <= 0.0f) {

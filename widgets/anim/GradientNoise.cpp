@@ -66,7 +66,9 @@ void FillTables() {
 
 }  // namespace
 
-void InitGradientNoise() { std::call_once(gInitOnce, FillTables); }
+void InitGradientNoise() {
+    std::call_once(gInitOnce, FillTables);
+}
 
 float GradientNoise1D(double x) {
     InitGradientNoise();

@@ -58,4 +58,6 @@ bool Propeller::Advance(float dt) {
     return true;
 }
 
-bool Propeller::Update(float dt) { return !Advance(dt); }
+bool Propeller::Update(float dt) {
+    return !Advance(dt);
+}

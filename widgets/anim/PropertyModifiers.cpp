@@ -22,7 +22,9 @@ void PropertyModifiers::AdvanceEffects(double dt) {
     }
 }
 
-void PropertyModifiers::ApplyEffects() { AdvanceEffects(0.0); }
+void PropertyModifiers::ApplyEffects() {
+    AdvanceEffects(0.0);
+}
 
 void PropertyModifiers::Update(float dt) {
     const bool effects = HasEffects();

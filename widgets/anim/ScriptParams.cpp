@@ -25,21 +25,29 @@ ExprValue ScriptParams::Eval(std::string_view name) const {
     return mEvaluator->Evaluate(FindText(name));
 }
 
-std::string ScriptParams::GetString(std::string_view name) const { return Eval(name).AsString(); }
+std::string ScriptParams::GetString(std::string_view name) const {
+    return Eval(name).AsString();
+}
 
-int32_t ScriptParams::GetInt(std::string_view name) const { return Eval(name).AsInt(); }
+int32_t ScriptParams::GetInt(std::string_view name) const {
+    return Eval(name).AsInt();
+}
 
 int32_t ScriptParams::GetIntOr(std::string_view name, int32_t fallback) const {
     return Has(name) ? GetInt(name) : fallback;
 }
 
-float ScriptParams::GetFloat(std::string_view name) const { return Eval(name).AsReal(); }
+float ScriptParams::GetFloat(std::string_view name) const {
+    return Eval(name).AsReal();
+}
 
 float ScriptParams::GetFloatOr(std::string_view name, float fallback) const {
     return Has(name) ? GetFloat(name) : fallback;
 }
 
-bool ScriptParams::GetBool(std::string_view name) const { return Eval(name).AsBool(); }
+bool ScriptParams::GetBool(std::string_view name) const {
+    return Eval(name).AsBool();
+}
 
 bool ScriptParams::GetBoolOr(std::string_view name, bool fallback) const {
     return Has(name) ? GetBool(name) : fallback;

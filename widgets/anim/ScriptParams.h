@@ -20,7 +20,9 @@ class Widget;
 
 // A real coordinate of this value means "not given": the current value stays.
 inline constexpr float kNotGiven = 268435456.0f;  // 2^28
-inline bool IsNotGiven(float value) { return value == kNotGiven; }
+inline bool IsNotGiven(float value) {
+    return value == kNotGiven;
+}
 
 class ScriptParams {
 public:

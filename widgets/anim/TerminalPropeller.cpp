@@ -1,8 +1,8 @@
 #include "widgets/anim/TerminalPropeller.h"
 
 TerminalPropeller::TerminalPropeller(AnimatedPropertyOwner* owner, std::string_view name,
-                                     std::unique_ptr<EasingCurve> curve, float position,
-                                     float rate, bool snap, int flags)
+                                     std::unique_ptr<EasingCurve> curve, float position, float rate,
+                                     bool snap, int flags)
     : Propeller(owner, name, std::move(curve), position, rate, flags, true), mSnap(snap) {}
 
 void TerminalPropeller::AddTarget(float* field, float amount, float limit) {

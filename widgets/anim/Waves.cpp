@@ -4,7 +4,9 @@
 
 #include "widgets/anim/GradientNoise.h"
 
-double SineWave::Evaluate(double phase) { return std::sin(2.0 * 3.1415926 * phase); }
+double SineWave::Evaluate(double phase) {
+    return std::sin(2.0 * 3.1415926 * phase);
+}
 
 double ZigZagWave::Evaluate(double phase) {
     if (!std::isfinite(phase)) {
@@ -23,7 +25,9 @@ double ZigZagWave::Evaluate(double phase) {
     return u - 4.0;
 }
 
-double NoiseWave::Evaluate(double phase) { return GradientNoise1D(phase); }
+double NoiseWave::Evaluate(double phase) {
+    return GradientNoise1D(phase);
+}
 
 ExpressionWave::ExpressionWave(std::string expression, const VariableTable* vars)
     : mExpression(std::move(expression)), mEvaluator(&mVars) {
