@@ -5,11 +5,13 @@
 #include "app/AppAudio.h"
 #include "app/LoadingListener.h"
 #include "app/expr/NamedConstants.h"
+#include "app/files/Parser.h"
 #include "app/util/Log.h"
 #include "audio/SoundPlayer.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
 #include "widgets/anim/AnimationStats.h"
+#include "widgets/NameLookups.h"
 #include "widgets/anim/AnimationTable.h"
 
 TitleScreen* gTitleScreen = nullptr;
@@ -27,6 +29,7 @@ GameApp::GameApp(const std::string& title, const std::string& version, int width
 GameApp::~GameApp() {
     // Assets hold sound ids and fonts hold glyph pages: both go before the sound layer and the
     // renderer they point into.
+    Parser::SetNamedIdResolver(nullptr);
     AssetManager::Get().SetAudioLoader(nullptr);
     AssetManager::Get().Clear();
     Fonts::Clear();
@@ -44,6 +47,8 @@ bool GameApp::Init() {
     mSoundPlayer = mAppAudio->GetSoundPlayer();
     SetAudioControl(mAppAudio.get());
     AssetManager::Get().SetAudioLoader(mAppAudio.get());
+    // XML readers resolve named ids (music tracks) through the asset tables.
+    Parser::SetNamedIdResolver(&LookupNamedId);
 
     // A broken table is logged with its file and line; the game goes on without its entries.
     std::string error;

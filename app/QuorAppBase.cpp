@@ -16,6 +16,7 @@
 #include "app/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/Graphics.h"
+#include "graphics/ImageLoading.h"
 #include "graphics/ImageSurface.h"
 #include "platform/Clock.h"
 #include "platform/NullPlatform.h"
@@ -634,6 +635,16 @@ void QuorAppBase::UpdateAreaRects() {
                                ? Rect(view.x, view.y, view.width, view.height)
                                : drawRect;
     mWidgetManager->SetAreaRects(drawRect, mouseRect);
+}
+
+std::unique_ptr<ImageSurface> QuorAppBase::LoadImageSurface(const std::string& name,
+                                                            const std::string& path,
+                                                            uint32_t flags, int columns, int rows) {
+    return ::LoadImageSurface(name, path, flags, columns, rows);
+}
+
+std::unique_ptr<ImageSurface> QuorAppBase::CopyImage(const Image* image) {
+    return ::CopyImage(image);
 }
 
 std::string QuorAppBase::GetClipboard() {

@@ -22,6 +22,8 @@ class AppAudioControl;
 class Clock;
 class D3DInterface;
 class Graphics;
+class Image;
+class ImageSurface;
 class Platform;
 class Widget;
 class WidgetManager;
@@ -115,6 +117,14 @@ public:
     virtual void SwitchScreenMode(bool windowed, bool force);
     // Stores the stretch flag and, in full-screen play, re-applies the display layout.
     virtual void SetStretchScreen(bool stretch);
+
+    // Reads an image file from the first resource folder that has it; a new image owned by the
+    // caller, or null (with a log line) when it is missing or unreadable. Any thread.
+    virtual std::unique_ptr<ImageSurface> LoadImageSurface(const std::string& name,
+                                                           const std::string& path, uint32_t flags,
+                                                           int columns, int rows);
+    // A new surface holding a copy of the image; null for null.
+    std::unique_ptr<ImageSurface> CopyImage(const Image* image);
 
     std::string GetClipboard();
     void CopyToClipboard(const std::string& text);

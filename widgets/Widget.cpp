@@ -1,291 +1,22 @@
 #include "widgets/Widget.h"
 
-#include <algorithm>
-
 #include "app/QuorAppBase.h"
+#include "app/expr/LiveObjectRegistry.h"
+#include "graphics/Graphics.h"
 #include "widgets/WidgetManager.h"
 
 namespace {
 
 uint32_t gNextWidgetId = 1;
-// Set while the outermost AddWidget of a manager's tree runs; the pointer is re-evaluated once
-// at its end.
-bool gAddInProgress = false;
-
-uint32_t Narrow(uint32_t flags, const WidgetContainer& node) {
-    return (flags | node.mFlagsAdd) & ~node.mFlagsRemove;
-}
 
 }  // namespace
 
-// --- WidgetContainer -----------------------------------------------------------------------
-
-WidgetContainer::~WidgetContainer() {
-    RemoveAllWidgets(false, false);
+Widget::Widget() : mId(gNextWidgetId++) {
+    LiveObjectRegistry::RegisterWidget(this, nullptr);
 }
-
-Widget* WidgetContainer::FindWidgetAt(float x, float y, uint32_t flags, float* outX, float* outY) {
-    const uint32_t own = Narrow(flags, *this);
-    bool belowBase = false;
-    for (auto it = mChildren.rbegin(); it != mChildren.rend(); ++it) {
-        Widget* child = *it;
-        if (child->mManager == nullptr) {
-            continue;
-        }
-        uint32_t childFlags = Narrow(own, *child);
-        if (belowBase) {
-            childFlags = (childFlags | child->mManager->mBelowAdd) & ~child->mManager->mBelowRemove;
-        }
-        if (child->mVisible) {
-            const FRect local = child->ToLocalRect(FRect(x, y, 1.0f, 1.0f));
-            const bool clipped =
-                child->mClipChildren &&
-                !child->IsPointInside(static_cast<int>(local.mX), static_cast<int>(local.mY));
-            if (!clipped) {
-                if (!child->mChildren.empty()) {
-                    if (Widget* found =
-                            child->FindWidgetAt(local.mX, local.mY, childFlags, outX, outY)) {
-                        return found;
-                    }
-                }
-                if ((childFlags & widgetflags::kMouse) != 0 && child->mMouseVisible &&
-                    child->Contains(local.mX, local.mY)) {
-                    if (outX != nullptr) {
-                        *outX = local.mX;
-                    }
-                    if (outY != nullptr) {
-                        *outY = local.mY;
-                    }
-                    return child;
-                }
-            }
-        }
-        if (child->mManager->GetBaseWidget() == child) {
-            belowBase = true;
-        }
-    }
-    return nullptr;
-}
-
-void WidgetContainer::AddWidget(Widget* widget) {
-    if (widget == nullptr ||
-        std::find(mChildren.begin(), mChildren.end(), widget) != mChildren.end()) {
-        return;
-    }
-    const bool outermost = !gAddInProgress && mManager != nullptr;
-    if (outermost) {
-        gAddInProgress = true;
-    }
-    // Last of its zOrder band.
-    auto pos =
-        std::upper_bound(mChildren.begin(), mChildren.end(), widget,
-                         [](const Widget* a, const Widget* b) { return a->mZOrder < b->mZOrder; });
-    const size_t index = static_cast<size_t>(pos - mChildren.begin());
-    mChildren.insert(pos, widget);
-    if (mWalkIndex != kNoWalk && index <= mWalkIndex) {
-        ++mWalkIndex;  // the walk stays on the child it was visiting
-    }
-    widget->mManager = mManager;
-    widget->mParent = this;
-    widget->PropagateTreeValue(mUpdateOwner, false);
-    widget->AddedToParent(this);
-    if (mManager != nullptr) {
-        widget->AddedToManager(mManager);
-    }
-    if (outermost) {
-        gAddInProgress = false;
-        if (mManager->mRehupPending) {
-            mManager->mRehupPending = false;
-            mManager->RehupMouse();
-        }
-        mManager->MarkDirty();
-    }
-    if (widget->mRemoved) {
-        RemoveWidget(widget);
-    }
-}
-
-void WidgetContainer::RemoveWidget(Widget* widget) {
-    const auto it = std::find(mChildren.begin(), mChildren.end(), widget);
-    if (it == mChildren.end()) {
-        return;
-    }
-    const size_t index = static_cast<size_t>(it - mChildren.begin());
-    mChildren.erase(it);
-    if (mWalkIndex != kNoWalk) {
-        if (index < mWalkIndex) {
-            --mWalkIndex;
-        } else if (index == mWalkIndex) {
-            mWalkCursorMoved = true;  // the cursor now rests on the next child
-        }
-    }
-    widget->mRemoved = false;
-    widget->mParent = nullptr;
-    if (widget->mManager != nullptr) {
-        DetachFromManager(widget);
-    }
-    widget->RemovedFromParent(this);
-    widget->PropagateTreeValue(nullptr, true);
-}
-
-void WidgetContainer::DetachFromManager(Widget* widget) {
-    WidgetManager* manager = widget->mManager;
-    const std::vector<Widget*> children = widget->mChildren;
-    for (Widget* child : children) {
-        if (child->mManager != nullptr) {
-            DetachFromManager(child);
-        }
-    }
-    manager->ForgetWidget(widget);
-    widget->RemovedFromManager(manager);
-    widget->MarkDirty();
-    manager->MarkDirty();
-    widget->mManager = nullptr;
-}
-
-void WidgetContainer::RemoveAllWidgets(bool markForDeletion, bool recursive) {
-    while (!mChildren.empty()) {
-        Widget* child = mChildren.front();
-        if (markForDeletion) {
-            child->mDeleteOnRemove = true;
-        }
-        RemoveWidget(child);
-        if (recursive) {
-            child->RemoveAllWidgets(markForDeletion, recursive);
-        }
-    }
-}
-
-void WidgetContainer::PropagateTreeValue(Widget* owner, bool force) {
-    if (owner == mUpdateOwner || (owner == nullptr && !force)) {
-        return;
-    }
-    mUpdateOwner = owner;
-    for (Widget* child : mChildren) {
-        child->PropagateTreeValue(mUpdateOwner, force);
-    }
-}
-
-void WidgetContainer::SetFocus(Widget* widget) {
-    (void)widget;
-}
-
-FRect WidgetContainer::ToParentRect(const FRect& rect) const {
-    return FRect(rect.mX + mX, rect.mY + mY, rect.mWidth, rect.mHeight);
-}
-
-FRect WidgetContainer::ToLocalRect(const FRect& rect) const {
-    return FRect(rect.mX - mX, rect.mY - mY, rect.mWidth, rect.mHeight);
-}
-
-void WidgetContainer::MarkDirty() {
-    if (mParent != nullptr) {
-        mParent->MarkDirty();
-    } else if (mManager != nullptr) {
-        mManager->MarkDirty();
-    }
-}
-
-void WidgetContainer::TryUpdate() {
-    if (!IsUpdateSuspended()) {
-        Update();
-    }
-}
-
-void WidgetContainer::TryUpdateF(float elapsed) {
-    if (!IsUpdateSuspended()) {
-        UpdateF(elapsed);
-    }
-}
-
-bool WidgetContainer::IsUpdateSuspended() {
-    if (mUpdateOwner != nullptr && mUpdateOwner != this) {
-        return mUpdateOwner->IsUpdateSuspended();
-    }
-    return gApp != nullptr && gApp->mUpdateSuspendCount > 0;
-}
-
-template <typename Visit>
-void WidgetContainer::WalkChildren(WidgetFlagState& state, Visit visit) {
-    // A nested walk of the same node (an update that re-enters) keeps the outer cursor.
-    const size_t savedIndex = mWalkIndex;
-    const bool savedMoved = mWalkCursorMoved;
-    mWalkIndex = 0;
-    while (mWalkIndex < mChildren.size()) {
-        mWalkCursorMoved = false;
-        Widget* child = mChildren[mWalkIndex];
-        if (mManager != nullptr && child == mManager->GetBaseWidget()) {
-            state.reachedBase = true;
-        }
-        visit(child);
-        if (!mWalkCursorMoved) {
-            ++mWalkIndex;
-        }
-    }
-    mWalkIndex = savedIndex;
-    mWalkCursorMoved = savedMoved;
-}
-
-void WidgetContainer::UpdateAll(WidgetFlagState& state) {
-    const WidgetFlagState saved = state;
-    state.overFlags = Narrow(state.overFlags, *this);
-    state.underFlags = Narrow(state.underFlags, *this);
-    if (mManager != nullptr) {
-        const uint32_t flags = state.reachedBase ? state.overFlags : state.underFlags;
-        if ((flags & widgetflags::kUpdate) != 0 &&
-            static_cast<WidgetContainer*>(mManager) != this) {
-            TryUpdate();
-        }
-        WalkChildren(state, [&state](Widget* child) { child->UpdateAll(state); });
-    }
-    state.overFlags = saved.overFlags;
-    state.underFlags = saved.underFlags;
-}
-
-void WidgetContainer::UpdateAllF(WidgetFlagState& state, float elapsed) {
-    const WidgetFlagState saved = state;
-    state.overFlags = Narrow(state.overFlags, *this);
-    state.underFlags = Narrow(state.underFlags, *this);
-    if (mManager != nullptr) {
-        const uint32_t flags = state.reachedBase ? state.overFlags : state.underFlags;
-        if ((flags & widgetflags::kUpdate) != 0 &&
-            static_cast<WidgetContainer*>(mManager) != this) {
-            TryUpdateF(elapsed);
-        }
-        WalkChildren(state,
-                     [&state, elapsed](Widget* child) { child->UpdateAllF(state, elapsed); });
-    }
-    state.overFlags = saved.overFlags;
-    state.underFlags = saved.underFlags;
-}
-
-void WidgetContainer::DrawAll(WidgetFlagState& state, Graphics* g) {
-    const WidgetFlagState saved = state;
-    state.overFlags = Narrow(state.overFlags, *this);
-    state.underFlags = Narrow(state.underFlags, *this);
-    const uint32_t flags = state.reachedBase ? state.overFlags : state.underFlags;
-    if ((flags & widgetflags::kDraw) != 0) {
-        Draw(g);
-    }
-    // Drawing never changes the tree, so a copy of the list is walked.
-    const std::vector<Widget*> children = mChildren;
-    for (Widget* child : children) {
-        if (mManager != nullptr && child == mManager->GetBaseWidget()) {
-            state.reachedBase = true;
-        }
-        if (child->mVisible) {
-            child->DrawAll(state, g);
-        }
-    }
-    state.overFlags = saved.overFlags;
-    state.underFlags = saved.underFlags;
-}
-
-// --- Widget --------------------------------------------------------------------------------
-
-Widget::Widget() : mId(gNextWidgetId++) {}
 
 Widget::~Widget() {
+    LiveObjectRegistry::UnregisterWidget(this);
     // A widget deleted while still linked must not leave its parent or the manager pointing at
     // freed memory; nor may the unlinking queue it for a second deletion.
     mDeleteOnRemove = false;
@@ -321,7 +52,14 @@ void Widget::SetDisabled(bool disabled) {
     }
     MarkDirty();
     if (!disabled && mManager != nullptr) {
-        mManager->RehupMouse();
+        // Enabled under the still pointer: it enters without waiting for the next move.
+        const Point at = mManager->GetPointerPosition(0);
+        float lx = 0.0f;
+        float ly = 0.0f;
+        GlobalToLocal(static_cast<float>(at.mX), static_cast<float>(at.mY), &lx, &ly);
+        if (IsPointInside(static_cast<int>(lx), static_cast<int>(ly))) {
+            mManager->ReplayPointerMove(0);
+        }
     }
 }
 
@@ -329,6 +67,11 @@ void Widget::SetHandCursor(bool hand) {
     if (mManager != nullptr && gApp != nullptr) {
         gApp->SetCursor(hand ? 1 : 0);
     }
+}
+
+void Widget::DrawOverlayAtPriority(Graphics* g, int priority) {
+    (void)priority;
+    DrawOverlay(g);
 }
 
 void Widget::KeyDown(int key) {
@@ -382,6 +125,9 @@ bool Widget::IsPointInside(int x, int y) const {
 void Widget::AddedToManager(WidgetManager* manager) {
     const std::vector<Widget*> children = mChildren;
     for (Widget* child : children) {
+        if (child->mParent != this) {
+            continue;  // taken elsewhere by an earlier child's notification
+        }
         child->mManager = manager;
         child->AddedToManager(manager);
     }
@@ -409,6 +155,13 @@ void Widget::MarkForRemoval() {
     }
 }
 
+void Widget::RemoveKeepAlive() {
+    const bool deleteOnRemove = mDeleteOnRemove;
+    mDeleteOnRemove = false;
+    MarkForRemoval();
+    mDeleteOnRemove = deleteOnRemove;
+}
+
 void Widget::Resize(float x, float y, int width, int height) {
     if (x == mX && y == mY && width == mWidth && height == mHeight) {
         return;
@@ -423,14 +176,19 @@ void Widget::Resize(float x, float y, int width, int height) {
     }
 }
 
+FPoint Widget::LocalToGlobal() const {
+    const FRect r = LocalToGlobalRect(FRect(0.0f, 0.0f, 1.0f, 1.0f));
+    return FPoint(r.mX, r.mY);
+}
+
 void Widget::GlobalToLocal(float x, float y, float* outX, float* outY) const {
-    float lx = x;
-    float ly = y;
-    for (const WidgetContainer* node = this; node != nullptr && node != mManager;
-         node = node->mParent) {
-        lx -= node->mX;
-        ly -= node->mY;
+    const FRect r = GlobalToLocalRect(FRect(x, y, 1.0f, 1.0f));
+    *outX = r.mX;
+    *outY = r.mY;
+}
+
+void Widget::QueueDeferredDraw(int priority) {
+    if (mManager != nullptr) {
+        mManager->QueueDeferredDraw(this, priority);
     }
-    *outX = lx;
-    *outY = ly;
 }

@@ -3,30 +3,13 @@
 #include <algorithm>
 
 #include "app/QuorAppBase.h"
+#include "graphics/Graphics.h"
+#include "widgets/ClickListener.h"
 
 namespace {
 
 uint32_t ButtonBit(int clickCount) {
     return clickCount > 0 ? 1u : (clickCount < 0 ? 2u : 4u);
-}
-
-// Whether a comes before b in a depth-first walk of node's subtree in child order.
-bool IsBelow(const WidgetContainer* node, const Widget* a, const Widget* b, bool* decided) {
-    for (const Widget* child : node->mChildren) {
-        if (child == a) {
-            *decided = true;
-            return true;
-        }
-        if (child == b) {
-            *decided = true;
-            return false;
-        }
-        const bool result = IsBelow(child, a, b, decided);
-        if (*decided) {
-            return result;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -36,6 +19,11 @@ WidgetManager::WidgetManager(QuorAppBase* app) : mApp(app) {
 }
 
 WidgetManager::~WidgetManager() {
+    for (ClickListener* listener : mClickListeners) {
+        listener->mTrackedBy = nullptr;
+    }
+    mClickListeners.clear();
+    mDeferredDraws.clear();
     FreePointerStates();
     mBaseLayers.clear();
     mFocusWidget = nullptr;
@@ -164,7 +152,10 @@ void WidgetManager::SetOverWidget(PointerState* record, Widget* widget, float lo
         record->mOverWidget = widget;
         if (widget != nullptr) {
             EnterWidget(widget);
-            widget->MouseMove(static_cast<int>(localX), static_cast<int>(localY));
+            // The enter handler may have removed or disabled the widget.
+            if (record->mOverWidget == widget) {
+                widget->MouseMove(static_cast<int>(localX), static_cast<int>(localY));
+            }
         }
     } else if (widget != nullptr && moved) {
         widget->MouseMove(static_cast<int>(localX), static_cast<int>(localY));
@@ -237,6 +228,9 @@ bool WidgetManager::MouseButtonDown(PointerState* record, int clickCount, int x,
     if (target != nullptr) {
         if (target->WantsFocus()) {
             SetFocus(target);
+            if (record->mPressWidget != target) {
+                return true;  // the focus change removed or disabled it
+            }
         }
         target->mIsDown = true;
         target->MouseDown(static_cast<int>(lx), static_cast<int>(ly), clickCount);
@@ -304,13 +298,69 @@ void WidgetManager::DropPointerWidgets() {
     }
 }
 
+void WidgetManager::NotifyClickListeners(int clickCount, bool done) {
+    // Over a copy: a listener may register or leave from its handler. One that left (and may be
+    // gone) is skipped.
+    const std::vector<ClickListener*> listeners = mClickListeners;
+    for (ClickListener* listener : listeners) {
+        if (std::find(mClickListeners.begin(), mClickListeners.end(), listener) ==
+            mClickListeners.end()) {
+            continue;
+        }
+        if (done) {
+            listener->OnClickDone(clickCount);
+        } else {
+            listener->OnClick(clickCount);
+        }
+    }
+}
+
 void WidgetManager::NotifyTrackedWidgetsA(int clickCount) {
-    // Click listeners register with the standard controls; none exist at this level.
-    (void)clickCount;
+    NotifyClickListeners(clickCount, false);
 }
 
 void WidgetManager::NotifyTrackedWidgetsB(int clickCount) {
-    (void)clickCount;
+    NotifyClickListeners(clickCount, true);
+}
+
+void WidgetManager::AddTrackedWidget(ClickListener* listener) {
+    if (listener == nullptr || std::find(mClickListeners.begin(), mClickListeners.end(),
+                                         listener) != mClickListeners.end()) {
+        return;
+    }
+    if (listener->mTrackedBy != nullptr && listener->mTrackedBy != this) {
+        listener->mTrackedBy->RemoveTrackedWidget(listener);
+    }
+    mClickListeners.push_back(listener);
+    listener->mTrackedBy = this;
+}
+
+void WidgetManager::RemoveTrackedWidget(ClickListener* listener) {
+    const auto it = std::find(mClickListeners.begin(), mClickListeners.end(), listener);
+    if (it != mClickListeners.end()) {
+        mClickListeners.erase(it);
+        listener->mTrackedBy = nullptr;
+    }
+}
+
+Point WidgetManager::GetPointerPosition(int pointerId) const {
+    const auto it = mPointerRecords.find(pointerId);
+    if (it == mPointerRecords.end()) {
+        return Point(0, 0);
+    }
+    return Point(it->second->mX, it->second->mY);
+}
+
+void WidgetManager::ReplayPointerMove(int pointerId) {
+    const auto it = mPointerRecords.find(pointerId);
+    if (it == mPointerRecords.end() || !it->second->mPositionKnown) {
+        return;
+    }
+    PointerState* record = it->second;
+    float lx = 0.0f;
+    float ly = 0.0f;
+    Widget* hit = GetEnabledWidgetAt(record->mX, record->mY, &lx, &ly);
+    MouseMoveEvent(record, record->mX, record->mY, hit, lx, ly);
 }
 
 void WidgetManager::RehupMouse() {
@@ -351,6 +401,12 @@ void WidgetManager::ForgetWidget(Widget* widget) {
     }
     if (mBaseWidget == widget) {
         mBaseWidget = nullptr;
+    }
+    // An overlay queued by a widget that has left the tree is not drawn.
+    for (DeferredDraw& entry : mDeferredDraws) {
+        if (entry.widget == widget) {
+            entry.widget = nullptr;
+        }
     }
     for (BaseLayer& layer : mBaseLayers) {
         if (layer.savedFocus == widget) {
@@ -443,25 +499,81 @@ bool WidgetManager::UpdateFrameF(float elapsed) {
     return mDirty;
 }
 
+void WidgetManager::DrawChildren(WidgetFlagState& state, Graphics* g) {
+    const Graphics kept(*g);
+    // The same cursor walk as every node, so a draw handler that changes the tree is safe.
+    WidgetContainer::DrawAll(state, g);
+    g->CopyStateFrom(kept);
+}
+
 bool WidgetManager::DrawScreen(Graphics* g) {
     if (!mDirty) {
         return false;
     }
     WidgetFlagState state;
     ComputeWidgetFlags(&state);
-    mCurrentGraphics = g;
-    const std::vector<Widget*> children = mChildren;
-    for (Widget* child : children) {
-        if (child == mBaseWidget) {
-            state.reachedBase = true;
-        }
-        if (child->mVisible) {
-            child->DrawAll(state, g);
-        }
-    }
+    mDeferredDraws.clear();
+    mLowestDeferredPriority = 0x7FFFFFFF;
+    Graphics own(g == nullptr ? mScreenImage : nullptr);
+    Graphics* root = g != nullptr ? g : &own;
+    mCurrentGraphics = root;
+    DrawChildren(state, root);
+    FlushDeferredDraws(0x7FFFFFFF);
     mCurrentGraphics = nullptr;
     mDirty = false;
     return true;
+}
+
+void WidgetManager::DrawPassA(Graphics* g) {
+    WidgetFlagState state;
+    ComputeWidgetFlags(&state);
+    mCurrentGraphics = g;
+    DrawChildren(state, g);
+    mCurrentGraphics = nullptr;
+}
+
+void WidgetManager::QueueDeferredDraw(Widget* widget, int priority) {
+    if (widget == nullptr) {
+        return;
+    }
+    mDeferredDraws.push_back(DeferredDraw{widget, priority});
+    mLowestDeferredPriority = std::min(mLowestDeferredPriority, priority);
+}
+
+void WidgetManager::FlushDeferredDraws(int limit) {
+    if (mCurrentGraphics == nullptr) {
+        return;
+    }
+    while (true) {
+        const int drawing = mLowestDeferredPriority;
+        int lowest = 0x7FFFFFFF;
+        // By index: an overlay may queue another one while it draws.
+        for (size_t i = 0; i < mDeferredDraws.size(); ++i) {
+            Widget* widget = mDeferredDraws[i].widget;
+            const int priority = mDeferredDraws[i].priority;
+            if (widget == nullptr) {
+                continue;
+            }
+            if (priority != drawing) {
+                lowest = std::min(lowest, priority);
+                continue;
+            }
+            mDeferredDraws[i].widget = nullptr;
+            Graphics copy(*mCurrentGraphics);
+            copy.Translate(static_cast<float>(-mDrawRect.mX), static_cast<float>(-mDrawRect.mY));
+            const FPoint origin = widget->LocalToGlobal();
+            copy.Translate(origin.mX, origin.mY);
+            widget->DrawOverlayAtPriority(&copy, priority);
+        }
+        mLowestDeferredPriority = lowest;
+        if (lowest == 0x7FFFFFFF) {
+            mDeferredDraws.clear();
+            return;
+        }
+        if (lowest >= limit) {
+            return;
+        }
+    }
 }
 
 void WidgetManager::PushDefaultBaseLayer(Widget* widget) {
@@ -476,15 +588,15 @@ void WidgetManager::PushBaseLayer(Widget* widget, uint32_t addMask, uint32_t rem
     ApplyBaseLayer(mBaseLayers.back());
 }
 
-void WidgetManager::ApplyBaseLayer(const BaseLayer& layer) {
+void WidgetManager::ApplyBaseLayer(BaseLayer layer) {
+    // By value: the leave and button-up handlers below may push or pop layers.
     mBaseWidget = layer.widget;
     mBelowAdd = layer.addMask;
     mBelowRemove = layer.removeMask;
     for (auto& [id, record] : mPointerRecords) {
         if ((mBelowRemove & widgetflags::kMouse) != 0 && record->mOverWidget != nullptr &&
             mBaseWidget != nullptr) {
-            bool decided = false;
-            if (IsBelow(this, record->mOverWidget, mBaseWidget, &decided)) {
+            if (IsBelow(this, record->mOverWidget, mBaseWidget)) {
                 Widget* old = record->mOverWidget;
                 record->mOverWidget = nullptr;
                 LeaveWidget(old);
@@ -493,8 +605,7 @@ void WidgetManager::ApplyBaseLayer(const BaseLayer& layer) {
     }
     if (mFocusWidget != nullptr && (mBelowRemove & widgetflags::kFocus) != 0 &&
         mBaseWidget != nullptr) {
-        bool decided = false;
-        if (IsBelow(this, mFocusWidget, mBaseWidget, &decided)) {
+        if (IsBelow(this, mFocusWidget, mBaseWidget)) {
             Widget* old = mFocusWidget;
             mFocusWidget = nullptr;
             old->LostFocus();
@@ -521,8 +632,9 @@ void WidgetManager::RemoveBaseLayer(Widget* widget) {
     if (mBaseLayers.back().widget == widget) {
         mBaseLayers.pop_back();
         if (!mBaseLayers.empty()) {
-            ApplyBaseLayer(mBaseLayers.back());
-            Widget* saved = mBaseLayers.back().savedFocus;
+            const BaseLayer top = mBaseLayers.back();
+            ApplyBaseLayer(top);
+            Widget* saved = mBaseLayers.empty() ? nullptr : mBaseLayers.back().savedFocus;
             if (mFocusWidget == nullptr && saved != nullptr) {
                 mFocusWidget = saved;
                 saved->GotFocus();

@@ -2,16 +2,23 @@
 // The root of the widget tree: it runs the update and draw passes and turns the application's
 // input calls into widget calls (hover, press and drag per pointer, keys to the focus widget).
 // It lives as long as the application. Main thread only.
+//
+// Widgets that change the tree from inside any of these calls (an enter handler that removes
+// its widget, a focus handler that disables another) are safe: each step re-checks that the
+// widget it is about to call is still the one the pointer record holds.
 
 #include <array>
 #include <cstdint>
 #include <map>
 #include <vector>
 
+#include "graphics/Point.h"
 #include "graphics/Rect.h"
 #include "widgets/Widget.h"
 
+class ClickListener;
 class Graphics;
+class Image;
 class QuorAppBase;
 
 // Pointer state: the press widget keeps all pointer input until its last button is released.
@@ -51,10 +58,20 @@ public:
     bool ClearPointerFlags();
     // The window lost the capture while buttons were held: press widgets get their releases.
     void DropPointerWidgets();
-    // Called around every button press (before and after dispatch) for the click listeners.
+    // Called around every button press (before and after dispatch): each click listener's
+    // OnClick, respectively OnClickDone.
     void NotifyTrackedWidgetsA(int clickCount);
     void NotifyTrackedWidgetsB(int clickCount);
+    // Registers a click listener (once); the list does not own it, and a listener destroyed
+    // while registered leaves the list by itself.
+    void AddTrackedWidget(ClickListener* listener);
+    void RemoveTrackedWidget(ClickListener* listener);
+    size_t GetTrackedWidgetCount() const { return mClickListeners.size(); }
     PointerState* GetOrCreatePointerState(int pointerId);
+    // The record's last position in root coordinates; (0, 0) when it does not exist.
+    Point GetPointerPosition(int pointerId) const;
+    // Runs the record's last pointer move again (a widget was enabled under the still pointer).
+    void ReplayPointerMove(int pointerId);
     // Deletes every pointer record (shutdown).
     void FreePointerStates();
 
@@ -65,14 +82,30 @@ public:
     void GotFocus();
     void LostFocus();
     void SetFocus(Widget* widget) override;
-    bool IsKeyDown(int key) const { return key >= 0 && key < 255 && mKeyDown[key]; }
+    bool IsKeyDown(int key) const {
+        return key >= 0 && key < 255 && mKeyDown[static_cast<size_t>(key)];
+    }
+    bool HasFocus() const { return mHasFocus; }
 
     // One fixed, respectively float, update pass; both return the dirty flag.
     bool UpdateFrame();
     bool UpdateFrameF(float elapsed);
-    // Draws the tree when something is dirty; false when nothing was drawn. g may be null while no
-    // renderer is attached.
+    // Draws the tree when something is dirty; false when nothing was drawn. g is the context over
+    // the screen; when null, a context over the screen image (SetScreenImage) is made, or one
+    // that only measures when there is none.
     bool DrawScreen(Graphics* g);
+    // Draws the whole tree into g (a picture of the screen); dirty is neither tested nor cleared
+    // and deferred overlays are not flushed.
+    void DrawPassA(Graphics* g);
+    // The destination of DrawScreen when it is given no context; not owned.
+    void SetScreenImage(Image* image) { mScreenImage = image; }
+    // During a draw pass: the widget's DrawOverlayAtPriority runs later (see FlushDeferredDraws).
+    void QueueDeferredDraw(Widget* widget, int priority);
+    // Draws the queued overlays in ascending priority (queue order within one priority) while
+    // the lowest pending priority is below limit.
+    void FlushDeferredDraws(int limit);
+    // The lowest priority still queued; 0x7FFFFFFF when none.
+    int GetLowestDeferredPriority() const { return mLowestDeferredPriority; }
     void MarkDirty() override { mDirty = true; }
     bool IsDirty() const { return mDirty; }
 
@@ -84,7 +117,9 @@ public:
 
     // Re-evaluates what the pointer is over after the tree changed under it.
     void RehupMouse();
-    // Drops every reference to a widget that is disabled or leaves the tree.
+    // Drops every reference to a widget that is disabled or leaves the tree: it leaves, gets
+    // button-ups for the buttons still held on it and loses the focus; it stops being the base
+    // widget and its queued overlays are dropped.
     void ForgetWidget(Widget* widget);
 
     uint32_t GetWidgetFlags() const;
@@ -96,12 +131,16 @@ public:
     const Rect& GetDrawRect() const { return mDrawRect; }
     const Rect& GetMouseRect() const { return mMouseRect; }
 
+    // The root drawing context while a draw pass runs.
     Graphics* mCurrentGraphics = nullptr;
     bool mRehupPending = false;
     uint32_t mBelowAdd = 0;
     uint32_t mBelowRemove = 0;
     uint32_t mDefaultLayerAdd = 0;
     uint32_t mDefaultLayerRemove = widgetflags::kMouse | widgetflags::kFocus;
+    // Applied to the default flags while the window does not have the keyboard focus.
+    uint32_t mLostFocusAdd = 0;
+    uint32_t mLostFocusRemove = 0;
 
 private:
     struct BaseLayer {
@@ -118,15 +157,20 @@ private:
     void EnterWidget(Widget* widget);
     void LeaveWidget(Widget* widget);
     void SendButtonUps(Widget* widget, PointerState* record, uint32_t buttons);
-    void ApplyBaseLayer(const BaseLayer& layer);
+    void ApplyBaseLayer(BaseLayer layer);
+    void DrawChildren(WidgetFlagState& state, Graphics* g);
+    void NotifyClickListeners(int clickCount, bool done);
+
+    struct DeferredDraw {
+        Widget* widget;
+        int priority;
+    };
 
     QuorAppBase* mApp;
     bool mDirty = false;
     bool mHasFocus = true;
     Widget* mFocusWidget = nullptr;
     Widget* mBaseWidget = nullptr;
-    uint32_t mLostFocusAdd = 0;
-    uint32_t mLostFocusRemove = 0;
     uint32_t mDefaultFlags = widgetflags::kDefault;
     std::vector<BaseLayer> mBaseLayers;
     Rect mDrawRect;
@@ -134,4 +178,8 @@ private:
     std::array<bool, 255> mKeyDown{};
     std::map<int, PointerState*> mPointerRecords;
     std::map<uintptr_t, int> mPointerSources;
+    std::vector<ClickListener*> mClickListeners;
+    Image* mScreenImage = nullptr;
+    std::vector<DeferredDraw> mDeferredDraws;
+    int mLowestDeferredPriority = 0x7FFFFFFF;
 };

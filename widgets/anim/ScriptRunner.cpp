@@ -1,0 +1,278 @@
+// The interpreter half of AnimationWidget: the run loop, the block structure, the hooks in the
+// order offered, the step budget and the per-update wait check.
+
+#include <utility>
+
+#include "app/GameApp.h"
+#include "app/expr/LiveObjectRegistry.h"
+#include "app/util/Log.h"
+#include "widgets/anim/AnimationWidget.h"
+#include "widgets/anim/ScriptCommands.h"
+#include "widgets/anim/ScriptContext.h"
+
+namespace {
+
+int gStepBudget = 100000;
+std::function<bool(int)> gSoundPlaying;
+std::function<bool(int)> gTrackPlaying;
+
+}  // namespace
+
+void AnimationWidget::SetStepBudget(int steps) {
+    gStepBudget = steps > 0 ? steps : 1;
+}
+
+int AnimationWidget::GetStepBudget() {
+    return gStepBudget;
+}
+
+void AnimationWidget::SetPlayingQueries(std::function<bool(int)> soundPlaying,
+                                        std::function<bool(int)> trackPlaying) {
+    gSoundPlaying = std::move(soundPlaying);
+    gTrackPlaying = std::move(trackPlaying);
+}
+
+void AnimationWidget::StepForward(bool advance) {
+    if (mList == nullptr) {
+        return;
+    }
+    if (advance && mPc >= 0 && mPc < static_cast<int>(mList->size())) {
+        const AnimationCommand& command = (*mList)[static_cast<size_t>(mPc)];
+        if (!command.mChildren.empty()) {
+            mFrameStack.push_back(Frame{mList, mPc + 1});
+            mList = &command.mChildren;
+            mPc = 0;
+        } else {
+            ++mPc;
+        }
+    }
+    while (!mFrameStack.empty()) {
+        if (mPc >= 0 && mPc < static_cast<int>(mList->size())) {
+            return;
+        }
+        const Frame frame = mFrameStack.back();
+        mFrameStack.pop_back();
+        mList = frame.list;
+        mPc = frame.pc;
+        if (!mLoopStack.empty() && mFrameStack.size() == mLoopStack.back().frameCount) {
+            LoopRecord& loop = mLoopStack.back();
+            if (!loop.step.empty()) {
+                mVars.Set(loop.variable, mEvaluator.Evaluate(loop.step));
+            }
+            if (loop.count > 0) {
+                --loop.count;
+            }
+            if (EvalCondition(loop.condition, true) && loop.count != 0) {
+                mList = loop.list;
+                mPc = loop.pc;
+                StepForward(true);
+                return;
+            }
+            mLoopStack.pop_back();
+        }
+    }
+}
+
+bool AnimationWidget::RunCommands(bool advance) {
+    mRunState = kRunning;
+    const int counter = mRunCounter;
+    mAdvance = advance;
+    ++mRunDepth;
+    // Released when the outermost run ends: a command may replace the script it belongs to.
+    struct DepthGuard {
+        AnimationWidget* self;
+        ~DepthGuard() {
+            if (--self->mRunDepth == 0) {
+                self->mRetired.clear();
+            }
+        }
+    } guard{this};
+
+    int steps = 0;
+    for (;;) {
+        StepForward(mAdvance);
+        mAdvance = true;
+        if (IsIdle()) {
+            mRunState = kRunning;
+            OnScriptEnd();
+            return false;
+        }
+        const AnimationCommand& command = (*mList)[static_cast<size_t>(mPc)];
+        if (++steps > gStepBudget) {
+            // A loop that never waits would hang the main thread: the script is parked until it
+            // is played again.
+            LogWarning("Script '%s': more than %d commands without a wait (at \"%s\"); parked",
+                       mCurrent ? mCurrent->mName.c_str() : "", gStepBudget,
+                       command.mCommand.c_str());
+            mRunState = kParked;
+            return true;
+        }
+        if (EvalCondition(command.mIf, true) && !EvalCondition(command.mUnless, false)) {
+            int handled = HandleCommand(command);
+            if (handled == 1) {
+                return true;
+            }
+            if (handled != 2) {
+                auto* app = dynamic_cast<GameApp*>(gApp);
+                handled = app != nullptr ? app->HandleScriptCommand(command, this) : 0;
+                if (handled == 1) {
+                    return true;
+                }
+                if (handled != 2) {
+                    const int outcome = RunBuiltIn(command);
+                    if (outcome == ScriptContext::kStopTrue) {
+                        return true;
+                    }
+                    if (outcome == ScriptContext::kStopFalse) {
+                        return false;
+                    }
+                }
+            }
+        }
+        if (mRunCounter != counter) {
+            return true;
+        }
+    }
+}
+
+int AnimationWidget::RunBuiltIn(const AnimationCommand& command) {
+    const CommandTable& table = GetCommandTable();
+    if (command.HasParam("id")) {
+        if (const CommandHandler* handler = table.FindObject(command.mCommand)) {
+            auto* target = dynamic_cast<DynamicWidget*>(GetParamObject("id"));
+            if (target == nullptr) {
+                // An object that is gone (or never was) is not the script: nothing happens.
+                DebugOutput("Script '%s': \"%s\" names no object (id=\"%s\")\n",
+                            mCurrent ? mCurrent->mName.c_str() : "", command.mCommand.c_str(),
+                            FindParamText("id").c_str());
+                return ScriptContext::kDone;
+            }
+            ScriptContext context(*this, command, target);
+            return (*handler)(context);
+        }
+    }
+    if (const CommandHandler* handler = table.FindGeneral(command.mCommand)) {
+        ScriptContext context(*this, command, nullptr);
+        return (*handler)(context);
+    }
+    return ScriptContext::kDone;
+}
+
+void AnimationWidget::CheckWait(float elapsed) {
+    bool released = false;
+    switch (mRunState) {
+        case kWaitCondition:
+            released = GetParamBoolOr("cond", false);
+            break;
+        case kWaitObjects:
+            released = !HasBusyChild();
+            break;
+        case kWaitAnimations:
+            released = mRunningChildAnimations.empty();
+            break;
+        case kWaitObject: {
+            auto* object =
+                dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(mWaitObjectLiveId));
+            released = object == nullptr || !object->IsAnimating();
+            break;
+        }
+        case kWaitObjectScript: {
+            auto* object = dynamic_cast<AnimationWidget*>(
+                LiveObjectRegistry::ResolveWidget(mWaitObjectLiveId));
+            released = object == nullptr || object->IsIdle();
+            break;
+        }
+        case kWaitController: {
+            auto* object =
+                dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(mWaitObjectLiveId));
+            released = object == nullptr || !object->HasController(mWaitController);
+            break;
+        }
+        case kWaitSound:
+            released = !gSoundPlaying || !gSoundPlaying(mWaitSoundId);
+            break;
+        case kWaitTrack:
+            released = !gTrackPlaying || !gTrackPlaying(mWaitSoundId);
+            break;
+        default:
+            break;  // the mouse waits end by their events
+    }
+    bool timedOut = false;
+    if (!released && mTimeOut > 0.0f) {
+        mTimeOut -= elapsed;
+        if (mTimeOut <= 0.0f) {
+            timedOut = true;
+            released = true;
+        }
+    }
+    if (released) {
+        ResumeAfterWait(timedOut);
+    }
+}
+
+void AnimationWidget::ResumeAfterWait(bool timedOut) {
+    if (GetParamBool("click")) {
+        ListenForClicks(false);
+    }
+    if (HasParam("clicked")) {
+        mVars.Set(FindParamText("clicked"), ExprValue::FromBool(false));
+    }
+    if (HasParam("timed_out")) {
+        mVars.Set(FindParamText("timed_out"), ExprValue::FromBool(timedOut));
+    }
+    RunCommands(true);
+}
+
+void ScriptContext::SetWaitObject(Widget* object) {
+    mHost.mWaitObjectLiveId =
+        object ? LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, object) : 0;
+    mHost.mWaitObjectWidgetId = object ? object->mId : 0;
+}
+
+PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view parameter) {
+    PropertyTargets targets;
+    for (std::string& name : context.Params().GetNameList(parameter)) {
+        int flags = 0;
+        float* field = context.Target()->FindAnimatedProperty(name, flags);
+        if (field == nullptr) {
+            LogWarning("Script command \"%s\": unknown property \"%s\" skipped",
+                       context.Command().mCommand.c_str(), name.c_str());
+            continue;
+        }
+        targets.flags |= flags;
+        targets.names.push_back(std::move(name));
+        targets.fields.push_back(field);
+    }
+    return targets;
+}
+
+std::string CurveText(ScriptContext& context, std::string_view parameter) {
+    const std::string& text = context.Params().FindText(parameter);
+    if (const ExprValue* value = context.Vars().Find(text)) {
+        return value->AsString();
+    }
+    return text;
+}
+
+const CommandHandler* CommandTable::FindGeneral(std::string_view word) const {
+    const auto it = general.find(std::string(word));
+    return it == general.end() ? nullptr : &it->second;
+}
+
+const CommandHandler* CommandTable::FindObject(std::string_view word) const {
+    const auto it = object.find(std::string(word));
+    return it == object.end() ? nullptr : &it->second;
+}
+
+const CommandTable& GetCommandTable() {
+    static const CommandTable table = [] {
+        CommandTable t;
+        RegisterWaitCommands(t);
+        RegisterVariableCommands(t);
+        RegisterPropertyCommands(t);
+        RegisterOscillationCommands(t);
+        RegisterFlowCommands(t);
+        return t;
+    }();
+    return table;
+}
