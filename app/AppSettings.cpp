@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/files/Parser.h"
+#include "app/files/XmlEscape.h"
 #include "app/util/Log.h"
 #include "app/util/StringUtil.h"
 
@@ -98,28 +99,22 @@ private:
     AppSettings* mSettings;
 };
 
-std::string EscapeAttribute(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-                break;
-        }
+// Whether "<channel>-volume" is an attribute name the file can hold and read back as that
+// channel: letters, digits, '_', '-' and '.', not starting with a digit, '-' or '.', and not one
+// that would collide with the sound-effect volume.
+bool IsStorableChannelName(const std::string& channel) {
+    if (channel.empty() || channel == "sfx") {
+        return false;
     }
-    return out;
+    const auto isLetter = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    if (!isLetter(channel[0])) {
+        return false;
+    }
+    return std::all_of(channel.begin(), channel.end(), [&](char c) {
+        return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    });
 }
 
 const char* BoolText(bool b) {
@@ -153,10 +148,14 @@ bool ReadSettingsFile(const std::string& path, AppSettings* out, std::string* er
 
 std::string SettingsToXml(const AppSettings& s) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<settings";
-    xml += " version=\"" + EscapeAttribute(s.mVersion) + "\"";
+    xml += " version=\"" + EscapeXmlMarkup(s.mVersion) + "\"";
     xml += StrFormat(" sfx-volume=\"%.3f\"", s.mSfxVolume);
     for (const auto& [channel, volume] : s.mChannelVolumes) {
-        xml += " " + EscapeAttribute(channel) + kVolumeSuffix + StrFormat("=\"%.3f\"", volume);
+        // A name no attribute can carry would make the whole file unreadable next time; such a
+        // channel keeps its volume for this run only.
+        if (IsStorableChannelName(channel)) {
+            xml += " " + channel + kVolumeSuffix + StrFormat("=\"%.3f\"", volume);
+        }
     }
     xml += StrFormat(" mouse-speed=\"%d\"", s.mMouseSpeed);
     xml += StrFormat(" windowed=\"%s\" stretch-screen=\"%s\"", BoolText(s.mWindowed),

@@ -7,12 +7,15 @@
 #include "app/expr/NamedConstants.h"
 #include "app/files/Parser.h"
 #include "app/util/Log.h"
+#include "audio/SoundManager.h"
 #include "audio/SoundPlayer.h"
+#include "audio/TrackInterface.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
-#include "widgets/anim/AnimationStats.h"
 #include "widgets/NameLookups.h"
+#include "widgets/anim/AnimationStats.h"
 #include "widgets/anim/AnimationTable.h"
+#include "widgets/anim/AnimationWidget.h"
 
 TitleScreen* gTitleScreen = nullptr;
 
@@ -27,6 +30,8 @@ GameApp::GameApp(const std::string& title, const std::string& version, int width
 }
 
 GameApp::~GameApp() {
+    // The loading thread reads the tables cleared below.
+    StopLoadingThread();
     // Assets hold sound ids and fonts hold glyph pages: both go before the sound layer and the
     // renderer they point into.
     Parser::SetNamedIdResolver(nullptr);
@@ -34,6 +39,7 @@ GameApp::~GameApp() {
     AssetManager::Get().Clear();
     Fonts::Clear();
     AnimationTable::Get().Clear();
+    AnimationWidget::SetPlayingQueries({}, {});
     SetAudioControl(nullptr);
     mSoundPlayer = nullptr;
     mAppAudio.reset();
@@ -47,6 +53,15 @@ bool GameApp::Init() {
     mSoundPlayer = mAppAudio->GetSoundPlayer();
     SetAudioControl(mAppAudio.get());
     AssetManager::Get().SetAudioLoader(mAppAudio.get());
+    // Scripts that wait for a sound or a track ask the sound layer whether it still plays.
+    AnimationWidget::SetPlayingQueries(
+        [this](int soundId) {
+            return mAppAudio != nullptr &&
+                   mAppAudio->GetSoundManager()->FindPlayingInstance(soundId) != nullptr;
+        },
+        [this](int trackId) {
+            return mAppAudio != nullptr && mAppAudio->GetMusic()->IsTrackPlaying(trackId);
+        });
     // XML readers resolve named ids (music tracks) through the asset tables.
     Parser::SetNamedIdResolver(&LookupNamedId);
 

@@ -37,8 +37,9 @@ uint32_t ButtonBit(int clickCount) {
     return clickCount > 0 ? 1u : (clickCount < 0 ? 2u : 4u);
 }
 
+// A NaN (a script's 0/0) reads as silence rather than reaching the mixer and the settings file.
 double Clamp01(double v) {
-    return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+    return v > 0.0 ? (v > 1.0 ? 1.0 : v) : 0.0;
 }
 
 }  // namespace
@@ -53,8 +54,7 @@ QuorAppBase::QuorAppBase()
 }
 
 QuorAppBase::~QuorAppBase() {
-    mAbortLoading = true;
-    JoinLoadingThread();
+    StopLoadingThread();
     // Dialogs and whatever else is still in the tree go through the deletion queue, so a widget
     // that also sits in the table is deleted once.
     const auto dialogs = mDialogs;
@@ -176,8 +176,7 @@ bool QuorAppBase::Init() {
         }
     }
     UpdateAreaRects();
-    mVSyncPacing = (!mWindowed || mSettings.mWaitForVSync) && mSpeedMultiplier == 1.0;
-    mPlatform->SetVSync(mVSyncPacing);
+    ApplyVSyncPacing();
     mPlatform->SetMouseSpeed(mSettings.mMouseSpeed);
     ApplyCursor();
     mInitDone = true;
@@ -329,13 +328,19 @@ void QuorAppBase::NoteVSyncCheck(uint64_t now) {
     if (mLastVSyncCheckMs != 0 &&
         now - mLastVSyncCheckMs <= static_cast<uint64_t>(kVSyncCheckMinMs)) {
         if (++mVSyncFailures >= kVSyncFailuresToStop) {
-            mVSyncPacing = false;
-            mPlatform->SetVSync(false);
+            mVSyncGivenUp = true;
+            ApplyVSyncPacing();
         }
     } else {
         mVSyncFailures = 0;
     }
     mLastVSyncCheckMs = now;
+}
+
+void QuorAppBase::ApplyVSyncPacing() {
+    mVSyncPacing =
+        (!mWindowed || mSettings.mWaitForVSync) && mSpeedMultiplier == 1.0 && !mVSyncGivenUp;
+    mPlatform->SetVSync(mVSyncPacing);
 }
 
 void QuorAppBase::DrawFrame() {
@@ -401,8 +406,7 @@ void QuorAppBase::Shutdown() {
         return;
     }
     mShutdownDone = true;
-    mAbortLoading = true;
-    JoinLoadingThread();
+    StopLoadingThread();
     const uint64_t runMs = mClock->NowMs() - mStartMs;
     DebugOutput("Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms",
                 static_cast<unsigned long long>(mUpdateCount),
@@ -425,6 +429,11 @@ void QuorAppBase::StartLoadingThread() {
         LoadingThreadProc();
         mLoadingFinished = true;
     });
+}
+
+void QuorAppBase::StopLoadingThread() {
+    mAbortLoading = true;
+    JoinLoadingThread();
 }
 
 void QuorAppBase::JoinLoadingThread() {
@@ -610,7 +619,7 @@ void QuorAppBase::SwitchScreenMode(bool windowed, bool force) {
     mWindowed = windowed;
     mSettings.mWindowed = windowed;
     NoteSettingChanged();
-    mVSyncPacing = mVSyncPacing && (!mWindowed || mSettings.mWaitForVSync);
+    ApplyVSyncPacing();
     UpdateAreaRects();
     mNeedsRedraw = true;
 }
@@ -638,8 +647,8 @@ void QuorAppBase::UpdateAreaRects() {
 }
 
 std::unique_ptr<ImageSurface> QuorAppBase::LoadImageSurface(const std::string& name,
-                                                            const std::string& path,
-                                                            uint32_t flags, int columns, int rows) {
+                                                            const std::string& path, uint32_t flags,
+                                                            int columns, int rows) {
     return ::LoadImageSurface(name, path, flags, columns, rows);
 }
 

@@ -237,6 +237,9 @@ protected:
     void SetLoadingTotal(int total) { mLoadingTotal.store(total); }
     int GetLoadingTotal() const { return mLoadingTotal.load(); }
     void CountLoadedItem() { mLoadingCount.fetch_add(1); }
+    // Asks the loading thread to stop and waits for it. A derived class whose LoadingThreadProc
+    // uses its own members calls it first in its destructor, before those members go.
+    void StopLoadingThread();
     // Whether the loading thread has been asked to stop early (quit during loading).
     bool IsLoadingAborted() const { return mAbortLoading.load(); }
     // The same flag, for loaders that poll it themselves.
@@ -259,6 +262,9 @@ private:
     void CheckLoadingProgress();
     int RunUpdateRounds(uint64_t now);
     void NoteVSyncCheck(uint64_t now);
+    // Pacing by the sync: in full screen or when "wait-for-vsync" is set, at speed 1.0, unless
+    // it was given up.
+    void ApplyVSyncPacing();
     double EffectiveVolume(double volume) const { return mMuted ? 0.0 : volume; }
     bool InWidgetWalk() const { return mWalkDepth > 0; }
 
@@ -305,9 +311,9 @@ private:
     uint64_t mLastDrawMs = 0;
     bool mNeedsRedraw = true;
     bool mVSyncPacing = false;
+    bool mVSyncGivenUp = false;  // the sync did not pace the loop: off for the rest of the run
     int mVSyncFailures = 0;
     uint64_t mLastVSyncCheckMs = 0;
-    uint64_t mUpdatesAtVSyncCheck = 0;
     uint64_t mUpdateCount = 0;
     uint64_t mFloatUpdateCount = 0;
     uint64_t mDrawCount = 0;

@@ -61,7 +61,9 @@ void MixSoundInstance::SetPan(int pan) {
 }
 
 void MixSoundInstance::AdjustPitch(double semitones) {
-    mFrequency = std::clamp(mSourceFrequency * std::pow(2.0, semitones / 12.0), 100.0, 100000.0);
+    // A NaN from a script would slip through the clamp and stop the voice's position for good.
+    const double shift = std::isnan(semitones) ? 0.0 : semitones;
+    mFrequency = std::clamp(mSourceFrequency * std::pow(2.0, shift / 12.0), 100.0, 100000.0);
     if (Audible()) {
         mMixer->SetVoiceRate(mChannel, mFrequency);
     }

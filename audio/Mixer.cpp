@@ -30,7 +30,8 @@ Mixer::Mixer(int outputRate) : mOutputRate(outputRate > 0 ? outputRate : 44100) 
 
 void Mixer::SetMasterGain(double gain) {
     std::lock_guard lock(mMutex);
-    mMasterGain = std::clamp(gain, 0.0, 1.0);
+    // A NaN would pass the clamp and turn the whole mix into noise.
+    mMasterGain = std::isnan(gain) ? 0.0 : std::clamp(gain, 0.0, 1.0);
 }
 
 double Mixer::GetMasterGain() const {
@@ -80,8 +81,8 @@ void Mixer::SetVoiceGains(int slot, float leftGain, float rightGain) {
         return;
     }
     std::lock_guard lock(mMutex);
-    mVoices[slot].left = leftGain;
-    mVoices[slot].right = rightGain;
+    mVoices[slot].left = std::isnan(leftGain) ? 0.0f : leftGain;
+    mVoices[slot].right = std::isnan(rightGain) ? 0.0f : rightGain;
 }
 
 void Mixer::SetVoiceRate(int slot, double rateHz) {
@@ -137,7 +138,8 @@ void Mixer::SetStreamGain(int slot, float gain) {
         return;
     }
     std::lock_guard lock(mMutex);
-    mStreams[slot].gain = gain;
+    // One NaN stream would poison every sum it joins, effects included: play it silent instead.
+    mStreams[slot].gain = std::isnan(gain) ? 0.0f : gain;
 }
 
 void Mixer::SetStreamLoop(int slot, bool loop) {

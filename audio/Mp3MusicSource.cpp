@@ -5,14 +5,16 @@
 #include <vector>
 
 #include "app/util/StringUtil.h"
+#include "audio/MemoryFile.h"
 #include "audio/MusicSources.h"
+#include "audio/PcmData.h"
 
 namespace {
 
 // Music from an MPEG audio file in memory, decoded to 16-bit as the mixer pulls it.
 class Mp3MusicSource : public MusicSource {
 public:
-    explicit Mp3MusicSource(std::string bytes) : mBytes(std::move(bytes)) {}
+    explicit Mp3MusicSource(std::string bytes) : mFile(std::move(bytes)) {}
     ~Mp3MusicSource() override {
         if (mHandle) {
             mpg123_close(mHandle);
@@ -67,11 +69,7 @@ public:
             return 0;
         }
         const int frames = static_cast<int>(bytes / (static_cast<size_t>(mChannels) * 2));
-        for (int i = 0; i < frames; ++i) {
-            const int16_t* f = mScratch.data() + static_cast<size_t>(i) * mChannels;
-            stereo[2 * i] = f[0];
-            stereo[2 * i + 1] = f[mChannels > 1 ? 1 : 0];
-        }
+        CopyFramesToStereo(mScratch.data(), mChannels, frames, stereo);
         return frames;
     }
 
@@ -83,27 +81,14 @@ private:
     static constexpr int kScratchFrames = 4096;
 
     static mpg123_ssize_t Read(void* self, void* buffer, size_t count) {
-        auto* s = static_cast<Mp3MusicSource*>(self);
-        const size_t n = std::min(count, s->mBytes.size() - s->mPos);
-        std::memcpy(buffer, s->mBytes.data() + s->mPos, n);
-        s->mPos += n;
-        return static_cast<mpg123_ssize_t>(n);
+        return static_cast<mpg123_ssize_t>(
+            static_cast<Mp3MusicSource*>(self)->mFile.Read(buffer, count));
     }
     static off_t SeekTo(void* self, off_t offset, int whence) {
-        auto* s = static_cast<Mp3MusicSource*>(self);
-        const int64_t base = whence == SEEK_SET   ? 0
-                             : whence == SEEK_CUR ? static_cast<int64_t>(s->mPos)
-                                                  : static_cast<int64_t>(s->mBytes.size());
-        const int64_t target = base + offset;
-        if (target < 0 || target > static_cast<int64_t>(s->mBytes.size())) {
-            return -1;
-        }
-        s->mPos = static_cast<size_t>(target);
-        return static_cast<off_t>(target);
+        return static_cast<off_t>(static_cast<Mp3MusicSource*>(self)->mFile.Seek(offset, whence));
     }
 
-    std::string mBytes;
-    size_t mPos = 0;
+    MemoryFile mFile;
     mpg123_handle* mHandle = nullptr;
     int mRate = 44100;
     int mChannels = 2;

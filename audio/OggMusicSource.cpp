@@ -5,30 +5,32 @@
 #include <vector>
 
 #include "app/util/StringUtil.h"
+#include "audio/MemoryFile.h"
 #include "audio/MusicSources.h"
+#include "audio/PcmData.h"
 
 namespace {
 
 // Music from an Ogg Vorbis file in memory, decoded as the mixer pulls it.
 class OggMusicSource : public MusicSource {
 public:
-    explicit OggMusicSource(std::string bytes) : mBytes(std::move(bytes)) {
-        std::memset(&mFile, 0, sizeof(mFile));
+    explicit OggMusicSource(std::string bytes) : mFile(std::move(bytes)) {
+        std::memset(&mVorbis, 0, sizeof(mVorbis));
     }
     ~OggMusicSource() override {
         if (mOpen) {
-            ov_clear(&mFile);
+            ov_clear(&mVorbis);
         }
     }
 
     bool Open(std::string* why) {
         const ov_callbacks callbacks = {Read, SeekTo, Close, Tell};
-        if (ov_open_callbacks(this, &mFile, nullptr, 0, callbacks) != 0) {
+        if (ov_open_callbacks(this, &mVorbis, nullptr, 0, callbacks) != 0) {
             *why = "not an Ogg Vorbis stream";
             return false;
         }
         mOpen = true;
-        const vorbis_info* info = ov_info(&mFile, -1);
+        const vorbis_info* info = ov_info(&mVorbis, -1);
         if (!info || info->channels < 1 || info->rate < 100 || info->rate > 384000) {
             *why = "unsupported channel count or rate";
             return false;
@@ -48,7 +50,7 @@ public:
         while (done < maxFrames) {
             const int want = std::min(maxFrames - done, kScratchFrames);
             int bitstream = 0;
-            const long got = ov_read(&mFile, reinterpret_cast<char*>(mScratch.data()),
+            const long got = ov_read(&mVorbis, reinterpret_cast<char*>(mScratch.data()),
                                      want * mChannels * 2, &bitstream);
             if (got == OV_HOLE && ++holes < 8) {
                 continue;  // a gap in the data: skip it rather than end the music
@@ -57,11 +59,7 @@ public:
                 break;
             }
             const int frames = static_cast<int>(got / (mChannels * 2));
-            for (int i = 0; i < frames; ++i) {
-                const int16_t* f = mScratch.data() + static_cast<size_t>(i) * mChannels;
-                stereo[2 * (done + i)] = f[0];
-                stereo[2 * (done + i) + 1] = f[mChannels > 1 ? 1 : 0];
-            }
+            CopyFramesToStereo(mScratch.data(), mChannels, frames, stereo + 2 * done);
             done += frames;
             if (done > 0) {
                 break;  // one packet per call keeps the decode time per block even
@@ -70,42 +68,29 @@ public:
         return done;
     }
 
-    bool Seek(int64_t position) override { return ov_pcm_seek(&mFile, position) == 0; }
+    bool Seek(int64_t position) override { return ov_pcm_seek(&mVorbis, position) == 0; }
 
 private:
     static constexpr int kScratchFrames = 4096;
 
     static size_t Read(void* ptr, size_t size, size_t count, void* self) {
-        auto* s = static_cast<OggMusicSource*>(self);
+        MemoryFile& file = static_cast<OggMusicSource*>(self)->mFile;
         if (size == 0) {
             return 0;
         }
-        const size_t left = s->mBytes.size() - s->mPos;
-        const size_t n = std::min(count, left / size);
-        std::memcpy(ptr, s->mBytes.data() + s->mPos, n * size);
-        s->mPos += n * size;
-        return n;
+        // Whole items only, as fread answers.
+        return file.Read(ptr, std::min(count, file.Remaining() / size) * size) / size;
     }
     static int SeekTo(void* self, ogg_int64_t offset, int whence) {
-        auto* s = static_cast<OggMusicSource*>(self);
-        const int64_t base = whence == SEEK_SET   ? 0
-                             : whence == SEEK_CUR ? static_cast<int64_t>(s->mPos)
-                                                  : static_cast<int64_t>(s->mBytes.size());
-        const int64_t target = base + offset;
-        if (target < 0 || target > static_cast<int64_t>(s->mBytes.size())) {
-            return -1;
-        }
-        s->mPos = static_cast<size_t>(target);
-        return 0;
+        return static_cast<OggMusicSource*>(self)->mFile.Seek(offset, whence) < 0 ? -1 : 0;
     }
     static int Close(void*) { return 0; }
     static long Tell(void* self) {
-        return static_cast<long>(static_cast<OggMusicSource*>(self)->mPos);
+        return static_cast<long>(static_cast<OggMusicSource*>(self)->mFile.Tell());
     }
 
-    std::string mBytes;
-    size_t mPos = 0;
-    OggVorbis_File mFile;
+    MemoryFile mFile;
+    OggVorbis_File mVorbis;
     bool mOpen = false;
     int mChannels = 2;
     int mRate = 44100;

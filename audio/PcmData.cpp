@@ -24,3 +24,12 @@ SoundSamples MakeSoundSamples(const PcmData& pcm) {
     }
     return out;
 }
+
+void CopyFramesToStereo(const int16_t* frames, int channels, int count, int16_t* stereo) {
+    const int right = channels > 1 ? 1 : 0;
+    for (int i = 0; i < count; ++i) {
+        const int16_t* f = frames + static_cast<size_t>(i) * channels;
+        stereo[2 * i] = f[0];
+        stereo[2 * i + 1] = f[right];
+    }
+}

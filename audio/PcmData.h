@@ -30,3 +30,7 @@ struct SoundSamples {
 // Converts 8- or 16-bit PCM of one or two channels to mixer samples; a partial last frame is
 // dropped. Asserts on other formats (the readers reject them).
 SoundSamples MakeSoundSamples(const PcmData& pcm);
+
+// Copies count frames of channels-channel interleaved samples to stereo: mono goes to both sides,
+// and of more channels the first two are taken. Music decoders feed the mixer through it.
+void CopyFramesToStereo(const int16_t* frames, int channels, int count, int16_t* stereo);

@@ -43,17 +43,19 @@ LoopingSoundEntry* SoundPlayer::PlayLooping(int id, float fadeInRate) {
     if (!instance) {
         return nullptr;
     }
-    instance->Play(true, false);
     LoopingSoundEntry entry;
     entry.instance = instance;
     entry.count = 1;
     if (fadeInRate != 0.0f) {
+        // Silenced before it starts: the audio thread would otherwise play its first block at
+        // full volume, an audible click at the start of every fade-in.
         instance->SetVolume(0.0);
         entry.level = 0.0f;
         entry.rate = fadeInRate;
     } else {
         entry.level = 1.0f;
     }
+    instance->Play(true, false);
     return &(mLoops[id] = entry);
 }
 

@@ -4,7 +4,8 @@
 #include <cmath>
 
 int VolumeToAttenuation(double volume) {
-    const double v = std::clamp(volume, 0.0, 1.0);
+    // Volumes come from script expressions; a NaN would pass the clamp and poison the cast.
+    const double v = std::isnan(volume) ? 0.0 : std::clamp(volume, 0.0, 1.0);
     const int hundredths = static_cast<int>((std::log10(9.0 * v + 1.0) - 1.0) * 2333.0);
     return hundredths < -2000 ? -10000 : hundredths;
 }

@@ -3,7 +3,7 @@
 // hundredths of a decibel; the mixer works with linear gains, converted once per change.
 
 // (log10(9 v + 1) - 1) x 2333, truncated toward zero; anything below -2000 becomes -10000
-// (silence). v is clamped to 0..1 first.
+// (silence). v is clamped to 0..1 first; NaN counts as 0.
 int VolumeToAttenuation(double volume);
 
 // 10^(hundredths / 2000); -10000 or below is exactly 0.

@@ -17,12 +17,8 @@ public:
     int Decode(int16_t* stereo, int maxFrames, bool) override {
         const size_t total = mSamples.Frames();
         const int count = static_cast<int>(std::min<size_t>(maxFrames, total - mNext));
-        const int channels = mSamples.channels;
-        for (int i = 0; i < count; ++i) {
-            const int16_t* f = mSamples.samples.data() + (mNext + i) * channels;
-            stereo[2 * i] = f[0];
-            stereo[2 * i + 1] = f[channels - 1];
-        }
+        CopyFramesToStereo(mSamples.samples.data() + mNext * mSamples.channels, mSamples.channels,
+                           count, stereo);
         mNext += static_cast<size_t>(count);
         return count;
     }

@@ -720,6 +720,15 @@ void D3DInterface::Flush() {
     if (IsMainThread()) {
         FreePendingObjects();
     }
+    ReleaseTarget();
+}
+
+void D3DInterface::ReleaseTarget() {
+    // The window system clears and draws the window between our frames with its own GL calls;
+    // a render target left bound or a scissor left on would take those calls instead.
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    mBoundTarget = nullptr;
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Color& color) {
@@ -742,6 +751,7 @@ void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Col
                  float(c.mAlpha) / 255.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     target->mDevice.mMemoryStale = true;
+    ReleaseTarget();
 }
 
 void D3DInterface::EnsureImageTexture(Image* image) {
@@ -789,6 +799,7 @@ void D3DInterface::ReadBackPixels(ImageSurface* s) {
         p = UnpremultiplyARGB(p);
     }
     s->mDevice.mMemoryStale = false;
+    ReleaseTarget();
 }
 
 std::unique_ptr<ImageSurface> D3DInterface::SnapshotCursorImage() {
@@ -828,6 +839,21 @@ bool D3DInterface::Present() {
 bool D3DInterface::PresentInto(int x, int y, int width, int height) {
     if (mContext == nullptr || !mScreen) {
         return false;
+    }
+    // The window system measures the window in its own units; on a high-density display the
+    // drawable has more pixels than that.
+    int ww = 0, wh = 0, dw = 0, dh = 0;
+    SDL_GetWindowSize(mWindow, &ww, &wh);
+    SDL_GL_GetDrawableSize(mWindow, &dw, &dh);
+    if (ww > 0 && wh > 0 && (ww != dw || wh != dh)) {
+        const double sx = double(dw) / ww;
+        const double sy = double(dh) / wh;
+        const int right = int(std::lround((x + width) * sx));
+        const int bottom = int(std::lround((y + height) * sy));
+        x = int(std::lround(x * sx));
+        y = int(std::lround(y * sy));
+        width = right - x;
+        height = bottom - y;
     }
     return CopyScreenToWindow(x, y, width, height, false);
 }

@@ -75,14 +75,16 @@ public:
     // The render target the frame is drawn into; owned by the device.
     ImageSurface* GetScreenImage() const { return mScreen.get(); }
 
-    // Sends every pending draw to GL.
+    // Sends every pending draw to GL and leaves the window's own framebuffer bound with no
+    // scissor, so GL calls of the window system between frames reach the window.
     void Flush();
     // Copies the screen image to the window (scaled to fit, centred) and swaps. On a failure the
     // device rebuilds its GL objects from the surfaces' memory pixels and answers false.
     bool Present();
-    // Copies the screen image into the window rectangle given in pixels from the top left (the
-    // window system's letterboxed or stretched place for the design picture), without swapping:
-    // the window system swaps. False, with the device rebuilt, on a failure.
+    // Copies the screen image into the window rectangle given in window units from the top left
+    // (the window system's letterboxed or stretched place for the design picture; scaled to
+    // drawable pixels on high-density displays), without clearing or swapping: the window system
+    // does both. False, with the device rebuilt, on a failure.
     bool PresentInto(int x, int y, int width, int height);
     // Drops and remakes every GL object (programs, buffers, textures, framebuffers).
     bool Rebuild();
@@ -123,6 +125,7 @@ public:
 
 private:
     bool CopyScreenToWindow(int x, int y, int width, int height, bool clearWindow);
+    void ReleaseTarget();
     struct Program {
         uint32_t mId = 0;
         int mView = -1, mTex = -1, mMask = -1, mUseMask = -1, mMaskBounds = -1;

@@ -23,6 +23,20 @@ uint32_t PackColor(const Color& c) {
     return byte(c.mRed) | (byte(c.mGreen) << 8) | (byte(c.mBlue) << 16) | (byte(c.mAlpha) << 24);
 }
 
+// The corners (clockwise from top-left) of the quad (0, 0)-(source size) through a matrix for
+// column vectors.
+void MatrixQuadCorners(const Matrix4& matrix, const Rect& source, float corners[4][3]) {
+    float w = float(source.mWidth), h = float(source.mHeight);
+    float local[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    const auto& m = matrix.m;
+    for (int i = 0; i < 4; ++i) {
+        float lx = local[i][0], ly = local[i][1];
+        corners[i][0] = m[0][0] * lx + m[0][1] * ly + m[0][3];
+        corners[i][1] = m[1][0] * lx + m[1][1] * ly + m[1][3];
+        corners[i][2] = m[2][0] * lx + m[2][1] * ly + m[2][3];
+    }
+}
+
 std::mutex gPoolLock;
 std::vector<ImageSurface*> gPool;
 constexpr size_t kMaxPooled = 12;
@@ -59,6 +73,11 @@ Graphics::~Graphics() {
     }
     if (mBatch.use_count() == 1) {
         FlushBatch();
+        // The last context of a drawing sends it all: a picture drawn outside the frame is
+        // complete when its context ends, and the window's GL state is left as it was.
+        if (D3DInterface* device = D3DInterface::Get(); device != nullptr && mTarget != nullptr) {
+            device->Flush();
+        }
     }
     if (mScratchTarget != nullptr) {
         ReleaseScratchSurface(mScratchTarget);
@@ -101,7 +120,9 @@ void Graphics::ReplaceClipRect(const Rect& rect) {
 
 void Graphics::ClearClipRect() {
     if (mTarget != nullptr) {
-        mState.mClip = Rect(0, 0, mTarget->GetWidth(), mTarget->GetHeight());
+        // A piece of an atlas page is drawn into only within its own rectangle of the page.
+        Point off = mDestination->GetBaseOffset();
+        mState.mClip = Rect(off.mX, off.mY, mDestination->GetWidth(), mDestination->GetHeight());
     }
 }
 
@@ -156,6 +177,43 @@ void Graphics::SetBatching(bool on) {
     mState.mBatching = on;
 }
 
+namespace {
+
+// The pixels a batched draw can touch, one pixel wider on each side for the filter; unbounded
+// for a draw out of the flat plane, whose place on the target the perspective decides.
+struct DrawBounds {
+    float mLeft, mTop, mRight, mBottom;
+
+    static DrawBounds Of(const DrawVertex* vertices, size_t count) {
+        DrawBounds b{1e30f, 1e30f, -1e30f, -1e30f};
+        for (size_t i = 0; i < count; ++i) {
+            const DrawVertex& v = vertices[i];
+            if (v.mZ > 1e-4f || v.mZ < -1e-4f) {
+                return DrawBounds{-1e30f, -1e30f, 1e30f, 1e30f};
+            }
+            b.mLeft = std::min(b.mLeft, v.mX - 1.0f);
+            b.mTop = std::min(b.mTop, v.mY - 1.0f);
+            b.mRight = std::max(b.mRight, v.mX + 1.0f);
+            b.mBottom = std::max(b.mBottom, v.mY + 1.0f);
+        }
+        return b;
+    }
+    bool Overlaps(const DrawBounds& o) const {
+        return mLeft < o.mRight && o.mLeft < mRight && mTop < o.mBottom && o.mTop < mBottom;
+    }
+    void Add(const DrawBounds& o) {
+        mLeft = std::min(mLeft, o.mLeft);
+        mTop = std::min(mTop, o.mTop);
+        mRight = std::max(mRight, o.mRight);
+        mBottom = std::max(mBottom, o.mBottom);
+    }
+};
+
+// How far back a draw looks for a group of its own state to join; bounds the flush's work.
+constexpr size_t kMaxGroupLookBack = 48;
+
+}  // namespace
+
 void Graphics::FlushBatch() {
     Batch& batch = *mBatch;
     if (batch.mItems.empty()) {
@@ -167,8 +225,50 @@ void Graphics::FlushBatch() {
     std::stable_sort(order.begin(), order.end(), [&batch](size_t a, size_t b) {
         return batch.mItems[a].mPriority < batch.mItems[b].mPriority;
     });
-    if (device != nullptr) {
-        for (size_t index : order) {
+    if (device == nullptr) {
+        batch.mItems.clear();
+        batch.mVertices.clear();
+        return;
+    }
+    // Fewer state changes without changing a pixel: a draw joins the latest earlier group of
+    // the same state when it overlaps nothing drawn after that group, so every pixel still sees
+    // its draws in priority order. Draws that read the destination each keep a group of their
+    // own (each needs the destination as all earlier draws left it), and no draw passes a draw
+    // into another target.
+    struct Group {
+        const DrawKey* mKey;
+        DrawBounds mBounds;
+        bool mMergeable;
+        std::vector<size_t> mItems;
+    };
+    std::vector<Group> groups;
+    for (size_t index : order) {
+        const BatchItem& item = batch.mItems[index];
+        DrawBounds bounds = DrawBounds::Of(&batch.mVertices[item.mFirst], item.mCount);
+        bool mergeable = !DrawModeReadsDestination(item.mKey.mDrawMode);
+        Group* joined = nullptr;
+        if (mergeable) {
+            size_t looked = 0;
+            for (auto it = groups.rbegin(); it != groups.rend() && looked < kMaxGroupLookBack;
+                 ++it, ++looked) {
+                if (it->mMergeable && *it->mKey == item.mKey) {
+                    joined = &*it;
+                    break;
+                }
+                if (it->mKey->mTarget != item.mKey.mTarget || it->mBounds.Overlaps(bounds)) {
+                    break;
+                }
+            }
+        }
+        if (joined != nullptr) {
+            joined->mBounds.Add(bounds);
+            joined->mItems.push_back(index);
+        } else {
+            groups.push_back(Group{&item.mKey, bounds, mergeable, {index}});
+        }
+    }
+    for (const Group& group : groups) {
+        for (size_t index : group.mItems) {
             const BatchItem& item = batch.mItems[index];
             device->SubmitTriangles(item.mKey, &batch.mVertices[item.mFirst], item.mCount);
         }
@@ -323,12 +423,14 @@ void Graphics::Submit(const DrawKey& key, const DrawVertex* vertices, size_t cou
         return;
     }
     Batch& batch = *mBatch;
-    if (mState.mBatching && !DrawModeReadsDestination(key.mDrawMode)) {
+    if (mState.mBatching) {
+        // Draws that read the destination are filed too: in priority order they read what the
+        // draws before them in that order left.
         batch.mItems.push_back({mState.mBatchPriority, key, batch.mVertices.size(), count});
         batch.mVertices.insert(batch.mVertices.end(), vertices, vertices + count);
         return;
     }
-    // Unbatched draws and draws that read the destination come after everything filed so far.
+    // Unbatched draws come after everything filed so far.
     FlushBatch();
     device->SubmitTriangles(key, vertices, count);
 }
@@ -471,16 +573,8 @@ void Graphics::DrawImageMatrix(Image* image, const Matrix4& matrix, const Rect& 
     key.mClip = Rect(0, 0, key.mTarget->GetWidth(), key.mTarget->GetHeight());
     bool batching = mState.mBatching;
     mState.mBatching = false;
-    float w = float(source.mWidth), h = float(source.mHeight);
-    float local[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
     float corners[4][3];
-    const auto& m = matrix.m;
-    for (int i = 0; i < 4; ++i) {
-        float lx = local[i][0], ly = local[i][1];
-        corners[i][0] = m[0][0] * lx + m[0][1] * ly + m[0][3];
-        corners[i][1] = m[1][0] * lx + m[1][1] * ly + m[1][3];
-        corners[i][2] = m[2][0] * lx + m[2][1] * ly + m[2][3];
-    }
+    MatrixQuadCorners(matrix, source, corners);
     EmitQuad(key, corners, uv, ImageVertexColor());
     mState.mBatching = batching;
 }
@@ -491,16 +585,8 @@ void Graphics::DrawImageMatrixClipped(Image* image, const Matrix4& matrix, const
     if (!SourceUV(image, source, uv, &base)) {
         return;
     }
-    float w = float(source.mWidth), h = float(source.mHeight);
-    float local[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
     float corners[4][3];
-    const auto& m = matrix.m;
-    for (int i = 0; i < 4; ++i) {
-        float lx = local[i][0], ly = local[i][1];
-        corners[i][0] = m[0][0] * lx + m[0][1] * ly + m[0][3];
-        corners[i][1] = m[1][0] * lx + m[1][1] * ly + m[1][3];
-        corners[i][2] = m[2][0] * lx + m[2][1] * ly + m[2][3];
-    }
+    MatrixQuadCorners(matrix, source, corners);
     EmitQuad(MakeKey(base), corners, uv, ImageVertexColor());
 }
 

@@ -128,7 +128,8 @@ public:
     int WriteString(std::string_view text, float x, float y, int width, int justification,
                     bool draw = true, int offset = 0, int length = -1);
     // Word-wraps text into rect's width and draws it, the first baseline at rect.mY; lineSpacing
-    // -1 takes the font's. Returns the height used; widest receives the widest line's width.
+    // -1 takes the font's. Returns the height used (lines less one times the spacing, plus the
+    // font's height less its ascent padding); widest receives the widest line's width.
     int DrawStringWordWrapped(const Rect& rect, std::string_view text, int lineSpacing = -1,
                               int justification = -1, int* widest = nullptr);
     // One unwrapped line (breaks only at "[br]" and newlines) justified within wrapWidth.
@@ -137,7 +138,8 @@ public:
     int GetWordWrappedHeight(int width, std::string_view text, int lineSpacing = -1,
                              int* widest = nullptr);
     // The greedy word wrap: breaks at spaces so each line fits width, forced breaks at "[br]"
-    // and newlines, and a word wider than width on a line of its own.
+    // and newlines, and a word wider than width on a line of its own. Spaces inside a line stay
+    // as written; those at a break or ending a paragraph are dropped.
     static std::vector<std::string> WrapText(const Font& font, std::string_view text, int width);
 
     // --- scratch surfaces ---

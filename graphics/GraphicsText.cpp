@@ -38,6 +38,17 @@ int JustifiedX(int x, int width, int lineWidth, int justification) {
     return x;
 }
 
+// The block runs from the top of the first line to the bottom of the last; the space a font
+// declares above its ascent is left out, so one line of a padded font measures as tall as its
+// visible glyphs and layouts that centre a line by this height centre what is seen.
+int BlockHeight(const Font& font, size_t lineCount, int lineSpacing) {
+    if (lineCount == 0) {
+        return 0;
+    }
+    return std::max(0, int(lineCount - 1) * lineSpacing + font.GetHeight() -
+                           font.GetAscentPadding());
+}
+
 }  // namespace
 
 std::vector<std::string> Graphics::WrapText(const Font& font, std::string_view text, int width) {
@@ -46,9 +57,11 @@ std::vector<std::string> Graphics::WrapText(const Font& font, std::string_view t
         return lines;
     }
     for (std::string_view paragraph : SplitParagraphs(text)) {
+        // Spaces inside a line are kept as written (authors line figures up with them); only
+        // the spaces where a line breaks, and those ending a paragraph, are dropped.
         std::string line;
+        bool lineStarted = false;
         size_t pos = 0;
-        bool any = false;
         while (pos < paragraph.size()) {
             size_t wordStart = paragraph.find_first_not_of(' ', pos);
             if (wordStart == std::string_view::npos) {
@@ -58,25 +71,26 @@ std::vector<std::string> Graphics::WrapText(const Font& font, std::string_view t
             if (wordEnd == std::string_view::npos) {
                 wordEnd = paragraph.size();
             }
+            // The word with the run of spaces before it.
+            std::string_view piece = paragraph.substr(pos, wordEnd - pos);
             std::string_view word = paragraph.substr(wordStart, wordEnd - wordStart);
             pos = wordEnd;
-            if (line.empty()) {
-                // A word wider than the line still gets a line of its own.
-                line.assign(word);
+            if (!lineStarted) {
+                // The paragraph's leading spaces indent its first line. A word wider than the
+                // line still gets a line of its own.
+                line.assign(piece);
+                lineStarted = true;
                 continue;
             }
-            std::string candidate = line + " " + std::string(word);
+            std::string candidate = line + std::string(piece);
             if (font.StringWidth(candidate) <= width) {
                 line = std::move(candidate);
             } else {
                 lines.push_back(std::move(line));
-                any = true;
                 line.assign(word);
             }
         }
-        if (!line.empty() || !any) {
-            lines.push_back(std::move(line));
-        }
+        lines.push_back(std::move(line));
     }
     return lines;
 }
@@ -134,11 +148,7 @@ int Graphics::DrawStringWordWrapped(const Rect& rect, std::string_view text, int
     if (widest != nullptr) {
         *widest = widestLine;
     }
-    if (lines.empty()) {
-        return 0;
-    }
-    // The block runs from the top of the first line to the bottom of the last.
-    return int(lines.size() - 1) * lineSpacing + font->GetHeight();
+    return BlockHeight(*font, lines.size(), lineSpacing);
 }
 
 int Graphics::DrawStringJustified(float x, float y, std::string_view text, int wrapWidth,
@@ -167,7 +177,7 @@ int Graphics::DrawStringJustified(float x, float y, std::string_view text, int w
     if (widest != nullptr) {
         *widest = widestLine;
     }
-    return lines.empty() ? 0 : int(lines.size() - 1) * lineSpacing + font->GetHeight();
+    return BlockHeight(*font, lines.size(), lineSpacing);
 }
 
 int Graphics::GetWordWrappedHeight(int width, std::string_view text, int lineSpacing, int* widest) {

@@ -3,34 +3,12 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/files/XmlEscape.h"
 #include "tools/ArtCodes.h"
 
 namespace p7tools {
 
 namespace {
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 std::string Unescape(const std::string& text) {
     std::string out;
@@ -141,9 +119,9 @@ std::string WritePuzzlesXml(const Catalogue& catalogue) {
     for (const auto& mode : catalogue.modes) {
         xml += "    <mode>\n";
         for (const BuiltSet& set : mode) {
-            xml += "      <set name=\"" + Escape(set.source.id) + "\">\n";
+            xml += "      <set name=\"" + EscapeXmlMarkup(set.source.id) + "\">\n";
             for (const BuiltPuzzle& p : set.puzzles) {
-                xml += "        <puzzle name=\"" + Escape(p.name) + "\" difficulty=\"" +
+                xml += "        <puzzle name=\"" + EscapeXmlMarkup(p.name) + "\" difficulty=\"" +
                        std::to_string(p.difficulty) + "\" steps=\"" + std::to_string(p.passes) +
                        "\" tested=\"true\"><grid>" + EncodeGridText(p.solution) +
                        "</grid><picture>" + EncodePictureText(p.picture, p.solution.n) +
@@ -165,12 +143,13 @@ std::string WriteSetsXml(const Catalogue& catalogue) {
         xml += "    <mode>\n";
         for (const BuiltSet& set : mode) {
             const SetSource& s = set.source;
-            xml += "      <set name=\"" + Escape(s.id) + "\" wing=\"" + Escape(s.wing) +
-                   "\" unlock=\"" + std::to_string(s.unlock) + "\" background=\"" +
-                   Escape(s.background) + "\" x=\"" + std::to_string(s.mapX) + "\" y=\"" +
-                   std::to_string(s.mapY) + "\"" + (s.separate ? " separate=\"1\"" : "") + ">\n";
+            xml += "      <set name=\"" + EscapeXmlMarkup(s.id) + "\" wing=\"" +
+                   EscapeXmlMarkup(s.wing) + "\" unlock=\"" + std::to_string(s.unlock) +
+                   "\" background=\"" + EscapeXmlMarkup(s.background) + "\" x=\"" +
+                   std::to_string(s.mapX) + "\" y=\"" + std::to_string(s.mapY) + "\"" +
+                   (s.separate ? " separate=\"1\"" : "") + ">\n";
             for (const std::string& music : s.music) {
-                xml += "        <music name=\"" + Escape(music) + "\"/>\n";
+                xml += "        <music name=\"" + EscapeXmlMarkup(music) + "\"/>\n";
             }
             xml += "      </set>\n";
         }
@@ -203,18 +182,19 @@ std::string WriteLocalizationXml(const Catalogue& catalogue, const std::string& 
     for (const auto& mode : catalogue.modes) {
         for (const BuiltSet& set : mode) {
             const SetSource& s = set.source;
-            xml += "  <pair id=\"" + Escape(s.id) + "\" value=\"" + Escape(s.title) + "\"/>\n";
-            xml += "  <pair id=\"" + Escape(s.id) + "_short\" value=\"" + Escape(s.shortTitle) +
-                   "\"/>\n";
+            xml += "  <pair id=\"" + EscapeXmlMarkup(s.id) + "\" value=\"" +
+                   EscapeXmlMarkup(s.title) + "\"/>\n";
+            xml += "  <pair id=\"" + EscapeXmlMarkup(s.id) + "_short\" value=\"" +
+                   EscapeXmlMarkup(s.shortTitle) + "\"/>\n";
             // One line per set: no text between the puzzle entries of a list.
-            xml += "  <set name=\"" + Escape(s.id) + "\">";
+            xml += "  <set name=\"" + EscapeXmlMarkup(s.id) + "\">";
             for (const BuiltPuzzle& p : set.puzzles) {
-                xml += "<puzzle>" + Escape(p.name) + "</puzzle>";
+                xml += "<puzzle>" + EscapeXmlMarkup(p.name) + "</puzzle>";
             }
             xml += "</set>\n";
             for (const BuiltPuzzle& p : set.puzzles) {
-                xml +=
-                    "  <pair id=\"" + Escape(p.name) + "\" value=\"" + Escape(p.title) + "\"/>\n";
+                xml += "  <pair id=\"" + EscapeXmlMarkup(p.name) + "\" value=\"" +
+                       EscapeXmlMarkup(p.title) + "\"/>\n";
             }
         }
     }

@@ -9,6 +9,7 @@
 #include "app/expr/ExprParser.h"
 #include "app/expr/ExpressionEvaluator.h"
 #include "app/util/Log.h"
+#include "app/util/StringUtil.h"
 
 namespace {
 
@@ -38,15 +39,6 @@ Cache& GetCache() {
     // Never destroyed: evaluation may run during static destruction.
     static Cache* cache = new Cache;
     return *cache;
-}
-
-std::string_view Trim(std::string_view text) {
-    size_t start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return text.substr(start, end - start + 1);
 }
 
 }  // namespace
@@ -99,7 +91,7 @@ const std::vector<const ParsedExpr*>* ExprCache::GetList(std::string_view text,
         }
     }
     auto items = std::make_unique<std::vector<const ParsedExpr*>>();
-    if (!Trim(text).empty()) {
+    if (!TrimBlanks(text).empty()) {
         for (const std::string& piece : ExpressionEvaluator::SplitArguments(text)) {
             items->push_back(Get(piece, overflow));
         }

@@ -197,28 +197,15 @@ std::unique_ptr<ExprNode> ExprParser::ParseBinary(int level) {
 }
 
 std::unique_ptr<ExprNode> ExprParser::ParseUnary() {
-    ExprOp op;
-    switch (mToken.type) {
-        case ExprTokenType::kMinus:
-            op = ExprOp::kNeg;
-            break;
-        case ExprTokenType::kNot:
-            op = ExprOp::kNot;
-            break;
-        case ExprTokenType::kPlus: {
-            // Unary plus changes nothing, but still counts toward the nesting bound.
-            if (++mDepth > kMaxDepth) {
-                Fail("expression nested too deeply");
-                return nullptr;
-            }
-            Advance();
-            std::unique_ptr<ExprNode> operand = ParseUnary();
-            --mDepth;
-            return operand;
-        }
-        default:
-            return ParsePostfix();
+    ExprOp op = ExprOp::kNeg;
+    const ExprTokenType type = mToken.type;
+    if (type == ExprTokenType::kNot) {
+        op = ExprOp::kNot;
+    } else if (type != ExprTokenType::kMinus && type != ExprTokenType::kPlus) {
+        return ParsePostfix();
     }
+    // Every prefix, unary plus too, counts toward the nesting bound ("+++...+1" would otherwise
+    // recurse without limit).
     if (++mDepth > kMaxDepth) {
         Fail("expression nested too deeply");
         return nullptr;
@@ -226,8 +213,9 @@ std::unique_ptr<ExprNode> ExprParser::ParseUnary() {
     Advance();
     std::unique_ptr<ExprNode> operand = ParseUnary();
     --mDepth;
-    if (!operand) {
-        return nullptr;
+    // Unary plus changes nothing.
+    if (!operand || type == ExprTokenType::kPlus) {
+        return operand;
     }
     auto node = MakeNode(ExprNodeKind::kUnary);
     node->op = op;

@@ -2,17 +2,7 @@
 
 #include "app/expr/ExprCache.h"
 #include "app/expr/ExprEvaluator.h"
-
-namespace {
-std::string_view Trim(std::string_view text) {
-    size_t start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return text.substr(start, end - start + 1);
-}
-}  // namespace
+#include "app/util/StringUtil.h"
 
 ExprValue ExpressionEvaluator::Evaluate(std::string_view text) const {
     ExprCache::Overflow overflow;
@@ -33,7 +23,7 @@ std::vector<ExprValue> ExpressionEvaluator::EvaluateList(std::string_view text) 
 
 std::vector<std::string> ExpressionEvaluator::SplitArguments(std::string_view text) {
     std::vector<std::string> pieces;
-    if (Trim(text).empty()) {
+    if (TrimBlanks(text).empty()) {
         return pieces;
     }
     int depth = 0;
@@ -57,10 +47,10 @@ std::vector<std::string> ExpressionEvaluator::SplitArguments(std::string_view te
             // An unbalanced ')' must not make later commas look nested.
             depth = depth > 0 ? depth - 1 : 0;
         } else if (c == ',' && depth == 0) {
-            pieces.emplace_back(Trim(text.substr(start, i - start)));
+            pieces.emplace_back(TrimBlanks(text.substr(start, i - start)));
             start = i + 1;
         }
     }
-    pieces.emplace_back(Trim(text.substr(start)));
+    pieces.emplace_back(TrimBlanks(text.substr(start)));
     return pieces;
 }

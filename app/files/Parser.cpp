@@ -19,22 +19,6 @@ std::atomic<Parser::NamedIdResolver> gNamedIdResolver{nullptr};
 
 constexpr size_t kReadChunk = 64 * 1024;
 
-bool IsXmlBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string Trim(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsXmlBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsXmlBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 // A plain decimal integer that fits an int; such texts skip the expression evaluator (same value,
 // and the evaluator's cache does not fill up with every number of a large data file).
 bool ParsePlainInt(const std::string& text, int* value) {
@@ -113,7 +97,7 @@ struct Parser::Impl {
             // The element stays on the stack while its handlers run, so mCurrent stays valid
             // even if a handler parses an included file.
             OpenElement& open = self->mStack.back();
-            open.mElement.mText = Trim(open.mRawText);
+            open.mElement.mText = std::string(TrimBlanks(open.mRawText));
             open.mRawText.clear();
             Parser* owner = self->mOwner;
             owner->mCurrent = &open.mElement;

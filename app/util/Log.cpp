@@ -20,20 +20,6 @@ std::mutex& LogMutex() {
 FILE* gLogFile = nullptr;  // guarded by LogMutex
 std::string gLogPath;      // guarded by LogMutex
 
-std::string VFormat(const char* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 std::string TimePrefix() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -64,15 +50,23 @@ void WriteStderrLocked(const std::string& text) {
     }
 }
 
+// Standard error always; the log file too for warnings.
+void Emit(const std::string& text, bool toLogFile) {
+    std::lock_guard<std::mutex> lock(LogMutex());
+    WriteStderrLocked(text);
+    if (toLogFile) {
+        WriteLineLocked(text, true);
+    }
+}
+
 }  // namespace
 
 void DebugOutput(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const std::string text = VFormat(format, args);
+    const std::string text = StrFormatV(format, args);
     va_end(args);
-    std::lock_guard<std::mutex> lock(LogMutex());
-    WriteStderrLocked(text);
+    Emit(text, false);
 }
 
 void WriteLogLine(const std::string& text, bool withTime) {
@@ -83,11 +77,9 @@ void WriteLogLine(const std::string& text, bool withTime) {
 void LogWarning(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const std::string text = VFormat(format, args);
+    const std::string text = StrFormatV(format, args);
     va_end(args);
-    std::lock_guard<std::mutex> lock(LogMutex());
-    WriteStderrLocked(text);
-    WriteLineLocked(text, true);
+    Emit(text, true);
 }
 
 bool StartLogging(const std::string& product, const std::string& version) {

@@ -7,9 +7,7 @@
 #include <cstdio>
 #include <system_error>
 
-std::string StrFormat(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
+std::string StrFormatV(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int length = std::vsnprintf(nullptr, 0, format, copy);
@@ -20,6 +18,13 @@ std::string StrFormat(const char* format, ...) {
         std::vsnprintf(text.data(), text.size(), format, args);
         text.resize(static_cast<size_t>(length));
     }
+    return text;
+}
+
+std::string StrFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = StrFormatV(format, args);
     va_end(args);
     return text;
 }
@@ -44,6 +49,8 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+}  // namespace
+
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
@@ -53,8 +60,6 @@ std::string_view TrimBlanks(std::string_view text) {
     }
     return text;
 }
-
-}  // namespace
 
 bool StringToFloatChecked(std::string_view text, float* out) {
     text = TrimBlanks(text);

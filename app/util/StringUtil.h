@@ -1,6 +1,7 @@
 #pragma once
 // String helpers. Strings are narrow byte strings throughout.
 
+#include <cstdarg>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -10,9 +11,14 @@
 // A string from a printf-style format. Only for formats written in the code; formats that come
 // from data files go through CheckedFormat.
 std::string StrFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The same for an argument list the caller has started (and ends afterwards).
+std::string StrFormatV(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
 // A string from a NUL-terminated text; an empty string for null.
 std::string MakeString(const char* text);
+
+// The text without leading and trailing blanks (space, tab, CR, LF); a view into text.
+std::string_view TrimBlanks(std::string_view text);
 
 // Lower-cases ASCII letters; other bytes (UTF-8 sequences included) are kept as they are.
 std::string StringToLower(std::string_view text);

@@ -1,7 +1,9 @@
 #include "game/data/PlayerState.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <utility>
 
 #include "app/expr/GlobalVariables.h"
@@ -51,11 +53,12 @@ void BasicPlayerState::NormalizePlayTime() {
     if (mHours < 0) {
         mHours = 0;
     }
-    mMinutes += mCentiseconds / kTicksPerMinute;  // cannot overflow: both are below INT_MAX / 2
+    // Summed in 64 bits: a file may hold any int in each field, and their carries must not wrap.
+    const int64_t minutes = int64_t{mMinutes} + mCentiseconds / kTicksPerMinute;
     mCentiseconds %= kTicksPerMinute;
-    const int carry = mMinutes / kMinutesPerHour;
-    mMinutes %= kMinutesPerHour;
-    mHours = mHours > INT_MAX - carry ? INT_MAX : mHours + carry;
+    mMinutes = static_cast<int>(minutes % kMinutesPerHour);
+    const int64_t hours = int64_t{mHours} + minutes / kMinutesPerHour;
+    mHours = static_cast<int>(std::min<int64_t>(hours, INT_MAX));
 }
 
 PlayerState::PlayerState() : mGameName(kDefaultGameName), mCurrentGameName(kDefaultGameName) {

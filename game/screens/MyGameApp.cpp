@@ -12,6 +12,8 @@
 MyGameApp::MyGameApp() : GameApp("Pelnora 7", "v1.2", 1024, 768) {}
 
 MyGameApp::~MyGameApp() {
+    // The loading thread reads the profiles this clears: it must have ended first.
+    StopLoadingThread();
     // With no profile chosen there is no progress to keep, and a player who never made one gets
     // no file of eight empty slots.
     if (GetSelectedProfile() >= 0) {

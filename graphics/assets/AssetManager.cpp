@@ -135,43 +135,34 @@ void AssetManager::LoadGroupEntries(const AssetGroupEntry& group, const AssetSet
     LoadImages(group, names, abort, onEntryDone, counts);
 
     AudioAssetLoader* audio = mAudioLoader.load();
-    for (const AssetAudioEntry& sound : group.mSounds) {
-        if (ShouldStop(abort)) {
-            return;
-        }
-        if (names.HasSound(sound.mName) && audio != nullptr && !HasSound(sound.mName)) {
-            int id = audio->LoadSound(sound.mPath);
-            if (id >= 0) {
-                SetSound(sound.mName, id);
-                counts->mLoaded++;
-            } else {
-                LogWarning("Sound \"%s\" could not be loaded from '%s' (catalogue line %d)",
-                           sound.mName.c_str(), sound.mPath.c_str(), sound.mLine);
-                counts->mFailed++;
+    // Sounds and tracks load alike; they differ in the loader call and the table they fill.
+    auto loadAudio = [&](const std::vector<AssetAudioEntry>& entries, bool tracks) {
+        for (const AssetAudioEntry& entry : entries) {
+            if (ShouldStop(abort)) {
+                return false;
+            }
+            bool wanted = tracks ? names.HasTrack(entry.mName) && !HasNamedId(entry.mName)
+                                 : names.HasSound(entry.mName) && !HasSound(entry.mName);
+            if (wanted && audio != nullptr) {
+                int id = tracks ? audio->LoadTrack(entry.mPath) : audio->LoadSound(entry.mPath);
+                if (id >= 0) {
+                    tracks ? SetNamedId(entry.mName, id) : SetSound(entry.mName, id);
+                    counts->mLoaded++;
+                } else {
+                    LogWarning("%s \"%s\" could not be loaded from '%s' (catalogue line %d)",
+                               tracks ? "Track" : "Sound", entry.mName.c_str(),
+                               entry.mPath.c_str(), entry.mLine);
+                    counts->mFailed++;
+                }
+            }
+            if (onEntryDone != nullptr) {
+                (*onEntryDone)();
             }
         }
-        if (onEntryDone != nullptr) {
-            (*onEntryDone)();
-        }
-    }
-    for (const AssetAudioEntry& track : group.mTracks) {
-        if (ShouldStop(abort)) {
-            return;
-        }
-        if (names.HasTrack(track.mName) && audio != nullptr && !HasNamedId(track.mName)) {
-            int id = audio->LoadTrack(track.mPath);
-            if (id >= 0) {
-                SetNamedId(track.mName, id);
-                counts->mLoaded++;
-            } else {
-                LogWarning("Track \"%s\" could not be loaded from '%s' (catalogue line %d)",
-                           track.mName.c_str(), track.mPath.c_str(), track.mLine);
-                counts->mFailed++;
-            }
-        }
-        if (onEntryDone != nullptr) {
-            (*onEntryDone)();
-        }
+        return true;
+    };
+    if (loadAudio(group.mSounds, false)) {
+        loadAudio(group.mTracks, true);
     }
 }
 

@@ -203,10 +203,9 @@ bool Fonts::ParseEntries(const std::string* text, const std::string& fileName,
     return true;
 }
 
-bool Fonts::ReadTable(const std::string& name, std::string* error) {
+bool Fonts::ReplaceTable(const std::string* text, const std::string& path, std::string* error) {
     std::vector<FontEntry> entries;
-    const std::string path = "properties/" + name;
-    if (!ParseEntries(nullptr, path, &entries, error)) {
+    if (!ParseEntries(text, path, &entries, error)) {
         return false;
     }
     FontTable& table = GetTable();
@@ -216,17 +215,13 @@ bool Fonts::ReadTable(const std::string& name, std::string* error) {
     return true;
 }
 
+bool Fonts::ReadTable(const std::string& name, std::string* error) {
+    return ReplaceTable(nullptr, "properties/" + name, error);
+}
+
 bool Fonts::ReadTableText(const std::string& text, const std::string& fileName,
                           std::string* error) {
-    std::vector<FontEntry> entries;
-    if (!ParseEntries(&text, fileName, &entries, error)) {
-        return false;
-    }
-    FontTable& table = GetTable();
-    std::lock_guard<std::mutex> lock(table.mLock);
-    table.mEntries = std::move(entries);
-    gTableFile = fileName;
-    return true;
+    return ReplaceTable(&text, fileName, error);
 }
 
 size_t Fonts::GetEntryCount() {

@@ -61,4 +61,10 @@ public:
     // Parses one table into entries without touching the table (validation, tests).
     static bool ParseEntries(const std::string* text, const std::string& fileName,
                              std::vector<FontEntry>* entries, std::string* error);
+
+private:
+    // Parses the table (from text when given, else from the file at path) and takes it only
+    // when it is whole.
+    static bool ReplaceTable(const std::string* text, const std::string& path,
+                             std::string* error);
 };

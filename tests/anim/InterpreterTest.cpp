@@ -63,8 +63,7 @@ TEST_F(Interpreter, LoopsBreakContinueAndFor) {
       <for name="s" from="1" step="s * 2" cond="s &lt; 20"><mark v="'s' + s"/></for>
     </animation>)");
     auto* w = Make<RecordingWidget>(true, "s");
-    EXPECT_EQ(w->Trace(),
-              "L L L 1 3 i0 i9 i=10 j0 j3 j6 j9 j=12 k3 k2 k1 e=4 s1 s2 s4 s8 s16 ");
+    EXPECT_EQ(w->Trace(), "L L L 1 3 i0 i9 i=10 j0 j3 j6 j9 j=12 k3 k2 k1 e=4 s1 s2 s4 s8 s16 ");
     EXPECT_EQ(w->scriptEnds, 1);
 }
 
@@ -113,7 +112,8 @@ TEST_F(Interpreter, HooksCanParkAndStopAndRestartFromInsideACommand) {
 }
 
 TEST_F(Interpreter, StopInsideABlockEndsTheWholeScript) {
-    Load(R"(<animation name="s"><if cond="true"><stop/><mark v="1"/></if><mark v="2"/></animation>)");
+    Load(
+        R"(<animation name="s"><if cond="true"><stop/><mark v="1"/></if><mark v="2"/></animation>)");
     auto* w = Make<RecordingWidget>(true, "s");
     EXPECT_TRUE(w->trace.empty());
     EXPECT_EQ(w->scriptEnds, 1);
@@ -196,7 +196,8 @@ TEST_F(Interpreter, RedefinedScriptReplacesTheOldOneButARunningScriptKeepsItsCom
     auto* w = Make<RecordingWidget>(true, "s");
     EXPECT_EQ(w->Trace(), "new ");  // the included file is read later and wins
 
-    Load(R"(<animation name="t"><mark v="'t1'"/><wait-for cond="go"/><mark v="'t2'"/></animation>)");
+    Load(
+        R"(<animation name="t"><mark v="'t1'"/><wait-for cond="go"/><mark v="'t2'"/></animation>)");
     w->trace.clear();
     w->PlayAnimationRef("t");
     Load(R"(<animation name="t"><mark v="'replaced'"/></animation>)");

@@ -109,7 +109,7 @@ TEST_F(Waits, ChildrenObjectsAnimationsAndControllers) {
     EXPECT_EQ(host->GetRunState(), AnimationWidget::kWaitObjectScript);
     Tick();
     kid2->GetVariables().Set("go", ExprValue::FromBool(true));
-    Tick();  // the child's script ends; the end is seen by the wait
+    Tick(2);  // the child's script ends; the parent's wait sees it on the next update
     EXPECT_EQ(host->Trace(), "o o ob ctl a s ");
 }
 

@@ -210,3 +210,16 @@ TEST(MainLoop, QuitDuringLoadingJoinsTheLoadingThread) {
     delete app;
     EXPECT_EQ(gApp, nullptr);
 }
+
+TEST_F(MainLoopTest, VSyncPacingFollowsTheScreenMode) {
+    // Windowed without "wait-for-vsync": no pacing. Full screen paces; back to a window does not,
+    // and the platform's swap interval follows each time.
+    EXPECT_FALSE(app.IsVSyncPacing());
+    EXPECT_FALSE(nullPlatform->IsVSync());
+    app.SwitchScreenMode(false, false);
+    EXPECT_TRUE(app.IsVSyncPacing());
+    EXPECT_TRUE(nullPlatform->IsVSync());
+    app.SwitchScreenMode(true, false);
+    EXPECT_FALSE(app.IsVSyncPacing());
+    EXPECT_FALSE(nullPlatform->IsVSync());
+}

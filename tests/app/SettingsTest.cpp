@@ -1,7 +1,10 @@
 // "settings.xml": round trip, bad values, and a file that can't be read (defaults, a log line,
 // and the file kept until the player changes something).
 
+#include <cmath>
+#include <map>
 #include "AppTestSupport.h"
+
 #include "app/AppSettings.h"
 
 TEST(Settings, RoundTripKeepsEveryField) {
@@ -26,6 +29,26 @@ TEST(Settings, RoundTripKeepsEveryField) {
     ASSERT_TRUE(ReadSettingsFile(path, &back, &error, &missing)) << error;
     EXPECT_FALSE(missing);
     EXPECT_EQ(back, s);
+}
+
+TEST(Settings, ChannelNamesNoAttributeCanCarryStayOutOfTheFile) {
+    // Channel names come from scripts; one that is not an XML name (or that would write a second
+    // "sfx-volume") used to make the whole file unreadable on the next start.
+    TempUserFolder folder;
+    AppSettings s;
+    s.mVersion = "v1.2 <\"beta\">";
+    s.mSfxVolume = 0.25;
+    s.mChannelVolumes = {{"music", 0.5},   {"sfx", 0.1}, {"my music", 0.2},
+                         {"a\"=\"1", 0.3}, {"2nd", 0.4}, {"", 0.6}};
+    const std::string path = folder.UserFile("settings.xml");
+    ASSERT_TRUE(WriteBufferToFile(path, SettingsToXml(s)));
+    AppSettings back;
+    std::string error;
+    bool missing = true;
+    ASSERT_TRUE(ReadSettingsFile(path, &back, &error, &missing)) << error;
+    EXPECT_EQ(back.mVersion, s.mVersion);
+    EXPECT_EQ(back.mSfxVolume, s.mSfxVolume);  // not overwritten by the "sfx" channel
+    EXPECT_EQ(back.mChannelVolumes, (std::map<std::string, double>{{"music", 0.5}}));
 }
 
 TEST(Settings, MissingFileAndBadValues) {
@@ -103,6 +126,8 @@ TEST(Settings, InProgressIsSetAtStartAndClearedAtQuit) {
     app.SetChannelVolume("music", 0.4);
     app.SetMouseSpeed(99);
     EXPECT_EQ(app.GetMouseSpeed(), 20);
+    app.SetSfxVolume(std::nan(""));  // a script's 0/0 must not reach the mixer or the file
+    EXPECT_EQ(app.GetSfxVolume(), 0.0);
     EXPECT_EQ(app.GetChannelVolume("nothing"), 0.0);
     app.Quit();
     EXPECT_FALSE(app.MainLoopStep());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -107,6 +108,21 @@ TEST_F(MusicTrackTest, ChannelVolumeAndFixedMusicGain) {
     EXPECT_EQ(Peak(Pull(100)), 2000);
     EXPECT_EQ(mTracks->GetTrackChannel(1), "music");
     EXPECT_EQ(mTracks->GetTrackChannel(9), "");
+}
+
+TEST_F(MusicTrackTest, ANaNVolumeSilencesOnlyItsOwnTrack) {
+    // Volumes come from script expressions; a NaN must not turn the rest of the mix into noise.
+    mTracks->SetChannelVolume("music", 1.0);
+    mTracks->SetChannelVolume("other", std::nan(""));
+    ASSERT_TRUE(mTracks->LoadTrack(3, "ramp.wav", "other"));
+    mTracks->PlayTrack(1, 0, true);
+    mTracks->PlayTrack(3, 0, true);
+    EXPECT_EQ(Peak(Pull(100)), 4000);
+    mTracks->SetMasterVolume(std::nan(""));
+    EXPECT_EQ(Peak(Pull(100)), 0);
+    mTracks->SetMasterVolume(1.0);
+    mMixer->SetMasterGain(std::nan(""));
+    EXPECT_EQ(Peak(Pull(100)), 0);
 }
 
 TEST_F(MusicTrackTest, FadeInReachesTheCeilingAfter100Updates) {

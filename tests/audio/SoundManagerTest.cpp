@@ -17,6 +17,7 @@ TEST(VolumeLaw, ExampleValuesAndPan) {
     EXPECT_EQ(VolumeToAttenuation(0.05), -1956);
     EXPECT_EQ(VolumeToAttenuation(0.04), -10000);
     EXPECT_EQ(VolumeToAttenuation(0.0), -10000);
+    EXPECT_EQ(VolumeToAttenuation(std::nan("")), -10000);  // a bad script value is silence
     EXPECT_FLOAT_EQ(AttenuationToGain(0), 1.0f);
     EXPECT_FLOAT_EQ(AttenuationToGain(-2000), 0.1f);
     EXPECT_EQ(AttenuationToGain(-10000), 0.0f);
@@ -118,6 +119,10 @@ TEST_F(SoundManagerTest, PitchChangesPlaybackLength) {
     EXPECT_DOUBLE_EQ(static_cast<MixSoundInstance*>(inst)->GetFrequency(), 100.0);
     inst->AdjustPitch(1000);
     EXPECT_DOUBLE_EQ(static_cast<MixSoundInstance*>(inst)->GetFrequency(), 100000.0);
+    inst->AdjustPitch(std::nan(""));  // a bad script value plays at the sound's own rate
+    EXPECT_DOUBLE_EQ(static_cast<MixSoundInstance*>(inst)->GetFrequency(), 22050.0);
+    inst->Play(false, false);
+    EXPECT_EQ(AudibleFrames(Pull(400)), 200);
 }
 
 TEST_F(SoundManagerTest, InterpolatesBetweenFrames) {

@@ -26,7 +26,9 @@ struct FakeInstance : SoundInstance {
     void AdjustPitch(double) override {}
     void SetVolume(double v) override { volume = v; }
     void SetPan(int) override {}
+    double volumeAtPlay = -1.0;
     bool Play(bool loop, bool autoRel) override {
+        volumeAtPlay = volume;
         playing = true;
         looping = loop;
         autoRelease = autoRel;
@@ -136,6 +138,7 @@ TEST_F(SoundPlayerTest, FadesInAndOut) {
     player.PlayLooping(7, 0.25f);
     FakeInstance* inst = manager.made[0].get();
     EXPECT_EQ(inst->volume, 0.0);
+    EXPECT_EQ(inst->volumeAtPlay, 0.0);  // silent from its first sample, not after it
     Updates(3);
     EXPECT_FLOAT_EQ(player.FindLoop(7)->level, 0.75f);
     Updates(1);

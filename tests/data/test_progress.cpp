@@ -116,6 +116,14 @@ TEST_F(ProgressTest, PlayTimeRollsOver) {
     state.mMinutes = 60;
     state.AddPlayTick();
     EXPECT_EQ(state.mHours, 2147483647);
+    // The largest values a file can hold carry up without wrapping.
+    state.mHours = 0;
+    state.mMinutes = 2147483647;
+    state.mCentiseconds = 2147483647;
+    state.NormalizePlayTime();
+    EXPECT_EQ(state.mHours, (2147483647LL + 2147483647LL / 6000) / 60);
+    EXPECT_EQ(state.mMinutes, static_cast<int>((2147483647LL + 2147483647LL / 6000) % 60));
+    EXPECT_EQ(state.mCentiseconds, 2147483647 % 6000);
 }
 
 TEST_F(ProgressTest, CopiesKeepNamedValuesAndCurrentnessStaysWithTheObject) {

@@ -80,6 +80,8 @@ TEST_F(ExpressionTest, PrecedenceAndAssociativityFollowC) {
     EXPECT_EQ(EvalInt("100 / 10 / 5"), 2);
     EXPECT_EQ(EvalInt("-2 * -3"), 6);
     EXPECT_EQ(EvalInt("- -4"), 4);
+    EXPECT_EQ(EvalInt("+-+5"), -5);
+    EXPECT_FALSE(EvalBool("!+1"));
     EXPECT_TRUE(EvalBool("1 + 1 == 2 && 3 > 2"));
     EXPECT_TRUE(EvalBool("1 < 2 == true"));
     EXPECT_TRUE(EvalBool("0 || 1 && 0 || 1"));
@@ -289,6 +291,9 @@ TEST_F(ExpressionTest, EmptyTextIsZeroAndBadTextIsItself) {
     std::string negations(10000, '-');
     negations += "1";
     EXPECT_EQ(EvalString(negations), negations);
+    std::string pluses(10000, '+');
+    pluses += "1";
+    EXPECT_EQ(EvalString(pluses), pluses);
 }
 
 TEST_F(ExpressionTest, EachTextIsParsedOnceAndSharedAcrossThreads) {

@@ -1,4 +1,5 @@
 #include "app/files/Parser.h"
+#include "app/files/XmlEscape.h"
 
 #include <gtest/gtest.h>
 
@@ -252,4 +253,20 @@ TEST_F(ParserTest, LargeFileReadInPieces) {
     RecordingParser fromText;
     ASSERT_TRUE(fromText.ParseText(text, "large.xml"));
     EXPECT_EQ(fromText.mEvents, parser.mEvents);
+}
+
+// What our writers escape must come back through the reader as it was written (the player's
+// text), or as the documented '?' for what XML cannot hold at all.
+TEST_F(ParserTest, EscapedTextReadsBack) {
+    const std::string typed = "Anne & \"Bo\" <3 it's\tgood\r\nnext\x01 caf\xC3\xA9 \xFF";
+    const std::string doc = "<p v=\"" + EscapeXmlAttribute(typed) + "\">" +
+                            EscapeXmlMarkup("a < b & c > d, it's") + "</p>";
+    RecordingParser parser;
+    ASSERT_TRUE(parser.ParseText(doc, "escape.xml")) << parser.GetError();
+    ASSERT_EQ(parser.mEvents.size(), 3u);
+    EXPECT_EQ(parser.mEvents[0],
+              "start p v=Anne & \"Bo\" <3 it's\tgood\r\nnext? caf\xC3\xA9 ? int=0 bool=0");
+    EXPECT_EQ(parser.mEvents[1], "text p [a < b & c > d, it's]");
+    // The markup form changes nothing but the four markup characters (stored files rely on it).
+    EXPECT_EQ(EscapeXmlMarkup("it's \xE9t\xE9 \"x\""), "it's \xE9t\xE9 &quot;x&quot;");
 }

@@ -1,6 +1,8 @@
 // Golden-image and pixel tests of the render device and the drawing context, rendered headless.
 
 #include <cmath>
+#include <numeric>
+#include <thread>
 
 #include "GLTestSupport.h"
 #include "graphics/Color.h"
@@ -472,4 +474,223 @@ TEST_F(DrawGoldenTest, AtlasPiecesDrawTheirRectangle) {
     }
     EXPECT_EQ(target->GetPixel(1, 1), 0xFF203040u);
     EXPECT_EQ(target->GetPixel(5, 1), 0xFFE0E0D0u);
+}
+
+TEST_F(DrawGoldenTest, MatrixStretchedSourceAndBackdropForms) {
+    auto checker = MakeChecker(16, 4);
+    auto grey = MakeSolid(16, 8, 0xFF808080u);
+    auto target = MakeTarget(96, 48);
+    FillBackdrop(target.get());
+    uint32_t behindGrey = target->GetPixel(80, 24);
+    uint32_t besideGrey = target->GetPixel(74, 24);
+    uint32_t behindMarker = target->GetPixel(15, 32);
+    {
+        Graphics g(target.get());
+        g.DrawImageStretched(checker.get(), FRect(2, 2, 24, 12));
+        // The marker cell alone, turned half a turn about its centre and doubled.
+        Transform half;
+        half.Scale(2.0f, 2.0f);
+        half.RotateDegrees(180.0f, 0.0f, 0.0f, 1.0f);
+        g.DrawImageTransformedSrc(checker.get(), half, Rect(0, 0, 4, 4), 8, 30);
+        // Half size at (30, 2); the clipped form keeps the clip, the plain form ignores it.
+        Matrix4 m;
+        m.m[0][0] = m.m[1][1] = 0.5f;
+        m.m[0][3] = 30.0f;
+        m.m[1][3] = 2.0f;
+        Graphics clipped(g);
+        clipped.SetClipRect(0, 0, 36, 48);
+        clipped.DrawImageMatrixClipped(checker.get(), m, Rect(0, 0, 16, 16));
+        m.m[1][3] = 20.0f;
+        clipped.DrawImageMatrix(checker.get(), m, Rect(0, 0, 16, 16));
+        // A state matrix in the context's own coordinates: twice as wide after the translation.
+        Graphics wide(g);
+        wide.Translate(44, 0);
+        Transform stretch;
+        stretch.Scale(2.0f, 1.0f);
+        wide.ApplyTransform(stretch);
+        EXPECT_TRUE(wide.HasTransform());
+        wide.SetColor(Color(255, 255, 255));
+        wide.FillRect(0, 30, 8, 8);
+        // Multiply reads the backdrop; turned a quarter about z the strip stands upright.
+        g.SetDrawMode(kDrawMultiply);
+        Transform quarter;
+        quarter.RotateDegrees(90.0f, 0.0f, 0.0f, 1.0f);
+        g.DrawImageWithBackdropTransformed(grey.get(), quarter, 0, 72, 20);
+    }
+    ExpectGolden(target.get(), "matrix_forms");
+    // The marker cell stretched to (2, 2)-(8, 5), the third cell of the row light at x 14 to 20.
+    EXPECT_GT(Channel(target->GetPixel(5, 3), 16), 200);
+    EXPECT_LT(Channel(target->GetPixel(5, 3), 8), 60);
+    EXPECT_EQ(target->GetPixel(17, 3), 0xFFE0E0D0u);
+    EXPECT_EQ(target->GetPixel(10, 32), 0xFFFF2020u) << "the doubled marker cell, (6, 28)-(14, 36)";
+    EXPECT_EQ(target->GetPixel(15, 32), behindMarker);
+    EXPECT_EQ(target->GetPixel(31, 3), 0xFFFF2020u);
+    EXPECT_NE(target->GetPixel(37, 9), 0xFFE0E0D0u) << "clipped at x = 36";
+    EXPECT_NE(target->GetPixel(37, 9), 0xFF203040u);
+    EXPECT_EQ(target->GetPixel(37, 21), 0xFF203040u) << "the plain form is not clipped";
+    EXPECT_EQ(target->GetPixel(45, 31), 0xFFFFFFFFu);
+    EXPECT_EQ(target->GetPixel(59, 37), 0xFFFFFFFFu);
+    EXPECT_NE(target->GetPixel(61, 31), 0xFFFFFFFFu);
+    uint32_t multiplied = target->GetPixel(80, 24);
+    EXPECT_NEAR(Channel(multiplied, 16), Channel(behindGrey, 16) * 128 / 255, 2);
+    EXPECT_NEAR(Channel(multiplied, 8), Channel(behindGrey, 8) * 128 / 255, 2);
+    EXPECT_EQ(target->GetPixel(74, 24), besideGrey) << "upright: x 76 to 84 only";
+}
+
+TEST_F(DrawGoldenTest, TexturesFollowTheMemoryPixelsAndScratchSurfacesArePooled) {
+    auto source = MakeSolid(4, 4, 0xFFFF0000u);
+    auto target = MakeTarget(8, 4);
+    auto drawAt = [&](float x) {
+        Graphics g(target.get());
+        g.DrawImage(source.get(), x, 0);
+    };
+    drawAt(0);
+    EXPECT_EQ(target->GetPixel(1, 1), 0xFFFF0000u);
+    // New memory pixels reach the texture through UploadBits...
+    source->EditPixelData().assign(16, 0xFF00FF00u);
+    source->UploadBits();
+    drawAt(4);
+    EXPECT_EQ(target->GetPixel(5, 1), 0xFF00FF00u);
+    // ...and a dropped texture is remade from them on the next draw.
+    source->DeleteTextureData();
+    source->EditPixelData().assign(16, 0xFF0000FFu);
+    source->MarkPixelsChanged();
+    sDevice->EnsureImageTexture(source.get());
+    drawAt(0);
+    EXPECT_EQ(target->GetPixel(1, 1), 0xFF0000FFu);
+    EXPECT_EQ(target->GetPixel(5, 1), 0xFF00FF00u);
+
+    // Drawing into an atlas piece stays within the piece, also after the clip is cleared.
+    auto page = MakeTarget(8, 8);
+    ImageAtlasPiece piece(page.get(), Rect(4, 4, 4, 4));
+    {
+        Graphics g(&piece);
+        g.ClearClipRect();
+        g.SetColor(Color(255, 255, 255));
+        g.FillRect(-4, -4, 16, 16);
+    }
+    EXPECT_EQ(page->GetPixel(5, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(page->GetPixel(2, 2) >> 24, 0u);
+
+    // Scratch surfaces come back from the pool, on any thread.
+    ImageSurface* scratch = Graphics::AcquireScratchSurface(10, 6);
+    ASSERT_NE(scratch, nullptr);
+    EXPECT_TRUE(scratch->IsRenderTarget());
+    Graphics::ReleaseScratchSurface(scratch);
+    ImageSurface* again = nullptr;
+    std::thread([&again] { again = Graphics::AcquireScratchSurface(10, 6); }).join();
+    EXPECT_EQ(again, scratch);
+    Graphics::ReleaseScratchSurface(again);
+    ImageSurface* kept = nullptr;
+    {
+        Graphics g(target.get());
+        kept = g.GetScratchTarget();
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(kept->GetWidth(), 8);
+        EXPECT_EQ(g.GetScratchTarget(), kept);
+        EXPECT_EQ(Graphics().GetScratchTarget(), nullptr) << "a measuring context has none";
+    }
+    ImageSurface* reused = Graphics::AcquireScratchSurface(8, 4);
+    EXPECT_EQ(reused, kept) << "a context's scratch target goes back to the pool";
+    Graphics::ReleaseScratchSurface(reused);
+
+    EXPECT_TRUE(D3DTestResult(0, "fine"));
+    EXPECT_FALSE(D3DTestResult(0x0500, "Uploading"));
+    EXPECT_NE(GetRuntimeError().find("Uploading"), std::string::npos);
+}
+
+TEST_F(DrawGoldenTest, DeviceUnprojectInvertsItsProjection) {
+    float screen[3];
+    sDevice->ProjectPoint(30.0f, 20.0f, 50.0f, screen);
+    float back[3];
+    sDevice->UnprojectPoint(screen[0], screen[1], screen[2], back);
+    EXPECT_NEAR(back[0], 30.0f, 0.05f);
+    EXPECT_NEAR(back[1], 20.0f, 0.05f);
+    EXPECT_NEAR(back[2], 50.0f, 0.5f);
+    sDevice->ProjectPoint(30.0f, 20.0f, 0.0f, screen);
+    EXPECT_NEAR(screen[0], 30.0f, 1e-3f) << "the plane z = 0 lies on its pixels";
+    EXPECT_NEAR(screen[1], 20.0f, 1e-3f);
+}
+
+// Batching may regroup draws of equal state only where no pixel can tell: the batched picture
+// equals the one drawn one by one in priority order, destination-reading draws included.
+TEST_F(DrawGoldenTest, BatchedFrameEqualsThePriorityOrderedFrame) {
+    std::vector<std::unique_ptr<ImageSurface>> images;
+    images.push_back(MakeDisc(0xFF8040));
+    images.push_back(MakeDisc(0x40C0FF));
+    images.push_back(MakeSolid(12, 12, 0xC0FFFFFFu));
+    const int modes[] = {0, 1, 0, 5, 2, 0, 1, 4, 0, 3, 10, 0};
+    struct Sprite {
+        int priority, mode, image;
+        float x, y;
+    };
+    std::vector<Sprite> sprites;
+    for (int i = 0; i < 60; ++i) {
+        sprites.push_back({(i * 7) % 3, modes[i % 12], i % 3, float((i * 37) % 100),
+                           float((i * 23) % 60)});
+    }
+    auto draw = [&](ImageSurface* target, bool batching) {
+        FillBackdrop(target);
+        std::vector<size_t> order(sprites.size());
+        std::iota(order.begin(), order.end(), size_t(0));
+        if (!batching) {
+            std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+                return sprites[a].priority < sprites[b].priority;
+            });
+        }
+        Graphics g(target);
+        g.SetBatching(batching);
+        for (size_t i : order) {
+            const Sprite& s = sprites[i];
+            Graphics one(g);
+            one.AddBatchPriority(s.priority);
+            one.SetDrawMode(s.mode);
+            one.DrawImage(images[size_t(s.image)].get(), s.x, s.y);
+        }
+    };
+    auto batched = MakeTarget(128, 96);
+    auto ordered = MakeTarget(128, 96);
+    sDevice->Flush();
+    sDevice->ResetDrawCallCount();
+    draw(batched.get(), true);
+    int batchedCalls = sDevice->GetDrawCallsThisFrame();
+    sDevice->ResetDrawCallCount();
+    draw(ordered.get(), false);
+    int orderedCalls = sDevice->GetDrawCallsThisFrame();
+    EXPECT_LT(batchedCalls, orderedCalls);
+    const auto& a = batched->GetPixelData();
+    const auto& b = ordered->GetPixelData();
+    ASSERT_EQ(a.size(), b.size());
+    int differ = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        differ += a[i] != b[i] ? 1 : 0;
+    }
+    EXPECT_EQ(differ, 0);
+
+    // Equal states join across draws they do not touch, never across one they overlap.
+    auto red = MakeSolid(8, 8, 0xFFFF0000u);
+    auto blue = MakeSolid(8, 8, 0xFF0000FFu);
+    auto target = MakeTarget(64, 16);
+    sDevice->Flush();
+    sDevice->ResetDrawCallCount();
+    {
+        Graphics g(target.get());
+        g.SetBatching(true);
+        g.DrawImage(red.get(), 0, 0);
+        g.DrawImage(blue.get(), 16, 0);
+        g.DrawImage(red.get(), 32, 0);
+        g.DrawImage(blue.get(), 48, 0);
+    }
+    EXPECT_EQ(sDevice->GetDrawCallsThisFrame(), 2);
+    sDevice->ResetDrawCallCount();
+    {
+        Graphics g(target.get());
+        g.SetBatching(true);
+        g.DrawImage(red.get(), 0, 0);
+        g.DrawImage(blue.get(), 4, 4);
+        g.DrawImage(red.get(), 6, 6);
+    }
+    EXPECT_EQ(sDevice->GetDrawCallsThisFrame(), 3);
+    EXPECT_EQ(target->GetPixel(7, 7), 0xFFFF0000u);
+    EXPECT_EQ(target->GetPixel(5, 5), 0xFF0000FFu);
 }

@@ -192,7 +192,8 @@ int AnimationWidget::HandleCommand(const AnimationCommand& command) {
 bool AnimationWidget::HasBusyChild() const {
     for (const auto& [id, child] : mNamedChildren) {
         (void)id;
-        auto* widget = dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(child.liveId));
+        auto* widget =
+            dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(child.liveId));
         if (widget != nullptr && widget->IsAnimating()) {
             return true;
         }
@@ -273,7 +274,8 @@ void AnimationWidget::ButtonMouseEnter(uint32_t id) {
     if (entry != nullptr && !entry->enterAnimation.empty()) {
         const ButtonEntry copy = *entry;
         ReplaceOrQueueAnimationRef(copy.leaveAnimation);
-        auto* button = dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(copy.buttonLiveId));
+        auto* button =
+            dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(copy.buttonLiveId));
         mVars.Set("button_id", ExprValue::FromString(button ? button->mScriptName : std::string()));
         ReplaceOrQueueAnimationRef(copy.enterAnimation);
         return;

@@ -195,12 +195,18 @@ bool DynamicWidget::GetProperty(const std::string& name, ExprValue* out) const {
         out->SetIntFromPointer(const_cast<float*>(field), this);
         return true;
     };
-    if (name == "x") return real(mX);
-    if (name == "y") return real(mY);
-    if (name == "right") return real(mX + w);
-    if (name == "bottom") return real(mY + h);
-    if (name == "center_x") return real(mX + w * 0.5f);
-    if (name == "center_y") return real(mY + h * 0.5f);
+    if (name == "x")
+        return real(mX);
+    if (name == "y")
+        return real(mY);
+    if (name == "right")
+        return real(mX + w);
+    if (name == "bottom")
+        return real(mY + h);
+    if (name == "center_x")
+        return real(mX + w * 0.5f);
+    if (name == "center_y")
+        return real(mY + h * 0.5f);
     if (name == "abs_x" || name == "abs_y") {
         const FPoint at = LocalToGlobal();
         return real(name == "abs_x" ? at.mX : at.mY);
@@ -217,17 +223,28 @@ bool DynamicWidget::GetProperty(const std::string& name, ExprValue* out) const {
         *out = ExprValue::FromInt(mZOrder);
         return true;
     }
-    if (name == "z") return real(mZ);
-    if (name == "angle") return real(mAngle);
-    if (name == "scale_x") return real(mScaleX);
-    if (name == "scale_y") return real(mScaleY);
-    if (name == "opacity") return real(mOpacity);
-    if (name == "last_x") return real(mLastX);
-    if (name == "last_y") return real(mLastY);
-    if (name == "timer") return real(mTimer);
-    if (name == "clock") return real(mClock);
-    if (name == "frame_rate") return real(mFrames.mFrameTime);
-    if (name == "frame_timer") return real(mFrames.mTimer);
+    if (name == "z")
+        return real(mZ);
+    if (name == "angle")
+        return real(mAngle);
+    if (name == "scale_x")
+        return real(mScaleX);
+    if (name == "scale_y")
+        return real(mScaleY);
+    if (name == "opacity")
+        return real(mOpacity);
+    if (name == "last_x")
+        return real(mLastX);
+    if (name == "last_y")
+        return real(mLastY);
+    if (name == "timer")
+        return real(mTimer);
+    if (name == "clock")
+        return real(mClock);
+    if (name == "frame_rate")
+        return real(mFrames.mFrameTime);
+    if (name == "frame_timer")
+        return real(mFrames.mTimer);
     if (name == "frame") {
         *out = ExprValue::FromInt(mFrames.mFrame);
         return true;
@@ -236,27 +253,44 @@ bool DynamicWidget::GetProperty(const std::string& name, ExprValue* out) const {
         *out = ExprValue::FromBool((name == "flip_x" ? mFlipX : mFlipY) != 1);
         return true;
     }
-    if (name == "abs_clip_x1") return real(mAbsClipX1);
-    if (name == "abs_clip_y1") return real(mAbsClipY1);
-    if (name == "abs_clip_x2") return real(mAbsClipX2);
-    if (name == "abs_clip_y2") return real(mAbsClipY2);
-    if (name == "rel_clip_x1") return real(mRelClipX1);
-    if (name == "rel_clip_y1") return real(mRelClipY1);
-    if (name == "rel_clip_x2") return real(mRelClipX2);
-    if (name == "rel_clip_y2") return real(mRelClipY2);
+    if (name == "abs_clip_x1")
+        return real(mAbsClipX1);
+    if (name == "abs_clip_y1")
+        return real(mAbsClipY1);
+    if (name == "abs_clip_x2")
+        return real(mAbsClipX2);
+    if (name == "abs_clip_y2")
+        return real(mAbsClipY2);
+    if (name == "rel_clip_x1")
+        return real(mRelClipX1);
+    if (name == "rel_clip_y1")
+        return real(mRelClipY1);
+    if (name == "rel_clip_x2")
+        return real(mRelClipX2);
+    if (name == "rel_clip_y2")
+        return real(mRelClipY2);
     if (name == "changing") {
         *out = ExprValue::FromBool(IsAnimating());
         return true;
     }
-    if (IsOwnHandleName(name, "x")) return handle(&mX);
-    if (IsOwnHandleName(name, "y")) return handle(&mY);
-    if (IsOwnHandleName(name, "opacity")) return handle(&mOpacity);
-    if (IsOwnHandleName(name, "angle")) return handle(&mAngle);
-    if (IsOwnHandleName(name, "scale_x")) return handle(&mScaleX);
-    if (IsOwnHandleName(name, "scale_y")) return handle(&mScaleY);
-    if (IsOwnHandleName(name, "timer")) return handle(&mTimer);
-    if (IsOwnHandleName(name, "last_x")) return handle(&mLastX);
-    if (IsOwnHandleName(name, "last_y")) return handle(&mLastY);
+    if (IsOwnHandleName(name, "x"))
+        return handle(&mX);
+    if (IsOwnHandleName(name, "y"))
+        return handle(&mY);
+    if (IsOwnHandleName(name, "opacity"))
+        return handle(&mOpacity);
+    if (IsOwnHandleName(name, "angle"))
+        return handle(&mAngle);
+    if (IsOwnHandleName(name, "scale_x"))
+        return handle(&mScaleX);
+    if (IsOwnHandleName(name, "scale_y"))
+        return handle(&mScaleY);
+    if (IsOwnHandleName(name, "timer"))
+        return handle(&mTimer);
+    if (IsOwnHandleName(name, "last_x"))
+        return handle(&mLastX);
+    if (IsOwnHandleName(name, "last_y"))
+        return handle(&mLastY);
     if (name == "image") {
         *out = ExprValue::FromObject2(mImage);
         return true;
@@ -603,7 +637,8 @@ void DynamicWidget::BuildTransform() {
         mTransform.Translate(mCenterX, mCenterY, mCenterZ);
     }
     if (mFlipX != 1 || mFlipY != 1 || mScaleX != 1.0f || mScaleY != 1.0f) {
-        mTransform.Scale(mScaleX * static_cast<float>(mFlipX), mScaleY * static_cast<float>(mFlipY));
+        mTransform.Scale(mScaleX * static_cast<float>(mFlipX),
+                         mScaleY * static_cast<float>(mFlipY));
         mTransformNonTrivial = true;
     }
     if (mAngle != 0.0f) {
@@ -647,8 +682,8 @@ void TransformCentre(const Image* image, int width, int height, float* cx, float
 }
 
 // p' = C + M (p - C), or with the inverse of M.
-bool MapAboutCentre(const Transform& transform, bool inverse, float cx, float cy, float x,
-                    float y, float* outX, float* outY) {
+bool MapAboutCentre(const Transform& transform, bool inverse, float cx, float cy, float x, float y,
+                    float* outX, float* outY) {
     Matrix4 m = transform.BuildMatrix();
     if (inverse && !MatrixInverse(&m, m)) {
         return false;
@@ -657,8 +692,8 @@ bool MapAboutCentre(const Transform& transform, bool inverse, float cx, float cy
     float out[4];
     // Column vectors: out = m * in.
     for (int row = 0; row < 4; ++row) {
-        out[row] = m.m[row][0] * in[0] + m.m[row][1] * in[1] + m.m[row][2] * in[2] +
-                   m.m[row][3] * in[3];
+        out[row] =
+            m.m[row][0] * in[0] + m.m[row][1] * in[1] + m.m[row][2] * in[2] + m.m[row][3] * in[3];
     }
     const float w = (out[3] != 0.0f && out[3] != 1.0f) ? out[3] : 1.0f;
     *outX = out[0] / w + cx;
@@ -820,10 +855,10 @@ bool DynamicWidget::Contains(float x, float y) const {
         return false;
     }
     if (mMaskImage != nullptr && !mMaskImage->IsListEmpty()) {
-        const FRect place =
-            mMaskRectGiven ? mMaskRect
-                           : FRect(0.0f, 0.0f, static_cast<float>(mMaskImage->GetCelWidth()),
-                                   static_cast<float>(mMaskImage->GetCelHeight()));
+        const FRect place = mMaskRectGiven
+                                ? mMaskRect
+                                : FRect(0.0f, 0.0f, static_cast<float>(mMaskImage->GetCelWidth()),
+                                        static_cast<float>(mMaskImage->GetCelHeight()));
         return mMaskImage->GetMaskAlphaAt(mMaskFrames.mFrame, place, ix, iy) > OpacityThreshold();
     }
     return true;

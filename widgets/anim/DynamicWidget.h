@@ -220,8 +220,12 @@ protected:
     void DrawImagePass(Graphics* g, Image* image, int frame, const Transform& transform,
                        bool transformed);
     void DrawOwnImage(Graphics* g, Image* image, int frame, float r, float gr, float b, float a);
-    // The subtree, tinted by the colour, through the colour passes of the own draw.
-    void DrawSubtreeTinted(WidgetFlagState& state, Graphics* g);
+    // Draw mode 1: the subtree into an intermediate picture of the destination's size, which is
+    // then drawn with the widget's colour through the colour passes of the own draw.
+    void DrawSubtreePostrendered(WidgetFlagState& state, Graphics* g);
+    // Draws the subtree from the render cache (rendering it first when stale) and answers true;
+    // false when the subtree is to be drawn directly this time.
+    bool DrawThroughCache(WidgetFlagState& state, Graphics* g);
 
     Image* mImage = nullptr;
     std::unique_ptr<Image> mOwnedImage;

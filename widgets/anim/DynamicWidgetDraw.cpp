@@ -37,44 +37,11 @@ FRect LocalClip(const DynamicWidget& w, const Graphics* g) {
     return FRect(left, top, std::max(0.0f, right - left), std::max(0.0f, bottom - top));
 }
 
-}  // namespace
-
-void DynamicWidget::DrawImagePass(Graphics* g, Image* image, int frame, const Transform& transform,
-                                  bool transformed) {
-    const float cx = static_cast<float>(image->GetCelWidth()) * 0.5f;
-    const float cy = static_cast<float>(image->GetCelHeight()) * 0.5f;
-    if (mMaskImage != nullptr) {
-        const FRect place =
-            mMaskRectGiven ? mMaskRect
-                           : FRect(0.0f, 0.0f, static_cast<float>(mMaskImage->GetCelWidth()),
-                                   static_cast<float>(mMaskImage->GetCelHeight()));
-        g->DrawImageMasked(image, frame, mMaskImage, mMaskFrames.mFrame, place,
-                           transformed ? &transform : nullptr, 0.0f, 0.0f);
-    } else if (mBlendMode >= 2 && mBlendMode <= 4) {
-        if (transformed) {
-            g->DrawImageWithBackdropTransformed(image, transform, frame, cx, cy);
-        } else {
-            g->DrawImageWithBackdrop(image, 0.0f, 0.0f, frame);
-        }
-    } else if (mTessellated) {
-        g->DrawImageTessellated(image, transform, frame, cx, cy, std::max(1, mTessCols),
-                                std::max(1, mTessRows));
-    } else if (transformed) {
-        g->DrawImageTransformed(image, transform, frame, cx, cy);
-    } else if (mTextureWrap) {
-        g->DrawImageStretchedSrc(
-            image, image->GetCelRect(frame),
-            FRect(0.0f, 0.0f, static_cast<float>(static_cast<int>(cx * 2.0f * mScaleX)),
-                  static_cast<float>(static_cast<int>(cy * 2.0f * mScaleY))));
-    } else {
-        g->DrawImage(image, 0.0f, 0.0f, frame);
-    }
-}
-
-void DynamicWidget::DrawOwnImage(Graphics* g, Image* image, int frame, float r, float gr, float b,
-                                 float a) {
-    const Transform& transform = GetTransform();
-    const bool transformed = mTransformNonTrivial && !mTransformMode;
+// Draws through g once with the colour (r, gr, b, a) and, while a component is above 1, again
+// with each lowered by 1 and alpha 0: premultiplied, such a pass adds light, so colours above
+// white brighten instead of saturating. draw() issues the draw itself.
+template <typename DrawFn>
+void DrawInColorPasses(Graphics* g, float r, float gr, float b, float a, const DrawFn& draw) {
     const bool overbright = r > 1.0f || gr > 1.0f || b > 1.0f;
     const bool batching = g->GetBatching();
     if (overbright) {
@@ -83,8 +50,6 @@ void DynamicWidget::DrawOwnImage(Graphics* g, Image* image, int frame, float r, 
     const Color keptColor = g->GetColor();
     const bool keptColorize = g->GetColorizeImages();
     bool first = true;
-    // Overbright colours draw the image again, additively lighter each time, until every
-    // component is at most 1.
     while (first || r > 1.0f || gr > 1.0f || b > 1.0f) {
         if (!first) {
             r -= 1.0f;
@@ -99,13 +64,92 @@ void DynamicWidget::DrawOwnImage(Graphics* g, Image* image, int frame, float r, 
         } else {
             g->SetColorizeImages(keptColorize);
         }
-        DrawImagePass(g, image, frame, transform, transformed);
+        draw();
     }
     g->SetColor(keptColor);
     g->SetColorizeImages(keptColorize);
     if (overbright) {
         g->SetBatching(batching);
     }
+}
+
+// A render target of the size of g's destination surface, cleared; null when g only measures.
+// The perspective view depends on the target's size, so a picture drawn into a target of the
+// destination's size lands on the same pixels it would have covered in the destination.
+ImageSurface* AcquireClearedTarget(const Graphics* g) {
+    const Image* destination = g->GetDestination();
+    ImageSurface* base = destination != nullptr ? destination->GetBaseSurface() : nullptr;
+    if (g->IsMeasuringOnly() || base == nullptr) {
+        return nullptr;
+    }
+    ImageSurface* target = Graphics::AcquireScratchSurface(base->GetWidth(), base->GetHeight());
+    if (D3DInterface* device = D3DInterface::Get(); device != nullptr) {
+        device->ClearTarget(target, Rect(0, 0, target->GetWidth(), target->GetHeight()),
+                            Color(0, 0, 0, 0));
+    }
+    return target;
+}
+
+// Places a fresh context over an intermediate target so that it draws where g draws: the same
+// translation, clip, state matrix and font. Tint, colour and draw mode stay behind: they belong
+// to the draw of the finished group.
+void MirrorPlacement(const Graphics& g, Graphics* into) {
+    if (g.HasTransform()) {
+        Transform matrix;
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 4; ++column) {
+                matrix.At(row, column) = g.GetRenderState().mMatrix.m[row][column];
+            }
+        }
+        // Applied while the context is untranslated, so it is taken as it stands.
+        into->ApplyTransform(matrix, false);
+    }
+    into->Translate(g.GetTranslateX(), g.GetTranslateY());
+    into->ReplaceClipRect(g.GetClipRect());
+    into->SetFont(g.GetFont());
+}
+
+}  // namespace
+
+void DynamicWidget::DrawImagePass(Graphics* g, Image* image, int frame, const Transform& transform,
+                                  bool transformed) {
+    if (mMaskImage != nullptr) {
+        const FRect place = mMaskRectGiven
+                                ? mMaskRect
+                                : FRect(0.0f, 0.0f, static_cast<float>(mMaskImage->GetCelWidth()),
+                                        static_cast<float>(mMaskImage->GetCelHeight()));
+        g->DrawImageMasked(image, frame, mMaskImage, mMaskFrames.mFrame, place,
+                           transformed ? &transform : nullptr, 0.0f, 0.0f);
+    } else if (mBlendMode >= 2 && mBlendMode <= 4) {
+        if (transformed) {
+            g->DrawImageWithBackdropTransformed(image, transform, frame, 0.0f, 0.0f);
+        } else {
+            g->DrawImageWithBackdrop(image, 0.0f, 0.0f, frame);
+        }
+    } else if (mTessellated) {
+        g->DrawImageTessellated(image, transform, frame, 0.0f, 0.0f, std::max(1, mTessCols),
+                                std::max(1, mTessRows));
+    } else if (transformed) {
+        g->DrawImageTransformed(image, transform, frame, 0.0f, 0.0f);
+    } else if (mTextureWrap) {
+        g->DrawImageStretchedSrc(
+            image, image->GetCelRect(frame),
+            FRect(0.0f, 0.0f,
+                  static_cast<float>(static_cast<int>(
+                      static_cast<float>(image->GetCelWidth()) * mScaleX)),
+                  static_cast<float>(static_cast<int>(
+                      static_cast<float>(image->GetCelHeight()) * mScaleY))));
+    } else {
+        g->DrawImage(image, 0.0f, 0.0f, frame);
+    }
+}
+
+void DynamicWidget::DrawOwnImage(Graphics* g, Image* image, int frame, float r, float gr, float b,
+                                 float a) {
+    const Transform& transform = GetTransform();
+    const bool transformed = mTransformNonTrivial && !mTransformMode;
+    DrawInColorPasses(g, r, gr, b, a,
+                      [&] { DrawImagePass(g, image, frame, transform, transformed); });
 }
 
 void DynamicWidget::Draw(Graphics* g) {
@@ -173,11 +217,86 @@ void DynamicWidget::Draw(Graphics* g) {
     g->ReplaceClipRect(keptClip);
 }
 
-void DynamicWidget::DrawSubtreeTinted(WidgetFlagState& state, Graphics* g) {
+void DynamicWidget::DrawSubtreePostrendered(WidgetFlagState& state, Graphics* g) {
+    ImageSurface* group = AcquireClearedTarget(g);
+    if (group == nullptr) {
+        Widget::DrawAll(state, g);
+        return;
+    }
+    {
+        Graphics inner(group);
+        MirrorPlacement(*g, &inner);
+        Widget::DrawAll(state, &inner);
+    }  // the inner context sends its draws when it ends
+
+    // The group is drawn once, in destination pixels, so overlapping children are tinted and
+    // faded as one picture instead of showing through each other.
+    Graphics outer(*g);
+    outer.ClearTransform();
+    outer.Translate(-outer.GetTranslateX(), -outer.GetTranslateY());
     const float o = mOpacity;
-    g->MultiplyTint(Color::FromFloats(std::min(1.0f, mRed * o), std::min(1.0f, mGreen * o),
-                                      std::min(1.0f, mBlue * o), std::min(1.0f, mAlpha * o)));
-    Widget::DrawAll(state, g);
+    DrawInColorPasses(&outer, mRed * o, mGreen * o, mBlue * o, mAlpha * o,
+                      [&] { outer.DrawImage(group, 0.0f, 0.0f, 0); });
+    // The pooled target may be handed out again only after its draw has been sent.
+    outer.FlushBatch();
+    Graphics::ReleaseScratchSurface(group);
+}
+
+bool DynamicWidget::DrawThroughCache(WidgetFlagState& state, Graphics* g) {
+    const uint32_t passFlags = state.reachedBase ? state.overFlags : state.underFlags;
+    if (!mCache || g->IsMeasuringOnly() ||
+        (((passFlags | mFlagsAdd) & ~mFlagsRemove) & widgetflags::kDraw) == 0) {
+        return false;
+    }
+    RenderCache& cache = *mCache;
+    const float atX = g->GetTranslateX();
+    const float atY = g->GetTranslateY();
+    if (cache.followsPosition && (atX != cache.cachedX || atY != cache.cachedY)) {
+        cache.countdown = 30;
+        cache.rendered = false;
+        cache.cachedX = atX;
+        cache.cachedY = atY;
+    }
+    if (cache.countdown > 0) {
+        // Still changing: the picture would be stale before it paid for itself.
+        --cache.countdown;
+        return false;
+    }
+    // A following cache holds the subtree where it stands in the destination; another holds it
+    // at its own origin and is drawn wherever the widget is.
+    const float originX = cache.offsetX + (cache.followsPosition ? atX : 0.0f);
+    const float originY = cache.offsetY + (cache.followsPosition ? atY : 0.0f);
+    if (!cache.rendered) {
+        const ImageSurface* base = g->GetDestination()->GetBaseSurface();
+        if (base == nullptr) {
+            return false;
+        }
+        if (!cache.target || cache.target->GetWidth() != base->GetWidth() ||
+            cache.target->GetHeight() != base->GetHeight()) {
+            cache.target = std::make_unique<ImageSurface>(true);
+            cache.target->SetName("render cache");
+            cache.target->Create(base->GetWidth(), base->GetHeight());
+        }
+        // A draw of the old picture may still wait in the batch.
+        g->FlushBatch();
+        if (D3DInterface* device = D3DInterface::Get(); device != nullptr) {
+            device->ClearTarget(cache.target.get(),
+                                Rect(0, 0, cache.target->GetWidth(), cache.target->GetHeight()),
+                                Color(0, 0, 0, 0));
+        }
+        {
+            Graphics inner(cache.target.get());
+            inner.Translate(originX, originY);
+            inner.SetFont(g->GetFont());
+            Widget::DrawAll(state, &inner);
+        }
+        cache.rendered = true;
+    }
+    const bool keptColorize = g->GetColorizeImages();
+    g->SetColorizeImages(false);
+    g->DrawImage(cache.target.get(), -originX, -originY, 0);
+    g->SetColorizeImages(keptColorize);
+    return true;
 }
 
 void DynamicWidget::DrawAll(WidgetFlagState& state, Graphics* g) {
@@ -211,18 +330,16 @@ void DynamicWidget::DrawAll(WidgetFlagState& state, Graphics* g) {
         mCenterZ = keptZ;
         mTransformDirty = true;
     }
+    if (DrawThroughCache(state, g)) {
+        return;
+    }
     if (mDrawMode == kDrawPostrender) {
         const float o = mOpacity;
         if (mRed * o == 1.0f && mGreen * o == 1.0f && mBlue * o == 1.0f && mAlpha * o == 1.0f) {
             Widget::DrawAll(state, g);
-            return;
+        } else if (o > 0.0f) {
+            DrawSubtreePostrendered(state, g);
         }
-        if (o <= 0.0f) {
-            return;
-        }
-        // The group is tinted as one through the context's tint (an intermediate image would
-        // keep overlapping children from showing through each other).
-        DrawSubtreeTinted(state, g);
         return;
     }
     Widget::DrawAll(state, g);

@@ -42,8 +42,9 @@ Outcome For(ScriptContext& c) {
         const int inc = p.GetIntOr("inc", first < to ? 1 : -1);
         if (inc == 0) {
             // The count divides by the increment: such a loop has no defined length.
-            LogWarning("Script \"for\" over \"%s\": an \"inc\" of 0 is refused; the loop is skipped",
-                       name.c_str());
+            LogWarning(
+                "Script \"for\" over \"%s\": an \"inc\" of 0 is refused; the loop is skipped",
+                name.c_str());
             skip = true;
         } else {
             const long long span = std::llabs(static_cast<long long>(to) - first);

@@ -51,7 +51,7 @@ Outcome Oscillate(ScriptContext& c) {
         wave = std::make_unique<ExpressionWave>(curve, &c.Vars());
     }
     auto oscillation =
-        PropertyOscillation::Create(target, p.GetString("oscillation"), std::move(wave), phase,
+        PropertyOscillation::Create(target, NameParam(p, "oscillation"), std::move(wave), phase,
                                     p.GetFloatOr("rate", 200.0f), props.flags);
     if (!oscillation) {
         return ScriptContext::kDone;  // refused (a rate of 0), already reported
@@ -79,10 +79,11 @@ Outcome Clamp(ScriptContext& c) {
     const PropertyTargets props = FindPropertyTargets(c, "property");
     const std::vector<float> minimum = c.Params().GetRealList("min");
     const std::vector<float> maximum = c.Params().GetRealList("max");
-    auto clamp = std::make_unique<PropertyClamp>(target, c.Params().GetString("clamp"), props.flags);
+    auto clamp =
+        std::make_unique<PropertyClamp>(target, NameParam(c.Params(), "clamp"), props.flags);
     for (size_t i = 0; i < props.fields.size(); ++i) {
-        clamp->AddTarget(props.fields[i], i < minimum.size() ? minimum[i] : -1.0e20f,
-                         i < maximum.size() ? maximum[i] : 1.0e20f);
+        clamp->AddTarget(props.fields[i], PaddedValue(minimum, i, -1.0e20f),
+                         PaddedValue(maximum, i, 1.0e20f));
     }
     target->AddClamp(std::move(clamp));
     return ScriptContext::kDone;
@@ -105,12 +106,16 @@ Outcome Arc(ScriptContext& c) {
     const float h = static_cast<float>(target->mHeight);
     float x = p.Has("x") ? p.GetFloat("x") : target->mX;
     const std::string align = p.GetString("align");
-    if (align == "right") x -= w;
-    if (align == "center") x -= w * 0.5f;
+    if (align == "right")
+        x -= w;
+    if (align == "center")
+        x -= w * 0.5f;
     float y = p.Has("y") ? p.GetFloat("y") : target->mY;
     const std::string valign = p.GetString("valign");
-    if (valign == "bottom") y -= h;
-    if (valign == "center") y -= h * 0.5f;
+    if (valign == "bottom")
+        y -= h;
+    if (valign == "center")
+        y -= h * 0.5f;
     const int targetX = static_cast<int>(x + p.GetFloat("dx"));
     const int targetY = static_cast<int>(y + p.GetFloat("dy"));
     const int time = p.GetInt("time");

@@ -29,13 +29,17 @@ void AlignDeltas(ScriptContext& c, float* dx, float* dy) {
     const float h = static_cast<float>(target->mHeight);
     if (!words.empty()) {
         const std::string first = words[0].AsString();
-        if (first == "center") *dx = -w * 0.5f;
-        if (first == "right") *dx = -w;
+        if (first == "center")
+            *dx = -w * 0.5f;
+        if (first == "right")
+            *dx = -w;
     }
     if (words.size() > 1) {
         const std::string second = words[1].AsString();
-        if (second == "center") *dy = -h * 0.5f;
-        if (second == "bottom") *dy = -h;
+        if (second == "center")
+            *dy = -h * 0.5f;
+        if (second == "bottom")
+            *dy = -h;
     }
 }
 
@@ -93,16 +97,17 @@ Outcome Change(ScriptContext& c) {
     float dy = 0.0f;
     AlignDeltas(c, &dx, &dy);
     const std::string curveText = CurveText(c, "curve");
-    auto tween = std::make_unique<Tweener>(target, p.GetString("controller"),
-                                           MakeEasingCurve(curveText, &p, &c.Vars()),
-                                           p.GetFloatOr("time", 50.0f), p.GetFloatOr("timer", 0.0f),
-                                           props.flags);
+    auto tween = std::make_unique<Tweener>(
+        target, NameParam(p, "controller"), MakeEasingCurve(curveText, &p, &c.Vars()),
+        p.GetFloatOr("time", 50.0f), p.GetFloatOr("timer", 0.0f), props.flags);
     for (size_t i = 0; i < n; ++i) {
         float* field = props.fields[i];
         // Without "end" a property keeps its current value rather than reading past the list.
         float goal = end.empty() ? *field : end[i];
-        if (field == &target->mX) goal += dx;
-        if (field == &target->mY) goal += dy;
+        if (field == &target->mX)
+            goal += dx;
+        if (field == &target->mY)
+            goal += dy;
         goal += PaddedValue(offsets, i, 0.0f);
         tween->AddTarget(field, *field, goal);
     }
@@ -131,7 +136,7 @@ Outcome Propel(ScriptContext& c) {
     auto curve = MakeEasingCurve(curveText, &p, &c.Vars());
     const float position = p.GetFloatOr("timer", 0.0f);
     const float rate = p.GetFloatOr("curve_speed", 0.01f);
-    const std::string name = p.GetString("controller");
+    const std::string name = NameParam(p, "controller");
     if (p.Has("end")) {
         const std::vector<float> limits = p.GetRealList("end");
         auto propeller = std::make_unique<TerminalPropeller>(
@@ -159,11 +164,11 @@ Outcome Bind(ScriptContext& c) {
     if (expressions.empty()) {
         return ScriptContext::kDone;
     }
-    auto binder = std::make_unique<Binder>(target, c.Params().GetString("controller"), &c.Vars(),
+    auto binder = std::make_unique<Binder>(target, NameParam(c.Params(), "controller"), &c.Vars(),
                                            props.flags);
     for (size_t i = 0; i < props.fields.size(); ++i) {
-        binder->AddTarget(props.fields[i], i < expressions.size() ? expressions[i]
-                                                                  : expressions.back());
+        binder->AddTarget(props.fields[i],
+                          i < expressions.size() ? expressions[i] : expressions.back());
     }
     target->AddController(std::move(binder));
     return ScriptContext::kDone;

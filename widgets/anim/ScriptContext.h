@@ -92,5 +92,9 @@ struct PropertyTargets {
 };
 PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view parameter);
 
+// A name parameter ("controller", "oscillation", "clamp"): empty when absent, so that the
+// modifier takes a generated name instead of the value of an empty expression.
+std::string NameParam(const ScriptParams& params, std::string_view parameter);
+
 // A curve parameter: the text as written, or the value of the host's variable of that name.
 std::string CurveText(ScriptContext& context, std::string_view parameter);

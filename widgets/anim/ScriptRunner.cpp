@@ -246,6 +246,10 @@ PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view par
     return targets;
 }
 
+std::string NameParam(const ScriptParams& params, std::string_view parameter) {
+    return params.Has(parameter) ? params.GetString(parameter) : std::string();
+}
+
 std::string CurveText(ScriptContext& context, std::string_view parameter) {
     const std::string& text = context.Params().FindText(parameter);
     if (const ExprValue* value = context.Vars().Find(text)) {

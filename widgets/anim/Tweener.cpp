@@ -29,7 +29,9 @@ bool Tweener::AddProperty(std::string_view property, float end) {
 
 bool Tweener::Update(float dt) {
     mPosition += mRate * dt;
-    if (mPosition > 1.0f) {
+    // Summing the rate in single precision falls short of 1 by a rounding step (50 steps of
+    // 0.02 give 0.9999999), which would hold a tween one update past its duration.
+    if (mPosition > 1.0f - 1.0e-6f) {
         mPosition = 1.0f;
     }
     const float c = EvaluateCurve(mPosition);

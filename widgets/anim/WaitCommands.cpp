@@ -27,10 +27,14 @@ Outcome WaitFor(ScriptContext& c) {
     if (p.Has("id")) {
         if (Widget* object = p.GetObject("id")) {
             c.SetWaitObject(object);
-            if (event == "mouse_up") return c.Wait(AnimationWidget::kWaitMouseUp);
-            if (event == "mouse_down") return c.Wait(AnimationWidget::kWaitMouseDown);
-            if (event == "mouse_hover") return c.Wait(AnimationWidget::kWaitMouseHover);
-            if (event == "mouse_leave") return c.Wait(AnimationWidget::kWaitMouseLeave);
+            if (event == "mouse_up")
+                return c.Wait(AnimationWidget::kWaitMouseUp);
+            if (event == "mouse_down")
+                return c.Wait(AnimationWidget::kWaitMouseDown);
+            if (event == "mouse_hover")
+                return c.Wait(AnimationWidget::kWaitMouseHover);
+            if (event == "mouse_leave")
+                return c.Wait(AnimationWidget::kWaitMouseLeave);
             if (event == "animation") {
                 auto* script = dynamic_cast<AnimationWidget*>(object);
                 return script != nullptr && !script->IsIdle()

@@ -1,4 +1,4 @@
-#include "game/data/XmlText.h"
+#include "app/files/XmlEscape.h"
 
 namespace {
 
@@ -41,7 +41,36 @@ size_t Utf8SequenceLength(std::string_view text, size_t i) {
     return length;
 }
 
+// The entity for one of the four markup characters, or null.
+const char* MarkupEntity(char c) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
+
+std::string EscapeXmlMarkup(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (const char* entity = MarkupEntity(c)) {
+            out += entity;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::string EscapeXmlAttribute(std::string_view text) {
     std::string out;
@@ -59,34 +88,14 @@ std::string EscapeXmlAttribute(std::string_view text) {
             }
             continue;
         }
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out += c < 0x20 ? '?' : static_cast<char>(c);
-                break;
+        if (const char* entity = MarkupEntity(static_cast<char>(c))) {
+            out += entity;
+        } else if (c == '\'') {
+            out += "&apos;";
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            out += "&#" + std::to_string(c) + ";";
+        } else {
+            out += c < 0x20 ? '?' : static_cast<char>(c);
         }
         ++i;
     }
