@@ -717,14 +717,14 @@ void QuorAppBase::OnMouseDown(int x, int y, int clickCount) {
     Widget* hit = nullptr;
     float localX = 0.0f;
     float localY = 0.0f;
+    ++mWalkDepth;
+    PointerState* record =
+        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
     if (!mCaptured) {
         mPlatform->SetMouseCapture(true);
         mCaptured = true;
     }
     mHeldButtons |= ButtonBit(clickCount);
-    ++mWalkDepth;
-    PointerState* record =
-        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
     mWidgetManager->NotifyTrackedWidgetsA(clickCount);
     if (record != nullptr) {
         mWidgetManager->MouseButtonDown(record, clickCount, x, y);

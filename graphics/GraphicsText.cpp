@@ -45,8 +45,8 @@ int BlockHeight(const Font& font, size_t lineCount, int lineSpacing) {
     if (lineCount == 0) {
         return 0;
     }
-    return std::max(0, int(lineCount - 1) * lineSpacing + font.GetHeight() -
-                           font.GetAscentPadding());
+    return std::max(0,
+                    int(lineCount - 1) * lineSpacing + font.GetHeight() - font.GetAscentPadding());
 }
 
 }  // namespace

@@ -246,14 +246,15 @@ void EditWidget::ProcessKey(int key, char c) {
         }
     } else if (key == kKeyRight) {
         if (control) {
+            // Over the rest of the word and the gap after it: the caret lands at the start of the
+            // next word (at the end when none follows), as Control+Left lands at a word's start.
             while (mCursor < length && IsWordChar(mText[static_cast<size_t>(mCursor)])) {
                 ++mCursor;
             }
-            while (mCursor < length - 1 && !IsWordChar(mText[static_cast<size_t>(mCursor)])) {
+            while (mCursor < length && !IsWordChar(mText[static_cast<size_t>(mCursor)])) {
                 ++mCursor;
             }
-        }
-        if (!shift && HasSelection()) {
+        } else if (!shift && HasSelection()) {
             mCursor = std::max(mAnchor, mCursor);
         } else {
             ++mCursor;

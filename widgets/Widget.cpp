@@ -79,7 +79,10 @@ void Widget::KeyDown(int key) {
         return;
     }
     Widget* target = mManager->IsKeyDown(16) ? mTabPrevious : mTabNext;
-    if (target != nullptr) {
+    // The Tab links are plain pointers that screens set; one whose widget has been deleted since
+    // is ignored rather than followed.
+    if (target != nullptr &&
+        LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, target) != 0) {
         mManager->SetFocus(target);
     }
 }

@@ -65,8 +65,10 @@ public:
     virtual void RemoveKeepAlive();
     virtual bool IsPointInside(int x, int y) const;
 
-    // Stores a new position and size; unchanged values mark nothing dirty.
-    void Resize(float x, float y, int width, int height);
+    // Stores a new position and size; unchanged values mark nothing dirty. Virtual so that a
+    // widget whose layout depends on its size (the text field's scrolling) follows every resize,
+    // also one made through a plain Widget pointer (Move included).
+    virtual void Resize(float x, float y, int width, int height);
     void Move(float x, float y) { Resize(x, y, mWidth, mHeight); }
     // The widget's origin in root coordinates.
     FPoint LocalToGlobal() const;

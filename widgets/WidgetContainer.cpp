@@ -66,12 +66,12 @@ WidgetContainer::~WidgetContainer() {
 }
 
 bool WidgetContainer::HasChild(const Widget* widget) const {
-    return IndexOf(widget) != kNoWalk;
+    return IndexOf(widget) != kNotFound;
 }
 
 size_t WidgetContainer::IndexOf(const Widget* widget) const {
     const auto it = std::find(mChildren.begin(), mChildren.end(), widget);
-    return it == mChildren.end() ? kNoWalk : static_cast<size_t>(it - mChildren.begin());
+    return it == mChildren.end() ? kNotFound : static_cast<size_t>(it - mChildren.begin());
 }
 
 Widget* WidgetContainer::FindWidgetAt(float x, float y, uint32_t flags, float* outX, float* outY) {
@@ -132,20 +132,21 @@ void WidgetContainer::InsertByZOrder(Widget* widget, size_t hint) {
         }
     }
     mChildren.insert(mChildren.begin() + static_cast<std::ptrdiff_t>(pos), widget);
-    if (mWalkIndex != kNoWalk && pos <= mWalkIndex && !(pos == mWalkIndex && mWalkCursorMoved)) {
-        ++mWalkIndex;  // the walk stays on the child it was visiting
+    for (WalkCursor* walk : mWalks) {
+        if (pos < walk->index || (pos == walk->index && !walk->moved)) {
+            ++walk->index;  // the walk stays on the child it was visiting
+        }
     }
 }
 
 void WidgetContainer::UnlinkAt(size_t index) {
     mChildren.erase(mChildren.begin() + static_cast<std::ptrdiff_t>(index));
-    if (mWalkIndex == kNoWalk) {
-        return;
-    }
-    if (index < mWalkIndex) {
-        --mWalkIndex;
-    } else if (index == mWalkIndex) {
-        mWalkCursorMoved = true;  // the cursor now rests on the next child
+    for (WalkCursor* walk : mWalks) {
+        if (index < walk->index) {
+            --walk->index;
+        } else if (index == walk->index) {
+            walk->moved = true;  // the cursor now rests on the next child
+        }
     }
 }
 
@@ -185,7 +186,7 @@ void WidgetContainer::AddWidget(Widget* widget) {
 
 void WidgetContainer::RemoveWidget(Widget* widget) {
     const size_t index = IndexOf(widget);
-    if (index == kNoWalk) {
+    if (index == kNotFound) {
         return;
     }
     UnlinkAt(index);
@@ -228,7 +229,7 @@ void WidgetContainer::RemoveAllWidgets(bool markForDeletion, bool recursive) {
 
 void WidgetContainer::Restack(Widget* widget, int where, Widget* other) {
     const size_t index = IndexOf(widget);
-    if (index == kNoWalk) {
+    if (index == kNotFound) {
         return;
     }
     UnlinkAt(index);
@@ -237,7 +238,7 @@ void WidgetContainer::Restack(Widget* widget, int where, Widget* other) {
         hint = 0;
     } else if (where == kBefore || where == kAfter) {
         const size_t otherIndex = IndexOf(other);
-        if (otherIndex != kNoWalk) {
+        if (otherIndex != kNotFound) {
             hint = where == kBefore ? otherIndex : otherIndex + 1;
         }
     }
@@ -259,7 +260,7 @@ void WidgetContainer::MoveChildBefore(Widget* widget, Widget* other) {
 }
 
 void WidgetContainer::MoveChildAfter(Widget* widget, Widget* other) {
-    if (IndexOf(other) == kNoWalk) {
+    if (IndexOf(other) == kNotFound) {
         MoveChildToEnd(widget);
         return;
     }
@@ -267,12 +268,17 @@ void WidgetContainer::MoveChildAfter(Widget* widget, Widget* other) {
 }
 
 void WidgetContainer::SortChildren() {
-    Widget* visiting =
-        mWalkIndex != kNoWalk && mWalkIndex < mChildren.size() ? mChildren[mWalkIndex] : nullptr;
+    std::vector<Widget*> visiting;
+    visiting.reserve(mWalks.size());
+    for (const WalkCursor* walk : mWalks) {
+        visiting.push_back(walk->index < mChildren.size() ? mChildren[walk->index] : nullptr);
+    }
     std::stable_sort(mChildren.begin(), mChildren.end(),
                      [](const Widget* a, const Widget* b) { return a->mZOrder < b->mZOrder; });
-    if (visiting != nullptr) {
-        mWalkIndex = IndexOf(visiting);  // children sorted ahead of it were visited already
+    for (size_t i = 0; i < mWalks.size(); ++i) {
+        if (visiting[i] != nullptr) {
+            mWalks[i]->index = IndexOf(visiting[i]);  // children sorted ahead of it were visited
+        }
     }
     MarkDirty();
 }
@@ -368,60 +374,58 @@ bool WidgetContainer::IsUpdateSuspended() {
 
 template <typename Visit>
 void WidgetContainer::WalkChildren(WidgetFlagState& state, Visit visit) {
-    // A nested walk of the same node (an update that re-enters) keeps the outer cursor.
-    const size_t savedIndex = mWalkIndex;
-    const bool savedMoved = mWalkCursorMoved;
-    const uint64_t walk = ++gWalkCounter;
-    mWalkIndex = 0;
-    while (mWalkIndex < mChildren.size()) {
-        mWalkCursorMoved = false;
-        Widget* child = mChildren[mWalkIndex];
-        if (child->mVisitedByWalk != walk) {
-            child->mVisitedByWalk = walk;
+    const uint64_t stamp = ++gWalkCounter;
+    WalkCursor walk;
+    mWalks.push_back(&walk);
+    // Walks end innermost first, so this one is last; also when a visit throws.
+    struct Leave {
+        std::vector<WalkCursor*>& walks;
+        ~Leave() { walks.pop_back(); }
+    } leave{mWalks};
+    while (walk.index < mChildren.size()) {
+        walk.moved = false;
+        Widget* child = mChildren[walk.index];
+        if (child->mVisitedByWalk != stamp) {
+            child->mVisitedByWalk = stamp;
             if (mManager != nullptr && child == mManager->GetBaseWidget()) {
                 state.reachedBase = true;
             }
             visit(child);
         }
-        if (!mWalkCursorMoved) {
-            ++mWalkIndex;
+        if (!walk.moved) {
+            ++walk.index;
         }
     }
-    mWalkIndex = savedIndex;
-    mWalkCursorMoved = savedMoved;
+}
+
+template <typename OwnUpdate, typename ChildUpdate>
+void WidgetContainer::UpdateWalk(WidgetFlagState& state, OwnUpdate ownUpdate,
+                                 ChildUpdate childUpdate) {
+    const WidgetFlagState saved = state;
+    state.overFlags = Narrow(state.overFlags, *this);
+    state.underFlags = Narrow(state.underFlags, *this);
+    if (mManager != nullptr) {
+        const uint32_t flags = state.reachedBase ? state.overFlags : state.underFlags;
+        // The manager itself is never updated, only its descendants.
+        if ((flags & widgetflags::kUpdate) != 0 &&
+            static_cast<WidgetContainer*>(mManager) != this) {
+            ownUpdate();
+        }
+        WalkChildren(state, childUpdate);
+    }
+    state.overFlags = saved.overFlags;
+    state.underFlags = saved.underFlags;
 }
 
 void WidgetContainer::UpdateAll(WidgetFlagState& state) {
-    const WidgetFlagState saved = state;
-    state.overFlags = Narrow(state.overFlags, *this);
-    state.underFlags = Narrow(state.underFlags, *this);
-    if (mManager != nullptr) {
-        const uint32_t flags = state.reachedBase ? state.overFlags : state.underFlags;
-        if ((flags & widgetflags::kUpdate) != 0 &&
-            static_cast<WidgetContainer*>(mManager) != this) {
-            TryUpdate();
-        }
-        WalkChildren(state, [&state](Widget* child) { child->UpdateAll(state); });
-    }
-    state.overFlags = saved.overFlags;
-    state.underFlags = saved.underFlags;
+    UpdateWalk(
+        state, [this] { TryUpdate(); }, [&state](Widget* child) { child->UpdateAll(state); });
 }
 
 void WidgetContainer::UpdateAllF(WidgetFlagState& state, float elapsed) {
-    const WidgetFlagState saved = state;
-    state.overFlags = Narrow(state.overFlags, *this);
-    state.underFlags = Narrow(state.underFlags, *this);
-    if (mManager != nullptr) {
-        const uint32_t flags = state.reachedBase ? state.overFlags : state.underFlags;
-        if ((flags & widgetflags::kUpdate) != 0 &&
-            static_cast<WidgetContainer*>(mManager) != this) {
-            TryUpdateF(elapsed);
-        }
-        WalkChildren(state,
-                     [&state, elapsed](Widget* child) { child->UpdateAllF(state, elapsed); });
-    }
-    state.overFlags = saved.overFlags;
-    state.underFlags = saved.underFlags;
+    UpdateWalk(
+        state, [this, elapsed] { TryUpdateF(elapsed); },
+        [&state, elapsed](Widget* child) { child->UpdateAllF(state, elapsed); });
 }
 
 void WidgetContainer::DrawAll(WidgetFlagState& state, Graphics* g) {

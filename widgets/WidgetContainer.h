@@ -131,7 +131,7 @@ protected:
     void DetachFromManager(Widget* widget);
 
 private:
-    static constexpr size_t kNoWalk = static_cast<size_t>(-1);
+    static constexpr size_t kNotFound = static_cast<size_t>(-1);
 
     // Inserts as the last of its zOrder band, searching from the hint index.
     void InsertByZOrder(Widget* widget, size_t hint);
@@ -141,11 +141,20 @@ private:
     void Restack(Widget* widget, int where, Widget* other);
     template <typename Visit>
     void WalkChildren(WidgetFlagState& state, Visit visit);
+    // The body shared by the fixed and the float update walk.
+    template <typename OwnUpdate, typename ChildUpdate>
+    void UpdateWalk(WidgetFlagState& state, OwnUpdate ownUpdate, ChildUpdate childUpdate);
 
-    // The child index a walk is visiting (kNoWalk when none). A removal at the cursor leaves it
-    // on the next child and sets mWalkCursorMoved so the walk does not step over that child.
-    size_t mWalkIndex = kNoWalk;
-    bool mWalkCursorMoved = false;
+    // Where a walk over the children stands: the index it is visiting, and whether a removal or
+    // restack already moved it onto the next (unvisited) child.
+    struct WalkCursor {
+        size_t index = 0;
+        bool moved = false;
+    };
+    // The walks running over this node's children, outermost first. A walk can run inside
+    // another over the same node (a picture of the screen taken during an update), so every
+    // change to the list adjusts all of them.
+    std::vector<WalkCursor*> mWalks;
     // The walk that last visited this node; a restacked child is not visited twice by one walk.
     uint64_t mVisitedByWalk = 0;
 };

@@ -144,11 +144,7 @@ void WidgetManager::SetOverWidget(PointerState* record, Widget* widget, float lo
     record->mX = x;
     record->mY = y;
     if (widget != record->mOverWidget) {
-        Widget* old = record->mOverWidget;
-        record->mOverWidget = nullptr;
-        if (old != nullptr) {
-            LeaveWidget(old);
-        }
+        ClearOver(record);
         record->mOverWidget = widget;
         if (widget != nullptr) {
             EnterWidget(widget);
@@ -171,6 +167,24 @@ void WidgetManager::MoveTo(PointerState* record, int x, int y) {
     }
 }
 
+void WidgetManager::TrackPressedHover(PointerState* record, Widget* under) {
+    Widget* press = record->mPressWidget;
+    if (record->mOverWidget != nullptr && record->mOverWidget != press) {
+        ClearOver(record);
+    }
+    if (press == nullptr || record->mPressWidget != press) {
+        return;
+    }
+    if (under == press) {
+        if (record->mOverWidget == nullptr) {
+            record->mOverWidget = press;
+            EnterWidget(press);
+        }
+    } else if (record->mOverWidget != nullptr) {
+        ClearOver(record);
+    }
+}
+
 bool WidgetManager::MouseMoveEvent(PointerState* record, int x, int y, Widget* hitWidget,
                                    float localX, float localY) {
     if (record->mHeldButtons == 0) {
@@ -184,9 +198,7 @@ bool WidgetManager::MouseMoveEvent(PointerState* record, int x, int y, Widget* h
     record->mY = y;
     Widget* press = record->mPressWidget;
     if (record->mOverWidget != nullptr && record->mOverWidget != press) {
-        Widget* old = record->mOverWidget;
-        record->mOverWidget = nullptr;
-        LeaveWidget(old);
+        ClearOver(record);
     }
     if (press == nullptr) {
         return true;
@@ -200,32 +212,36 @@ bool WidgetManager::MouseMoveEvent(PointerState* record, int x, int y, Widget* h
     if (record->mPressWidget != press) {
         return true;  // the drag handler let go of the widget
     }
-    Widget* under = hitWidget == press ? hitWidget : GetEnabledWidgetAt(x, y, nullptr, nullptr);
-    if (under == press) {
-        if (record->mOverWidget == nullptr) {
-            record->mOverWidget = press;
-            EnterWidget(press);
-        }
-    } else if (record->mOverWidget != nullptr) {
-        Widget* old = record->mOverWidget;
-        record->mOverWidget = nullptr;
-        LeaveWidget(old);
-    }
+    // Found anew unless the hit was the pressed widget: the drag may have moved widgets.
+    TrackPressedHover(record,
+                      hitWidget == press ? hitWidget : GetEnabledWidgetAt(x, y, nullptr, nullptr));
     return true;
 }
 
 bool WidgetManager::MouseButtonDown(PointerState* record, int clickCount, int x, int y) {
-    MoveTo(record, x, y);
+    if (record->mPressWidget != nullptr) {
+        // Another button while one is held: the hover stays with the pressed widget, so a widget
+        // under the pointer gets no enter while another one holds the pointer.
+        record->mX = x;
+        record->mY = y;
+        TrackPressedHover(record, GetEnabledWidgetAt(x, y, nullptr, nullptr));
+    } else {
+        MoveTo(record, x, y);
+    }
     float lx = 0.0f;
     float ly = 0.0f;
     Widget* target = GetEnabledWidgetAt(x, y, &lx, &ly);
     if (record->mPressWidget != nullptr) {
         target = record->mPressWidget;
         target->GlobalToLocal(static_cast<float>(x), static_cast<float>(y), &lx, &ly);
+    } else {
+        record->mPressButtons = 0;
     }
-    record->mHeldButtons |= ButtonBit(clickCount);
+    const uint32_t bit = ButtonBit(clickCount);
+    record->mHeldButtons |= bit;
     record->mPressWidget = target;
     if (target != nullptr) {
+        record->mPressButtons |= bit;
         if (target->WantsFocus()) {
             SetFocus(target);
             if (record->mPressWidget != target) {
@@ -241,9 +257,10 @@ bool WidgetManager::MouseButtonDown(PointerState* record, int clickCount, int x,
 bool WidgetManager::MouseButtonUp(PointerState* record, int x, int y, int clickCount) {
     const uint32_t bit = ButtonBit(clickCount);
     Widget* press = record->mPressWidget;
-    if (press != nullptr && (record->mHeldButtons & bit) != 0) {
-        record->mHeldButtons &= ~bit;
-        if (record->mHeldButtons == 0) {
+    record->mHeldButtons &= ~bit;
+    if (press != nullptr && (record->mPressButtons & bit) != 0) {
+        record->mPressButtons &= ~bit;
+        if (record->mPressButtons == 0) {
             record->mPressWidget = nullptr;
         }
         press->mIsDown = false;
@@ -251,10 +268,15 @@ bool WidgetManager::MouseButtonUp(PointerState* record, int x, int y, int clickC
         float ly = 0.0f;
         press->GlobalToLocal(static_cast<float>(x), static_cast<float>(y), &lx, &ly);
         press->MouseUpClicks(static_cast<int>(lx), static_cast<int>(ly), clickCount);
-    } else {
-        record->mHeldButtons &= ~bit;
     }
-    MoveTo(record, x, y);
+    if (record->mHeldButtons != 0) {
+        // Still dragging: only the pressed widget (if any is left) may be over.
+        record->mX = x;
+        record->mY = y;
+        TrackPressedHover(record, GetEnabledWidgetAt(x, y, nullptr, nullptr));
+    } else {
+        MoveTo(record, x, y);
+    }
     return true;
 }
 
@@ -286,14 +308,29 @@ void WidgetManager::SendButtonUps(Widget* widget, PointerState* record, uint32_t
     }
 }
 
+void WidgetManager::ClearOver(PointerState* record) {
+    Widget* old = record->mOverWidget;
+    record->mOverWidget = nullptr;
+    if (old != nullptr) {
+        LeaveWidget(old);
+    }
+}
+
+void WidgetManager::ReleasePress(PointerState* record) {
+    Widget* press = record->mPressWidget;
+    const uint32_t buttons = record->mPressButtons;
+    record->mPressWidget = nullptr;
+    record->mHeldButtons = 0;
+    record->mPressButtons = 0;
+    if (press != nullptr) {
+        SendButtonUps(press, record, buttons);
+    }
+}
+
 void WidgetManager::DropPointerWidgets() {
     for (auto& [id, record] : mPointerRecords) {
         if (record->mPressWidget != nullptr && record->mHeldButtons != 0) {
-            Widget* press = record->mPressWidget;
-            const uint32_t buttons = record->mHeldButtons;
-            record->mPressWidget = nullptr;
-            record->mHeldButtons = 0;
-            SendButtonUps(press, record, buttons);
+            ReleasePress(record);
         }
     }
 }
@@ -372,9 +409,7 @@ void WidgetManager::RehupMouse() {
             if (record->mOverWidget != nullptr &&
                 GetEnabledWidgetAt(record->mX, record->mY, nullptr, nullptr) !=
                     record->mPressWidget) {
-                Widget* old = record->mOverWidget;
-                record->mOverWidget = nullptr;
-                LeaveWidget(old);
+                ClearOver(record);
             }
         } else if (record->mPositionKnown) {
             MoveTo(record, record->mX, record->mY);
@@ -385,14 +420,10 @@ void WidgetManager::RehupMouse() {
 void WidgetManager::ForgetWidget(Widget* widget) {
     for (auto& [id, record] : mPointerRecords) {
         if (record->mOverWidget == widget) {
-            record->mOverWidget = nullptr;
-            LeaveWidget(widget);
+            ClearOver(record);
         }
         if (record->mPressWidget == widget) {
-            const uint32_t buttons = record->mHeldButtons;
-            record->mPressWidget = nullptr;
-            record->mHeldButtons = 0;
-            SendButtonUps(widget, record, buttons);
+            ReleasePress(record);
         }
     }
     if (mFocusWidget == widget) {
@@ -597,9 +628,7 @@ void WidgetManager::ApplyBaseLayer(BaseLayer layer) {
         if ((mBelowRemove & widgetflags::kMouse) != 0 && record->mOverWidget != nullptr &&
             mBaseWidget != nullptr) {
             if (IsBelow(this, record->mOverWidget, mBaseWidget)) {
-                Widget* old = record->mOverWidget;
-                record->mOverWidget = nullptr;
-                LeaveWidget(old);
+                ClearOver(record);
             }
         }
     }
@@ -614,11 +643,7 @@ void WidgetManager::ApplyBaseLayer(BaseLayer layer) {
     if ((mBelowRemove & widgetflags::kMouse) != 0) {
         for (auto& [id, record] : mPointerRecords) {
             if (record->mPressWidget != nullptr && record->mHeldButtons != 0) {
-                Widget* press = record->mPressWidget;
-                const uint32_t buttons = record->mHeldButtons;
-                record->mPressWidget = nullptr;
-                record->mHeldButtons = 0;
-                SendButtonUps(press, record, buttons);
+                ReleasePress(record);
             }
         }
     }

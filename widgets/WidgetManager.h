@@ -27,6 +27,9 @@ struct PointerState {
     Widget* mPressWidget = nullptr;
     Widget* mOverWidget = nullptr;
     uint32_t mHeldButtons = 0;  // 1 left, 2 right, 4 middle
+    // The held buttons whose press reached mPressWidget; only their releases go to it (a button
+    // first pressed over empty space never reaches a widget pressed later).
+    uint32_t mPressButtons = 0;
     int mX = 0;
     int mY = 0;
     bool mPositionKnown = false;
@@ -154,6 +157,14 @@ private:
     void SetOverWidget(PointerState* record, Widget* widget, float localX, float localY, int x,
                        int y);
     void MoveTo(PointerState* record, int x, int y);
+    // While buttons are held only the press widget may be over: it enters and leaves as the
+    // pointer crosses it, and every other widget is left.
+    void TrackPressedHover(PointerState* record, Widget* under);
+    // The over widget (if any) is cleared first, then left.
+    void ClearOver(PointerState* record);
+    // The record returns to idle; the former press widget gets a button-up for each of its
+    // buttons.
+    void ReleasePress(PointerState* record);
     void EnterWidget(Widget* widget);
     void LeaveWidget(Widget* widget);
     void SendButtonUps(Widget* widget, PointerState* record, uint32_t buttons);

@@ -150,8 +150,8 @@ void AssetManager::LoadGroupEntries(const AssetGroupEntry& group, const AssetSet
                     counts->mLoaded++;
                 } else {
                     LogWarning("%s \"%s\" could not be loaded from '%s' (catalogue line %d)",
-                               tracks ? "Track" : "Sound", entry.mName.c_str(),
-                               entry.mPath.c_str(), entry.mLine);
+                               tracks ? "Track" : "Sound", entry.mName.c_str(), entry.mPath.c_str(),
+                               entry.mLine);
                     counts->mFailed++;
                 }
             }

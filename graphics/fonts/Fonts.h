@@ -65,6 +65,5 @@ public:
 private:
     // Parses the table (from text when given, else from the file at path) and takes it only
     // when it is whole.
-    static bool ReplaceTable(const std::string* text, const std::string& path,
-                             std::string* error);
+    static bool ReplaceTable(const std::string* text, const std::string& path, std::string* error);
 };

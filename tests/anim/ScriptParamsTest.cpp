@@ -3,6 +3,9 @@
 #include "app/expr/ExpressionEvaluator.h"
 #include "app/expr/LiveObjectRegistry.h"
 #include "app/expr/VariableTable.h"
+#include "graphics/fonts/Font.h"
+#include "graphics/fonts/Fonts.h"
+#include "tests/anim/ScriptHarness.h"
 #include "widgets/Widget.h"
 #include "widgets/anim/AnimationCommand.h"
 #include "widgets/anim/ScriptParams.h"
@@ -105,6 +108,63 @@ TEST_F(ScriptParamsTest, ListsArePaddedWithTheirLastValue) {
     std::vector<float> longer{1, 2, 3, 4};
     PadWithLast(&longer, 2);
     EXPECT_EQ(longer, (std::vector<float>{1, 2}));
+}
+
+class StubFont : public Font {
+public:
+    int StringWidth(std::string_view text) const override { return int(text.size()); }
+    int CharWidth(unsigned char) const override { return 1; }
+    int GetHeight() const override { return 1; }
+    float GetAscent() const override { return 1.0f; }
+    int GetLineSpacing() const override { return 1; }
+    void DrawString(Graphics&, float, float, std::string_view, const Color&) override {}
+    std::unique_ptr<Font> Duplicate() const override { return std::make_unique<StubFont>(); }
+};
+
+// Records what the widget's readers answer for the command "probe".
+class ReaderProbe : public RecordingWidget {
+public:
+    int HandleCommand(const AnimationCommand& command) override {
+        if (command.mCommand != "probe") {
+            return RecordingWidget::HandleCommand(command);
+        }
+        fonts.push_back(GetParamTableEntry("font"));
+        objects.push_back(GetParamObject("target"));
+        return 2;
+    }
+    std::vector<Font*> fonts;
+    std::vector<Widget*> objects;
+};
+
+class WidgetReaders : public ScriptTest {
+protected:
+    void TearDown() override {
+        Fonts::Clear();
+        ScriptTest::TearDown();
+    }
+};
+
+TEST_F(WidgetReaders, FontsByEvaluatedNameAndObjects) {
+    Fonts::Set("title", std::make_unique<StubFont>());
+    Load(R"(<animation name="s">
+        <define face="'title'"/>
+        <probe font="face" target="self"/>
+        <probe font="'title'" target="'self'"/>
+        <probe font="'missing'"/>
+        <probe/>
+    </animation>)");
+    auto* w = Make<ReaderProbe>(false);
+    w->PlayAnimationRef("s");
+    mManager->AddWidget(w);
+    ASSERT_EQ(w->fonts.size(), 4u);
+    EXPECT_EQ(w->fonts[0], Fonts::Find("title"));
+    EXPECT_NE(w->fonts[0], nullptr);
+    EXPECT_EQ(w->fonts[1], Fonts::Find("title"));
+    EXPECT_EQ(w->fonts[2], nullptr);  // not in the table
+    EXPECT_EQ(w->fonts[3], nullptr);  // absent: the empty name
+    EXPECT_EQ(w->objects[0], w);
+    EXPECT_EQ(w->objects[1], w);  // the text names the variable
+    EXPECT_EQ(w->objects[2], nullptr);
 }
 
 TEST(ScriptStrings, ReplaceAllDoesNotRescanReplacements) {

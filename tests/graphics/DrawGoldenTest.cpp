@@ -626,8 +626,8 @@ TEST_F(DrawGoldenTest, BatchedFrameEqualsThePriorityOrderedFrame) {
     };
     std::vector<Sprite> sprites;
     for (int i = 0; i < 60; ++i) {
-        sprites.push_back({(i * 7) % 3, modes[i % 12], i % 3, float((i * 37) % 100),
-                           float((i * 23) % 60)});
+        sprites.push_back(
+            {(i * 7) % 3, modes[i % 12], i % 3, float((i * 37) % 100), float((i * 23) % 60)});
     }
     auto draw = [&](ImageSurface* target, bool batching) {
         FillBackdrop(target);

@@ -89,8 +89,9 @@ TEST_F(EditTest, CaretMovesStopAtBothEnds) {
     h.KeyWith(kControl, kLeft);
     EXPECT_EQ(edit->mCursor, 0);
     h.KeyWith(kControl, kRight);
-    EXPECT_EQ(edit->mCursor, 4);  // over the word and the gap, then one step
+    EXPECT_EQ(edit->mCursor, 3);  // over the word and the gap: the start of the next word
     h.KeyWith(kControl, kRight);
+    EXPECT_EQ(edit->mCursor, 5);
     h.KeyWith(kControl, kRight);
     EXPECT_EQ(edit->mCursor, 5);
     h.KeyWith(kControl, kLeft);
@@ -172,6 +173,12 @@ TEST_F(EditTest, LimitsPasswordsAndVetoes) {
 }
 
 TEST_F(EditTest, ScrollingKeepsTheCaretInViewAndEnds) {
+    // A resize through a plain Widget pointer re-scrolls too.
+    h.Type("abcdefghijklmnop");
+    EXPECT_EQ(edit->mScrollOffset, 0);
+    static_cast<Widget*>(edit)->Resize(10, 10, 60, 24);
+    EXPECT_GT(edit->mScrollOffset, 0);
+    edit->SetText("", true);
     edit->Resize(10, 10, 60, 24);  // room for six characters
     h.Type("abcdefghijklmnop");
     EXPECT_GT(edit->mScrollOffset, 0);

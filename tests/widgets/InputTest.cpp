@@ -51,13 +51,27 @@ TEST(WidgetInput, SecondButtonGoesToThePressedWidget) {
     h.Add(new ProbeWidget("o", &log), 300, 100, 50, 50);
     h.MoveTo(110, 110);
     h.Press(110, 110);
-    // Over the other widget: the press first moves the hover there, yet the press goes to the
-    // widget that holds the pointer, in its coordinates.
+    // Over the other widget: the press goes to the widget that holds the pointer, in its
+    // coordinates, and the other widget is not entered while the pointer is held.
     h.Press(310, 120, -1);
     h.Release(310, 120, 1);
     h.Release(310, 120, -1);
-    EXPECT_EQ(log, (Log{"b:enter", "b:down 10,10 1", "b:leave", "o:enter", "b:down 210,20 -1",
-                        "b:up 210,20 1", "b:up 210,20 -1"}));
+    EXPECT_EQ(log, (Log{"b:enter", "b:down 10,10 1", "b:leave", "b:down 210,20 -1", "b:up 210,20 1",
+                        "b:up 210,20 -1", "o:enter"}));
+}
+
+TEST(WidgetInput, AButtonHeldOverEmptySpaceNeverReachesAWidgetPressedLater) {
+    Log log;
+    WidgetHarness h;
+    h.Add(new ProbeWidget("b", &log), 100, 100, 50, 50);
+    h.MoveTo(110, 110);
+    h.MoveTo(400, 400);
+    h.Press(400, 400);       // absorbed: left held over nothing
+    h.MoveTo(110, 110);      // nobody enters during that drag
+    h.Press(110, 110, -1);   // a new press over the widget takes it
+    h.Release(110, 110, 1);  // the left button was never the widget's
+    h.Release(110, 110, -1);
+    EXPECT_EQ(log, (Log{"b:enter", "b:leave", "b:enter", "b:down 10,10 -1", "b:up 10,10 -1"}));
 }
 
 TEST(WidgetInput, DisablingOrRemovingThePressedWidgetReleasesIt) {
@@ -165,6 +179,12 @@ TEST(WidgetInput, KeysFocusAndTab) {
     EXPECT_FALSE(h.manager->IsKeyDown(65));
     h.app.OnFocusGained();
     EXPECT_EQ(log.back(), "a:focus");
+
+    // A Tab link whose widget has been deleted since is not followed.
+    b->MarkForRemoval();
+    h.RunUpdates(1);
+    h.Key(9);
+    EXPECT_EQ(h.manager->GetFocusWidget(), a);
 }
 
 TEST(WidgetInput, ClickListenersHearEveryPress) {

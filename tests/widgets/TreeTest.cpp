@@ -98,6 +98,43 @@ TEST(WidgetTree, DrawWalkSkipsAWidgetRemovedByASiblingAndScriptValuesDoNotDangle
     EXPECT_FALSE(h.Draw());  // the removal already drew; nothing changed since
 }
 
+TEST(WidgetTree, DrawWalkSurvivesRestackingLikeAPausedCover) {
+    Log log;
+    WidgetHarness h;
+    auto* board = h.Add(Probe("board", &log), 0, 0, 100, 100);
+    auto* cover = h.Add(Probe("cover", &log), 0, 0, 100, 100, board);
+    auto* x = h.Add(Probe("x", &log), 0, 0, 10, 10, board);
+    h.Add(Probe("y", &log), 0, 0, 10, 10, board);
+    // The board raises its cover from its own draw, before its children are walked.
+    board->onDraw = [&] { board->MoveChildToEnd(cover); };
+    EXPECT_TRUE(h.Draw());
+    EXPECT_EQ(log, (Log{"board:draw", "x:draw", "y:draw", "cover:draw"}));
+    // Raised again by a sibling after it was drawn: not drawn twice in one pass.
+    log.clear();
+    board->MoveChildToStart(cover);
+    x->onDraw = [&] { board->MoveChildToEnd(cover); };
+    EXPECT_TRUE(h.Draw());
+    EXPECT_EQ(log, (Log{"board:draw", "cover:draw", "x:draw", "y:draw"}));
+}
+
+TEST(WidgetTree, AWalkNestedInAnUpdateKeepsTheOuterWalkInStep) {
+    Log log;
+    WidgetHarness h;
+    auto* a = h.Add(Probe("a", &log), 0, 0, 10, 10);
+    auto* b = h.Add(Probe("b", &log), 0, 0, 10, 10);
+    h.Add(Probe("c", &log), 0, 0, 10, 10);
+    // a takes a picture of the screen from its update; while it is drawn, b removes a.
+    a->onUpdate = [&] {
+        a->onUpdate = nullptr;
+        Graphics picture;
+        h.manager->DrawPassA(&picture);
+    };
+    b->onDraw = [&] { a->MarkForRemoval(); };
+    h.RunUpdates(1);
+    // The update walk still visits b and c once each.
+    EXPECT_EQ(log, (Log{"a:update", "a:draw", "b:draw", "c:draw", "b:update", "c:update"}));
+}
+
 TEST(WidgetTree, EqualZOrdersPutTheLaterAddedOnTopAndHitFirst) {
     Log log;
     WidgetHarness h;

@@ -1,16 +1,11 @@
 #include "widgets/anim/AnimationWidget.h"
 
 #include "app/expr/LiveObjectRegistry.h"
+#include "graphics/fonts/Fonts.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/AnimationTable.h"
 #include "widgets/anim/ScriptParams.h"
-
-namespace {
-
-const std::string kEmptyText;
-
-}  // namespace
 
 AnimationWidget::AnimationWidget(const std::string& animation, int x, int y,
                                  bool removeWhenScriptEnds)
@@ -472,6 +467,10 @@ void AnimationWidget::AddButtonEntry(uint32_t buttonWidgetId, ButtonEntry entry)
 
 // --- parameter readers ---
 
+ScriptParams AnimationWidget::CurrentParams() const {
+    return ScriptParams(GetCurrentCommand(), &mEvaluator);
+}
+
 const AnimationCommand* AnimationWidget::GetCurrentCommand() const {
     if (mList == nullptr || mPc < 0 || mPc >= static_cast<int>(mList->size())) {
         return nullptr;
@@ -480,48 +479,43 @@ const AnimationCommand* AnimationWidget::GetCurrentCommand() const {
 }
 
 bool AnimationWidget::HasParam(std::string_view name) const {
-    return ScriptParams(GetCurrentCommand(), &mEvaluator).Has(name);
+    return CurrentParams().Has(name);
 }
 
 const std::string& AnimationWidget::FindParamText(std::string_view name) const {
-    const AnimationCommand* command = GetCurrentCommand();
-    if (command == nullptr) {
-        return kEmptyText;
-    }
-    const std::string* text = command->FindParam(name);
-    return text ? *text : kEmptyText;
+    return CurrentParams().FindText(name);
 }
 
 ExprValue AnimationWidget::EvalParam(std::string_view name) const {
-    return ScriptParams(GetCurrentCommand(), &mEvaluator).Eval(name);
+    return CurrentParams().Eval(name);
 }
 
 std::string AnimationWidget::GetParamString(std::string_view name) const {
-    return EvalParam(name).AsString();
+    return CurrentParams().GetString(name);
 }
 
 int AnimationWidget::GetParamInt(std::string_view name) const {
-    return EvalParam(name).AsInt();
+    return CurrentParams().GetInt(name);
 }
 
 int AnimationWidget::GetParamIntOr(std::string_view name, int fallback) const {
-    return HasParam(name) ? GetParamInt(name) : fallback;
+    return CurrentParams().GetIntOr(name, fallback);
 }
 
 float AnimationWidget::GetParamFloat(std::string_view name) const {
-    return EvalParam(name).AsReal();
+    return CurrentParams().GetFloat(name);
 }
 
 float AnimationWidget::GetParamFloatOr(std::string_view name, float fallback) const {
-    return HasParam(name) ? GetParamFloat(name) : fallback;
+    return CurrentParams().GetFloatOr(name, fallback);
 }
 
 bool AnimationWidget::GetParamBool(std::string_view name) const {
-    return EvalParam(name).AsBool();
+    return CurrentParams().GetBool(name);
 }
 
 bool AnimationWidget::GetParamBoolOr(std::string_view name, bool fallback) const {
-    return HasParam(name) ? GetParamBool(name) : fallback;
+    return CurrentParams().GetBoolOr(name, fallback);
 }
 
 Image* AnimationWidget::GetParamImage(std::string_view name) const {
@@ -541,13 +535,14 @@ int AnimationWidget::GetParamNamedId(std::string_view name) const {
     return LookupNamedId(GetParamString(name));
 }
 
+Font* AnimationWidget::GetParamTableEntry(std::string_view name) const {
+    return Fonts::Find(GetParamString(name));
+}
+
 Widget* AnimationWidget::GetParamObject(std::string_view name) const {
-    return ScriptParams(GetCurrentCommand(), &mEvaluator).GetObject(name);
+    return CurrentParams().GetObject(name);
 }
 
 bool AnimationWidget::EvalCondition(std::string_view text, bool fallback) const {
-    if (text.empty()) {
-        return fallback;
-    }
-    return mEvaluator.Evaluate(text).AsBool();
+    return CurrentParams().EvalCondition(text, fallback);
 }

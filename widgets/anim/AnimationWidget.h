@@ -25,7 +25,9 @@
 #include "widgets/anim/Animation.h"
 #include "widgets/anim/DynamicWidget.h"
 
+class Font;
 class ScriptContext;
+class ScriptParams;
 
 class AnimationWidget : public DynamicWidget, public ClickListener, public RemovalListener {
 public:
@@ -141,6 +143,9 @@ public:
     Image* GetParamImage(std::string_view name) const;
     int GetParamResource(std::string_view name) const;  // sound id, -1 when unknown
     int GetParamNamedId(std::string_view name) const;   // track id, -1 when unknown
+    // The font table's font of the evaluated name; null for a name not in the table. The table
+    // keeps ownership.
+    Font* GetParamTableEntry(std::string_view name) const;
     Widget* GetParamObject(std::string_view name) const;
     bool EvalCondition(std::string_view text, bool fallback) const;
 
@@ -188,6 +193,8 @@ private:
     friend class ScriptContext;
 
     void SharedSetUp();
+    // The readers over the command at the program counter and this widget's evaluator.
+    ScriptParams CurrentParams() const;
     // Keeps the script's record alive while any of its lists is in use.
     void Hold(const std::shared_ptr<const Animation>& animation);
     // Per float update, for run states 3 to 14.

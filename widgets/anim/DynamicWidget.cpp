@@ -791,6 +791,7 @@ void DynamicWidget::UpdateAllF(WidgetFlagState& state, float elapsed) {
 void DynamicWidget::MarkDirty() {
     if (mCache) {
         mCache->countdown = 30;
+        mCache->rendered = false;
     }
     Widget::MarkDirty();
 }

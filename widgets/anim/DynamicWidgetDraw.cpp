@@ -73,21 +73,25 @@ void DrawInColorPasses(Graphics* g, float r, float gr, float b, float a, const D
     }
 }
 
-// A render target of the size of g's destination surface, cleared; null when g only measures.
-// The perspective view depends on the target's size, so a picture drawn into a target of the
+// A pooled render target cleared to transparent (pooled targets keep what was drawn last).
+ImageSurface* AcquireClearedSurface(int width, int height) {
+    ImageSurface* target = Graphics::AcquireScratchSurface(width, height);
+    if (D3DInterface* device = D3DInterface::Get(); device != nullptr) {
+        device->ClearTarget(target, Rect(0, 0, width, height), Color(0, 0, 0, 0));
+    }
+    return target;
+}
+
+// A cleared target of the size of g's destination surface; null when g only measures. The
+// perspective view depends on the target's size, so a picture drawn into a target of the
 // destination's size lands on the same pixels it would have covered in the destination.
-ImageSurface* AcquireClearedTarget(const Graphics* g) {
+ImageSurface* AcquireDestinationSizedSurface(const Graphics* g) {
     const Image* destination = g->GetDestination();
     ImageSurface* base = destination != nullptr ? destination->GetBaseSurface() : nullptr;
     if (g->IsMeasuringOnly() || base == nullptr) {
         return nullptr;
     }
-    ImageSurface* target = Graphics::AcquireScratchSurface(base->GetWidth(), base->GetHeight());
-    if (D3DInterface* device = D3DInterface::Get(); device != nullptr) {
-        device->ClearTarget(target, Rect(0, 0, target->GetWidth(), target->GetHeight()),
-                            Color(0, 0, 0, 0));
-    }
-    return target;
+    return AcquireClearedSurface(base->GetWidth(), base->GetHeight());
 }
 
 // Places a fresh context over an intermediate target so that it draws where g draws: the same
@@ -132,13 +136,12 @@ void DynamicWidget::DrawImagePass(Graphics* g, Image* image, int frame, const Tr
     } else if (transformed) {
         g->DrawImageTransformed(image, transform, frame, 0.0f, 0.0f);
     } else if (mTextureWrap) {
-        g->DrawImageStretchedSrc(
-            image, image->GetCelRect(frame),
-            FRect(0.0f, 0.0f,
-                  static_cast<float>(static_cast<int>(
-                      static_cast<float>(image->GetCelWidth()) * mScaleX)),
-                  static_cast<float>(static_cast<int>(
-                      static_cast<float>(image->GetCelHeight()) * mScaleY))));
+        g->DrawImageStretchedSrc(image, image->GetCelRect(frame),
+                                 FRect(0.0f, 0.0f,
+                                       static_cast<float>(static_cast<int>(
+                                           static_cast<float>(image->GetCelWidth()) * mScaleX)),
+                                       static_cast<float>(static_cast<int>(
+                                           static_cast<float>(image->GetCelHeight()) * mScaleY))));
     } else {
         g->DrawImage(image, 0.0f, 0.0f, frame);
     }
@@ -180,9 +183,8 @@ void DynamicWidget::Draw(Graphics* g) {
         if (w == 1.0f) {
             frame = mPreviousFrame;
         } else if ((image->GetFlags() & Image::kFlagComposable) != 0 && !g->IsMeasuringOnly()) {
-            composed = Graphics::AcquireScratchSurface(image->GetCelWidth(), image->GetCelHeight());
-            if (composed != nullptr) {
-                composed->Create(image->GetCelWidth(), image->GetCelHeight());
+            composed = AcquireClearedSurface(image->GetCelWidth(), image->GetCelHeight());
+            {
                 Graphics mix(composed);
                 mix.SetDrawMode(1);
                 mix.SetColorizeImages(true);
@@ -190,10 +192,9 @@ void DynamicWidget::Draw(Graphics* g) {
                 mix.DrawImage(image, 0.0f, 0.0f, mPreviousFrame);
                 mix.SetColor(Color(255, 255, 255, static_cast<int>((1.0f - w) * 255.0f)));
                 mix.DrawImage(image, 0.0f, 0.0f, frame);
-                mix.FlushBatch();
-                image = composed;
-                frame = 0;
-            }
+            }  // the mix is sent when its context ends
+            image = composed;
+            frame = 0;
         }
     }
 
@@ -218,7 +219,7 @@ void DynamicWidget::Draw(Graphics* g) {
 }
 
 void DynamicWidget::DrawSubtreePostrendered(WidgetFlagState& state, Graphics* g) {
-    ImageSurface* group = AcquireClearedTarget(g);
+    ImageSurface* group = AcquireDestinationSizedSurface(g);
     if (group == nullptr) {
         Widget::DrawAll(state, g);
         return;
@@ -260,6 +261,7 @@ bool DynamicWidget::DrawThroughCache(WidgetFlagState& state, Graphics* g) {
     if (cache.countdown > 0) {
         // Still changing: the picture would be stale before it paid for itself.
         --cache.countdown;
+        cache.rendered = false;
         return false;
     }
     // A following cache holds the subtree where it stands in the destination; another holds it
@@ -284,13 +286,14 @@ bool DynamicWidget::DrawThroughCache(WidgetFlagState& state, Graphics* g) {
                                 Rect(0, 0, cache.target->GetWidth(), cache.target->GetHeight()),
                                 Color(0, 0, 0, 0));
         }
+        // Set first: a draw handler that marks the tree dirty makes this picture stale.
+        cache.rendered = true;
         {
             Graphics inner(cache.target.get());
             inner.Translate(originX, originY);
             inner.SetFont(g->GetFont());
             Widget::DrawAll(state, &inner);
         }
-        cache.rendered = true;
     }
     const bool keptColorize = g->GetColorizeImages();
     g->SetColorizeImages(false);
