@@ -86,42 +86,7 @@ protected:
 
     // Compares the target with tests/anim/golden/<name>.png.
     void ExpectGolden(const std::string& name) {
-        sDevice->Flush();
-        const std::vector<uint32_t>& pixels = mTarget->GetPixelData();
-        const char* root = std::getenv("P7_SOURCE_DIR");
-        const std::string path =
-            std::string(root != nullptr ? root : ".") + "/tests/anim/golden/" + name + ".png";
-        const char* update = std::getenv("P7_UPDATE_GOLDEN");
-        if (update != nullptr && std::string(update) == "1") {
-            ASSERT_TRUE(WritePngFile(path, kWidth, kHeight, pixels));
-            return;
-        }
-        const char* bin = std::getenv("P7_BINARY_DIR");
-        const std::string actual =
-            std::string(bin != nullptr ? bin : ".") + "/anim_" + name + ".png";
-        DecodedImage expected;
-        if (!ReadImageFile(path, &expected)) {
-            WritePngFile(actual, kWidth, kHeight, pixels);
-            FAIL() << "no expected image " << path << "; this run's image is " << actual;
-        }
-        ASSERT_EQ(expected.mWidth, kWidth);
-        ASSERT_EQ(expected.mHeight, kHeight);
-        int bad = 0;
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            for (int shift = 0; shift < 32; shift += 8) {
-                const int d =
-                    int((pixels[i] >> shift) & 0xFF) - int((expected.mPixels[i] >> shift) & 0xFF);
-                if (d > 3 || d < -3) {
-                    ++bad;
-                    break;
-                }
-            }
-        }
-        if (bad > 0) {
-            WritePngFile(actual, kWidth, kHeight, pixels);
-            ADD_FAILURE() << name << ": " << bad << " pixels differ; this run's image is "
-                          << actual;
-        }
+        ExpectGoldenIn("tests/anim/golden", mTarget.get(), name, 3, 0);
     }
 
     std::unique_ptr<ImageSurface> mTarget;

@@ -62,22 +62,31 @@ protected:
 
     // Compares a surface with tests/graphics/golden/<name>.png: every channel within tolerance.
     static void ExpectGolden(ImageSurface* surface, const std::string& name, int tolerance = 3) {
+        ExpectGoldenIn("tests/graphics/golden", surface, name, tolerance, 0);
+    }
+
+    // Compares a surface with <folder>/<name>.png below the source tree (folder without a
+    // trailing slash): a pixel differs when a channel is off by more than tolerance, and at most
+    // allowedBadPixels may differ. P7_UPDATE_GOLDEN=1 rewrites the expected image instead; a
+    // mismatch writes this run's image into the build folder.
+    static void ExpectGoldenIn(const std::string& folder, ImageSurface* surface,
+                               const std::string& name, int tolerance, int allowedBadPixels) {
         sDevice->Flush();
         const std::vector<uint32_t>& pixels = surface->GetPixelData();
         int w = surface->GetWidth();
         int h = surface->GetHeight();
         const char* root = std::getenv("P7_SOURCE_DIR");
         std::string path =
-            std::string(root != nullptr ? root : ".") + "/tests/graphics/golden/" + name + ".png";
+            std::string(root != nullptr ? root : ".") + "/" + folder + "/" + name + ".png";
         const char* update = std::getenv("P7_UPDATE_GOLDEN");
         if (update != nullptr && std::string(update) == "1") {
             ASSERT_TRUE(WritePngFile(path, w, h, pixels));
             return;
         }
+        const char* bin = std::getenv("P7_BINARY_DIR");
+        std::string actual = std::string(bin != nullptr ? bin : ".") + "/" + name + ".png";
         DecodedImage expected;
         if (!ReadImageFile(path, &expected)) {
-            const char* bin = std::getenv("P7_BINARY_DIR");
-            std::string actual = std::string(bin != nullptr ? bin : ".") + "/" + name + ".png";
             WritePngFile(actual, w, h, pixels);
             FAIL() << "no expected image " << path << "; this run's image is " << actual;
         }
@@ -102,9 +111,7 @@ protected:
                 }
             }
         }
-        if (bad > 0) {
-            const char* bin = std::getenv("P7_BINARY_DIR");
-            std::string actual = std::string(bin != nullptr ? bin : ".") + "/" + name + ".png";
+        if (bad > allowedBadPixels) {
             WritePngFile(actual, w, h, pixels);
             ADD_FAILURE() << name << ": " << bad << " pixels differ, first at (" << firstX << ", "
                           << firstY << "); this run's image is " << actual;
