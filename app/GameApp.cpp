@@ -65,15 +65,10 @@ bool GameApp::Init() {
     // XML readers resolve named ids (music tracks) through the asset tables.
     Parser::SetNamedIdResolver(&LookupNamedId);
 
-    // A broken table is logged with its file and line; the game goes on without its entries.
-    std::string error;
-    if (!AssetManager::Get().ReadCatalogue("assets.xml", &error)) {
-        LogWarning("%s", error.c_str());
-    }
-    error.clear();
-    if (!Fonts::ReadTable("fonts.xml", &error)) {
-        LogWarning("%s", error.c_str());
-    }
+    // A broken table is reported by its reader with its file and line; the game goes on without
+    // its entries.
+    AssetManager::Get().ReadCatalogue("assets.xml", nullptr);
+    Fonts::ReadTable("fonts.xml", nullptr);
     mTableEntryCount += static_cast<int>(AssetManager::Get().GetStartupEntryCount());
     mTableEntryCount += static_cast<int>(Fonts::GetEntryCount());
     // The scripts are counted now and read on the loading thread, one step per script.
@@ -87,10 +82,8 @@ bool GameApp::Init() {
 }
 
 void GameApp::LoadingThreadProc() {
-    std::string error;
-    if (!LoadConstants("constants.xml", &error) && !error.empty()) {
-        LogWarning("%s", error.c_str());
-    }
+    // The readers report a broken file themselves, with its line and name.
+    LoadConstants("constants.xml", nullptr);
     ExprValue logging;
     if (FindConstant("logging", &logging) && logging.AsBool()) {
         StartLogging(mProductName, mVersion);

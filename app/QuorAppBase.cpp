@@ -451,6 +451,9 @@ void QuorAppBase::CheckLoadingProgress() {
     if (mLoadingFinished && !mLoadingCompleteDone) {
         JoinLoadingThread();
         mLoadingCompleteDone = true;
+        // Developers and the start-up test read this line to know the tables are all in.
+        DebugOutput("Loading finished: %d of %d steps after %lld ms", mLoadingCount.load(),
+                    mLoadingTotal.load(), static_cast<long long>(mClock->NowMs() - mStartMs));
         LoadingComplete();
     }
 }
