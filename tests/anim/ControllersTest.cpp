@@ -299,6 +299,20 @@ TEST(PropertyModifiers, ClampHoldsTheValueWhileTheBaseMovesOn) {
     modifiers.StopClamp("hold", true);
     EXPECT_FLOAT_EQ(owner.x, 8.0f);  // the tween went on underneath
 
+    // Two clamps on one property: the base value comes back whole when both are taken off.
+    modifiers.ClearControllers();
+    owner.x = 20.0f;
+    auto low = std::make_unique<PropertyClamp>(&owner, "a", 0);
+    low->AddProperty("x", 0.0f, 10.0f);
+    modifiers.AddClamp(std::move(low));
+    auto lower = std::make_unique<PropertyClamp>(&owner, "b", 0);
+    lower->AddProperty("x", 0.0f, 6.0f);
+    modifiers.AddClamp(std::move(lower));
+    EXPECT_FLOAT_EQ(owner.x, 6.0f);
+    modifiers.Update(1.0f);
+    modifiers.ClearClamps(true);
+    EXPECT_FLOAT_EQ(owner.x, 20.0f);
+
     // Minimum above maximum: the maximum wins.
     FakeOwner other;
     other.x = 4.0f;

@@ -277,6 +277,8 @@ TEST_F(PropertyCommands, ControllersOscillationsAndClamps) {
       <stop-controller id="kid" controller="'other'"/>
       <clamp id="kid" property="x,y" min="0" clamp="'lim'"/>
       <oscillate id="kid" property="y" amplitude="4" rate="4" start="top" oscillation="'bob'"/>
+      <define low="kid.y"/>
+      <clamp id="kid" property="y" max="-48" clamp="'cap'"/>
       <bind id="kid" property="opacity" value="w / 10.0"/>
     </animation>
     <animation name="stop"><stop id="kid"/><stop-oscillations id="kid"/><stop-clamps id="kid"/>
@@ -287,8 +289,10 @@ TEST_F(PropertyCommands, ControllersOscillationsAndClamps) {
     host->GetVariables().Set("w", ExprValue::FromInt(3));
     host->PlayAnimationRef("s");
     EXPECT_TRUE(kid->HasController("slide"));
-    // The clamp (padded to both properties) holds the oscillated y at 0 or above.
-    EXPECT_FLOAT_EQ(kid->mY, 0.0f);
+    // One minimum for two properties bounds only the first: y oscillates freely below 0 (up by
+    // 4 at the top of the wave) until the second clamp caps it.
+    EXPECT_FLOAT_EQ(host->GetVariables().Find("low")->AsReal(), -46.0f);
+    EXPECT_FLOAT_EQ(kid->mY, -48.0f);
     Tick(25);
     EXPECT_FLOAT_EQ(kid->mX, 50.0f);  // 50 time units by default
     EXPECT_NEAR(kid->mOpacity, 0.3f, 1e-6);

@@ -125,13 +125,15 @@ void AnimationWidget::RestartAnimation() {
 
 void AnimationWidget::ClearChildren(bool clearVariables) {
     // Over a snapshot: a child whose removal is not reported (it is kept alive, or it does not
-    // delete on removal) must not keep this loop going.
+    // delete on removal) must not keep this loop going. A reported removal drops the child's
+    // entry and its name (OnChildRemoved); an unreported one is dropped here the same way.
     const std::map<uint32_t, NamedChild> snapshot = mNamedChildren;
-    mNamedChildren.clear();
     for (const auto& [id, child] : snapshot) {
-        (void)id;
         if (Widget* widget = LiveObjectRegistry::ResolveWidget(child.liveId)) {
             widget->MarkForRemoval();
+        }
+        if (mNamedChildren.erase(id) != 0) {
+            ForgetChildName(child);
         }
     }
     if (clearVariables) {
@@ -304,11 +306,7 @@ void AnimationWidget::OnChildRemoved(uint32_t id) {
     if (named != mNamedChildren.end()) {
         const NamedChild child = named->second;
         mNamedChildren.erase(named);
-        const ExprValue* value = mVars.Find(child.name);
-        if (value != nullptr && value->GetTag() == ExprValue::kObject &&
-            value->GetObjectId() == child.liveId) {
-            mVars.Erase(child.name);
-        }
+        ForgetChildName(child);
     } else {
         for (const auto& [name, value] : mVars) {
             if (value.GetTag() != ExprValue::kObject) {
@@ -326,6 +324,15 @@ void AnimationWidget::OnChildRemoved(uint32_t id) {
     if (mRunState >= kWaitObject && mRunState <= kWaitMouseLeave && mWaitObjectWidgetId == id &&
         mManager != nullptr) {
         RunCommands(true);
+    }
+}
+
+void AnimationWidget::ForgetChildName(const NamedChild& child) {
+    // Only while the name still means this child: a script may have given it to another object.
+    const ExprValue* value = mVars.Find(child.name);
+    if (value != nullptr && value->GetTag() == ExprValue::kObject &&
+        value->GetObjectId() == child.liveId) {
+        mVars.Erase(child.name);
     }
 }
 

@@ -234,7 +234,9 @@ private:
         std::string name;
     };
     std::map<uint32_t, NamedChild> mNamedChildren;  // by widget id
-    std::map<uint32_t, ButtonEntry> mButtons;       // by the button's widget id
+    // Removes the variable of a child's name while it still refers to that child.
+    void ForgetChildName(const NamedChild& child);
+    std::map<uint32_t, ButtonEntry> mButtons;  // by the button's widget id
     std::set<uint32_t> mRunningChildAnimations;
     uint32_t mLayerLiveId = 0;  // 0: the widget itself
 

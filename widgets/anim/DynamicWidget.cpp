@@ -312,21 +312,31 @@ void DynamicWidget::TweenNamedFloat(std::string_view name, float target, float d
         curve = std::make_unique<Linear>();
     }
     auto tween = std::make_unique<Tweener>(this, "", std::move(curve), duration, 0.0f, flags);
-    if (tween->AddProperty(name, target)) {
+    // The tween starts from the base value, not from what an oscillation adds on top of it.
+    mModifiers.RemoveEffects();
+    const bool known = tween->AddProperty(name, target);
+    mModifiers.ApplyEffects();
+    if (known) {
         AddController(std::move(tween));
     }
 }
 
 void DynamicWidget::CircleTo(int centerX, int centerY, float sweepDegrees, float duration,
                              std::unique_ptr<EasingCurve> curve, int flags) {
-    AddController(std::make_unique<Circler>(this, "", std::move(curve), centerX, centerY,
-                                            sweepDegrees, duration, flags));
+    // The radius and start angle are taken from the base position (see TweenNamedFloat).
+    mModifiers.RemoveEffects();
+    auto circler = std::make_unique<Circler>(this, "", std::move(curve), centerX, centerY,
+                                             sweepDegrees, duration, flags);
+    mModifiers.ApplyEffects();
+    AddController(std::move(circler));
 }
 
 void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance, int duration) {
     if (height == 0 || duration <= 0) {
         return;
     }
+    // The arc is planned and tweened on the base position, under the oscillations and clamps.
+    mModifiers.RemoveEffects();
     if (targetY == static_cast<int>(mY)) {
         mY = static_cast<float>(clearance < 0 ? targetY + 1 : targetY - 1);
     }
@@ -352,6 +362,7 @@ void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance
     auto ty = std::make_unique<Tweener>(this, "", std::make_unique<ParabolicCurve>(a, b, 0.0f),
                                         static_cast<float>(duration), 0.0f, kChangedPosition);
     ty->AddProperty("y", static_cast<float>(targetY));
+    mModifiers.ApplyEffects();
     AddController(std::move(tx));
     AddController(std::move(ty));
 }

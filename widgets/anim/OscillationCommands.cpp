@@ -1,8 +1,5 @@
 // "oscillate", "clamp", their stop commands, and "arc".
 
-#include <cmath>
-#include <numbers>
-
 #include "app/util/Log.h"
 #include "app/util/Random.h"
 #include "widgets/anim/PropertyClamp.h"
@@ -19,14 +16,7 @@ Outcome Oscillate(ScriptContext& c) {
     DynamicWidget* target = c.Target();
     const ScriptParams& p = c.Params();
     const PropertyTargets props = FindPropertyTargets(c, "property");
-    std::vector<float> amplitudes;
-    if (p.Has("angle") && p.Has("amplitude")) {
-        const float radians = p.GetFloat("angle") * -std::numbers::pi_v<float> / 180.0f;
-        const float amplitude = p.GetFloat("amplitude");
-        amplitudes = {amplitude * std::cos(radians), amplitude * std::sin(radians)};
-    } else {
-        amplitudes = p.GetRealList("amplitude");
-    }
+    const std::vector<float> amplitudes = AngleAmounts(p, "amplitude");
     double phase = p.Has("timer") ? static_cast<double>(p.GetFloat("timer")) : 0.0;
     const std::string start = p.GetString("start");
     if (start == "top") {
@@ -81,9 +71,11 @@ Outcome Clamp(ScriptContext& c) {
     const std::vector<float> maximum = c.Params().GetRealList("max");
     auto clamp =
         std::make_unique<PropertyClamp>(target, NameParam(c.Params(), "clamp"), props.flags);
+    // Unlike the value lists, a property without its own "min" or "max" entry is not bounded on
+    // that side: a clamp of "x,y" with one minimum leaves y free.
     for (size_t i = 0; i < props.fields.size(); ++i) {
-        clamp->AddTarget(props.fields[i], PaddedValue(minimum, i, -1.0e20f),
-                         PaddedValue(maximum, i, 1.0e20f));
+        clamp->AddTarget(props.fields[i], i < minimum.size() ? minimum[i] : -1.0e20f,
+                         i < maximum.size() ? maximum[i] : 1.0e20f);
     }
     target->AddClamp(std::move(clamp));
     return ScriptContext::kDone;

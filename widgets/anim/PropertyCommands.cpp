@@ -1,9 +1,6 @@
 // The object property commands: "set", "change", "propel", "bind", "stop-controller" and "stop"
 // on an object.
 
-#include <cmath>
-#include <numbers>
-
 #include "app/util/Log.h"
 #include "widgets/anim/Binder.h"
 #include "widgets/anim/EasingCurveFactory.h"
@@ -68,6 +65,11 @@ Outcome Set(ScriptContext& c) {
     }
     modifiers.ApplyEffects();
     target->PropertiesChanged(props.flags | (dx != 0.0f || dy != 0.0f ? kChangedPosition : 0));
+    // A change made at once has ended as soon as it began; whoever follows the object's
+    // animations hears so.
+    if (AnimationListener* listener = target->GetAnimationListener()) {
+        listener->AnimationEnded(target->mId);
+    }
     return ScriptContext::kDone;
 }
 
@@ -100,6 +102,10 @@ Outcome Change(ScriptContext& c) {
     auto tween = std::make_unique<Tweener>(
         target, NameParam(p, "controller"), MakeEasingCurve(curveText, &p, &c.Vars()),
         p.GetFloatOr("time", 50.0f), p.GetFloatOr("timer", 0.0f), props.flags);
+    // The tween moves the base values, under the oscillations and clamps: it starts from them,
+    // not from what an oscillation adds on top (which would jump by that offset).
+    PropertyModifiers& modifiers = target->GetModifiers();
+    modifiers.RemoveEffects();
     for (size_t i = 0; i < n; ++i) {
         float* field = props.fields[i];
         // Without "end" a property keeps its current value rather than reading past the list.
@@ -111,27 +117,16 @@ Outcome Change(ScriptContext& c) {
         goal += PaddedValue(offsets, i, 0.0f);
         tween->AddTarget(field, *field, goal);
     }
+    modifiers.ApplyEffects();
     target->AddController(std::move(tween));
     return ScriptContext::kDone;
-}
-
-// "angle" with "amplitude" split into two components (positive angles point up the screen), or
-// the list of the given parameter.
-std::vector<float> Amounts(ScriptContext& c, std::string_view listName) {
-    const ScriptParams& p = c.Params();
-    if (p.Has("angle") && p.Has("amplitude")) {
-        const float radians = p.GetFloat("angle") * -std::numbers::pi_v<float> / 180.0f;
-        const float amplitude = p.GetFloat("amplitude");
-        return {amplitude * std::cos(radians), amplitude * std::sin(radians)};
-    }
-    return p.GetRealList(listName);
 }
 
 Outcome Propel(ScriptContext& c) {
     DynamicWidget* target = c.Target();
     const ScriptParams& p = c.Params();
     const PropertyTargets props = FindPropertyTargets(c, "property");
-    const std::vector<float> amounts = Amounts(c, "velocity");
+    const std::vector<float> amounts = AngleAmounts(c.Params(), "velocity");
     const std::string curveText = CurveText(c, "curve");
     auto curve = MakeEasingCurve(curveText, &p, &c.Vars());
     const float position = p.GetFloatOr("timer", 0.0f);
@@ -141,10 +136,14 @@ Outcome Propel(ScriptContext& c) {
         const std::vector<float> limits = p.GetRealList("end");
         auto propeller = std::make_unique<TerminalPropeller>(
             target, name, std::move(curve), position, rate, p.GetBool("snap"), props.flags);
+        // A missing limit is the base value where the propeller starts.
+        PropertyModifiers& modifiers = target->GetModifiers();
+        modifiers.RemoveEffects();
         for (size_t i = 0; i < props.fields.size(); ++i) {
             propeller->AddTarget(props.fields[i], PaddedValue(amounts, i, 0.0f),
                                  PaddedValue(limits, i, *props.fields[i]));
         }
+        modifiers.ApplyEffects();
         target->AddController(std::move(propeller));
     } else {
         auto propeller = std::make_unique<Propeller>(target, name, std::move(curve), position, rate,

@@ -5,8 +5,10 @@
 PropertyModifiers::~PropertyModifiers() = default;
 
 void PropertyModifiers::RemoveEffects() {
-    for (auto& entry : mClamps) {
-        entry.second->Restore();
+    // In the reverse of the order applied: with two clamps on one property, the first one's
+    // saved value is the unclamped base, and it must be written last.
+    for (auto it = mClamps.rbegin(); it != mClamps.rend(); ++it) {
+        it->second->Restore();
     }
     for (auto& entry : mOscillations) {
         entry.second->Remove();
@@ -85,39 +87,54 @@ void PropertyModifiers::DropTweensOn(const float* field) {
     }
 }
 
-void PropertyModifiers::AddOscillation(std::unique_ptr<PropertyOscillation> oscillation) {
-    if (!oscillation) {
+template <typename T>
+void PropertyModifiers::AddEffect(Table<T>& table, std::unique_ptr<T> effect) {
+    if (!effect) {
         return;
     }
     RemoveEffects();
-    const std::string name = oscillation->GetName();
-    mOscillations.insert_or_assign(name, std::move(oscillation));
+    const std::string name = effect->GetName();
+    table.insert_or_assign(name, std::move(effect));
     ApplyEffects();
 }
 
-bool PropertyModifiers::StopOscillation(std::string_view name, bool undo) {
-    const auto it = mOscillations.find(name);
-    if (it == mOscillations.end()) {
+template <typename T>
+bool PropertyModifiers::StopEffect(Table<T>& table, std::string_view name, bool undo) {
+    const auto it = table.find(name);
+    if (it == table.end()) {
         return false;
     }
     if (undo) {
         RemoveEffects();
-        mOscillations.erase(it);
+        table.erase(it);
         ApplyEffects();
     } else {
-        mOscillations.erase(it);
+        table.erase(it);
     }
     return true;
 }
 
-void PropertyModifiers::ClearOscillations(bool undo) {
+template <typename T>
+void PropertyModifiers::ClearEffects(Table<T>& table, bool undo) {
     if (undo) {
         RemoveEffects();
-        mOscillations.clear();
+        table.clear();
         ApplyEffects();
     } else {
-        mOscillations.clear();
+        table.clear();
     }
+}
+
+void PropertyModifiers::AddOscillation(std::unique_ptr<PropertyOscillation> oscillation) {
+    AddEffect(mOscillations, std::move(oscillation));
+}
+
+bool PropertyModifiers::StopOscillation(std::string_view name, bool undo) {
+    return StopEffect(mOscillations, name, undo);
+}
+
+void PropertyModifiers::ClearOscillations(bool undo) {
+    ClearEffects(mOscillations, undo);
 }
 
 bool PropertyModifiers::HasOscillation(std::string_view name) const {
@@ -125,38 +142,15 @@ bool PropertyModifiers::HasOscillation(std::string_view name) const {
 }
 
 void PropertyModifiers::AddClamp(std::unique_ptr<PropertyClamp> clamp) {
-    if (!clamp) {
-        return;
-    }
-    RemoveEffects();
-    const std::string name = clamp->GetName();
-    mClamps.insert_or_assign(name, std::move(clamp));
-    ApplyEffects();
+    AddEffect(mClamps, std::move(clamp));
 }
 
 bool PropertyModifiers::StopClamp(std::string_view name, bool undo) {
-    const auto it = mClamps.find(name);
-    if (it == mClamps.end()) {
-        return false;
-    }
-    if (undo) {
-        RemoveEffects();
-        mClamps.erase(it);
-        ApplyEffects();
-    } else {
-        mClamps.erase(it);
-    }
-    return true;
+    return StopEffect(mClamps, name, undo);
 }
 
 void PropertyModifiers::ClearClamps(bool undo) {
-    if (undo) {
-        RemoveEffects();
-        mClamps.clear();
-        ApplyEffects();
-    } else {
-        mClamps.clear();
-    }
+    ClearEffects(mClamps, undo);
 }
 
 bool PropertyModifiers::HasClamp(std::string_view name) const {

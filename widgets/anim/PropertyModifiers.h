@@ -62,6 +62,13 @@ private:
     using Table = std::map<std::string, std::unique_ptr<T>, std::less<>>;
 
     void AdvanceEffects(double dt);
+    // The oscillation and clamp tables share their add, stop and clear rules.
+    template <typename T>
+    void AddEffect(Table<T>& table, std::unique_ptr<T> effect);
+    template <typename T>
+    bool StopEffect(Table<T>& table, std::string_view name, bool undo);
+    template <typename T>
+    void ClearEffects(Table<T>& table, bool undo);
 
     Table<Controller> mControllers;
     Table<PropertyOscillation> mOscillations;

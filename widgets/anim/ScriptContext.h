@@ -96,5 +96,9 @@ PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view par
 // modifier takes a generated name instead of the value of an empty expression.
 std::string NameParam(const ScriptParams& params, std::string_view parameter);
 
+// "angle" (degrees; positive angles point up the screen) with "amplitude" split into two
+// components, cosine part first; without both, the list of listName.
+std::vector<float> AngleAmounts(const ScriptParams& params, std::string_view listName);
+
 // A curve parameter: the text as written, or the value of the host's variable of that name.
 std::string CurveText(ScriptContext& context, std::string_view parameter);

@@ -1,6 +1,8 @@
 // The interpreter half of AnimationWidget: the run loop, the block structure, the hooks in the
 // order offered, the step budget and the per-update wait check.
 
+#include <cmath>
+#include <numbers>
 #include <utility>
 
 #include "app/GameApp.h"
@@ -47,7 +49,8 @@ void AnimationWidget::StepForward(bool advance) {
         }
     }
     while (!mFrameStack.empty()) {
-        if (mPc >= 0 && mPc < static_cast<int>(mList->size())) {
+        // A frame may hold no list (a call made before any script was played): it is used up.
+        if (mList != nullptr && mPc >= 0 && mPc < static_cast<int>(mList->size())) {
             return;
         }
         const Frame frame = mFrameStack.back();
@@ -248,6 +251,15 @@ PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view par
 
 std::string NameParam(const ScriptParams& params, std::string_view parameter) {
     return params.Has(parameter) ? params.GetString(parameter) : std::string();
+}
+
+std::vector<float> AngleAmounts(const ScriptParams& params, std::string_view listName) {
+    if (params.Has("angle") && params.Has("amplitude")) {
+        const float radians = params.GetFloat("angle") * -std::numbers::pi_v<float> / 180.0f;
+        const float amplitude = params.GetFloat("amplitude");
+        return {amplitude * std::cos(radians), amplitude * std::sin(radians)};
+    }
+    return params.GetRealList(listName);
 }
 
 std::string CurveText(ScriptContext& context, std::string_view parameter) {
