@@ -1,7 +1,7 @@
 #pragma once
 // The per-user settings kept in "settings.xml": one `settings` element whose attributes hold the
 // version, volumes, mouse speed, window mode, preferred size, vertical-sync wish, the
-// "in-progress" mark and the custom-cursor choice (see docs/parts/platform-app.md).
+// "in-progress" mark and the custom-cursor choice (see docs/design/platform-app.md).
 
 #include <map>
 #include <string>
@@ -25,9 +25,10 @@ struct AppSettings {
 
 // Reads the settings file at path into *out. When the file is missing, *out keeps its values and
 // *missing is set. When it can't be read (malformed XML, no `settings` element) *out keeps its
-// values, false is returned and *error names the file and line. Values out of range are clamped
-// with a warning. Main thread.
+// values, false is returned and *error names the file and line. Values out of range are clamped;
+// a value that is not a number or a boolean keeps the default with a warning. Main thread.
 bool ReadSettingsFile(const std::string& path, AppSettings* out, std::string* error, bool* missing);
 
-// The file's whole text for the settings.
+// The file's whole text, for WriteBufferToFile. A channel whose name can't be an attribute name is
+// left out, so the file always reads back.
 std::string SettingsToXml(const AppSettings& settings);

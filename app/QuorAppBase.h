@@ -126,6 +126,8 @@ public:
     // A new surface holding a copy of the image; null for null.
     std::unique_ptr<ImageSurface> CopyImage(const Image* image);
 
+    // The system clipboard through the platform layer: empty when it holds no text or there is no
+    // window system (NullPlatform). Main thread.
     std::string GetClipboard();
     void CopyToClipboard(const std::string& text);
 

@@ -4,4 +4,5 @@
 
 class QuorAppBase;
 
+// Main thread; app must be heap-allocated and is deleted before the function returns.
 int RunGame(QuorAppBase* app);

@@ -10,7 +10,7 @@
 enum class SoundSource { kNone, kCache, kWave, kOgg, kAu };
 
 // True for names that may use the cache: longer than 2 characters, not starting with '\\' or '/',
-// no drive colon as the second character, and no ".." folder that would lead out of the cache.
+// no drive colon as the second character, and no ".." folder that would point out of the cache.
 bool IsRelativeSoundName(const std::string& name);
 
 // The cache file of a relative name: the per-user data folder + "cached/" + name + ".wav", with

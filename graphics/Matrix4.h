@@ -1,7 +1,7 @@
 #pragma once
-// A 4x4 float matrix stored row-major (m[row][column]) and the helpers that work on it.
+// A 4x4 float matrix stored row-major (m[row][column]) and the functions that work on it.
 //
-// Two conventions meet here and each helper says which it follows:
+// Two conventions meet here and each function says which it follows:
 // - Transform builds matrices for column vectors (p' = M * p): the translation sits in column 3,
 //   a shear in [0][1] and [1][0].
 // - The perspective view is built for row vectors (p' = p * M), translation in row 3.

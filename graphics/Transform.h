@@ -13,6 +13,7 @@ public:
     void Reset();            // back to a zero translation
     void ForceFullMatrix();  // switch to the 4x4 form, keeping the transform
 
+    // Translation and scale (about the origin) in pixels, applied after the operations so far.
     void Translate(float x, float y, float z = 0.0f);
     void Scale(float x, float y);
     // Rotation by angle degrees about the axis (x, y, z) (normalised here; a zero axis does

@@ -8,6 +8,7 @@ class PlatformEventSink {
 public:
     virtual ~PlatformEventSink() = default;
 
+    // The pointer moved, or a button went down or up, at window pixel (x, y).
     virtual void OnMouseMove(int x, int y) = 0;
     virtual void OnMouseDown(int x, int y, int clickCount) = 0;
     virtual void OnMouseUp(int x, int y, int clickCount) = 0;
@@ -18,12 +19,14 @@ public:
     // The window lost the mouse capture it had taken for a held button.
     virtual void OnCaptureLost() = 0;
 
+    // A key went down (repeats included) or up.
     virtual void OnKeyDown(int virtualKey) = 0;
     virtual void OnKeyUp(int virtualKey) = 0;
     // One typed character as a byte (Latin-1), including the control characters 8, 9, 13, 27 and
     // Ctrl+C/V/X/Z as 3, 22, 24, 26.
     virtual void OnKeyChar(char c) = 0;
 
+    // The window gained or lost the keyboard focus.
     virtual void OnFocusGained() = 0;
     virtual void OnFocusLost() = 0;
     // The window's close button or a quit request from the system.

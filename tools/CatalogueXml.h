@@ -25,6 +25,8 @@ std::string EncodePictureText(const std::vector<int>& picture, int n);
 std::vector<std::vector<int>> DecodeGridText(const std::string& text);
 std::vector<std::vector<int>> DecodePictureText(const std::string& text);
 
+// The whole text of "puzzles_pelnora7.xml" and "sets7.xml" for the catalogue, deterministic so
+// that a regenerated file is byte for byte the same when nothing changed.
 std::string WritePuzzlesXml(const Catalogue& catalogue);
 std::string WriteSetsXml(const Catalogue& catalogue);
 // `screenTexts` is the hand-written localization document; everything inside its root element

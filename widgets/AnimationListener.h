@@ -18,6 +18,8 @@ public:
     // Number of widgets this listener listens to.
     size_t GetListenedCount() const { return GetLinkCount(); }
 
+    // Called on the main thread from the widget's update with the widget's id: its script ended,
+    // went into "persist", or sent a named event ("signal"). The listener may remove the widget.
     virtual void AnimationEnded(uint32_t id) { (void)id; }
     virtual void AnimationPersisted(uint32_t id) { (void)id; }
     virtual void AnimationEvent(uint32_t id, const std::string& message) {

@@ -31,6 +31,7 @@ public:
     // Plays the event's script: "<type>_<event>" when the table has it, else "button_<event>".
     void BuildEventName(const std::string& event);
 
+    // The text drawn on the button in the label font; a change redraws it.
     void SetLabel(const std::string& label);
     const std::string& GetLabel() const { return mLabel; }
     const std::string& GetType() const { return mType; }

@@ -7,5 +7,6 @@
 
 class CheckboxListener : public ListenerBase {
 public:
+    // The new state after a click or a telling SetChecked (main thread); id is the check box's.
     virtual void CheckboxChanged(uint32_t id, bool checked) { (void)id, (void)checked; }
 };

@@ -8,6 +8,7 @@ class Slider;
 
 class SliderListener : public ListenerBase {
 public:
+    // Main thread, from the slider's input handlers; value is 0 to 1.
     virtual void SliderValueChanged(Slider* slider, double value) { (void)slider, (void)value; }
     virtual void SliderDragEnded(Slider* slider, double value) { (void)slider, (void)value; }
 };

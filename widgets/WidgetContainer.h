@@ -106,6 +106,7 @@ public:
     const std::vector<Widget*>& GetChildren() const { return mChildren; }
     WidgetManager* GetManager() const { return mManager; }
     WidgetContainer* GetParent() const { return mParent; }
+    // Whether widget is a direct child (not a deeper descendant).
     bool HasChild(const Widget* widget) const;
 
     // Children in drawing order, sorted by zOrder ascending; not owned.

@@ -78,6 +78,8 @@ public:
     // Deletes every pointer record (shutdown).
     void FreePointerStates();
 
+    // Keyboard input from the application (virtual-key codes, typed bytes): recorded and passed to
+    // the focus widget, if any. Always true (the key is taken).
     bool KeyDown(int key);
     bool KeyUp(int key);
     bool KeyChar(char c);
@@ -125,6 +127,8 @@ public:
     // widget and its queued overlays are dropped.
     void ForgetWidget(Widget* widget);
 
+    // The flags every widget is asked with (WidgetContainer.h), changed while the window has no
+    // focus; ComputeWidgetFlags adds the flags for widgets below the base widget.
     uint32_t GetWidgetFlags() const;
     void ComputeWidgetFlags(WidgetFlagState* state) const;
 

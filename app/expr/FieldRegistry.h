@@ -16,6 +16,7 @@ public:
     static int32_t Register(float* field, const void* owner);
     static int32_t Register(int32_t* field, const void* owner);
 
+    // Drops one handle; later lookups of it answer null. An unknown handle is ignored.
     static void Unregister(int32_t handle);
     // Drops every field registered under owner (call from the owner's destructor).
     static void UnregisterOwner(const void* owner);
@@ -25,5 +26,6 @@ public:
     static int32_t* GetInt(int32_t handle);
     static bool GetKind(int32_t handle, Kind* kind);  // false when the handle is not live
 
+    // Live handles, for leak checks in tests.
     static size_t GetCount();
 };

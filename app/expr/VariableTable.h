@@ -16,6 +16,7 @@ public:
     using Entry = std::pair<std::string, ExprValue>;
 
     const ExprValue* Find(std::string_view name) const;  // null when absent; valid until changed
+    // As Find, for changing the value in place; valid until the next Set or removal.
     ExprValue* FindMutable(std::string_view name);
     bool Contains(std::string_view name) const { return Find(name) != nullptr; }
     // Stores a copy of value under name, replacing an existing entry.

@@ -1,6 +1,6 @@
 #pragma once
 // The program's own settings file "config.xml" in "properties/": the window title and the hot
-// spots of the cursors (see docs/parts/core-files.md for the format).
+// spots of the cursors (see docs/design/core-files.md for the format).
 
 #include <map>
 #include <string>

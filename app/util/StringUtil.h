@@ -1,5 +1,5 @@
 #pragma once
-// String helpers. Strings are narrow byte strings throughout.
+// String utilities. Strings are narrow byte strings throughout.
 
 #include <cstdarg>
 #include <cstdint>

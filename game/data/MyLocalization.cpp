@@ -14,14 +14,14 @@ bool MyLocalization::Load() {
     mSets.clear();
     mCurrentSet.clear();
     mInPuzzle = false;
-    return Run(ParseFile(kFileName));
+    return Run(Read(kFileName));
 }
 
 bool MyLocalization::LoadText(const std::string& text, const std::string& fileName) {
     mSets.clear();
     mCurrentSet.clear();
     mInPuzzle = false;
-    return Run(ParseText(text, fileName));
+    return Run(ReadText(text, fileName));
 }
 
 bool MyLocalization::Run(bool parsed) {

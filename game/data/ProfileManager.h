@@ -5,7 +5,7 @@
 // after loading. Nothing is saved before the list has been read, so a quit during loading cannot
 // overwrite the player's file with empty slots.
 //
-// Safety of the file (see also docs/parts/game-data.md):
+// Safety of the file (see also docs/design/game-data.md):
 // - a save writes a temporary file and renames it over "profiles.xml" (WriteBufferToFile), after
 //   keeping the previous file as "profiles.xml.bak";
 // - a file that cannot be read is never overwritten: it is renamed to
@@ -27,6 +27,8 @@ class ProfileManager : public Parser {
 public:
     ProfileManager();
 
+    // Read a whole file or text; false (GetError names the file and line) leaves eight empty
+    // slots and no selection, so a broken file is never taken for a partly read one. Any thread.
     bool ReadFile(const std::string& path);
     bool ReadText(const std::string& text, const std::string& fileName);
 

@@ -30,6 +30,8 @@ int CountCatalogSets(const std::string& game, int mode);
 // Number of puzzles of a set; 0 when the set does not exist.
 int CountCatalogPuzzles(const std::string& game, int mode, int set);
 
+// The whole catalogue by game name. Valid until the next CommitPuzzleCatalog, so read it on the
+// thread that loads (or after loading has finished).
 const std::map<std::string, GameCatalog>& GetPuzzleCatalog();
 // Replaces the whole catalogue; used by the reader once a file has been read whole.
 void CommitPuzzleCatalog(std::map<std::string, GameCatalog> catalog);

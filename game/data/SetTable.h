@@ -22,6 +22,7 @@ const SetRecord* GetSetRecord(const std::string& game, int mode, int set);
 // Sets in a mode of FindGameRecord(game); 0 when the table is empty or the mode is not 0 or 1.
 int CountSetsInMode(const std::string& game, int mode);
 
+// The whole table, in file order. Valid until the next CommitSetTable; read it after loading.
 const std::vector<GameSets>& GetSetTable();
 // Replaces the table; used by the reader once a file has been read whole.
 void CommitSetTable(std::vector<GameSets> table);

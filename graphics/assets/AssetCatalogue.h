@@ -2,7 +2,7 @@
 // The asset catalogue "properties/assets.xml": named groups of images (with their cell columns
 // and rows, and rectangles of atlas images entered as images of their own), sound effects and
 // music tracks. Reading only records what the file says; AssetManager loads. The format is
-// described in docs/parts/graphics-assets.md.
+// described in docs/design/graphics-assets.md.
 
 #include <string>
 #include <vector>

@@ -7,6 +7,27 @@ Localization::Localization() = default;
 
 Localization::~Localization() = default;
 
+bool Localization::Read(const std::string& name) {
+    mPending.clear();
+    return Commit(ParseFile(name));
+}
+
+bool Localization::ReadText(const std::string& text, const std::string& fileName) {
+    mPending.clear();
+    return Commit(ParseText(text, fileName));
+}
+
+bool Localization::Commit(bool parsed) {
+    if (parsed) {
+        for (auto& [id, text] : mPending) {
+            LocalizedTexts::Set(id, std::move(text));
+        }
+    }
+    mPending.clear();
+    mCurrentElement.clear();
+    return parsed;
+}
+
 void Localization::HandleElementStart(const XMLElement& element) {
     if (element.mName != "pair") {
         mCurrentElement = element.mName;
@@ -21,14 +42,15 @@ void Localization::HandleElementStart(const XMLElement& element) {
         return;
     }
     if (HasAttribute("value")) {
-        LocalizedTexts::Set(id, LocalizedTexts::ConvertLineBreaks(GetAttribute("value")));
+        mPending.emplace_back(id, LocalizedTexts::ConvertLineBreaks(GetAttribute("value")));
     }
     if (HasAttribute("title")) {
-        LocalizedTexts::Set(id + "_title",
-                            LocalizedTexts::ConvertLineBreaks(GetAttribute("title")));
+        mPending.emplace_back(id + "_title",
+                              LocalizedTexts::ConvertLineBreaks(GetAttribute("title")));
     }
     if (HasAttribute("text")) {
-        LocalizedTexts::Set(id + "_text", LocalizedTexts::ConvertLineBreaks(GetAttribute("text")));
+        mPending.emplace_back(id + "_text",
+                              LocalizedTexts::ConvertLineBreaks(GetAttribute("text")));
     }
 }
 
@@ -40,6 +62,6 @@ void Localization::HandleElementText(const XMLElement& element) {
     if (mCurrentElement.empty()) {
         return;
     }
-    LocalizedTexts::Set(mCurrentElement, LocalizedTexts::ConvertLineBreaks(element.mText));
+    mPending.emplace_back(mCurrentElement, LocalizedTexts::ConvertLineBreaks(element.mText));
     mCurrentElement.clear();
 }

@@ -10,8 +10,13 @@
 //   id + "_title" -> the "title" attribute,
 //   id + "_text"  -> the "text" attribute.
 // "[br]" in every filed text becomes a line break.
+//
+// Texts are collected while the file is read and filed in the table only when the whole file
+// has been read, so a broken file leaves the table as it was.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/files/Parser.h"
 
@@ -19,6 +24,12 @@ class Localization : public Parser {
 public:
     Localization();
     ~Localization() override;
+
+    // Reads "properties/" + name and, when the whole file was read, files its texts in the
+    // localized text table. False (table unchanged, GetError naming line and file) otherwise.
+    bool Read(const std::string& name);
+    // The same for text in memory; fileName only names it in errors.
+    bool ReadText(const std::string& text, const std::string& fileName);
 
 protected:
     // Files a "pair" element, or records any other element's name as the current element.
@@ -34,4 +45,10 @@ protected:
     void ClearCurrentElement() { mCurrentElement.clear(); }
 
     std::string mCurrentElement;
+
+private:
+    // Files the collected texts when parsed is true; drops them either way.
+    bool Commit(bool parsed);
+
+    std::vector<std::pair<std::string, std::string>> mPending;  // id, text, in file order
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The font table: fonts by name, read from "properties/fonts.xml". Each entry names a font file
 // (or an installed family) with its pixel size, style, shadow and spacing; the format is
-// described in docs/parts/graphics-assets.md.
+// described in docs/design/graphics-assets.md.
 //
 // Reading is in two steps so that the start-up can parse on the main thread and rasterise on
 // the loader thread: ReadTable checks the whole file and records the entries, LoadFonts makes

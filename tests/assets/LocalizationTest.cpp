@@ -32,7 +32,7 @@ protected:
 
 TEST_F(LocalizationTest, PairsAndElementTextsFillTheTable) {
     TestLocalization reader;
-    ASSERT_TRUE(reader.ParseText(R"(<localization>
+    ASSERT_TRUE(reader.ReadText(R"(<localization>
   <pair id="play" value="Play"/>
   <pair id="quit" title="Leave?" text="Really[br]leave?"/>
   <credits_time>Played %d hours[br]and %d minutes</credits_time>
@@ -40,7 +40,7 @@ TEST_F(LocalizationTest, PairsAndElementTextsFillTheTable) {
   <empty/>
   <after>x</after>
 </localization>)",
-                                 "localization.xml"))
+                                "localization.xml"))
         << reader.GetError();
     EXPECT_EQ(LocalizedTexts::Lookup("play"), "Play");
     EXPECT_EQ(LocalizedTexts::Lookup("quit_title"), "Leave?");
@@ -66,13 +66,18 @@ TEST_F(LocalizationTest, AbsentLookupInsertsEmptyAndClearEmpties) {
 
 TEST_F(LocalizationTest, PairWithoutIdIsSkippedAndMalformedFileNamesLine) {
     TestLocalization reader;
-    EXPECT_TRUE(reader.ParseText("<l><pair value=\"x\"/><pair id=\"k\" value=\"v\"/></l>",
-                                 "localization.xml"));
+    EXPECT_TRUE(reader.ReadText("<l><pair value=\"x\"/><pair id=\"k\" value=\"v\"/></l>",
+                                "localization.xml"));
     EXPECT_EQ(LocalizedTexts::Lookup("k"), "v");
+    // A file broken after some good entries files none of them: the table stays as it was.
     TestLocalization broken;
-    EXPECT_FALSE(broken.ParseText("<l>\n<pair id=\"a\" value=\"b\">\n</l>", "localization.xml"));
+    EXPECT_FALSE(
+        broken.ReadText("<l>\n<pair id=\"k\" value=\"changed\"/><pair id=\"a\" value=\"b\">\n</l>",
+                        "localization.xml"));
     EXPECT_NE(broken.GetError().find(" on Line 3"), std::string::npos) << broken.GetError();
     EXPECT_NE(broken.GetError().find("localization.xml"), std::string::npos);
+    EXPECT_EQ(LocalizedTexts::Lookup("k"), "v");
+    EXPECT_FALSE(LocalizedTexts::Contains("a"));
 }
 
 TEST_F(LocalizationTest, LookupsAreSafeWhileALoaderFillsTheTable) {

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the audio tests: a scratch folder that is the working folder while a test runs, and
-// builders of small sound files.
+// Shared pieces of the audio tests: a scratch folder that is the working folder while a test runs,
+// and builders of small sound files.
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by the game-data tests: a scratch per-user folder and a small catalogue.
+// Utilities shared by the game-data tests: a scratch per-user folder and a small catalogue.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

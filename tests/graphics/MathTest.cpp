@@ -1,4 +1,4 @@
-// Transform, the matrix helpers, the perspective view and colours, without GL.
+// Transform, the matrix functions, the perspective view and colours, without GL.
 
 #include <gtest/gtest.h>
 

@@ -41,7 +41,7 @@ std::vector<std::string> ListFolder(const std::string& folder) {
 
 }  // namespace
 
-TEST(FileUtil, FolderHelpers) {
+TEST(FileUtil, FolderFunctions) {
     EXPECT_EQ(GetFileDir("a/b/c.xml"), "a/b/");
     EXPECT_EQ(GetFileDir("cached\\wave.wav"), "cached\\");
     EXPECT_EQ(GetFileDir("a/b\\c"), "a/b\\");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-TEST(StringUtil, BasicHelpers) {
+TEST(StringUtil, BasicFunctions) {
     EXPECT_EQ(StrFormat("%d-%s-%.2f", 7, "x", 1.5), "7-x-1.50");
     EXPECT_EQ(StrFormat("%s", std::string(5000, 'a').c_str()).size(), 5000u);
     EXPECT_EQ(StrFormat("%s", ""), "");

@@ -31,6 +31,7 @@ public:
     // Stores several in order under one lock (a later one of the same name wins). Any thread.
     void DefineAll(std::vector<Animation>&& animations);
 
+    // Number of scripts. Any thread.
     size_t Size() const;
     void Clear();                               // at exit, and between tests
     std::vector<std::string> GetNames() const;  // in name order

@@ -17,6 +17,8 @@ public:
            int flags);
     ~Binder() override;
 
+    // Binds field (owned by the owner, alive while the binder is) to the expression, evaluated
+    // against the copied variables at each update.
     void AddTarget(float* field, std::string expression);
     // As AddTarget for the owner's property of that name; false, with a log line, when unknown.
     bool AddProperty(std::string_view property, std::string expression);

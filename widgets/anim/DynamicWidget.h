@@ -69,7 +69,7 @@ public:
     // "x", "y", "right", "bottom", ... (see the widget documentation); false for other names.
     bool GetProperty(const std::string& name, ExprValue* out) const override;
 
-    // --- motion helpers (each adds a controller) ---
+    // --- motion shortcuts (each adds a controller) ---
     // curve may be null (linear). duration in units of the widget's clock.
     void TweenNamedFloat(std::string_view name, float target, float duration,
                          std::unique_ptr<EasingCurve> curve, int flags);

@@ -15,6 +15,7 @@ struct CommandTable {
     std::unordered_map<std::string, CommandHandler> general;
     std::unordered_map<std::string, CommandHandler> object;
 
+    // The handler of a command word, or null when the table has none.
     const CommandHandler* FindGeneral(std::string_view word) const;
     const CommandHandler* FindObject(std::string_view word) const;
 };

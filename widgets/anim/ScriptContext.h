@@ -90,6 +90,7 @@ struct PropertyTargets {
     std::vector<float*> fields;
     int flags = 0;
 };
+// parameter names the command's comma-separated property list ("property" for most commands).
 PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view parameter);
 
 // A name parameter ("controller", "oscillation", "clamp"): empty when absent, so that the

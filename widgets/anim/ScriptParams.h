@@ -34,12 +34,15 @@ public:
     void SetCommand(const AnimationCommand* command) { mCommand = command; }
     const AnimationCommand* GetCommand() const { return mCommand; }
 
+    // Whether the command gives the parameter at all (an empty text counts as given).
     bool Has(std::string_view name) const;
     // The raw text; a shared empty text when absent. Valid while the command lives.
     const std::string& FindText(std::string_view name) const;
     // The raw text evaluated; an absent parameter evaluates the empty text.
     ExprValue Eval(std::string_view name) const;
 
+    // The parameter evaluated and converted; absent parameters evaluate the empty text. The "Or"
+    // forms give the fallback instead when the parameter is absent.
     std::string GetString(std::string_view name) const;
     int32_t GetInt(std::string_view name) const;
     int32_t GetIntOr(std::string_view name, int32_t fallback) const;  // fallback when absent

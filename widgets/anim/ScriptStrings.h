@@ -1,5 +1,5 @@
 #pragma once
-// Small text helpers of the script commands.
+// Small text functions of the script commands.
 
 #include <string>
 #include <string_view>
