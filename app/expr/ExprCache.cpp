@@ -23,9 +23,11 @@ struct TextEqual {
     bool operator()(std::string_view a, std::string_view b) const { return a == b; }
 };
 
-// Scripts have a bounded set of texts; the bound only guards against a caller that builds new
-// texts without end. Past it, texts are parsed for each evaluation instead of cached.
+// Scripts have a bounded set of texts; the bounds only guard against a caller that builds new
+// texts without end, or feeds huge ones. Past them, texts are parsed for each evaluation instead
+// of cached. The byte bound counts the texts, which also bounds their trees (a node per token).
 constexpr size_t kMaxEntries = 1 << 18;
+constexpr size_t kMaxCachedBytes = size_t(32) << 20;
 
 struct Cache {
     std::shared_mutex mutex;
@@ -33,6 +35,11 @@ struct Cache {
     std::unordered_map<std::string, std::unique_ptr<std::vector<const ParsedExpr*>>, TextHash,
                        TextEqual>
         lists;
+    size_t bytes = 0;  // length of every cached text
+
+    bool HasRoom(size_t entries, std::string_view text) const {
+        return entries < kMaxEntries && bytes + text.size() <= kMaxCachedBytes;
+    }
 };
 
 Cache& GetCache() {
@@ -71,11 +78,12 @@ const ParsedExpr* ExprCache::Get(std::string_view text, Overflow* overflow) {
         LogWarning("Expression \"%s\" could not be read (%s); it is used as plain text",
                    ShortForLog(parsed->text).c_str(), parsed->error.c_str());
     }
-    if (cache.single.size() >= kMaxEntries) {
+    if (!cache.HasRoom(cache.single.size(), text)) {
         overflow->parses.push_back(std::move(parsed));
         return overflow->parses.back().get();
     }
     const ParsedExpr* result = parsed.get();
+    cache.bytes += text.size();
     cache.single.emplace(std::string(text), std::move(parsed));
     return result;
 }
@@ -103,10 +111,11 @@ const std::vector<const ParsedExpr*>* ExprCache::GetList(std::string_view text,
     }
     const std::vector<const ParsedExpr*>* result = items.get();
     // A list whose items did not fit in the cache must not outlive this evaluation either.
-    if (cache.lists.size() >= kMaxEntries || !overflow->parses.empty()) {
+    if (!cache.HasRoom(cache.lists.size(), text) || !overflow->parses.empty()) {
         overflow->list = *items;
         return &overflow->list;
     }
+    cache.bytes += text.size();
     cache.lists.emplace(std::string(text), std::move(items));
     return result;
 }

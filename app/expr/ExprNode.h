@@ -66,6 +66,9 @@ struct ExprNode {
     // first name is a bare word ("title.png").
     std::string bareText;
     std::vector<std::unique_ptr<ExprNode>> children;
+    // Nodes on the longest path down from here, this one included. The parser bounds it, since
+    // evaluating and freeing a tree recurse once per level.
+    int height = 1;
     // Run-time problems (a division by zero, a missing property) are logged once per node.
     mutable std::atomic<bool> warned{false};
 };

@@ -1,11 +1,16 @@
 #include "app/expr/ExprParser.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 // Deeper nesting than any script needs; the bound keeps hostile text from exhausting the stack.
 constexpr int kMaxDepth = 200;
+// A chain of binary operators or member accesses is parsed in a loop, but it still builds one
+// tree level per operator; evaluating and freeing the tree recurse once per level, so its
+// height is bounded too ("1+1+...+1" of a million terms must not overflow the stack).
+constexpr int kMaxHeight = 1000;
 constexpr size_t kMaxArguments = 16;
 
 struct FunctionInfo {
@@ -127,6 +132,15 @@ bool ExprParser::Expect(ExprTokenType type, const char* what) {
     return mError.empty();
 }
 
+bool ExprParser::Adopt(ExprNode* parent, std::unique_ptr<ExprNode> child) {
+    parent->height = std::max(parent->height, child->height + 1);
+    parent->children.push_back(std::move(child));
+    if (parent->height > kMaxHeight) {
+        return Fail("expression nested too deeply");
+    }
+    return true;
+}
+
 std::unique_ptr<ExprNode> ExprParser::ParseConditional() {
     if (++mDepth > kMaxDepth) {
         Fail("expression nested too deeply");
@@ -146,9 +160,11 @@ std::unique_ptr<ExprNode> ExprParser::ParseConditional() {
             return nullptr;
         }
         auto node = MakeNode(ExprNodeKind::kConditional);
-        node->children.push_back(std::move(condition));
-        node->children.push_back(std::move(whenTrue));
-        node->children.push_back(std::move(whenFalse));
+        if (!Adopt(node.get(), std::move(condition)) || !Adopt(node.get(), std::move(whenTrue)) ||
+            !Adopt(node.get(), std::move(whenFalse))) {
+            --mDepth;
+            return nullptr;
+        }
         condition = std::move(node);
     }
     --mDepth;
@@ -189,8 +205,9 @@ std::unique_ptr<ExprNode> ExprParser::ParseBinary(int level) {
         }
         auto node = MakeNode(kind);
         node->op = op;
-        node->children.push_back(std::move(left));
-        node->children.push_back(std::move(right));
+        if (!Adopt(node.get(), std::move(left)) || !Adopt(node.get(), std::move(right))) {
+            return nullptr;
+        }
         left = std::move(node);
     }
     return mError.empty() ? std::move(left) : nullptr;
@@ -219,7 +236,9 @@ std::unique_ptr<ExprNode> ExprParser::ParseUnary() {
     }
     auto node = MakeNode(ExprNodeKind::kUnary);
     node->op = op;
-    node->children.push_back(std::move(operand));
+    if (!Adopt(node.get(), std::move(operand))) {
+        return nullptr;
+    }
     return node;
 }
 
@@ -244,7 +263,9 @@ std::unique_ptr<ExprNode> ExprParser::ParsePostfix() {
         if (namesOnly) {
             member->bareText = std::string(mText.substr(start, mToken.end - start));
         }
-        member->children.push_back(std::move(node));
+        if (!Adopt(member.get(), std::move(node))) {
+            return nullptr;
+        }
         node = std::move(member);
         Advance();
     }
@@ -305,7 +326,7 @@ std::unique_ptr<ExprNode> ExprParser::ParsePrimary() {
             for (const std::string& part : token.parts) {
                 auto partNode = MakeNode(ExprNodeKind::kName);
                 partNode->name = part;
-                node->children.push_back(std::move(partNode));
+                Adopt(node.get(), std::move(partNode));
             }
             return node;
         }
@@ -333,7 +354,9 @@ std::unique_ptr<ExprNode> ExprParser::ParseCall(const ExprToken& nameToken) {
             if (!argument) {
                 return nullptr;
             }
-            node->children.push_back(std::move(argument));
+            if (!Adopt(node.get(), std::move(argument))) {
+                return nullptr;
+            }
             if (mToken.type != ExprTokenType::kComma) {
                 break;
             }

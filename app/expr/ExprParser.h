@@ -21,6 +21,8 @@ private:
     void Advance();
     bool Fail(const std::string& message);
     bool Expect(ExprTokenType type, const char* what);
+    // Hangs child under parent; false, with the error set, when the tree grows too tall.
+    bool Adopt(ExprNode* parent, std::unique_ptr<ExprNode> child);
 
     std::unique_ptr<ExprNode> ParseConditional();
     std::unique_ptr<ExprNode> ParseBinary(int level);

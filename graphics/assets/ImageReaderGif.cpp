@@ -1,12 +1,19 @@
 // Our GIF reader: the first image of a GIF87a/GIF89a file, with its transparent colour, placed
 // on the logical screen; interlaced images are reordered.
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "graphics/assets/ImageReader.h"
 
 namespace {
+
+// The limits of ImageReader.h for the logical screen and for the image placed on it.
+bool SizeAccepted(int width, int height) {
+    return width <= kMaxImageSide && height <= kMaxImageSide &&
+           size_t(width) * size_t(height) <= kMaxImagePixels;
+}
 
 class Reader {
 public:
@@ -72,7 +79,9 @@ bool DecodeLzw(const std::vector<uint8_t>& data, int minCodeSize, size_t pixelCo
     int bitCount = 0;
     size_t pos = 0;
     indices->clear();
-    indices->reserve(pixelCount);
+    // Each code gives at most a table's length of pixels, so a short stream cannot fill a large
+    // frame: reserve for what the data can give, not for what the header claims.
+    indices->reserve(std::min(pixelCount, data.size() * 8 / size_t(minCodeSize + 1) * 4096));
     for (int i = 0; i < clearCode; ++i) {
         suffix[size_t(i)] = uint8_t(i);
     }
@@ -165,8 +174,7 @@ bool DecodeGif(const uint8_t* data, size_t size, DecodedImage* out, std::string*
     uint8_t flags = in.Byte();
     in.Byte();  // background colour: we leave the screen transparent
     in.Byte();  // aspect
-    if (screenWidth <= 0 || screenHeight <= 0 ||
-        size_t(screenWidth) * size_t(screenHeight) > kMaxImagePixels) {
+    if (screenWidth <= 0 || screenHeight <= 0 || !SizeAccepted(screenWidth, screenHeight)) {
         *error = "image size out of range";
         return false;
     }
@@ -219,6 +227,10 @@ bool DecodeGif(const uint8_t* data, size_t size, DecodedImage* out, std::string*
         int width = in.Word();
         int height = in.Word();
         uint8_t imageFlags = in.Byte();
+        if (!SizeAccepted(width, height)) {
+            *error = "image size out of range";
+            return false;
+        }
         std::vector<uint32_t> table = globalTable;
         if (imageFlags & 0x80) {
             int entries = 2 << (imageFlags & 7);

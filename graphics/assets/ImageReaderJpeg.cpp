@@ -27,9 +27,11 @@ struct ErrorManager {
 }
 
 // Warnings about odd but decodable data are ignored; running out of data is not: the library
-// would pad the picture with grey and call it a success.
+// would pad the picture with grey and call it a success. The data runs out either at the end of
+// the file or at a marker (the end-of-image one, typically) met before a scan's last block.
 void OnEmitMessage(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
+    if (level < 0 &&
+        (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER)) {
         reinterpret_cast<ErrorManager*>(info->err)->mTruncated = true;
     }
 }
@@ -55,7 +57,8 @@ bool DecodeInto(const uint8_t* data, size_t size, uint32_t** pixels, int* width,
     jpeg_read_header(&info, TRUE);
     if (info.image_width == 0 || info.image_height == 0 ||
         info.image_width > JDIMENSION(kMaxImageSide) ||
-        info.image_height > JDIMENSION(kMaxImageSide)) {
+        info.image_height > JDIMENSION(kMaxImageSide) ||
+        size_t(info.image_width) * size_t(info.image_height) > kMaxImagePixels) {
         std::snprintf(err->mMessage, sizeof(err->mMessage), "image size out of range");
         jpeg_destroy_decompress(&info);
         return false;
@@ -70,12 +73,16 @@ bool DecodeInto(const uint8_t* data, size_t size, uint32_t** pixels, int* width,
         jpeg_destroy_decompress(&info);
         return false;
     }
-    while (info.output_scanline < info.output_height) {
+    // Once the data has run out the decode has failed: stop rather than decode every padded
+    // row of a header that claims far more than the file holds.
+    while (info.output_scanline < info.output_height && !err->mTruncated) {
         JSAMPROW row =
             reinterpret_cast<JSAMPROW>(*pixels + size_t(info.output_scanline) * size_t(*width));
         jpeg_read_scanlines(&info, &row, 1);
     }
-    jpeg_finish_decompress(&info);
+    if (!err->mTruncated) {
+        jpeg_finish_decompress(&info);
+    }
     jpeg_destroy_decompress(&info);
     if (err->mTruncated) {
         std::snprintf(err->mMessage, sizeof(err->mMessage), "the file is truncated");

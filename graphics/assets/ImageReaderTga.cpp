@@ -58,7 +58,8 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out, std::string*
         *error = "unsupported TGA image type";
         return false;
     }
-    if (width <= 0 || height <= 0 || size_t(width) * size_t(height) > kMaxImagePixels) {
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        size_t(width) * size_t(height) > kMaxImagePixels) {
         *error = "image size out of range";
         return false;
     }

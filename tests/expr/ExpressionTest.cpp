@@ -294,6 +294,24 @@ TEST_F(ExpressionTest, EmptyTextIsZeroAndBadTextIsItself) {
     std::string pluses(10000, '+');
     pluses += "1";
     EXPECT_EQ(EvalString(pluses), pluses);
+    // Long operator chains need no recursion to parse, but they build one tree level per
+    // operator: a chain too tall to evaluate and free safely is refused the same way, while a
+    // long but reasonable one still evaluates.
+    std::string sum = "1";
+    for (int i = 0; i < 500; ++i) {
+        sum += "+1";
+    }
+    EXPECT_EQ(Eval(sum).AsInt(), 501);
+    std::string chain = "1";
+    for (int i = 0; i < 200000; ++i) {
+        chain += "+1";
+    }
+    EXPECT_EQ(EvalString(chain), chain);
+    std::string members = "a";
+    for (int i = 0; i < 5000; ++i) {
+        members += ".b";
+    }
+    EXPECT_EQ(Eval(members).GetTag(), ExprValue::kString);
 }
 
 TEST_F(ExpressionTest, EachTextIsParsedOnceAndSharedAcrossThreads) {
@@ -303,6 +321,18 @@ TEST_F(ExpressionTest, EachTextIsParsedOnceAndSharedAcrossThreads) {
     EXPECT_EQ(first, second);
     EXPECT_TRUE(overflow.parses.empty());
     EXPECT_NE(ExprCache::Get("a * 2 + b ", &overflow), first);
+
+    // A text too large for the cache's byte budget is still evaluated, but not kept.
+    const size_t before = ExprCache::GetSize();
+    std::string huge = "1";
+    huge.reserve(40u << 20);
+    while (huge.size() < (33u << 20)) {
+        huge += "+1";
+    }
+    ExprCache::Overflow hugeOverflow;
+    EXPECT_NE(ExprCache::Get(huge, &hugeOverflow), nullptr);
+    EXPECT_EQ(hugeOverflow.parses.size(), 1u);
+    EXPECT_EQ(ExprCache::GetSize(), before);
 
     std::vector<std::thread> threads;
     std::atomic<int> wrong{0};
