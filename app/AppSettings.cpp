@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "app/files/Parser.h"
 #include "app/files/XmlEscape.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kVolumeSuffix = "-volume";
+constexpr std::string_view kVolumeSuffix = "-volume";
 
 class SettingsReader : public Parser {
 public:
@@ -36,14 +37,16 @@ private:
                    value.c_str(), name.c_str(), GetCurrentLine(), GetCurrentFile().c_str());
     }
 
+    // Integers take the clamped value with its fraction dropped.
+    template <typename T>
     bool ReadNumber(const std::string& name, const std::string& value, float low, float high,
-                    float* out) {
+                    T* out) {
         float v = 0.0f;
         if (!StringToFloatChecked(value, &v) || !std::isfinite(v)) {
             Warn(name, value);
             return false;
         }
-        *out = std::clamp(v, low, high);
+        *out = static_cast<T>(std::clamp(v, low, high));
         return true;
     }
 
@@ -60,33 +63,26 @@ private:
     }
 
     void ReadAttribute(const std::string& name, const std::string& value) {
-        float v = 0.0f;
         if (name == "version") {
             mSettings->mVersion = value;
         } else if (name == "sfx-volume") {
+            ReadNumber(name, value, 0.0f, 1.0f, &mSettings->mSfxVolume);
+        } else if (name.size() > kVolumeSuffix.size() && name.ends_with(kVolumeSuffix)) {
+            // Through a local: a bad value must not add the channel.
+            double v = 0.0;
             if (ReadNumber(name, value, 0.0f, 1.0f, &v)) {
-                mSettings->mSfxVolume = v;
-            }
-        } else if (name.size() > 7 && name.ends_with(kVolumeSuffix)) {
-            if (ReadNumber(name, value, 0.0f, 1.0f, &v)) {
-                mSettings->mChannelVolumes[name.substr(0, name.size() - 7)] = v;
+                mSettings->mChannelVolumes[name.substr(0, name.size() - kVolumeSuffix.size())] = v;
             }
         } else if (name == "mouse-speed") {
-            if (ReadNumber(name, value, 1.0f, 20.0f, &v)) {
-                mSettings->mMouseSpeed = static_cast<int>(v);
-            }
+            ReadNumber(name, value, 1.0f, 20.0f, &mSettings->mMouseSpeed);
         } else if (name == "windowed") {
             ReadBool(name, value, &mSettings->mWindowed);
         } else if (name == "stretch-screen") {
             ReadBool(name, value, &mSettings->mStretchScreen);
         } else if (name == "width") {
-            if (ReadNumber(name, value, 320.0f, 16384.0f, &v)) {
-                mSettings->mPreferredWidth = static_cast<int>(v);
-            }
+            ReadNumber(name, value, 320.0f, 16384.0f, &mSettings->mPreferredWidth);
         } else if (name == "height") {
-            if (ReadNumber(name, value, 240.0f, 16384.0f, &v)) {
-                mSettings->mPreferredHeight = static_cast<int>(v);
-            }
+            ReadNumber(name, value, 240.0f, 16384.0f, &mSettings->mPreferredHeight);
         } else if (name == "wait-for-vsync") {
             ReadBool(name, value, &mSettings->mWaitForVSync);
         } else if (name == "in-progress") {
@@ -154,7 +150,7 @@ std::string SettingsToXml(const AppSettings& s) {
         // A name no attribute can carry would make the whole file unreadable next time; such a
         // channel keeps its volume for this run only.
         if (IsStorableChannelName(channel)) {
-            xml += " " + channel + kVolumeSuffix + StrFormat("=\"%.3f\"", volume);
+            xml += " " + channel + std::string(kVolumeSuffix) + StrFormat("=\"%.3f\"", volume);
         }
     }
     xml += StrFormat(" mouse-speed=\"%d\"", s.mMouseSpeed);

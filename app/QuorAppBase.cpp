@@ -31,7 +31,6 @@ namespace {
 
 // With one pointer every source behaves the same; the key only has to be constant.
 constexpr uintptr_t kMouseSourceKey = 1;
-constexpr int kWheelUnit = 120;
 
 uint32_t ButtonBit(int clickCount) {
     return clickCount > 0 ? 1u : (clickCount < 0 ? 2u : 4u);
@@ -304,9 +303,10 @@ int QuorAppBase::RunUpdateRounds(uint64_t now) {
 
 void QuorAppBase::UpdateFrame() {
     CheckLoadingProgress();
-    ++mWalkDepth;
-    mWidgetManager->UpdateFrame();
-    --mWalkDepth;
+    {
+        const WidgetWalk walk(mWalkDepth);
+        mWidgetManager->UpdateFrame();
+    }
     ++mUpdateCount;
     if (mVSyncPacing && mUpdateCount % kVSyncCheckUpdates == 0) {
         NoteVSyncCheck(mClock->NowMs());
@@ -315,9 +315,10 @@ void QuorAppBase::UpdateFrame() {
 }
 
 void QuorAppBase::UpdateFramesF(float elapsed) {
-    ++mWalkDepth;
-    mWidgetManager->UpdateFrameF(elapsed);
-    --mWalkDepth;
+    {
+        const WidgetWalk walk(mWalkDepth);
+        mWidgetManager->UpdateFrameF(elapsed);
+    }
     ++mFloatUpdateCount;
     ProcessDeletionQueue();
 }
@@ -356,17 +357,17 @@ void QuorAppBase::DrawFrame() {
         mDevice->ClearTarget(screen, Rect(0, 0, mWidth, mHeight), Color(0, 0, 0, 255));
         Graphics g(screen);
         mGraphics = &g;
-        ++mWalkDepth;
-        mWidgetManager->DrawScreen(&g);
-        --mWalkDepth;
+        {
+            const WidgetWalk walk(mWalkDepth);
+            mWidgetManager->DrawScreen(&g);
+        }
         g.FlushBatch();
         mGraphics = nullptr;
         const PlatformRect view = mPlatform->GetViewport();
         mDevice->PresentInto(view.x, view.y, view.width, view.height);
     } else {
-        ++mWalkDepth;
+        const WidgetWalk walk(mWalkDepth);
         mWidgetManager->DrawScreen(nullptr);
-        --mWalkDepth;
     }
     if (!mPlatform->Present()) {
         LogWarning("Presenting a frame failed.");
@@ -701,28 +702,26 @@ void QuorAppBase::SetPauseCount(int count) {
 
 // --- input ---------------------------------------------------------------------------------
 
+PointerState* QuorAppBase::FindMouseRecord(int* x, int* y, Widget** hit, float* localX,
+                                           float* localY) {
+    mWidgetManager->RemapMousePosition(x, y);
+    return mWidgetManager->FindPointerRecord(*x, *y, kMouseSourceKey, hit, localX, localY);
+}
+
 void QuorAppBase::OnMouseMove(int x, int y) {
-    mWidgetManager->RemapMousePosition(&x, &y);
+    const WidgetWalk walk(mWalkDepth);
     Widget* hit = nullptr;
     float localX = 0.0f;
     float localY = 0.0f;
-    ++mWalkDepth;
-    PointerState* record =
-        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
+    PointerState* record = FindMouseRecord(&x, &y, &hit, &localX, &localY);
     if (record != nullptr) {
         mWidgetManager->MouseMoveEvent(record, x, y, hit, localX, localY);
     }
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnMouseDown(int x, int y, int clickCount) {
-    mWidgetManager->RemapMousePosition(&x, &y);
-    Widget* hit = nullptr;
-    float localX = 0.0f;
-    float localY = 0.0f;
-    ++mWalkDepth;
-    PointerState* record =
-        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
+    const WidgetWalk walk(mWalkDepth);
+    PointerState* record = FindMouseRecord(&x, &y);
     if (!mCaptured) {
         mPlatform->SetMouseCapture(true);
         mCaptured = true;
@@ -733,24 +732,19 @@ void QuorAppBase::OnMouseDown(int x, int y, int clickCount) {
         mWidgetManager->MouseButtonDown(record, clickCount, x, y);
     }
     mWidgetManager->NotifyTrackedWidgetsB(clickCount);
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnMouseUp(int x, int y, int clickCount) {
-    mWidgetManager->RemapMousePosition(&x, &y);
-    Widget* hit = nullptr;
-    float localX = 0.0f;
-    float localY = 0.0f;
     mHeldButtons &= ~ButtonBit(clickCount);
-    ++mWalkDepth;
-    PointerState* record =
-        mWidgetManager->FindPointerRecord(x, y, kMouseSourceKey, &hit, &localX, &localY);
     bool stillHeld = mHeldButtons != 0;
-    if (record != nullptr) {
-        mWidgetManager->MouseButtonUp(record, x, y, clickCount);
-        stillHeld = record->mHeldButtons != 0;
+    {
+        const WidgetWalk walk(mWalkDepth);
+        PointerState* record = FindMouseRecord(&x, &y);
+        if (record != nullptr) {
+            mWidgetManager->MouseButtonUp(record, x, y, clickCount);
+            stillHeld = record->mHeldButtons != 0;
+        }
     }
-    --mWalkDepth;
     if (mCaptured && !stillHeld) {
         mPlatform->SetMouseCapture(false);
         mCaptured = false;
@@ -758,9 +752,8 @@ void QuorAppBase::OnMouseUp(int x, int y, int clickCount) {
 }
 
 void QuorAppBase::OnMouseWheel(int delta) {
-    ++mWalkDepth;
+    const WidgetWalk walk(mWalkDepth);
     mWidgetManager->MouseWheel(mWidgetManager->GetOrCreatePointerState(0), delta / kWheelUnit);
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnMouseLeave() {
@@ -771,40 +764,34 @@ void QuorAppBase::OnCaptureLost() {
     mCaptured = false;
     if (mHeldButtons != 0) {
         mHeldButtons = 0;
-        ++mWalkDepth;
+        const WidgetWalk walk(mWalkDepth);
         mWidgetManager->DropPointerWidgets();
-        --mWalkDepth;
     }
 }
 
 void QuorAppBase::OnKeyDown(int virtualKey) {
-    ++mWalkDepth;
+    const WidgetWalk walk(mWalkDepth);
     mWidgetManager->KeyDown(virtualKey);
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnKeyUp(int virtualKey) {
-    ++mWalkDepth;
+    const WidgetWalk walk(mWalkDepth);
     mWidgetManager->KeyUp(virtualKey);
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnKeyChar(char c) {
-    ++mWalkDepth;
+    const WidgetWalk walk(mWalkDepth);
     mWidgetManager->KeyChar(c);
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnFocusGained() {
-    ++mWalkDepth;
+    const WidgetWalk walk(mWalkDepth);
     mWidgetManager->GotFocus();
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnFocusLost() {
-    ++mWalkDepth;
+    const WidgetWalk walk(mWalkDepth);
     mWidgetManager->LostFocus();
-    --mWalkDepth;
 }
 
 void QuorAppBase::OnCloseRequested() {

@@ -25,6 +25,7 @@ class Graphics;
 class Image;
 class ImageSurface;
 class Platform;
+struct PointerState;
 class Widget;
 class WidgetManager;
 
@@ -269,6 +270,23 @@ private:
     void ApplyVSyncPacing();
     double EffectiveVolume(double volume) const { return mMuted ? 0.0 : volume; }
     bool InWidgetWalk() const { return mWalkDepth > 0; }
+    // Maps window coordinates (in place) to the design size and finds the pointer record for the
+    // mouse; the hit widget and its local coordinates are optional outputs. Inside a widget walk.
+    PointerState* FindMouseRecord(int* x, int* y, Widget** hit = nullptr, float* localX = nullptr,
+                                  float* localY = nullptr);
+
+    // Marks a widget walk for its lifetime, so widgets queued for deletion meanwhile wait until
+    // no walk holds pointers into the tree.
+    class WidgetWalk {
+    public:
+        explicit WidgetWalk(int& depth) : mDepth(depth) { ++mDepth; }
+        ~WidgetWalk() { --mDepth; }
+        WidgetWalk(const WidgetWalk&) = delete;
+        WidgetWalk& operator=(const WidgetWalk&) = delete;
+
+    private:
+        int& mDepth;
+    };
 
     std::unique_ptr<Platform> mPlatform;
     std::unique_ptr<Clock> mOwnedClock;

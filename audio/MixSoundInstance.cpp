@@ -23,16 +23,23 @@ MixSoundInstance::~MixSoundInstance() {
     }
 }
 
-void MixSoundInstance::ApplyVolume() {
-    if (!Audible()) {
-        return;
-    }
+void MixSoundInstance::ComputeGains(float* left, float* right) const {
     const double v = mVolume * mBaseVolume * mManager->GetEffectVolume();
     const float gain = AttenuationToGain(VolumeToAttenuation(v));
+    PanToGains(mPan + mBasePan, left, right);
+    *left *= gain;
+    *right *= gain;
+}
+
+void MixSoundInstance::ApplyVolume() {
+    // Before the first Play the voice is not ours yet, and Play sets the gains as it starts it.
+    if (!Audible() || !mHasPlayed) {
+        return;
+    }
     float left = 1.0f;
     float right = 1.0f;
-    PanToGains(mPan + mBasePan, &left, &right);
-    mMixer->SetVoiceGains(mChannel, gain * left, gain * right);
+    ComputeGains(&left, &right);
+    mMixer->SetVoiceGains(mChannel, left, right);
 }
 
 void MixSoundInstance::Release() {
@@ -75,12 +82,10 @@ bool MixSoundInstance::Play(bool looping, bool autoRelease) {
     if (!Audible()) {
         return true;
     }
-    const double v = mVolume * mBaseVolume * mManager->GetEffectVolume();
-    const float gain = AttenuationToGain(VolumeToAttenuation(v));
     float left = 1.0f;
     float right = 1.0f;
-    PanToGains(mPan + mBasePan, &left, &right);
-    mMixer->StartVoice(mChannel, mSamples.get(), mFrequency, looping, gain * left, gain * right);
+    ComputeGains(&left, &right);
+    mMixer->StartVoice(mChannel, mSamples.get(), mFrequency, looping, left, right);
     return true;
 }
 

@@ -39,6 +39,8 @@ public:
 
 private:
     bool Audible() const { return mMixer && mSamples; }
+    // The voice gains from volumes, pans and the manager's effect volume.
+    void ComputeGains(float* left, float* right) const;
 
     MixSoundManager* mManager;
     Mixer* mMixer;

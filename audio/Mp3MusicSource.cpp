@@ -56,10 +56,12 @@ public:
 
     int Decode(int16_t* stereo, int maxFrames, bool) override {
         const int want = std::min(maxFrames, kScratchFrames);
+        // Stereo is already the mixer's layout: decode it in place rather than copy it over.
+        int16_t* dest = mChannels == 2 ? stereo : mScratch.data();
         size_t bytes = 0;
         int result = MPG123_OK;
         for (int tries = 0; tries < 4; ++tries) {
-            result = mpg123_read(mHandle, reinterpret_cast<unsigned char*>(mScratch.data()),
+            result = mpg123_read(mHandle, reinterpret_cast<unsigned char*>(dest),
                                  static_cast<size_t>(want) * mChannels * 2, &bytes);
             if (result != MPG123_NEW_FORMAT || bytes > 0) {
                 break;
@@ -69,7 +71,9 @@ public:
             return 0;
         }
         const int frames = static_cast<int>(bytes / (static_cast<size_t>(mChannels) * 2));
-        CopyFramesToStereo(mScratch.data(), mChannels, frames, stereo);
+        if (mChannels != 2) {
+            CopyFramesToStereo(dest, mChannels, frames, stereo);
+        }
         return frames;
     }
 

@@ -49,9 +49,11 @@ public:
         int holes = 0;
         while (done < maxFrames) {
             const int want = std::min(maxFrames - done, kScratchFrames);
+            // Stereo is already the mixer's layout: decode it in place rather than copy it over.
+            int16_t* dest = mChannels == 2 ? stereo + 2 * done : mScratch.data();
             int bitstream = 0;
-            const long got = ov_read(&mVorbis, reinterpret_cast<char*>(mScratch.data()),
-                                     want * mChannels * 2, &bitstream);
+            const long got =
+                ov_read(&mVorbis, reinterpret_cast<char*>(dest), want * mChannels * 2, &bitstream);
             if (got == OV_HOLE && ++holes < 8) {
                 continue;  // a gap in the data: skip it rather than end the music
             }
@@ -59,7 +61,9 @@ public:
                 break;
             }
             const int frames = static_cast<int>(got / (mChannels * 2));
-            CopyFramesToStereo(mScratch.data(), mChannels, frames, stereo + 2 * done);
+            if (mChannels != 2) {
+                CopyFramesToStereo(dest, mChannels, frames, stereo + 2 * done);
+            }
             done += frames;
             if (done > 0) {
                 break;  // one packet per call keeps the decode time per block even

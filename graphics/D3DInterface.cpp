@@ -137,10 +137,6 @@ uint32_t UnpremultiplyARGB(uint32_t p) {
     return (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
 }
 
-bool KeyUses(const DrawKey& key, const ImageSurface* s) {
-    return key.mTarget == s || key.mTexture == s || key.mMask == s;
-}
-
 }  // namespace
 
 bool DrawKey::operator==(const DrawKey& o) const {
@@ -372,10 +368,8 @@ void D3DInterface::UnregisterSurface(ImageSurface* surface) {
         return;
     }
     if (IsMainThread()) {
-        if (mHaveKey && KeyUses(mKey, surface)) {
-            // The pending draws still read or write this surface: send them while it exists.
-            DrawBatch();
-        }
+        // The pending draws may still read or write this surface: send them while it exists.
+        DrawPendingUsing(surface);
         if (mBoundTarget == surface) {
             mBoundTarget = nullptr;
         }
@@ -589,6 +583,25 @@ void D3DInterface::SubmitTriangles(const DrawKey& key, const DrawVertex* vertice
     key.mTarget->mDevice.mMemoryStale = true;
 }
 
+void D3DInterface::DrawPendingUsing(const ImageSurface* s) {
+    if (mHaveKey && (mKey.mTarget == s || mKey.mTexture == s || mKey.mMask == s)) {
+        DrawBatch();
+    }
+}
+
+void D3DInterface::DrawVertices(ImageSurface* target, const DrawVertex* vertices, size_t count) {
+    glBindVertexArray(mVao);
+    glBindBuffer(GL_ARRAY_BUFFER, mVbo);
+    const size_t bytes = count * sizeof(DrawVertex);
+    mVboCapacity = std::max({mVboCapacity, bytes, size_t(64 * 1024)});
+    // Fresh storage on every draw (orphaning) so the driver never waits for the previous one.
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), vertices);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(count));
+    ++mDrawCalls;
+    target->mDevice.mMemoryStale = true;
+}
+
 void D3DInterface::DrawBatch() {
     if (!mHaveKey || mVertices.empty()) {
         mVertices.clear();
@@ -619,20 +632,7 @@ void D3DInterface::DrawBatch() {
         glUniform4fv(mNormal.mMaskBounds, 1, key.mMaskBounds);
     }
     ApplyKeyState(key);
-    glBindVertexArray(mVao);
-    glBindBuffer(GL_ARRAY_BUFFER, mVbo);
-    size_t bytes = mVertices.size() * sizeof(DrawVertex);
-    if (bytes > mVboCapacity) {
-        mVboCapacity = std::max(bytes, size_t(64 * 1024));
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
-    } else {
-        // Orphan the old storage so the driver never waits for the previous draw.
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
-    }
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), mVertices.data());
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(mVertices.size()));
-    ++mDrawCalls;
-    key.mTarget->mDevice.mMemoryStale = true;
+    DrawVertices(key.mTarget, mVertices.data(), mVertices.size());
     mVertices.clear();
 }
 
@@ -699,17 +699,7 @@ void D3DInterface::DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertic
     DrawKey state = key;
     state.mClip = area;
     ApplyKeyState(state);
-    glBindVertexArray(mVao);
-    glBindBuffer(GL_ARRAY_BUFFER, mVbo);
-    size_t bytes = count * sizeof(DrawVertex);
-    if (bytes > mVboCapacity) {
-        mVboCapacity = std::max(bytes, size_t(64 * 1024));
-    }
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), vertices);
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(count));
-    ++mDrawCalls;
-    target->mDevice.mMemoryStale = true;
+    DrawVertices(target, vertices, count);
 }
 
 void D3DInterface::Flush() {
@@ -762,9 +752,7 @@ void D3DInterface::EnsureImageTexture(Image* image) {
     if (s == nullptr) {
         return;
     }
-    if (mHaveKey && KeyUses(mKey, s)) {
-        DrawBatch();
-    }
+    DrawPendingUsing(s);
     EnsureTexture(s);
 }
 
@@ -772,9 +760,7 @@ void D3DInterface::UploadBits(ImageSurface* surface) {
     if (mContext == nullptr || surface == nullptr) {
         return;
     }
-    if (mHaveKey && KeyUses(mKey, surface)) {
-        DrawBatch();
-    }
+    DrawPendingUsing(surface);
     surface->mDevice.mTextureStale = true;
     EnsureTexture(surface);
 }
@@ -783,9 +769,7 @@ void D3DInterface::ReadBackPixels(ImageSurface* s) {
     if (mContext == nullptr || s == nullptr || !s->mDevice.mMemoryStale) {
         return;
     }
-    if (mHaveKey && KeyUses(mKey, s)) {
-        DrawBatch();
-    }
+    DrawPendingUsing(s);
     int w = s->GetWidth();
     int h = s->GetHeight();
     if (s->mDevice.mFramebuffer == 0 || w <= 0 || h <= 0) {
@@ -829,7 +813,7 @@ bool D3DInterface::Present() {
     const double scale = dw > 0 && dh > 0 ? std::min(double(dw) / mWidth, double(dh) / mHeight) : 0;
     const int w = int(mWidth * scale);
     const int h = int(mHeight * scale);
-    if (!CopyScreenToWindow((dw - w) / 2, (dh - h) / 2, w, h, true)) {
+    if (!CopyScreenToWindow(dw, dh, Rect((dw - w) / 2, (dh - h) / 2, w, h), true)) {
         return false;
     }
     SDL_GL_SwapWindow(mWindow);
@@ -855,16 +839,14 @@ bool D3DInterface::PresentInto(int x, int y, int width, int height) {
         width = right - x;
         height = bottom - y;
     }
-    return CopyScreenToWindow(x, y, width, height, false);
+    return CopyScreenToWindow(dw, dh, Rect(x, y, width, height), false);
 }
 
-bool D3DInterface::CopyScreenToWindow(int x, int y, int w, int h, bool clearWindow) {
+bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow) {
     Flush();
     if (!EnsureFramebuffer(mScreen.get())) {
         return false;
     }
-    int dw = 0, dh = 0;
-    SDL_GL_GetDrawableSize(mWindow, &dw, &dh);
     glDisable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, mScreen->mDevice.mFramebuffer);
@@ -873,11 +855,11 @@ bool D3DInterface::CopyScreenToWindow(int x, int y, int w, int h, bool clearWind
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
-    if (w > 0 && h > 0) {
+    if (!place.IsEmpty()) {
         // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
-        const int bottom = dh - y - h;
-        glBlitFramebuffer(0, 0, mWidth, mHeight, x, bottom + h, x + w, bottom, GL_COLOR_BUFFER_BIT,
-                          GL_LINEAR);
+        const int bottom = dh - place.mY - place.mHeight;
+        glBlitFramebuffer(0, 0, mWidth, mHeight, place.mX, bottom + place.mHeight,
+                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     mBoundTarget = nullptr;
@@ -901,9 +883,7 @@ bool D3DInterface::Rebuild() {
     mVertices.clear();
     // Save what render targets hold while it can still be read; the rest comes from memory.
     for (ImageSurface* s : mSurfaces) {
-        if (s->mDevice.mMemoryStale) {
-            ReadBackPixels(s);
-        }
+        ReadBackPixels(s);
     }
     while (glGetError() != GL_NO_ERROR) {
     }

@@ -124,7 +124,8 @@ public:
     void UnregisterSurface(ImageSurface* surface);
 
 private:
-    bool CopyScreenToWindow(int x, int y, int width, int height, bool clearWindow);
+    // dw, dh: the window's drawable size; place: the screen image's place in it, from the top.
+    bool CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow);
     void ReleaseTarget();
     struct Program {
         uint32_t mId = 0;
@@ -142,6 +143,10 @@ private:
     void BindTarget(ImageSurface* target);
     void ApplyKeyState(const DrawKey& key);
     void DrawBatch();
+    // Sends the pending draws when they read or write s, before s changes or goes.
+    void DrawPendingUsing(const ImageSurface* s);
+    // Uploads the vertices to the stream buffer and draws them with the state already applied.
+    void DrawVertices(ImageSurface* target, const DrawVertex* vertices, size_t count);
     void DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertices, size_t count);
     Matrix4 TargetView(int width, int height) const;
 

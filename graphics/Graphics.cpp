@@ -220,16 +220,16 @@ void Graphics::FlushBatch() {
         return;
     }
     D3DInterface* device = D3DInterface::Get();
-    std::vector<size_t> order(batch.mItems.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&batch](size_t a, size_t b) {
-        return batch.mItems[a].mPriority < batch.mItems[b].mPriority;
-    });
     if (device == nullptr) {
         batch.mItems.clear();
         batch.mVertices.clear();
         return;
     }
+    std::vector<size_t> order(batch.mItems.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&batch](size_t a, size_t b) {
+        return batch.mItems[a].mPriority < batch.mItems[b].mPriority;
+    });
     // Fewer state changes without changing a pixel: a draw joins the latest earlier group of
     // the same state when it overlaps nothing drawn after that group, so every pixel still sees
     // its draws in priority order. Draws that read the destination each keep a group of their
@@ -354,30 +354,28 @@ void Graphics::EndLayer(Layer* layer) {
 // --- vertex building ---
 
 DrawKey Graphics::MakeKey(ImageSurface* texture) const {
+    // Inside a layer the draws go to the layer as they are; its mode applies when it ends.
+    Layer* layer = ActiveLayer();
     DrawKey key;
-    key.mTarget = CurrentTarget();
+    key.mTarget = layer != nullptr ? layer->mSurface : mTarget;
     key.mTexture = texture;
     key.mClip = mState.mClip;
-    key.mDrawMode = ActiveLayer() != nullptr ? int(kDrawNormal) : mState.mRender.mDrawMode;
+    key.mDrawMode = layer != nullptr ? int(kDrawNormal) : mState.mRender.mDrawMode;
     key.mCull = mState.mRender.mCull;
     key.mWrap = mState.mRender.mWrap;
     return key;
 }
 
-uint32_t Graphics::ImageVertexColor() const {
-    Color c = mState.mColorize ? mState.mColor.Premultiplied() : Color::White;
-    if (mState.mTinting) {
-        c = c.Multiply(mState.mTint.Premultiplied());
-    }
-    return PackColor(c.Premultiplied());
-}
-
-uint32_t Graphics::FillVertexColor() const {
-    Color c = mState.mColor.Premultiplied();
+uint32_t Graphics::VertexColor(const Color& base) const {
+    Color c = base.Premultiplied();
     if (mState.mTinting) {
         c = c.Multiply(mState.mTint.Premultiplied());
     }
     return PackColor(c);
+}
+
+uint32_t Graphics::ImageVertexColor() const {
+    return VertexColor(mState.mColorize ? mState.mColor : Color::White);
 }
 
 void Graphics::FinishVertex(DrawVertex* v, float x, float y, float z) const {
@@ -466,7 +464,7 @@ void Graphics::FillRect(float x, float y, float width, float height) {
     float corners[4][3] = {
         {x, y, 0}, {x + width, y, 0}, {x + width, y + height, 0}, {x, y + height, 0}};
     float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    EmitQuad(MakeKey(nullptr), corners, uv, FillVertexColor());
+    EmitQuad(MakeKey(nullptr), corners, uv, VertexColor(mState.mColor));
 }
 
 void Graphics::DrawRect(int x, int y, int width, int height) {
@@ -568,9 +566,9 @@ void Graphics::DrawImageMatrix(Image* image, const Matrix4& matrix, const Rect& 
     if (!SourceUV(image, source, uv, &base)) {
         return;
     }
-    FlushBatch();
     DrawKey key = MakeKey(base);
     key.mClip = Rect(0, 0, key.mTarget->GetWidth(), key.mTarget->GetHeight());
+    // Unbatched: Submit sends what is filed first, then this draw.
     bool batching = mState.mBatching;
     mState.mBatching = false;
     float corners[4][3];

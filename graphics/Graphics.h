@@ -184,8 +184,9 @@ private:
     Layer* ActiveLayer() const;
     void EndLayer(Layer* layer);
     DrawKey MakeKey(ImageSurface* texture) const;
+    // base premultiplied and tinted, packed for a vertex.
+    uint32_t VertexColor(const Color& base) const;
     uint32_t ImageVertexColor() const;
-    uint32_t FillVertexColor() const;
     // Corners in context coordinates (clockwise from top-left) to a quad of two triangles.
     void EmitQuad(const DrawKey& key, const float corners[4][3], const float uv[4][2],
                   uint32_t color, const float maskUV[4][2] = nullptr);

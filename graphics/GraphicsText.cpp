@@ -49,6 +49,24 @@ int BlockHeight(const Font& font, size_t lineCount, int lineSpacing) {
                     int(lineCount - 1) * lineSpacing + font.GetHeight() - font.GetAscentPadding());
 }
 
+// Draws laid-out lines from the top at y, each placed within width from x; answers the block
+// height and stores the widest line's width in widest (when given).
+int DrawLines(Graphics& g, const Font& font, const std::vector<std::string>& lines, int x, float y,
+              int width, int lineSpacing, int justification, int* widest) {
+    int widestLine = 0;
+    for (const std::string& line : lines) {
+        int lineWidth = font.StringWidth(line);
+        widestLine = std::max(widestLine, lineWidth);
+        // DrawString draws nothing when g only measures.
+        g.DrawString(line, float(JustifiedX(x, width, lineWidth, justification)), y);
+        y += float(lineSpacing);
+    }
+    if (widest != nullptr) {
+        *widest = widestLine;
+    }
+    return BlockHeight(font, lines.size(), lineSpacing);
+}
+
 }  // namespace
 
 std::vector<std::string> Graphics::WrapText(const Font& font, std::string_view text, int width) {
@@ -133,22 +151,8 @@ int Graphics::DrawStringWordWrapped(const Rect& rect, std::string_view text, int
     if (lineSpacing < 0) {
         lineSpacing = font->GetLineSpacing();
     }
-    std::vector<std::string> lines = WrapText(*font, text, rect.mWidth);
-    int widestLine = 0;
-    int y = rect.mY;
-    for (const std::string& line : lines) {
-        int lineWidth = font->StringWidth(line);
-        widestLine = std::max(widestLine, lineWidth);
-        if (mTarget != nullptr && !line.empty()) {
-            int x = JustifiedX(rect.mX, rect.mWidth, lineWidth, justification);
-            DrawString(line, float(x), float(y));
-        }
-        y += lineSpacing;
-    }
-    if (widest != nullptr) {
-        *widest = widestLine;
-    }
-    return BlockHeight(*font, lines.size(), lineSpacing);
+    return DrawLines(*this, *font, WrapText(*font, text, rect.mWidth), rect.mX, float(rect.mY),
+                     rect.mWidth, lineSpacing, justification, widest);
 }
 
 int Graphics::DrawStringJustified(float x, float y, std::string_view text, int wrapWidth,
@@ -161,23 +165,8 @@ int Graphics::DrawStringJustified(float x, float y, std::string_view text, int w
         return 0;
     }
     // Laid out unwrapped (only forced breaks), then placed within wrapWidth.
-    int widestLine = 0;
-    std::vector<std::string> lines = WrapText(*font, text, 100000);
-    int lineSpacing = font->GetLineSpacing();
-    float lineY = y;
-    for (const std::string& line : lines) {
-        int lineWidth = font->StringWidth(line);
-        widestLine = std::max(widestLine, lineWidth);
-        if (mTarget != nullptr && !line.empty()) {
-            int lx = JustifiedX(int(x), wrapWidth, lineWidth, justification);
-            DrawString(line, float(lx), lineY);
-        }
-        lineY += float(lineSpacing);
-    }
-    if (widest != nullptr) {
-        *widest = widestLine;
-    }
-    return BlockHeight(*font, lines.size(), lineSpacing);
+    return DrawLines(*this, *font, WrapText(*font, text, 100000), int(x), y, wrapWidth,
+                     font->GetLineSpacing(), justification, widest);
 }
 
 int Graphics::GetWordWrappedHeight(int width, std::string_view text, int lineSpacing, int* widest) {

@@ -6,13 +6,16 @@
 
 class PlatformEventSink {
 public:
+    // Wheel delta of one notch.
+    static constexpr int kWheelUnit = 120;
+
     virtual ~PlatformEventSink() = default;
 
     // The pointer moved, or a button went down or up, at window pixel (x, y).
     virtual void OnMouseMove(int x, int y) = 0;
     virtual void OnMouseDown(int x, int y, int clickCount) = 0;
     virtual void OnMouseUp(int x, int y, int clickCount) = 0;
-    // delta in the system's wheel units, 120 per notch, positive away from the player.
+    // delta in the system's wheel units, kWheelUnit per notch, positive away from the player.
     virtual void OnMouseWheel(int delta) = 0;
     // The pointer left the window's client area.
     virtual void OnMouseLeave() = 0;

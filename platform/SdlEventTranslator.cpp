@@ -4,7 +4,6 @@
 
 namespace {
 constexpr int kNoButton = -100;
-constexpr int kWheelUnit = 120;
 }  // namespace
 
 int SdlEventTranslator::PressClickCount(uint8_t button, uint8_t clicks) {
@@ -62,7 +61,7 @@ void SdlEventTranslator::Translate(const SDL_Event& event, PlatformEventSink& si
                 steps = -steps;
             }
             if (steps != 0) {
-                sink.OnMouseWheel(steps * kWheelUnit);
+                sink.OnMouseWheel(steps * PlatformEventSink::kWheelUnit);
             }
             break;
         }

@@ -4,24 +4,6 @@ namespace p7tools {
 
 namespace {
 
-std::vector<int> RunsOf(const SolutionGrid& grid, bool isRow, int index) {
-    std::vector<int> runs;
-    int count = 0;
-    for (int j = 0; j < grid.n; ++j) {
-        const bool solid = isRow ? grid.At(j, index) : grid.At(index, j);
-        if (solid) {
-            ++count;
-        } else if (count > 0) {
-            runs.push_back(count);
-            count = 0;
-        }
-    }
-    if (count > 0) {
-        runs.push_back(count);
-    }
-    return runs;
-}
-
 std::string LineName(bool isRow, int index) {
     return (isRow ? "row " : "column ") + std::to_string(index + 1);
 }
@@ -32,14 +14,14 @@ ClueSet ComputeClues(const SolutionGrid& grid) {
     ClueSet clues;
     clues.n = grid.n;
     for (int i = 0; i < grid.n; ++i) {
-        clues.rows.push_back(RunsOf(grid, true, i));
-        clues.columns.push_back(RunsOf(grid, false, i));
+        clues.rows.push_back(LineRuns(grid.n, [&](int j) { return grid.At(j, i); }));
+        clues.columns.push_back(LineRuns(grid.n, [&](int j) { return grid.At(i, j); }));
     }
     return clues;
 }
 
 bool GridSolver::SolveLine(const ClueSet& clues, bool isRow, int index, std::vector<Cell>& board,
-                           bool* changed) {
+                           std::vector<uint8_t>& crossing, bool* changed) {
     const int n = clues.n;
     scratch_.resize(n);
     for (int j = 0; j < n; ++j) {
@@ -56,6 +38,7 @@ bool GridSolver::SolveLine(const ClueSet& clues, bool isRow, int index, std::vec
                              : board[static_cast<size_t>(j) * n + index];
         if (target != scratch_[j]) {
             target = scratch_[j];
+            crossing[j] = 1;
             *changed = true;
         }
     }
@@ -89,7 +72,6 @@ SolveReport GridSolver::SolveFrom(const ClueSet& clues, std::vector<Cell> start)
     report.cells = std::move(start);
     std::vector<uint8_t> rowDirty(n, 1);
     std::vector<uint8_t> columnDirty(n, 1);
-    std::vector<Cell> before;
     bool anyDirty = true;
     while (anyDirty) {
         anyDirty = false;
@@ -103,24 +85,13 @@ SolveReport GridSolver::SolveFrom(const ClueSet& clues, std::vector<Cell> start)
                     continue;
                 }
                 dirty[i] = 0;
-                before = report.cells;
                 bool changed = false;
-                if (!SolveLine(clues, isRow, i, report.cells, &changed)) {
+                if (!SolveLine(clues, isRow, i, report.cells, other, &changed)) {
                     report.status = SolveStatus::Contradiction;
                     report.openLines = {LineName(isRow, i)};
                     return report;
                 }
-                if (!changed) {
-                    continue;
-                }
-                for (int j = 0; j < n; ++j) {
-                    const size_t at =
-                        isRow ? static_cast<size_t>(i) * n + j : static_cast<size_t>(j) * n + i;
-                    if (before[at] != report.cells[at]) {
-                        other[j] = 1;
-                        anyDirty = true;
-                    }
-                }
+                anyDirty |= changed;
             }
         }
     }

@@ -24,6 +24,26 @@ struct ClueSet {
     std::vector<std::vector<int>> columns;
 };
 
+// The lengths of the runs of solid cells along a line of n cells, in order; solid(j) tells
+// whether cell j is solid. An all-hole line has no runs.
+template <typename SolidAt>
+std::vector<int> LineRuns(int n, SolidAt solid) {
+    std::vector<int> runs;
+    int count = 0;
+    for (int j = 0; j < n; ++j) {
+        if (solid(j)) {
+            ++count;
+        } else if (count > 0) {
+            runs.push_back(count);
+            count = 0;
+        }
+    }
+    if (count > 0) {
+        runs.push_back(count);
+    }
+    return runs;
+}
+
 // The runs of a solution, read the way the play grid reads them.
 ClueSet ComputeClues(const SolutionGrid& grid);
 
@@ -54,8 +74,10 @@ public:
     int CountSolutions(const ClueSet& clues, int limit = 2, int nodeLimit = 100000);
 
 private:
+    // Solves one line of board in place and marks in crossing the lines across it whose cells
+    // it settled; false when the line cannot be satisfied.
     bool SolveLine(const ClueSet& clues, bool isRow, int index, std::vector<Cell>& board,
-                   bool* changed);
+                   std::vector<uint8_t>& crossing, bool* changed);
     int Search(const ClueSet& clues, std::vector<Cell> board, int limit, int* nodes);
 
     LineSolver line_;

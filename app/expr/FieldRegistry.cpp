@@ -51,11 +51,15 @@ int32_t Add(FieldRegistry::Kind kind, void* address, const void* owner) {
         reg.byHandle.erase(found->second);
         reg.byAddress.erase(found);
     }
+    // Handles stay positive: after the largest one they start again at 1, skipping live ones.
+    const auto after = [](int32_t h) {
+        return h == std::numeric_limits<int32_t>::max() ? 1 : h + 1;
+    };
     int32_t handle = reg.nextHandle;
-    while (handle <= 0 || reg.byHandle.count(handle) != 0) {
-        handle = handle >= std::numeric_limits<int32_t>::max() ? 1 : handle + 1;
+    while (reg.byHandle.count(handle) != 0) {
+        handle = after(handle);
     }
-    reg.nextHandle = handle >= std::numeric_limits<int32_t>::max() ? 1 : handle + 1;
+    reg.nextHandle = after(handle);
     reg.byHandle.emplace(handle, Field{kind, address, owner});
     reg.byAddress.emplace(address, handle);
     reg.byOwner.emplace(owner, handle);

@@ -11,17 +11,19 @@ std::map<std::string, LocalizedSetNames> gSets;
 }  // namespace
 
 bool MyLocalization::Load() {
-    mSets.clear();
-    mCurrentSet.clear();
-    mInPuzzle = false;
+    Reset();
     return Run(Read(kFileName));
 }
 
 bool MyLocalization::LoadText(const std::string& text, const std::string& fileName) {
+    Reset();
+    return Run(ReadText(text, fileName));
+}
+
+void MyLocalization::Reset() {
     mSets.clear();
     mCurrentSet.clear();
     mInPuzzle = false;
-    return Run(ReadText(text, fileName));
 }
 
 bool MyLocalization::Run(bool parsed) {

@@ -41,6 +41,7 @@ protected:
 
 private:
     bool Run(bool parsed);
+    void Reset();
 
     std::map<std::string, LocalizedSetNames> mSets;
     std::string mCurrentSet;

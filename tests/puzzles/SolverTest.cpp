@@ -33,20 +33,7 @@ std::string Text(const std::vector<Cell>& cells) {
 }
 
 std::vector<int> RunsOfMask(unsigned mask, int n) {
-    std::vector<int> runs;
-    int count = 0;
-    for (int i = 0; i < n; ++i) {
-        if (mask & (1u << i)) {
-            ++count;
-        } else if (count > 0) {
-            runs.push_back(count);
-            count = 0;
-        }
-    }
-    if (count > 0) {
-        runs.push_back(count);
-    }
-    return runs;
+    return p7tools::LineRuns(n, [mask](int i) { return (mask & (1u << i)) != 0; });
 }
 
 // What every arrangement agreeing with the known cells has in common, by trying all of them.

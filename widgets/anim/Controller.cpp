@@ -41,15 +41,7 @@ bool Controller::DropTarget(const float* field) {
 }
 
 float* Controller::FindTarget(std::string_view property) {
-    int flags = 0;
-    float* field = mOwner->FindAnimatedProperty(property, flags);
-    if (field == nullptr) {
-        LogWarning("Controller \"%s\": unknown property \"%.*s\" skipped", mName.c_str(),
-                   static_cast<int>(property.size()), property.data());
-        return nullptr;
-    }
-    mFlags |= flags;
-    return field;
+    return mOwner->FindPropertyFor("Controller", mName, property, mFlags);
 }
 
 float Controller::EvaluateCurve(float t) {

@@ -6,10 +6,6 @@ namespace {
 // The constants the curves are defined with, kept at their single-precision values.
 constexpr float kHalfTurnPi = 3.141592502593994f;
 constexpr float kDefaultExpoBase = 10.0f;
-
-float Finite(float value) {
-    return std::isfinite(value) ? value : 0.0f;
-}
 }  // namespace
 
 float InQuart::Evaluate(float t) {
@@ -89,16 +85,3 @@ float InOutCurve::Evaluate(float t) {
 
 OutInCurve::OutInCurve(std::unique_ptr<EasingCurve> inner)
     : mInOut(std::make_unique<OutCurve>(std::move(inner))) {}
-
-ExpressionCurve::ExpressionCurve(std::string expression, const VariableTable* vars)
-    : mExpression(std::move(expression)), mEvaluator(&mVars) {
-    if (vars != nullptr) {
-        mVars = *vars;
-    }
-    mVars.Set("t", ExprValue::FromFloat(0.0f));
-}
-
-float ExpressionCurve::Evaluate(float t) {
-    *mVars.FindMutable("t") = ExprValue::FromFloat(t);
-    return Finite(mEvaluator.Evaluate(mExpression).AsReal());
-}

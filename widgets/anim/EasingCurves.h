@@ -8,11 +8,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
-#include "app/expr/ExprValue.h"
-#include "app/expr/ExpressionEvaluator.h"
 #include "app/expr/VariableTable.h"
 #include "widgets/anim/EasingCurve.h"
+#include "widgets/anim/TimeExpression.h"
 
 class Linear final : public EasingCurve {
 public:
@@ -128,18 +128,14 @@ private:
     InOutCurve mInOut;
 };
 
-// An expression in t, evaluated with its own copy of the script variables in which "t" is set.
-// A value that is not a finite number gives 0.
+// An expression in t. A value that is not a finite number gives 0.
 class ExpressionCurve final : public EasingCurve {
 public:
-    // vars may be null (no variables but t).
-    ExpressionCurve(std::string expression, const VariableTable* vars);
-    ExpressionCurve(const ExpressionCurve&) = delete;
-    ExpressionCurve& operator=(const ExpressionCurve&) = delete;
-    float Evaluate(float t) override;
+    // vars may be null (no variables but t); the table is copied.
+    ExpressionCurve(std::string expression, const VariableTable* vars)
+        : mExpression(std::move(expression), vars) {}
+    float Evaluate(float t) override { return mExpression.Evaluate(t); }
 
 private:
-    std::string mExpression;
-    VariableTable mVars;
-    ExpressionEvaluator mEvaluator;
+    TimeExpression mExpression;
 };

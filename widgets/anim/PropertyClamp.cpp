@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "app/util/Log.h"
 #include "app/util/StringUtil.h"
 #include "widgets/anim/AnimatedPropertyOwner.h"
 
@@ -19,14 +18,10 @@ void PropertyClamp::AddTarget(float* field, float minimum, float maximum) {
 }
 
 bool PropertyClamp::AddProperty(std::string_view property, float minimum, float maximum) {
-    int flags = 0;
-    float* field = mOwner->FindAnimatedProperty(property, flags);
+    float* field = mOwner->FindPropertyFor("Clamp", mName, property, mFlags);
     if (field == nullptr) {
-        LogWarning("Clamp \"%s\": unknown property \"%.*s\" skipped", mName.c_str(),
-                   static_cast<int>(property.size()), property.data());
         return false;
     }
-    mFlags |= flags;
     AddTarget(field, minimum, maximum);
     return true;
 }

@@ -1,7 +1,5 @@
 #include "widgets/anim/PropertyModifiers.h"
 
-#include <vector>
-
 PropertyModifiers::~PropertyModifiers() = default;
 
 void PropertyModifiers::RemoveEffects() {
@@ -87,15 +85,24 @@ void PropertyModifiers::DropTweensOn(const float* field) {
     }
 }
 
+template <typename Change>
+void PropertyModifiers::ChangeEffects(bool undo, Change change) {
+    if (!undo) {
+        change();
+        return;
+    }
+    RemoveEffects();
+    change();
+    ApplyEffects();
+}
+
 template <typename T>
 void PropertyModifiers::AddEffect(Table<T>& table, std::unique_ptr<T> effect) {
     if (!effect) {
         return;
     }
-    RemoveEffects();
     const std::string name = effect->GetName();
-    table.insert_or_assign(name, std::move(effect));
-    ApplyEffects();
+    ChangeEffects(true, [&] { table.insert_or_assign(name, std::move(effect)); });
 }
 
 template <typename T>
@@ -104,25 +111,13 @@ bool PropertyModifiers::StopEffect(Table<T>& table, std::string_view name, bool 
     if (it == table.end()) {
         return false;
     }
-    if (undo) {
-        RemoveEffects();
-        table.erase(it);
-        ApplyEffects();
-    } else {
-        table.erase(it);
-    }
+    ChangeEffects(undo, [&] { table.erase(it); });
     return true;
 }
 
 template <typename T>
 void PropertyModifiers::ClearEffects(Table<T>& table, bool undo) {
-    if (undo) {
-        RemoveEffects();
-        table.clear();
-        ApplyEffects();
-    } else {
-        table.clear();
-    }
+    ChangeEffects(undo, [&] { table.clear(); });
 }
 
 void PropertyModifiers::AddOscillation(std::unique_ptr<PropertyOscillation> oscillation) {

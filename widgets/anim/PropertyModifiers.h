@@ -62,6 +62,9 @@ private:
     using Table = std::map<std::string, std::unique_ptr<T>, std::less<>>;
 
     void AdvanceEffects(double dt);
+    // Runs change; with undo, between taking every effect off and putting them back.
+    template <typename Change>
+    void ChangeEffects(bool undo, Change change);
     // The oscillation and clamp tables share their add, stop and clear rules.
     template <typename T>
     void AddEffect(Table<T>& table, std::unique_ptr<T> effect);

@@ -39,14 +39,10 @@ void PropertyOscillation::AddTarget(float* field, float amplitude) {
 }
 
 bool PropertyOscillation::AddProperty(std::string_view property, float amplitude) {
-    int flags = 0;
-    float* field = mOwner->FindAnimatedProperty(property, flags);
+    float* field = mOwner->FindPropertyFor("Oscillation", mName, property, mFlags);
     if (field == nullptr) {
-        LogWarning("Oscillation \"%s\": unknown property \"%.*s\" skipped", mName.c_str(),
-                   static_cast<int>(property.size()), property.data());
         return false;
     }
-    mFlags |= flags;
     AddTarget(field, amplitude);
     return true;
 }

@@ -3,6 +3,7 @@
 // that act on an object named by "id" (reached only when "id" is present), and the commands that
 // need none. Each family of commands registers itself from its own source file.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,8 +13,17 @@
 using CommandHandler = ScriptContext::Outcome (*)(ScriptContext&);
 
 struct CommandTable {
-    std::unordered_map<std::string, CommandHandler> general;
-    std::unordered_map<std::string, CommandHandler> object;
+    // Looked up by string_view, so that running a command builds no string.
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view word) const {
+            return std::hash<std::string_view>{}(word);
+        }
+    };
+    using Map = std::unordered_map<std::string, CommandHandler, WordHash, std::equal_to<>>;
+
+    Map general;
+    Map object;
 
     // The handler of a command word, or null when the table has none.
     const CommandHandler* FindGeneral(std::string_view word) const;

@@ -91,6 +91,7 @@ bool AnimationWidget::RunCommands(bool advance) {
         }
     } guard{this};
 
+    auto* app = dynamic_cast<GameApp*>(gApp);
     int steps = 0;
     for (;;) {
         StepForward(mAdvance);
@@ -111,24 +112,22 @@ bool AnimationWidget::RunCommands(bool advance) {
             return true;
         }
         if (EvalCondition(command.mIf, true) && !EvalCondition(command.mUnless, false)) {
+            // The widget's own hook, then the game's, then the built-in command; a hook answers
+            // 1 (stop the script) or 2 (handled, go on).
             int handled = HandleCommand(command);
+            if (handled != 1 && handled != 2) {
+                handled = app != nullptr ? app->HandleScriptCommand(command, this) : 0;
+            }
             if (handled == 1) {
                 return true;
             }
             if (handled != 2) {
-                auto* app = dynamic_cast<GameApp*>(gApp);
-                handled = app != nullptr ? app->HandleScriptCommand(command, this) : 0;
-                if (handled == 1) {
+                const int outcome = RunBuiltIn(command);
+                if (outcome == ScriptContext::kStopTrue) {
                     return true;
                 }
-                if (handled != 2) {
-                    const int outcome = RunBuiltIn(command);
-                    if (outcome == ScriptContext::kStopTrue) {
-                        return true;
-                    }
-                    if (outcome == ScriptContext::kStopFalse) {
-                        return false;
-                    }
+                if (outcome == ScriptContext::kStopFalse) {
+                    return false;
                 }
             }
         }
@@ -235,14 +234,11 @@ void ScriptContext::SetWaitObject(Widget* object) {
 PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view parameter) {
     PropertyTargets targets;
     for (std::string& name : context.Params().GetNameList(parameter)) {
-        int flags = 0;
-        float* field = context.Target()->FindAnimatedProperty(name, flags);
+        float* field = context.Target()->FindPropertyFor(
+            "Script command", context.Command().mCommand, name, targets.flags);
         if (field == nullptr) {
-            LogWarning("Script command \"%s\": unknown property \"%s\" skipped",
-                       context.Command().mCommand.c_str(), name.c_str());
             continue;
         }
-        targets.flags |= flags;
         targets.names.push_back(std::move(name));
         targets.fields.push_back(field);
     }
@@ -271,12 +267,12 @@ std::string CurveText(ScriptContext& context, std::string_view parameter) {
 }
 
 const CommandHandler* CommandTable::FindGeneral(std::string_view word) const {
-    const auto it = general.find(std::string(word));
+    const auto it = general.find(word);
     return it == general.end() ? nullptr : &it->second;
 }
 
 const CommandHandler* CommandTable::FindObject(std::string_view word) const {
-    const auto it = object.find(std::string(word));
+    const auto it = object.find(word);
     return it == object.end() ? nullptr : &it->second;
 }
 

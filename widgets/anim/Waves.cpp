@@ -28,17 +28,3 @@ double ZigZagWave::Evaluate(double phase) {
 double NoiseWave::Evaluate(double phase) {
     return GradientNoise1D(phase);
 }
-
-ExpressionWave::ExpressionWave(std::string expression, const VariableTable* vars)
-    : mExpression(std::move(expression)), mEvaluator(&mVars) {
-    if (vars != nullptr) {
-        mVars = *vars;
-    }
-    mVars.Set("t", ExprValue::FromFloat(0.0f));
-}
-
-double ExpressionWave::Evaluate(double phase) {
-    *mVars.FindMutable("t") = ExprValue::FromDouble(phase);
-    const double value = mEvaluator.Evaluate(mExpression).AsReal();
-    return std::isfinite(value) ? value : 0.0;
-}

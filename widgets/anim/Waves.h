@@ -3,10 +3,11 @@
 // "noise", or an expression in t. The family of one-formula classes shares one header.
 
 #include <string>
+#include <utility>
 
-#include "app/expr/ExpressionEvaluator.h"
 #include "app/expr/VariableTable.h"
 #include "widgets/anim/OscillatingCurve.h"
+#include "widgets/anim/TimeExpression.h"
 
 // sin(2π·p), in double precision.
 class SineWave final : public OscillatingCurve {
@@ -27,18 +28,17 @@ public:
     double Evaluate(double phase) override;
 };
 
-// An expression in t, evaluated with its own copy of the script variables in which "t" holds the
-// phase. A value that is not a finite number gives 0.
+// An expression in t, with t holding the phase (in single precision, as every script number).
+// A value that is not a finite number gives 0.
 class ExpressionWave final : public OscillatingCurve {
 public:
-    // vars may be null (no variables but t).
-    ExpressionWave(std::string expression, const VariableTable* vars);
-    ExpressionWave(const ExpressionWave&) = delete;
-    ExpressionWave& operator=(const ExpressionWave&) = delete;
-    double Evaluate(double phase) override;
+    // vars may be null (no variables but t); the table is copied.
+    ExpressionWave(std::string expression, const VariableTable* vars)
+        : mExpression(std::move(expression), vars) {}
+    double Evaluate(double phase) override {
+        return mExpression.Evaluate(static_cast<float>(phase));
+    }
 
 private:
-    std::string mExpression;
-    VariableTable mVars;
-    ExpressionEvaluator mEvaluator;
+    TimeExpression mExpression;
 };
