@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/files/Parser.h"
-#include "app/files/XmlEscape.h"
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/files/Parser.h"
+#include "core/files/XmlEscape.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <sstream>
 
 #include "app/AppAudioControl.h"
-#include "app/expr/MainThread.h"
-#include "app/files/ConfigFile.h"
-#include "app/util/FileUtil.h"
-#include "app/util/Log.h"
-#include "app/util/Random.h"
-#include "app/util/StringUtil.h"
+#include "core/expr/MainThread.h"
+#include "core/files/ConfigFile.h"
+#include "core/util/FileUtil.h"
+#include "core/util/Log.h"
+#include "core/util/Random.h"
+#include "core/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageLoading.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 #include "audio/MixSoundInstance.h"
 #include "audio/NullAudioOutput.h"
 #include "audio/SdlAudioOutput.h"

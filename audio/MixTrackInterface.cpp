@@ -1,7 +1,7 @@
 #include "audio/MixTrackInterface.h"
 
-#include "app/files/PakInterfaceBase.h"
-#include "app/util/Log.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/Log.h"
 #include "audio/MixSoundManager.h"
 #include "audio/MusicSources.h"
 

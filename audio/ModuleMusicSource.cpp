@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 #include "audio/MusicSources.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 #include "audio/MemoryFile.h"
 #include "audio/MusicSources.h"
 #include "audio/PcmData.h"

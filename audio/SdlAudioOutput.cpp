@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 #include "audio/Mixer.h"
 
 std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(std::string* error) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/files/PakInterfaceBase.h"
-#include "app/util/FileUtil.h"
-#include "app/util/Log.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/FileUtil.h"
+#include "core/util/Log.h"
 #include "audio/SoundFileReaders.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/files/PakInterfaceBase.h"
-#include "app/util/StringUtil.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 

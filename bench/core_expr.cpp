@@ -3,9 +3,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/NamedConstants.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/NamedConstants.h"
+#include "core/expr/VariableTable.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 
 namespace {
 

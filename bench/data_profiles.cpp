@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/util/FileUtil.h"
+#include "core/util/FileUtil.h"
 #include "game/data/ProfileManager.h"
 #include "game/data/PuzzleStats.h"
 

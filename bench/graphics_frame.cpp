@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/expr/MainThread.h"
+#include "core/expr/MainThread.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"

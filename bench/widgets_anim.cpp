@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "widgets/WidgetManager.h"
-#include "widgets/anim/AnimationTable.h"
+#include "widgets/script/AnimationTable.h"
 #include "widgets/anim/AnimationWidget.h"
 
 namespace {

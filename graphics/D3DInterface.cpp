@@ -10,9 +10,9 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
-#include "app/expr/MainThread.h"
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/expr/MainThread.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/RenderState.h"

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <numeric>
 
-#include "app/expr/MainThread.h"
+#include "core/expr/MainThread.h"
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/expr/ExprValue.h"
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "graphics/ImageAtlasPiece.h"
 #include "graphics/ImageSurface.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/expr/ExtendedPropertyInterface.h"
+#include "core/expr/ExtendedPropertyInterface.h"
 #include "graphics/FRect.h"
 #include "graphics/Point.h"
 #include "graphics/Rect.h"

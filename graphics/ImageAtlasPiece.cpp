@@ -1,6 +1,6 @@
 #include "graphics/ImageAtlasPiece.h"
 
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "graphics/ImageSurface.h"
 
 ImageAtlasPiece::ImageAtlasPiece(const ImageSurface* page, const Rect& rect, int cols, int rows)

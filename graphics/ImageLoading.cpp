@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "app/files/PakInterfaceBase.h"
-#include "app/util/Log.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/Log.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/ImageReader.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/expr/MainThread.h"
+#include "core/expr/MainThread.h"
 #include "graphics/D3DInterface.h"
 
 ImageSurface::ImageSurface(bool renderTarget) : mRenderTarget(renderTarget) {

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 
 void ShaderEffect::SetConstants(const std::string& name, float value) {
     mConstants[name] = value;

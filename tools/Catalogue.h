@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/GridSolver.h"
+#include "rules/GridSolver.h"
 #include "tools/PuzzleSource.h"
 
 namespace p7tools {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/files/XmlEscape.h"
+#include "core/files/XmlEscape.h"
 #include "tools/ArtCodes.h"
 
 namespace p7tools {

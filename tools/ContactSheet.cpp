@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "tools/ArtCodes.h"
-#include "tools/GridSolver.h"
+#include "rules/GridSolver.h"
 
 namespace p7tools {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "tools/ArtCodes.h"
-#include "tools/GridSolver.h"
+#include "rules/GridSolver.h"
 
 namespace p7tools {
 

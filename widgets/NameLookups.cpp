@@ -1,9 +1,9 @@
 #include "widgets/NameLookups.h"
 
-#include "app/expr/ExprValue.h"
-#include "app/expr/NamedConstants.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/NamedConstants.h"
 #include "graphics/assets/AssetManager.h"
-#include "widgets/anim/AnimationTable.h"
+#include "widgets/script/AnimationTable.h"
 
 Image* LookupAssetTableA(const std::string& name) {
     return AssetManager::Get().FindImage(name);

@@ -1,7 +1,7 @@
 #include "widgets/Widget.h"
 
 #include "app/QuorAppBase.h"
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "graphics/Graphics.h"
 #include "widgets/WidgetManager.h"
 

@@ -1,6 +1,6 @@
 #include "game/data/GameDataCheck.h"
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 #include "game/data/GameStats.h"
 #include "game/data/GridSettings.h"
 #include "game/data/PuzzleCatalog.h"

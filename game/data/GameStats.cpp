@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 // Larger grids would not fit the 1024 by 768 board at any tile size the game draws.

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 #include "game/data/GridSettings.h"
 
 class GameStats : public Parser {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "app/expr/GlobalVariables.h"
-#include "app/expr/MainThread.h"
-#include "app/util/StringUtil.h"
+#include "core/expr/GlobalVariables.h"
+#include "core/expr/MainThread.h"
+#include "core/util/StringUtil.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/XmlText.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/expr/VariableTable.h"
+#include "core/expr/VariableTable.h"
 
 struct PuzzleProgress {
     bool mCompleted = false;

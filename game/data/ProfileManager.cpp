@@ -8,11 +8,11 @@
 #include <system_error>
 #include <utility>
 
-#include "app/expr/MainThread.h"
-#include "app/files/PakInterfaceBase.h"
-#include "app/util/FileUtil.h"
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/expr/MainThread.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/FileUtil.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/XmlText.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 #include "game/data/ProfileRecord.h"
 
 // Reads the text of a profiles file into eight fresh slots, without touching the process-wide

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 std::map<std::string, GameCatalog>& Catalog() {

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 #include "game/data/PuzzleCatalog.h"
 
 class PuzzleStats : public Parser {

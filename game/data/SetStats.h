@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 #include "game/data/SetTable.h"
 
 class SetStats : public Parser {

@@ -1,4 +1,4 @@
 #pragma once
 // Writing player-supplied text into the XML files the game writes itself: EscapeXmlAttribute.
 
-#include "app/files/XmlEscape.h"
+#include "core/files/XmlEscape.h"

@@ -1,6 +1,6 @@
 #include "game/screens/MyGameApp.h"
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 #include "game/data/GameDataCheck.h"
 #include "game/data/GameStats.h"
 #include "game/data/MyLocalization.h"

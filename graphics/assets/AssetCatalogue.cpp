@@ -3,7 +3,7 @@
 #include <charconv>
 #include <set>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 
 namespace {
 

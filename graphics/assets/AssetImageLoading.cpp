@@ -1,7 +1,7 @@
 // The asset manager's default ways of making images: decoding catalogue files through the image
 // readers, and cutting atlas pieces.
 
-#include "app/files/PakInterfaceBase.h"
+#include "core/files/PakInterfaceBase.h"
 #include "graphics/ImageAtlasPiece.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/AssetManager.h"

@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 #include "graphics/assets/AudioAssetLoader.h"
 
 // Defined with the image classes in AssetImageLoading.cpp.

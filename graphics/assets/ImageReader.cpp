@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/files/PakInterfaceBase.h"
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 bool EndsWith(const std::string& text, const char* suffix) {

@@ -10,8 +10,8 @@
 
 #include <jpeglib.h>
 
-#include "app/util/FileUtil.h"
-#include "app/util/Log.h"
+#include "core/util/FileUtil.h"
+#include "core/util/Log.h"
 
 namespace {
 

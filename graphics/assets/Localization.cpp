@@ -1,6 +1,6 @@
 #include "graphics/assets/Localization.h"
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 #include "graphics/assets/LocalizedTexts.h"
 
 Localization::Localization() = default;

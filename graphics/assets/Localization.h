@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/files/Parser.h"
+#include "core/files/Parser.h"
 
 class Localization : public Parser {
 public:

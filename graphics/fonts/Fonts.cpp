@@ -3,8 +3,8 @@
 #include <charconv>
 #include <set>
 
-#include "app/files/Parser.h"
-#include "app/util/Log.h"
+#include "core/files/Parser.h"
+#include "core/util/Log.h"
 #include "graphics/fonts/SysFont.h"
 
 namespace {

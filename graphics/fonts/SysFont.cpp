@@ -6,8 +6,8 @@
 #include <map>
 #include <mutex>
 
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 

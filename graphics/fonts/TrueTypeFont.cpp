@@ -6,7 +6,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "app/files/PakInterfaceBase.h"
+#include "core/files/PakInterfaceBase.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/Rect.h"

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "tests/files/WorkingFolder.h"
-#include "widgets/anim/AnimationStats.h"
-#include "widgets/anim/AnimationTable.h"
+#include "widgets/script/AnimationStats.h"
+#include "widgets/script/AnimationTable.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "FakeOwner.h"
-#include "app/expr/FieldRegistry.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/FieldRegistry.h"
+#include "core/expr/VariableTable.h"
 #include "widgets/anim/Binder.h"
 #include "widgets/anim/Circler.h"
 #include "widgets/anim/EasingCurves.h"
@@ -15,7 +15,7 @@
 #include "widgets/anim/PropertyClamp.h"
 #include "widgets/anim/PropertyModifiers.h"
 #include "widgets/anim/PropertyOscillation.h"
-#include "widgets/anim/ScriptParams.h"
+#include "widgets/script/ScriptParams.h"
 #include "widgets/anim/Shearer.h"
 #include "widgets/anim/TerminalPropeller.h"
 #include "widgets/anim/Tweener.h"

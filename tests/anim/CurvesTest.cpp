@@ -4,13 +4,13 @@
 #include <memory>
 #include <string>
 
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/VariableTable.h"
-#include "widgets/anim/AnimationCommand.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/VariableTable.h"
+#include "widgets/script/AnimationCommand.h"
 #include "widgets/anim/EasingCurveFactory.h"
 #include "widgets/anim/EasingCurves.h"
 #include "widgets/anim/GradientNoise.h"
-#include "widgets/anim/ScriptParams.h"
+#include "widgets/script/ScriptParams.h"
 #include "widgets/anim/Waves.h"
 
 namespace {

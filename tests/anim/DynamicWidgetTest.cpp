@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/expr/FieldRegistry.h"
+#include "core/expr/FieldRegistry.h"
 #include "graphics/ImageSurface.h"
 #include "tests/anim/ScriptHarness.h"
 #include "widgets/anim/FrameSequence.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/expr/GlobalVariables.h"
+#include "core/expr/GlobalVariables.h"
 #include "tests/anim/ScriptHarness.h"
 
 namespace {

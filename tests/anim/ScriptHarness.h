@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "tests/files/WorkingFolder.h"
 #include "widgets/WidgetManager.h"
-#include "widgets/anim/AnimationStats.h"
-#include "widgets/anim/AnimationTable.h"
+#include "widgets/script/AnimationStats.h"
+#include "widgets/script/AnimationTable.h"
 #include "widgets/anim/AnimationWidget.h"
 
 // Records "mark" commands (the value of "v"), script ends, finished plays and events; "restart"

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/LiveObjectRegistry.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/LiveObjectRegistry.h"
+#include "core/expr/VariableTable.h"
 #include "graphics/fonts/Font.h"
 #include "graphics/fonts/Fonts.h"
 #include "tests/anim/ScriptHarness.h"
 #include "widgets/Widget.h"
-#include "widgets/anim/AnimationCommand.h"
-#include "widgets/anim/ScriptParams.h"
-#include "widgets/anim/ScriptStrings.h"
+#include "widgets/script/AnimationCommand.h"
+#include "widgets/script/ScriptParams.h"
+#include "widgets/script/ScriptStrings.h"
 
 namespace {
 

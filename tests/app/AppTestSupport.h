@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "app/QuorAppBase.h"
-#include "app/util/FileUtil.h"
+#include "core/util/FileUtil.h"
 #include "platform/ManualClock.h"
 
 class TempUserFolder {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/util/FileUtil.h"
+#include "core/util/FileUtil.h"
 
 namespace audiotest {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/util/FileUtil.h"
+#include "core/util/FileUtil.h"
 #include "game/data/GameStats.h"
 #include "game/data/MyLocalization.h"
 #include "game/data/ProfileManager.h"

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "DataTestUtil.h"
-#include "app/expr/GlobalVariables.h"
+#include "core/expr/GlobalVariables.h"
 #include "game/data/ProfileManager.h"
 
 namespace {

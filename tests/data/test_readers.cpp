@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DataTestUtil.h"
-#include "app/expr/NamedConstants.h"
+#include "core/expr/NamedConstants.h"
 #include "game/data/GameDataCheck.h"
 #include "game/data/GameStats.h"
 #include "game/data/MyLocalization.h"

@@ -9,10 +9,10 @@
 #include <new>
 
 #include "FakeObjects.h"
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/MainThread.h"
-#include "app/expr/NamedConstants.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/MainThread.h"
+#include "core/expr/NamedConstants.h"
+#include "core/expr/VariableTable.h"
 
 namespace {
 std::atomic<long> gAllocations{0};

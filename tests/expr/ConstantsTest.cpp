@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/MainThread.h"
-#include "app/expr/NamedConstants.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/MainThread.h"
+#include "core/expr/NamedConstants.h"
 
 namespace fs = std::filesystem;
 

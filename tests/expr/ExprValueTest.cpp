@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "FakeObjects.h"
-#include "app/expr/ExprValue.h"
-#include "app/expr/FieldRegistry.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/FieldRegistry.h"
 
 TEST(ExprValueTest, ConversionsFollowTheTag) {
     EXPECT_EQ(ExprValue().GetTag(), ExprValue::kInt);

@@ -10,12 +10,12 @@
 #include <thread>
 
 #include "FakeObjects.h"
-#include "app/expr/ExprCache.h"
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/GlobalVariables.h"
-#include "app/expr/MainThread.h"
-#include "app/expr/NamedConstants.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/ExprCache.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/GlobalVariables.h"
+#include "core/expr/MainThread.h"
+#include "core/expr/NamedConstants.h"
+#include "core/expr/VariableTable.h"
 
 namespace {
 

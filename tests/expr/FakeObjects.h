@@ -5,10 +5,10 @@
 #include <map>
 #include <string>
 
-#include "app/expr/ExprValue.h"
-#include "app/expr/ExtendedPropertyInterface.h"
-#include "app/expr/FieldRegistry.h"
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/ExtendedPropertyInterface.h"
+#include "core/expr/FieldRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
 
 class Widget : public ExtendedPropertyInterface {
 public:

@@ -1,4 +1,4 @@
-#include "app/files/ConfigFile.h"
+#include "core/files/ConfigFile.h"
 
 #include <gtest/gtest.h>
 

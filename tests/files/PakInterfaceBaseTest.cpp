@@ -1,4 +1,4 @@
-#include "app/files/PakInterfaceBase.h"
+#include "core/files/PakInterfaceBase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/files/Parser.h"
-#include "app/files/XmlEscape.h"
+#include "core/files/Parser.h"
+#include "core/files/XmlEscape.h"
 
 #include <gtest/gtest.h>
 

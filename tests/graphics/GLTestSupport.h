@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/expr/MainThread.h"
+#include "core/expr/MainThread.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/expr/MainThread.h"
+#include "core/expr/MainThread.h"
 #include "graphics/ImageLoading.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/ImageReader.h"

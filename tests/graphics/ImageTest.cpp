@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/expr/ExprValue.h"
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "graphics/ImageAtlasPiece.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/ShaderEffect.h"

@@ -6,7 +6,7 @@
 #include "tools/ArtCodes.h"
 #include "tools/Catalogue.h"
 #include "tools/CatalogueXml.h"
-#include "tools/GridSolver.h"
+#include "rules/GridSolver.h"
 #include "tools/PuzzleSource.h"
 
 using namespace p7tools;

@@ -4,8 +4,8 @@
 #include <map>
 #include <random>
 
-#include "tools/GridSolver.h"
-#include "tools/LineSolver.h"
+#include "rules/GridSolver.h"
+#include "rules/LineSolver.h"
 
 using p7tools::Cell;
 using p7tools::ClueSet;

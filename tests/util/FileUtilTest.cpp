@@ -1,4 +1,4 @@
-#include "app/util/FileUtil.h"
+#include "core/util/FileUtil.h"
 
 #include <dirent.h>
 #include <sys/resource.h>

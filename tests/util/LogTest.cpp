@@ -1,4 +1,4 @@
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/util/FileUtil.h"
+#include "core/util/FileUtil.h"
 #include "tests/util/TempFolder.h"
 
 namespace {

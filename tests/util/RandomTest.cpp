@@ -1,11 +1,11 @@
-#include "app/util/Random.h"
+#include "core/util/Random.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <set>
 
-#include "app/util/Ratio.h"
+#include "core/util/Ratio.h"
 
 TEST(Random, CRandSequenceIsFixedForASeed) {
     CSeedRand(1);

@@ -1,4 +1,4 @@
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 
 #include <gtest/gtest.h>
 

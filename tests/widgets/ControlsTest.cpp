@@ -7,18 +7,18 @@
 #include <vector>
 
 #include "WidgetHarness.h"
-#include "app/expr/ExprValue.h"
-#include "app/expr/NamedConstants.h"
-#include "app/files/Parser.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/NamedConstants.h"
+#include "core/files/Parser.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
-#include "widgets/ButtonWidget.h"
-#include "widgets/Checkbox.h"
-#include "widgets/HyperlinkWidget.h"
+#include "widgets/controls/ButtonWidget.h"
+#include "widgets/controls/Checkbox.h"
+#include "widgets/controls/HyperlinkWidget.h"
 #include "widgets/NameLookups.h"
-#include "widgets/Slider.h"
-#include "widgets/anim/AnimationTable.h"
+#include "widgets/controls/Slider.h"
+#include "widgets/script/AnimationTable.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "WidgetHarness.h"
-#include "app/expr/ExprValue.h"
-#include "widgets/EditWidget.h"
+#include "core/expr/ExprValue.h"
+#include "widgets/controls/EditWidget.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "WidgetHarness.h"
-#include "app/expr/ExprValue.h"
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/LiveObjectRegistry.h"
 
 namespace {
 

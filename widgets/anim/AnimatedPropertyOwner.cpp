@@ -1,6 +1,6 @@
 #include "widgets/anim/AnimatedPropertyOwner.h"
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 
 float* AnimatedPropertyOwner::FindPropertyFor(const char* kind, const std::string& name,
                                               std::string_view property, int& flags) {

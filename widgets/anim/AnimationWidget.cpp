@@ -1,11 +1,11 @@
 #include "widgets/anim/AnimationWidget.h"
 
-#include "app/expr/LiveObjectRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "graphics/fonts/Fonts.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
-#include "widgets/anim/AnimationTable.h"
-#include "widgets/anim/ScriptParams.h"
+#include "widgets/script/AnimationTable.h"
+#include "widgets/script/ScriptParams.h"
 
 AnimationWidget::AnimationWidget(const std::string& animation, int x, int y,
                                  bool removeWhenScriptEnds)

@@ -18,11 +18,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/VariableTable.h"
 #include "widgets/ClickListener.h"
 #include "widgets/RemovalListener.h"
-#include "widgets/anim/Animation.h"
+#include "widgets/script/Animation.h"
 #include "widgets/anim/DynamicWidget.h"
 
 class Font;

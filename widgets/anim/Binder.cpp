@@ -1,6 +1,6 @@
 #include "widgets/anim/Binder.h"
 
-#include "app/expr/FieldRegistry.h"
+#include "core/expr/FieldRegistry.h"
 
 Binder::Binder(AnimatedPropertyOwner* owner, std::string_view name, const VariableTable* vars,
                int flags)

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/expr/ExpressionEvaluator.h"
-#include "app/expr/VariableTable.h"
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/VariableTable.h"
 #include "widgets/anim/Controller.h"
 
 class Binder final : public Controller {

@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/expr/ExprValue.h"
-#include "app/expr/FieldRegistry.h"
-#include "app/expr/LiveObjectRegistry.h"
-#include "app/expr/NamedConstants.h"
-#include "app/util/Log.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/FieldRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
+#include "core/expr/NamedConstants.h"
+#include "core/util/Log.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/Matrix4.h"
 #include "graphics/ShaderEffect.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/Circler.h"
 #include "widgets/anim/EasingCurves.h"
-#include "widgets/anim/ScriptParams.h"
+#include "widgets/script/ScriptParams.h"
 #include "widgets/anim/Shearer.h"
 #include "widgets/anim/Tweener.h"
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/expr/ExtendedPropertyInterface.h"
+#include "core/expr/ExtendedPropertyInterface.h"
 #include "graphics/Transform.h"
 #include "widgets/AnimationListener.h"
 #include "widgets/AnimationSource.h"
-#include "widgets/ButtonListener.h"
+#include "widgets/controls/ButtonListener.h"
 #include "widgets/ListenerLink.h"
 #include "widgets/RemovalWidget.h"
 #include "widgets/Widget.h"

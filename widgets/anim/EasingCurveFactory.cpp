@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 #include "widgets/anim/EasingCurves.h"
-#include "widgets/anim/ScriptParams.h"
+#include "widgets/script/ScriptParams.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "app/expr/VariableTable.h"
+#include "core/expr/VariableTable.h"
 #include "widgets/anim/EasingCurve.h"
-#include "widgets/anim/TimeExpression.h"
+#include "widgets/script/TimeExpression.h"
 
 class Linear final : public EasingCurve {
 public:

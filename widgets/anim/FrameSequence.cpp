@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/util/Random.h"
+#include "core/util/Random.h"
 
 int FrameSequence::Advance(float dt) {
     if (!(mFrameTime > 0.0f)) {

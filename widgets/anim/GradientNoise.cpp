@@ -4,7 +4,7 @@
 #include <mutex>
 #include <utility>
 
-#include "app/util/Random.h"
+#include "core/util/Random.h"
 
 namespace {
 

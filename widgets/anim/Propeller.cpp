@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/util/Log.h"
+#include "core/util/Log.h"
 
 Propeller::Propeller(AnimatedPropertyOwner* owner, std::string_view name,
                      std::unique_ptr<EasingCurve> curve, float position, float rate, int flags)

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "app/util/StringUtil.h"
+#include "core/util/StringUtil.h"
 #include "widgets/anim/AnimatedPropertyOwner.h"
 
 std::string PropertyClamp::NextGeneratedName() {

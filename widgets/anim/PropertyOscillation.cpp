@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cmath>
 
-#include "app/util/Log.h"
-#include "app/util/StringUtil.h"
+#include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 #include "widgets/anim/AnimatedPropertyOwner.h"
 
 std::string PropertyOscillation::NextGeneratedName() {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "widgets/anim/ScriptParams.h"
+#include "widgets/script/ScriptParams.h"
 
 namespace {
 constexpr float kStopSpeed = 9.999999747378752e-05f;

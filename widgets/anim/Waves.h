@@ -5,9 +5,9 @@
 #include <string>
 #include <utility>
 
-#include "app/expr/VariableTable.h"
+#include "core/expr/VariableTable.h"
 #include "widgets/anim/OscillatingCurve.h"
-#include "widgets/anim/TimeExpression.h"
+#include "widgets/script/TimeExpression.h"
 
 // sin(2π·p), in double precision.
 class SineWave final : public OscillatingCurve {

@@ -1,5 +1,0 @@
-#include "app/expr/ExtendedPropertyInterface.h"
-
-bool ExtendedPropertyInterface::GetProperty(const std::string& /*name*/, ExprValue* /*out*/) const {
-    return false;
-}

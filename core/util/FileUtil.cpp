@@ -1,0 +1,209 @@
+#include "core/util/FileUtil.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+
+namespace {
+
+constexpr const char* kStudioFolder = "Pelnora Studio";
+constexpr const char* kProductFolder = "Pelnora 7";
+
+std::mutex gFolderMutex;
+std::string gAppDataFolder;  // guarded by gFolderMutex; empty until settled
+
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+std::string ToSlashes(std::string path) {
+    for (char& c : path) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return path;
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return WithSlash(home);
+    }
+    return "./";
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// XDG_DESKTOP_DIR="$HOME/Desktop" from user-dirs.dirs; empty when absent.
+std::string DesktopFromUserDirs() {
+    std::string configHome;
+    const char* xdgConfig = std::getenv("XDG_CONFIG_HOME");
+    if (xdgConfig != nullptr && xdgConfig[0] == '/') {
+        configHome = WithSlash(xdgConfig);
+    } else {
+        configHome = HomeFolder() + ".config/";
+    }
+    std::ifstream file(configHome + "user-dirs.dirs");
+    std::string line;
+    while (std::getline(file, line)) {
+        const std::string key = "XDG_DESKTOP_DIR=";
+        if (line.compare(0, key.size(), key) != 0) {
+            continue;
+        }
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.compare(0, 5, "$HOME") == 0) {
+            std::string home = HomeFolder();
+            home.pop_back();
+            value = home + value.substr(5);
+        }
+        return value;
+    }
+    return std::string();
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, p, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        p += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string GetAppDataFolder() {
+    std::lock_guard<std::mutex> lock(gFolderMutex);
+    if (gAppDataFolder.empty()) {
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        std::string base;
+        // The XDG rules say a relative value is invalid and must be ignored.
+        if (dataHome != nullptr && dataHome[0] == '/') {
+            base = WithSlash(dataHome);
+        } else {
+            base = HomeFolder() + ".local/share/";
+        }
+        gAppDataFolder = base + kStudioFolder + "/" + kProductFolder + "/";
+        MkDir(gAppDataFolder);
+    }
+    return gAppDataFolder;
+}
+
+void SetAppDataFolder(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(gFolderMutex);
+    gAppDataFolder = WithSlash(ToSlashes(folder));
+    if (!gAppDataFolder.empty()) {
+        MkDir(gAppDataFolder);
+    }
+}
+
+std::string GetDesktopFolder() {
+    const char* fromEnv = std::getenv("XDG_DESKTOP_DIR");
+    if (fromEnv != nullptr && fromEnv[0] == '/' && IsFolder(fromEnv)) {
+        return WithSlash(fromEnv);
+    }
+    const std::string fromFile = DesktopFromUserDirs();
+    if (!fromFile.empty() && fromFile[0] == '/' && IsFolder(fromFile)) {
+        return WithSlash(fromFile);
+    }
+    return HomeFolder();
+}
+
+std::string GetFileDir(const std::string& path) {
+    const size_t last = path.find_last_of("/\\");
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+bool MkDir(const std::string& path) {
+    const std::string folder = ToSlashes(path);
+    if (folder.empty()) {
+        return true;  // the working folder
+    }
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = folder.find('/', pos + 1);
+        const std::string part = folder.substr(0, pos);
+        if (part.empty() || IsFolder(part)) {
+            continue;
+        }
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return IsFolder(folder);
+}
+
+bool WriteBufferToFile(const std::string& path, std::string_view data) {
+    const std::string target = ToSlashes(path);
+    const size_t slash = target.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty()) {
+        return false;
+    }
+    if (!folder.empty() && !MkDir(folder)) {
+        return false;
+    }
+    // A leading dot keeps the temporary out of the way of file searches over the folder.
+    std::string temp = folder + "." + name + ".tmpXXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        return false;
+    }
+    mode_t mode = 0644;
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+    if (::close(fd) != 0) {
+        ok = false;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Sync the folder so that the rename itself survives a crash.
+    const std::string folderToSync = folder.empty() ? std::string(".") : folder;
+    const int dirFd = ::open(folderToSync.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+void AllowAllAccess(const std::string& path) {
+    // Files are created with the user's own rights, which is all the game needs; widening them
+    // would let other users rewrite the player's profiles.
+    (void)path;
+}

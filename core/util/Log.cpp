@@ -1,0 +1,122 @@
+#include "core/util/Log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+
+#include "core/util/FileUtil.h"
+#include "core/util/StringUtil.h"
+
+namespace {
+
+// One lock for the log file and for standard error, so that lines from the loading thread and
+// the main thread never interleave mid-line.
+std::mutex& LogMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+FILE* gLogFile = nullptr;  // guarded by LogMutex
+std::string gLogPath;      // guarded by LogMutex
+
+std::string TimePrefix() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof(buffer), "%Y-%m-%d %H:%M:%S ", &local);
+    return buffer;
+}
+
+// Caller holds LogMutex.
+void WriteLineLocked(const std::string& text, bool withTime) {
+    if (gLogFile == nullptr) {
+        return;
+    }
+    std::string line = withTime ? TimePrefix() + text : text;
+    if (line.empty() || line.back() != '\n') {
+        line += '\n';
+    }
+    std::fwrite(line.data(), 1, line.size(), gLogFile);
+    // Flushed per line so that the log is complete even when the process dies.
+    std::fflush(gLogFile);
+}
+
+void WriteStderrLocked(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    if (text.empty() || text.back() != '\n') {
+        std::fputc('\n', stderr);
+    }
+}
+
+// Standard error always; the log file too for warnings.
+void Emit(const std::string& text, bool toLogFile) {
+    std::lock_guard<std::mutex> lock(LogMutex());
+    WriteStderrLocked(text);
+    if (toLogFile) {
+        WriteLineLocked(text, true);
+    }
+}
+
+}  // namespace
+
+void DebugOutput(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = StrFormatV(format, args);
+    va_end(args);
+    Emit(text, false);
+}
+
+void WriteLogLine(const std::string& text, bool withTime) {
+    std::lock_guard<std::mutex> lock(LogMutex());
+    WriteLineLocked(text, withTime);
+}
+
+void LogWarning(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::string text = StrFormatV(format, args);
+    va_end(args);
+    Emit(text, true);
+}
+
+bool StartLogging(const std::string& product, const std::string& version) {
+    const std::string path = GetDesktopFolder() + product + ".log";
+    std::lock_guard<std::mutex> lock(LogMutex());
+    if (gLogFile != nullptr) {
+        std::fclose(gLogFile);
+        gLogFile = nullptr;
+        gLogPath.clear();
+    }
+    gLogFile = std::fopen(path.c_str(), "a");
+    if (gLogFile == nullptr) {
+        WriteStderrLocked("Could not open the log file '" + path + "'");
+        return false;
+    }
+    gLogPath = path;
+    WriteLineLocked(StrFormat("Started %s, version %s", product.c_str(), version.c_str()), true);
+    return true;
+}
+
+void StopLogging() {
+    std::lock_guard<std::mutex> lock(LogMutex());
+    if (gLogFile == nullptr) {
+        return;
+    }
+    WriteLineLocked("Stopped Game", true);
+    std::fclose(gLogFile);
+    gLogFile = nullptr;
+    gLogPath.clear();
+}
+
+bool IsLogging() {
+    std::lock_guard<std::mutex> lock(LogMutex());
+    return gLogFile != nullptr;
+}
+
+std::string GetLogFilePath() {
+    std::lock_guard<std::mutex> lock(LogMutex());
+    return gLogPath;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The built-in commands of the script interpreter, by command word, in two tables: the commands
+// that act on an object named by "id" (reached only when "id" is present), and the commands that
+// need none. Each family of commands registers itself from its own source file.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "widgets/script/ScriptContext.h"
+
+using CommandHandler = ScriptContext::Outcome (*)(ScriptContext&);
+
+struct CommandTable {
+    // Looked up by string_view, so that running a command builds no string.
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view word) const {
+            return std::hash<std::string_view>{}(word);
+        }
+    };
+    using Map = std::unordered_map<std::string, CommandHandler, WordHash, std::equal_to<>>;
+
+    Map general;
+    Map object;
+
+    // The handler of a command word, or null when the table has none.
+    const CommandHandler* FindGeneral(std::string_view word) const;
+    const CommandHandler* FindObject(std::string_view word) const;
+};
+
+// The process-wide table, built on first use. Main thread.
+const CommandTable& GetCommandTable();
+
+// The families ("wait-for", "persist", "stop"; variables; object properties; oscillations,
+// clamps and arcs; control flow, signals and diagnostics).
+void RegisterWaitCommands(CommandTable& table);
+void RegisterVariableCommands(CommandTable& table);
+void RegisterPropertyCommands(CommandTable& table);
+void RegisterOscillationCommands(CommandTable& table);
+void RegisterFlowCommands(CommandTable& table);
