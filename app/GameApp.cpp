@@ -4,18 +4,18 @@
 
 #include "app/AppAudio.h"
 #include "app/LoadingListener.h"
-#include "core/expr/NamedConstants.h"
-#include "core/files/Parser.h"
-#include "core/util/Log.h"
 #include "audio/SoundManager.h"
 #include "audio/SoundPlayer.h"
 #include "audio/TrackInterface.h"
+#include "core/expr/NamedConstants.h"
+#include "core/files/Parser.h"
+#include "core/util/Log.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
 #include "widgets/NameLookups.h"
+#include "widgets/anim/AnimationWidget.h"
 #include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
-#include "widgets/anim/AnimationWidget.h"
 
 TitleScreen* gTitleScreen = nullptr;
 

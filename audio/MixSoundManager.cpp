@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/util/Log.h"
 #include "audio/MixSoundInstance.h"
 #include "audio/NullAudioOutput.h"
 #include "audio/SdlAudioOutput.h"
 #include "audio/SoundFileLoader.h"
+#include "core/util/Log.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "audio/MixTrackInterface.h"
 
-#include "core/files/PakInterfaceBase.h"
-#include "core/util/Log.h"
 #include "audio/MixSoundManager.h"
 #include "audio/MusicSources.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/Log.h"
 
 MixTrackInterface::MixTrackInterface(std::shared_ptr<Mixer> mixer) : mMixer(std::move(mixer)) {}
 

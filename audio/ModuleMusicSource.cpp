@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/util/StringUtil.h"
 #include "audio/MusicSources.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 

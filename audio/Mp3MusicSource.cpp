@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "core/util/StringUtil.h"
 #include "audio/MemoryFile.h"
 #include "audio/MusicSources.h"
 #include "audio/PcmData.h"
+#include "core/util/StringUtil.h"
 
 namespace {
 

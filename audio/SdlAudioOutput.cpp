@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "core/util/StringUtil.h"
 #include "audio/Mixer.h"
+#include "core/util/StringUtil.h"
 
 std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(std::string* error) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {

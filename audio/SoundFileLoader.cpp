@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "audio/SoundFileReaders.h"
 #include "core/files/PakInterfaceBase.h"
 #include "core/util/FileUtil.h"
 #include "core/util/Log.h"
-#include "audio/SoundFileReaders.h"
 
 namespace {
 

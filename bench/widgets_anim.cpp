@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "widgets/WidgetManager.h"
-#include "widgets/script/AnimationTable.h"
 #include "widgets/anim/AnimationWidget.h"
+#include "widgets/script/AnimationTable.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <optional>
 
-#include "tools/ArtCodes.h"
 #include "rules/GridSolver.h"
+#include "tools/ArtCodes.h"
 
 namespace p7tools {
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <optional>
 
-#include "tools/ArtCodes.h"
 #include "rules/GridSolver.h"
+#include "tools/ArtCodes.h"
 
 namespace p7tools {
 

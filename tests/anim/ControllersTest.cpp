@@ -15,11 +15,11 @@
 #include "widgets/anim/PropertyClamp.h"
 #include "widgets/anim/PropertyModifiers.h"
 #include "widgets/anim/PropertyOscillation.h"
-#include "widgets/script/ScriptParams.h"
 #include "widgets/anim/Shearer.h"
 #include "widgets/anim/TerminalPropeller.h"
 #include "widgets/anim/Tweener.h"
 #include "widgets/anim/Waves.h"
+#include "widgets/script/ScriptParams.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include "core/expr/ExpressionEvaluator.h"
 #include "core/expr/VariableTable.h"
-#include "widgets/script/AnimationCommand.h"
 #include "widgets/anim/EasingCurveFactory.h"
 #include "widgets/anim/EasingCurves.h"
 #include "widgets/anim/GradientNoise.h"
-#include "widgets/script/ScriptParams.h"
 #include "widgets/anim/Waves.h"
+#include "widgets/script/AnimationCommand.h"
+#include "widgets/script/ScriptParams.h"
 
 namespace {
 

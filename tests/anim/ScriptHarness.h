@@ -11,9 +11,9 @@
 #include "core/expr/LiveObjectRegistry.h"
 #include "tests/files/WorkingFolder.h"
 #include "widgets/WidgetManager.h"
+#include "widgets/anim/AnimationWidget.h"
 #include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
-#include "widgets/anim/AnimationWidget.h"
 
 // Records "mark" commands (the value of "v"), script ends, finished plays and events; "restart"
 // plays the script named by "name" from inside the run; "park" sets run state 16.

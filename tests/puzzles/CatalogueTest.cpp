@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "rules/GridSolver.h"
 #include "tools/ArtCodes.h"
 #include "tools/Catalogue.h"
 #include "tools/CatalogueXml.h"
-#include "rules/GridSolver.h"
 #include "tools/PuzzleSource.h"
 
 using namespace p7tools;

@@ -13,10 +13,10 @@
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
+#include "widgets/NameLookups.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/Checkbox.h"
 #include "widgets/controls/HyperlinkWidget.h"
-#include "widgets/NameLookups.h"
 #include "widgets/controls/Slider.h"
 #include "widgets/script/AnimationTable.h"
 

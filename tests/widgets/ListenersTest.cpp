@@ -8,10 +8,10 @@
 #include "WidgetHarness.h"
 #include "widgets/AnimationListener.h"
 #include "widgets/AnimationSource.h"
-#include "widgets/controls/ButtonListener.h"
 #include "widgets/RemovalListener.h"
 #include "widgets/RemovalWidget.h"
 #include "widgets/anim/DynamicWidget.h"
+#include "widgets/controls/ButtonListener.h"
 
 namespace {
 

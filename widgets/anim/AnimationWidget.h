@@ -22,8 +22,8 @@
 #include "core/expr/VariableTable.h"
 #include "widgets/ClickListener.h"
 #include "widgets/RemovalListener.h"
-#include "widgets/script/Animation.h"
 #include "widgets/anim/DynamicWidget.h"
+#include "widgets/script/Animation.h"
 
 class Font;
 class ScriptContext;

@@ -14,9 +14,9 @@
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/Circler.h"
 #include "widgets/anim/EasingCurves.h"
-#include "widgets/script/ScriptParams.h"
 #include "widgets/anim/Shearer.h"
 #include "widgets/anim/Tweener.h"
+#include "widgets/script/ScriptParams.h"
 
 namespace {
 

@@ -19,13 +19,13 @@
 #include "graphics/Transform.h"
 #include "widgets/AnimationListener.h"
 #include "widgets/AnimationSource.h"
-#include "widgets/controls/ButtonListener.h"
 #include "widgets/ListenerLink.h"
 #include "widgets/RemovalWidget.h"
 #include "widgets/Widget.h"
 #include "widgets/anim/AnimatedPropertyOwner.h"
 #include "widgets/anim/FrameSequence.h"
 #include "widgets/anim/PropertyModifiers.h"
+#include "widgets/controls/ButtonListener.h"
 
 class EasingCurve;
 class Image;

@@ -2,9 +2,9 @@
 // A two-state box drawn from images (plain, pointer over, disabled; each for checked and
 // unchecked), toggled by any press and reporting to its CheckboxListener. Main thread only.
 
-#include "widgets/controls/CheckboxListener.h"
 #include "widgets/ListenerLink.h"
 #include "widgets/anim/DynamicWidget.h"
+#include "widgets/controls/CheckboxListener.h"
 
 class Checkbox : public DynamicWidget {
 public:

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "graphics/Color.h"
-#include "widgets/controls/EditListener.h"
 #include "widgets/ListenerLink.h"
 #include "widgets/anim/DynamicWidget.h"
+#include "widgets/controls/EditListener.h"
 
 class Font;
 

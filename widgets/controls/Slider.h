@@ -4,8 +4,8 @@
 // is set. Reports to its SliderListener. Main thread only.
 
 #include "widgets/ListenerLink.h"
-#include "widgets/controls/SliderListener.h"
 #include "widgets/anim/DynamicWidget.h"
+#include "widgets/controls/SliderListener.h"
 
 class Slider : public DynamicWidget {
 public:

@@ -4,9 +4,9 @@
 #include "core/util/Random.h"
 #include "widgets/anim/PropertyClamp.h"
 #include "widgets/anim/PropertyOscillation.h"
-#include "widgets/script/ScriptCommands.h"
 #include "widgets/anim/Tweener.h"
 #include "widgets/anim/Waves.h"
+#include "widgets/script/ScriptCommands.h"
 
 namespace {
 

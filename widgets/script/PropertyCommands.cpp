@@ -5,9 +5,9 @@
 #include "widgets/anim/Binder.h"
 #include "widgets/anim/EasingCurveFactory.h"
 #include "widgets/anim/Propeller.h"
-#include "widgets/script/ScriptCommands.h"
 #include "widgets/anim/TerminalPropeller.h"
 #include "widgets/anim/Tweener.h"
+#include "widgets/script/ScriptCommands.h"
 
 namespace {
 
