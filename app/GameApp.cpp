@@ -147,9 +147,10 @@ Widget* GameApp::CreateTextButton(int x, int y, const std::string& label, int un
     return nullptr;
 }
 
-int GameApp::HandleScriptCommand(const AnimationCommand& command, AnimationWidget* widget) {
+CommandAnswer GameApp::HandleScriptCommand(const AnimationCommand& command,
+                                           AnimationWidget* widget) {
     (void)command, (void)widget;
-    return 0;
+    return CommandAnswer::kNotHandled;
 }
 
 void GameApp::SetActiveMenu(Widget* menu) {

@@ -48,7 +48,7 @@ public:
     virtual Widget* WrapMenuInTransition(Widget* menu) { return menu; }
     // A one-shot sound through the sound player: not replayed within minTicks updates (-1 never
     // holds back), at volume 0 to 1 times the effect volume.
-    virtual void PlaySoundEffect(int soundId, int minTicks, double volume);
+    void PlaySoundEffect(int soundId, int minTicks, double volume) override;
     // Resolves a sound name through the asset tables and plays it once; unknown names are ignored.
     virtual void PlaySoundEffectByName(const std::string& name);
     // Releases every looping sound of the sound player.
@@ -59,7 +59,8 @@ public:
     // The typed-code hook: the last eight typed characters, or a selected profile's name.
     virtual void HandleDeveloperCode(const std::string& text) { (void)text; }
     // The application's script-command hook: 0 not handled, 1 stop the script, 2 handled, go on.
-    virtual int HandleScriptCommand(const AnimationCommand& command, AnimationWidget* widget);
+    CommandAnswer HandleScriptCommand(const AnimationCommand& command,
+                                      AnimationWidget* widget) override;
 
     // The menu list (menus in the widget manager, in the order added) and the active menu.
     virtual void SetActiveMenu(Widget* menu);

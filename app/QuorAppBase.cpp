@@ -50,6 +50,7 @@ QuorAppBase::QuorAppBase()
     mSettings.mVersion = mVersion;
     mWidgetManager = new WidgetManager(this);
     gApp = this;
+    SetWidgetHost(this);
 }
 
 QuorAppBase::~QuorAppBase() {
@@ -81,6 +82,9 @@ QuorAppBase::~QuorAppBase() {
     }
     if (gApp == this) {
         gApp = nullptr;
+    }
+    if (GetWidgetHost() == this) {
+        SetWidgetHost(nullptr);
     }
 }
 
@@ -558,6 +562,17 @@ void QuorAppBase::ApplyCursor() {
     } else {
         mPlatform->SetSystemCursor(mCursor);
     }
+}
+
+void QuorAppBase::PlaySoundEffect(int soundId, int minTicks, double volume) {
+    (void)minTicks, (void)volume;
+    PlaySample(soundId);
+}
+
+CommandAnswer QuorAppBase::HandleScriptCommand(const AnimationCommand& command,
+                                               AnimationWidget* widget) {
+    (void)command, (void)widget;
+    return CommandAnswer::kNotHandled;
 }
 
 void QuorAppBase::PlaySample(int soundId) {

@@ -17,6 +17,7 @@
 #include "graphics/Point.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlatformEventSink.h"
+#include "widgets/WidgetHost.h"
 
 class AppAudioControl;
 class Clock;
@@ -29,7 +30,7 @@ struct PointerState;
 class Widget;
 class WidgetManager;
 
-class QuorAppBase : public PlatformEventSink {
+class QuorAppBase : public PlatformEventSink, public WidgetHost {
 public:
     // Sets the defaults (update period 10 ms, speed 1.0, single instance on), creates the widget
     // manager and becomes gApp. The platform defaults to a NullPlatform and the clock to the
@@ -80,14 +81,14 @@ public:
     // Queues a widget for deletion outside every widget walk (a widget already queued is queued
     // once). The application deletes it after the current pass, unless it was added to a tree
     // again meanwhile.
-    void QueueWidgetDeletion(Widget* widget);
+    void QueueWidgetDeletion(Widget* widget) override;
     // Deletes the queued widgets now; does nothing while a widget walk runs.
     void ProcessDeletionQueue();
     size_t GetDeletionQueueSize() const { return mDeletionQueue.size(); }
 
     // Cursor numbers: 0 arrow, 1 hand, 2 slider grab, 3 text, 11 none.
-    virtual void SetCursor(int number);
-    int GetCursor() const { return mCursor; }
+    void SetCursor(int number) override;
+    int GetCursor() const override { return mCursor; }
     // The custom pointer widget (drawn by the game in place of the system cursor while custom
     // cursors are on); null returns to the system cursor. Not owned.
     virtual void SetCursorImage(Widget* cursorWidget);
@@ -96,7 +97,10 @@ public:
 
     // Sound. Volumes are reals 0 to 1; setting stores the value (kept in "settings.xml") and
     // applies it to the audio layer (0 while muted).
-    virtual void PlaySample(int soundId);
+    void PlaySample(int soundId) override;
+    // Without a sound player of its own the base plays a plain one-shot; GameApp routes it
+    // through its sound player.
+    void PlaySoundEffect(int soundId, int minTicks, double volume) override;
     virtual double GetSfxVolume() const { return mSettings.mSfxVolume; }
     virtual void SetSfxVolume(double volume);
     // 0 for a channel without a volume yet.
@@ -129,15 +133,21 @@ public:
 
     // The system clipboard through the platform layer: empty when it holds no text or there is no
     // window system (NullPlatform). Main thread.
-    std::string GetClipboard();
-    void CopyToClipboard(const std::string& text);
+    std::string GetClipboard() override;
+    void CopyToClipboard(const std::string& text) override;
 
     // The "FATAL ERROR" box (in screen-saver mode the text is appended to "ScrError.txt" in the
     // per-user folder instead).
     void ShowFatalError(const std::string& text);
     // The same box with a caption; true when a box was shown (false: the text went to standard
     // error).
-    bool ShowErrorOrLog(const std::string& caption, const std::string& text);
+    bool ShowErrorOrLog(const std::string& caption, const std::string& text) override;
+    int GetDesignWidth() const override { return mWidth; }
+    int GetDesignHeight() const override { return mHeight; }
+    bool UpdatesSuspended() const override { return mUpdateSuspendCount > 0; }
+    // The base handles no script command; the game overrides it.
+    CommandAnswer HandleScriptCommand(const AnimationCommand& command,
+                                      AnimationWidget* widget) override;
 
     // The float update of the widget tree (1.0 after each 10 ms fixed update).
     void UpdateFramesF(float elapsed);

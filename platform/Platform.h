@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/CursorNumbers.h"
+
 class PlatformEventSink;
 
 // A rectangle in window pixels.
@@ -16,15 +18,6 @@ struct PlatformRect {
     int width = 0;
     int height = 0;
 };
-
-// System cursor numbers the widgets select through the application.
-namespace cursor {
-constexpr int kArrow = 0;
-constexpr int kHand = 1;
-constexpr int kGrab = 2;  // the slider's grab cursor
-constexpr int kText = 3;
-constexpr int kNone = 11;
-}  // namespace cursor
 
 class Platform {
 public:

@@ -1,8 +1,9 @@
 #include "widgets/Widget.h"
 
-#include "app/QuorAppBase.h"
 #include "core/expr/LiveObjectRegistry.h"
 #include "graphics/Graphics.h"
+#include "platform/CursorNumbers.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace {
@@ -64,8 +65,8 @@ void Widget::SetDisabled(bool disabled) {
 }
 
 void Widget::SetHandCursor(bool hand) {
-    if (mManager != nullptr && gApp != nullptr) {
-        gApp->SetCursor(hand ? 1 : 0);
+    if (WidgetHost* host = GetWidgetHost(); mManager != nullptr && host != nullptr) {
+        host->SetCursor(hand ? cursor::kHand : cursor::kArrow);
     }
 }
 
@@ -146,8 +147,8 @@ void Widget::RemovedFromManager(WidgetManager* manager) {
 
 void Widget::RemovedFromParent(WidgetContainer* parent) {
     (void)parent;
-    if (mDeleteOnRemove && gApp != nullptr) {
-        gApp->QueueWidgetDeletion(this);
+    if (WidgetHost* host = GetWidgetHost(); mDeleteOnRemove && host != nullptr) {
+        host->QueueWidgetDeletion(this);
     }
 }
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/QuorAppBase.h"
 #include "graphics/Graphics.h"
 #include "widgets/Widget.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace {
@@ -28,8 +28,9 @@ FRect ProjectAtRoot(const FRect& rect) {
     if (rect.mWidth > 0.9999f && rect.mWidth < 1.0001f) {
         return rect;  // every plain widget: no depth
     }
-    const float w = gApp != nullptr ? static_cast<float>(gApp->mWidth) : 1024.0f;
-    const float h = gApp != nullptr ? static_cast<float>(gApp->mHeight) : 768.0f;
+    const WidgetHost* host = GetWidgetHost();
+    const float w = host != nullptr ? static_cast<float>(host->GetDesignWidth()) : 1024.0f;
+    const float h = host != nullptr ? static_cast<float>(host->GetDesignHeight()) : 768.0f;
     const float left = -0.25f;
     const float right = 0.25f;
     const float bottom = 0.25f * h / w;
@@ -369,7 +370,8 @@ bool WidgetContainer::IsUpdateSuspended() {
     if (mUpdateOwner != nullptr && static_cast<WidgetContainer*>(mUpdateOwner) != this) {
         return mUpdateOwner->IsUpdateSuspended();
     }
-    return gApp != nullptr && gApp->mUpdateSuspendCount > 0;
+    const WidgetHost* host = GetWidgetHost();
+    return host != nullptr && host->UpdatesSuspended();
 }
 
 template <typename Visit>

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "app/QuorAppBase.h"
 #include "graphics/Graphics.h"
+#include "platform/CursorNumbers.h"
 #include "widgets/ClickListener.h"
+#include "widgets/WidgetHost.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ uint32_t ButtonBit(int clickCount) {
 
 }  // namespace
 
-WidgetManager::WidgetManager(QuorAppBase* app) : mApp(app) {
+WidgetManager::WidgetManager(WidgetHost* host) : mHost(host) {
     mManager = this;
 }
 
@@ -132,7 +133,7 @@ void WidgetManager::EnterWidget(Widget* widget) {
 
 void WidgetManager::LeaveWidget(Widget* widget) {
     widget->mIsOver = false;
-    if (widget->mHandCursor && (mApp == nullptr || mApp->GetCursor() != 11)) {
+    if (widget->mHandCursor && (mHost == nullptr || mHost->GetCursor() != cursor::kNone)) {
         widget->SetHandCursor(false);
     }
     widget->MouseLeave();

@@ -19,7 +19,7 @@
 class ClickListener;
 class Graphics;
 class Image;
-class QuorAppBase;
+class WidgetHost;
 
 // Pointer state: the press widget keeps all pointer input until its last button is released.
 struct PointerState {
@@ -37,7 +37,7 @@ struct PointerState {
 
 class WidgetManager : public WidgetContainer {
 public:
-    explicit WidgetManager(QuorAppBase* app);
+    explicit WidgetManager(WidgetHost* host);
     ~WidgetManager() override;
 
     // Stores the drawing area inside the window and the window area whose mouse coordinates map
@@ -132,7 +132,7 @@ public:
     uint32_t GetWidgetFlags() const;
     void ComputeWidgetFlags(WidgetFlagState* state) const;
 
-    QuorAppBase* GetApp() const { return mApp; }
+    WidgetHost* GetHost() const { return mHost; }
     Widget* GetFocusWidget() const { return mFocusWidget; }
     Widget* GetBaseWidget() const { return mBaseWidget; }
     const Rect& GetDrawRect() const { return mDrawRect; }
@@ -181,7 +181,7 @@ private:
         int priority;
     };
 
-    QuorAppBase* mApp;
+    WidgetHost* mHost;
     bool mDirty = false;
     bool mHasFocus = true;
     Widget* mFocusWidget = nullptr;

@@ -16,9 +16,9 @@ public:
 // Answers a hook result outside 0, 1 and 2 for every "define": it counts as not handled.
 class OddHookWidget : public RecordingWidget {
 public:
-    int HandleCommand(const AnimationCommand& command) override {
+    CommandAnswer HandleCommand(const AnimationCommand& command) override {
         if (command.mCommand == "define") {
-            return 7;
+            return static_cast<CommandAnswer>(7);
         }
         return RecordingWidget::HandleCommand(command);
     }

@@ -22,20 +22,20 @@ public:
     explicit RecordingWidget(const std::string& animation = "")
         : AnimationWidget(animation, 0, 0, false) {}
 
-    int HandleCommand(const AnimationCommand& command) override {
+    CommandAnswer HandleCommand(const AnimationCommand& command) override {
         if (command.mCommand == "mark") {
             trace.push_back(GetParamString("v"));
-            return 2;
+            return CommandAnswer::kHandled;
         }
         if (command.mCommand == "restart") {
             PlayAnimationRef(GetParamString("name"));
-            return 2;
+            return CommandAnswer::kHandled;
         }
         if (command.mCommand == "park") {
             SetRunState(kParked);
-            return 1;
+            return CommandAnswer::kStop;
         }
-        return 0;
+        return CommandAnswer::kNotHandled;
     }
     void OnScriptEnd() override {
         ++scriptEnds;

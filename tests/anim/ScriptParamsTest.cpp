@@ -124,13 +124,13 @@ public:
 // Records what the widget's readers answer for the command "probe".
 class ReaderProbe : public RecordingWidget {
 public:
-    int HandleCommand(const AnimationCommand& command) override {
+    CommandAnswer HandleCommand(const AnimationCommand& command) override {
         if (command.mCommand != "probe") {
             return RecordingWidget::HandleCommand(command);
         }
         fonts.push_back(GetParamTableEntry("font"));
         objects.push_back(GetParamObject("target"));
-        return 2;
+        return CommandAnswer::kHandled;
     }
     std::vector<Font*> fonts;
     std::vector<Widget*> objects;

@@ -181,9 +181,9 @@ void AnimationWidget::OnScriptEnd() {
     }
 }
 
-int AnimationWidget::HandleCommand(const AnimationCommand& command) {
+CommandAnswer AnimationWidget::HandleCommand(const AnimationCommand& command) {
     (void)command;
-    return 0;
+    return CommandAnswer::kNotHandled;
 }
 
 bool AnimationWidget::HasBusyChild() const {

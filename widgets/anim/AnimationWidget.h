@@ -22,6 +22,7 @@
 #include "core/expr/VariableTable.h"
 #include "widgets/ClickListener.h"
 #include "widgets/RemovalListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/anim/DynamicWidget.h"
 #include "widgets/script/Animation.h"
 
@@ -103,8 +104,8 @@ public:
     // Puts the script at its end: no frames, no loops, run state 0. The run counter stays.
     virtual void RewindSteps();
     virtual void OnScriptEnd();
-    // The screens' command hook: 0 not handled, 1 stop the script, 2 handled, go on.
-    virtual int HandleCommand(const AnimationCommand& command);
+    // The screens' command hook, offered each command before the host's hook.
+    virtual CommandAnswer HandleCommand(const AnimationCommand& command);
     virtual void OnAnimationFinished() {}
     virtual bool HasBusyChild() const;
     // Moves the program counter on (advance), entering blocks and leaving used-up ones.

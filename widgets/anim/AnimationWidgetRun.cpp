@@ -5,9 +5,9 @@
 #include <numbers>
 #include <utility>
 
-#include "app/GameApp.h"
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/util/Log.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/anim/AnimationWidget.h"
 #include "widgets/script/ScriptCommands.h"
 #include "widgets/script/ScriptContext.h"
@@ -91,7 +91,7 @@ bool AnimationWidget::RunCommands(bool advance) {
         }
     } guard{this};
 
-    auto* app = dynamic_cast<GameApp*>(gApp);
+    WidgetHost* host = GetWidgetHost();
     int steps = 0;
     for (;;) {
         StepForward(mAdvance);
@@ -114,14 +114,18 @@ bool AnimationWidget::RunCommands(bool advance) {
         if (EvalCondition(command.mIf, true) && !EvalCondition(command.mUnless, false)) {
             // The widget's own hook, then the game's, then the built-in command; a hook answers
             // 1 (stop the script) or 2 (handled, go on).
-            int handled = HandleCommand(command);
-            if (handled != 1 && handled != 2) {
-                handled = app != nullptr ? app->HandleScriptCommand(command, this) : 0;
+            // An answer outside the enum (a hook that casts) counts as not handled.
+            auto answered = [](CommandAnswer a) {
+                return a == CommandAnswer::kStop || a == CommandAnswer::kHandled;
+            };
+            CommandAnswer handled = HandleCommand(command);
+            if (!answered(handled) && host != nullptr) {
+                handled = host->HandleScriptCommand(command, this);
             }
-            if (handled == 1) {
+            if (handled == CommandAnswer::kStop) {
                 return true;
             }
-            if (handled != 2) {
+            if (handled != CommandAnswer::kHandled) {
                 const int outcome = RunBuiltIn(command);
                 if (outcome == ScriptContext::kStopTrue) {
                     return true;

@@ -1,6 +1,5 @@
 #include "widgets/controls/ButtonWidget.h"
 
-#include "app/QuorAppBase.h"
 #include "core/util/StringUtil.h"
 #include "graphics/Color.h"
 #include "graphics/Graphics.h"
@@ -8,6 +7,7 @@
 #include "graphics/fonts/Fonts.h"
 #include "graphics/fonts/SysFont.h"
 #include "widgets/NameLookups.h"
+#include "widgets/WidgetHost.h"
 
 ButtonWidget::ButtonWidget(int x, int y, const std::string& type, const std::string& label,
                            bool localize)
@@ -89,8 +89,9 @@ void ButtonWidget::Publish(const char* name, bool value) {
 }
 
 void ButtonWidget::PlaySound(int soundId) {
-    if (mPlaySounds && !mDisabled && soundId >= 0 && gApp != nullptr) {
-        gApp->PlaySample(soundId);
+    WidgetHost* host = GetWidgetHost();
+    if (mPlaySounds && !mDisabled && soundId >= 0 && host != nullptr) {
+        host->PlaySample(soundId);
     }
 }
 
@@ -148,7 +149,7 @@ void ButtonWidget::MouseUp(int x, int y) {
 Font* ButtonWidget::EnsureLabelFont() {
     if (mLabelFont == nullptr) {
         if (mFallbackFont == nullptr) {
-            mFallbackFont = std::make_unique<SysFont>(gApp, "Arial Unicode MS", 10);
+            mFallbackFont = std::make_unique<SysFont>("Arial Unicode MS", 10);
         }
         mLabelFont = mFallbackFont.get();
     }

@@ -1,8 +1,8 @@
 #include "widgets/controls/Checkbox.h"
 
-#include "app/GameApp.h"
 #include "graphics/Graphics.h"
 #include "widgets/NameLookups.h"
+#include "widgets/WidgetHost.h"
 
 Checkbox::Checkbox(Image* uncheckedImage, Image* uncheckedOverImage, Image* checkedImage,
                    Image* checkedOverImage, CheckboxListener* listener)
@@ -51,8 +51,8 @@ void Checkbox::PlaySound(int soundId) {
     if (!mPlaySounds || soundId < 0) {
         return;
     }
-    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
-        app->PlaySoundEffect(soundId, -1, 1.0);
+    if (WidgetHost* host = GetWidgetHost()) {
+        host->PlaySoundEffect(soundId, -1, 1.0);
     }
 }
 

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/QuorAppBase.h"
 #include "core/expr/ExprValue.h"
 #include "graphics/Graphics.h"
 #include "graphics/fonts/Font.h"
 #include "graphics/fonts/SysFont.h"
+#include "platform/CursorNumbers.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace {
@@ -41,7 +42,7 @@ EditWidget::~EditWidget() = default;
 
 Font* EditWidget::EnsureFont() {
     if (mFont == nullptr) {
-        mFont = std::make_unique<SysFont>(gApp, "Arial Unicode MS", 10);
+        mFont = std::make_unique<SysFont>("Arial Unicode MS", 10);
     }
     return mFont.get();
 }
@@ -195,8 +196,8 @@ void EditWidget::ProcessKey(int key, char c) {
         if (HasSelection()) {
             const int lo = std::min(mAnchor, mCursor);
             const int hi = std::max(mAnchor, mCursor);
-            if (gApp != nullptr) {
-                gApp->CopyToClipboard(
+            if (WidgetHost* host = GetWidgetHost()) {
+                host->CopyToClipboard(
                     GetShownText().substr(static_cast<size_t>(lo), static_cast<size_t>(hi - lo)));
             }
             if (c == kCut) {
@@ -206,7 +207,8 @@ void EditWidget::ProcessKey(int key, char c) {
         }
         keepSelection = c == kCopy;
     } else if (c == kPaste) {
-        const std::string clip = gApp != nullptr ? gApp->GetClipboard() : std::string();
+        WidgetHost* host = GetWidgetHost();
+        const std::string clip = host != nullptr ? host->GetClipboard() : std::string();
         std::string insert;
         for (char ch : clip) {
             if (ch == '\r' || ch == '\n') {
@@ -363,14 +365,14 @@ void EditWidget::SelectWord() {
 }
 
 void EditWidget::MouseEnter() {
-    if (gApp != nullptr) {
-        gApp->SetCursor(3);
+    if (WidgetHost* host = GetWidgetHost()) {
+        host->SetCursor(cursor::kText);
     }
 }
 
 void EditWidget::MouseLeave() {
-    if (gApp != nullptr) {
-        gApp->SetCursor(0);
+    if (WidgetHost* host = GetWidgetHost()) {
+        host->SetCursor(cursor::kArrow);
     }
 }
 

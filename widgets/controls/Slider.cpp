@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "app/QuorAppBase.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "platform/CursorNumbers.h"
+#include "widgets/WidgetHost.h"
 
 Slider::Slider(Image* trackImage, Image* thumbImage, SliderListener* listener)
     : DynamicWidget(0, 0, nullptr, 1.0f), mTrackImage(trackImage), mThumbImage(thumbImage) {
@@ -39,8 +40,8 @@ bool Slider::OnThumb(int along) const {
 }
 
 void Slider::SetCursor(int number) const {
-    if (gApp != nullptr) {
-        gApp->SetCursor(number);
+    if (WidgetHost* host = GetWidgetHost()) {
+        host->SetCursor(number);
     }
 }
 
@@ -64,12 +65,12 @@ void Slider::Draw(Graphics* g) {
 }
 
 void Slider::MouseMove(int x, int y) {
-    SetCursor(OnThumb(mHorizontal ? x : y) ? 2 : 0);
+    SetCursor(OnThumb(mHorizontal ? x : y) ? cursor::kGrab : cursor::kArrow);
 }
 
 void Slider::MouseLeave() {
     if (!mDragging) {
-        SetCursor(0);
+        SetCursor(cursor::kArrow);
     }
 }
 
@@ -77,7 +78,7 @@ void Slider::MouseDown(int x, int y, int clickCount) {
     (void)clickCount;
     const int along = mHorizontal ? x : y;
     if (OnThumb(along)) {
-        SetCursor(2);
+        SetCursor(cursor::kGrab);
         const int grab = along - GetThumbPosition();
         (mHorizontal ? mGrabX : mGrabY) = grab;
         mDragging = true;
@@ -125,7 +126,7 @@ void Slider::MouseDrag(int x, int y) {
 void Slider::MouseUp(int x, int y) {
     (void)x, (void)y;
     mDragging = false;
-    SetCursor(0);
+    SetCursor(cursor::kArrow);
     if (SliderListener* listener = mListener.Get()) {
         listener->SliderValueChanged(this, mValue);
     }

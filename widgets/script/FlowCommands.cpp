@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 
-#include "app/QuorAppBase.h"
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/script/ScriptCommands.h"
 
 namespace {
@@ -113,7 +113,8 @@ Outcome Print(ScriptContext& c) {
 Outcome Breakpoint(ScriptContext& c) {
     if (c.Params().Has("message")) {
         const std::string& text = c.Params().FindText("message");
-        if (gApp == nullptr || !gApp->ShowErrorOrLog("Message", text)) {
+        if (WidgetHost* host = GetWidgetHost();
+            host == nullptr || !host->ShowErrorOrLog("Message", text)) {
             LogWarning("Message: %s", text.c_str());
         }
     }
