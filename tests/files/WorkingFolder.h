@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/util/TempFolder.h"
+#include "support/TempFolder.h"
 
 class WorkingFolderTest : public ::testing::Test {
 protected:

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/util/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 

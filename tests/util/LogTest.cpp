@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/util/FileUtil.h"
-#include "tests/util/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetHarness.h"
+#include "support/UiHarness.h"
 #include "core/expr/ExprValue.h"
 #include "core/expr/NamedConstants.h"
 #include "core/files/Parser.h"

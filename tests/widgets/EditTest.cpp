@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetHarness.h"
+#include "support/UiHarness.h"
 #include "core/expr/ExprValue.h"
 #include "widgets/controls/EditWidget.h"
 

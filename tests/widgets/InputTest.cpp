@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetHarness.h"
+#include "support/UiHarness.h"
 #include "widgets/ClickListener.h"
 
 namespace {

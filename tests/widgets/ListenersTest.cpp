@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetHarness.h"
+#include "support/UiHarness.h"
 #include "widgets/AnimationListener.h"
 #include "widgets/AnimationSource.h"
 #include "widgets/RemovalListener.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetHarness.h"
+#include "support/UiHarness.h"
 #include "core/expr/ExprValue.h"
 #include "core/expr/LiveObjectRegistry.h"
 

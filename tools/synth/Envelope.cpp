@@ -22,7 +22,10 @@ double Envelope::HeldLevel(double time) const {
         return time / mAttack;
     }
     if (time < mAttack + mDecay) {
-        return 1.0 - (1.0 - mSustain) * (time - mAttack) / mDecay;
+        // A squared fall: quick at first and easing into the sustain, closer to how struck and
+        // plucked things die away than a straight line.
+        const double left = 1.0 - (time - mAttack) / mDecay;
+        return mSustain + (1.0 - mSustain) * left * left;
     }
     return mSustain;
 }
@@ -34,7 +37,7 @@ double Envelope::Level(double time, double gate) const {
     // The release starts from wherever the held part had got to, so a note let go during its
     // attack fades from that level rather than jumping.
     const double fall = 1.0 - (time - gate) / mRelease;
-    return fall <= 0.0 ? 0.0 : HeldLevel(gate) * fall;
+    return fall <= 0.0 ? 0.0 : HeldLevel(gate) * fall * fall;
 }
 
 }  // namespace p7synth

@@ -1,7 +1,8 @@
 #pragma once
 
 // An attack-decay-sustain-release envelope. Times are seconds; the gate is how long the note is
-// held, after which the level falls linearly to 0 over the release.
+// held, after which the level falls to 0 over the release. The attack rises in a straight line;
+// decay and release fall along a square curve (fast, then easing out).
 
 namespace p7synth {
 

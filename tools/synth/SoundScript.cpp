@@ -116,6 +116,12 @@ std::vector<float> RenderSoundScript(const SoundScript& script) {
         for (const SoundLayer& layer : script.layers) {
             length = std::max(length, layer.start + NoteLength(layer.voice, layer.gate));
         }
+        if (script.effects.reverbMix > 0.0) {
+            length += 0.3 + 0.8 * script.effects.reverbSize;  // let the room ring out
+        }
+        if (script.effects.echoSeconds > 0.0) {
+            length += 3.0 * script.effects.echoSeconds;
+        }
     }
     const size_t frames = static_cast<size_t>(std::ceil(length * script.rate));
     std::vector<float> stereo(frames * 2, 0.0f);

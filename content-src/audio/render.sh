@@ -1,0 +1,64 @@
+#!/bin/sh
+# Renders every sound description (content-src/audio/*.sfx) and score (content-src/music/*.score)
+# into the game's files:
+#   sounds up to one second long  -> content/sounds/<name>.wav (16-bit PCM, read directly)
+#   longer sounds                 -> content/sounds/<name>.ogg (Ogg Vorbis)
+#   scores                        -> content/music/<name>.ogg (Ogg Vorbis, one seamless loop)
+#
+# Usage: content-src/audio/render.sh <p7_synth> [name ...]
+#   <p7_synth>  the synthesiser, built with: cmake --build <build> --target p7_synth
+#   name ...    only these sources (file names without extension); default: all of them
+#
+# Needs oggenc, which only this script uses (never the build or the game):
+#   apt-get install vorbis-tools
+set -eu
+
+synth=${1:?usage: render.sh <p7_synth> [name ...]}
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+sounds="$root/content/sounds"
+music="$root/content/music"
+command -v oggenc >/dev/null 2>&1 || { echo "oggenc missing: apt-get install vorbis-tools" >&2; exit 1; }
+mkdir -p "$sounds" "$music"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+selected() {
+    name=$1
+    shift
+    [ $# -eq 0 ] && return 0
+    for want in "$@"; do
+        [ "$want" = "$name" ] && return 0
+    done
+    return 1
+}
+
+for source in "$here"/*.sfx; do
+    name=$(basename "$source" .sfx)
+    selected "$name" "$@" || continue
+    line=$("$synth" "$source" "$scratch/$name.wav")
+    seconds=${line% s}
+    seconds=${seconds##* }
+    rm -f "$sounds/$name.wav" "$sounds/$name.ogg"
+    # Short sounds stay PCM: they are small and load without decoding.
+    if awk "BEGIN { exit !($seconds <= 1.0) }"; then
+        mv "$scratch/$name.wav" "$sounds/$name.wav"
+        echo "$name.wav $seconds s"
+    else
+        oggenc -Q -q 3 -o "$sounds/$name.ogg" "$scratch/$name.wav"
+        echo "$name.ogg $seconds s"
+    fi
+done
+
+for source in "$root"/content-src/music/*.score; do
+    [ -e "$source" ] || continue
+    name=$(basename "$source" .score)
+    selected "$name" "$@" || continue
+    line=$("$synth" "$source" "$scratch/$name.wav")
+    seconds=${line% s}
+    seconds=${seconds##* }
+    # Quality 0 (about 64 kbit/s) keeps two dozen minute-long loops near 10 MB.
+    oggenc -Q -q 0 -o "$music/$name.ogg" "$scratch/$name.wav"
+    echo "music/$name.ogg $seconds s"
+done
