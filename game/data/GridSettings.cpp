@@ -2,10 +2,11 @@
 
 #include <utility>
 
+#include "game/data/GameData.h"
+
 namespace {
 std::map<int, GridSettings>& Table() {
-    static std::map<int, GridSettings> table;
-    return table;
+    return CurrentGameData().mGridSettings;
 }
 }  // namespace
 

@@ -3,12 +3,7 @@
 #include <mutex>
 #include <utility>
 
-namespace {
-// A developer code reloads the file on the main thread while nothing else reads the table, but the
-// first load runs on the loader: keep the swap and the lookups apart all the same.
-std::mutex gSetsMutex;
-std::map<std::string, LocalizedSetNames> gSets;
-}  // namespace
+#include "game/data/GameData.h"
 
 bool MyLocalization::Load() {
     Reset();
@@ -28,8 +23,8 @@ void MyLocalization::Reset() {
 
 bool MyLocalization::Run(bool parsed) {
     if (parsed) {
-        std::lock_guard<std::mutex> lock(gSetsMutex);
-        gSets = std::move(mSets);
+        std::lock_guard<std::mutex> lock(CurrentGameData().mSetNamesMutex);
+        CurrentGameData().mSetNames = std::move(mSets);
     }
     mSets.clear();
     return parsed;
@@ -68,9 +63,9 @@ void MyLocalization::HandleElementEnd(const XMLElement& element) {
 }
 
 std::string GetLocalizedPuzzleName(const std::string& setName, int index) {
-    std::lock_guard<std::mutex> lock(gSetsMutex);
-    const auto it = gSets.find(setName);
-    if (it == gSets.end() || index < 0 ||
+    std::lock_guard<std::mutex> lock(CurrentGameData().mSetNamesMutex);
+    const auto it = CurrentGameData().mSetNames.find(setName);
+    if (it == CurrentGameData().mSetNames.end() || index < 0 ||
         static_cast<size_t>(index) >= it->second.mPuzzleNames.size()) {
         return std::string();
     }
@@ -78,12 +73,12 @@ std::string GetLocalizedPuzzleName(const std::string& setName, int index) {
 }
 
 const std::vector<std::string>* FindLocalizedPuzzleNames(const std::string& setName) {
-    std::lock_guard<std::mutex> lock(gSetsMutex);
-    const auto it = gSets.find(setName);
-    return it == gSets.end() ? nullptr : &it->second.mPuzzleNames;
+    std::lock_guard<std::mutex> lock(CurrentGameData().mSetNamesMutex);
+    const auto it = CurrentGameData().mSetNames.find(setName);
+    return it == CurrentGameData().mSetNames.end() ? nullptr : &it->second.mPuzzleNames;
 }
 
 void ClearLocalizedSetNames() {
-    std::lock_guard<std::mutex> lock(gSetsMutex);
-    gSets.clear();
+    std::lock_guard<std::mutex> lock(CurrentGameData().mSetNamesMutex);
+    CurrentGameData().mSetNames.clear();
 }

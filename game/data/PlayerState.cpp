@@ -9,15 +9,9 @@
 #include "core/expr/GlobalVariables.h"
 #include "core/expr/MainThread.h"
 #include "core/util/StringUtil.h"
+#include "game/data/GameData.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/XmlText.h"
-
-namespace {
-// Written by the loader while it builds the profile list and by the main thread afterwards; the
-// atomics make the loader's last write visible to the main thread without a lock.
-std::atomic<BasicPlayerState*> gCurrentBasic{nullptr};
-std::atomic<PlayerState*> gCurrentPlayer{nullptr};
-}  // namespace
 
 BasicPlayerState::BasicPlayerState(const BasicPlayerState& other) = default;
 
@@ -25,14 +19,14 @@ BasicPlayerState& BasicPlayerState::operator=(const BasicPlayerState& other) = d
 
 BasicPlayerState::~BasicPlayerState() {
     BasicPlayerState* self = this;
-    gCurrentBasic.compare_exchange_strong(self, nullptr);
+    CurrentGameData().mCurrentBasic.compare_exchange_strong(self, nullptr);
     if (GetGlobalVariables() == &mNamedValues) {
         SetGlobalVariables(nullptr);
     }
 }
 
 void BasicPlayerState::MakeCurrent() {
-    gCurrentBasic.store(this);
+    CurrentGameData().mCurrentBasic.store(this);
     if (IsMainThread()) {
         SetGlobalVariables(&mNamedValues);
     }
@@ -77,12 +71,12 @@ PlayerState::PlayerState() : mGameName(kDefaultGameName), mCurrentGameName(kDefa
 
 PlayerState::~PlayerState() {
     PlayerState* self = this;
-    gCurrentPlayer.compare_exchange_strong(self, nullptr);
+    CurrentGameData().mCurrentPlayer.compare_exchange_strong(self, nullptr);
 }
 
 void PlayerState::MakeCurrent() {
     BasicPlayerState::MakeCurrent();
-    gCurrentPlayer.store(this);
+    CurrentGameData().mCurrentPlayer.store(this);
 }
 
 int PlayerState::CountCompletedSets(int mode) const {
@@ -168,22 +162,22 @@ std::string PlayerState::WriteXml() const {
 }
 
 BasicPlayerState* GetCurrentBasicPlayerState() {
-    return gCurrentBasic.load();
+    return CurrentGameData().mCurrentBasic.load();
 }
 
 PlayerState* GetCurrentPlayerState() {
-    return gCurrentPlayer.load();
+    return CurrentGameData().mCurrentPlayer.load();
 }
 
 void ClearCurrentPlayerState() {
-    gCurrentBasic.store(nullptr);
-    gCurrentPlayer.store(nullptr);
+    CurrentGameData().mCurrentBasic.store(nullptr);
+    CurrentGameData().mCurrentPlayer.store(nullptr);
     if (IsMainThread()) {
         SetGlobalVariables(nullptr);
     }
 }
 
 void InstallCurrentGlobals() {
-    BasicPlayerState* current = gCurrentBasic.load();
+    BasicPlayerState* current = CurrentGameData().mCurrentBasic.load();
     SetGlobalVariables(current != nullptr ? &current->GetNamedValues() : nullptr);
 }

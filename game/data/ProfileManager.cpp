@@ -13,6 +13,7 @@
 #include "core/util/FileUtil.h"
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
+#include "game/data/GameData.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/XmlText.h"
 
@@ -22,36 +23,19 @@ namespace {
 
 constexpr const char* kProfilesName = "profiles.xml";
 
-// The list is built on the loader and then used on the main thread; the lock keeps a quit during
-// loading (save, clear) apart from the loader's commit.
-std::mutex gListMutex;
-std::vector<ProfileRecord> gProfiles;
-int gSelected = -1;
-std::atomic<bool> gLoaded{false};
-std::atomic<bool> gSavingAllowed{true};
-std::atomic<bool> gSavingBlocked{false};  // an unreadable file could not be moved aside
-std::mutex gSaveMutex;                    // one save at a time (backup, then write)
-
-// Handlers and the work a selection off the main thread postponed.
-struct PendingCall {
-    bool mTypedCode = false;  // else the player-name handler
-    std::string mName;
-};
-std::mutex gHandlerMutex;
-ProfileNameHandler gPlayerNameHandler;
-ProfileNameHandler gTypedCodeHandler;
-std::vector<PendingCall> gPending;
-bool gGlobalsPending = false;
+ProfileStore& Store() {
+    return CurrentGameData().mProfiles;
+}
 
 void Notify(bool typedCode, const std::string& name) {
     ProfileNameHandler handler;
     {
-        std::lock_guard<std::mutex> lock(gHandlerMutex);
+        std::lock_guard<std::mutex> lock(Store().handlerMutex);
         if (!IsMainThread()) {
-            gPending.push_back(PendingCall{typedCode, name});
+            Store().pending.push_back(ProfileStore::PendingCall{typedCode, name});
             return;
         }
-        handler = typedCode ? gTypedCodeHandler : gPlayerNameHandler;
+        handler = typedCode ? Store().typedCodeHandler : Store().playerNameHandler;
     }
     // Outside the lock: the typed-code hook may save or select again.
     if (handler) {
@@ -61,8 +45,8 @@ void Notify(bool typedCode, const std::string& name) {
 
 void MarkGlobalsPending() {
     if (!IsMainThread()) {
-        std::lock_guard<std::mutex> lock(gHandlerMutex);
-        gGlobalsPending = true;
+        std::lock_guard<std::mutex> lock(Store().handlerMutex);
+        Store().globalsPending = true;
     }
 }
 
@@ -110,18 +94,18 @@ void RemoveStaleTemporaries(const std::string& folder) {
 
 void CommitList(std::vector<ProfileRecord> profiles, int selected) {
     {
-        std::lock_guard<std::mutex> lock(gListMutex);
+        std::lock_guard<std::mutex> lock(Store().listMutex);
         PlayerState* current = GetCurrentPlayerState();
-        for (ProfileRecord& record : gProfiles) {
+        for (ProfileRecord& record : Store().profiles) {
             if (&record.mState == current) {
                 ClearCurrentPlayerState();
             }
         }
-        gProfiles = std::move(profiles);
-        gSelected = -1;
+        Store().profiles = std::move(profiles);
+        Store().selected = -1;
     }
     SelectProfile(selected);
-    gLoaded.store(true);
+    Store().loaded.store(true);
 }
 
 }  // namespace
@@ -289,7 +273,7 @@ bool LoadProfiles() {
     const std::string path = GetProfilesPath();
     const std::string backup = GetProfilesBackupPath();
     RemoveStaleTemporaries(GetAppDataFolder());
-    gSavingBlocked.store(false);
+    Store().savingBlocked.store(false);
 
     for (const std::string& candidate : {path, backup}) {
         if (!Exists(candidate)) {
@@ -307,7 +291,7 @@ bool LoadProfiles() {
                    reader.GetError().c_str());
         if (!MoveAside(candidate) && candidate == path) {
             // The file stays where a save would replace it: never save over it.
-            gSavingBlocked.store(true);
+            Store().savingBlocked.store(true);
             LogWarning("Profiles will not be saved, so that '%s' is not overwritten", path.c_str());
         }
     }
@@ -316,11 +300,11 @@ bool LoadProfiles() {
 }
 
 bool AreProfilesLoaded() {
-    return gLoaded.load();
+    return Store().loaded.load();
 }
 
 void SetProfileSavingAllowed(bool allowed) {
-    gSavingAllowed.store(allowed);
+    Store().savingAllowed.store(allowed);
 }
 
 std::string BuildProfilesXml(const std::vector<ProfileRecord>& profiles, int selected) {
@@ -335,18 +319,18 @@ std::string BuildProfilesXml(const std::vector<ProfileRecord>& profiles, int sel
 }
 
 bool SaveProfiles() {
-    if (!gLoaded.load() || !gSavingAllowed.load() || gSavingBlocked.load()) {
+    if (!Store().loaded.load() || !Store().savingAllowed.load() || Store().savingBlocked.load()) {
         return false;
     }
     std::string text;
     {
-        std::lock_guard<std::mutex> lock(gListMutex);
-        if (gProfiles.empty()) {
+        std::lock_guard<std::mutex> lock(Store().listMutex);
+        if (Store().profiles.empty()) {
             return false;
         }
-        text = BuildProfilesXml(gProfiles, gSelected);
+        text = BuildProfilesXml(Store().profiles, Store().selected);
     }
-    std::lock_guard<std::mutex> saveLock(gSaveMutex);
+    std::lock_guard<std::mutex> saveLock(Store().saveMutex);
     const std::string path = GetProfilesPath();
     const std::string backup = GetProfilesBackupPath();
     if (Exists(path)) {
@@ -382,10 +366,10 @@ void SelectProfile(int index) {
     std::string name;
     bool selected = false;
     {
-        std::lock_guard<std::mutex> lock(gListMutex);
-        gSelected = index;
-        if (static_cast<size_t>(index) < gProfiles.size()) {
-            ProfileRecord& record = gProfiles[static_cast<size_t>(index)];
+        std::lock_guard<std::mutex> lock(Store().listMutex);
+        Store().selected = index;
+        if (static_cast<size_t>(index) < Store().profiles.size()) {
+            ProfileRecord& record = Store().profiles[static_cast<size_t>(index)];
             record.mState.MakeCurrent();
             record.mState.GetNamedValues().Set("player_name", ExprValue::FromString(record.mName));
             name = record.mName;
@@ -407,11 +391,11 @@ void SelectProfile(int index) {
 void SetProfile(int index, const std::string& name) {
     bool notify = false;
     {
-        std::lock_guard<std::mutex> lock(gListMutex);
-        if (index < 0 || static_cast<size_t>(index) >= gProfiles.size()) {
+        std::lock_guard<std::mutex> lock(Store().listMutex);
+        if (index < 0 || static_cast<size_t>(index) >= Store().profiles.size()) {
             return;
         }
-        ProfileRecord& record = gProfiles[static_cast<size_t>(index)];
+        ProfileRecord& record = Store().profiles[static_cast<size_t>(index)];
         if (record.mName == name) {
             return;
         }
@@ -421,7 +405,7 @@ void SetProfile(int index, const std::string& name) {
             record.mState = PlayerState();
         }
         record.mName = name;
-        notify = index == gSelected;
+        notify = index == Store().selected;
     }
     if (notify) {
         Notify(false, name);
@@ -434,18 +418,18 @@ int AddProfile(const std::string& name) {
     }
     int slot = -1;
     {
-        std::lock_guard<std::mutex> lock(gListMutex);
-        if (gProfiles.empty()) {
+        std::lock_guard<std::mutex> lock(Store().listMutex);
+        if (Store().profiles.empty()) {
             return -1;
         }
-        slot = static_cast<int>(gProfiles.size()) - 1;
-        for (size_t i = 0; i < gProfiles.size(); ++i) {
-            if (gProfiles[i].mName.empty()) {
+        slot = static_cast<int>(Store().profiles.size()) - 1;
+        for (size_t i = 0; i < Store().profiles.size(); ++i) {
+            if (Store().profiles[i].mName.empty()) {
                 slot = static_cast<int>(i);
                 break;
             }
         }
-        ProfileRecord& record = gProfiles[static_cast<size_t>(slot)];
+        ProfileRecord& record = Store().profiles[static_cast<size_t>(slot)];
         record.mName = name;
         record.mState = PlayerState();
     }
@@ -454,56 +438,56 @@ int AddProfile(const std::string& name) {
 }
 
 void ClearProfiles() {
-    std::lock_guard<std::mutex> lock(gListMutex);
+    std::lock_guard<std::mutex> lock(Store().listMutex);
     PlayerState* current = GetCurrentPlayerState();
-    for (ProfileRecord& record : gProfiles) {
+    for (ProfileRecord& record : Store().profiles) {
         if (&record.mState == current) {
             ClearCurrentPlayerState();
         }
     }
-    gProfiles.clear();
-    gSelected = -1;
-    gLoaded.store(false);
+    Store().profiles.clear();
+    Store().selected = -1;
+    Store().loaded.store(false);
 }
 
 const std::vector<ProfileRecord>& GetProfiles() {
-    return gProfiles;
+    return Store().profiles;
 }
 
 int GetSelectedProfile() {
-    return gSelected;
+    return Store().selected;
 }
 
 ProfileRecord* GetProfileRecord(int index) {
-    if (index < 0 || static_cast<size_t>(index) >= gProfiles.size()) {
+    if (index < 0 || static_cast<size_t>(index) >= Store().profiles.size()) {
         return nullptr;
     }
-    return &gProfiles[static_cast<size_t>(index)];
+    return &Store().profiles[static_cast<size_t>(index)];
 }
 
 void SetPlayerNameHandler(ProfileNameHandler handler) {
-    std::lock_guard<std::mutex> lock(gHandlerMutex);
-    gPlayerNameHandler = std::move(handler);
+    std::lock_guard<std::mutex> lock(Store().handlerMutex);
+    Store().playerNameHandler = std::move(handler);
 }
 
 void SetTypedCodeHandler(ProfileNameHandler handler) {
-    std::lock_guard<std::mutex> lock(gHandlerMutex);
-    gTypedCodeHandler = std::move(handler);
+    std::lock_guard<std::mutex> lock(Store().handlerMutex);
+    Store().typedCodeHandler = std::move(handler);
 }
 
 void RunDeferredProfileWork() {
-    std::vector<PendingCall> pending;
+    std::vector<ProfileStore::PendingCall> pending;
     bool globals = false;
     {
-        std::lock_guard<std::mutex> lock(gHandlerMutex);
-        pending.swap(gPending);
-        globals = gGlobalsPending;
-        gGlobalsPending = false;
+        std::lock_guard<std::mutex> lock(Store().handlerMutex);
+        pending.swap(Store().pending);
+        globals = Store().globalsPending;
+        Store().globalsPending = false;
     }
     if (globals) {
         InstallCurrentGlobals();
     }
-    for (const PendingCall& call : pending) {
+    for (const ProfileStore::PendingCall& call : pending) {
         Notify(call.mTypedCode, call.mName);
     }
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/files/Parser.h"
+#include "game/data/GameData.h"
 #include "game/data/ProfileRecord.h"
 
 // Reads the text of a profiles file into eight fresh slots, without touching the process-wide
@@ -55,8 +56,6 @@ private:
     int mSet = -1;
     int mPuzzle = -1;
 };
-
-using ProfileNameHandler = std::function<void(const std::string& name)>;
 
 // Where the profiles live: the per-user data folder + "profiles.xml", and its backup.
 std::string GetProfilesPath();

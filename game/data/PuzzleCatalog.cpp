@@ -3,11 +3,11 @@
 #include <utility>
 
 #include "core/util/StringUtil.h"
+#include "game/data/GameData.h"
 
 namespace {
 std::map<std::string, GameCatalog>& Catalog() {
-    static std::map<std::string, GameCatalog> catalog;
-    return catalog;
+    return CurrentGameData().mCatalog;
 }
 }  // namespace
 

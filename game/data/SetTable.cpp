@@ -2,10 +2,11 @@
 
 #include <utility>
 
+#include "game/data/GameData.h"
+
 namespace {
 std::vector<GameSets>& Table() {
-    static std::vector<GameSets> table;
-    return table;
+    return CurrentGameData().mSets;
 }
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "game/screens/MyGameApp.h"
 
+#include "core/expr/MainThread.h"
 #include "core/util/Log.h"
 #include "game/data/GameDataCheck.h"
 #include "game/data/GameStats.h"
@@ -9,7 +10,10 @@
 #include "game/data/SetStats.h"
 #include "graphics/assets/AssetManager.h"
 
-MyGameApp::MyGameApp() : GameApp("Pelnora 7", "v1.2", 1024, 768) {}
+MyGameApp::MyGameApp()
+    : GameApp("Pelnora 7", "v1.2", 1024, 768), mGameData(std::make_unique<GameData>()) {
+    InstallGameData(mGameData.get());
+}
 
 MyGameApp::~MyGameApp() {
     // The loading thread reads the profiles this clears: it must have ended first.
@@ -19,7 +23,7 @@ MyGameApp::~MyGameApp() {
     if (GetSelectedProfile() >= 0) {
         SaveProfiles();
     }
-    ClearProfiles();
+    mGameData.reset();
 }
 
 bool MyGameApp::Init() {
@@ -45,6 +49,9 @@ void MyGameApp::LoadingThreadProc() {
     }).Load();
     AdvanceLoadingProgress();
     LoadProfiles();
+    // The selection made while reading sets globals and calls handlers that belong to the main
+    // thread; they run there at its next update, long before the player leaves the title.
+    PostToMainThread(&RunDeferredProfileWork);
     AdvanceLoadingProgress();
     MyLocalization().Load();
     AdvanceLoadingProgress();
@@ -52,9 +59,4 @@ void MyGameApp::LoadingThreadProc() {
         LogWarning("%s", problem.c_str());
     }
     AdvanceLoadingProgress();
-}
-
-void MyGameApp::LoadingComplete() {
-    GameApp::LoadingComplete();
-    RunDeferredProfileWork();
 }

@@ -2,7 +2,10 @@
 // The game's application class: names the game, loads the game's data on the loading thread and
 // keeps the players' progress. The screens hook in here as they arrive.
 
+#include <memory>
+
 #include "app/GameApp.h"
+#include "game/data/GameData.h"
 
 class MyGameApp : public GameApp {
 public:
@@ -16,9 +19,9 @@ public:
     // the localized names, one progress step each.
     void LoadingThreadProc() override;
     int GetExtraLoadingSteps() override { return kGameLoadingSteps; }
-    // Delivers what the profile selection on the loading thread left for the main thread.
-    void LoadingComplete() override;
 
 private:
     static constexpr int kGameLoadingSteps = 6;
+    // Installed from construction to destruction; the loading thread fills it.
+    std::unique_ptr<GameData> mGameData;
 };

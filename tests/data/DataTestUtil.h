@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "core/util/FileUtil.h"
+#include "game/data/GameData.h"
 #include "game/data/GameStats.h"
 #include "game/data/MyLocalization.h"
 #include "game/data/ProfileManager.h"
@@ -62,27 +64,23 @@ inline void LoadSmallCatalog() {
 class DataTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearProfiles();
-        ClearPuzzleCatalog();
-        ClearGridSettings();
-        ClearSetTable();
-        ClearLocalizedSetNames();
-        SetProfileSavingAllowed(true);
-        SetPlayerNameHandler(nullptr);
-        SetTypedCodeHandler(nullptr);
+        mData = std::make_unique<GameData>();
+        mScope = std::make_unique<ScopedGameData>(mData.get());
         std::string pattern = (std::filesystem::temp_directory_path() / "p7dataXXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         mFolder = pattern + "/";
         SetAppDataFolder(mFolder);
     }
     void TearDown() override {
-        ClearProfiles();
-        ClearPuzzleCatalog();
+        mScope.reset();
+        mData.reset();
         std::error_code error;
         std::filesystem::remove_all(mFolder, error);
     }
 
     std::string mFolder;
+    std::unique_ptr<GameData> mData;  // every table of this test, none shared with another
+    std::unique_ptr<ScopedGameData> mScope;
 };
 
 }  // namespace datatest
