@@ -48,15 +48,19 @@ TEST(GameDataOwnership, ScopesNestAndRestoreTheOuterData) {
     EXPECT_NE(FindGridSettings(7), nullptr);
 }
 
-TEST(GameDataOwnership, DestroyingTheInstalledDataDropsItsCurrentPlayer) {
+class GameDataLifetime : public datatest::DataTest {};
+
+TEST_F(GameDataLifetime, DestroyingTheInstalledDataDropsItsCurrentPlayer) {
     auto data = std::make_unique<GameData>();
     InstallGameData(data.get());
     datatest::LoadSmallCatalog();
+    LoadProfiles();  // no file yet: eight free slots
     AddProfile("Ann");
     SelectProfile(0);
     ASSERT_NE(GetCurrentPlayerState(), nullptr);
     data.reset();
-    // The default data answers again, and it has no player of the destroyed object's.
+    // The destroyed object uninstalled itself: the lookups read other data, with no player of
+    // the destroyed object's.
     EXPECT_EQ(GetCurrentPlayerState(), nullptr);
     EXPECT_TRUE(GetProfiles().empty());
 }
