@@ -4,6 +4,7 @@
 #   sounds up to one second long  -> content/sounds/<name>.wav (16-bit PCM, read directly)
 #   longer sounds                 -> content/sounds/<name>.ogg (Ogg Vorbis)
 #   scores                        -> content/music/<name>.ogg (Ogg Vorbis, one seamless loop)
+# (content/sounds and content/music hold only what this script writes.)
 #
 # Usage: content-src/audio/render.sh <p7_synth> [name ...]
 #   <p7_synth>  the synthesiser, built with: cmake --build <build> --target p7_synth
@@ -55,10 +56,11 @@ for source in "$root"/content-src/music/*.score; do
     [ -e "$source" ] || continue
     name=$(basename "$source" .score)
     selected "$name" "$@" || continue
-    line=$("$synth" "$source" "$scratch/$name.wav")
-    seconds=${line% s}
-    seconds=${seconds##* }
-    # Quality 0 (about 64 kbit/s) keeps two dozen minute-long loops near 10 MB.
-    oggenc -Q -q 0 -o "$music/$name.ogg" "$scratch/$name.wav"
+    out=$("$synth" "$source" "$scratch/$name.wav")
+    seconds=$(echo "$out" | sed -n 's/.* \([0-9.]*\) s$/\1/p')
+    # oggenc keeps the exact length, so the loop's end still meets its start. Quality 3 keeps
+    # the coding error small where the two meet (the start is coded without the end before it)
+    # and two dozen minute-long loops near 15 MB.
+    oggenc -Q -q 3 -o "$music/$name.ogg" "$scratch/$name.wav"
     echo "music/$name.ogg $seconds s"
 done

@@ -1,6 +1,7 @@
 // p7_synth: renders one sound description (.sfx) or score (.score) into a 16-bit WAVE file.
 //   p7_synth <input.sfx|input.score> <output.wav>
-// Prints the length in seconds; content-src/audio/render.sh runs it over every source.
+//       prints "<output> <seconds> s"; a score's WAVE holds exactly one loop
+// content-src/audio/render.sh runs it over every source.
 
 #include <cstdio>
 #include <fstream>
@@ -18,6 +19,17 @@ bool EndsWith(const std::string& text, const std::string& tail) {
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+bool ReadFile(const std::string& path, std::string* out) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    *out = text.str();
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -27,27 +39,26 @@ int main(int argc, char** argv) {
     }
     const std::string input = argv[1];
     const std::string output = argv[2];
-    std::ifstream file(input, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!ReadFile(input, &text)) {
         std::fprintf(stderr, "%s: cannot read the file\n", input.c_str());
         return 1;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
     std::string error;
     std::string bytes;
     double seconds = 0.0;
     if (EndsWith(input, ".score")) {
         p7synth::Score score;
-        if (!p7synth::ParseScore(input, text.str(), &score, &error)) {
+        if (!p7synth::ParseScore(input, text, &score, &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
-        bytes = p7synth::EncodeWave(p7synth::RenderScore(score), 2, score.rate);
+        const std::vector<float> loop = p7synth::RenderScore(score);
+        bytes = p7synth::EncodeWave(loop, 2, score.rate);
         seconds = score.LoopSeconds();
     } else if (EndsWith(input, ".sfx")) {
         p7synth::SoundScript sound;
-        if (!p7synth::ParseSoundScript(input, text.str(), &sound, &error)) {
+        if (!p7synth::ParseSoundScript(input, text, &sound, &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }

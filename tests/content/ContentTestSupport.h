@@ -1,0 +1,103 @@
+#pragma once
+// Shared by the content checks of this folder: runs each case inside the shipped content folder
+// (the game reads every path relative to it) and reads the list of expected names,
+// tests/content/assets.txt. Each kind of content has its own source file here; a file for
+// sounds and music uses the same fixture and reads its own kinds ("sound", "track") from the
+// list.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace contenttest {
+
+inline std::string SourceFolder() {
+    const char* source = std::getenv("P7_SOURCE_DIR");
+    return source != nullptr ? source : ".";
+}
+
+inline std::string ContentFolder() {
+    return SourceFolder() + "/content";
+}
+
+// One line of assets.txt: "kind name WxH CxR | user". Sizes and cells are 0 when given as '*'
+// or '-'.
+struct ExpectedAsset {
+    std::string mKind;
+    std::string mName;
+    int mWidth = 0;
+    int mHeight = 0;
+    int mCols = 0;
+    int mRows = 0;
+    int mLine = 0;
+};
+
+inline bool ParsePair(const std::string& text, int* a, int* b) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos) {
+        return false;
+    }
+    *a = std::atoi(text.substr(0, x).c_str());
+    *b = std::atoi(text.substr(x + 1).c_str());
+    return *a > 0 && *b > 0;
+}
+
+// The lines of the given kind ("image", "font", "sound", "track"), in file order.
+inline std::vector<ExpectedAsset> ReadExpectedAssets(const std::string& kind) {
+    std::vector<ExpectedAsset> result;
+    std::ifstream in(SourceFolder() + "/tests/content/assets.txt");
+    EXPECT_TRUE(in.good()) << "tests/content/assets.txt is missing";
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const size_t bar = line.find('|');
+        std::istringstream fields(line.substr(0, bar));
+        ExpectedAsset entry;
+        std::string size;
+        std::string cells;
+        if (!(fields >> entry.mKind) || entry.mKind[0] == '#' || entry.mKind != kind) {
+            continue;
+        }
+        fields >> entry.mName >> size >> cells;
+        entry.mLine = number;
+        if (size != "*" && size != "-" && !size.empty()) {
+            EXPECT_TRUE(ParsePair(size, &entry.mWidth, &entry.mHeight))
+                << "assets.txt line " << number << ": bad size " << size;
+        }
+        if (cells != "*" && cells != "-" && !cells.empty()) {
+            EXPECT_TRUE(ParsePair(cells, &entry.mCols, &entry.mRows))
+                << "assets.txt line " << number << ": bad cells " << cells;
+        }
+        result.push_back(entry);
+    }
+    return result;
+}
+
+// Runs a case with the content folder as the working folder, as the game does.
+class ContentTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(ContentFolder() + "/properties/assets.xml")) {
+            GTEST_SKIP() << "no shipped content under " << ContentFolder();
+        }
+        mOldFolder = std::filesystem::current_path().string();
+        std::filesystem::current_path(ContentFolder());
+    }
+    void TearDown() override {
+        if (!mOldFolder.empty()) {
+            std::filesystem::current_path(mOldFolder);
+        }
+    }
+
+private:
+    std::string mOldFolder;
+};
+
+}  // namespace contenttest

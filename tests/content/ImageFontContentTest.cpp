@@ -1,0 +1,500 @@
+// The shipped images and fonts, read by the game's own readers: every file the asset catalogue
+// and the font table name exists and decodes, every image has the size and cells its users
+// expect (tests/content/assets.txt), and every image or font name that the code or a script
+// names literally is there. A missing picture is found here, not by a player.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "ContentTestSupport.h"
+#include "core/expr/ExprValue.h"
+#include "core/expr/NamedConstants.h"
+#include "graphics/assets/AssetCatalogue.h"
+#include "graphics/assets/ImageReader.h"
+#include "graphics/fonts/Fonts.h"
+#include "graphics/fonts/TrueTypeFont.h"
+#include "widgets/script/AnimationStats.h"
+#include "widgets/script/AnimationTable.h"
+
+namespace {
+
+using contenttest::ContentTest;
+using contenttest::ExpectedAsset;
+using contenttest::ReadExpectedAssets;
+
+// An image or piece of the catalogue with the cells it declares and, once decoded, its size.
+struct CatalogueImage {
+    std::string mPath;
+    int mCols = 1;
+    int mRows = 1;
+    int mWidth = 0;  // of the piece's rectangle, or of the decoded file
+    int mHeight = 0;
+    bool mIsPiece = false;
+};
+
+// The literal first arguments of every call "<call>("name")" in a text, as the code looks
+// names up (names with a format placeholder are skipped).
+std::vector<std::string> LiteralArguments(const std::string& source, const std::string& call) {
+    std::vector<std::string> names;
+    const std::string open = call + "(\"";
+    for (size_t at = source.find(open); at != std::string::npos;
+         at = source.find(open, at + open.size())) {
+        if (at > 0 &&
+            (std::isalnum(static_cast<unsigned char>(source[at - 1])) || source[at - 1] == '_')) {
+            continue;  // a longer name that ends in the call's name
+        }
+        const size_t start = at + open.size();
+        const size_t end = source.find('"', start);
+        if (end == std::string::npos) {
+            break;
+        }
+        size_t next = end + 1;
+        while (next < source.size() && std::isspace(static_cast<unsigned char>(source[next]))) {
+            ++next;
+        }
+        const std::string name = source.substr(start, end - start);
+        if (next < source.size() && source[next] == ')' && !name.empty() &&
+            name.find('%') == std::string::npos) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+// The values of every attribute "<attribute>=\"...\"" in an XML text.
+std::vector<std::string> AttributeValues(const std::string& text, const std::string& attribute) {
+    std::vector<std::string> values;
+    const std::string open = " " + attribute + "=\"";
+    for (size_t at = text.find(open); at != std::string::npos;
+         at = text.find(open, at + open.size())) {
+        const size_t start = at + open.size();
+        const size_t end = text.find('"', start);
+        if (end == std::string::npos) {
+            break;
+        }
+        values.push_back(text.substr(start, end - start));
+    }
+    return values;
+}
+
+class ImageFontContentTest : public ContentTest {
+protected:
+    // Reads the catalogue and decodes every image once; records what each name stands for.
+    void ReadCatalogueImages() {
+        std::string error;
+        ASSERT_TRUE(mCatalogue.ReadFile("assets.xml", &error)) << error;
+        for (const AssetGroupEntry& group : mCatalogue.GetGroups()) {
+            for (const AssetImageEntry& image : group.mImages) {
+                DecodedImage decoded;
+                const bool read = ReadImageFile(image.mPath, &decoded);
+                EXPECT_TRUE(read) << "assets.xml line " << image.mLine << ": " << image.mName
+                                  << " names " << image.mPath
+                                  << ", which is missing or does not decode";
+                CatalogueImage entry{image.mPath,    image.mCols,     image.mRows,
+                                     decoded.mWidth, decoded.mHeight, false};
+                if (read) {
+                    EXPECT_EQ(decoded.mWidth % image.mCols, 0)
+                        << image.mName << ": width " << decoded.mWidth << " is not " << image.mCols
+                        << " whole cells";
+                    EXPECT_EQ(decoded.mHeight % image.mRows, 0)
+                        << image.mName << ": height " << decoded.mHeight << " is not "
+                        << image.mRows << " whole cells";
+                }
+                mImages[image.mName] = entry;
+                for (const AssetPieceEntry& piece : image.mPieces) {
+                    if (read) {
+                        EXPECT_LE(piece.mX + piece.mWidth, decoded.mWidth) << piece.mName;
+                        EXPECT_LE(piece.mY + piece.mHeight, decoded.mHeight) << piece.mName;
+                    }
+                    mImages[piece.mName] = CatalogueImage{image.mPath,  piece.mCols,   piece.mRows,
+                                                          piece.mWidth, piece.mHeight, true};
+                }
+            }
+        }
+    }
+
+    AssetCatalogue mCatalogue;
+    std::map<std::string, CatalogueImage> mImages;
+};
+
+TEST_F(ImageFontContentTest, EveryCatalogueImageDecodesAndEveryExpectedImageHasItsSizeAndCells) {
+    ReadCatalogueImages();
+    const std::vector<ExpectedAsset> expected = ReadExpectedAssets("image");
+    ASSERT_FALSE(expected.empty());
+    for (const ExpectedAsset& want : expected) {
+        const auto found = mImages.find(want.mName);
+        if (found == mImages.end()) {
+            ADD_FAILURE() << "image " << want.mName << " (assets.txt line " << want.mLine
+                          << ") is not in assets.xml";
+            continue;
+        }
+        const CatalogueImage& have = found->second;
+        if (want.mCols > 0) {
+            EXPECT_EQ(have.mCols, want.mCols) << want.mName << ": cell columns";
+            EXPECT_EQ(have.mRows, want.mRows) << want.mName << ": cell rows";
+        }
+        if (want.mWidth > 0 && have.mWidth > 0) {
+            EXPECT_EQ(have.mWidth, want.mWidth) << want.mName << " (" << have.mPath << "): width";
+            EXPECT_EQ(have.mHeight, want.mHeight)
+                << want.mName << " (" << have.mPath << "): height";
+        }
+    }
+}
+
+// Alpha of a pixel of cell (col, row) of a sheet of equal cells, x and y inside the cell.
+int CellAlpha(const DecodedImage& image, int cols, int rows, int col, int row, int x, int y) {
+    const int cellWidth = image.mWidth / cols;
+    const int cellHeight = image.mHeight / rows;
+    const size_t at =
+        size_t(row * cellHeight + y) * size_t(image.mWidth) + size_t(col * cellWidth + x);
+    return int(image.mPixels[at] >> 24);
+}
+
+TEST_F(ImageFontContentTest, PictureTileShapesStandInTheColumnsThePuzzleCodesUse) {
+    // Picture codes are column * shades + shade (docs/content.md): each column must hold the
+    // shape the puzzle sources mean, white so that the tint gives the shade.
+    DecodedImage tiles;
+    ASSERT_TRUE(ReadImageFile("images/board/art_tiles.png", &tiles));
+    ASSERT_EQ(tiles.mWidth, 14 * 64);
+    const int last = 63;
+    const auto alpha = [&](int col, int x, int y) { return CellAlpha(tiles, 14, 1, col, 0, x, y); };
+    struct Probe {
+        int mCol, mX, mY;
+        bool mSolid;
+    };
+    const Probe probes[] = {
+        {0, 1, 1, true},
+        {0, last - 1, last - 1, true},  // full square
+        {1, 4, 4, true},
+        {1, last - 4, last - 4, false},  // top-left triangle
+        {2, last - 4, 4, true},
+        {2, 4, last - 4, false},  // top-right triangle
+        {3, 4, last - 4, true},
+        {3, last - 4, 4, false},  // bottom-left triangle
+        {4, last - 4, last - 4, true},
+        {4, 4, 4, false},  // bottom-right triangle
+        {5, 1, 1, false},
+        {5, last - 1, 1, true},  // top-left corner rounded
+        {6, last - 1, 1, false},
+        {6, 1, 1, true},  // top-right corner rounded
+        {7, 1, last - 1, false},
+        {7, 1, 1, true},  // bottom-left corner rounded
+        {8, last - 1, last - 1, false},
+        {8, 1, last - 1, true},  // bottom-right corner rounded
+        {9, 32, 8, true},
+        {9, 32, 56, false},  // top half
+        {10, 32, 56, true},
+        {10, 32, 8, false},  // bottom half
+        {11, 8, 32, true},
+        {11, 56, 32, false},  // left half
+        {12, 56, 32, true},
+        {12, 8, 32, false},  // right half
+        {13, 32, 32, true},
+        {13, 2, 2, false},  // round dot
+    };
+    for (const Probe& probe : probes) {
+        const int a = alpha(probe.mCol, probe.mX, probe.mY);
+        EXPECT_EQ(a > 200, probe.mSolid) << "ArtTiles column " << probe.mCol << " at (" << probe.mX
+                                         << ", " << probe.mY << "): alpha " << a;
+        if (probe.mSolid) {
+            const uint32_t pixel = tiles.mPixels[size_t(probe.mY) * size_t(tiles.mWidth) +
+                                                 size_t(probe.mCol * 64 + probe.mX)];
+            EXPECT_EQ(pixel & 0xFFFFFFu, 0xFFFFFFu) << "ArtTiles column " << probe.mCol;
+        }
+    }
+}
+
+TEST_F(ImageFontContentTest, EveryCellOfTheNumberSheetHoldsItsNumber) {
+    // 25 numbers in 8 looks; a blank cell would show a clue as nothing.
+    DecodedImage sheet;
+    ASSERT_TRUE(ReadImageFile("images/board/grid_numbers.png", &sheet));
+    const int cell = sheet.mWidth / 25;
+    ASSERT_EQ(sheet.mHeight, 8 * cell);
+    for (int row = 0; row < 8; ++row) {
+        int previousInk = 0;
+        for (int col = 0; col < 25; ++col) {
+            int ink = 0;
+            for (int y = 0; y < cell; ++y) {
+                for (int x = 0; x < cell; ++x) {
+                    ink += CellAlpha(sheet, 25, 8, col, row, x, y) > 128 ? 1 : 0;
+                }
+            }
+            EXPECT_GT(ink, 10) << "GridNumbers cell " << col << ", " << row << " is blank";
+            // Two digits take more ink than one within a row's look.
+            if (col == 9) {
+                EXPECT_GT(ink, previousInk) << "GridNumbers row " << row;
+            }
+            previousInk = ink;
+        }
+    }
+}
+
+TEST_F(ImageFontContentTest, LoadingScreenGroupsHoldWhatTheirScreensCollect) {
+    std::string error;
+    ASSERT_TRUE(mCatalogue.ReadFile("assets.xml", &error)) << error;
+    // A puzzle's loading screen loads the "PlayAssets" entries whose path holds the device
+    // word; a set's loading screen the "SetAssets" entry whose path holds its background.
+    const AssetGroupEntry* play = mCatalogue.FindGroup("PlayAssets");
+    const AssetGroupEntry* sets = mCatalogue.FindGroup("SetAssets");
+    ASSERT_NE(play, nullptr);
+    ASSERT_NE(sets, nullptr);
+    EXPECT_FALSE(play->mStartup);
+    EXPECT_FALSE(sets->mStartup);
+    for (const AssetImageEntry& image : play->mImages) {
+        EXPECT_NE(image.mPath.find("ipad"), std::string::npos)
+            << image.mName << " would never be loaded: its path lacks the device word";
+    }
+    std::ifstream in("properties/sets7.xml");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string sets7 = text.str();
+    int count = 0;
+    for (const std::string& name : AttributeValues(sets7, "background")) {
+        ++count;
+        bool loaded = false;
+        for (const AssetImageEntry& image : sets->mImages) {
+            loaded = loaded || (image.mName == name && image.mPath.find(name) != std::string::npos);
+        }
+        EXPECT_TRUE(loaded) << "set background " << name << " is not in SetAssets under a path "
+                            << "holding its name";
+    }
+    EXPECT_GT(count, 0);
+}
+
+TEST_F(ImageFontContentTest, EveryFontOfTheTableHasItsFileAndEveryExpectedFontIsThere) {
+    std::vector<FontEntry> entries;
+    std::string error;
+    ASSERT_TRUE(Fonts::ParseEntries(nullptr, "properties/fonts.xml", &entries, &error)) << error;
+    std::set<std::string> names;
+    for (const FontEntry& entry : entries) {
+        names.insert(entry.mName);
+        if (entry.mFile.empty()) {
+            continue;  // an installed family: resolved through fontconfig, DejaVu at worst
+        }
+        // A missing file would only be logged and replaced at run time; here it fails.
+        EXPECT_TRUE(std::filesystem::exists(entry.mFile))
+            << "fonts.xml line " << entry.mLine << ": " << entry.mFile << " is missing";
+        auto font = TrueTypeFont::FromFile(entry.mFile, entry.mFaceIndex, entry.mSize, entry.mStyle,
+                                           &error);
+        ASSERT_NE(font, nullptr) << entry.mName << ": " << error;
+        EXPECT_GT(font->StringWidth("Pelnora 7"), 0) << entry.mName;
+        EXPECT_GT(font->GetHeight(), 0) << entry.mName;
+    }
+    for (const ExpectedAsset& want : ReadExpectedAssets("font")) {
+        EXPECT_TRUE(names.count(want.mName) > 0) << "font " << want.mName << " (assets.txt line "
+                                                 << want.mLine << ") is not in fonts.xml";
+    }
+}
+
+// --- Names the code and the scripts use literally ------------------------------------------
+
+std::set<std::string> CatalogueNames(const AssetCatalogue& catalogue) {
+    std::set<std::string> names;
+    for (const AssetGroupEntry& group : catalogue.GetGroups()) {
+        for (const AssetImageEntry& image : group.mImages) {
+            names.insert(image.mName);
+            for (const AssetPieceEntry& piece : image.mPieces) {
+                names.insert(piece.mName);
+            }
+        }
+    }
+    return names;
+}
+
+std::set<std::string> FontNames() {
+    std::vector<FontEntry> entries;
+    std::string error;
+    EXPECT_TRUE(Fonts::ParseEntries(nullptr, "properties/fonts.xml", &entries, &error)) << error;
+    std::set<std::string> names;
+    for (const FontEntry& entry : entries) {
+        names.insert(entry.mName);
+    }
+    return names;
+}
+
+TEST_F(ImageFontContentTest, EveryImageAndFontTheCodeNamesExists) {
+    std::string error;
+    ASSERT_TRUE(mCatalogue.ReadFile("assets.xml", &error)) << error;
+    const std::set<std::string> images = CatalogueNames(mCatalogue);
+    const std::set<std::string> fonts = FontNames();
+    // Lookups by a literal name; names built with a format ("Grid%d_%s") are listed with
+    // every value in assets.txt instead.
+    int files = 0;
+    for (const char* folder : {"app", "menus", "widgets", "game"}) {
+        const std::string root = contenttest::SourceFolder() + "/" + folder;
+        if (!std::filesystem::exists(root)) {
+            continue;
+        }
+        for (const auto& file : std::filesystem::recursive_directory_iterator(root)) {
+            if (file.path().extension() != ".cpp" && file.path().extension() != ".h") {
+                continue;
+            }
+            ++files;
+            std::ifstream in(file.path());
+            std::stringstream text;
+            text << in.rdbuf();
+            const std::string source = text.str();
+            for (const char* call : {"LookupAssetTableA", "FindImage", "LookupImage"}) {
+                for (const std::string& name : LiteralArguments(source, call)) {
+                    EXPECT_TRUE(images.count(name) > 0)
+                        << file.path().string() << " looks up image \"" << name
+                        << "\", which is not in assets.xml";
+                }
+            }
+            for (const std::string& name : LiteralArguments(source, "Fonts::Find")) {
+                EXPECT_TRUE(fonts.count(name) > 0) << file.path().string() << " looks up font \""
+                                                   << name << "\", which is not in fonts.xml";
+            }
+        }
+    }
+    EXPECT_GT(files, 0);
+}
+
+// Script parameters whose value is an image name, a font name, or the prefix of a set of
+// images (label boxes take "<textbox>_lt" and the rest, text boxes "<textends>_left" ...).
+const std::set<std::string> kImageParams = {"image",
+                                            "menu_button",
+                                            "button_image",
+                                            "incomplete-image-name",
+                                            "complete-image-name",
+                                            "current-image-name",
+                                            "flash-image-name"};
+const std::set<std::string> kFontParams = {"font",      "font_over", "font_down",   "font_disabled",
+                                           "font-over", "font_top",  "font_bottom", "text_font"};
+const std::map<std::string, std::vector<std::string>> kPrefixParams = {
+    {"textbox", {"_lt", "_ct", "_rt", "_lc", "_cc", "_rc", "_lb", "_cb", "_rb"}},
+    {"textends", {"_left", "_center", "_right"}}};
+
+// The name a parameter text stands for when it is a literal: a quoted string, or a bare word
+// that is neither a variable nor a named constant. Anything computed is left to assets.txt.
+bool LiteralName(const std::string& raw, const std::set<std::string>& variables,
+                 std::string* name) {
+    std::string text = raw;
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.pop_back();
+    }
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+        text.erase(text.begin());
+    }
+    if (text.size() >= 2 && (text.front() == '\'' || text.front() == '"') &&
+        text.back() == text.front()) {
+        *name = text.substr(1, text.size() - 2);
+        return !name->empty() && name->find_first_of("'\"\\") == std::string::npos;
+    }
+    const bool bare =
+        !text.empty() && (std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_') &&
+        std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
+        });
+    if (!bare || variables.count(text) > 0) {
+        return false;
+    }
+    ExprValue value;
+    if (FindConstant(text, &value) || text == "true" || text == "false") {
+        return false;
+    }
+    *name = text;
+    return true;
+}
+
+void CollectVariables(const std::vector<AnimationCommand>& commands,
+                      std::set<std::string>* variables) {
+    for (const AnimationCommand& command : commands) {
+        if (command.mCommand == "define" || command.mCommand == "assign" ||
+            command.mCommand == "define-global" || command.mCommand == "assign-global") {
+            for (const auto& [param, value] : command.mParams) {
+                variables->insert(param);
+            }
+        }
+        CollectVariables(command.mChildren, variables);
+    }
+}
+
+struct ScriptNameCheck {
+    std::set<std::string> mImages;
+    std::set<std::string> mFonts;
+    std::set<std::string> mVariables;
+    int mChecked = 0;
+
+    void Walk(const std::string& script, const std::vector<AnimationCommand>& commands) {
+        for (const AnimationCommand& command : commands) {
+            for (const auto& [param, value] : command.mParams) {
+                std::string name;
+                if (!LiteralName(value, mVariables, &name)) {
+                    continue;
+                }
+                const std::string where =
+                    "script \"" + script + "\", command " + command.mCommand + ", " + param;
+                if (kImageParams.count(param) > 0) {
+                    ++mChecked;
+                    EXPECT_TRUE(mImages.count(name) > 0)
+                        << where << ": image \"" << name << "\" is not in assets.xml";
+                } else if (kFontParams.count(param) > 0) {
+                    ++mChecked;
+                    EXPECT_TRUE(mFonts.count(name) > 0)
+                        << where << ": font \"" << name << "\" is not in fonts.xml";
+                } else if (const auto prefix = kPrefixParams.find(param);
+                           prefix != kPrefixParams.end() && command.mCommand == "add") {
+                    for (const std::string& suffix : prefix->second) {
+                        ++mChecked;
+                        EXPECT_TRUE(mImages.count(name + suffix) > 0)
+                            << where << ": image \"" << name + suffix << "\" is not in assets.xml";
+                    }
+                }
+            }
+            Walk(script, command.mChildren);
+        }
+    }
+};
+
+TEST_F(ImageFontContentTest, EveryImageAndFontAScriptNamesExists) {
+    std::string error;
+    ASSERT_TRUE(mCatalogue.ReadFile("assets.xml", &error)) << error;
+    LoadConstants("constants.xml", nullptr);
+    AnimationTable table;
+    AnimationStats reader(false, &table);
+    reader.ReadAll();
+    for (const std::string& problem : reader.GetErrors()) {
+        ADD_FAILURE() << problem;
+    }
+    ScriptNameCheck check;
+    check.mImages = CatalogueNames(mCatalogue);
+    check.mFonts = FontNames();
+    // Variables the code sets for scripts that hold names (listed in assets.txt as
+    // "variable"), and every variable a script defines, are not names themselves.
+    for (const ExpectedAsset& variable : ReadExpectedAssets("variable")) {
+        check.mVariables.insert(variable.mName);
+    }
+    for (const std::string& name : table.GetNames()) {
+        CollectVariables(table.Find(name)->mCommands, &check.mVariables);
+    }
+    for (const std::string& name : table.GetNames()) {
+        check.Walk(name, table.Find(name)->mCommands);
+    }
+    RecordProperty("names_checked", check.mChecked);
+}
+
+// The parameter reader: what counts as a literal name.
+TEST(ScriptLiteralNames, QuotedAndBareWordsAreNamesVariablesAndExpressionsAreNot) {
+    const std::set<std::string> variables = {"tile_image"};
+    std::string name;
+    EXPECT_TRUE(LiteralName(" 'Dialog' ", variables, &name));
+    EXPECT_EQ(name, "Dialog");
+    EXPECT_TRUE(LiteralName("\"GridNumbers\"", variables, &name));
+    EXPECT_EQ(name, "GridNumbers");
+    EXPECT_TRUE(LiteralName("hud_back_ipad", variables, &name));
+    EXPECT_EQ(name, "hud_back_ipad");
+    EXPECT_FALSE(LiteralName("tile_image", variables, &name));
+    EXPECT_FALSE(LiteralName("'G' + dim + 'TileSolid_' + c_device", variables, &name));
+    EXPECT_FALSE(LiteralName("true", variables, &name));
+    EXPECT_FALSE(LiteralName("''", variables, &name));
+}
+
+}  // namespace
