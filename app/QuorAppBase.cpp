@@ -9,6 +9,7 @@
 
 #include "app/AppAudioControl.h"
 #include "core/expr/MainThread.h"
+#include "core/expr/MainThreadAssert.h"
 #include "core/files/ConfigFile.h"
 #include "core/util/FileUtil.h"
 #include "core/util/Log.h"
@@ -474,6 +475,7 @@ float QuorAppBase::GetLoadingThreadProgress() const {
 // --- dialogs and deletion ------------------------------------------------------------------
 
 void QuorAppBase::AddDialog(Widget* widget) {
+    P7_ASSERT_MAIN_THREAD("QuorAppBase::AddDialog");
     if (widget == nullptr || HasDialog(widget)) {
         return;
     }
@@ -490,6 +492,7 @@ bool QuorAppBase::HasDialog(const Widget* widget) const {
 }
 
 void QuorAppBase::KillDialogByPointer(Widget* widget) {
+    P7_ASSERT_MAIN_THREAD("QuorAppBase::KillDialogByPointer");
     // Compare pointers only: a widget killed twice may already be gone.
     const auto it = std::find_if(mDialogs.begin(), mDialogs.end(),
                                  [widget](const auto& entry) { return entry.second == widget; });

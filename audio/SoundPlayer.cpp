@@ -2,6 +2,7 @@
 
 #include "audio/SoundInstance.h"
 #include "audio/SoundManager.h"
+#include "core/expr/MainThreadAssert.h"
 
 SoundPlayer::SoundPlayer(SoundManager* manager, std::function<double()> effectVolume)
     : mManager(manager), mEffectVolume(std::move(effectVolume)) {}
@@ -9,6 +10,7 @@ SoundPlayer::SoundPlayer(SoundManager* manager, std::function<double()> effectVo
 SoundPlayer::~SoundPlayer() = default;
 
 void SoundPlayer::PlaySound(int id, int minTicks, double volume) {
+    P7_ASSERT_MAIN_THREAD("SoundPlayer::PlaySound");
     auto last = mLastPlayTicks.find(id);
     if (last != mLastPlayTicks.end() && mTick - last->second <= minTicks) {
         return;
@@ -21,6 +23,7 @@ void SoundPlayer::PlaySound(int id, int minTicks, double volume) {
 }
 
 LoopingSoundEntry* SoundPlayer::PlayLooping(int id, float fadeInRate) {
+    P7_ASSERT_MAIN_THREAD("SoundPlayer::PlayLooping");
     auto it = mLoops.find(id);
     if (it != mLoops.end()) {
         LoopingSoundEntry& entry = it->second;
@@ -60,6 +63,7 @@ LoopingSoundEntry* SoundPlayer::PlayLooping(int id, float fadeInRate) {
 }
 
 void SoundPlayer::StopLooping(int id, float fadeOutRate) {
+    P7_ASSERT_MAIN_THREAD("SoundPlayer::StopLooping");
     auto it = mLoops.find(id);
     if (it == mLoops.end()) {
         return;
@@ -78,6 +82,7 @@ void SoundPlayer::StopLooping(int id, float fadeOutRate) {
 }
 
 void SoundPlayer::ReleaseAll() {
+    P7_ASSERT_MAIN_THREAD("SoundPlayer::ReleaseAll");
     for (auto& [id, entry] : mLoops) {
         entry.instance->Release();
     }
@@ -85,6 +90,7 @@ void SoundPlayer::ReleaseAll() {
 }
 
 void SoundPlayer::SetLoopsMuted(bool mute, const std::set<int>& ids) {
+    P7_ASSERT_MAIN_THREAD("SoundPlayer::SetLoopsMuted");
     for (int id : ids) {
         auto it = mLoops.find(id);
         if (it != mLoops.end()) {
@@ -94,6 +100,7 @@ void SoundPlayer::SetLoopsMuted(bool mute, const std::set<int>& ids) {
 }
 
 void SoundPlayer::Update() {
+    P7_ASSERT_MAIN_THREAD("SoundPlayer::Update");
     ++mTick;
     for (auto it = mLoops.begin(); it != mLoops.end();) {
         LoopingSoundEntry& entry = it->second;

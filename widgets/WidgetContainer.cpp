@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/expr/MainThreadAssert.h"
 #include "graphics/Graphics.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetHost.h"
@@ -152,6 +153,7 @@ void WidgetContainer::UnlinkAt(size_t index) {
 }
 
 void WidgetContainer::AddWidget(Widget* widget) {
+    P7_ASSERT_MAIN_THREAD("WidgetContainer::AddWidget");
     if (widget == nullptr || HasChild(widget) || widget == static_cast<WidgetContainer*>(this)) {
         return;
     }
@@ -186,6 +188,7 @@ void WidgetContainer::AddWidget(Widget* widget) {
 }
 
 void WidgetContainer::RemoveWidget(Widget* widget) {
+    P7_ASSERT_MAIN_THREAD("WidgetContainer::RemoveWidget");
     const size_t index = IndexOf(widget);
     if (index == kNotFound) {
         return;
@@ -216,6 +219,7 @@ void WidgetContainer::DetachFromManager(Widget* widget) {
 }
 
 void WidgetContainer::RemoveAllWidgets(bool markForDeletion, bool recursive) {
+    P7_ASSERT_MAIN_THREAD("WidgetContainer::RemoveAllWidgets");
     while (!mChildren.empty()) {
         Widget* child = mChildren.front();
         if (markForDeletion) {
@@ -229,6 +233,7 @@ void WidgetContainer::RemoveAllWidgets(bool markForDeletion, bool recursive) {
 }
 
 void WidgetContainer::Restack(Widget* widget, int where, Widget* other) {
+    P7_ASSERT_MAIN_THREAD("WidgetContainer::Restack");
     const size_t index = IndexOf(widget);
     if (index == kNotFound) {
         return;
@@ -269,6 +274,7 @@ void WidgetContainer::MoveChildAfter(Widget* widget, Widget* other) {
 }
 
 void WidgetContainer::SortChildren() {
+    P7_ASSERT_MAIN_THREAD("WidgetContainer::SortChildren");
     std::vector<Widget*> visiting;
     visiting.reserve(mWalks.size());
     for (const WalkCursor* walk : mWalks) {

@@ -24,6 +24,17 @@ std::string LocalizedTexts::Lookup(const std::string& id) {
     return table.mTexts[id];
 }
 
+bool LocalizedTexts::Find(const std::string& id, std::string* out) {
+    TextTable& table = GetTable();
+    std::lock_guard<std::mutex> lock(table.mLock);
+    const auto it = table.mTexts.find(id);
+    if (it == table.mTexts.end()) {
+        return false;
+    }
+    *out = it->second;
+    return true;
+}
+
 bool LocalizedTexts::Contains(const std::string& id) {
     TextTable& table = GetTable();
     std::lock_guard<std::mutex> lock(table.mLock);

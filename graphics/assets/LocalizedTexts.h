@@ -15,6 +15,10 @@ public:
     // thread.
     static std::string Lookup(const std::string& id);
 
+    // The loader threads' lookup: copies the text filed under id into out and answers true, or
+    // answers false; never inserts. Any thread.
+    static bool Find(const std::string& id, std::string* out);
+
     // Whether id is in the table; never inserts. Any thread.
     static bool Contains(const std::string& id);
 
