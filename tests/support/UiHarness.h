@@ -11,12 +11,16 @@
 //   h.Key(37); h.KeyDown(16) ... h.KeyUp(16); h.Type("abc"); h.Char(3);
 //   h.RunUpdates(5);   // fixed updates, each followed by a float update of 1.0
 //   h.Draw();          // one draw pass; true when the tree was dirty and was drawn
+//   h.LoadScripts("<animation name=\"a\">...</animation>");  // into the script table
+//   auto* w = h.Own(std::make_unique<MyWidget>());  // deleted with the harness
+//   WidgetHarness bare(WidgetHarness::kNoHost);  // widgets see no host (GetWidgetHost() null)
 // Sounds, cursors and the clipboard land in h.app (sounds, cursor, GetClipboard()). HarnessFont
 // is a fixed-width font (8 pixels a character, 16 high) for layout tests; ProbeWidget logs every
 // call it receives as "name:event".
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,8 +30,12 @@
 #include "graphics/Graphics.h"
 #include "graphics/fonts/Font.h"
 #include "platform/ManualClock.h"
+#include "support/TempFolder.h"
 #include "widgets/Widget.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
+#include "widgets/script/AnimationStats.h"
+#include "widgets/script/AnimationTable.h"
 
 // The application as the harness runs it: no window, no sound device; it records what the
 // widgets ask of it.
@@ -150,10 +158,46 @@ private:
 
 class WidgetHarness {
 public:
-    WidgetHarness() {
+    enum HostMode { kWithHost, kNoHost };
+
+    // kNoHost runs the same tree and input with no widget host installed, as the widget layer
+    // meets it in a program without an application object.
+    explicit WidgetHarness(HostMode mode = kWithHost) {
         app.SetClock(&clock);
         manager = app.GetWidgetManager();
         manager->SetAreaRects(Rect(0, 0, 1024, 768), Rect(0, 0, 1024, 768));
+        if (mode == kNoHost) {
+            SetWidgetHost(nullptr);
+        }
+    }
+    ~WidgetHarness() {
+        // Owned widgets leave the tree before the application and its manager go.
+        for (auto it = mOwned.rbegin(); it != mOwned.rend(); ++it) {
+            if (WidgetContainer* parent = (*it)->GetParent()) {
+                parent->RemoveWidget(it->get());
+            }
+        }
+        mOwned.clear();
+        AnimationTable::Get().Clear();
+    }
+
+    // Keeps the widget alive until the harness ends (its removal from the tree then deletes
+    // nothing); returns it.
+    template <typename W>
+    W* Own(std::unique_ptr<W> widget) {
+        W* raw = widget.get();
+        raw->mDeleteOnRemove = false;
+        mOwned.push_back(std::move(widget));
+        return raw;
+    }
+
+    // Reads "<animations>" + body + "</animations>" into the process-wide script table.
+    void LoadScripts(const std::string& body) {
+        TempFolder folder;
+        std::ofstream(folder.Path() + "animations.xml") << "<animations>" + body + "</animations>";
+        AnimationStats stats(false);
+        ASSERT_TRUE(stats.ReadAll("animations.xml", folder.Path()))
+            << (stats.GetErrors().empty() ? "" : stats.GetErrors()[0]);
     }
 
     // Places the widget and adds it to parent (the root when null); returns it.
@@ -221,4 +265,7 @@ public:
     ManualClock clock;
     HarnessApp app;
     WidgetManager* manager = nullptr;
+
+private:
+    std::vector<std::unique_ptr<Widget>> mOwned;
 };

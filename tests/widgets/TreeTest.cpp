@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "support/UiHarness.h"
 #include "core/expr/ExprValue.h"
 #include "core/expr/LiveObjectRegistry.h"
+#include "support/UiHarness.h"
+#include "widgets/WidgetHost.h"
+#include "widgets/anim/AnimationWidget.h"
 
 namespace {
 
@@ -342,4 +345,19 @@ TEST(WidgetTree, IsBelowFollowsTheDepthFirstOrder) {
     EXPECT_FALSE(WidgetContainer::IsBelow(h.manager, b, a1));
     EXPECT_TRUE(WidgetContainer::IsBelow(h.manager, a, a1));
     EXPECT_FALSE(WidgetContainer::IsBelow(a1, a, b));  // neither is met
+}
+
+// The one harness runs scripts and owned widgets, with and without a host.
+TEST(UiHarnessModes, ScriptsRunAndOwnedWidgetsGoWithTheHarness) {
+    for (const auto mode : {WidgetHarness::kWithHost, WidgetHarness::kNoHost}) {
+        WidgetHarness h(mode);
+        EXPECT_EQ(GetWidgetHost() != nullptr, mode == WidgetHarness::kWithHost);
+        h.LoadScripts(R"(<animation name="grow"><set id="self" property="x" value="40"/></animation>)");
+        auto* widget = h.Own(std::make_unique<AnimationWidget>("grow", 0, 0, false));
+        h.Add(widget, 0, 0, 10, 10);
+        widget->PlayAnimationRef("grow");
+        h.RunUpdates(2);
+        EXPECT_FLOAT_EQ(widget->mX, 40.0f);
+    }
+    EXPECT_EQ(GetWidgetHost(), nullptr);
 }
