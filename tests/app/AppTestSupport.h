@@ -14,20 +14,21 @@
 #include "app/QuorAppBase.h"
 #include "core/util/FileUtil.h"
 #include "platform/ManualClock.h"
+#include "support/TempFolder.h"
 
+// A temporary folder whose "user/" is the per-user data folder.
 class TempUserFolder {
 public:
-    TempUserFolder() {
-        char pattern[] = "/tmp/p7appXXXXXX";
-        path = mkdtemp(pattern);
+    TempUserFolder() : path(mFolder.Path().substr(0, mFolder.Path().size() - 1)) {
         SetAppDataFolder(path + "/user");
     }
-    ~TempUserFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
     std::string UserFile(const std::string& name) const { return path + "/user/" + name; }
-    std::string path;
+
+private:
+    TempFolder mFolder;  // before path: path is taken from it
+
+public:
+    const std::string path;  // without the trailing '/'
 };
 
 inline std::string ReadText(const std::string& path) {

@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/util/FileUtil.h"
+#include "support/TempFolder.h"
 
 namespace audiotest {
 
@@ -99,18 +101,18 @@ inline std::string FixturePath(const std::string& name) {
 class ScratchFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/p7_audio_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        mFolder = pattern;
+        mTemp = std::make_unique<TempFolder>();
+        mFolder = mTemp->Path().substr(0, mTemp->Path().size() - 1);
         mOldCwd = std::filesystem::current_path();
         std::filesystem::current_path(mFolder);
         SetAppDataFolder(mFolder + "/userdata/");
     }
     void TearDown() override {
         std::filesystem::current_path(mOldCwd);
-        std::filesystem::remove_all(mFolder);
+        mTemp.reset();
     }
-    std::string mFolder;
+    std::unique_ptr<TempFolder> mTemp;
+    std::string mFolder;  // without the trailing slash
     std::filesystem::path mOldCwd;
 };
 

@@ -18,6 +18,7 @@
 #include "game/data/ProfileManager.h"
 #include "game/data/PuzzleStats.h"
 #include "game/data/SetStats.h"
+#include "support/TempFolder.h"
 
 namespace datatest {
 
@@ -66,19 +67,18 @@ protected:
     void SetUp() override {
         mData = std::make_unique<GameData>();
         mScope = std::make_unique<ScopedGameData>(mData.get());
-        std::string pattern = (std::filesystem::temp_directory_path() / "p7dataXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        mFolder = pattern + "/";
+        mTemp = std::make_unique<TempFolder>();
+        mFolder = mTemp->Path();
         SetAppDataFolder(mFolder);
     }
     void TearDown() override {
         mScope.reset();
         mData.reset();
-        std::error_code error;
-        std::filesystem::remove_all(mFolder, error);
+        mTemp.reset();
     }
 
-    std::string mFolder;
+    std::unique_ptr<TempFolder> mTemp;
+    std::string mFolder;              // ends in '/'
     std::unique_ptr<GameData> mData;  // every table of this test, none shared with another
     std::unique_ptr<ScopedGameData> mScope;
 };

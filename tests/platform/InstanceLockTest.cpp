@@ -5,11 +5,11 @@
 #include <string>
 
 #include "platform/InstanceLock.h"
+#include "support/TempFolder.h"
 
 TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
-    char folder[] = "/tmp/p7lockXXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string path = std::string(folder) + "/instance.lock";
+    TempFolder folder;
+    const std::string path = folder.Path() + "instance.lock";
 
     InstanceLock first;
     std::string error;
@@ -23,6 +23,4 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstLetsGo) {
 
     EXPECT_FALSE(first.Acquire("/nonexistent-folder/instance.lock", &error));
     EXPECT_NE(error.find("/nonexistent-folder/instance.lock"), std::string::npos);
-    unlink(path.c_str());
-    rmdir(folder);
 }
