@@ -1,7 +1,8 @@
 #!/bin/sh
 # Set-up for a fresh Debian 12 machine.
 #   ./setup.sh play   installs what is missing, builds the game and starts it
-#   ./setup.sh test   installs what is missing, builds under the sanitizers and runs every test
+#   ./setup.sh test   installs what is missing, builds under the sanitizers and runs every test,
+#                     then the tests that start threads under ThreadSanitizer
 set -eu
 cd "$(dirname "$0")"
 
@@ -42,6 +43,10 @@ test)
     cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_SANITIZE=ON
     cmake --build build/asan -j "$jobs"
     ctest --test-dir build/asan --output-on-failure -j "$jobs"
+    # Then the tests that start threads once more under ThreadSanitizer, so a data race fails.
+    cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_TSAN=ON -DP7_BUILD_BENCH=OFF
+    cmake --build build/tsan --target p7_tests -j "$jobs"
+    ctest --test-dir build/tsan --output-on-failure -j "$jobs"
     ;;
 *)
     echo "usage: $0 play [game options] | test" >&2

@@ -34,6 +34,10 @@ AppAudio::~AppAudio() {
     mSoundManager.reset();
 }
 
+bool AppAudio::IsFading() const {
+    return mSoundPlayer->IsFading() || mMusic->IsFading();
+}
+
 void AppAudio::Update() {
     mSoundPlayer->Update();
     mMusic->Update();
@@ -59,5 +63,14 @@ int AppAudio::LoadSound(const std::string& path) {
 
 int AppAudio::LoadTrack(const std::string& path) {
     const int id = mNextTrackId.fetch_add(1);
+    if (WithoutExtension(path) == path) {
+        // A track named without an extension is an Ogg or MP3 stream; the bare name alone would
+        // be read as a module.
+        for (const char* ext : {".ogg", ".mp3"}) {
+            if (mMusic->LoadTrack(id, path + ext, "music")) {
+                return id;
+            }
+        }
+    }
     return mMusic->LoadTrack(id, path, "music") ? id : -1;
 }

@@ -28,6 +28,8 @@ public:
 
     // Once per fixed update: the sound player's fades and throttles, then the music fades.
     void Update();
+    // Whether a sound or music fade is under way.
+    bool IsFading() const;
 
     // AppAudioControl.
     void ApplySfxVolume(double volume) override;

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app/AppAudio.h"
+#include "app/LoadingCompleteListener.h"
 #include "app/LoadingListener.h"
+#include "app/PauseListener.h"
 #include "audio/SoundManager.h"
 #include "audio/SoundPlayer.h"
 #include "audio/TrackInterface.h"
@@ -12,12 +14,13 @@
 #include "core/util/Log.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
+#include "widgets/MenuInterface.h"
 #include "widgets/NameLookups.h"
 #include "widgets/anim/AnimationWidget.h"
 #include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
 
-TitleScreen* gTitleScreen = nullptr;
+LoadingCompleteListener* gTitleScreen = nullptr;
 
 GameApp::GameApp(const std::string& title, const std::string& version, int width, int height) {
     mTitle = title;
@@ -98,10 +101,16 @@ void GameApp::LoadingThreadProc() {
 }
 
 void GameApp::UpdateFrame() {
-    QuorAppBase::UpdateFrame();
+    // Sound fades and throttles step before the tree, so a script that asks for a sound in this
+    // update sees this update's tick.
     if (mAppAudio != nullptr) {
         mAppAudio->Update();
     }
+    QuorAppBase::UpdateFrame();
+}
+
+bool GameApp::HasScheduledWork() const {
+    return QuorAppBase::HasScheduledWork() || (mAppAudio != nullptr && mAppAudio->IsFading());
 }
 
 void GameApp::PlaySoundEffect(int soundId, int minTicks, double volume) {
@@ -115,6 +124,14 @@ void GameApp::PlaySoundEffectByName(const std::string& name) {
     if (id >= 0) {
         PlaySoundEffect(id, -1, 1.0);
     }
+}
+
+SoundManager* GameApp::GetSoundManager() {
+    return mAppAudio != nullptr ? mAppAudio->GetSoundManager() : nullptr;
+}
+
+TrackInterface* GameApp::GetMusic() {
+    return mAppAudio != nullptr ? mAppAudio->GetMusic() : nullptr;
 }
 
 void GameApp::StopAllSounds() {
@@ -135,6 +152,22 @@ void GameApp::LoadingProgressed(int count, int total) {
 
 void GameApp::LoadingComplete() {
     mLoadingListener = nullptr;
+}
+
+void GameApp::LoadingThreadFinished() {
+    if (gTitleScreen != nullptr) {
+        gTitleScreen->LoadingComplete();
+    }
+}
+
+void GameApp::PauseCountChanged() {
+    const int count = GetPauseCount();
+    if (auto* menu = dynamic_cast<MenuInterface*>(mActiveMenu)) {
+        menu->SetActive(count == 0);
+    }
+    if (mPauseListener != nullptr) {
+        mPauseListener->SetPaused(count > 0);
+    }
 }
 
 Widget* GameApp::CreateMenuButton(int x, int y, const std::string& label, bool localize) {

@@ -12,10 +12,11 @@
 class AnimationCommand;
 class AnimationWidget;
 class AppAudio;
+class LoadingCompleteListener;
 class LoadingListener;
 class MyBoard;
+class PauseListener;
 class SoundPlayer;
-class TitleScreen;
 
 class GameApp : public QuorAppBase {
 public:
@@ -35,9 +36,10 @@ public:
     // Counts one loaded item; any thread. The listener hears of it on the main thread's next
     // update.
     void AdvanceLoadingProgress();
-    // The one-time step on the main thread after loading: clears the loading listener. The game's
-    // override calls it first.
-    void LoadingComplete() override;
+    // The hand-over when the player leaves the title screen (Menu::CloseThroughApp calls it):
+    // clears the loading listener; the game's override calls it first and then creates its
+    // board. Main thread.
+    virtual void LoadingComplete();
     // Shows the next start-up screen; called by the logo and splash screens as they leave.
     virtual void ShowNextStartScreen() {}
 
@@ -55,6 +57,11 @@ public:
     virtual void StopAllSounds();
     // The sound layer; null before Init.
     AppAudio* GetAudio() const { return mAppAudio.get(); }
+    // The sound layer's services for the widgets' scripts; null before Init.
+    SoundPlayer* GetSoundPlayer() override { return mSoundPlayer; }
+    SoundManager* GetSoundManager() override;
+    TrackInterface* GetMusic() override;
+    std::string GetPlayerName() const override { return mCurrentPlayerName; }
 
     // The typed-code hook: the last eight typed characters, or a selected profile's name.
     virtual void HandleDeveloperCode(const std::string& text) { (void)text; }
@@ -73,6 +80,11 @@ public:
     // Kills every collected menu through the dialog table, then empties the list.
     void KillCollectedMenus();
 
+    // The board's pause cover, told of every change of the pause count; not owned, null for
+    // none. The board sets and clears it as it joins and leaves the widget manager.
+    void SetPauseListener(PauseListener* listener) { mPauseListener = listener; }
+    PauseListener* GetPauseListener() const { return mPauseListener; }
+
     // The loading listener (the title screen's bar); not owned, null for none.
     void SetLoadingListener(LoadingListener* listener) { mLoadingListener = listener; }
 
@@ -82,18 +94,25 @@ public:
 
 protected:
     void LoadingProgressed(int count, int total) override;
-    // The widget tree, then the sound player's and the music's fades.
+    // Tells the current title screen (gTitleScreen) that loading has finished.
+    void LoadingThreadFinished() override;
+    // The active menu runs only while the count is 0; the board covers the screen above 0.
+    void PauseCountChanged() override;
+    // The sound player's and the music's fades, then the widget tree.
     void UpdateFrame() override;
+    // The base's answer, and the sound fades that step with the updates.
+    bool HasScheduledWork() const override;
     // Entries of the asset, font and animation tables, counted into the loading total.
     int mTableEntryCount = 0;
 
 private:
     std::unique_ptr<AppAudio> mAppAudio;
     LoadingListener* mLoadingListener = nullptr;
+    PauseListener* mPauseListener = nullptr;
     Widget* mActiveMenu = nullptr;
     std::vector<Widget*> mMenus;
     std::vector<Widget*> mMenusToClose;
 };
 
 // The current title screen, set and cleared by the title screen itself; null when none.
-extern TitleScreen* gTitleScreen;
+extern LoadingCompleteListener* gTitleScreen;

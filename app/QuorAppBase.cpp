@@ -23,6 +23,7 @@
 #include "platform/NullPlatform.h"
 #include "platform/Platform.h"
 #include "platform/QuitSignal.h"
+#include "widgets/MenuInterface.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
@@ -56,6 +57,9 @@ QuorAppBase::QuorAppBase()
 
 QuorAppBase::~QuorAppBase() {
     StopLoadingThread();
+    if (mIdleWaiting) {
+        SetMainThreadWakeUp(nullptr);  // it holds the platform
+    }
     // Dialogs and whatever else is still in the tree go through the deletion queue, so a widget
     // that also sits in the table is deleted once.
     const auto dialogs = mDialogs;
@@ -130,10 +134,6 @@ bool QuorAppBase::Init() {
     }
 
     ReadSettings();
-    if (!mScreenSaverMode) {
-        mSettings.mInProgress = true;
-        SaveSettings();
-    }
 
     const std::string dataFolder =
         mOptions.mChangeDir.empty() ? mDefaultDataFolder : mOptions.mChangeDir;
@@ -168,6 +168,13 @@ bool QuorAppBase::Init() {
                                  mWidth, mHeight));
         mExitCode = 1;
         return false;
+    }
+    // The player sees the window as soon as it exists; the GL set-up, the screen surface and the
+    // first settings write (a synced file write) come after it.
+    mPlatform->ShowWindow(true);
+    if (!mScreenSaverMode) {
+        mSettings.mInProgress = true;
+        SaveSettings();
     }
     if (mPlatform->GetGLContext() != nullptr) {
         mDevice = std::make_unique<D3DInterface>();
@@ -229,6 +236,11 @@ void QuorAppBase::Start() {
 }
 
 void QuorAppBase::BeginRun() {
+    if (mIdleWaiting) {
+        // Work posted from another thread must not wait for the end of an idle wait.
+        Platform* platform = mPlatform.get();
+        SetMainThreadWakeUp([platform] { platform->WakeUp(); });
+    }
     StartLoadingThread();
     mPlatform->ShowWindow(true);
     mLastTickMs = mClock->NowMs();
@@ -257,7 +269,7 @@ bool QuorAppBase::MainLoopStep() {
 
     const uint64_t now = mClock->NowMs();
     const int rounds = RunUpdateRounds(now);
-    const bool loaderRunning = mLoaderRunning.load();
+    const bool loaderRunning = mLoaderRunning.load() > 0;
     bool drew = false;
     if (rounds > 0 || mNeedsRedraw) {
         // While a loader works, frames are spaced out to leave it the processor.
@@ -275,8 +287,34 @@ bool QuorAppBase::MainLoopStep() {
                                     : kUpdatePeriodMs - static_cast<int>(mOwedMs);
     if (loaderRunning) {
         mClock->SleepMs(std::max(1, std::min(kLoaderYieldMs, untilNextUpdate)));
-    } else if (!drew) {
+    } else if (!drew && !WaitWhileIdle()) {
         mClock->SleepMs(untilNextUpdate);
+    }
+    return true;
+}
+
+bool QuorAppBase::HasScheduledWork() const {
+    return !mLoadingCompleteDone || mLoaderRunning.load() > 0 || mNeedsRedraw || mQuitRequested ||
+           mWidgetManager->IsDirty() || !mDeletionQueue.empty() || HasMainThreadTasks() ||
+           mWidgetManager->HasScheduledWork();
+}
+
+bool QuorAppBase::WaitWhileIdle() {
+    if (!mIdleWaiting || HasScheduledWork()) {
+        return false;
+    }
+    const int owed = static_cast<int>(mOwedMs);
+    if (!mPlatform->WaitForEvents(kIdleWaitMs - owed)) {
+        return false;
+    }
+    ++mIdleWaits;
+    // The updates of the time asleep run now, before the events that ended the wait are
+    // handled, so those meet the tree as the fixed steps would have left it. Nothing is due to
+    // be drawn between them (the tree was at rest), unless one of them changes that.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (RunUpdateRounds(mClock->NowMs()) == 0 || HasScheduledWork()) {
+            break;
+        }
     }
     return true;
 }
@@ -307,6 +345,7 @@ int QuorAppBase::RunUpdateRounds(uint64_t now) {
 }
 
 void QuorAppBase::UpdateFrame() {
+    RunMainThreadTasks();
     CheckLoadingProgress();
     {
         const WidgetWalk walk(mWalkDepth);
@@ -413,11 +452,15 @@ void QuorAppBase::Shutdown() {
     }
     mShutdownDone = true;
     StopLoadingThread();
+    if (mIdleWaiting) {
+        SetMainThreadWakeUp(nullptr);
+    }
     const uint64_t runMs = mClock->NowMs() - mStartMs;
-    DebugOutput("Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms",
+    DebugOutput("Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
+                "%llu idle waits",
                 static_cast<unsigned long long>(mUpdateCount),
                 static_cast<unsigned long long>(mDrawCount), static_cast<unsigned long long>(runMs),
-                static_cast<long long>(mFirstFrameMs));
+                static_cast<long long>(mFirstFrameMs), static_cast<unsigned long long>(mIdleWaits));
     mSettings.mInProgress = false;
     if (!mScreenSaverMode && mInitDone) {
         SaveSettings();
@@ -460,7 +503,7 @@ void QuorAppBase::CheckLoadingProgress() {
         // Developers and the start-up test read this line to know the tables are all in.
         DebugOutput("Loading finished: %d of %d steps after %lld ms", mLoadingCount.load(),
                     mLoadingTotal.load(), static_cast<long long>(mClock->NowMs() - mStartMs));
-        LoadingComplete();
+        LoadingThreadFinished();
     }
 }
 
@@ -481,7 +524,9 @@ void QuorAppBase::AddDialog(Widget* widget) {
     }
     mDialogs.emplace_back(widget->mId, widget);
     mWidgetManager->AddWidget(widget);
-    if (WantsBaseLayer(widget) && widget->mManager != nullptr) {
+    // The dialog itself decides whether it is modal; only menus can ask for it.
+    const auto* menu = dynamic_cast<const MenuInterface*>(widget);
+    if (menu != nullptr && menu->WantsBaseLayer() && widget->mManager != nullptr) {
         mWidgetManager->PushDefaultBaseLayer(widget);
     }
 }

@@ -71,9 +71,9 @@ public:
     bool MainLoopStep();
 
     // Dialogs: AddDialog enters the widget under its id and adds it to the widget manager (as a
-    // base layer when it wants one). KillDialogByPointer removes it from both and queues its
-    // deletion; a widget not in the table (killed twice, never added) is left alone and not
-    // dereferenced.
+    // base layer when it is a menu whose WantsBaseLayer answers true). KillDialogByPointer
+    // removes it from both and queues its deletion; a widget not in the table (killed twice,
+    // never added) is left alone and not dereferenced.
     virtual void AddDialog(Widget* widget);
     virtual void KillDialogByPointer(Widget* widget);
     bool HasDialog(const Widget* widget) const;
@@ -117,6 +117,9 @@ public:
     // Loading fraction 0 to 1; 1 once the loading thread has finished. Any thread.
     float GetLoadingThreadProgress() const;
     bool IsLoadingComplete() const { return mLoadingCompleteDone; }
+    // From a successful Init until the loading-complete step: start-up assets may still arrive
+    // (the start screens wait for their pictures meanwhile). Main thread.
+    bool IsStartupLoadingPending() const { return mInitDone && !mLoadingCompleteDone; }
 
     // Switches windowed/full-screen play unless already in that mode and not forced.
     virtual void SwitchScreenMode(bool windowed, bool force);
@@ -170,6 +173,14 @@ public:
     Clock* GetClock() const { return mClock; }
     const CommandLineOptions& GetCommandLineOptions() const { return mOptions; }
 
+    // Before Start: when nothing is scheduled (see HasScheduledWork), the main loop waits for
+    // the next window event instead of waking for every update, and catches the owed updates up
+    // on waking. Off by default, so tests that drive the loop with their own clock keep their
+    // step-by-step timing; the game turns it on.
+    void SetIdleWaiting(bool on) { mIdleWaiting = on; }
+    // Idle waits so far (tests and the frame statistics).
+    uint64_t GetIdleWaitCount() const { return mIdleWaits; }
+
     // Main-loop counters (tests and the frame statistics).
     uint64_t GetUpdateCount() const { return mUpdateCount; }
     uint64_t GetFloatUpdateCount() const { return mFloatUpdateCount; }
@@ -201,7 +212,9 @@ public:
     int mHeight = 768;
     bool mTabletMode = false;
     bool mScreenSaverMode = false;
-    std::atomic<bool> mLoaderRunning{false};  // set by the loading screens' worker threads
+    // Loading-screen worker threads running now; a count, since two screens may load at once
+    // (the main loop yields while it is above 0).
+    std::atomic<int> mLoaderRunning{0};
     bool mWindowed = true;
     bool mForbidWindowed = false;
     bool mCustomCursors = true;
@@ -227,21 +240,22 @@ public:
 protected:
     // Runs on the loading thread started by Start; the base does nothing.
     virtual void LoadingThreadProc() {}
-    // The one-time step on the main thread after the loading thread has ended.
-    virtual void LoadingComplete() {}
+    // The one-time step on the main thread after the loading thread has ended (the game tells
+    // its title screen).
+    virtual void LoadingThreadFinished() {}
     // Called on the main thread when the loading count changed.
     virtual void LoadingProgressed(int count, int total) { (void)count, (void)total; }
     // The pause count changed (the game pauses its board and menus).
     virtual void PauseCountChanged() {}
-    // Whether a dialog wants to be modal (a base layer of the widget manager).
-    virtual bool WantsBaseLayer(Widget* dialog) {
-        (void)dialog;
-        return false;
-    }
-    // One fixed update: the widget tree, then the queued deletions.
+    // One fixed update: the work posted to the main thread, the widget tree, then the queued
+    // deletions.
     virtual void UpdateFrame();
     // A frame: the widget tree drawn into the back buffer and presented.
     virtual void DrawFrame();
+    // Whether a coming update may change something without an input event: loading, a draw
+    // due, work posted to the main thread, queued deletions or a widget with work of its own
+    // (WidgetContainer::HasScheduledWork). The game adds its sound fades.
+    virtual bool HasScheduledWork() const;
     // The quit sequence on the main thread: stops accepting input, hides the window, restores
     // the display mode and writes the settings with "in-progress" cleared.
     virtual void DoQuit();
@@ -274,6 +288,9 @@ private:
     void JoinLoadingThread();
     void CheckLoadingProgress();
     int RunUpdateRounds(uint64_t now);
+    // With idle waiting on and nothing scheduled: waits for an event, then catches up the
+    // updates owed for the time asleep. False when it did not wait.
+    bool WaitWhileIdle();
     void NoteVSyncCheck(uint64_t now);
     // Pacing by the sync: in full screen or when "wait-for-vsync" is set, at speed 1.0, unless
     // it was given up.
@@ -349,6 +366,11 @@ private:
     uint64_t mDrawCount = 0;
     uint64_t mDroppedGaps = 0;
     int64_t mFirstFrameMs = -1;
+    bool mIdleWaiting = false;
+    uint64_t mIdleWaits = 0;
+    // The longest idle wait: the whole gap, with the owed time and a margin for waking late,
+    // stays under the stall limit, so the updates missed while asleep are caught up, not dropped.
+    static constexpr int kIdleWaitMs = kMaxGapMs - 2 * kUpdatePeriodMs;
 };
 
 // The application object of the process; null before it is built and after it is destroyed.

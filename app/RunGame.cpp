@@ -5,6 +5,7 @@
 int RunGame(QuorAppBase* app) {
     int status = 1;
     if (app->Init()) {
+        app->SetIdleWaiting(true);
         app->Start();
         status = 0;
     } else {

@@ -242,8 +242,9 @@ void MixSoundManager::StopSound(int id) {
 
 int MixSoundManager::GetFreeSoundId() {
     std::lock_guard lock(mTableMutex);
+    // Without a buffer, and not reserved by a load still under way (its name is set first).
     for (int i = 0; i < kMaxSounds; ++i) {
-        if (mSounds[i].name.empty()) {
+        if (!mSounds[i].samples && mSounds[i].name.empty()) {
             return i;
         }
     }
@@ -253,7 +254,7 @@ int MixSoundManager::GetFreeSoundId() {
 int MixSoundManager::GetNumSounds() {
     std::lock_guard lock(mTableMutex);
     return static_cast<int>(std::count_if(std::begin(mSounds), std::end(mSounds),
-                                          [](const SoundSlot& s) { return !s.name.empty(); }));
+                                          [](const SoundSlot& s) { return s.samples != nullptr; }));
 }
 
 size_t MixSoundManager::GetSoundDataSize(int id) {

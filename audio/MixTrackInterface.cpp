@@ -359,6 +359,16 @@ void MixTrackInterface::Update() {
     }
 }
 
+bool MixTrackInterface::IsFading() const {
+    std::lock_guard lock(mMutex);
+    for (const auto& [id, t] : mTracks) {
+        if (t.rate != 0.0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::unique_ptr<TrackInterface> CreateMusicInterface(SoundManager& manager) {
     auto* mixed = dynamic_cast<MixSoundManager*>(&manager);
     if (mixed && mixed->GetMixer()) {

@@ -43,6 +43,7 @@ public:
     double GetChannelVolume(const std::string& channel) override;
     void SetTrackAmplify(int id, double amplify) override;
     void Update() override;
+    bool IsFading() const override;
 
     // Sets a track's level (0..1) at once, ending no fade.
     void SetTrackVolume(int id, double volume);
@@ -73,7 +74,7 @@ private:
     Mixer::StreamState State(const Track& track) const;
 
     std::shared_ptr<Mixer> mMixer;
-    std::mutex mMutex;  // the track and channel tables, shared with loader threads
+    mutable std::mutex mMutex;  // the track and channel tables, shared with loader threads
     std::map<int, Track> mTracks;
     double mMasterVolume = 1.0;
     std::map<std::string, double> mChannelVolumes;

@@ -45,15 +45,20 @@ void Mixer::StartVoice(int slot, const SoundSamples* data, double rateHz, bool l
         assert(!"voice slot out of range");
         return;
     }
-    std::lock_guard lock(mMutex);
-    Voice& v = mVoices[slot];
-    v.data = data;
-    v.position = 0.0;
-    v.rate = rateHz;
-    v.loop = loop;
-    v.left = leftGain;
-    v.right = rightGain;
-    v.playing = data != nullptr;
+    {
+        std::lock_guard lock(mMutex);
+        Voice& v = mVoices[slot];
+        v.data = data;
+        v.position = 0.0;
+        v.rate = rateHz;
+        v.loop = loop;
+        v.left = leftGain;
+        v.right = rightGain;
+        v.playing = data != nullptr;
+    }
+    if (data != nullptr && mStartListener) {
+        mStartListener();
+    }
 }
 
 void Mixer::StopVoice(int slot) {
@@ -156,10 +161,31 @@ void Mixer::PlayStream(int slot) {
         assert(!"stream slot out of range");
         return;
     }
-    std::lock_guard lock(mMutex);
-    if (mStreams[slot].source) {
+    {
+        std::lock_guard lock(mMutex);
+        if (!mStreams[slot].source) {
+            return;
+        }
         mStreams[slot].state = StreamState::kPlaying;
     }
+    if (mStartListener) {
+        mStartListener();
+    }
+}
+
+bool Mixer::IsSilent() const {
+    std::lock_guard lock(mMutex);
+    for (const Voice& voice : mVoices) {
+        if (voice.playing) {
+            return false;
+        }
+    }
+    for (const Stream& stream : mStreams) {
+        if (stream.source && stream.state == StreamState::kPlaying) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void Mixer::PauseStream(int slot) {

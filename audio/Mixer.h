@@ -8,6 +8,7 @@
 // work; the audio thread holds it for one mix block, which the main thread may briefly wait for.
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -31,6 +32,11 @@ public:
 
     // Audio thread (or a test standing in for it): fills frames interleaved stereo samples.
     void Mix(int16_t* out, int frames);
+    // Whether no voice and no stream plays. Any thread.
+    bool IsSilent() const;
+    // Called on the main thread after a voice or a stream starts, outside the lock (the output
+    // wakes a device paused for silence); null removes it.
+    void SetStartListener(std::function<void()> listener) { mStartListener = std::move(listener); }
 
     // The master gain (0..1, linear) applied to everything; our stand-in for a system volume.
     void SetMasterGain(double gain);
@@ -87,6 +93,7 @@ private:
 
     const int mOutputRate;
     mutable std::mutex mMutex;
+    std::function<void()> mStartListener;  // main thread
     double mMasterGain = 1.0;
     Voice mVoices[kVoiceCount];
     Stream mStreams[kStreamCount];

@@ -47,6 +47,13 @@ public:
         }
         mRate = static_cast<int>(rate);
         mChannels = channels;
+        // A full scan of the frame headers gives the exact length instead of an estimate.
+        if (mpg123_scan(mHandle) != MPG123_OK) {
+            *why = "not an MPEG audio stream";
+            return false;
+        }
+        const off_t length = mpg123_length(mHandle);
+        mLength = length < 0 ? 0 : static_cast<int64_t>(length);
         mScratch.resize(static_cast<size_t>(kScratchFrames) * mChannels);
         return true;
     }
@@ -77,7 +84,12 @@ public:
         return frames;
     }
 
+    // The decoder itself clamps a seek past the end to the end and reports success; the music
+    // source contract refuses it, so the position is checked against the scanned length.
     bool Seek(int64_t position) override {
+        if (position < 0 || position > mLength) {
+            return false;
+        }
         return mpg123_seek(mHandle, static_cast<off_t>(position), SEEK_SET) >= 0;
     }
 
@@ -96,6 +108,7 @@ private:
     mpg123_handle* mHandle = nullptr;
     int mRate = 44100;
     int mChannels = 2;
+    int64_t mLength = 0;  // frames
     std::vector<int16_t> mScratch;
 };
 

@@ -36,6 +36,9 @@ std::unique_ptr<SdlAudioOutput> SdlAudioOutput::Open(std::string* error) {
 }
 
 SdlAudioOutput::~SdlAudioOutput() {
+    if (Mixer* mixer = mMixer.load()) {
+        mixer->SetStartListener(nullptr);
+    }
     if (mDevice != 0) {
         SDL_CloseAudioDevice(mDevice);  // waits for a running callback to return
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -43,8 +46,16 @@ SdlAudioOutput::~SdlAudioOutput() {
 }
 
 void SdlAudioOutput::Attach(Mixer* mixer) {
+    if (Mixer* old = mMixer.load()) {
+        old->SetStartListener(nullptr);
+    }
     if (mixer) {
+        mixer->SetStartListener([this] { Resume(); });
+        SDL_LockAudioDevice(mDevice);
         mMixer.store(mixer);
+        mSilentCallbacks = 0;
+        mPausedForSilence = false;
+        SDL_UnlockAudioDevice(mDevice);
         SDL_PauseAudioDevice(mDevice, 0);
     } else {
         SDL_PauseAudioDevice(mDevice, 1);
@@ -54,11 +65,31 @@ void SdlAudioOutput::Attach(Mixer* mixer) {
     }
 }
 
+void SdlAudioOutput::Resume() {
+    // Under the device lock: a callback that has just found the mixer silent finishes its pause
+    // first, so the start that called us is never lost to it.
+    SDL_LockAudioDevice(mDevice);
+    mSilentCallbacks = 0;
+    if (mPausedForSilence.exchange(false)) {
+        SDL_PauseAudioDevice(mDevice, 0);
+    }
+    SDL_UnlockAudioDevice(mDevice);
+}
+
 void SdlAudioOutput::Callback(void* self, Uint8* stream, int length) {
-    Mixer* mixer = static_cast<SdlAudioOutput*>(self)->mMixer.load();
+    auto* output = static_cast<SdlAudioOutput*>(self);
+    Mixer* mixer = output->mMixer.load();
     if (!mixer) {
         std::memset(stream, 0, static_cast<size_t>(length));
         return;
     }
     mixer->Mix(reinterpret_cast<int16_t*>(stream), length / 4);
+    if (!mixer->IsSilent()) {
+        output->mSilentCallbacks = 0;
+    } else if (++output->mSilentCallbacks >= kSilentCallbacksBeforePause) {
+        // The callback runs with the device lock held (SDL's lock is recursive), so this pause
+        // and Resume never interleave.
+        output->mPausedForSilence = true;
+        SDL_PauseAudioDevice(output->mDevice, 1);
+    }
 }

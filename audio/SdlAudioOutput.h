@@ -19,13 +19,25 @@ public:
 
     bool IsLive() const override { return true; }
     int GetRate() const override { return mRate; }
+    // Also pauses the device once the mixer has been silent for about a second, and resumes it
+    // when the mixer starts a voice or a stream, so nothing is mixed while nothing plays.
     void Attach(Mixer* mixer) override;
+    // Whether the device is paused for silence (tests and diagnostics). Any thread.
+    bool IsPausedForSilence() const { return mPausedForSilence.load(); }
 
 private:
+    // Silent callbacks (of 1024 frames) before the device is paused: about a second, so a run
+    // of short sounds does not pause and resume the device between them.
+    static constexpr int kSilentCallbacksBeforePause = 43;
+
     SdlAudioOutput() = default;
     static void Callback(void* self, Uint8* stream, int length);
+    // Main thread: resumes a device paused for silence.
+    void Resume();
 
     SDL_AudioDeviceID mDevice = 0;
     int mRate = 44100;
     std::atomic<Mixer*> mMixer{nullptr};
+    int mSilentCallbacks = 0;  // audio thread
+    std::atomic<bool> mPausedForSilence{false};
 };

@@ -99,6 +99,15 @@ void SoundPlayer::SetLoopsMuted(bool mute, const std::set<int>& ids) {
     }
 }
 
+bool SoundPlayer::IsFading() const {
+    for (const auto& [id, entry] : mLoops) {
+        if (entry.rate != 0.0f) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void SoundPlayer::Update() {
     P7_ASSERT_MAIN_THREAD("SoundPlayer::Update");
     ++mTick;

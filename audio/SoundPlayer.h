@@ -41,6 +41,8 @@ public:
     void SetLoopsMuted(bool mute, const std::set<int>& ids);
     // Advances the tick and steps the fades; once per application update.
     void Update();
+    // Whether a loop is fading in or out.
+    bool IsFading() const;
 
     int GetTick() const { return mTick; }
     // The loop of id, or null (tests and diagnostics).

@@ -45,6 +45,8 @@ public:
     virtual void SetTrackAmplify(int id, double amplify);
     // Steps the fades; once per application update.
     virtual void Update();
+    // Whether a fade is under way, so the updates must come on time.
+    virtual bool IsFading() const { return false; }
 };
 
 // The application's music interface: the mixer-backed one when manager plays through a device

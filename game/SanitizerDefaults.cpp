@@ -14,11 +14,30 @@ const char* __lsan_default_suppressions() {
 const char* __ubsan_default_options() {
     return "print_stacktrace=1:halt_on_error=1";
 }
+// A race fails the run at once. The GL driver, SDL's audio and event threads and the sound
+// server client run their own threads inside libraries that are not instrumented; what they do
+// among themselves is not ours to judge.
+const char* __tsan_default_options() {
+    return "halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0";
+}
+const char* __tsan_default_suppressions() {
+    return "called_from_lib:libGLX_mesa\ncalled_from_lib:libEGL_mesa\n"
+           "called_from_lib:swrast_dri\ncalled_from_lib:kms_swrast_dri\n"
+           "called_from_lib:libgallium\ncalled_from_lib:libLLVM\ncalled_from_lib:libglapi\n"
+           "called_from_lib:libfontconfig\ncalled_from_lib:libdbus\n"
+           "called_from_lib:libpulse.so\ncalled_from_lib:libasound.so\n"
+           // The X client libraries (Xlib, its extensions, xcb, GLX) and SDL's X11 layer lock
+           // in their own ways: in either order, released by another library or thread than
+           // took them, held while destroyed. None of our data passes through those locks.
+           "mutex:libX\nmutex:libxcb\nmutex:libGLX\nmutex:libSDL2\n"
+           "deadlock:libX\ndeadlock:libxcb\ndeadlock:libGLX\n";
+}
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 // SDL unloads the GL driver at exit; what the driver leaked is then reported from an unknown
-// module that no suppression can name. Pinning the driver keeps its frames symbolised, so the
+// module that no suppression can name, and ThreadSanitizer stops when a library named in a
+// suppression goes away. Pinning the driver keeps it loaded and its frames symbolised, so the
 // suppressions above apply. A library that is missing is simply not pinned.
 __attribute__((constructor)) static void PinGraphicsDrivers() {
     const char* const libraries[] = {

@@ -69,6 +69,38 @@ void main() {
 }
 )";
 
+// Multiply in the blending unit, with no copy of the destination. With premultiplied colours
+// the separable multiply composite is
+//   s.rgb (1 - b.a) + b.rgb (s'.rgb + 1 - s.a)
+// (s' the source clamped to its alpha, as the backdrop shader's unpremultiply clamps it), so
+// the second output carries the factor for the destination and the first is the source.
+const char* kMultiplyFragment = R"(#version 330 core
+in vec2 vUV;
+in vec2 vMaskUV;
+in vec4 vColor;
+uniform sampler2D uTex;
+uniform sampler2D uMask;
+uniform bool uUseMask;
+uniform vec4 uMaskBounds;
+layout(location = 0, index = 0) out vec4 oColor;
+layout(location = 0, index = 1) out vec4 oDestFactor;
+void main() {
+    vec4 c = texture(uTex, vUV) * vColor;
+    if (uUseMask) {
+        float m = 0.0;
+        if (all(greaterThanEqual(vMaskUV, uMaskBounds.xy)) &&
+            all(lessThanEqual(vMaskUV, uMaskBounds.zw))) {
+            vec2 halfTexel = 0.5 / vec2(textureSize(uMask, 0));
+            m = texture(uMask, clamp(vMaskUV, uMaskBounds.xy + halfTexel,
+                                     uMaskBounds.zw - halfTexel)).a;
+        }
+        c *= m;
+    }
+    oColor = c;
+    oDestFactor = vec4(clamp(c.rgb, 0.0, c.a) + (1.0 - c.a), 1.0);
+}
+)";
+
 // The modes that read the destination composite the source over a copy of what lies behind it,
 // with the separable blend functions applied where both are present.
 const char* kBackdropFragment = R"(#version 330 core
@@ -222,6 +254,13 @@ bool D3DInterface::InitOnContext(SDL_Window* window, void* context, int width, i
     mScreen = std::make_unique<ImageSurface>(true);
     mScreen->SetName("screen");
     mScreen->Create(width, height);
+    // The screen lives in its texture: the memory copy (3 MiB at 1024x768) is dropped and made
+    // again only when something reads the pixels back (a snapshot, a saved picture).
+    if (EnsureFramebuffer(mScreen.get())) {
+        std::vector<uint32_t>().swap(mScreen->mPixels);
+        mScreen->mDevice.mMemoryStale = true;
+        ReleaseTarget();
+    }
     return true;
 }
 
@@ -303,8 +342,25 @@ bool D3DInterface::BuildProgram(Program* program, const char* fragmentSource) {
     return true;
 }
 
+bool D3DInterface::EnsureProgram(Program* program) {
+    if (program->mId != 0) {
+        return true;
+    }
+    const char* source = program == &mMultiply ? kMultiplyFragment : kBackdropFragment;
+    if (!BuildProgram(program, source)) {
+        static std::atomic<bool> sWarned{false};
+        if (!sWarned.exchange(true)) {
+            LogWarning("%s", GetRuntimeError().c_str());
+        }
+        return false;
+    }
+    return true;
+}
+
 bool D3DInterface::CreatePipeline() {
-    if (!BuildProgram(&mNormal, kNormalFragment) || !BuildProgram(&mBackdrop, kBackdropFragment)) {
+    // Only the program of the normal modes is built now; the others wait for their first draw,
+    // since many runs never use them and each costs a compile at start-up.
+    if (!BuildProgram(&mNormal, kNormalFragment)) {
         return false;
     }
     glGenVertexArrays(1, &mVao);
@@ -345,8 +401,12 @@ bool D3DInterface::CreatePipeline() {
 void D3DInterface::DestroyPipeline() {
     glDeleteProgram(mNormal.mId);
     glDeleteProgram(mBackdrop.mId);
+    glDeleteProgram(mMultiply.mId);
     mNormal = Program();
     mBackdrop = Program();
+    mMultiply = Program();
+    mBackdropDraws.clear();
+    mVboOffset = 0;
     glDeleteBuffers(1, &mVbo);
     glDeleteVertexArrays(1, &mVao);
     glDeleteTextures(1, &mWhiteTexture);
@@ -531,8 +591,13 @@ void D3DInterface::ApplyKeyState(const DrawKey& key) {
             glBlendEquationSeparate(GL_FUNC_REVERSE_SUBTRACT, GL_FUNC_ADD);
             glBlendFuncSeparate(GL_ONE, GL_ONE, GL_ZERO, GL_ONE);
             break;
-        case kDrawNone:
         case kDrawMultiply:
+            glEnable(GL_BLEND);
+            glBlendEquation(GL_FUNC_ADD);
+            glBlendFuncSeparate(GL_ONE_MINUS_DST_ALPHA, GL_SRC1_COLOR, GL_ONE_MINUS_DST_ALPHA,
+                                GL_ONE);
+            break;
+        case kDrawNone:
         case kDrawOverlay:
         case kDrawSoftLight:
             // The backdrop modes computed the whole composite in the shader.
@@ -569,9 +634,11 @@ void D3DInterface::SubmitTriangles(const DrawKey& key, const DrawVertex* vertice
         return;
     }
     if (DrawModeReadsDestination(key.mDrawMode)) {
-        DrawBatch();
-        DrawWithBackdrop(key, vertices, count);
+        QueueBackdropDraw(key, vertices, count);
         return;
+    }
+    if (!mBackdropDraws.empty()) {
+        DrawBatch();
     }
     if (!mHaveKey || !(key == mKey)) {
         DrawBatch();
@@ -587,22 +654,51 @@ void D3DInterface::DrawPendingUsing(const ImageSurface* s) {
     if (mHaveKey && (mKey.mTarget == s || mKey.mTexture == s || mKey.mMask == s)) {
         DrawBatch();
     }
+    for (const BackdropDraw& draw : mBackdropDraws) {
+        if (draw.mKey.mTarget == s || draw.mKey.mTexture == s || draw.mKey.mMask == s) {
+            DrawBatch();
+            break;
+        }
+    }
 }
 
-void D3DInterface::DrawVertices(ImageSurface* target, const DrawVertex* vertices, size_t count) {
+size_t D3DInterface::StreamVertices(const DrawVertex* vertices, size_t count) {
     glBindVertexArray(mVao);
     glBindBuffer(GL_ARRAY_BUFFER, mVbo);
     const size_t bytes = count * sizeof(DrawVertex);
-    mVboCapacity = std::max({mVboCapacity, bytes, size_t(64 * 1024)});
-    // Fresh storage on every draw (orphaning) so the driver never waits for the previous one.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), vertices);
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(count));
+    if (mVboOffset + bytes > mVboCapacity) {
+        // Fresh storage (orphaning) only when the buffer is used up, so the driver never waits
+        // for draws still reading the old one; in between, draws append at growing offsets.
+        mVboCapacity = std::max({mVboCapacity, bytes, kStreamBufferBytes});
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mVboCapacity), nullptr, GL_STREAM_DRAW);
+        mVboOffset = 0;
+    }
+    void* dest = glMapBufferRange(
+        GL_ARRAY_BUFFER, GLintptr(mVboOffset), GLsizeiptr(bytes),
+        GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (dest != nullptr) {
+        std::memcpy(dest, vertices, bytes);
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    } else {
+        glBufferSubData(GL_ARRAY_BUFFER, GLintptr(mVboOffset), GLsizeiptr(bytes), vertices);
+    }
+    const size_t first = mVboOffset / sizeof(DrawVertex);
+    mVboOffset += bytes;
+    return first;
+}
+
+void D3DInterface::DrawVertices(ImageSurface* target, const DrawVertex* vertices, size_t count) {
+    const size_t first = StreamVertices(vertices, count);
+    glDrawArrays(GL_TRIANGLES, GLint(first), GLsizei(count));
     ++mDrawCalls;
     target->mDevice.mMemoryStale = true;
 }
 
 void D3DInterface::DrawBatch() {
+    if (!mBackdropDraws.empty()) {
+        DrawBackdropBatch();
+        return;
+    }
     if (!mHaveKey || mVertices.empty()) {
         mVertices.clear();
         return;
@@ -623,27 +719,28 @@ void D3DInterface::DrawBatch() {
         mVertices.clear();
         return;
     }
+    Program* program = key.mDrawMode == kDrawMultiply ? &mMultiply : &mNormal;
+    if (!EnsureProgram(program)) {
+        mVertices.clear();
+        return;
+    }
     BindTarget(key.mTarget);
-    glUseProgram(mNormal.mId);
+    glUseProgram(program->mId);
     Matrix4 view = TargetView(key.mTarget->GetWidth(), key.mTarget->GetHeight());
-    glUniformMatrix4fv(mNormal.mView, 1, GL_FALSE, &view.m[0][0]);
-    glUniform1i(mNormal.mUseMask, key.mMask != nullptr ? 1 : 0);
+    glUniformMatrix4fv(program->mView, 1, GL_FALSE, &view.m[0][0]);
+    glUniform1i(program->mUseMask, key.mMask != nullptr ? 1 : 0);
     if (key.mMask != nullptr) {
-        glUniform4fv(mNormal.mMaskBounds, 1, key.mMaskBounds);
+        glUniform4fv(program->mMaskBounds, 1, key.mMaskBounds);
     }
     ApplyKeyState(key);
     DrawVertices(key.mTarget, mVertices.data(), mVertices.size());
     mVertices.clear();
 }
 
-void D3DInterface::DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertices, size_t count) {
-    ImageSurface* target = key.mTarget;
-    if ((key.mTexture != nullptr && (key.mTexture == target || !EnsureTexture(key.mTexture))) ||
-        !EnsureFramebuffer(target)) {
-        return;
-    }
-    int tw = target->GetWidth();
-    int th = target->GetHeight();
+Rect D3DInterface::BackdropArea(const DrawKey& key, const DrawVertex* vertices,
+                                size_t count) const {
+    int tw = key.mTarget->GetWidth();
+    int th = key.mTarget->GetHeight();
     Matrix4 view = TargetView(tw, th);
     // The screen area the draw can touch: its projected bounding box within the clip.
     float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
@@ -670,10 +767,60 @@ void D3DInterface::DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertic
     int y0 = clampInt(std::floor(minY) - 1.0f, 0, th);
     int x1 = clampInt(std::ceil(maxX) + 1.0f, 0, tw);
     int y1 = clampInt(std::ceil(maxY) + 1.0f, 0, th);
-    Rect area = Rect(x0, y0, x1 - x0, y1 - y0).Intersection(key.mClip);
+    return Rect(x0, y0, x1 - x0, y1 - y0).Intersection(key.mClip);
+}
+
+void D3DInterface::QueueBackdropDraw(const DrawKey& key, const DrawVertex* vertices,
+                                     size_t count) {
+    Rect area = BackdropArea(key, vertices, count);
     if (area.IsEmpty()) {
         return;
     }
+    // Draws that do not overlap read nothing another one writes, so one copy of the destination
+    // serves them all; an overlapping one must see the earlier ones' result and starts afresh.
+    bool shareCopy = !mBackdropDraws.empty() && mBackdropDraws.size() < kMaxSharedBackdropDraws &&
+                     mBackdropDraws.front().mKey.mTarget == key.mTarget;
+    for (size_t i = 0; shareCopy && i < mBackdropDraws.size(); ++i) {
+        shareCopy = mBackdropDraws[i].mArea.Intersection(area).IsEmpty();
+    }
+    // The normal batch and the queued backdrop draws share mVertices, never both at once.
+    const bool normalPending = mBackdropDraws.empty() && !mVertices.empty();
+    if (normalPending || (!mBackdropDraws.empty() && !shareCopy)) {
+        DrawBatch();
+    }
+    mBackdropDraws.push_back(BackdropDraw{key, area, mVertices.size(), count});
+    mVertices.insert(mVertices.end(), vertices, vertices + count);
+    key.mTarget->mDevice.mMemoryStale = true;
+}
+
+void D3DInterface::DrawBackdropBatch() {
+    std::vector<BackdropDraw> draws;
+    draws.swap(mBackdropDraws);
+    ImageSurface* target = draws.front().mKey.mTarget;
+    if (!EnsureFramebuffer(target) || !EnsureProgram(&mBackdrop)) {
+        mVertices.clear();
+        return;
+    }
+    int x0 = target->GetWidth();
+    int y0 = target->GetHeight();
+    int x1 = 0;
+    int y1 = 0;
+    for (BackdropDraw& draw : draws) {
+        const DrawKey& key = draw.mKey;
+        if (key.mTexture != nullptr && (key.mTexture == target || !EnsureTexture(key.mTexture))) {
+            draw.mCount = 0;  // a draw into itself, or a texture that cannot be made: skipped
+            continue;
+        }
+        x0 = std::min(x0, draw.mArea.mX);
+        y0 = std::min(y0, draw.mArea.mY);
+        x1 = std::max(x1, draw.mArea.mX + draw.mArea.mWidth);
+        y1 = std::max(y1, draw.mArea.mY + draw.mArea.mHeight);
+    }
+    if (x1 <= x0 || y1 <= y0) {
+        mVertices.clear();
+        return;
+    }
+    const Rect area(x0, y0, x1 - x0, y1 - y0);
     BindTarget(target);
     glActiveTexture(GL_TEXTURE2);
     if (mBackdropTexture == 0 || mBackdropWidth < area.mWidth || mBackdropHeight < area.mHeight) {
@@ -693,13 +840,28 @@ void D3DInterface::DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertic
     glActiveTexture(GL_TEXTURE0);
 
     glUseProgram(mBackdrop.mId);
+    Matrix4 view = TargetView(target->GetWidth(), target->GetHeight());
     glUniformMatrix4fv(mBackdrop.mView, 1, GL_FALSE, &view.m[0][0]);
     glUniform2i(mBackdrop.mBackdropOrigin, area.mX, area.mY);
-    glUniform1i(mBackdrop.mMode, key.mDrawMode);
-    DrawKey state = key;
-    state.mClip = area;
-    ApplyKeyState(state);
-    DrawVertices(target, vertices, count);
+    const size_t first = StreamVertices(mVertices.data(), mVertices.size());
+    int mode = -1;
+    for (const BackdropDraw& draw : draws) {
+        const DrawKey& key = draw.mKey;
+        if (draw.mCount == 0) {
+            continue;
+        }
+        if (key.mDrawMode != mode) {
+            mode = key.mDrawMode;
+            glUniform1i(mBackdrop.mMode, mode);
+        }
+        DrawKey state = key;
+        state.mClip = draw.mArea;
+        ApplyKeyState(state);
+        glDrawArrays(GL_TRIANGLES, GLint(first + draw.mFirst), GLsizei(draw.mCount));
+        ++mDrawCalls;
+    }
+    target->mDevice.mMemoryStale = true;
+    mVertices.clear();
 }
 
 void D3DInterface::Flush() {

@@ -147,7 +147,16 @@ private:
     void DrawPendingUsing(const ImageSurface* s);
     // Uploads the vertices to the stream buffer and draws them with the state already applied.
     void DrawVertices(ImageSurface* target, const DrawVertex* vertices, size_t count);
-    void DrawWithBackdrop(const DrawKey& key, const DrawVertex* vertices, size_t count);
+    // The draw modes that read the destination: draws that do not overlap are queued to share
+    // one copy of the destination, sent by DrawBatch.
+    void QueueBackdropDraw(const DrawKey& key, const DrawVertex* vertices, size_t count);
+    void DrawBackdropBatch();
+    // The target pixels a destination-reading draw can touch, within its clip.
+    Rect BackdropArea(const DrawKey& key, const DrawVertex* vertices, size_t count) const;
+    // Appends vertices to the stream buffer; the index of the first one.
+    size_t StreamVertices(const DrawVertex* vertices, size_t count);
+    // Builds a program other than the normal one on its first use; false when it cannot be built.
+    bool EnsureProgram(Program* program);
     Matrix4 TargetView(int width, int height) const;
 
     SDL_Window* mWindow = nullptr;
@@ -157,11 +166,23 @@ private:
     int mHeight = 0;
     std::unique_ptr<ImageSurface> mScreen;
 
+    struct BackdropDraw {
+        DrawKey mKey;
+        Rect mArea;     // the pixels it may touch, in target pixels
+        size_t mFirst;  // its vertices in mVertices
+        size_t mCount;
+    };
+    static constexpr size_t kMaxSharedBackdropDraws = 64;
+    static constexpr size_t kStreamBufferBytes = size_t(1) << 20;
+
     Program mNormal;
     Program mBackdrop;
+    Program mMultiply;
     uint32_t mVao = 0;
     uint32_t mVbo = 0;
     size_t mVboCapacity = 0;
+    size_t mVboOffset = 0;  // where the next draw's vertices go in the stream buffer
+    std::vector<BackdropDraw> mBackdropDraws;
     uint32_t mWhiteTexture = 0;
     uint32_t mBackdropTexture = 0;
     int mBackdropWidth = 0;

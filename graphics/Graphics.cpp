@@ -232,39 +232,41 @@ void Graphics::FlushBatch() {
     });
     // Fewer state changes without changing a pixel: a draw joins the latest earlier group of
     // the same state when it overlaps nothing drawn after that group, so every pixel still sees
-    // its draws in priority order. Draws that read the destination each keep a group of their
-    // own (each needs the destination as all earlier draws left it), and no draw passes a draw
-    // into another target.
+    // its draws in priority order, and no draw passes a draw into another target. Draws that
+    // read the destination gather in groups of their own, whatever their state: moved only past
+    // draws they do not overlap, each still reads the destination as the earlier draws left
+    // it, and the device copies the destination once for a run of them that do not overlap.
     struct Group {
         const DrawKey* mKey;
         DrawBounds mBounds;
-        bool mMergeable;
+        bool mReadsDestination;
         std::vector<size_t> mItems;
     };
     std::vector<Group> groups;
     for (size_t index : order) {
         const BatchItem& item = batch.mItems[index];
         DrawBounds bounds = DrawBounds::Of(&batch.mVertices[item.mFirst], item.mCount);
-        bool mergeable = !DrawModeReadsDestination(item.mKey.mDrawMode);
+        const bool readsDestination = DrawModeReadsDestination(item.mKey.mDrawMode);
         Group* joined = nullptr;
-        if (mergeable) {
-            size_t looked = 0;
-            for (auto it = groups.rbegin(); it != groups.rend() && looked < kMaxGroupLookBack;
-                 ++it, ++looked) {
-                if (it->mMergeable && *it->mKey == item.mKey) {
-                    joined = &*it;
-                    break;
-                }
-                if (it->mKey->mTarget != item.mKey.mTarget || it->mBounds.Overlaps(bounds)) {
-                    break;
-                }
+        size_t looked = 0;
+        for (auto it = groups.rbegin(); it != groups.rend() && looked < kMaxGroupLookBack;
+             ++it, ++looked) {
+            const bool sameKind =
+                readsDestination ? it->mReadsDestination && it->mKey->mTarget == item.mKey.mTarget
+                                 : !it->mReadsDestination && *it->mKey == item.mKey;
+            if (sameKind) {
+                joined = &*it;
+                break;
+            }
+            if (it->mKey->mTarget != item.mKey.mTarget || it->mBounds.Overlaps(bounds)) {
+                break;
             }
         }
         if (joined != nullptr) {
             joined->mBounds.Add(bounds);
             joined->mItems.push_back(index);
         } else {
-            groups.push_back(Group{&item.mKey, bounds, mergeable, {index}});
+            groups.push_back(Group{&item.mKey, bounds, readsDestination, {index}});
         }
     }
     for (const Group& group : groups) {

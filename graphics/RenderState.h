@@ -10,16 +10,17 @@ class ShaderEffect;
 enum DrawMode : int {
     kDrawNormal = 0,
     kDrawAdditive = 1,
-    kDrawMultiply = 2,   // reads the destination
+    kDrawMultiply = 2,   // blends with the destination, without a copy of it
     kDrawOverlay = 3,    // reads the destination
     kDrawSoftLight = 4,  // reads the destination
     kDrawSubtractive = 5,
     kDrawNone = 10,  // replaces the destination, alpha included
 };
 
-// True for the modes that need a copy of the destination behind the draw.
+// True for the modes that need a copy of the destination behind the draw (multiply is done in
+// the blending unit).
 inline bool DrawModeReadsDestination(int mode) {
-    return mode >= 2 && mode <= 4;
+    return mode == kDrawOverlay || mode == kDrawSoftLight;
 }
 
 class RenderState {

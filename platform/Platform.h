@@ -50,6 +50,15 @@ public:
 
     // Delivers every pending window event to the sink and returns.
     virtual void PumpEvents(PlatformEventSink& sink) = 0;
+    // Blocks until a window event is queued, WakeUp is called or timeoutMs passes, and leaves
+    // the events for PumpEvents; false at once when this platform cannot wait for events (the
+    // caller then sleeps by its clock instead).
+    virtual bool WaitForEvents(int timeoutMs) {
+        (void)timeoutMs;
+        return false;
+    }
+    // Ends a WaitForEvents under way soon. Any thread.
+    virtual void WakeUp() {}
     // Prepares the back buffer for a frame: viewport set, cleared to black.
     virtual void BeginFrame() = 0;
     // Shows the frame; false when presenting failed.
@@ -66,7 +75,7 @@ public:
     // The pointer speed the player chose, 1 to 20 (10 is the system's own speed).
     virtual void SetMouseSpeed(int speed) = 0;
 
-    // Clipboard text as narrow (Latin-1) bytes; empty when none.
+    // Clipboard text as UTF-8; empty when none.
     virtual std::string GetClipboardText() = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
 

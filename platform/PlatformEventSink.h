@@ -25,7 +25,8 @@ public:
     // A key went down (repeats included) or up.
     virtual void OnKeyDown(int virtualKey) = 0;
     virtual void OnKeyUp(int virtualKey) = 0;
-    // One typed character as a byte (Latin-1), including the control characters 8, 9, 13, 27 and
+    // One byte of typed text (UTF-8: a character beyond ASCII comes as its two to four bytes in
+    // turn), including the control characters 8, 9, 13, 27 and
     // Ctrl+C/V/X/Z as 3, 22, 24, 26.
     virtual void OnKeyChar(char c) = 0;
 

@@ -90,8 +90,10 @@ void SdlEventTranslator::Translate(const SDL_Event& event, PlatformEventSink& si
             if ((SDL_GetModState() & KMOD_CTRL) != 0) {
                 break;
             }
-            for (const char c : Utf8ToLatin1(event.text.text)) {
-                sink.OnKeyChar(c);
+            // The game's text is UTF-8: the bytes go on as they come, one call each; a text
+            // field puts a character's bytes back together.
+            for (const char* c = event.text.text; *c != '\0'; ++c) {
+                sink.OnKeyChar(*c);
             }
             break;
         }

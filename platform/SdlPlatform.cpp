@@ -2,11 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/KeyCodes.h"
+#include "platform/SessionBus.h"
 
 namespace {
 
@@ -43,6 +45,7 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
     if (!mVideoStarted) {
         // The application handles SIGINT and SIGTERM itself (a clean quit that saves).
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SettleSessionBusAddress();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             if (error != nullptr) {
                 *error = std::string("Can't start the video system: ") + SDL_GetError();
@@ -122,7 +125,7 @@ void SdlPlatform::ShowWindow(bool show) {
 
 void SdlPlatform::SetTitle(const std::string& title) {
     if (mWindow != nullptr) {
-        SDL_SetWindowTitle(mWindow, Latin1ToUtf8(title).c_str());
+        SDL_SetWindowTitle(mWindow, title.c_str());
     }
 }
 
@@ -191,6 +194,27 @@ void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
     while (SDL_PollEvent(&event) != 0) {
         mTranslator.Translate(event, sink);
     }
+}
+
+bool SdlPlatform::WaitForEvents(int timeoutMs) {
+    if (mWindow == nullptr) {
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr ||
+        (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0)) {
+        return false;
+    }
+    SDL_WaitEventTimeout(nullptr, std::max(0, timeoutMs));
+    return true;
+}
+
+void SdlPlatform::WakeUp() {
+    // Any event ends the wait; the translator passes over user events.
+    SDL_Event event;
+    std::memset(&event, 0, sizeof(event));
+    event.type = SDL_USEREVENT;
+    SDL_PushEvent(&event);
 }
 
 void SdlPlatform::BeginFrame() {
@@ -301,21 +325,21 @@ std::string SdlPlatform::GetClipboardText() {
         return std::string();
     }
     char* text = SDL_GetClipboardText();
-    std::string result = Utf8ToLatin1(text);
+    std::string result = text != nullptr ? text : "";
     SDL_free(text);
     return result;
 }
 
 void SdlPlatform::SetClipboardText(const std::string& text) {
     if (mVideoStarted) {
-        SDL_SetClipboardText(Latin1ToUtf8(text).c_str());
+        SDL_SetClipboardText(text.c_str());
     }
 }
 
 bool SdlPlatform::ShowMessageBox(const std::string& caption, const std::string& text) {
     if (!IsHeadlessDriver() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Latin1ToUtf8(caption).c_str(),
-                                 Latin1ToUtf8(text).c_str(), mWindow) == 0) {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), mWindow) ==
+            0) {
         return true;
     }
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());

@@ -30,6 +30,10 @@ public:
     bool GetDesktopSize(int* width, int* height) const override;
     void SetVSync(bool on) override;
     void PumpEvents(PlatformEventSink& sink) override;
+    // Waits only under the window systems whose SDL driver blocks on the display connection
+    // (X11, Wayland); the others would poll every millisecond, so they answer false.
+    bool WaitForEvents(int timeoutMs) override;
+    void WakeUp() override;
     void BeginFrame() override;
     bool Present() override;
     void SetMouseCapture(bool capture) override;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "rules/ClueRuns.h"
 #include "rules/LineSolver.h"
 
 namespace p7tools {
@@ -23,26 +24,6 @@ struct ClueSet {
     std::vector<std::vector<int>> rows;
     std::vector<std::vector<int>> columns;
 };
-
-// The lengths of the runs of solid cells along a line of n cells, in order; solid(j) tells
-// whether cell j is solid. An all-hole line has no runs.
-template <typename SolidAt>
-std::vector<int> LineRuns(int n, SolidAt solid) {
-    std::vector<int> runs;
-    int count = 0;
-    for (int j = 0; j < n; ++j) {
-        if (solid(j)) {
-            ++count;
-        } else if (count > 0) {
-            runs.push_back(count);
-            count = 0;
-        }
-    }
-    if (count > 0) {
-        runs.push_back(count);
-    }
-    return runs;
-}
 
 // The runs of a solution, read the way the play grid reads them.
 ClueSet ComputeClues(const SolutionGrid& grid);

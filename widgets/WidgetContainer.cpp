@@ -1,6 +1,7 @@
 #include "widgets/WidgetContainer.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "core/expr/MainThreadAssert.h"
 #include "graphics/Graphics.h"
@@ -157,7 +158,9 @@ void WidgetContainer::AddWidget(Widget* widget) {
     if (widget == nullptr || HasChild(widget) || widget == static_cast<WidgetContainer*>(this)) {
         return;
     }
-    const bool outermost = !gAddInProgress && mManager != nullptr;
+    // Kept: the added widget may take this node out of the tree from its own notification.
+    WidgetManager* const manager = mManager;
+    const bool outermost = !gAddInProgress && manager != nullptr;
     if (outermost) {
         gAddInProgress = true;
     }
@@ -176,11 +179,11 @@ void WidgetContainer::AddWidget(Widget* widget) {
     }
     if (outermost) {
         gAddInProgress = false;
-        if (mManager->mRehupPending) {
-            mManager->mRehupPending = false;
-            mManager->RehupMouse();
+        if (manager->mRehupPending) {
+            manager->mRehupPending = false;
+            manager->RehupMouse();
         }
-        mManager->MarkDirty();
+        manager->MarkDirty();
     }
     if (widget->mRemoved) {
         RemoveWidget(widget);
@@ -301,6 +304,9 @@ void WidgetContainer::PropagateTreeValue(Widget* owner, bool force) {
 }
 
 bool WidgetContainer::IsBelow(const WidgetContainer* container, const Widget* a, const Widget* b) {
+    if (a == b) {
+        return false;  // a modal widget is not below its own layer: it keeps focus and hover
+    }
     // Depth first, each child's subtree before the next child.
     struct Search {
         const Widget* a;
@@ -475,4 +481,22 @@ void WidgetContainer::DrawAll(WidgetFlagState& state, Graphics* g) {
     }
     state.overFlags = saved.overFlags;
     state.underFlags = saved.underFlags;
+}
+
+bool WidgetContainer::HasScheduledWork() const {
+    // Only the exact classes known to do nothing in their updates can be at rest here; a class
+    // derived from them may have added updates of its own.
+    const std::type_info& type = typeid(*this);
+    const bool inert =
+        type == typeid(WidgetContainer) || type == typeid(Widget) || type == typeid(WidgetManager);
+    return !inert || ChildrenHaveScheduledWork();
+}
+
+bool WidgetContainer::ChildrenHaveScheduledWork() const {
+    for (const Widget* child : mChildren) {
+        if (child->HasScheduledWork()) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -76,6 +76,13 @@ public:
     // Whether updates are suspended here: asks the update owner, else the application's
     // update-suspend counter.
     virtual bool IsUpdateSuspended();
+    // True when this node or one below it may change something in a coming fixed or float
+    // update without an input event (a running script, a tween, a blink): the application then
+    // keeps updating on time; when the whole tree answers false it sleeps until the next event
+    // and catches the updates up on waking. The plain containers and controls only look at
+    // their children; a class with updates of its own answers for itself, and one that does not
+    // is taken to be busy. Main thread.
+    virtual bool HasScheduledWork() const;
 
     // Removes every child; markForDeletion sets their deleteOnRemove first; recursive repeats on
     // each removed child.
@@ -93,7 +100,7 @@ public:
     // subtree that has its own owner alone.
     void PropagateTreeValue(Widget* owner, bool force);
     // Whether a comes before b in a depth-first walk of container's subtree in child order
-    // (drawn before, hit after); false when b comes first or neither is met.
+    // (drawn before, hit after); false when b comes first, neither is met, or a is b.
     static bool IsBelow(const WidgetContainer* container, const Widget* a, const Widget* b);
 
     // A rectangle in this node's coordinates to root coordinates. At the root the four values
@@ -104,10 +111,15 @@ public:
     FRect GlobalToLocalRect(const FRect& rect) const;
 
     const std::vector<Widget*>& GetChildren() const { return mChildren; }
+    // Whether any child answers HasScheduledWork.
+    bool ChildrenHaveScheduledWork() const;
     WidgetManager* GetManager() const { return mManager; }
     WidgetContainer* GetParent() const { return mParent; }
     // Whether widget is a direct child (not a deeper descendant).
     bool HasChild(const Widget* widget) const;
+    // Whether a walk over this node's children is under way (a caller that must not restack
+    // them in the middle of one defers its change).
+    bool IsWalkingChildren() const { return !mWalks.empty(); }
 
     // Children in drawing order, sorted by zOrder ascending; not owned.
     std::vector<Widget*> mChildren;

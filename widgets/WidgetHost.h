@@ -8,6 +8,9 @@
 
 class AnimationCommand;
 class AnimationWidget;
+class SoundManager;
+class SoundPlayer;
+class TrackInterface;
 class Widget;
 
 // The answer of a script-command hook: the widget's own hook, then the host's, are offered each
@@ -44,6 +47,14 @@ public:
     // The game's script-command hook, offered each command after the widget's own hook.
     virtual CommandAnswer HandleScriptCommand(const AnimationCommand& command,
                                               AnimationWidget* widget) = 0;
+
+    // The application's audio services for the scripts' sound and music commands; null while the
+    // host has none (no sound layer yet, or a test host). The host keeps ownership. Main thread.
+    virtual SoundPlayer* GetSoundPlayer() { return nullptr; }
+    virtual SoundManager* GetSoundManager() { return nullptr; }
+    virtual TrackInterface* GetMusic() { return nullptr; }
+    // The current player's name, which "[player]" in script texts stands for; empty when none.
+    virtual std::string GetPlayerName() const { return std::string(); }
 };
 
 // The process's host, or null (widget tests without an application). Set by the application

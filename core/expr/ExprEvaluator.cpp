@@ -176,21 +176,52 @@ ExprValue Compare(const ExprNode& node, ExprOp op, const ExprValue& a, const Exp
     }
 }
 
-bool IsDefined(std::string_view name, const Context& ctx) {
-    return ExprEvaluator::LookupName(name, ctx.vars, ctx.mainThread, nullptr);
+// The value of a local or global variable in place (no copy), found by the name's number; null
+// when neither table has it.
+const ExprValue* FindVariable(const ExprNode& node, const Context& ctx) {
+    if (ctx.vars != nullptr) {
+        if (const ExprValue* local = ctx.vars->FindAtom(node.atom, node.name)) {
+            return local;
+        }
+    }
+    // The global table is main-thread data; a loader thread evaluating a data file skips it.
+    if (ctx.mainThread) {
+        if (const VariableTable* globals = GetGlobalVariables()) {
+            return globals->FindAtom(node.atom, node.name);
+        }
+    }
+    return nullptr;
+}
+
+// LookupName for a parsed name: the same order, locals and globals by number.
+bool LookupNode(const ExprNode& node, const Context& ctx, ExprValue* out) {
+    if (const ExprValue* variable = FindVariable(node, ctx)) {
+        if (out != nullptr) {
+            *out = *variable;
+        }
+        return true;
+    }
+    if (out == nullptr) {
+        return HasConstant(node.name);
+    }
+    return FindConstant(node.name, out);
+}
+
+bool IsDefined(const ExprNode& node, const Context& ctx) {
+    return LookupNode(node, ctx, nullptr);
 }
 
 // True when a name chain's first name is a bare word, so the chain reads as its own text.
 bool IsBareChain(const ExprNode& node, const Context& ctx) {
     switch (node.kind) {
         case ExprNodeKind::kName:
-            return !IsDefined(node.name, ctx);
+            return !IsDefined(node, ctx);
         case ExprNodeKind::kHyphenName:
-            if (IsDefined(node.name, ctx)) {
+            if (IsDefined(node, ctx)) {
                 return false;
             }
             for (const auto& part : node.children) {
-                if (IsDefined(part->name, ctx)) {
+                if (IsDefined(*part, ctx)) {
                     return false;
                 }
             }
@@ -204,12 +235,12 @@ bool IsBareChain(const ExprNode& node, const Context& ctx) {
 
 ExprValue EvalHyphenName(const ExprNode& node, const Context& ctx) {
     ExprValue value;
-    if (ExprEvaluator::LookupName(node.name, ctx.vars, ctx.mainThread, &value)) {
+    if (LookupNode(node, ctx, &value)) {
         return value;
     }
     bool anyDefined = false;
     for (const auto& part : node.children) {
-        anyDefined = anyDefined || IsDefined(part->name, ctx);
+        anyDefined = anyDefined || IsDefined(*part, ctx);
     }
     if (!anyDefined) {
         return ExprValue::FromString(node.name);
@@ -336,8 +367,11 @@ ExprValue EvalNode(const ExprNode& node, const Context& ctx) {
         case ExprNodeKind::kLiteral:
             return node.literal;
         case ExprNodeKind::kName: {
+            if (const ExprValue* variable = FindVariable(node, ctx)) {
+                return *variable;
+            }
             ExprValue value;
-            if (ExprEvaluator::LookupName(node.name, ctx.vars, ctx.mainThread, &value)) {
+            if (FindConstant(node.name, &value)) {
                 return value;
             }
             return ExprValue::FromString(node.name);
@@ -384,6 +418,306 @@ ExprValue EvalNode(const ExprNode& node, const Context& ctx) {
     return ExprValue();
 }
 
+// --- The numeric road: subtrees marked numeric by the parser, evaluated over plain numbers.
+// It gives up (false) wherever the general walk would meet a non-number or log something (a
+// bare word, a string variable, an integer division by zero); having no effects, the tree is
+// then evaluated again the general way, which gives the same value and the same log lines.
+
+struct Plain {
+    enum Kind : uint8_t { kInt, kReal, kBool } kind = kInt;
+    int32_t i = 0;  // kInt, and kBool as 0 or 1
+    float f = 0.0f;
+    float Real() const { return kind == kReal ? f : static_cast<float>(i); }
+    bool Truth() const { return kind == kReal ? f != 0.0f : i != 0; }
+};
+
+void SetInt(Plain* out, int32_t i) {
+    out->kind = Plain::kInt;
+    out->i = i;
+}
+void SetReal(Plain* out, float f) {
+    out->kind = Plain::kReal;
+    out->f = f;
+}
+void SetBool(Plain* out, bool b) {
+    out->kind = Plain::kBool;
+    out->i = b ? 1 : 0;
+}
+
+bool PlainOf(const ExprValue& value, Plain* out) {
+    switch (value.GetTag()) {
+        case ExprValue::kInt:
+            SetInt(out, value.AsInt());
+            return true;
+        case ExprValue::kReal:
+            SetReal(out, value.AsReal());
+            return true;
+        case ExprValue::kBool:
+            SetBool(out, value.AsBool());
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool EvalPlain(const ExprNode& node, const Context& ctx, Plain* out);
+
+bool PlainArithmetic(ExprOp op, const Plain& x, const Plain& y, Plain* out) {
+    if (x.kind != Plain::kReal && y.kind != Plain::kReal) {
+        switch (op) {
+            case ExprOp::kAdd:
+                SetInt(out, Wrap(int64_t{x.i} + y.i));
+                return true;
+            case ExprOp::kSub:
+                SetInt(out, Wrap(int64_t{x.i} - y.i));
+                return true;
+            case ExprOp::kMul:
+                SetInt(out, Wrap(int64_t{x.i} * y.i));
+                return true;
+            case ExprOp::kDiv:
+            case ExprOp::kMod:
+                if (y.i == 0) {
+                    return false;  // logged by the general walk
+                }
+                if (y.i == -1) {
+                    SetInt(out, op == ExprOp::kDiv ? Wrap(-int64_t{x.i}) : 0);
+                    return true;
+                }
+                SetInt(out, op == ExprOp::kDiv ? x.i / y.i : x.i % y.i);
+                return true;
+            default:
+                return false;
+        }
+    }
+    const float fx = x.Real();
+    const float fy = y.Real();
+    switch (op) {
+        case ExprOp::kAdd:
+            SetReal(out, fx + fy);
+            return true;
+        case ExprOp::kSub:
+            SetReal(out, fx - fy);
+            return true;
+        case ExprOp::kMul:
+            SetReal(out, fx * fy);
+            return true;
+        case ExprOp::kDiv:
+            SetReal(out, fx / fy);
+            return true;
+        case ExprOp::kMod:
+            SetReal(out, std::fmod(fx, fy));
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool PlainCompare(ExprOp op, const Plain& x, const Plain& y, Plain* out) {
+    int order = 0;
+    if (x.kind != Plain::kReal && y.kind != Plain::kReal) {
+        order = x.i < y.i ? -1 : (x.i > y.i ? 1 : 0);
+    } else {
+        const float fx = x.Real();
+        const float fy = y.Real();
+        if (std::isnan(fx) || std::isnan(fy)) {
+            // As Equals: NaN equals nothing, so only != holds.
+            SetBool(out, op == ExprOp::kNe);
+            return true;
+        }
+        order = fx < fy ? -1 : (fx > fy ? 1 : 0);
+    }
+    switch (op) {
+        case ExprOp::kLt:
+            SetBool(out, order < 0);
+            return true;
+        case ExprOp::kLe:
+            SetBool(out, order <= 0);
+            return true;
+        case ExprOp::kGt:
+            SetBool(out, order > 0);
+            return true;
+        case ExprOp::kGe:
+            SetBool(out, order >= 0);
+            return true;
+        case ExprOp::kEq:
+            SetBool(out, order == 0);
+            return true;
+        case ExprOp::kNe:
+            SetBool(out, order != 0);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool PlainCall(const ExprNode& node, const Context& ctx, Plain* out) {
+    const auto& args = node.children;
+    Plain n;
+    if (!EvalPlain(*args[0], ctx, &n)) {
+        return false;
+    }
+    switch (node.func) {
+        case ExprFunc::kMin:
+        case ExprFunc::kMax: {
+            Plain best = n;
+            if (best.kind == Plain::kBool) {
+                best.kind = Plain::kInt;
+            }
+            for (size_t i = 1; i < args.size(); ++i) {
+                Plain candidate;
+                if (!EvalPlain(*args[i], ctx, &candidate)) {
+                    return false;
+                }
+                const bool isReal = best.kind == Plain::kReal || candidate.kind == Plain::kReal;
+                const bool better =
+                    isReal ? (node.func == ExprFunc::kMin ? candidate.Real() < best.Real()
+                                                          : candidate.Real() > best.Real())
+                           : (node.func == ExprFunc::kMin ? candidate.i < best.i
+                                                          : candidate.i > best.i);
+                if (better) {
+                    best = candidate;
+                    if (best.kind == Plain::kBool) {
+                        best.kind = Plain::kInt;
+                    }
+                }
+                if (isReal && best.kind != Plain::kReal) {
+                    SetReal(&best, best.Real());
+                }
+            }
+            *out = best;
+            return true;
+        }
+        case ExprFunc::kPow: {
+            Plain exponent;
+            if (!EvalPlain(*args[1], ctx, &exponent)) {
+                return false;
+            }
+            SetReal(out, std::pow(n.Real(), exponent.Real()));
+            return true;
+        }
+        case ExprFunc::kInt:
+            SetInt(out, n.kind == Plain::kReal ? TruncateToInt(n.f) : n.i);
+            return true;
+        case ExprFunc::kReal:
+        case ExprFunc::kSin:
+        case ExprFunc::kCos:
+        case ExprFunc::kSqrt: {
+            const float r = n.Real();
+            SetReal(out, node.func == ExprFunc::kReal  ? r
+                         : node.func == ExprFunc::kSin ? std::sin(r)
+                         : node.func == ExprFunc::kCos ? std::cos(r)
+                                                       : std::sqrt(r));
+            return true;
+        }
+        case ExprFunc::kAbs:
+            if (n.kind == Plain::kReal) {
+                SetReal(out, std::fabs(n.f));
+            } else {
+                SetInt(out, n.i < 0 ? Wrap(-int64_t{n.i}) : n.i);
+            }
+            return true;
+        case ExprFunc::kFloor:
+            SetInt(out, n.kind == Plain::kReal ? TruncateToInt(std::floor(n.f)) : n.i);
+            return true;
+        case ExprFunc::kCeil:
+            SetInt(out, n.kind == Plain::kReal ? TruncateToInt(std::ceil(n.f)) : n.i);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool EvalPlain(const ExprNode& node, const Context& ctx, Plain* out) {
+    switch (node.kind) {
+        case ExprNodeKind::kLiteral:
+            return PlainOf(node.literal, out);
+        case ExprNodeKind::kName: {
+            if (const ExprValue* variable = FindVariable(node, ctx)) {
+                return PlainOf(*variable, out);
+            }
+            ExprValue constant;
+            return FindConstant(node.name, &constant) && PlainOf(constant, out);
+        }
+        case ExprNodeKind::kUnary: {
+            Plain operand;
+            if (!EvalPlain(*node.children[0], ctx, &operand)) {
+                return false;
+            }
+            if (node.op == ExprOp::kNot) {
+                SetBool(out, !operand.Truth());
+            } else if (operand.kind == Plain::kReal) {
+                SetReal(out, -operand.f);
+            } else {
+                SetInt(out, Wrap(-int64_t{operand.i}));
+            }
+            return true;
+        }
+        case ExprNodeKind::kBinary: {
+            Plain a;
+            Plain b;
+            if (!EvalPlain(*node.children[0], ctx, &a) || !EvalPlain(*node.children[1], ctx, &b)) {
+                return false;
+            }
+            switch (node.op) {
+                case ExprOp::kAdd:
+                case ExprOp::kSub:
+                case ExprOp::kMul:
+                case ExprOp::kDiv:
+                case ExprOp::kMod:
+                    return PlainArithmetic(node.op, a, b, out);
+                default:
+                    return PlainCompare(node.op, a, b, out);
+            }
+        }
+        case ExprNodeKind::kAnd:
+        case ExprNodeKind::kOr: {
+            Plain a;
+            if (!EvalPlain(*node.children[0], ctx, &a)) {
+                return false;
+            }
+            const bool isAnd = node.kind == ExprNodeKind::kAnd;
+            if (a.Truth() != isAnd) {
+                SetBool(out, !isAnd);
+                return true;
+            }
+            Plain b;
+            if (!EvalPlain(*node.children[1], ctx, &b)) {
+                return false;
+            }
+            SetBool(out, b.Truth());
+            return true;
+        }
+        case ExprNodeKind::kConditional: {
+            Plain condition;
+            if (!EvalPlain(*node.children[0], ctx, &condition)) {
+                return false;
+            }
+            return EvalPlain(*node.children[condition.Truth() ? 1 : 2], ctx, out);
+        }
+        case ExprNodeKind::kCall:
+            return PlainCall(node, ctx, out);
+        default:
+            return false;
+    }
+}
+
+ExprValue EvalRoot(const ExprNode& root, const Context& ctx) {
+    if (root.numeric) {
+        Plain plain;
+        if (EvalPlain(root, ctx, &plain)) {
+            switch (plain.kind) {
+                case Plain::kInt:
+                    return ExprValue::FromInt(plain.i);
+                case Plain::kReal:
+                    return ExprValue::FromFloat(plain.f);
+                case Plain::kBool:
+                    return ExprValue::FromBool(plain.i != 0);
+            }
+        }
+    }
+    return EvalNode(root, ctx);
+}
+
 }  // namespace
 
 bool ExprEvaluator::LookupName(std::string_view name, const VariableTable* vars, bool mainThread,
@@ -421,5 +755,5 @@ ExprValue ExprEvaluator::Evaluate(const ParsedExpr& expr, const VariableTable* v
         return ExprValue::FromInt(0);
     }
     Context ctx{vars, IsMainThread(), &expr};
-    return EvalNode(*expr.root, ctx);
+    return EvalRoot(*expr.root, ctx);
 }

@@ -62,6 +62,12 @@ struct ExprNode {
     ExprValue literal;
     // The variable name (kName, kHyphenName) or the property name (kMember).
     std::string name;
+    // The name's number (ExprNameAtoms) for kName and kHyphenName, so that variable tables are
+    // searched by integer; 0 otherwise.
+    uint32_t atom = 0;
+    // The subtree can only make numbers or bools when its names hold numbers (no strings, no
+    // member access, no rand), so the evaluator may try it over plain numbers first.
+    bool numeric = false;
     // For kMember over a chain of names only: the whole dotted text, which is the value when the
     // first name is a bare word ("title.png").
     std::string bareText;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/expr/ExprNameAtoms.h"
+
 namespace {
 
 // Deeper nesting than any script needs; the bound keeps hostile text from exhausting the stack.
@@ -83,6 +85,40 @@ std::string Describe(const ExprToken& token, std::string_view text) {
     return quoted;
 }
 
+// Marks the subtrees that make only numbers and bools when their names hold numbers, and that
+// have no effect beyond their value (so a failed numeric try can be redone the general way).
+// Recursion is bounded by the parser's height limit.
+bool MarkNumeric(ExprNode* node) {
+    bool childrenNumeric = true;
+    for (auto& child : node->children) {
+        childrenNumeric = MarkNumeric(child.get()) && childrenNumeric;
+    }
+    switch (node->kind) {
+        case ExprNodeKind::kLiteral:
+            node->numeric = node->literal.IsNumber();
+            break;
+        case ExprNodeKind::kName:
+            node->numeric = true;
+            break;
+        case ExprNodeKind::kUnary:
+        case ExprNodeKind::kBinary:
+        case ExprNodeKind::kAnd:
+        case ExprNodeKind::kOr:
+        case ExprNodeKind::kConditional:
+            node->numeric = childrenNumeric;
+            break;
+        case ExprNodeKind::kCall:
+            node->numeric = childrenNumeric && node->func != ExprFunc::kRand &&
+                            node->func != ExprFunc::kStr;
+            break;
+        default:
+            // Hyphenated names change meaning with what is defined; members call out to objects.
+            node->numeric = false;
+            break;
+    }
+    return node->numeric;
+}
+
 }  // namespace
 
 std::unique_ptr<ParsedExpr> ExprParser::Parse(std::string_view text) {
@@ -102,6 +138,7 @@ std::unique_ptr<ParsedExpr> ExprParser::Parse(std::string_view text) {
         result->error = parser.mError;
         return result;
     }
+    MarkNumeric(root.get());
     result->root = std::move(root);
     return result;
 }
@@ -319,13 +356,16 @@ std::unique_ptr<ExprNode> ExprParser::ParsePrimary() {
             if (token.parts.empty()) {
                 auto node = MakeNode(ExprNodeKind::kName);
                 node->name = token.text;
+                node->atom = ExprNameAtoms::Intern(node->name);
                 return node;
             }
             auto node = MakeNode(ExprNodeKind::kHyphenName);
             node->name = token.text;
+            node->atom = ExprNameAtoms::Intern(node->name);
             for (const std::string& part : token.parts) {
                 auto partNode = MakeNode(ExprNodeKind::kName);
                 partNode->name = part;
+                partNode->atom = ExprNameAtoms::Intern(part);
                 Adopt(node.get(), std::move(partNode));
             }
             return node;

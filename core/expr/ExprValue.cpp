@@ -9,16 +9,6 @@
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/util/Log.h"
 
-ExprValue::ExprValue(const ExprValue& other) {
-    mData.i = 0;
-    CopyFrom(other);
-}
-
-ExprValue::ExprValue(ExprValue&& other) noexcept : mTag(other.mTag), mData(other.mData) {
-    other.mTag = kInt;
-    other.mData.i = 0;
-}
-
 ExprValue& ExprValue::operator=(const ExprValue& other) {
     if (this != &other) {
         // Copy first, so that an exception from the allocation leaves this value intact.
@@ -31,10 +21,6 @@ ExprValue& ExprValue::operator=(const ExprValue& other) {
 ExprValue& ExprValue::operator=(ExprValue&& other) noexcept {
     MoveAssign(other);
     return *this;
-}
-
-ExprValue::~ExprValue() {
-    Release();
 }
 
 void ExprValue::Release() noexcept {

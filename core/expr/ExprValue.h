@@ -28,11 +28,24 @@ public:
     static constexpr size_t kBlobSize = 20;
 
     ExprValue() { mData.i = 0; }  // integer 0
-    ExprValue(const ExprValue& other);
-    ExprValue(ExprValue&& other) noexcept;
+    // Numbers, bools and references copy and die inline: evaluation makes and drops many of
+    // them, and only strings and blobs own anything.
+    ExprValue(const ExprValue& other) : mTag(other.mTag), mData(other.mData) {
+        if (OwnsPayload()) {
+            CopyFrom(other);
+        }
+    }
+    ExprValue(ExprValue&& other) noexcept : mTag(other.mTag), mData(other.mData) {
+        other.mTag = kInt;
+        other.mData.i = 0;
+    }
     ExprValue& operator=(const ExprValue& other);  // deep-copies owned parts
     ExprValue& operator=(ExprValue&& other) noexcept;
-    ~ExprValue();
+    ~ExprValue() {
+        if (OwnsPayload()) {
+            Release();
+        }
+    }
 
     static ExprValue FromBool(bool value);
     static ExprValue FromInt(int32_t value);
@@ -79,6 +92,7 @@ public:
     std::string_view StringView() const;
 
 private:
+    bool OwnsPayload() const { return mTag == kString || mTag == kBlob; }
     int32_t AsIntSlow() const;
     float AsRealSlow() const;
     void Release() noexcept;

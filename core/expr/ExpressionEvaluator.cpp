@@ -1,13 +1,53 @@
 #include "core/expr/ExpressionEvaluator.h"
 
+#include <cstdint>
+
 #include "core/expr/ExprCache.h"
 #include "core/expr/ExprEvaluator.h"
 #include "core/util/StringUtil.h"
 
+namespace {
+
+// Call sites mostly evaluate texts that stay where they are (a script command's parameters), so
+// each thread remembers which parse it last found at a text's address. A hit is checked against
+// the parse's own text, so a text freed and another allocated at the same address is harmless;
+// only parses that live for the process are remembered.
+struct SiteEntry {
+    const char* data = nullptr;
+    const ParsedExpr* parsed = nullptr;
+};
+constexpr size_t kSiteEntries = 512;
+thread_local SiteEntry tSites[kSiteEntries];
+
+SiteEntry& SiteFor(const char* data) {
+    const auto key = reinterpret_cast<uintptr_t>(data);
+    return tSites[(key ^ (key >> 9)) & (kSiteEntries - 1)];
+}
+
+}  // namespace
+
 ExprValue ExpressionEvaluator::Evaluate(std::string_view text) const {
+    SiteEntry& site = SiteFor(text.data());
+    if (site.parsed != nullptr && site.data == text.data() && site.parsed->text == text) {
+        return ExprEvaluator::Evaluate(*site.parsed, mVars);
+    }
     ExprCache::Overflow overflow;
     const ParsedExpr* parsed = ExprCache::Get(text, &overflow);
+    if (overflow.parses.empty()) {
+        site.data = text.data();
+        site.parsed = parsed;
+    }
     return ExprEvaluator::Evaluate(*parsed, mVars);
+}
+
+ExprValue ExpressionEvaluator::Evaluate(const ParsedExpr& parsed) const {
+    return ExprEvaluator::Evaluate(parsed, mVars);
+}
+
+const ParsedExpr* ExpressionEvaluator::Resolve(std::string_view text) {
+    ExprCache::Overflow overflow;
+    const ParsedExpr* parsed = ExprCache::Get(text, &overflow);
+    return overflow.parses.empty() ? parsed : nullptr;
 }
 
 std::vector<ExprValue> ExpressionEvaluator::EvaluateList(std::string_view text) const {

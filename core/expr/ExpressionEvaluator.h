@@ -9,6 +9,8 @@
 #include "core/expr/ExprValue.h"
 #include "core/expr/VariableTable.h"
 
+struct ParsedExpr;
+
 class ExpressionEvaluator {
 public:
     // vars may be null (no local variables); not owned, must outlive the evaluator.
@@ -19,6 +21,12 @@ public:
     // An empty text gives integer 0; a text that does not parse gives itself as a string (logged
     // once). Main thread, or any thread when vars is null or not being changed meanwhile.
     ExprValue Evaluate(std::string_view text) const;
+    // As Evaluate(text), for a call site that keeps the parse (see Resolve) instead of looking
+    // its text up on every evaluation.
+    ExprValue Evaluate(const ParsedExpr& parsed) const;
+    // The process-lifetime parse of a text, for a call site to keep; null when the parse cache
+    // is full (the site then evaluates its text each time). Any thread.
+    static const ParsedExpr* Resolve(std::string_view text);
     // The values of a top-level comma-separated list in order (items trimmed of blanks); an empty
     // text gives an empty list.
     std::vector<ExprValue> EvaluateList(std::string_view text) const;

@@ -137,6 +137,13 @@ bool FieldRegistry::GetKind(int32_t handle, Kind* kind) {
     return true;
 }
 
+const void* FieldRegistry::GetOwner(int32_t handle) {
+    Registry& reg = GetRegistry();
+    std::shared_lock lock(reg.mutex);
+    auto found = reg.byHandle.find(handle);
+    return found == reg.byHandle.end() ? nullptr : found->second.owner;
+}
+
 size_t FieldRegistry::GetCount() {
     Registry& reg = GetRegistry();
     std::shared_lock lock(reg.mutex);

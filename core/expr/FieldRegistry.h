@@ -25,6 +25,8 @@ public:
     static float* GetFloat(int32_t handle);
     static int32_t* GetInt(int32_t handle);
     static bool GetKind(int32_t handle, Kind* kind);  // false when the handle is not live
+    // The owner a live handle was registered under (to tell it of a write); null when not live.
+    static const void* GetOwner(int32_t handle);
 
     // Live handles, for leak checks in tests.
     static size_t GetCount();

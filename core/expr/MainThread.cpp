@@ -12,6 +12,7 @@ std::atomic<std::thread::id> gMainThread{std::this_thread::get_id()};
 
 std::mutex gTaskMutex;
 std::deque<std::function<void()>> gTasks;
+std::function<void()> gWakeUp;  // under gTaskMutex
 }  // namespace
 
 bool IsMainThread() {
@@ -28,6 +29,19 @@ void PostToMainThread(std::function<void()> task) {
     }
     const std::lock_guard<std::mutex> lock(gTaskMutex);
     gTasks.push_back(std::move(task));
+    if (gWakeUp) {
+        gWakeUp();
+    }
+}
+
+bool HasMainThreadTasks() {
+    const std::lock_guard<std::mutex> lock(gTaskMutex);
+    return !gTasks.empty();
+}
+
+void SetMainThreadWakeUp(std::function<void()> wakeUp) {
+    const std::lock_guard<std::mutex> lock(gTaskMutex);
+    gWakeUp = std::move(wakeUp);
 }
 
 void RunMainThreadTasks() {

@@ -16,3 +16,8 @@ void SetMainThread();
 void PostToMainThread(std::function<void()> task);
 // Runs every task queued so far, including tasks that these tasks post. Main thread.
 void RunMainThreadTasks();
+// Whether tasks wait to run. Any thread.
+bool HasMainThreadTasks();
+// Called (from the posting thread) after each PostToMainThread, so a main thread asleep until
+// its next event wakes for the task; null removes it. The application installs it.
+void SetMainThreadWakeUp(std::function<void()> wakeUp);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/expr/ExprNameAtoms.h"
+
 namespace {
 bool NameLess(const VariableTable::Entry& entry, std::string_view name) {
     return std::string_view(entry.first) < name;
@@ -38,6 +40,7 @@ void VariableTable::Set(std::string_view name, const ExprValue& value) {
     if (it != mEntries.end() && it->first == name) {
         it->second = value;
     } else {
+        mAtoms.insert(mAtoms.begin() + (it - mEntries.begin()), ExprNameAtoms::Intern(name));
         mEntries.emplace(it, std::string(name), value);
     }
 }
@@ -47,6 +50,7 @@ void VariableTable::Set(std::string_view name, ExprValue&& value) {
     if (it != mEntries.end() && it->first == name) {
         it->second = std::move(value);
     } else {
+        mAtoms.insert(mAtoms.begin() + (it - mEntries.begin()), ExprNameAtoms::Intern(name));
         mEntries.emplace(it, std::string(name), std::move(value));
     }
 }
@@ -54,6 +58,7 @@ void VariableTable::Set(std::string_view name, ExprValue&& value) {
 bool VariableTable::Erase(std::string_view name) {
     auto it = LowerBound(name);
     if (it != mEntries.end() && it->first == name) {
+        mAtoms.erase(mAtoms.begin() + (it - mEntries.begin()));
         mEntries.erase(it);
         return true;
     }

@@ -16,6 +16,19 @@ public:
     using Entry = std::pair<std::string, ExprValue>;
 
     const ExprValue* Find(std::string_view name) const;  // null when absent; valid until changed
+    // As Find, for a name whose number (ExprNameAtoms) the caller already has: small tables are
+    // searched by number, large ones by name.
+    const ExprValue* FindAtom(uint32_t atom, std::string_view name) const {
+        if (mAtoms.size() > kAtomScanLimit) {
+            return Find(name);
+        }
+        for (size_t i = 0; i < mAtoms.size(); ++i) {
+            if (mAtoms[i] == atom) {
+                return &mEntries[i].second;
+            }
+        }
+        return nullptr;
+    }
     // As Find, for changing the value in place; valid until the next Set or removal.
     ExprValue* FindMutable(std::string_view name);
     bool Contains(std::string_view name) const { return Find(name) != nullptr; }
@@ -23,7 +36,10 @@ public:
     void Set(std::string_view name, const ExprValue& value);
     void Set(std::string_view name, ExprValue&& value);
     bool Erase(std::string_view name);  // false when absent
-    void Clear() { mEntries.clear(); }
+    void Clear() {
+        mEntries.clear();
+        mAtoms.clear();
+    }
 
     size_t Size() const { return mEntries.size(); }
     bool Empty() const { return mEntries.empty(); }
@@ -35,5 +51,9 @@ private:
     std::vector<Entry>::iterator LowerBound(std::string_view name);
     std::vector<Entry>::const_iterator LowerBound(std::string_view name) const;
 
+    // Past this many entries a binary search by name beats a scan of the numbers.
+    static constexpr size_t kAtomScanLimit = 16;
+
     std::vector<Entry> mEntries;
+    std::vector<uint32_t> mAtoms;  // the name number of each entry, in entry order
 };

@@ -26,11 +26,6 @@ using ProfileNameHandler = std::function<void(const std::string& name)>;
 // The profile list and what goes with it. The list is built on the loader and then used on the
 // main thread; listMutex keeps a quit during loading (save, clear) apart from the loader's commit.
 struct ProfileStore {
-    struct PendingCall {
-        bool mTypedCode = false;  // else the player-name handler
-        std::string mName;
-    };
-
     std::mutex listMutex;
     std::vector<ProfileRecord> profiles;
     int selected = -1;
@@ -39,12 +34,13 @@ struct ProfileStore {
     std::atomic<bool> savingBlocked{false};  // an unreadable file could not be moved aside
     std::mutex saveMutex;                    // one save at a time (backup, then write)
 
-    // Handlers and the work a selection off the main thread postponed.
+    // The handlers of a selection; off the main thread their calls are posted to it.
     std::mutex handlerMutex;
     ProfileNameHandler playerNameHandler;
     ProfileNameHandler typedCodeHandler;
-    std::vector<PendingCall> pending;
-    bool globalsPending = false;
+    // The name last handed to the player-name handler (under listMutex): a selection past the
+    // list keeps it and hands it to the typed-code hook again.
+    std::string playerName;
 };
 
 class GameData {

@@ -1,8 +1,11 @@
 #include "game/data/GameDataCheck.h"
 
+#include <algorithm>
+
 #include "core/util/StringUtil.h"
 #include "game/data/GameStats.h"
 #include "game/data/GridSettings.h"
+#include "game/data/MyLocalization.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/PuzzleStats.h"
 #include "game/data/SetStats.h"
@@ -38,6 +41,20 @@ std::vector<std::string> CheckGameData() {
                         StrFormat("Game \"%s\" has %zu sets in mode %zu of '%s' but %zu in '%s'",
                                   game.c_str(), modes[mode].size(), mode, PuzzleStats::kFileName,
                                   sets.mModes[mode].size(), SetStats::kFileName));
+                }
+                // Puzzle names are found by index: a list of another length names the wrong
+                // puzzles.
+                const size_t common = std::min(sets.mModes[mode].size(), modes[mode].size());
+                for (size_t set = 0; set < common; ++set) {
+                    const std::string& name = sets.mModes[mode][set].mName;
+                    const std::vector<std::string>* names = FindLocalizedPuzzleNames(name);
+                    if (names != nullptr && names->size() != modes[mode][set].size()) {
+                        problems.push_back(StrFormat(
+                            "Set \"%s\" (set %zu, mode %zu of game \"%s\") has %zu puzzles in "
+                            "'%s' but %zu puzzle names in '%s'",
+                            name.c_str(), set, mode, game.c_str(), modes[mode][set].size(),
+                            PuzzleStats::kFileName, names->size(), MyLocalization::kFileName));
+                    }
                 }
             }
             break;

@@ -8,5 +8,6 @@
 // One line per problem (empty when the data agree):
 // - a puzzle whose grid size "game.xml" does not list;
 // - a game whose story or bonus set count differs between the catalogue and the set table;
-// - a game in one file and not in the other.
+// - a game in one file and not in the other;
+// - a set whose list of localized puzzle names has another length than its puzzles.
 std::vector<std::string> CheckGameData();

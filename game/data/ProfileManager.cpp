@@ -27,26 +27,34 @@ ProfileStore& Store() {
     return CurrentGameData().mProfiles;
 }
 
+// Runs task on the main thread: now when called there, else at the main thread's next update,
+// and then only while the same game data is installed (a test's data may be gone by then).
+void OnMainThread(std::function<void()> task) {
+    if (IsMainThread()) {
+        task();
+        return;
+    }
+    const GameData* origin = &CurrentGameData();
+    PostToMainThread([origin, task = std::move(task)] {
+        if (&CurrentGameData() == origin) {
+            task();
+        }
+    });
+}
+
 void Notify(bool typedCode, const std::string& name) {
+    if (!IsMainThread()) {
+        OnMainThread([typedCode, name] { Notify(typedCode, name); });
+        return;
+    }
     ProfileNameHandler handler;
     {
         std::lock_guard<std::mutex> lock(Store().handlerMutex);
-        if (!IsMainThread()) {
-            Store().pending.push_back(ProfileStore::PendingCall{typedCode, name});
-            return;
-        }
         handler = typedCode ? Store().typedCodeHandler : Store().playerNameHandler;
     }
     // Outside the lock: the typed-code hook may save or select again.
     if (handler) {
         handler(name);
-    }
-}
-
-void MarkGlobalsPending() {
-    if (!IsMainThread()) {
-        std::lock_guard<std::mutex> lock(Store().handlerMutex);
-        Store().globalsPending = true;
     }
 }
 
@@ -373,19 +381,19 @@ void SelectProfile(int index) {
             record.mState.MakeCurrent();
             record.mState.GetNamedValues().Set("player_name", ExprValue::FromString(record.mName));
             name = record.mName;
+            Store().playerName = name;
             selected = true;
         } else {
             ClearCurrentPlayerState();
+            name = Store().playerName;
         }
     }
-    MarkGlobalsPending();
-    if (IsMainThread()) {
-        InstallCurrentGlobals();
-    }
+    OnMainThread(&InstallCurrentGlobals);
     if (selected) {
         Notify(false, name);
-        Notify(true, name);
     }
+    // The hook sees every selection, also one past the list (with the unchanged player name).
+    Notify(true, name);
 }
 
 void SetProfile(int index, const std::string& name) {
@@ -406,6 +414,9 @@ void SetProfile(int index, const std::string& name) {
         }
         record.mName = name;
         notify = index == Store().selected;
+        if (notify) {
+            Store().playerName = name;
+        }
     }
     if (notify) {
         Notify(false, name);
@@ -473,21 +484,4 @@ void SetPlayerNameHandler(ProfileNameHandler handler) {
 void SetTypedCodeHandler(ProfileNameHandler handler) {
     std::lock_guard<std::mutex> lock(Store().handlerMutex);
     Store().typedCodeHandler = std::move(handler);
-}
-
-void RunDeferredProfileWork() {
-    std::vector<ProfileStore::PendingCall> pending;
-    bool globals = false;
-    {
-        std::lock_guard<std::mutex> lock(Store().handlerMutex);
-        pending.swap(Store().pending);
-        globals = Store().globalsPending;
-        Store().globalsPending = false;
-    }
-    if (globals) {
-        InstallCurrentGlobals();
-    }
-    for (const ProfileStore::PendingCall& call : pending) {
-        Notify(call.mTypedCode, call.mName);
-    }
 }

@@ -80,7 +80,7 @@ void SetProfileSavingAllowed(bool allowed);
 // Selects slot index: makes its state current, stores its name in the state's "player_name",
 // and hands the name to the player-name and typed-code handlers. Negative indices are ignored;
 // an index past the slots selects nothing. On a thread other than the main thread the globals
-// and both handlers wait for RunDeferredProfileWork.
+// and both handlers are posted to the main thread (PostToMainThread), in that order.
 void SelectProfile(int index);
 
 // Names slot index. A new name for a free slot, or an empty name (deleting the profile), gives the
@@ -109,7 +109,3 @@ std::string BuildProfilesXml(const std::vector<ProfileRecord>& profiles, int sel
 void SetPlayerNameHandler(ProfileNameHandler handler);
 void SetTypedCodeHandler(ProfileNameHandler handler);
 
-// Runs, on the main thread, what a selection on another thread had to postpone: installing the
-// current state's globals and the handlers, in the order the selections happened. Call it from
-// the loading-complete step. Does nothing when nothing waits.
-void RunDeferredProfileWork();

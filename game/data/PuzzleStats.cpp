@@ -125,6 +125,7 @@ void PuzzleStats::Reset() {
     mSet = nullptr;
     mSetIndex = -1;
     mInPuzzle = false;
+    mSetCutShort = false;
     mRejections.clear();
 }
 
@@ -176,6 +177,7 @@ void PuzzleStats::HandleElementStart(const XMLElement& element) {
         mSet = &sets.back();
         mSetIndex = static_cast<int>(sets.size()) - 1;
         mPuzzleIndex = 0;
+        mSetCutShort = false;
     } else if (name == "puzzle") {
         if (mSet == nullptr) {
             Fail("A \"puzzle\" outside a \"set\"");
@@ -245,6 +247,9 @@ void PuzzleStats::FinishPuzzle() {
             problem = "its grid has no solid cell";
         }
     }
+    if (problem.empty() && mSetCutShort) {
+        problem = "an earlier puzzle of its set was left out";
+    }
     if (!problem.empty()) {
         const std::string message = StrFormat(
             "Puzzle %d (\"%s\") of set %d, mode %d of game \"%s\" is left out: %s on Line %d in "
@@ -253,6 +258,10 @@ void PuzzleStats::FinishPuzzle() {
             mPuzzleLine, GetCurrentFile().c_str());
         LogWarning("%s", message.c_str());
         mRejections.push_back(message);
+        // Puzzles are known by their index in the set (progress, names, unlocking): the ones after
+        // a gap would all move up one, so the set ends before the first bad puzzle.
+        mSetCutShort = true;
+        mPuzzle = PuzzleRecord();
         return;
     }
     mPuzzle.mSolution = std::move(solution);

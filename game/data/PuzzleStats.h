@@ -12,8 +12,9 @@
 // Any child of "puzzle" other than "grid" holds the picture. Every puzzle is checked when it ends
 // (square solution of '0' and '1' with a solid cell, picture of the same size or none, picture
 // cells of two capitals or a leading '0'); a bad one is reported with its file, line, set and
-// index and left out. Elements without a slot (a "set" before its "mode", a third "mode") stop
-// the read with an error. The catalogue is replaced only when the whole file was read.
+// index and left out, and so is every later puzzle of its set, so that no puzzle changes index.
+// Elements without a slot (a "set" before its "mode", a third "mode") stop the read with an error.
+// The catalogue is replaced only when the whole file was read.
 
 #include <map>
 #include <string>
@@ -64,7 +65,8 @@ private:
     int mSetIndex = -1;
     bool mInPuzzle = false;
     int mPuzzleLine = 0;
-    int mPuzzleIndex = 0;  // position the current puzzle takes in its set, as written
+    int mPuzzleIndex = 0;       // position the current puzzle takes in its set, as written
+    bool mSetCutShort = false;  // a puzzle of the current set was left out: so are the later ones
     PuzzleRecord mPuzzle;
     std::string mSolutionText;
     std::string mPictureText;

@@ -3,9 +3,11 @@
 // keeps the players' progress. The screens hook in here as they arrive.
 
 #include <memory>
+#include <string>
 
 #include "app/GameApp.h"
 #include "game/data/GameData.h"
+#include "menus/StartScreenSequence.h"
 
 class MyGameApp : public GameApp {
 public:
@@ -19,9 +21,38 @@ public:
     // the localized names, one progress step each.
     void LoadingThreadProc() override;
     int GetExtraLoadingSteps() override { return kGameLoadingSteps; }
+    // The logo, the two distributor splashes, then the title screen.
+    void ShowNextStartScreen() override;
+    // The game's title screen, shown after the start screens.
+    virtual Widget* CreateTitleScreen();
+
+    // The hand-over when the player leaves the title (Menu::CloseThroughApp): the base step, then
+    // the board joins the widget manager and the current player's device word becomes "ipad".
+    // Runs once; a second call does nothing.
+    void LoadingComplete() override;
+    // A "menubutton" centred on (x, y) with the "button" images; label is a text id when
+    // localize is set. Owned by the caller until added.
+    Widget* CreateMenuButton(int x, int y, const std::string& label, bool localize) override;
+    // A menu button sized to its localized label in its font, centred horizontally on x with its
+    // top at y.
+    Widget* CreateTextButton(int x, int y, const std::string& label, int unused) override;
+    // The "transition" script over the screen being left, opening menu beneath it.
+    Widget* WrapMenuInTransition(Widget* menu) override;
+    // The typed developer codes: exactly one of seven eight-letter words acts; anything else
+    // does nothing. Main thread.
+    void HandleDeveloperCode(const std::string& text) override;
+
+    // Cleared by the code that quits without saving; the destructor saves only while it is set.
+    void SetSaveProfilesAtExit(bool save) { mSaveProfilesAtExit = save; }
+    bool GetSaveProfilesAtExit() const { return mSaveProfilesAtExit; }
 
 private:
     static constexpr int kGameLoadingSteps = 6;
+    // The progress codes: every set of both modes that the player and the set table both hold.
+    void UnlockAllSets(bool allPuzzles, bool complete);
+
+    bool mSaveProfilesAtExit = true;
     // Installed from construction to destruction; the loading thread fills it.
     std::unique_ptr<GameData> mGameData;
+    StartScreenSequence mStartScreens{[this] { return CreateTitleScreen(); }};
 };

@@ -25,12 +25,14 @@ bool Localization::Commit(bool parsed) {
     }
     mPending.clear();
     mCurrentElement.clear();
+    mOpenElements.clear();
     return parsed;
 }
 
 void Localization::HandleElementStart(const XMLElement& element) {
     if (element.mName != "pair") {
         mCurrentElement = element.mName;
+        mOpenElements.push_back(element.mName);
         return;
     }
     mCurrentElement.clear();
@@ -54,12 +56,17 @@ void Localization::HandleElementStart(const XMLElement& element) {
     }
 }
 
-void Localization::HandleElementEnd(const XMLElement& /*element*/) {
-    mCurrentElement.clear();
+void Localization::HandleElementEnd(const XMLElement& element) {
+    // The parser hands an element's whole own text over at its end, after its children have
+    // ended: the enclosing element must be current again by then.
+    if (!mOpenElements.empty() && mOpenElements.back() == element.mName) {
+        mOpenElements.pop_back();
+    }
+    mCurrentElement = mOpenElements.empty() ? std::string() : mOpenElements.back();
 }
 
 void Localization::HandleElementText(const XMLElement& element) {
-    if (mCurrentElement.empty()) {
+    if (mCurrentElement.empty() || mCurrentElement != element.mName) {
         return;
     }
     mPending.emplace_back(mCurrentElement, LocalizedTexts::ConvertLineBreaks(element.mText));

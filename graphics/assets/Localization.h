@@ -34,10 +34,11 @@ public:
 protected:
     // Files a "pair" element, or records any other element's name as the current element.
     void HandleElementStart(const XMLElement& element) override;
-    // Ends the current element, so that text after an element's end (whitespace between
-    // elements) is never filed under its name.
+    // Ends the current element; the enclosing recorded element (if any) becomes current again,
+    // so that its text before a child element ("<t>Hello<b/></t>") is still filed.
     void HandleElementEnd(const XMLElement& element) override;
-    // Files the text under the current element's name, then clears the current element.
+    // Files the text under the current element's name when the text is that element's own,
+    // then clears the current element.
     void HandleElementText(const XMLElement& element) override;
 
     // The name of the element whose text is awaited; empty when none.
@@ -51,4 +52,5 @@ private:
     bool Commit(bool parsed);
 
     std::vector<std::pair<std::string, std::string>> mPending;  // id, text, in file order
+    std::vector<std::string> mOpenElements;  // the recorded elements still open, innermost last
 };

@@ -13,11 +13,13 @@ class Font {
 public:
     virtual ~Font() = default;
 
-    // Width in pixels of a narrow byte string (bytes are Windows-1252 characters).
+    // Width in pixels of a UTF-8 string (a byte outside a well-formed sequence is read as a
+    // Windows-1252 character, as text written before was).
     virtual int StringWidth(std::string_view text) const = 0;
     // The same, unrounded, for layouts that accumulate fractions.
     virtual float StringWidthF(std::string_view text) const { return float(StringWidth(text)); }
-    // Advance width of one byte character.
+    // Advance width of one byte: ASCII, or a Windows-1252 character above 127. Characters
+    // beyond ASCII are best measured as their UTF-8 text with StringWidth.
     virtual int CharWidth(unsigned char c) const = 0;
     // Height of a line (ascent plus descent) in pixels.
     virtual int GetHeight() const = 0;

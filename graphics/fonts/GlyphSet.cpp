@@ -12,8 +12,8 @@
 
 namespace {
 
-// Pages of this size hold the 224 printable characters of a large title font in one or two
-// pages, and texture size limits are no concern at 512.
+// Pages of this size hold the printable characters of a large title font in a few pages, and
+// texture size limits are no concern at 512.
 constexpr int kPageSize = 512;
 // Empty pixels around each glyph keep bilinear filtering from bleeding neighbours into it.
 constexpr int kPadding = 1;
@@ -46,7 +46,49 @@ int RoundPixels(FT_Pos value) {
     return static_cast<int>((value + 32) >> 6);
 }
 
+// The code points a set holds, in packing order: U+0020 to U+017F, then the characters that
+// Windows-1252 adds above U+017F.
+std::vector<uint32_t> Repertoire() {
+    std::vector<uint32_t> points;
+    for (uint32_t c = 0x20; c < 0x180; ++c) {
+        if (c != 0x7F && (c < 0x80 || c >= 0xA0)) {
+            points.push_back(c);
+        }
+    }
+    for (int byte = 0x80; byte < 0xA0; ++byte) {
+        const uint32_t c = Windows1252ToUnicode(static_cast<unsigned char>(byte));
+        if (c >= 0x180) {
+            points.push_back(c);
+        }
+    }
+    return points;
+}
+
 }  // namespace
+
+const GlyphInfo& GlyphSet::Glyph(uint32_t codePoint) const {
+    static const GlyphInfo kNone;
+    if (codePoint < kLatinEnd) {
+        return mLatin[codePoint];
+    }
+    const auto it = std::lower_bound(
+        mOthers.begin(), mOthers.end(), codePoint,
+        [](const std::pair<uint32_t, GlyphInfo>& entry, uint32_t c) { return entry.first < c; });
+    return it != mOthers.end() && it->first == codePoint ? it->second : kNone;
+}
+
+GlyphInfo* GlyphSet::Slot(uint32_t codePoint) {
+    if (codePoint < kLatinEnd) {
+        return &mLatin[codePoint];
+    }
+    const auto it = std::lower_bound(
+        mOthers.begin(), mOthers.end(), codePoint,
+        [](const std::pair<uint32_t, GlyphInfo>& entry, uint32_t c) { return entry.first < c; });
+    if (it != mOthers.end() && it->first == codePoint) {
+        return &it->second;
+    }
+    return &mOthers.insert(it, {codePoint, GlyphInfo{}})->second;
+}
 
 std::shared_ptr<const GlyphSet> GlyphSet::Empty() {
     static const std::shared_ptr<const GlyphSet> empty(new GlyphSet);
@@ -92,13 +134,14 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
     const bool synthItalic =
         (style & kItalic) != 0 && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
 
-    std::array<Bitmap, 256> bitmaps;
-    for (int c = 32; c < 256; ++c) {
-        const uint32_t codePoint = Windows1252ToUnicode(static_cast<unsigned char>(c));
-        // Control bytes and the holes of the code page have no glyph.
-        if (codePoint == 0 || c == 0x7F) {
-            continue;
-        }
+    const std::vector<uint32_t> repertoire = Repertoire();
+    // Slots first, so that no later insertion moves a glyph while it is filled.
+    for (uint32_t codePoint : repertoire) {
+        set->Slot(codePoint);
+    }
+    std::vector<Bitmap> bitmaps(repertoire.size());
+    for (size_t n = 0; n < repertoire.size(); ++n) {
+        const uint32_t codePoint = repertoire[n];
         const FT_UInt index = FT_Get_Char_Index(face, codePoint);
         if (index == 0) {
             continue;
@@ -118,7 +161,7 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
             continue;
         }
-        GlyphInfo& glyph = set->mGlyphs[c];
+        GlyphInfo& glyph = *set->Slot(codePoint);
         glyph.mPresent = true;
         glyph.mAdvance = RoundPixels(slot->advance.x);
         glyph.mLeft = slot->bitmap_left;
@@ -127,7 +170,7 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         if (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.width == 0 || source.rows == 0) {
             continue;
         }
-        Bitmap& bitmap = bitmaps[c];
+        Bitmap& bitmap = bitmaps[n];
         bitmap.mWidth = static_cast<int>(source.width);
         bitmap.mHeight = static_cast<int>(source.rows);
         bitmap.mCoverage.resize(static_cast<size_t>(bitmap.mWidth) * bitmap.mHeight);
@@ -144,8 +187,8 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
     int shelfX = kPadding;
     int shelfY = kPadding;
     int shelfHeight = 0;
-    for (int c = 0; c < 256; ++c) {
-        GlyphInfo& glyph = set->mGlyphs[c];
+    for (uint32_t codePoint : repertoire) {
+        GlyphInfo& glyph = *set->Slot(codePoint);
         if (glyph.mWidth == 0) {
             continue;
         }
@@ -186,14 +229,14 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
     for (const GlyphPage& page : set->mPages) {
         pixels.emplace_back(static_cast<size_t>(page.mWidth) * page.mHeight, 0x00FFFFFFu);
     }
-    for (int c = 0; c < 256; ++c) {
-        const GlyphInfo& glyph = set->mGlyphs[c];
+    for (size_t n = 0; n < repertoire.size(); ++n) {
+        const GlyphInfo& glyph = *set->Slot(repertoire[n]);
         if (glyph.mPage < 0) {
             continue;
         }
         const GlyphPage& page = set->mPages[static_cast<size_t>(glyph.mPage)];
         std::vector<uint32_t>& target = pixels[static_cast<size_t>(glyph.mPage)];
-        const Bitmap& bitmap = bitmaps[c];
+        const Bitmap& bitmap = bitmaps[n];
         for (int row = 0; row < glyph.mHeight; ++row) {
             for (int col = 0; col < glyph.mWidth; ++col) {
                 const uint32_t a = bitmap.mCoverage[static_cast<size_t>(row) * glyph.mWidth + col];

@@ -1,13 +1,16 @@
 #pragma once
-// The 256 byte characters of one face at one size and style, rasterised once by FreeType into
-// memory pages (32-bit straight white with the coverage as alpha, so drawing multiplies them
-// by the text colour). Immutable after Build, so fonts and their duplicates share one set
+// The characters of one face at one size and style, rasterised once by FreeType into memory
+// pages (32-bit straight white with the coverage as alpha, so drawing multiplies them by the
+// text colour). Glyphs are looked up by Unicode code point; the set holds the Latin letters the
+// game's languages use (U+0020 to U+017F) and the characters of Windows-1252, which older text
+// files were written in. Immutable after Build, so fonts and their duplicates share one set
 // across threads without locks.
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ImageSurface;
@@ -43,7 +46,8 @@ public:
     // A set without glyphs (every width 0), for a font whose face could not be found.
     static std::shared_ptr<const GlyphSet> Empty();
 
-    const GlyphInfo& Glyph(unsigned char c) const { return mGlyphs[c]; }
+    // The glyph of a code point; an empty one (no advance, nothing drawn) outside the set.
+    const GlyphInfo& Glyph(uint32_t codePoint) const;
     int GetAscent() const { return mAscent; }
     int GetDescent() const { return mDescent; }
     int GetLineGap() const { return mLineGap; }  // the face's own baseline distance
@@ -57,7 +61,13 @@ public:
 private:
     GlyphSet() = default;
 
-    std::array<GlyphInfo, 256> mGlyphs{};
+    // Every code point below kLatinEnd directly; the few others (typographic quotes, dashes,
+    // the euro sign) sorted by code point.
+    static constexpr uint32_t kLatinEnd = 0x180;
+    GlyphInfo* Slot(uint32_t codePoint);
+
+    std::array<GlyphInfo, kLatinEnd> mLatin{};
+    std::vector<std::pair<uint32_t, GlyphInfo>> mOthers;
     std::vector<GlyphPage> mPages;
     int mAscent = 0;
     int mDescent = 0;

@@ -7,9 +7,11 @@
 #include <sstream>
 
 #include "core/files/PakInterfaceBase.h"
+#include "core/util/Utf8.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/Rect.h"
+#include "graphics/fonts/Windows1252.h"
 
 namespace {
 
@@ -83,16 +85,31 @@ std::unique_ptr<TrueTypeFont> TrueTypeFont::FromFile(const std::string& path, in
     return std::make_unique<TrueTypeFont>(std::move(glyphs));
 }
 
+namespace {
+
+// The code point of the character at *pos, moving past it: UTF-8, or for a byte that is not
+// part of a well-formed sequence (text written before the game used UTF-8) its Windows-1252
+// character.
+uint32_t NextCharacter(std::string_view text, size_t* pos) {
+    uint32_t codePoint = 0;
+    if (!Utf8Next(text, pos, &codePoint)) {
+        codePoint = Windows1252ToUnicode(static_cast<unsigned char>(codePoint));
+    }
+    return codePoint;
+}
+
+}  // namespace
+
 int TrueTypeFont::StringWidth(std::string_view text) const {
     int width = 0;
-    for (char c : text) {
-        width += mGlyphs->Glyph(static_cast<unsigned char>(c)).mAdvance;
+    for (size_t pos = 0; pos < text.size();) {
+        width += mGlyphs->Glyph(NextCharacter(text, &pos)).mAdvance;
     }
     return width;
 }
 
 int TrueTypeFont::CharWidth(unsigned char c) const {
-    return mGlyphs->Glyph(c).mAdvance;
+    return mGlyphs->Glyph(c < 0x80 ? c : Windows1252ToUnicode(c)).mAdvance;
 }
 
 int TrueTypeFont::GetHeight() const {
@@ -133,8 +150,8 @@ void TrueTypeFont::DrawGlyphs(Graphics& g, int x, int y, std::string_view text,
     g.SetColor(color);
     g.SetColorizeImages(true);
     int pen = x;
-    for (char ch : text) {
-        const GlyphInfo& glyph = mGlyphs->Glyph(static_cast<unsigned char>(ch));
+    for (size_t pos = 0; pos < text.size();) {
+        const GlyphInfo& glyph = mGlyphs->Glyph(NextCharacter(text, &pos));
         if (glyph.mPage >= 0) {
             g.DrawImage(mGlyphs->GetPageImage(glyph.mPage), static_cast<float>(pen + glyph.mLeft),
                         static_cast<float>(y - glyph.mTop),

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "widgets/MenuInterface.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
@@ -31,11 +32,17 @@ public:
     Widget* victim = nullptr;
 };
 
-class ModalApp : public QuorAppBase {
-protected:
-    bool WantsBaseLayer(Widget* dialog) override {
-        (void)dialog;
-        return true;
+// A dialog that asks to be modal, as the menus do.
+class ModalDialog : public Widget, public MenuInterface {
+public:
+    bool WantsBaseLayer() const override { return true; }
+    void SetActive(bool active) override { (void)active; }
+    bool SetPausesWhenInactive(bool pauses) override { return !pauses; }
+    void StartLoopingSound(int soundId, float rate) override { (void)soundId, (void)rate; }
+    void StopLoopingSound(int soundId, float rate) override { (void)soundId, (void)rate; }
+    Widget* OpenNotice(const std::string& key) override {
+        (void)key;
+        return nullptr;
     }
 };
 
@@ -120,7 +127,7 @@ TEST_F(DialogTableTest, ChildrenOfADeletedWidgetAreDeletedToo) {
 TEST(DialogTable, ModalDialogsBecomeBaseLayers) {
     TempUserFolder folder;
     ManualClock clock;
-    ModalApp app;
+    QuorAppBase app;
     app.SetClock(&clock);
     ASSERT_TRUE(app.Init());
     WidgetManager* manager = app.GetWidgetManager();
@@ -129,7 +136,12 @@ TEST(DialogTable, ModalDialogsBecomeBaseLayers) {
     below->mMouseVisible = true;
     below->Resize(0, 0, 100, 100);
     manager->AddWidget(below);
-    auto* dialog = new Widget;
+    // A plain widget is never modal.
+    auto* plain = new Widget;
+    app.AddDialog(plain);
+    EXPECT_EQ(manager->GetBaseWidget(), nullptr);
+    app.KillDialogByPointer(plain);
+    auto* dialog = new ModalDialog;
     dialog->Resize(200, 200, 50, 50);
     dialog->mMouseVisible = true;
     app.AddDialog(dialog);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -82,6 +83,67 @@ TEST(GameExecutable, RunsOneCopyAndQuitsCleanlyOnSigterm) {
     kill(first, SIGTERM);
     EXPECT_EQ(WaitExit(first, 60), 0) << ReadText(folder.path + "/first.err");
     EXPECT_NE(ReadText(settings).find("in-progress=\"false\""), std::string::npos);
+}
+
+// On a bare X server (Xvfb, no window manager, no desktop session bus) the window appears and
+// the game runs and quits cleanly within seconds: start-up never waits for a bus to be launched.
+TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
+    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    TempUserFolder folder;
+    int display = 90 + static_cast<int>(getpid() % 500);
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
+        ++display;
+    }
+    const std::string name = ":" + std::to_string(display);
+    const pid_t xvfb = fork();
+    if (xvfb == 0) {
+        if (freopen("/dev/null", "w", stderr) == nullptr) {
+            _exit(126);
+        }
+        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(xvfb, 0);
+    const bool serverUp = WaitFor(
+        [&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)); }, 20);
+    if (!serverUp) {
+        kill(xvfb, SIGKILL);
+        waitpid(xvfb, nullptr, 0);
+        FAIL() << "Xvfb did not start";
+    }
+    const std::string dataHome = folder.path + "/data";
+    const std::string settings = dataHome + "/Pelnora Studio/Pelnora 7/settings.xml";
+    const std::string errFile = folder.path + "/game.err";
+    const pid_t game = fork();
+    if (game == 0) {
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        setenv("DISPLAY", name.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        unsetenv("SDL_VIDEODRIVER");
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        unsetenv("XDG_RUNTIME_DIR");
+        if (freopen(errFile.c_str(), "w", stderr) == nullptr) {
+            _exit(126);
+        }
+        execl(P7_GAME_EXE, P7_GAME_EXE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(game, 0);
+    // "in-progress" is written right after the window is shown.
+    const bool shown = WaitFor(
+        [&] { return ReadText(settings).find("in-progress=\"true\"") != std::string::npos; }, 60);
+    if (shown) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    kill(game, SIGTERM);
+    const int status = WaitExit(game, 60);
+    kill(xvfb, SIGTERM);
+    waitpid(xvfb, nullptr, 0);
+    ASSERT_TRUE(shown) << ReadText(errFile);
+    EXPECT_EQ(status, 0) << ReadText(errFile);
 }
 
 #endif

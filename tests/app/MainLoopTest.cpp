@@ -6,6 +6,8 @@
 
 #include "AppTestSupport.h"
 #include "app/GameApp.h"
+#include "app/LoadingCompleteListener.h"
+#include "core/expr/MainThread.h"
 #include "platform/NullPlatform.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -37,12 +39,22 @@ public:
         }
         AdvanceLoadingProgress();
     }
+    // The hand-over of the title screen; the main loop must never call it.
     void LoadingComplete() override {
         GameApp::LoadingComplete();
+        ++handOvers;
+    }
+    std::atomic<bool> release{false};
+    int handOvers = 0;
+};
+
+// Stands for the title screen that the loading-complete step tells.
+class FakeTitle : public LoadingCompleteListener {
+public:
+    void LoadingComplete() override {
         ++completions;
         completedOnMainThread = std::this_thread::get_id() == mainThread;
     }
-    std::atomic<bool> release{false};
     int completions = 0;
     bool completedOnMainThread = false;
     std::thread::id mainThread = std::this_thread::get_id();
@@ -58,9 +70,11 @@ protected:
         ASSERT_TRUE(app.Init());
         widget = new CountingWidget;
         app.GetWidgetManager()->AddWidget(widget);
+        gTitleScreen = &title;
         app.BeginRun();
     }
     void TearDown() override {
+        gTitleScreen = nullptr;
         app.Quit();
         app.MainLoopStep();
         app.Shutdown();
@@ -69,6 +83,7 @@ protected:
     TempUserFolder folder;
     ManualClock clock;
     HeldLoadingApp app;
+    FakeTitle title;
     NullPlatform* nullPlatform = nullptr;
     CountingWidget* widget = nullptr;
 };
@@ -85,12 +100,14 @@ TEST_F(MainLoopTest, TenMillisecondStepsAndTheLoadingStep) {
     EXPECT_EQ(widget->updates, 15);
     EXPECT_EQ(widget->floatUpdates, 15);
     EXPECT_FLOAT_EQ(widget->elapsedSum, 15.0f);
-    EXPECT_EQ(app.completions, 0);
+    EXPECT_EQ(title.completions, 0);
 
     app.release = true;
     FinishLoading(app, clock);
-    EXPECT_EQ(app.completions, 1);
-    EXPECT_TRUE(app.completedOnMainThread);
+    // The main loop's step tells the title screen; the hand-over waits for the player.
+    EXPECT_EQ(title.completions, 1);
+    EXPECT_TRUE(title.completedOnMainThread);
+    EXPECT_EQ(app.handOvers, 0);
     EXPECT_FLOAT_EQ(app.GetLoadingThreadProgress(), 1.0f);
 
     const uint64_t before = app.GetUpdateCount();
@@ -101,7 +118,29 @@ TEST_F(MainLoopTest, TenMillisecondStepsAndTheLoadingStep) {
     clock.Advance(5);
     app.MainLoopStep();
     EXPECT_EQ(app.GetUpdateCount() - before, 4u);
-    EXPECT_EQ(app.completions, 1);  // the loading step runs once
+    EXPECT_EQ(title.completions, 1);  // the loading step runs once
+    EXPECT_EQ(app.handOvers, 0);
+}
+
+TEST_F(MainLoopTest, WorkPostedFromAnotherThreadRunsAtTheNextUpdate) {
+    std::thread::id ranOn;
+    int runs = 0;
+    std::thread poster([&] {
+        PostToMainThread([&] {
+            ranOn = std::this_thread::get_id();
+            ++runs;
+        });
+    });
+    poster.join();
+    EXPECT_EQ(runs, 0);
+    clock.Advance(10);
+    app.MainLoopStep();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    clock.Advance(10);
+    app.MainLoopStep();
+    EXPECT_EQ(runs, 1);  // run once
+    app.release = true;
 }
 
 TEST_F(MainLoopTest, GapsOver200MsAreDropped) {
@@ -166,14 +205,14 @@ TEST_F(MainLoopTest, IdleStepsSleepTheRestOfTheFrame) {
 TEST_F(MainLoopTest, ALoaderThreadMakesTheLoopYieldAndSpaceItsDraws) {
     app.release = true;
     FinishLoading(app, clock);
-    app.mLoaderRunning = true;
+    app.mLoaderRunning = 1;
     const uint64_t draws = app.GetDrawCount();
     const uint64_t t0 = clock.NowMs();
     while (clock.NowMs() - t0 < 1000) {
         app.GetWidgetManager()->MarkDirty();
         app.MainLoopStep();
     }
-    app.mLoaderRunning = false;
+    app.mLoaderRunning = 0;
     EXPECT_LE(app.GetDrawCount() - draws, 11u);
     EXPECT_GE(app.GetDrawCount() - draws, 9u);
 }
@@ -199,6 +238,8 @@ TEST_F(MainLoopTest, WindowCloseQuits) {
 TEST(MainLoop, QuitDuringLoadingJoinsTheLoadingThread) {
     TempUserFolder folder;
     ManualClock clock;
+    FakeTitle title;
+    gTitleScreen = &title;
     auto* app = new HeldLoadingApp;
     app->SetClock(&clock);
     ASSERT_TRUE(app->Init());
@@ -206,7 +247,9 @@ TEST(MainLoop, QuitDuringLoadingJoinsTheLoadingThread) {
     app->Quit();
     EXPECT_FALSE(app->MainLoopStep());
     app->Shutdown();  // returns: the loader saw the abort flag and was joined
-    EXPECT_EQ(app->completions, 0);
+    EXPECT_EQ(title.completions, 0);
+    EXPECT_EQ(app->handOvers, 0);
+    gTitleScreen = nullptr;
     delete app;
     EXPECT_EQ(gApp, nullptr);
 }

@@ -163,3 +163,23 @@ TEST(FontsTest, TableLoadsFontsAndMissingFilesFallBack) {
 }
 
 }  // namespace
+
+TEST(FontsTest, Utf8TextIsMeasuredAndLookedUpByCodePoint) {
+    SysFont font("DejaVu Sans", 18, 0);
+    const GlyphSet& glyphs = font.GetGlyphs();
+    // é (U+00E9) is one character of its own width, not two garbled Windows-1252 ones.
+    const int e = glyphs.Glyph(0xE9).mAdvance;
+    ASSERT_GT(e, 0);
+    EXPECT_EQ(font.StringWidth("\xC3\xA9"), e);
+    EXPECT_EQ(font.StringWidth("Jos\xC3\xA9"), font.StringWidth("Jos") + e);
+    // Letters beyond Latin-1 (Latin Extended-A) and the euro sign above U+017F are in the set.
+    EXPECT_GT(glyphs.Glyph(0x0142).mAdvance, 0);  // ł
+    EXPECT_EQ(font.StringWidth("\xC5\x82"), glyphs.Glyph(0x0142).mAdvance);
+    EXPECT_EQ(font.StringWidth("\xE2\x82\xAC"), glyphs.Glyph(0x20AC).mAdvance);
+    EXPECT_GT(glyphs.Glyph(0x20AC).mAdvance, 0);
+    // Older text written byte by byte in Windows-1252 still reads: a lone 0xE9 is é.
+    EXPECT_EQ(font.StringWidth("Jos\xE9"), font.StringWidth("Jos\xC3\xA9"));
+    // Outside the set nothing is drawn and nothing advances.
+    EXPECT_EQ(glyphs.Glyph(0x4E00).mAdvance, 0);
+    EXPECT_EQ(glyphs.Glyph(0x4E00).mPage, -1);
+}

@@ -98,3 +98,22 @@ TEST_F(LocalizationTest, LookupsAreSafeWhileALoaderFillsTheTable) {
 }
 
 }  // namespace
+
+TEST_F(LocalizationTest, TextBeforeAChildElementIsKept) {
+    TestLocalization reader;
+    ASSERT_TRUE(reader.ReadText(R"(<localization>
+  <greeting>Hello<b/></greeting>
+  <outer>Before<inner>Inside</inner></outer>
+  <set name="s"><puzzle>Cat<i/></puzzle></set>
+  <pair id="p" value="v"/>
+</localization>)",
+                                "localization.xml"))
+        << reader.GetError();
+    EXPECT_EQ(LocalizedTexts::Lookup("greeting"), "Hello");
+    EXPECT_EQ(LocalizedTexts::Lookup("outer"), "Before");
+    EXPECT_EQ(LocalizedTexts::Lookup("inner"), "Inside");
+    EXPECT_EQ(reader.mPuzzles, (std::vector<std::string>{"Cat"}));
+    EXPECT_FALSE(LocalizedTexts::Contains("b"));
+    EXPECT_FALSE(LocalizedTexts::Contains("localization"));
+    EXPECT_EQ(LocalizedTexts::Lookup("p"), "v");
+}

@@ -8,6 +8,7 @@
 
 #include "DataTestUtil.h"
 #include "core/expr/GlobalVariables.h"
+#include "core/expr/MainThread.h"
 #include "game/data/ProfileManager.h"
 
 namespace {
@@ -341,8 +342,13 @@ TEST_F(ProfilesTest, AddSetAndSelectProfiles) {
     SetProfile(2, "fresh");  // a free slot takes a new player
     EXPECT_EQ(GetProfileRecord(2)->mState.mNumHints, 0);
 
+    const size_t codesBefore = codes.size();
     SelectProfile(8);  // past the slots: nothing is current
     EXPECT_EQ(GetCurrentPlayerState(), nullptr);
+    // The typed-code hook still hears the selection, with the unchanged player name.
+    ASSERT_EQ(codes.size(), codesBefore + 1);
+    EXPECT_EQ(codes.back(), "fresh");
+    EXPECT_EQ(names.back(), "fresh");
     EXPECT_EQ(GetGlobalVariables(), nullptr);
     ClearProfiles();
     EXPECT_EQ(GetCurrentPlayerState(), nullptr);
@@ -363,12 +369,28 @@ TEST_F(ProfilesTest, SelectionOnTheLoaderWaitsForTheMainThread) {
     EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(1)->mState);
     EXPECT_TRUE(heard.empty());
     EXPECT_EQ(GetGlobalVariables(), nullptr);
-    RunDeferredProfileWork();
+    RunMainThreadTasks();
     EXPECT_EQ(heard, std::vector<std::string>{"Bo"});
     EXPECT_EQ(heardOn, std::this_thread::get_id());
     EXPECT_EQ(GetGlobalVariables(), &GetProfileRecord(1)->mState.GetNamedValues());
-    RunDeferredProfileWork();
+    RunMainThreadTasks();
     EXPECT_EQ(heard.size(), 1u);
 }
 
 }  // namespace
+
+TEST_F(ProfilesTest, AccentedNamesTypedAsUtf8ComeBackUnchanged) {
+    LoadProfiles();
+    // The bytes a text field holds after "José" and "Łukasz" were typed.
+    const std::string jose = "Jos\xC3\xA9";
+    const std::string lukasz = "\xC5\x81ukasz";
+    AddProfile(jose);
+    AddProfile(lukasz);
+    ASSERT_TRUE(SaveProfiles());
+    const std::string written = ReadFile(mPath);
+    EXPECT_NE(written.find("name=\"" + jose + "\""), std::string::npos) << written;
+    EXPECT_EQ(written.find("Jos?"), std::string::npos);
+    Reload();
+    EXPECT_EQ(GetProfileRecord(0)->mName, jose);
+    EXPECT_EQ(GetProfileRecord(1)->mName, lukasz);
+}

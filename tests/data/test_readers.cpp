@@ -152,13 +152,18 @@ TEST_F(CatalogTest, BadPuzzlesAreLeftOutAndNamed) {
     </set></mode></game></puzzles>)",
                                 "p.xml"))
         << reader.GetError();
-    EXPECT_EQ(reader.GetRejections().size(), 6u);
-    ASSERT_EQ(CountCatalogPuzzles("pelnora7", 0, 0), 2);
+    // Each bad puzzle is named with its own fault; a good one after a gap is left out as well,
+    // since every later puzzle would otherwise take the index of the one before it.
+    ASSERT_EQ(reader.GetRejections().size(), 7u);
+    ASSERT_EQ(CountCatalogPuzzles("pelnora7", 0, 0), 1);
     EXPECT_EQ(FindPuzzle("pelnora7", 0, 0, 0)->mName, "good1");
-    EXPECT_EQ(FindPuzzle("pelnora7", 0, 0, 1)->mName, "good2");
+    EXPECT_EQ(FindPuzzle("pelnora7", 0, 0, 1), nullptr);
     const std::string& first = reader.GetRejections()[0];
     EXPECT_NE(first.find("Puzzle 1 (\"notsquare\") of set 0, mode 0"), std::string::npos) << first;
     EXPECT_NE(first.find(" on Line 3 in File 'p.xml'"), std::string::npos) << first;
+    const std::string& last = reader.GetRejections()[6];
+    EXPECT_NE(last.find("Puzzle 7 (\"good2\")"), std::string::npos) << last;
+    EXPECT_NE(last.find("an earlier puzzle of its set was left out"), std::string::npos) << last;
 }
 
 TEST_F(CatalogTest, ElementsWithoutASlotStopTheReadAndKeepTheCatalog) {
@@ -298,6 +303,44 @@ TEST_F(SetTableTest, CrossChecksFindGridSizesAndSetCountsThatDisagree) {
     // Nine puzzles of size 2, two modes of wrong counts, one game without puzzles.
     EXPECT_EQ(problems.size(), 12u);
     EXPECT_NE(problems[0].find("a grid size that 'game.xml' does not list"), std::string::npos);
+}
+
+TEST_F(SetTableTest, CrossChecksFindPuzzleNameListsOfAnotherLength) {
+    datatest::LoadSmallCatalog();
+    GameStats grids;
+    ASSERT_TRUE(grids.LoadText(R"(<g><grid size="2" hints="1"/></g>)", "game.xml"));
+    SetStats sets;
+    ASSERT_TRUE(sets.LoadText(R"(<s><game name="pelnora7">
+        <mode><set name="a"/><set name="b"/><set name="c"/></mode>
+        <mode><set name="x"/><set name="y"/></mode></game></s>)",
+                              "sets7.xml"));
+    MyLocalization names;
+    ASSERT_TRUE(names.LoadText(R"(<t>
+        <set name="a"><puzzle>One</puzzle><puzzle>Two</puzzle></set>
+        <set name="b"><puzzle>Three</puzzle><puzzle>Four</puzzle></set>
+        <set name="y"><puzzle>Five</puzzle></set></t>)",
+                               "localization.xml"));
+    const auto problems = CheckGameData();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("Set \"b\" (set 1, mode 0 of game \"pelnora7\") has 3 puzzles in "
+                               "'puzzles_pelnora7.xml' but 2 puzzle names in 'localization.xml'"),
+              std::string::npos)
+        << problems[0];
+}
+
+TEST_F(CatalogTest, ALeftOutPuzzleCutsOnlyItsOwnSetShort) {
+    PuzzleStats reader;
+    ASSERT_TRUE(reader.LoadText(R"(<puzzles><game name="pelnora7"><mode>
+      <set><puzzle name="a"><grid>1</grid></puzzle><puzzle name="bad"><grid>2</grid></puzzle>
+           <puzzle name="c"><grid>1</grid></puzzle></set>
+      <set><puzzle name="d"><grid>1</grid></puzzle><puzzle name="e"><grid>1</grid></puzzle></set>
+    </mode></game></puzzles>)",
+                                "p.xml"))
+        << reader.GetError();
+    EXPECT_EQ(reader.GetRejections().size(), 2u);
+    EXPECT_EQ(CountCatalogPuzzles("pelnora7", 0, 0), 1);
+    EXPECT_EQ(CountCatalogPuzzles("pelnora7", 0, 1), 2);
+    EXPECT_EQ(FindPuzzle("pelnora7", 0, 1, 1)->mName, "e");
 }
 
 class LocalizationTest : public DataTest {};

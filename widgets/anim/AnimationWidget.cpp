@@ -2,8 +2,10 @@
 
 #include "core/expr/LiveObjectRegistry.h"
 #include "graphics/fonts/Fonts.h"
+#include "widgets/MenuInterface.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
+#include "widgets/anim/MissingImage.h"
 #include "widgets/script/AnimationTable.h"
 #include "widgets/script/ScriptParams.h"
 
@@ -302,6 +304,20 @@ void AnimationWidget::AnimationEnded(uint32_t id) {
 }
 
 void AnimationWidget::OnChildRemoved(uint32_t id) {
+    if (mNoticeWidgetId != 0 && id == mNoticeWidgetId) {
+        mNoticeWidgetId = 0;
+        mNoticeLiveId = 0;
+        if (mRunState == kNoticeMenu) {
+            if (mNoticeRestore) {
+                if (MenuInterface* menu = GetOwningMenu()) {
+                    menu->SetPausesWhenInactive(mNoticePreviousPauses);
+                }
+            }
+            mNoticeRestore = false;
+            RunCommands(true);
+        }
+        return;
+    }
     const auto named = mNamedChildren.find(id);
     if (named != mNamedChildren.end()) {
         const NamedChild child = named->second;
@@ -400,10 +416,80 @@ void AnimationWidget::RemovedFromManager(WidgetManager* manager) {
     if (AnimationListener* listener = GetAnimationListener()) {
         listener->AnimationEnded(mId);
     }
+    // The manager forgets the click listener, but the wait goes on: a widget moved elsewhere
+    // (taken out with keep-alive and added again) listens again when it rejoins a manager.
     if (mListeningForClicks) {
-        ListenForClicks(false);
+        manager->RemoveTrackedWidget(this);
+        mClicked = false;
+    }
+    // The loops this widget's scripts started must not outlive it in the menu it leaves; the
+    // menu itself is still linked here (children leave the manager before their parents).
+    if (!mMenuSoundLoops.empty()) {
+        const std::map<int, int> loops = std::move(mMenuSoundLoops);
+        mMenuSoundLoops.clear();
+        if (MenuInterface* menu = GetOwningMenu()) {
+            for (const auto& [soundId, count] : loops) {
+                for (int i = 0; i < count; ++i) {
+                    menu->StopLoopingSound(soundId, 0.0f);
+                }
+            }
+        }
     }
     DynamicWidget::RemovedFromManager(manager);
+}
+
+MenuInterface* AnimationWidget::GetOwningMenu() const {
+    return dynamic_cast<MenuInterface*>(mUpdateOwner);
+}
+
+bool AnimationWidget::StartMenuSoundLoop(int soundId, float fadeInRate) {
+    MenuInterface* menu = GetOwningMenu();
+    if (menu == nullptr) {
+        return false;
+    }
+    menu->StartLoopingSound(soundId, fadeInRate);
+    ++mMenuSoundLoops[soundId];
+    return true;
+}
+
+bool AnimationWidget::StopMenuSoundLoop(int soundId, float fadeOutRate) {
+    const auto it = mMenuSoundLoops.find(soundId);
+    if (it == mMenuSoundLoops.end()) {
+        return false;
+    }
+    if (--it->second <= 0) {
+        mMenuSoundLoops.erase(it);
+    }
+    if (MenuInterface* menu = GetOwningMenu()) {
+        menu->StopLoopingSound(soundId, fadeOutRate);
+    }
+    return true;
+}
+
+int AnimationWidget::GetMenuSoundLoopCount(int soundId) const {
+    const auto it = mMenuSoundLoops.find(soundId);
+    return it == mMenuSoundLoops.end() ? 0 : it->second;
+}
+
+void AnimationWidget::SetNoticeMenu(Widget* notice) {
+    mNoticeLiveId = 0;
+    if (notice != nullptr) {
+        mNoticeLiveId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, notice);
+    }
+    mNoticeWidgetId = notice != nullptr ? notice->mId : 0;
+    mNoticeRestore = false;
+    if (auto* watched = dynamic_cast<RemovalWidget*>(notice)) {
+        RemovalListener::ListenTo(watched);
+    }
+}
+
+Widget* AnimationWidget::GetNoticeMenu() const {
+    return mNoticeLiveId != 0 ? LiveObjectRegistry::ResolveWidget(mNoticeLiveId) : nullptr;
+}
+
+void AnimationWidget::SetNoticeRestore(bool restore, bool previousPauses) {
+    mNoticeRestore = restore;
+    mNoticePreviousPauses = previousPauses;
 }
 
 void AnimationWidget::AddedToParent(WidgetContainer* parent) {
@@ -427,14 +513,21 @@ void AnimationWidget::RemoveKeepAlive() {
     DynamicWidget::RemoveKeepAlive();
 }
 
-bool AnimationWidget::GetProperty(const std::string& name, ExprValue* out) const {
-    if (name == "layer") {
-        Widget* layer = mLayerLiveId != 0 ? LiveObjectRegistry::ResolveWidget(mLayerLiveId)
-                                          : const_cast<AnimationWidget*>(this);
-        *out = ExprValue::FromObject(layer);
-        return true;
-    }
-    return DynamicWidget::GetProperty(name, out);
+const PropertyTable& AnimationWidget::Properties() {
+    static const PropertyTable table(
+        &DynamicWidget::Properties(),
+        {
+            PropertyEntry{"layer", nullptr,
+                          [](const DynamicWidget& w) {
+                              const auto& self = static_cast<const AnimationWidget&>(w);
+                              return ExprValue::FromObject(dynamic_cast<Widget*>(self.GetLayer()));
+                          }},
+        });
+    return table;
+}
+
+const PropertyTable& AnimationWidget::GetPropertyTable() const {
+    return Properties();
 }
 
 void AnimationWidget::RegisterObject(const std::string& name, DynamicWidget* child) {
@@ -466,6 +559,23 @@ WidgetContainer* AnimationWidget::GetLayer() const {
         }
     }
     return const_cast<AnimationWidget*>(this);
+}
+
+void AnimationWidget::PushLayer() {
+    mLayerStack.push_back(mLayerLiveId);
+}
+
+bool AnimationWidget::PopLayer() {
+    while (!mLayerStack.empty()) {
+        const uint32_t saved = mLayerStack.back();
+        mLayerStack.pop_back();
+        Widget* layer = saved != 0 ? LiveObjectRegistry::ResolveWidget(saved) : nullptr;
+        if (saved == 0 || (layer != nullptr && !layer->mRemoved)) {
+            mLayerLiveId = saved;
+            return true;
+        }
+    }
+    return false;
 }
 
 void AnimationWidget::AddButtonEntry(uint32_t buttonWidgetId, ButtonEntry entry) {
@@ -526,12 +636,19 @@ bool AnimationWidget::GetParamBoolOr(std::string_view name, bool fallback) const
 }
 
 Image* AnimationWidget::GetParamImage(std::string_view name) const {
+    if (!HasParam(name)) {
+        return nullptr;
+    }
     const ExprValue value = EvalParam(name);
     if (value.GetTag() == ExprValue::kImage) {
         return value.AsObject2();
     }
     const std::string text = value.AsString();
-    return text.empty() ? nullptr : LookupAssetTableA(text);
+    if (text.empty()) {
+        return nullptr;
+    }
+    Image* image = LookupAssetTableA(text);
+    return image != nullptr ? image : MissingImageFor(text);
 }
 
 int AnimationWidget::GetParamResource(std::string_view name) const {

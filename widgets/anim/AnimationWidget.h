@@ -27,6 +27,7 @@
 #include "widgets/script/Animation.h"
 
 class Font;
+class MenuInterface;
 class ScriptContext;
 class ScriptParams;
 
@@ -141,6 +142,8 @@ public:
     float GetParamFloatOr(std::string_view name, float fallback) const;
     bool GetParamBool(std::string_view name) const;
     bool GetParamBoolOr(std::string_view name, bool fallback) const;
+    // The image of the parameter (an image value, or a name in the asset tables); null when the
+    // parameter is absent or empty; a name the tables lack gives the magenta placeholder.
     Image* GetParamImage(std::string_view name) const;
     int GetParamResource(std::string_view name) const;  // sound id, -1 when unknown
     int GetParamNamedId(std::string_view name) const;   // track id, -1 when unknown
@@ -157,10 +160,34 @@ public:
     size_t GetNamedChildCount() const { return mNamedChildren.size(); }
     void SetLayer(WidgetContainer* layer);
     WidgetContainer* GetLayer() const;
+    // "push-layer" and "pop-layer": the saved layers are held weakly, so a layer widget removed
+    // meanwhile drops out of the stack instead of coming back as the current layer.
+    void PushLayer();
+    // Restores the last saved layer still alive; false (nothing changes) when none is saved.
+    bool PopLayer();
+    size_t GetLayerStackDepth() const { return mLayerStack.size(); }
     void AddButtonEntry(uint32_t buttonWidgetId, ButtonEntry entry);
     void AddRunningChildAnimation(uint32_t id) { mRunningChildAnimations.insert(id); }
     void ListenForClicks(bool on);
     bool IsListeningForClicks() const { return mListeningForClicks; }
+
+    // --- the owning menu (the update owner, when it is a menu) ---
+    // Null when the widget stands in no menu (a menu is its own owner).
+    MenuInterface* GetOwningMenu() const;
+    // Looping sounds that this widget's scripts start through the owning menu, counted here too,
+    // so that the widget gives back exactly its own starts when it leaves the manager. False,
+    // with nothing started, when there is no owning menu. Rates as in MenuInterface.
+    bool StartMenuSoundLoop(int soundId, float fadeInRate);
+    // Releases one of this widget's starts of the sound; false when it holds none.
+    bool StopMenuSoundLoop(int soundId, float fadeOutRate);
+    int GetMenuSoundLoopCount(int soundId) const;
+    // The notice dialog opened by "notice-menu", watched for its removal (which resumes a script
+    // waiting in run state 2); null once it has gone.
+    void SetNoticeMenu(Widget* notice);
+    Widget* GetNoticeMenu() const;
+    // When restore is set, the notice's removal gives the owning menu back previousPauses as its
+    // pause-when-inactive setting.
+    void SetNoticeRestore(bool restore, bool previousPauses);
 
     // Process-wide limit of commands one run may execute before the script is parked (a loop that
     // never waits would otherwise hang the main thread).
@@ -173,6 +200,10 @@ public:
 
     // --- operations it replaces ---
     void UpdateF(float elapsed) override;
+    bool HasScheduledWork() const override;
+    // HasScheduledWork as the scripted widget itself answers it (script, animated state,
+    // children), for a derived class whose own updates are done to answer with.
+    bool ScriptHasScheduledWork() const;
     void AddedToManager(WidgetManager* manager) override;
     void RemovedFromManager(WidgetManager* manager) override;
     void AddedToParent(WidgetContainer* parent) override;
@@ -186,7 +217,8 @@ public:
     void OnClick(int clickCount) override;
     void OnClickDone(int clickCount) override;
     void OnChildRemoved(uint32_t id) override;
-    bool GetProperty(const std::string& name, ExprValue* out) const override;
+    const PropertyTable& GetPropertyTable() const override;
+    static const PropertyTable& Properties();
 
     uint32_t mLastButtonId = static_cast<uint32_t>(-1);
 
@@ -239,10 +271,17 @@ private:
     void ForgetChildName(const NamedChild& child);
     std::map<uint32_t, ButtonEntry> mButtons;  // by the button's widget id
     std::set<uint32_t> mRunningChildAnimations;
-    uint32_t mLayerLiveId = 0;  // 0: the widget itself
+    uint32_t mLayerLiveId = 0;          // 0: the widget itself
+    std::vector<uint32_t> mLayerStack;  // saved layers, as mLayerLiveId
 
     bool mRemoveWhenScriptEnds = false;
     bool mListeningForClicks = false;
     bool mClicked = false;
     bool mMoved = false;
+
+    std::map<int, int> mMenuSoundLoops;  // sound id -> starts not yet stopped
+    uint32_t mNoticeLiveId = 0;
+    uint32_t mNoticeWidgetId = 0;
+    bool mNoticeRestore = false;
+    bool mNoticePreviousPauses = true;
 };

@@ -235,6 +235,12 @@ void ScriptContext::SetWaitObject(Widget* object) {
     mHost.mWaitObjectWidgetId = object ? object->mId : 0;
 }
 
+void ScriptContext::RecordObject(const std::string& name, DynamicWidget* child) {
+    mHost.RemovalListener::ListenTo(child);
+    mHost.mNamedChildren[child->mId] = AnimationWidget::NamedChild{
+        LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, child), name};
+}
+
 PropertyTargets FindPropertyTargets(ScriptContext& context, std::string_view parameter) {
     PropertyTargets targets;
     for (std::string& name : context.Params().GetNameList(parameter)) {
@@ -288,6 +294,13 @@ const CommandTable& GetCommandTable() {
         RegisterPropertyCommands(t);
         RegisterOscillationCommands(t);
         RegisterFlowCommands(t);
+        RegisterChildCommands(t);
+        RegisterTargetCommands(t);
+        RegisterAppearanceCommands(t);
+        RegisterAddCommands(t);
+        RegisterLabelCommands(t);
+        RegisterSoundCommands(t);
+        RegisterMenuCommands(t);
         return t;
     }();
     return table;

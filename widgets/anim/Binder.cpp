@@ -1,6 +1,9 @@
 #include "widgets/anim/Binder.h"
 
 #include "core/expr/FieldRegistry.h"
+#include "core/expr/LiveObjectRegistry.h"
+#include "widgets/Widget.h"
+#include "widgets/anim/AnimatedPropertyOwner.h"
 
 Binder::Binder(AnimatedPropertyOwner* owner, std::string_view name, const VariableTable* vars,
                int flags)
@@ -30,10 +33,37 @@ bool Binder::AddProperty(std::string_view property, std::string expression) {
     return true;
 }
 
+bool Binder::AddHandle(int32_t handle, std::string expression) {
+    if (FieldRegistry::GetFloat(handle) == nullptr) {
+        return false;
+    }
+    mTargets.push_back({nullptr, std::move(expression), handle});
+    return true;
+}
+
 bool Binder::Update(float dt) {
     mPosition += dt;
     for (const Target& target : mTargets) {
-        Write(target.field, mEvaluator.Evaluate(target.expression).AsReal());
+        if (target.handle == 0) {
+            Write(target.field, mEvaluator.Evaluate(target.expression).AsReal());
+            continue;
+        }
+        float* field = FieldRegistry::GetFloat(target.handle);
+        if (field == nullptr) {
+            continue;  // its widget is gone
+        }
+        Write(field, mEvaluator.Evaluate(target.expression).AsReal());
+        // Another widget's field: that widget redraws and rebuilds its transform. The fields
+        // behind handles are registered under the widget itself.
+        const void* owner = FieldRegistry::GetOwner(target.handle);
+        if (owner != nullptr && owner != dynamic_cast<const void*>(mOwner)) {
+            Widget* widget = LiveObjectRegistry::ResolveWidget(
+                LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, owner));
+            if (auto* animated = dynamic_cast<AnimatedPropertyOwner*>(widget)) {
+                animated->PropertiesChanged(kChangedPosition | kChangedTransform | kChangedColor |
+                                            kChangedClip);
+            }
+        }
     }
     NotifyOwner();
     return false;

@@ -22,14 +22,19 @@ public:
     void AddTarget(float* field, std::string expression);
     // As AddTarget for the owner's property of that name; false, with a log line, when unknown.
     bool AddProperty(std::string_view property, std::string expression);
+    // Binds the float field behind a "_ptr" handle, which may belong to another widget: it is
+    // looked up at each update, so a field whose widget is gone is skipped, and its widget is
+    // told of each write. False when the handle is not a live float field.
+    bool AddHandle(int32_t handle, std::string expression);
 
     bool Update(float dt) override;
     const VariableTable& GetVariables() const { return mVars; }
 
 private:
     struct Target {
-        float* field;
+        float* field;  // null for a handle target
         std::string expression;
+        int32_t handle = 0;
     };
     std::vector<Target> mTargets;
     VariableTable mVars;

@@ -8,6 +8,7 @@
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/expr/NamedConstants.h"
 #include "core/util/Log.h"
+#include "graphics/ImageLoading.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/Matrix4.h"
 #include "graphics/ShaderEffect.h"
@@ -20,47 +21,10 @@
 
 namespace {
 
-struct FloatName {
-    const char* name;
-    float DynamicWidget::*field;
-    int flags;
-};
-
-// mX and mY live in the container base; they are handled before this table.
-const FloatName kFloatNames[] = {
-    {"z", &DynamicWidget::mZ, kChangedTransform},
-    {"angle", &DynamicWidget::mAngle, kChangedTransform},
-    {"scale_x", &DynamicWidget::mScaleX, kChangedTransform},
-    {"scale_y", &DynamicWidget::mScaleY, kChangedTransform},
-    {"shear_x", &DynamicWidget::mShearX, kChangedTransform},
-    {"shear_y", &DynamicWidget::mShearY, kChangedTransform},
-    {"shear_x_offset", &DynamicWidget::mShearXOffset, kChangedTransform},
-    {"shear_y_offset", &DynamicWidget::mShearYOffset, kChangedTransform},
-    {"opacity", &DynamicWidget::mOpacity, kChangedColor},
-    {"alpha", &DynamicWidget::mAlpha, kChangedColor},
-    {"red", &DynamicWidget::mRed, kChangedColor},
-    {"green", &DynamicWidget::mGreen, kChangedColor},
-    {"blue", &DynamicWidget::mBlue, kChangedColor},
-    {"abs_clip_x1", &DynamicWidget::mAbsClipX1, kChangedClip},
-    {"abs_clip_y1", &DynamicWidget::mAbsClipY1, kChangedClip},
-    {"abs_clip_x2", &DynamicWidget::mAbsClipX2, kChangedClip},
-    {"abs_clip_y2", &DynamicWidget::mAbsClipY2, kChangedClip},
-    {"rel_clip_x1", &DynamicWidget::mRelClipX1, kChangedClip},
-    {"rel_clip_y1", &DynamicWidget::mRelClipY1, kChangedClip},
-    {"rel_clip_x2", &DynamicWidget::mRelClipX2, kChangedClip},
-    {"rel_clip_y2", &DynamicWidget::mRelClipY2, kChangedClip},
-    {"clock", &DynamicWidget::mClock, 0},
-    {"timer", &DynamicWidget::mTimer, 0},
-};
-
 // The minimum pixel alpha that counts as a hit, read once.
 int OpacityThreshold() {
     static const int threshold = GetConstantValue("opacity_threshold").AsInt();
     return threshold;
-}
-
-bool IsOwnHandleName(const std::string& name, const char* prefix) {
-    return name == std::string(prefix) + "_ptr";
 }
 
 }  // namespace
@@ -100,14 +64,12 @@ ImageSurface* DynamicWidget::GetOwnImageSurface() {
         return nullptr;
     }
     if (!mOwnedImage) {
-        auto* source = dynamic_cast<ImageSurface*>(mImage);
-        if (source == nullptr) {
+        // The shared copy takes atlas pieces out of their sheet and keeps the image flags
+        // (tessellation and texture wrap read them).
+        std::unique_ptr<ImageSurface> copy = CopyImage(mImage);
+        if (!copy) {
             return nullptr;
         }
-        auto copy = std::make_unique<ImageSurface>();
-        copy->SetPixels(source->GetWidth(), source->GetHeight(), source->GetPixelData());
-        copy->SetCells(source->GetCols(), source->GetRows());
-        copy->SetName(source->GetName());
         mImage = copy.get();
         mOwnedImage = std::move(copy);
     }
@@ -115,27 +77,7 @@ ImageSurface* DynamicWidget::GetOwnImageSurface() {
 }
 
 float* DynamicWidget::FindAnimatedProperty(std::string_view name, int& flags) {
-    if (name == "x") {
-        flags |= kChangedPosition;
-        return &mX;
-    }
-    if (name == "y") {
-        flags |= kChangedPosition;
-        return &mY;
-    }
-    if (name == "frame_rate") {
-        return &mFrames.mFrameTime;
-    }
-    if (name == "mask_frame_rate") {
-        return &mMaskFrames.mFrameTime;
-    }
-    for (const FloatName& entry : kFloatNames) {
-        if (name == entry.name) {
-            flags |= entry.flags;
-            return &(this->*entry.field);
-        }
-    }
-    return nullptr;
+    return GetPropertyTable().FindWritable(*this, name, flags);
 }
 
 void DynamicWidget::PropertiesChanged(int flags) {
@@ -185,125 +127,95 @@ void DynamicWidget::OffsetNamedFloats(std::string_view nameA, std::string_view n
 }
 
 bool DynamicWidget::GetProperty(const std::string& name, ExprValue* out) const {
-    const float w = static_cast<float>(mWidth);
-    const float h = static_cast<float>(mHeight);
-    auto real = [out](float v) {
-        *out = ExprValue::FromFloat(v);
-        return true;
-    };
-    auto handle = [this, out](const float* field) {
-        out->SetIntFromPointer(const_cast<float*>(field), this);
-        return true;
-    };
-    if (name == "x")
-        return real(mX);
-    if (name == "y")
-        return real(mY);
-    if (name == "right")
-        return real(mX + w);
-    if (name == "bottom")
-        return real(mY + h);
-    if (name == "center_x")
-        return real(mX + w * 0.5f);
-    if (name == "center_y")
-        return real(mY + h * 0.5f);
-    if (name == "abs_x" || name == "abs_y") {
-        const FPoint at = LocalToGlobal();
-        return real(name == "abs_x" ? at.mX : at.mY);
-    }
-    if (name == "width") {
-        *out = ExprValue::FromInt(mWidth);
-        return true;
-    }
-    if (name == "height") {
-        *out = ExprValue::FromInt(mHeight);
-        return true;
-    }
-    if (name == "depth") {
-        *out = ExprValue::FromInt(mZOrder);
-        return true;
-    }
-    if (name == "z")
-        return real(mZ);
-    if (name == "angle")
-        return real(mAngle);
-    if (name == "scale_x")
-        return real(mScaleX);
-    if (name == "scale_y")
-        return real(mScaleY);
-    if (name == "opacity")
-        return real(mOpacity);
-    if (name == "last_x")
-        return real(mLastX);
-    if (name == "last_y")
-        return real(mLastY);
-    if (name == "timer")
-        return real(mTimer);
-    if (name == "clock")
-        return real(mClock);
-    if (name == "frame_rate")
-        return real(mFrames.mFrameTime);
-    if (name == "frame_timer")
-        return real(mFrames.mTimer);
-    if (name == "frame") {
-        *out = ExprValue::FromInt(mFrames.mFrame);
-        return true;
-    }
-    if (name == "flip_x" || name == "flip_y") {
-        *out = ExprValue::FromBool((name == "flip_x" ? mFlipX : mFlipY) != 1);
-        return true;
-    }
-    if (name == "abs_clip_x1")
-        return real(mAbsClipX1);
-    if (name == "abs_clip_y1")
-        return real(mAbsClipY1);
-    if (name == "abs_clip_x2")
-        return real(mAbsClipX2);
-    if (name == "abs_clip_y2")
-        return real(mAbsClipY2);
-    if (name == "rel_clip_x1")
-        return real(mRelClipX1);
-    if (name == "rel_clip_y1")
-        return real(mRelClipY1);
-    if (name == "rel_clip_x2")
-        return real(mRelClipX2);
-    if (name == "rel_clip_y2")
-        return real(mRelClipY2);
-    if (name == "changing") {
-        *out = ExprValue::FromBool(IsAnimating());
-        return true;
-    }
-    if (IsOwnHandleName(name, "x"))
-        return handle(&mX);
-    if (IsOwnHandleName(name, "y"))
-        return handle(&mY);
-    if (IsOwnHandleName(name, "opacity"))
-        return handle(&mOpacity);
-    if (IsOwnHandleName(name, "angle"))
-        return handle(&mAngle);
-    if (IsOwnHandleName(name, "scale_x"))
-        return handle(&mScaleX);
-    if (IsOwnHandleName(name, "scale_y"))
-        return handle(&mScaleY);
-    if (IsOwnHandleName(name, "timer"))
-        return handle(&mTimer);
-    if (IsOwnHandleName(name, "last_x"))
-        return handle(&mLastX);
-    if (IsOwnHandleName(name, "last_y"))
-        return handle(&mLastY);
-    if (name == "image") {
-        *out = ExprValue::FromObject2(mImage);
-        return true;
-    }
-    if (name == "id") {
-        *out = ExprValue::FromString(mScriptName);
-        return true;
-    }
-    if (name == "mouse_visible") {
-        *out = ExprValue::FromBool(mMouseVisible);
+    if (GetPropertyTable().Read(*this, name, out)) {
         return true;
     }
     return ExtendedPropertyInterface::GetProperty(name, out);
+}
+
+namespace {
+
+using W = DynamicWidget;
+
+ExprValue Real(float value) {
+    return ExprValue::FromFloat(value);
+}
+
+// A writable float field with its change flags; handle adds "<name>_ptr".
+#define P7_FIELD(name, member, flags, handle)                                   \
+    PropertyEntry {                                                             \
+        name, [](W& w) { return &w.member; }, nullptr, flags,                   \
+            PropertyEntry::kWritable | ((handle) ? PropertyEntry::kHandle : 0u) \
+    }
+// A computed, read-only value.
+#define P7_VALUE(name, expr)                                 \
+    PropertyEntry {                                          \
+        name, nullptr, [](const W& w) { return expr; }, 0, 0 \
+    }
+
+}  // namespace
+
+const PropertyTable& DynamicWidget::Properties() {
+    static const PropertyTable table(
+        nullptr, {
+                     P7_FIELD("x", mX, kChangedPosition, true),
+                     P7_FIELD("y", mY, kChangedPosition, true),
+                     P7_FIELD("z", mZ, kChangedTransform, false),
+                     P7_FIELD("angle", mAngle, kChangedTransform, true),
+                     P7_FIELD("scale_x", mScaleX, kChangedTransform, true),
+                     P7_FIELD("scale_y", mScaleY, kChangedTransform, true),
+                     P7_FIELD("shear_x", mShearX, kChangedTransform, false),
+                     P7_FIELD("shear_y", mShearY, kChangedTransform, false),
+                     P7_FIELD("shear_x_offset", mShearXOffset, kChangedTransform, false),
+                     P7_FIELD("shear_y_offset", mShearYOffset, kChangedTransform, false),
+                     P7_FIELD("opacity", mOpacity, kChangedColor, true),
+                     P7_FIELD("alpha", mAlpha, kChangedColor, false),
+                     P7_FIELD("red", mRed, kChangedColor, false),
+                     P7_FIELD("green", mGreen, kChangedColor, false),
+                     P7_FIELD("blue", mBlue, kChangedColor, false),
+                     P7_FIELD("abs_clip_x1", mAbsClipX1, kChangedClip, false),
+                     P7_FIELD("abs_clip_y1", mAbsClipY1, kChangedClip, false),
+                     P7_FIELD("abs_clip_x2", mAbsClipX2, kChangedClip, false),
+                     P7_FIELD("abs_clip_y2", mAbsClipY2, kChangedClip, false),
+                     P7_FIELD("rel_clip_x1", mRelClipX1, kChangedClip, false),
+                     P7_FIELD("rel_clip_y1", mRelClipY1, kChangedClip, false),
+                     P7_FIELD("rel_clip_x2", mRelClipX2, kChangedClip, false),
+                     P7_FIELD("rel_clip_y2", mRelClipY2, kChangedClip, false),
+                     P7_FIELD("clock", mClock, 0, false),
+                     P7_FIELD("timer", mTimer, 0, true),
+                     P7_FIELD("frame_rate", mFrames.mFrameTime, 0, false),
+                     P7_FIELD("mask_frame_rate", mMaskFrames.mFrameTime, 0, false),
+                     // Written by the float update only; scripts read them and may bind to them.
+                     PropertyEntry{"last_x", [](W& w) { return &w.mLastX; }, nullptr, 0,
+                                   PropertyEntry::kHandle},
+                     PropertyEntry{"last_y", [](W& w) { return &w.mLastY; }, nullptr, 0,
+                                   PropertyEntry::kHandle},
+                     P7_VALUE("right", Real(w.mX + static_cast<float>(w.mWidth))),
+                     P7_VALUE("bottom", Real(w.mY + static_cast<float>(w.mHeight))),
+                     P7_VALUE("center_x", Real(w.mX + static_cast<float>(w.mWidth) * 0.5f)),
+                     P7_VALUE("center_y", Real(w.mY + static_cast<float>(w.mHeight) * 0.5f)),
+                     P7_VALUE("abs_x", Real(w.LocalToGlobal().mX)),
+                     P7_VALUE("abs_y", Real(w.LocalToGlobal().mY)),
+                     P7_VALUE("width", ExprValue::FromInt(w.mWidth)),
+                     P7_VALUE("height", ExprValue::FromInt(w.mHeight)),
+                     P7_VALUE("depth", ExprValue::FromInt(w.mZOrder)),
+                     P7_VALUE("frame_timer", Real(w.mFrames.mTimer)),
+                     P7_VALUE("frame", ExprValue::FromInt(w.mFrames.mFrame)),
+                     P7_VALUE("flip_x", ExprValue::FromBool(w.mFlipX != 1)),
+                     P7_VALUE("flip_y", ExprValue::FromBool(w.mFlipY != 1)),
+                     P7_VALUE("changing", ExprValue::FromBool(w.IsAnimating())),
+                     P7_VALUE("image", ExprValue::FromObject2(w.GetImage())),
+                     P7_VALUE("id", ExprValue::FromString(w.mScriptName)),
+                     P7_VALUE("mouse_visible", ExprValue::FromBool(w.mMouseVisible)),
+                 });
+    return table;
+}
+
+#undef P7_FIELD
+#undef P7_VALUE
+
+const PropertyTable& DynamicWidget::GetPropertyTable() const {
+    return Properties();
 }
 
 void DynamicWidget::TweenNamedFloat(std::string_view name, float target, float duration,
@@ -712,6 +624,88 @@ bool MapAboutCentre(const Transform& transform, bool inverse, float cx, float cy
     return true;
 }
 
+// A homogeneous point (x, y, depth, w) mapped about the centre through m (column vectors); the
+// depth and w pass on so that the root can project what lies off the screen's plane.
+FRect MapPointAboutCentre(const Matrix4& m, float cx, float cy, const FRect& p) {
+    const float in[4] = {p.mX - cx * p.mHeight, p.mY - cy * p.mHeight, p.mWidth, p.mHeight};
+    float out[4];
+    for (int row = 0; row < 4; ++row) {
+        out[row] =
+            m.m[row][0] * in[0] + m.m[row][1] * in[1] + m.m[row][2] * in[2] + m.m[row][3] * in[3];
+    }
+    return FRect(out[0] + cx * out[3], out[1] + cy * out[3], out[2], out[3]);
+}
+
+// Whether the matrix moves points off the plane or mixes depth into it (a depth or a rotation
+// about another axis than z): then the screen shows the widget in perspective.
+bool HasDepth(const Matrix4& m) {
+    return m.m[2][3] != 0.0f || m.m[0][2] != 0.0f || m.m[1][2] != 0.0f || m.m[2][0] != 0.0f ||
+           m.m[2][1] != 0.0f;
+}
+
+// The plane-to-screen homography through four point pairs (u, v) -> (x, y), as the 3x3 matrix
+// h (h[8] = 1). False when the points are degenerate (a plane seen edge-on).
+bool SolveHomography(const double u[4], const double v[4], const double x[4], const double y[4],
+                     double h[9]) {
+    double a[8][9] = {};
+    for (int i = 0; i < 4; ++i) {
+        double* rx = a[2 * i];
+        double* ry = a[2 * i + 1];
+        rx[0] = u[i], rx[1] = v[i], rx[2] = 1.0, rx[6] = -u[i] * x[i], rx[7] = -v[i] * x[i];
+        rx[8] = x[i];
+        ry[3] = u[i], ry[4] = v[i], ry[5] = 1.0, ry[6] = -u[i] * y[i], ry[7] = -v[i] * y[i];
+        ry[8] = y[i];
+    }
+    for (int col = 0; col < 8; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < 8; ++r) {
+            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) {
+                pivot = r;
+            }
+        }
+        if (std::fabs(a[pivot][col]) < 1e-12) {
+            return false;
+        }
+        for (int c = 0; c < 9; ++c) {
+            std::swap(a[col][c], a[pivot][c]);
+        }
+        for (int r = 0; r < 8; ++r) {
+            if (r != col) {
+                const double f = a[r][col] / a[col][col];
+                for (int c = col; c < 9; ++c) {
+                    a[r][c] -= f * a[col][c];
+                }
+            }
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        h[i] = a[i][8] / a[i][i];
+    }
+    h[8] = 1.0;
+    return true;
+}
+
+// (x, y) through the inverse of the homography h; false when h is singular or the point lies
+// on the horizon.
+bool InverseHomography(const double h[9], double x, double y, double* u, double* v) {
+    const double inv[9] = {h[4] * h[8] - h[5] * h[7], h[2] * h[7] - h[1] * h[8],
+                           h[1] * h[5] - h[2] * h[4], h[5] * h[6] - h[3] * h[8],
+                           h[0] * h[8] - h[2] * h[6], h[2] * h[3] - h[0] * h[5],
+                           h[3] * h[7] - h[4] * h[6], h[1] * h[6] - h[0] * h[7],
+                           h[0] * h[4] - h[1] * h[3]};
+    const double det = h[0] * inv[0] + h[1] * inv[3] + h[2] * inv[6];
+    if (std::fabs(det) < 1e-18) {
+        return false;
+    }
+    const double w = inv[6] * x + inv[7] * y + inv[8];
+    if (std::fabs(w) < 1e-12) {
+        return false;
+    }
+    *u = (inv[0] * x + inv[1] * y + inv[2]) / w;
+    *v = (inv[3] * x + inv[4] * y + inv[5]) / w;
+    return true;
+}
+
 }  // namespace
 
 void DynamicWidget::MapToImage(float x, float y, float* outX, float* outY) const {
@@ -772,10 +766,10 @@ void DynamicWidget::StepFrames(float dt) {
             const int before = sequence->mFrame;
             const int next = sequence->Step();
             if (sequence == &mFrames && sequence->mCrossfadeTime > 0.0f && next != before) {
+                // The crossfade restarts the frame clock, so the next step waits a full frame
+                // time after the fade began.
                 sequence->mFrame = before;
-                const float timer = sequence->mTimer;
                 FadeToFrame(next, sequence->mCrossfadeTime);
-                sequence->mTimer = timer;
             }
         }
     }
@@ -814,9 +808,11 @@ FRect DynamicWidget::ToParentRect(const FRect& rect) const {
     auto* self = const_cast<DynamicWidget*>(this);
     FRect mapped = rect;
     if (self->IsTransformNonTrivial()) {
-        MapAboutCentre(self->GetTransform(), false, static_cast<float>(mWidth) * 0.5f,
-                       static_cast<float>(mHeight) * 0.5f, rect.mX, rect.mY, &mapped.mX,
-                       &mapped.mY);
+        // The whole homogeneous point: a depth or a turn out of the plane reaches the root,
+        // which projects it as it is drawn.
+        mapped = MapPointAboutCentre(self->GetTransform().BuildMatrix(),
+                                     static_cast<float>(mWidth) * 0.5f,
+                                     static_cast<float>(mHeight) * 0.5f, rect);
     }
     return Widget::ToParentRect(mapped);
 }
@@ -827,12 +823,42 @@ FRect DynamicWidget::ToLocalRect(const FRect& rect) const {
         return local;
     }
     auto* self = const_cast<DynamicWidget*>(this);
-    if (self->IsTransformNonTrivial()) {
-        MapAboutCentre(self->GetTransform(), true, static_cast<float>(mWidth) * 0.5f,
-                       static_cast<float>(mHeight) * 0.5f, local.mX, local.mY, &local.mX,
-                       &local.mY);
+    if (!self->IsTransformNonTrivial()) {
+        return local;
     }
-    return local;
+    const Matrix4 m = self->GetTransform().BuildMatrix();
+    const float cx = static_cast<float>(mWidth) * 0.5f;
+    const float cy = static_cast<float>(mHeight) * 0.5f;
+    if (!HasDepth(m)) {
+        Matrix4 inverse;
+        if (!MatrixInverse(&inverse, m)) {
+            return FRect(-1.0e9f, -1.0e9f, 1.0f, 1.0f);  // a scale of 0: nothing is hit
+        }
+        return MapPointAboutCentre(inverse, cx, cy, local);
+    }
+    // In perspective the point is a ray from the eye: find where it meets the widget's plane by
+    // inverting the plane-to-screen mapping, taken through four points of the plane.
+    const FRect screen = mParent != nullptr ? mParent->LocalToGlobalRect(rect) : rect;
+    const double w = std::max(1.0, static_cast<double>(mWidth));
+    const double h = std::max(1.0, static_cast<double>(mHeight));
+    const double u[4] = {0.0, w, 0.0, w};
+    const double v[4] = {0.0, 0.0, h, h};
+    double x[4];
+    double y[4];
+    for (int i = 0; i < 4; ++i) {
+        const FRect at = LocalToGlobalRect(
+            FRect(static_cast<float>(u[i]), static_cast<float>(v[i]), 1.0f, 1.0f));
+        x[i] = at.mX;
+        y[i] = at.mY;
+    }
+    double homography[9];
+    double lu = 0.0;
+    double lv = 0.0;
+    if (!SolveHomography(u, v, x, y, homography) ||
+        !InverseHomography(homography, screen.mX, screen.mY, &lu, &lv)) {
+        return FRect(-1.0e9f, -1.0e9f, 1.0f, 1.0f);  // seen edge-on: nothing is hit
+    }
+    return FRect(static_cast<float>(lu), static_cast<float>(lv), 1.0f, 1.0f);
 }
 
 Widget* DynamicWidget::FindWidgetAt(float x, float y, uint32_t flags, float* outX, float* outY) {

@@ -25,6 +25,7 @@
 #include "widgets/anim/AnimatedPropertyOwner.h"
 #include "widgets/anim/FrameSequence.h"
 #include "widgets/anim/PropertyModifiers.h"
+#include "widgets/anim/PropertyTable.h"
 #include "widgets/controls/ButtonListener.h"
 
 class EasingCurve;
@@ -68,6 +69,10 @@ public:
     void OffsetNamedFloats(std::string_view nameA, std::string_view nameB, float da, float db);
     // "x", "y", "right", "bottom", ... (see the widget documentation); false for other names.
     bool GetProperty(const std::string& name, ExprValue* out) const override;
+    // The table of the class's script-visible properties (readable, writable, handles); each
+    // class with properties of its own overrides it with a table chained to its base's.
+    virtual const PropertyTable& GetPropertyTable() const;
+    static const PropertyTable& Properties();
 
     // --- motion shortcuts (each adds a controller) ---
     // curve may be null (linear). duration in units of the widget's clock.
@@ -108,7 +113,13 @@ public:
     void SetOwnImageCopy(std::unique_ptr<Image> image);
     Image* GetImage() const { return mImage; }
     void SetMask(Image* mask) { mMaskImage = mask; }
+    Image* GetMask() const { return mMaskImage; }
     void SetMaskRect(const FRect& rect);
+    // The mask is stretched over the whole image again.
+    void ClearMaskRect() {
+        mMaskRectGiven = false;
+        MarkDirty();
+    }
     // Takes ownership; "Clock" is fed from the widget's clock.
     void SetShader(std::unique_ptr<ShaderEffect> effect);
     void SetShaderConstantSource(const std::string& name, float* field);
@@ -151,6 +162,7 @@ public:
     void Update() override;
     void UpdateF(float elapsed) override;
     void UpdateAllF(WidgetFlagState& state, float elapsed) override;
+    bool HasScheduledWork() const override;
     void Draw(Graphics* g) override;
     void DrawAll(WidgetFlagState& state, Graphics* g) override;
     void MarkDirty() override;
@@ -214,6 +226,9 @@ public:
     bool mTransformChanged = true;
 
 protected:
+    // Nothing of this widget's own (controllers, effects, frames, blinking, a held button,
+    // pending finish actions) would change in a coming update.
+    bool IsAtRest() const;
     // Runs the stored finish actions (at most once each); the widget may be marked for removal.
     void RunFinishActions();
     // Draws the image (or its crossfade) once with the colour components given.

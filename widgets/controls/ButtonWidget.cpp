@@ -1,8 +1,11 @@
 #include "widgets/controls/ButtonWidget.h"
 
+#include <algorithm>
+
 #include "core/util/StringUtil.h"
 #include "graphics/Color.h"
 #include "graphics/Graphics.h"
+#include "graphics/Image.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Fonts.h"
 #include "graphics/fonts/SysFont.h"
@@ -63,6 +66,14 @@ void ButtonWidget::RefreshState() {
     } else if (mIsOver) {
         state = kOver;
     }
+    if (mUseStateFrames && mImage != nullptr) {
+        // Normal, over, down and disabled cells; an image of three cells shows down when
+        // disabled too.
+        const int frame = std::min(state, mImage->GetCelCount() - 1);
+        if (frame != mFrames.mFrame) {
+            SetFrame(frame);
+        }
+    }
     if (state == mState || mStateFonts[static_cast<size_t>(state)] == nullptr) {
         return;
     }
@@ -98,6 +109,20 @@ void ButtonWidget::PlaySound(int soundId) {
 bool ButtonWidget::GetProperty(const std::string& name, ExprValue* out) const {
     if (name == "type") {
         *out = ExprValue::FromString(mType);
+        return true;
+    }
+    // The states a parent's expressions read ("btn.disabled"); the same values the button
+    // publishes to its own scripts.
+    if (name == "disabled") {
+        *out = ExprValue::FromBool(mDisabled);
+        return true;
+    }
+    if (name == "mouse_over") {
+        *out = ExprValue::FromBool(mIsOver);
+        return true;
+    }
+    if (name == "mouse_down") {
+        *out = ExprValue::FromBool(mIsDown);
         return true;
     }
     return AnimationWidget::GetProperty(name, out);

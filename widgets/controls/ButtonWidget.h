@@ -56,6 +56,8 @@ public:
     int mLabelOffsetY = 0;
     int mDownOffsetX = 1;
     int mDownOffsetY = 1;
+    // The image's cells are the state pictures (normal, over, down, disabled).
+    bool mUseStateFrames = false;
 
 protected:
     // Publishes one of the state booleans as a script variable.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/expr/ExprValue.h"
+#include "core/util/Utf8.h"
 #include "graphics/Graphics.h"
 #include "graphics/fonts/Font.h"
 #include "graphics/fonts/SysFont.h"
@@ -49,13 +50,36 @@ Font* EditWidget::EnsureFont() {
 
 std::string EditWidget::GetShownText() const {
     if (mPasswordChar != 0) {
-        return std::string(mText.size(), mPasswordChar);
+        return std::string(Utf8Length(mText), mPasswordChar);
     }
     return mText;
 }
 
-int EditWidget::ShownWidth(const std::string& shown, int n) {
-    n = std::clamp(n, 0, static_cast<int>(shown.size()));
+int EditWidget::ShownIndex(int textPos) const {
+    textPos = std::clamp(textPos, 0, static_cast<int>(mText.size()));
+    if (mPasswordChar == 0) {
+        return textPos;
+    }
+    return static_cast<int>(
+        Utf8Length(std::string_view(mText).substr(0, static_cast<size_t>(textPos))));
+}
+
+int EditWidget::NextChar(int pos) const {
+    return static_cast<int>(Utf8NextBoundary(mText, static_cast<size_t>(std::max(0, pos))));
+}
+
+int EditWidget::PrevChar(int pos) const {
+    return static_cast<int>(Utf8PrevBoundary(mText, static_cast<size_t>(std::max(0, pos))));
+}
+
+bool EditWidget::IsWordByte(char c) const {
+    // Every byte of a character beyond ASCII belongs to a word: such characters are letters
+    // (accented or of other scripts) in the names and words typed here.
+    return static_cast<unsigned char>(c) >= 0x80 || IsWordChar(c);
+}
+
+int EditWidget::ShownWidth(const std::string& shown, int textPos) {
+    const int n = std::clamp(ShownIndex(textPos), 0, static_cast<int>(shown.size()));
     return EnsureFont()->StringWidth(std::string_view(shown).substr(0, static_cast<size_t>(n)));
 }
 
@@ -107,12 +131,15 @@ int EditWidget::GetCharAt(int x, int y) {
     const std::string shown = GetShownText();
     const int base = ShownWidth(shown, mScrollOffset);
     int result = 0;
-    for (int i = mScrollOffset; i < static_cast<int>(shown.size()); ++i) {
+    // Over the characters (not bytes) from the first one shown; positions are byte offsets.
+    const int length = static_cast<int>(mText.size());
+    for (int i = mScrollOffset; i < length; i = NextChar(i)) {
+        const int next = NextChar(i);
         const int before = ShownWidth(shown, i) - base;
-        const int after = ShownWidth(shown, i + 1) - base;
+        const int after = ShownWidth(shown, next) - base;
         const float boundary = static_cast<float>(before + after) * 0.5f + 5.0f;
         if (static_cast<float>(x) >= boundary) {
-            result = i + 1;
+            result = next;
         }
     }
     return result;
@@ -121,20 +148,24 @@ int EditWidget::GetCharAt(int x, int y) {
 void EditWidget::ScrollToCursor(bool jump) {
     const int step = jump ? 10 : 1;
     while (mCursor < mScrollOffset) {
-        mScrollOffset = std::max(0, mScrollOffset - step);
+        for (int i = 0; i < step && mScrollOffset > 0; ++i) {
+            mScrollOffset = PrevChar(mScrollOffset);
+        }
         MarkDirty();
     }
     if (mWidth <= 8) {
         return;
     }
     const std::string shown = GetShownText();
-    const int length = static_cast<int>(shown.size());
+    const int length = static_cast<int>(mText.size());
     // The offset never passes the caret (nor the last character), so a character wider than the
     // field ends the loop with the caret at the left edge instead of spinning.
-    const int limit = std::max(0, std::min(mCursor, length - 1));
+    const int limit = std::max(0, std::min(mCursor, PrevChar(length)));
     while (mScrollOffset < limit &&
            ShownWidth(shown, mCursor) - ShownWidth(shown, mScrollOffset) >= mWidth - 8) {
-        mScrollOffset = std::min(limit, mScrollOffset + step);
+        for (int i = 0; i < step && mScrollOffset < limit; ++i) {
+            mScrollOffset = std::min(limit, NextChar(mScrollOffset));
+        }
         MarkDirty();
     }
 }
@@ -153,13 +184,16 @@ void EditWidget::DeleteSelection() {
 }
 
 void EditWidget::ApplyLimits() {
-    if (mMaxChars != -1 && static_cast<int>(mText.size()) > mMaxChars) {
-        mText.resize(static_cast<size_t>(std::max(0, mMaxChars)));
+    // The limits count characters, not bytes, and never cut one in two.
+    if (mMaxChars != -1 && static_cast<int>(Utf8Length(mText)) > mMaxChars) {
+        mText.resize(Utf8OffsetOf(mText, static_cast<size_t>(std::max(0, mMaxChars))));
     }
     if (mWidthFonts.empty()) {
         if (mMaxPixelWidth >= 1) {
-            while (!mText.empty() && EnsureFont()->StringWidth(GetShownText()) > mMaxPixelWidth) {
-                mText.pop_back();
+            // The limit is on the text itself, also in a password field: the name or code must
+            // fit where it is later shown unmasked.
+            while (!mText.empty() && EnsureFont()->StringWidth(mText) > mMaxPixelWidth) {
+                mText.resize(static_cast<size_t>(PrevChar(static_cast<int>(mText.size()))));
             }
         }
         return;
@@ -169,13 +203,20 @@ void EditWidget::ApplyLimits() {
         if (limit < 1) {
             continue;
         }
-        while (!mText.empty() && font->StringWidth(GetShownText()) > limit) {
-            mText.pop_back();
+        while (!mText.empty() && font->StringWidth(mText) > limit) {
+            mText.resize(static_cast<size_t>(PrevChar(static_cast<int>(mText.size()))));
         }
     }
 }
 
 void EditWidget::ProcessKey(int key, char c) {
+    ProcessInput(key, c,
+                 static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 0x80
+                     ? std::string(1, c)
+                     : std::string());
+}
+
+void EditWidget::ProcessInput(int key, char c, const std::string& typed) {
     if (key == kKeyShift || key == kKeyControl) {
         return;
     }
@@ -197,8 +238,9 @@ void EditWidget::ProcessKey(int key, char c) {
             const int lo = std::min(mAnchor, mCursor);
             const int hi = std::max(mAnchor, mCursor);
             if (WidgetHost* host = GetWidgetHost()) {
-                host->CopyToClipboard(
-                    GetShownText().substr(static_cast<size_t>(lo), static_cast<size_t>(hi - lo)));
+                const int shownLo = ShownIndex(lo);
+                host->CopyToClipboard(GetShownText().substr(
+                    static_cast<size_t>(shownLo), static_cast<size_t>(ShownIndex(hi) - shownLo)));
             }
             if (c == kCut) {
                 DeleteSelection();
@@ -210,13 +252,18 @@ void EditWidget::ProcessKey(int key, char c) {
         WidgetHost* host = GetWidgetHost();
         const std::string clip = host != nullptr ? host->GetClipboard() : std::string();
         std::string insert;
-        for (char ch : clip) {
-            if (ch == '\r' || ch == '\n') {
+        // Character by character; the listener judges a character beyond ASCII by its first
+        // byte.
+        for (size_t pos = 0; pos < clip.size();) {
+            const size_t start = pos;
+            pos = Utf8NextBoundary(clip, pos);
+            const std::string ch = clip.substr(start, pos - start);
+            if (ch == "\r" || ch == "\n") {
                 continue;
             }
-            if (EnsureFont()->CharWidth(static_cast<unsigned char>(ch)) != 0 &&
-                (listener == nullptr || listener->AllowChar(mId, ch))) {
-                insert.push_back(ch);
+            if (EnsureFont()->StringWidth(ch) != 0 &&
+                (listener == nullptr || listener->AllowChar(mId, ch[0]))) {
+                insert += ch;
             }
             listener = mListener.Get();  // the listener may have left
         }
@@ -235,31 +282,31 @@ void EditWidget::ProcessKey(int key, char c) {
         keepSelection = true;
     } else if (key == kKeyLeft) {
         if (control) {
-            while (mCursor > 0 && !IsWordChar(mText[static_cast<size_t>(mCursor - 1)])) {
-                --mCursor;
+            while (mCursor > 0 && !IsWordByte(mText[static_cast<size_t>(mCursor - 1)])) {
+                mCursor = PrevChar(mCursor);
             }
-            while (mCursor > 0 && IsWordChar(mText[static_cast<size_t>(mCursor - 1)])) {
+            while (mCursor > 0 && IsWordByte(mText[static_cast<size_t>(mCursor - 1)])) {
                 --mCursor;
             }
         } else if (!shift && HasSelection()) {
             mCursor = std::min(mAnchor, mCursor);
         } else {
-            --mCursor;
+            mCursor = mCursor > 0 ? PrevChar(mCursor) : -1;
         }
     } else if (key == kKeyRight) {
         if (control) {
             // Over the rest of the word and the gap after it: the caret lands at the start of the
             // next word (at the end when none follows), as Control+Left lands at a word's start.
-            while (mCursor < length && IsWordChar(mText[static_cast<size_t>(mCursor)])) {
+            while (mCursor < length && IsWordByte(mText[static_cast<size_t>(mCursor)])) {
                 ++mCursor;
             }
-            while (mCursor < length && !IsWordChar(mText[static_cast<size_t>(mCursor)])) {
-                ++mCursor;
+            while (mCursor < length && !IsWordByte(mText[static_cast<size_t>(mCursor)])) {
+                mCursor = NextChar(mCursor);
             }
         } else if (!shift && HasSelection()) {
             mCursor = std::max(mAnchor, mCursor);
         } else {
-            ++mCursor;
+            mCursor = mCursor < length ? NextChar(mCursor) : length + 1;
         }
     } else if (key == kKeyBackspace && length > 0) {
         if (HasSelection()) {
@@ -268,8 +315,9 @@ void EditWidget::ProcessKey(int key, char c) {
         } else if (mCursor > 0 && mCursor <= length) {
             // At the start there is nothing before the caret to delete.
             newUndoStep = mCursor != mUndoRunPosition;
-            mText.erase(static_cast<size_t>(mCursor - 1), 1);
-            --mCursor;
+            const int before = PrevChar(mCursor);
+            mText.erase(static_cast<size_t>(before), static_cast<size_t>(mCursor - before));
+            mCursor = before;
             mUndoRunPosition = mCursor;
         }
     } else if (key == kKeyDelete && length > 0) {
@@ -278,7 +326,8 @@ void EditWidget::ProcessKey(int key, char c) {
             newUndoStep = true;
         } else if (mCursor >= 0 && mCursor < length) {
             newUndoStep = mCursor != mUndoRunPosition;
-            mText.erase(static_cast<size_t>(mCursor), 1);
+            mText.erase(static_cast<size_t>(mCursor),
+                        static_cast<size_t>(NextChar(mCursor) - mCursor));
             mUndoRunPosition = mCursor;
         }
     } else if (key == kKeyHome) {
@@ -289,19 +338,19 @@ void EditWidget::ProcessKey(int key, char c) {
         if (listener != nullptr) {
             listener->EditWidgetText(mId, mText);
         }
-    } else if (static_cast<unsigned char>(c) >= 32 &&
-               EnsureFont()->CharWidth(static_cast<unsigned char>(c)) > 0 &&
-               (listener == nullptr || listener->AllowChar(mId, c))) {
+    } else if (!typed.empty() && EnsureFont()->StringWidth(typed) > 0 &&
+               (listener == nullptr || listener->AllowChar(mId, typed[0]))) {
         if (HasSelection()) {
             DeleteSelection();
             newUndoStep = true;
         } else {
-            newUndoStep = mCursor != mUndoRunPosition + 1;
+            // A run of typing joins one undo step while each character follows the last.
+            newUndoStep = mUndoRunPosition < 0 || mCursor != NextChar(mUndoRunPosition);
         }
         mCursor = std::clamp(mCursor, 0, static_cast<int>(mText.size()));
-        mText.insert(static_cast<size_t>(mCursor), 1, c);
+        mText.insert(static_cast<size_t>(mCursor), typed);
         mUndoRunPosition = mCursor;
-        ++mCursor;
+        mCursor += static_cast<int>(typed.size());
         ScrollToCursor(false);
     }
 
@@ -344,7 +393,35 @@ void EditWidget::KeyDown(int key) {
 }
 
 void EditWidget::KeyChar(char c) {
-    ProcessKey(0, c);
+    // Typed text arrives as UTF-8, one byte per call: a character beyond ASCII is gathered
+    // whole before it is handled.
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+        mPendingChar.clear();
+        ProcessKey(0, c);
+        return;
+    }
+    if ((byte & 0xC0) == 0x80 && !mPendingChar.empty()) {
+        mPendingChar.push_back(c);
+    } else {
+        mPendingChar.assign(1, c);
+    }
+    const auto lead = static_cast<unsigned char>(mPendingChar[0]);
+    const size_t length = static_cast<size_t>(Utf8SequenceLength(lead));
+    if (length == 1) {
+        mPendingChar.clear();  // a byte that starts no character: not UTF-8, dropped
+        return;
+    }
+    if (mPendingChar.size() < length) {
+        return;
+    }
+    std::string character;
+    character.swap(mPendingChar);
+    size_t pos = 0;
+    uint32_t codePoint = 0;
+    if (Utf8Next(character, &pos, &codePoint)) {
+        ProcessInput(0, 0, character);
+    }
 }
 
 void EditWidget::SelectWord() {
@@ -353,11 +430,11 @@ void EditWidget::SelectWord() {
         return;
     }
     int start = mCursor;
-    while (start > 0 && IsWordChar(mText[static_cast<size_t>(start - 1)])) {
+    while (start > 0 && IsWordByte(mText[static_cast<size_t>(start - 1)])) {
         --start;
     }
     int end = mCursor;
-    while (end < length && IsWordChar(mText[static_cast<size_t>(end)])) {
+    while (end < length && IsWordByte(mText[static_cast<size_t>(end)])) {
         ++end;
     }
     mAnchor = start;
@@ -455,8 +532,8 @@ void EditWidget::Draw(Graphics* g) {
     g->FillRect(0.0f, 0.0f, static_cast<float>(mWidth), static_cast<float>(mHeight));
     g->SetFont(font);
     const std::string shown = GetShownText();
-    const std::string visible = shown.substr(
-        static_cast<size_t>(std::clamp(mScrollOffset, 0, static_cast<int>(shown.size()))));
+    const std::string visible = shown.substr(static_cast<size_t>(
+        std::clamp(ShownIndex(mScrollOffset), 0, static_cast<int>(shown.size()))));
     const int top = (mHeight - font->GetHeight()) / 2;
     const float baseline = static_cast<float>(top) + font->GetAscent();
     const Graphics kept(*g);

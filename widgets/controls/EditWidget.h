@@ -2,8 +2,9 @@
 // A single-line text field: caret, selection by Shift, mouse and double-click, clipboard copy,
 // cut and paste through the application, a one-step undo that groups runs of typing, limits in
 // characters and in pixels, an optional password character, and an EditListener that hears of
-// Enter and focus changes and may refuse keys, characters or whole new texts. Text is a narrow
-// byte string. Main thread only.
+// Enter and focus changes and may refuse keys, characters or whole new texts. Text is UTF-8:
+// the caret, the selection and the scroll offset are byte offsets that always fall between
+// characters, and every step, deletion and limit counts characters. Main thread only.
 
 #include <memory>
 #include <string>
@@ -23,8 +24,8 @@ public:
     explicit EditWidget(EditListener* listener);
     ~EditWidget() override;
 
-    // One key (key code, character 0) or one character (key 0). Shift and Control are read from
-    // the manager's key table.
+    // One key (key code, character 0) or one ASCII or control character (key 0). Shift and
+    // Control are read from the manager's key table.
     virtual void ProcessKey(int key, char c);
     // Selects the word around the caret.
     virtual void SelectWord();
@@ -86,12 +87,23 @@ public:
 
 private:
     Font* EnsureFont();
-    // Width of the first n characters of the shown text.
-    int ShownWidth(const std::string& shown, int n);
+    // ProcessKey with the typed character as UTF-8 text (empty for keys and control bytes).
+    void ProcessInput(int key, char c, const std::string& typed);
+    // Width of the shown text up to a caret position in the text.
+    int ShownWidth(const std::string& shown, int textPos);
+    // The offset in the shown text of a caret position in the text (they differ in a password
+    // field, which shows one password character per character).
+    int ShownIndex(int textPos) const;
+    // The caret positions one character after and before pos.
+    int NextChar(int pos) const;
+    int PrevChar(int pos) const;
+    // Whether a byte belongs to a word for word steps and selection.
+    bool IsWordByte(char c) const;
     void DeleteSelection();
     void ApplyLimits();
 
     std::string mText;
+    std::string mPendingChar;  // the first bytes of a typed character beyond ASCII
     std::unique_ptr<Font> mFont;
     std::vector<std::pair<std::unique_ptr<Font>, int>> mWidthFonts;
     ListenerSlot<EditListener> mListener;

@@ -1,6 +1,8 @@
 // The object property commands: "set", "change", "propel", "bind", "stop-controller" and "stop"
 // on an object.
 
+#include "core/expr/ExpressionEvaluator.h"
+#include "core/expr/FieldRegistry.h"
 #include "core/util/Log.h"
 #include "widgets/anim/Binder.h"
 #include "widgets/anim/EasingCurveFactory.h"
@@ -158,16 +160,46 @@ Outcome Propel(ScriptContext& c) {
 
 Outcome Bind(ScriptContext& c) {
     DynamicWidget* target = c.Target();
-    const PropertyTargets props = FindPropertyTargets(c, "property");
     const std::vector<std::string> expressions = c.Params().GetNameList("value");
     if (expressions.empty()) {
         return ScriptContext::kDone;
     }
-    auto binder = std::make_unique<Binder>(target, NameParam(c.Params(), "controller"), &c.Vars(),
-                                           props.flags);
-    for (size_t i = 0; i < props.fields.size(); ++i) {
-        binder->AddTarget(props.fields[i],
-                          i < expressions.size() ? expressions[i] : expressions.back());
+    // Each entry of "property" names a property of the target, or is an expression giving the
+    // "_ptr" handle of a field (of this or another widget: "other.x_ptr").
+    struct Entry {
+        float* field = nullptr;
+        int32_t handle = 0;
+    };
+    std::vector<Entry> entries;
+    int flags = 0;
+    const ExpressionEvaluator evaluator(&c.Vars());
+    for (const std::string& name : c.Params().GetNameList("property")) {
+        if (float* field = target->FindAnimatedProperty(name, flags)) {
+            entries.push_back({field, 0});
+            continue;
+        }
+        // Only a handle is worth evaluating; a plain unknown name must not be looked up as a
+        // named constant (that would enter it in the table).
+        if (name.find("_ptr") != std::string::npos) {
+            const ExprValue value = evaluator.Evaluate(name);
+            if (value.GetTag() == ExprValue::kInt &&
+                FieldRegistry::GetFloat(value.AsInt()) != nullptr) {
+                entries.push_back({nullptr, value.AsInt()});
+                continue;
+            }
+        }
+        // Neither: say so in the words every property command uses.
+        target->FindPropertyFor("Script command", c.Command().mCommand, name, flags);
+    }
+    auto binder =
+        std::make_unique<Binder>(target, NameParam(c.Params(), "controller"), &c.Vars(), flags);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string expression = i < expressions.size() ? expressions[i] : expressions.back();
+        if (entries[i].field != nullptr) {
+            binder->AddTarget(entries[i].field, std::move(expression));
+        } else {
+            binder->AddHandle(entries[i].handle, std::move(expression));
+        }
     }
     target->AddController(std::move(binder));
     return ScriptContext::kDone;

@@ -40,3 +40,17 @@ void RegisterVariableCommands(CommandTable& table);
 void RegisterPropertyCommands(CommandTable& table);
 void RegisterOscillationCommands(CommandTable& table);
 void RegisterFlowCommands(CommandTable& table);
+// Child animations, overlays, calls and queued animations.
+void RegisterChildCommands(CommandTable& table);
+// Target, hierarchy, flag and layer commands.
+void RegisterTargetCommands(CommandTable& table);
+// Appearance, frame and shader commands.
+void RegisterAppearanceCommands(CommandTable& table);
+// "add", "add-button", "add-label", "add-rect".
+void RegisterAddCommands(CommandTable& table);
+// Label, button, text-measuring and event commands.
+void RegisterLabelCommands(CommandTable& table);
+// Sound and music commands (the looping-sound commands belong to the menus).
+void RegisterSoundCommands(CommandTable& table);
+// "notice-menu", "start-soundloop" and "stop-soundloop", which reach the owning menu.
+void RegisterMenuCommands(CommandTable& table);

@@ -76,6 +76,18 @@ public:
     void SetWaitSound(int id) { mHost.mWaitSoundId = id; }
     bool IsClickedFlagSet() const { return mHost.mClicked; }
 
+    // "call": runs the animation's commands as a block of this command, then goes on after it.
+    void CallAnimation(const std::shared_ptr<const Animation>& animation) {
+        mHost.Hold(animation);
+        mHost.mFrameStack.push_back(AnimationWidget::Frame{mHost.mList, mHost.mPc + 1});
+        mHost.mList = &animation->mCommands;
+        mHost.mPc = 0;
+        mHost.mAdvance = false;
+    }
+    // Files a widget in the host's table of objects (by widget id) under a name without placing
+    // it; the host hears of its removal.
+    void RecordObject(const std::string& name, DynamicWidget* child);
+
 private:
     AnimationWidget& mHost;
     const AnimationCommand& mCommand;

@@ -1,0 +1,31 @@
+#include "game/screens/ConfirmMainMenu.h"
+
+#include "app/GameApp.h"
+#include "app/QuorAppBase.h"
+#include "game/data/PlayerState.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/screens/ScreenFlow.h"
+
+ConfirmMainMenu::ConfirmMainMenu(Widget* options)
+    : ShadedConfirmMenu("return_to_menu_title", "return_to_menu_text", "button_menu",
+                        "button_cancel", options) {}
+
+void ConfirmMainMenu::OnConfirm() {
+    if (PlayerState* state = GetCurrentPlayerState()) {
+        if (state->mCurrentCountry == 0 && state->mMode == 0) {
+            MarkTutorialSetPassed(*state);
+            state->mCurrentCountry = 1;
+            state->mMode = 0;
+        }
+    }
+    auto* app = dynamic_cast<GameApp*>(gApp);
+    if (app != nullptr) {
+        app->StopAllSounds();
+        app->CollectOpenMenus();
+    }
+    OpenMainMenu();
+    if (app != nullptr) {
+        app->KillCollectedMenus();
+    }
+    CloseUnlessKilled();
+}

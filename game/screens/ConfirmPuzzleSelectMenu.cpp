@@ -1,0 +1,40 @@
+#include "game/screens/ConfirmPuzzleSelectMenu.h"
+
+#include "app/GameApp.h"
+#include "app/QuorAppBase.h"
+#include "game/data/PlayerState.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/screens/ScreenFlow.h"
+
+ConfirmPuzzleSelectMenu::ConfirmPuzzleSelectMenu(const std::string& game, int mode, int set,
+                                                 Widget* options)
+    : ShadedConfirmMenu(mode < 1 ? "return_to_museum_title" : "return_to_desk_title",
+                        mode < 1 ? "return_to_museum_text" : "return_to_desk_text",
+                        mode < 1 ? "button_museum" : "button_desk", "button_cancel", options),
+      mGame(game),
+      mMode(mode),
+      mSet(set) {}
+
+void ConfirmPuzzleSelectMenu::OnConfirm() {
+    auto* app = dynamic_cast<GameApp*>(gApp);
+    if (app != nullptr) {
+        app->StopAllSounds();
+        app->CollectOpenMenus();
+    }
+    // Copies: killing the collected menus kills this dialog too.
+    const std::string game = mGame;
+    const int mode = mMode;
+    const int set = mSet;
+    if (mode == 0 && set == 0) {
+        if (PlayerState* state = GetCurrentPlayerState()) {
+            MarkTutorialSetPassed(*state);
+            state->mCurrentCountry = 1;
+        }
+        OpenSetLoading(-1);
+    } else {
+        OpenPuzzleSelect(game, mode, set, -1, 1);
+    }
+    if (app != nullptr) {
+        app->KillCollectedMenus();
+    }
+}

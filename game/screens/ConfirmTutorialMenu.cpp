@@ -1,0 +1,53 @@
+#include "game/screens/ConfirmTutorialMenu.h"
+
+#include "app/GameApp.h"
+#include "app/QuorAppBase.h"
+#include "game/data/PlayerState.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/screens/ScreenFlow.h"
+
+ConfirmTutorialMenu::ConfirmTutorialMenu()
+    : ShadedConfirmMenu("confirm_tutorial_title", "confirm_tutorial_text", "button_yes",
+                        "button_no", nullptr) {}
+
+void ConfirmTutorialMenu::OnConfirm() {
+    auto* app = dynamic_cast<GameApp*>(gApp);
+    if (app != nullptr) {
+        app->CollectOpenMenus();
+        app->KillCollectedMenus();
+    }
+    if (PlayerState* state = GetCurrentPlayerState()) {
+        state->mSeenTutorial = true;
+    }
+    OpenPuzzleLoading(kDefaultGameName, 0, 0, 0, true);
+    CloseUnlessKilled();
+}
+
+void ConfirmTutorialMenu::OnCancel() {
+    if (PlayerState* state = GetCurrentPlayerState()) {
+        if (SetProgress* tutorial = state->FindSet(0, 0)) {
+            const int count = CountCatalogPuzzles(kDefaultGameName, 0, 0);
+            const int puzzles = count > 0 ? count : static_cast<int>(tutorial->mPuzzles.size());
+            for (int i = 0; i < puzzles && i < static_cast<int>(tutorial->mPuzzles.size()); ++i) {
+                tutorial->mPuzzles[static_cast<size_t>(i)].mCompleted = true;
+            }
+            tutorial->mUnlock = puzzles;
+        }
+        if (SetProgress* first = state->FindSet(0, 1)) {
+            first->mUnlock = 1;
+        }
+        state->mCurrentCountry = 1;
+    }
+    auto* app = dynamic_cast<GameApp*>(gApp);
+    if (app != nullptr) {
+        app->CollectOpenMenus();
+        app->KillCollectedMenus();
+    }
+    if (PlayerState* state = GetCurrentPlayerState()) {
+        state->mSeenTutorial = true;
+    }
+    OpenSetLoading(-1);
+    if (IsStillShown()) {
+        ShadedConfirmMenu::OnCancel();
+    }
+}

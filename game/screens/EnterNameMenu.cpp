@@ -1,0 +1,114 @@
+#include "game/screens/EnterNameMenu.h"
+
+#include "app/GameApp.h"
+#include "core/expr/NamedConstants.h"
+#include "core/util/Log.h"
+#include "game/data/ProfileManager.h"
+#include "game/screens/MyTitleScreen.h"
+#include "game/screens/NameRule.h"
+#include "graphics/Color.h"
+#include "graphics/Graphics.h"
+#include "graphics/assets/LocalizedTexts.h"
+#include "graphics/fonts/Fonts.h"
+#include "widgets/NameLookups.h"
+#include "widgets/WidgetManager.h"
+#include "widgets/controls/ButtonWidget.h"
+#include "widgets/controls/EditWidget.h"
+
+namespace {
+
+constexpr int kKeyEnter = 13;
+constexpr int kNameBoxWidth = 200;
+constexpr int kNameBoxHeight = 35;
+constexpr float kQuestionY = 75.0f;
+
+int ConstantInt(const char* name) {
+    return GetConstantValue(name).AsInt();
+}
+
+}  // namespace
+
+EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
+    : Menu(LookupAssetTableA("EnterName"), true, true), mTitle(title) {
+    mNameBox = new EditWidget(this);
+    mNameBox->SetFont(Fonts::Find("normal15"), false);
+    mNameBox->SetColor(0, Color(0, 0, 0, 0));
+    mNameBox->SetColor(1, Color(0, 0, 0, 0));
+    mNameBox->SetColor(2, Color(255, 255, 255));
+    mNameBox->SetColor(
+        3, Color(ConstantInt("enter_name_highlight_red"), ConstantInt("enter_name_highlight_green"),
+                 ConstantInt("enter_name_highlight_blue")));
+    mNameBox->SetColor(4, Color(255, 255, 255));
+    const float x = static_cast<float>(static_cast<int>(GetConstantValue("nametextx").AsReal()));
+    const float y = static_cast<float>(static_cast<int>(GetConstantValue("nametexty").AsReal()));
+    mNameBox->Resize(x, y, kNameBoxWidth, kNameBoxHeight);
+    mNameBox->SetVisible(true);
+    AddWidget(mNameBox);
+
+    mOkButton = AddButton(this, ConstantInt("nameCheckx"), ConstantInt("nameChecky"),
+                          "enter_name_btn", "", false);
+    mOkButton->Move(mOkButton->mX - static_cast<float>(mOkButton->mWidth / 2), mOkButton->mY);
+    mOkButton->SetButtonListener(this);
+}
+
+void EnterNameMenu::AddedToManager(WidgetManager* manager) {
+    Menu::AddedToManager(manager);
+    if (mManager == manager && mNameBox != nullptr) {
+        manager->SetFocus(mNameBox);
+    }
+}
+
+void EnterNameMenu::Draw(Graphics* g) {
+    Menu::Draw(g);
+    Font* font = Fonts::Find("normal17");
+    if (font == nullptr) {
+        return;
+    }
+    g->SetFont(font);
+    g->SetColor(Color(255, 255, 255));
+    g->WriteString(LocalizedTexts::Lookup("enter_your_name"), 0.0f, kQuestionY, mWidth, 0);
+}
+
+void EnterNameMenu::ButtonDepress(uint32_t id) {
+    Menu::ButtonDepress(id);
+    if (mOkButton != nullptr && id == mOkButton->mId) {
+        Commit();
+    }
+}
+
+bool EnterNameMenu::AllowChar(uint32_t id, char c) {
+    if (mNameBox == nullptr || id != mNameBox->mId) {
+        return true;
+    }
+    return NameAcceptsChar(mNameBox->GetText(), c);
+}
+
+bool EnterNameMenu::AllowKey(uint32_t id, int key) {
+    if (mNameBox == nullptr || id != mNameBox->mId || key != kKeyEnter) {
+        return true;
+    }
+    // Consumed only when it acted; an empty name lets Enter pass on (it does nothing).
+    return !Commit();
+}
+
+bool EnterNameMenu::Commit() {
+    if (mCommitted || mNameBox == nullptr || mNameBox->GetText().empty()) {
+        return false;
+    }
+    const std::string name = mNameBox->GetText();
+    if (AddProfile(name) < 0) {
+        // Only before the profile list was read; the play button does not exist then.
+        LogWarning("The profile \"%s\" could not be made: the profile list is not loaded",
+                   name.c_str());
+        return false;
+    }
+    mCommitted = true;
+    MarkForRemoval();
+    if (MyTitleScreen* title = mTitle.Get()) {
+        title->CloseThroughApp();
+    } else if (auto* app = dynamic_cast<GameApp*>(gApp)) {
+        // Opened without a title screen (a test, or the title already gone): the same hand-over.
+        app->LoadingComplete();
+    }
+    return true;
+}

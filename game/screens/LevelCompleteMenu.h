@@ -1,0 +1,59 @@
+#pragma once
+// The screen after a solved puzzle. It books the result (the tutorial chain through the first
+// story set; otherwise the stars of this solve), shows the revealed picture, and on "ok" decides
+// what comes next: the next tutorial puzzle or set, the set's loading screen, the puzzle
+// selection (which opens the next puzzle), the map, the bonus set list or the closing letter.
+// Finishing the story set the constant "sets_before_extra_puzzles" names opens the bonus mode.
+// Main thread only.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "game/screens/LevelStatusMenu.h"
+
+class LevelCompleteMenu : public LevelStatusMenu {
+public:
+    // artGrid (may be null) is the play screen's revealed picture: it is taken out of its parent
+    // without being destroyed and from then on lives inside this screen (script object "art").
+    // firstCompletion: the puzzle was not completed before this solve.
+    LevelCompleteMenu(const std::string& gameName, int mode, int set, int puzzle, int seconds,
+                      int mistakes, int hints, Widget* artGrid, bool firstCompletion);
+
+    // The picture's reveal step, which the script waits for ("wait-for-art"): called once per
+    // update while the script waits, until it answers true. Without one the wait ends at once.
+    void SetArtRevealStep(std::function<bool()> step) { mArtRevealStep = std::move(step); }
+
+    // "wait-for-art" parks the script until the reveal step is done.
+    CommandAnswer HandleCommand(const AnimationCommand& command) override;
+    void Update() override;
+    // The star texts ("hint_star_text", "mistake_star_text", "complete_star_text"), and
+    // "summary_shown" (also as an animation event) for the bonus unlock.
+    void OnEvent(const std::string& name, const std::string& parameter, int object) override;
+    void AnimationEvent(uint32_t id, const std::string& message) override;
+
+    // Continue.
+    void OnPrimary() override;
+    // The screen has no way back: its secondary button continues too.
+    void OnSecondary() override;
+
+    bool IsChain() const { return mChain; }
+    int GetNextPuzzle() const { return mNextPuzzle; }
+    int GetNextSet() const { return mNextSet; }
+    bool IsWaitingForArt() const { return mWaitingForArt; }
+
+private:
+    void BookChain();
+    void BookStars(int mistakes, int hints);
+    // The bonus unlock of "summary_shown"; once.
+    void SummaryShown();
+    bool IsLastPuzzleOfSet() const;
+
+    bool mFirstCompletion;
+    bool mChain;
+    int mNextPuzzle = -1;
+    int mNextSet = -1;
+    bool mWaitingForArt = false;
+    bool mSummaryDone = false;
+    std::function<bool()> mArtRevealStep;
+};

@@ -1,0 +1,326 @@
+#include "game/screens/OptionsMenu.h"
+
+#include "app/GameApp.h"
+#include "core/expr/NamedConstants.h"
+#include "game/data/PlayerState.h"
+#include "game/data/ProfileManager.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/screens/ScreenFlow.h"
+#include "graphics/Color.h"
+#include "graphics/Graphics.h"
+#include "graphics/Image.h"
+#include "graphics/assets/LocalizedTexts.h"
+#include "graphics/fonts/Fonts.h"
+#include "menus/NoticeMenu.h"
+#include "widgets/NameLookups.h"
+#include "widgets/controls/Checkbox.h"
+#include "widgets/controls/Slider.h"
+#include "widgets/script/AnimationCommand.h"
+
+namespace {
+
+constexpr int kShadeAlpha = 150;
+constexpr float kIconOffsetX = 50.0f;
+constexpr float kIconOffsetY = 6.0f;
+constexpr float kLabelOffsetX = 50.0f;
+constexpr float kLabelOffsetY = 30.0f;
+constexpr int kMaxMouseSpeedSteps = 19;
+
+Slider* MakeSlider(SliderListener* listener) {
+    auto* slider =
+        new Slider(LookupAssetTableA("Slider"), LookupAssetTableA("Slider_Thumb"), listener);
+    // Shown where the script places it; a slider the script leaves out stays hidden.
+    slider->SetVisible(false);
+    return slider;
+}
+
+}  // namespace
+
+int OptionsMenu::MouseSpeedFromValue(double value) {
+    return static_cast<int>(value * kMaxMouseSpeedSteps + 1.5);
+}
+
+double OptionsMenu::ValueFromMouseSpeed(int speed) {
+    return static_cast<double>(speed - 1) / kMaxMouseSpeedSteps;
+}
+
+bool OptionsMenu::IsWindowed() {
+    return gApp == nullptr || gApp->mWindowed;
+}
+
+OptionsMenu::OptionsMenu(const std::string& gameName, const std::string& caller, int mode, int set)
+    : DialogMenu(nullptr),
+      mGameName(gameName),
+      mCaller(caller),
+      mMode(mode),
+      mSet(set),
+      mMusic(MakeSlider(this)),
+      mSfx(MakeSlider(this)),
+      mMouse(MakeSlider(this)) {
+    VariableTable& vars = GetVariables();
+    vars.Set("title", ExprValue::FromString(LocalizedTexts::Lookup("options_title")));
+    vars.Set("title_y", GetConstantValue("dialog_title_y"));
+    QueueAnimationRef(caller == "main-menu" ? "options_menu" : "pause_menu");
+    AddWidget(mMusic);
+    AddWidget(mSfx);
+    AddWidget(mMouse);
+}
+
+Checkbox* OptionsMenu::GetCheckbox(const std::string& type) const {
+    if (type == "full")
+        return mFull;
+    if (type == "cursors")
+        return mCursors;
+    if (type == "numbers")
+        return mNumbers;
+    if (type == "tips")
+        return mTips;
+    if (type == "swap")
+        return mSwap;
+    if (type == "stretch")
+        return mStretch;
+    return nullptr;
+}
+
+CommandAnswer OptionsMenu::HandleCommand(const AnimationCommand& command) {
+    if (command.mCommand == "add-slider") {
+        AddSlider();
+    } else if (command.mCommand == "add-checkbox") {
+        AddCheckbox();
+    }
+    return CommandAnswer::kNotHandled;
+}
+
+void OptionsMenu::AddSlider() {
+    const std::string type = GetParamString("type");
+    const float x = static_cast<float>(GetParamInt("x"));
+    const float y = static_cast<float>(GetParamInt("y"));
+    Slider* slider = nullptr;
+    if (type == "music") {
+        slider = mMusic;
+        slider->SetValue(gApp != nullptr ? gApp->GetChannelVolume("music") : 0.0);
+        mMusicPlaced = true;
+    } else if (type == "sfx") {
+        slider = mSfx;
+        slider->SetValue(gApp != nullptr ? gApp->GetSfxVolume() : 0.0);
+        mSfxPlaced = true;
+    } else if (type == "mouse") {
+        slider = mMouse;
+        slider->SetValue(ValueFromMouseSpeed(gApp != nullptr ? gApp->GetMouseSpeed() : 1));
+        mMousePlaced = true;
+    } else {
+        return;
+    }
+    // The control takes the size of its track.
+    const Image* track = slider->mTrackImage;
+    slider->Resize(x, y, track != nullptr ? track->GetWidth() : 0,
+                   track != nullptr ? track->GetHeight() : 0);
+    slider->SetVisible(slider != mMouse || !IsWindowed());
+    MarkDirty();
+}
+
+void OptionsMenu::AddCheckbox() {
+    const std::string type = GetParamString("type");
+    Checkbox** slot = nullptr;
+    bool checked = false;
+    const PlayerState* state = GetCurrentPlayerState();
+    if (type == "tips") {
+        slot = &mTips;
+        checked = state != nullptr && state->mDisableTips;
+    } else if (type == "cursors") {
+        slot = &mCursors;
+        checked = gApp != nullptr && gApp->mCustomCursors;
+    } else if (type == "swap") {
+        slot = &mSwap;
+        checked = state != nullptr && state->mToggleMode;
+    } else if (type == "numbers") {
+        slot = &mNumbers;
+        checked = state != nullptr && state->mShowNumbers;
+    } else if (type == "full") {
+        slot = &mFull;
+        checked = !IsWindowed();
+    } else if (type == "stretch") {
+        slot = &mStretch;
+        checked = gApp != nullptr && gApp->mStretchScreen;
+    } else {
+        return;
+    }
+    if (*slot == nullptr) {
+        *slot = new Checkbox(LookupAssetTableA("Checkbox"), LookupAssetTableA("Checkbox_hover"),
+                             LookupAssetTableA("Checkbox_checked"),
+                             LookupAssetTableA("Checkbox_Checked_hover"), this);
+        AddWidget(*slot);
+    }
+    const Image* look = (*slot)->mUncheckedImage;
+    (*slot)->Resize(static_cast<float>(GetParamInt("x")), static_cast<float>(GetParamInt("y")),
+                    look != nullptr ? look->GetWidth() : 0,
+                    look != nullptr ? look->GetHeight() : 0);
+    (*slot)->SetChecked(checked, false);
+    if (type == "stretch") {
+        mStretchDisabled =
+            gApp == nullptr || gApp->mStretchedDisplaySize == gApp->mNormalDisplaySize;
+        (*slot)->SetDisabled(mStretchDisabled);
+        RefreshStretchBox();
+    }
+    MarkDirty();
+}
+
+void OptionsMenu::RefreshStretchBox() {
+    if (mStretch != nullptr) {
+        mStretch->SetVisible(!mStretchDisabled && mFull != nullptr && mFull->IsChecked());
+    }
+}
+
+void OptionsMenu::RefreshMouseSlider() {
+    mMouse->SetVisible(mMousePlaced && mFull != nullptr && mFull->IsChecked());
+}
+
+void OptionsMenu::SliderValueChanged(Slider* slider, double value) {
+    GameApp* app = App();
+    if (app == nullptr) {
+        return;
+    }
+    if (slider == mMusic) {
+        app->SetChannelVolume("music", value);
+    } else if (slider == mSfx) {
+        app->SetSfxVolume(value);
+        if (!slider->IsDragging()) {
+            app->PlaySoundEffectByName("Bell");
+        }
+    } else if (slider == mMouse) {
+        app->SetMouseSpeed(MouseSpeedFromValue(value));
+    }
+}
+
+void OptionsMenu::SliderDragEnded(Slider* slider, double value) {
+    (void)value;
+    if (slider == mMouse && gApp != nullptr) {
+        slider->SetValue(ValueFromMouseSpeed(gApp->GetMouseSpeed()));
+        slider->MarkDirty();
+    }
+}
+
+void OptionsMenu::CheckboxChanged(uint32_t id, bool checked) {
+    PlayerState* state = GetCurrentPlayerState();
+    if (mTips != nullptr && id == mTips->mId) {
+        if (state != nullptr) {
+            state->mDisableTips = checked;
+        }
+    } else if (mSwap != nullptr && id == mSwap->mId) {
+        if (state != nullptr) {
+            state->mToggleMode = checked;
+        }
+    } else if (mNumbers != nullptr && id == mNumbers->mId) {
+        if (state != nullptr) {
+            state->mShowNumbers = checked;
+        }
+    } else if (mFull != nullptr && id == mFull->mId) {
+        if (!checked && gApp != nullptr && gApp->mForbidWindowed) {
+            ShowAsDialog(new NoticeMenu("no_windowed_mode", nullptr, "menu", 2));
+            mFull->SetChecked(true, false);
+        }
+        RefreshMouseSlider();
+        RefreshStretchBox();
+    }
+    MarkDirty();
+}
+
+void OptionsMenu::ApplyDisplaySettings() {
+    if (gApp == nullptr) {
+        return;
+    }
+    // A script that left a box out leaves its setting as it is.
+    if (mFull != nullptr) {
+        gApp->SwitchScreenMode(!mFull->IsChecked(), false);
+    }
+    if (mStretch != nullptr) {
+        gApp->SetStretchScreen(mStretch->IsChecked());
+    }
+    if (mCursors != nullptr) {
+        gApp->SetCustomCursorsEnabled(mCursors->IsChecked());
+    }
+}
+
+void OptionsMenu::ButtonDepress(uint32_t id) {
+    DialogMenu::ButtonDepress(id);
+    ApplyDisplaySettings();
+}
+
+void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
+    if (mLeaving) {
+        return;
+    }
+    if (name == "close") {
+        SaveProfiles();
+        mLeaving = true;
+        MarkForRemoval();
+    } else if (name == "credits") {
+        SaveProfiles();
+        mLeaving = true;
+        MarkForRemoval();
+        OpenCredits();
+    } else if (name == "main_menu") {
+        SaveProfiles();
+        OpenConfirmMainMenu(this);
+    } else if (name == "desk") {
+        SaveProfiles();
+        const PlayerState* state = GetCurrentPlayerState();
+        const std::string game = state != nullptr && !state->mGameName.empty()
+                                     ? state->mGameName
+                                     : std::string(kDefaultGameName);
+        OpenConfirmPuzzleSelect(game, state != nullptr ? state->mMode : mMode,
+                                state != nullptr ? state->mCurrentCountry : mSet, this);
+    } else if (name == "restart") {
+        SaveProfiles();
+        OpenConfirmRestart(this);
+    } else {
+        DialogMenu::OnEvent(name, parameter, object);
+    }
+}
+
+void OptionsMenu::Draw(Graphics* g) {
+    const int width = gApp != nullptr ? gApp->GetDesignWidth() : 1024;
+    const int height = gApp != nullptr ? gApp->GetDesignHeight() : 768;
+    g->SetColor(Color(0, 0, 0, kShadeAlpha));
+    g->FillRect(static_cast<float>(static_cast<int>(-mX)),
+                static_cast<float>(static_cast<int>(-mY)), static_cast<float>(width),
+                static_cast<float>(height));
+    g->SetColor(Color(255, 255, 255));
+    DialogMenu::Draw(g);
+
+    const auto icon = [g](const char* name, const Slider* slider) {
+        if (Image* image = LookupAssetTableA(name)) {
+            g->DrawImage(image, slider->mX - kIconOffsetX, slider->mY - kIconOffsetY);
+        }
+    };
+    if (mMusicPlaced) {
+        icon("IconMusicVolume", mMusic);
+    }
+    if (mSfxPlaced) {
+        icon("IconSoundVolume", mSfx);
+    }
+    if (mMousePlaced && mMouse->mVisible) {
+        icon("IconMouseSpeed", mMouse);
+    }
+
+    Font* font = Fonts::Find("menu");
+    if (font == nullptr) {
+        return;
+    }
+    g->SetFont(font);
+    g->SetColor(Color(255, 255, 255));
+    const auto label = [g](const Checkbox* box, const char* key) {
+        if (box != nullptr) {
+            g->DrawString(LocalizedTexts::Lookup(key), box->mX + kLabelOffsetX,
+                          box->mY + kLabelOffsetY);
+        }
+    };
+    label(mTips, "disable_tips");
+    label(mCursors, "custom_cursors");
+    label(mSwap, "toggle_mode");
+    label(mNumbers, "toggle_numbers");
+    label(mFull, "full_screen");
+    if (!IsWindowed()) {
+        label(mStretch, "stretch_screen");
+    }
+}

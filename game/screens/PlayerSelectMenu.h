@@ -1,0 +1,59 @@
+#pragma once
+// The profile selection screen (script "profile_menu"): eight rows, one per profile slot, where a
+// profile is chosen, named in place, or deleted after a confirmation; and the menu, delete and
+// play buttons, shown only while a named profile is selected. Main thread only.
+
+#include <array>
+#include <cstdint>
+
+#include "menus/Menu.h"
+#include "widgets/controls/EditListener.h"
+
+class ButtonWidget;
+class ProfileNameWidget;
+class Widget;
+
+class PlayerSelectMenu : public Menu, public EditListener {
+public:
+    static constexpr int kRows = 8;
+
+    // Starts with the selected profile's row selected; queues "profile_menu".
+    PlayerSelectMenu();
+
+    // The row being named commits: its OK button hides, the focus returns to the menu, and the
+    // slot takes the name (an emptied row leaves the slot free and nothing selected).
+    void CommitName();
+    // The confirmed deletion: the selected row's slot is emptied and nothing is selected.
+    void DeleteSelectedProfile();
+
+    int GetSelectedRow() const { return mSelected; }
+    // Null before "place-profiles" (or "place-buttons") ran.
+    ProfileNameWidget* GetRow(int i) const;
+    ButtonWidget* GetRowOkButton(int i) const;
+    Widget* GetMenuButton() const { return mMenuButton; }
+    Widget* GetDeleteButton() const { return mDeleteButton; }
+    Widget* GetPlayButton() const { return mPlayButton; }
+
+    // "place-profiles" and "place-buttons".
+    CommandAnswer HandleCommand(const AnimationCommand& command) override;
+    void Draw(Graphics* g) override;
+    void ButtonDepress(uint32_t id) override;
+
+private:
+    void PlaceProfiles();
+    void PlaceButtons();
+    // Writes the selected row into its slot and selects it (or leaves an empty one free), then
+    // shows the three buttons only while a named profile is selected.
+    void RefreshSelection();
+    void SelectRow(int i);
+    // A button of the application's factory (a plain menu button without one), listened to here.
+    Widget* MakeButton(int x, int y, const char* label);
+    static bool IsButton(const Widget* w, uint32_t id) { return w != nullptr && w->mId == id; }
+
+    std::array<ProfileNameWidget*, kRows> mRows{};  // children of this menu
+    std::array<ButtonWidget*, kRows> mOkButtons{};  // children of this menu
+    Widget* mMenuButton = nullptr;
+    Widget* mDeleteButton = nullptr;
+    Widget* mPlayButton = nullptr;
+    int mSelected = -1;
+};

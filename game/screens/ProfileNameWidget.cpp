@@ -1,0 +1,72 @@
+#include "game/screens/ProfileNameWidget.h"
+
+#include "game/data/ProfileRecord.h"
+#include "game/screens/NameRule.h"
+#include "game/screens/PlayerSelectMenu.h"
+#include "graphics/assets/LocalizedTexts.h"
+#include "graphics/fonts/Fonts.h"
+
+namespace {
+
+constexpr char kBackspace = 8;
+constexpr char kEnter = 13;
+constexpr int kSelectedFrame = 2;
+
+}  // namespace
+
+ProfileNameWidget::ProfileNameWidget(int x, int y, const ProfileRecord& record,
+                                     PlayerSelectMenu* owner)
+    : ButtonWidget(x, y, "profile_btn",
+                   record.mName.empty() ? LocalizedTexts::Lookup("no_name") : record.mName, false),
+      mOwner(owner),
+      mNameEmpty(record.mName.empty()) {
+    // Every state shows its label in the menu font (a state without a font is never shown).
+    if (const Font* font = Fonts::Find("menu")) {
+        for (int state = kNormal; state <= kDisabled; ++state) {
+            SetStateVisual(font, state);
+        }
+    }
+    Move(static_cast<float>(x - mWidth / 2), static_cast<float>(y));
+}
+
+void ProfileNameWidget::ResetLook() {
+    if (mNameEmpty) {
+        SetLabel(LocalizedTexts::Lookup("no_name"));
+    }
+    GetVariables().Set("up_frame", ExprValue::FromInt(0));
+    GetVariables().Set("over_frame", ExprValue::FromInt(1));
+    PlayAnimationRef("button_init");
+    QueueAnimationRef("button_refresh");
+    MarkDirty();
+}
+
+void ProfileNameWidget::BeginEdit() {
+    if (mNameEmpty) {
+        SetLabel(LocalizedTexts::Lookup("enter_your_name"));
+    }
+    GetVariables().Set("up_frame", ExprValue::FromInt(kSelectedFrame));
+    GetVariables().Set("over_frame", ExprValue::FromInt(kSelectedFrame));
+    PlayAnimationRef("button_refresh");
+    MarkDirty();
+}
+
+void ProfileNameWidget::KeyChar(char c) {
+    if (mNameEmpty) {
+        // The hint goes at the first key.
+        SetLabel("");
+    }
+    if (NameAcceptsChar(mLabel, c)) {
+        SetLabel(mLabel + c);
+        mNameEmpty = false;
+    } else if (c == kBackspace && !mLabel.empty()) {
+        SetLabel(mLabel.substr(0, mLabel.size() - 1));
+        mNameEmpty = mLabel.empty();
+    } else if (c == kEnter) {
+        mOwner->CommitName();
+    }
+    if (mLabel.empty()) {
+        mNameEmpty = true;
+        SetLabel(LocalizedTexts::Lookup("enter_your_name"));
+    }
+    MarkDirty();
+}

@@ -1,0 +1,53 @@
+#include "game/screens/PuzzleLoadingMenu.h"
+
+#include "game/board/BoardAssets.h"
+#include "game/data/PlayerState.h"
+#include "game/data/SetTable.h"
+#include "game/screens/ScreenFlow.h"
+#include "graphics/assets/AssetManager.h"
+#include "widgets/NameLookups.h"
+
+PuzzleLoadingMenu::PuzzleLoadingMenu(const std::string& game, int mode, int set, int puzzle,
+                                     bool showIntro)
+    : mGame(game), mMode(mode), mSet(set), mPuzzle(puzzle), mShowIntro(showIntro) {
+    if (PlayerState* state = GetCurrentPlayerState()) {
+        state->mCurrentGameName = game;
+        state->mMode = mode;
+    }
+}
+
+void PuzzleLoadingMenu::AddedToManager(WidgetManager* manager) {
+    LoadingMenu::AddedToManager(manager);
+    AssetSet names;
+    AssetManager::Get().CollectAssetsMatching(CurrentDeviceWord(), &names);
+    StartLoading(names, "PlayAssets");
+}
+
+void PuzzleLoadingMenu::MoveOn() {
+    PlayerState* state = GetCurrentPlayerState();
+    if (state == nullptr) {
+        OpenPlayPuzzle(mGame, mMode, mSet, mPuzzle);
+        return;
+    }
+    // The first story puzzles open on their intro panel, unless the player turned tips off.
+    const int maxIntroSet = LookupConstant("max_intro_set");
+    const int maxIntroPuzzle = LookupConstant("max_intro_puzzle");
+    const bool early = mSet < maxIntroSet || (mSet == maxIntroSet && mPuzzle < maxIntroPuzzle);
+    if (mMode == 0 && early && !state->mDisableTips && mShowIntro) {
+        OpenLevelIntro(state->mCurrentGameName, state->mMode, mSet, mPuzzle);
+        return;
+    }
+    state->mMusicAlternation = (state->mMusicAlternation + 1) % 2;
+    // The tutorial set always plays its first track.
+    const int alternation = (mSet == 0 && mMode == 0) ? 0 : state->mMusicAlternation;
+    if (const SetRecord* record =
+            GetSetRecord(state->mCurrentGameName, state->mMode, state->mCurrentCountry)) {
+        // PickMusic wraps the alternation into the set's list, so a set with one track (or
+        // none) never reads past its end.
+        const int pick = record->PickMusic(alternation);
+        if (pick >= 0) {
+            StartMusic(record->mMusicNames[static_cast<size_t>(pick)]);
+        }
+    }
+    OpenPlayPuzzle(state->mCurrentGameName, state->mMode, mSet, mPuzzle);
+}

@@ -1,0 +1,19 @@
+#include "game/screens/TipsMenu.h"
+
+#include "game/screens/ScreenFlow.h"
+
+TipsMenu::TipsMenu() : Menu("tips") {}
+
+void TipsMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
+    (void)parameter, (void)object;
+    ReturnToMainMenuOnEvent(this, name);
+}
+
+void ReturnToMainMenuOnEvent(Menu* screen, const std::string& name) {
+    // A second "mainmenu" while the screen is already going would open a second main menu.
+    if (name != "mainmenu" || screen->mRemoved) {
+        return;
+    }
+    OpenMainMenu();
+    screen->MarkForRemoval();
+}

@@ -1,0 +1,225 @@
+// The appearance, frame and shader commands.
+
+#include <cmath>
+
+#include "tests/anim/ScriptWidgetsHarness.h"
+#include "widgets/anim/DragWidget.h"
+
+namespace {
+
+using Appearance = ScriptWidgetsTest;
+
+DynamicWidget* Object(AnimationWidget* host, const std::string& name) {
+    const ExprValue* value = host->GetVariables().Find(name);
+    return value != nullptr ? dynamic_cast<DynamicWidget*>(value->AsObject()) : nullptr;
+}
+
+TEST_F(Appearance, FlipBlendCullAndCentre) {
+    AddImage("dot", 40, 20);
+    Load(R"(<animation name="a">
+              <add image="dot" id="d"/>
+              <flip id="d"/>
+              <flip id="d" dir="'vertical'"/>
+              <blend id="d" mode="'multiply'"/>
+              <cull id="d"/>
+              <set-center id="d" x="10"/>
+              <rotation-axis id="d" x="0" y="3" z="4"/>
+            </animation>
+            <animation name="b"><flip id="d"/><blend id="d" mode="'sparkly'"/></animation>)");
+    auto* host = Host("a");
+    DynamicWidget* d = Object(host, "d");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->mFlipX, -1);
+    EXPECT_EQ(d->mFlipY, -1);
+    EXPECT_EQ(d->mBlendMode, 2);
+    EXPECT_TRUE(d->mCulling);
+    EXPECT_EQ(d->mCenterX, 10.0f);  // 40 / 2 - 10
+    EXPECT_EQ(d->mCenterY, 0.0f);   // not given: kept
+    EXPECT_FLOAT_EQ(d->mAxisY, 0.6f);
+    host->PlayAnimationRef("b");
+    EXPECT_EQ(d->mFlipX, 1);
+    EXPECT_EQ(d->mBlendMode, 0);
+}
+
+TEST_F(Appearance, CycleForwardBackBothAndBySequence) {
+    AddImage("strip", 40, 10, 0xFFFFFFFF, 4);
+    Load(R"(<animation name="fwd"><add image="strip" id="d"/>
+              <cycle id="d" rate="1" cycles="1"/></animation>
+            <animation name="back"><add image="strip" id="d"/>
+              <cycle id="d" frame="3" dir="'back'" rate="1" cycles="1"/></animation>
+            <animation name="both"><add image="strip" id="d"/>
+              <cycle id="d" dir="'both'" rate="1" max="2"/></animation>
+            <animation name="list"><add image="strip" id="d"/>
+              <cycle id="d" sequence="3, 0, 2" rate="2"/></animation>)");
+    auto frames = [this](const std::string& script, int updates) {
+        auto* host = Host(script);
+        DynamicWidget* d = Object(host, "d");
+        std::string seen;
+        for (int i = 0; i < updates; ++i) {
+            Run();
+            seen += std::to_string(d->mFrames.mFrame);
+        }
+        host->MarkForRemoval();
+        Run();
+        return seen;
+    };
+    EXPECT_EQ(frames("fwd", 6), "123333");
+    EXPECT_EQ(frames("back", 5), "21000");
+    EXPECT_EQ(frames("both", 6), "121012");
+    EXPECT_EQ(frames("list", 6), "033002");
+}
+
+TEST_F(Appearance, FlashStartsHiddenAndBlinks) {
+    AddImage("dot", 4, 4);
+    Load(R"(<animation name="a"><add image="dot" id="d"/><flash id="d" interval="5" cycles="1"/>
+            </animation>
+            <animation name="b"><flash id="d" interval="5" cycles="1" timer_init="0"/></animation>)");
+    auto* host = Host("a");
+    DynamicWidget* d = Object(host, "d");
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(d->mVisible);
+    EXPECT_EQ(d->mBlinkPeriod, 10);
+    EXPECT_TRUE(d->IsAnimating());
+    host->PlayAnimationRef("b");
+    EXPECT_TRUE(d->mVisible);
+    Run(5);
+    EXPECT_FALSE(d->mVisible);
+    Run(5);
+    EXPECT_TRUE(d->mVisible);
+    EXPECT_FALSE(d->IsAnimating());
+}
+
+TEST_F(Appearance, FramesMasksAndCrossfades) {
+    AddImage("strip", 40, 10, 0xFFFFFFFF, 4);
+    AddImage("mask", 20, 10, 0xFFFFFFFF, 2);
+    Load(R"(<animation name="a">
+              <add image="strip" id="d"/>
+              <set-frame id="d" frame="2"/>
+              <fade-to-frame id="d" frame="3" time="4"/>
+              <set-mask id="d" image="mask"/>
+              <set-mask-frame id="d" frame="1"/>
+              <mask-rect id="d" x="1" y="2" width="3" height="4"/>
+              <cycle-mask id="d" rate="1"/>
+            </animation>)");
+    auto* host = Host("a");
+    DynamicWidget* d = Object(host, "d");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->mFrames.mFrame, 3);
+    EXPECT_EQ(d->mPreviousFrame, 2);
+    EXPECT_FLOAT_EQ(d->mCrossfadeWeight, 1.0f);
+    Run(2);
+    EXPECT_FLOAT_EQ(d->mCrossfadeWeight, 0.5f);
+    Run(2);
+    EXPECT_FLOAT_EQ(d->mCrossfadeWeight, 0.0f);
+    EXPECT_NE(d->GetMask(), nullptr);
+    EXPECT_EQ(d->mMaskFrames.mMax, 1);
+    EXPECT_GT(d->mMaskFrames.mFrameTime, 0.0f);
+}
+
+TEST_F(Appearance, ReplaceResizeTesselateAndRecursive) {
+    AddImage("dot", 4, 4);
+    AddImage("big", 30, 20);
+    Load(R"(<animation name="a">
+              <add image="dot" id="d"/>
+              <add image="dot" id="e"/>
+              <add image="dot" id="f"/>
+              <replace id="d" image="big"/>
+              <replace id="e" width="6" height="5" red="1" alpha="0.5"/>
+              <replace id="f" width="6"/>
+              <resize id="f" height="9"/>
+              <tesselate id="d" rows="3" cols="2"/>
+              <recursive id="d" transform="true" color="'postrender'" clipping="true"/>
+              <check-pixels id="d" enable="false"/>
+              <use-hand-cursor id="d" enable="true"/>
+              <cache id="d" enable="true" immediate="false"/>
+            </animation>
+            <animation name="b"><tesselate id="d"/><recursive id="d" color="'other'"/></animation>)");
+    auto* host = Host("a");
+    DynamicWidget* d = Object(host, "d");
+    DynamicWidget* e = Object(host, "e");
+    DynamicWidget* f = Object(host, "f");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(d->mWidth, 30);
+    EXPECT_EQ(e->mWidth, 6);
+    EXPECT_EQ(e->GetImage()->GetPixel(1, 1, 0), 0x7FFF0000u);
+    EXPECT_EQ(f->mWidth, 4);  // "replace" with only a width does nothing
+    EXPECT_EQ(f->mHeight, 9);
+    EXPECT_TRUE(d->mTessellated);
+    EXPECT_TRUE(d->mTransformMode);
+    EXPECT_EQ(d->mDrawMode, DynamicWidget::kDrawPostrender);
+    EXPECT_TRUE(d->mClipping);
+    EXPECT_FALSE(d->mCheckPixels);
+    EXPECT_TRUE(d->mHandCursor);
+    host->PlayAnimationRef("b");
+    EXPECT_FALSE(d->mTessellated);
+    EXPECT_EQ(d->mDrawMode, DynamicWidget::kDrawOwn);
+    EXPECT_TRUE(d->mTransformMode);
+}
+
+TEST_F(Appearance, CircleAndShearAreNamedControllers) {
+    AddImage("dot", 40, 20);
+    Load(R"(<animation name="a">
+              <add image="dot" id="d" x="10" y="0"/>
+              <circle id="d" controller="orbit" x="0" y="0" angle="90" time="10"/>
+              <shear id="d" controller="lean" x="0.5" align="'left'" valign="'bottom'" speed="0.1"/>
+            </animation>)");
+    auto* host = Host("a");
+    DynamicWidget* d = Object(host, "d");
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->HasController("orbit"));
+    EXPECT_TRUE(d->HasController("lean"));
+    Run(12);
+    EXPECT_FALSE(d->HasController("orbit"));
+    EXPECT_NEAR(d->mX, 0.0f, 0.01f);
+    EXPECT_NEAR(std::fabs(d->mY), 10.0f, 0.01f);
+    EXPECT_EQ(d->mShearXOffset, -20.0f);
+    EXPECT_EQ(d->mShearYOffset, 10.0f);
+}
+
+TEST_F(Appearance, ShaderCommandsOnlyReadTheirParameters) {
+    AddImage("dot", 4, 4);
+    Load(R"(<animation name="a">
+              <add image="dot" id="d"/>
+              <shader id="d" name="'glow'"/>
+              <set-shader-constant id="d" name="'Level'" real="0.5"/>
+              <mark v="'on'"/>
+            </animation>)");
+    auto* host = Host("a");
+    EXPECT_EQ(host->Trace(), "on ");
+}
+
+TEST_F(Appearance, DragSwitchesOnlyOnDragWidgets) {
+    AddImage("dot", 4, 4);
+    Load(R"(<animation name="a">
+              <add image="dot" id="d"/>
+              <add draggable="true" image="dot" id="g"/>
+              <set-draggable id="d" enable="false"/>
+              <set-draggable id="g" enable="false"/>
+              <set-drag-through id="g"/>
+            </animation>)");
+    auto* host = Host("a");
+    auto* g = dynamic_cast<DragWidget*>(Object(host, "g"));
+    ASSERT_NE(g, nullptr);
+    EXPECT_FALSE(g->IsDraggable());
+    EXPECT_TRUE(g->PushesParent());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Appearance, SetBumpChangesWhatIsGiven) {
+    Load(R"(<animation name="mode"><set-bump id="self" bump="'outer'"/></animation>
+            <animation name="rect"><set-bump id="self" bump="'none'" x="5" width="50"/>
+            </animation>)");
+    auto* drag = new DragWidget(0, 0, nullptr, 1.0f, DragWidget::kBumpInner, 1, 2, 300, 400);
+    mManager->AddWidget(drag);
+    drag->PlayAnimationRef("mode");
+    EXPECT_EQ(drag->GetBumpMode(), DragWidget::kBumpOuter);
+    EXPECT_EQ(drag->GetBumpRect(), Rect(1, 2, 300, 400));
+    drag->PlayAnimationRef("rect");
+    EXPECT_EQ(drag->GetBumpMode(), DragWidget::kBumpNone);
+    EXPECT_EQ(drag->GetBumpRect(), Rect(5, 2, 50, 400));
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// The game's application and board through the real game: the hand-over when the title is left,
+// the button factories, where play leads, and the play screen's timer text.
+
+#include <gtest/gtest.h>
+
+#include "GameSession.h"
+#include "game/data/PlayerState.h"
+#include "game/screens/MapMenu.h"
+#include "game/screens/MyBoard.h"
+#include "game/screens/PlayPuzzleMenu.h"
+#include "game/screens/PuzzleSelectMenu.h"
+#include "game/screens/SetLoadingMenu.h"
+#include "game/screens/StoryIntroMenu.h"
+#include "graphics/Image.h"
+#include "graphics/fonts/Font.h"
+#include "widgets/NameLookups.h"
+#include "widgets/WidgetManager.h"
+#include "widgets/controls/ButtonWidget.h"
+
+namespace {
+
+void CompleteStorySets(PlayerState& state, int count) {
+    for (int set = 0; set < count; ++set) {
+        for (PuzzleProgress& puzzle : state.mProgress[0][static_cast<size_t>(set)].mPuzzles) {
+            puzzle.mCompleted = true;
+        }
+        state.mProgress[0][static_cast<size_t>(set)].mIntroduced = true;
+        state.mProgress[0][static_cast<size_t>(set)].mUnlock = 1;
+    }
+}
+
+}  // namespace
+
+TEST(GameApplication, LeavingTheTitleBuildsOneBoardAndSetsTheDeviceWord) {
+    GameSession session(MakeProfilesXml("Ann", nullptr));
+    ASSERT_TRUE(session.Start());
+    auto* board = dynamic_cast<MyBoard*>(session.app->mBoard);
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(GetCurrentPlayerState()->mDeviceWord, "ipad");
+    EXPECT_EQ(session.app->mCurrentPlayerName, "Ann");
+    // A second hand-over changes nothing.
+    session.app->LoadingComplete();
+    EXPECT_EQ(session.app->mBoard, board);
+    int boards = 0;
+    for (Widget* widget : session.app->GetWidgetManager()->GetChildren()) {
+        boards += dynamic_cast<MyBoard*>(widget) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(boards, 1);
+    // The game's six data steps are in the loading total.
+    EXPECT_EQ(session.app->GetExtraLoadingSteps(), 6);
+}
+
+TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
+    GameSession session(MakeProfilesXml("Ann", nullptr));
+    ASSERT_TRUE(session.Start());
+    const Image* normal = LookupAssetTableA("button");
+    ASSERT_NE(normal, nullptr);
+    std::unique_ptr<Widget> menuButton(session.app->CreateMenuButton(500, 300, "Play", false));
+    EXPECT_EQ(menuButton->mX, 500 - normal->GetCelWidth() / 2);
+    EXPECT_EQ(menuButton->mY, 300 - normal->GetCelHeight() / 2);
+
+    std::unique_ptr<Widget> textButton(session.app->CreateTextButton(500, 300, "Credits", 0));
+    auto* button = dynamic_cast<ButtonWidget*>(textButton.get());
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(button->GetLabelFont(), nullptr);
+    const int width = button->GetLabelFont()->StringWidth(button->GetLabel());
+    EXPECT_EQ(button->mWidth, width);
+    EXPECT_EQ(button->mHeight, button->GetLabelFont()->GetHeight());
+    EXPECT_EQ(button->mX, 500 - width / 2);
+    EXPECT_EQ(button->mY, 300);
+}
+
+TEST(GameBoard, ANewPlayerReadsTheOpeningLetterAndTheFirstSetOpens) {
+    GameSession session(MakeProfilesXml("Ann", nullptr));
+    ASSERT_TRUE(session.Start());
+    PlayerState* state = GetCurrentPlayerState();
+    ASSERT_EQ(state->mProgress[0][1].mUnlock, 0);
+    session.app->mBoard->StartPlay();
+    EXPECT_EQ(state->mProgress[0][1].mUnlock, 1);
+    EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<StoryIntroMenu>(); }, 200));
+}
+
+TEST(GameBoard, PlayGoesToTheFirstUnfinishedStorySet) {
+    GameSession session(MakeProfilesXml("Ann", [](PlayerState& state) {
+        CompleteStorySets(state, 5);
+        state.mProgress[0][5].mUnlock = 1;
+    }));
+    ASSERT_TRUE(session.Start());
+    session.app->mBoard->StartPlay();
+    EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, 5);
+    EXPECT_NE(session.FindMenu<SetLoadingMenu>(), nullptr);
+    EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<PuzzleSelectMenu>(); }, 500));
+}
+
+TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
+    const int storySets = 11;
+    GameSession session(
+        MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, storySets); }));
+    ASSERT_TRUE(session.Start());
+    ASSERT_EQ(static_cast<int>(GetCurrentPlayerState()->mProgress[0].size()), storySets);
+    session.app->mBoard->StartPlay();
+    EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, storySets - 1);
+    EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>(); }, 200));
+}
+
+TEST(GameBoard, WithoutStorySetsPlayStillHasSomewhereToGo) {
+    GameSession session(MakeProfilesXml("Ann", nullptr));
+    ASSERT_TRUE(session.Start());
+    PlayerState* state = GetCurrentPlayerState();
+    state->mProgress[0].clear();
+    session.app->mBoard->StartPlay();
+    EXPECT_EQ(state->mCurrentCountry, 0);
+    session.Step(200);
+}
+
+TEST(PlayScreenTimer, MinutesAndSecondsOfTicks) {
+    GameSession session(MakeProfilesXml("Ann", nullptr));
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(PlayPuzzleMenu::FormatTime(6000), "1:00");
+    EXPECT_EQ(PlayPuzzleMenu::FormatTime(12345), "2:03");
+    EXPECT_EQ(PlayPuzzleMenu::SceneScriptName(kDefaultGameName, 0, 99), "default_play");
+    EXPECT_EQ(PlayPuzzleMenu::SceneScriptName(kDefaultGameName, 0, 1), "saltmere_play_pelnora7");
+}

@@ -1,0 +1,203 @@
+#pragma once
+// The whole game, headless: the real MyGameApp on the SDL platform with an offscreen window and
+// the dummy audio driver, on a manual clock with fixed random seeds, its per-user folder in a
+// temporary folder with a "profiles.xml" the test writes, and the loading screens' asset loads
+// made synchronous. A session loads the game, drops the start screens and leaves the title as
+// the player would (the hand-over to the board); the test then opens screens through the screen
+// flow and plays them with the pointer and keys.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/util/FileUtil.h"
+#include "core/util/Random.h"
+#include "game/data/GameData.h"
+#include "game/data/ProfileManager.h"
+#include "game/data/ProfileRecord.h"
+#include "game/data/PuzzleStats.h"
+#include "game/screens/LoadingMenu.h"
+#include "game/screens/MyGameApp.h"
+#include "platform/ManualClock.h"
+#include "platform/SdlPlatform.h"
+#include "widgets/Widget.h"
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// A "profiles.xml" with one player in slot 0 (selected) whose progress has the shape of the
+// shipped catalogue; edit changes the fresh state first.
+inline std::string MakeProfilesXml(const std::string& name,
+                                   const std::function<void(PlayerState&)>& edit) {
+    GameData data;
+    ScopedGameData scope(&data);
+    const std::string catalogue =
+        ReadWholeFile(std::string(P7_SOURCE_DIR) + "/content/properties/" + PuzzleStats::kFileName);
+    EXPECT_TRUE(PuzzleStats().LoadText(catalogue, PuzzleStats::kFileName));
+    std::vector<ProfileRecord> profiles(kProfileSlots);
+    profiles[0].mName = name;
+    profiles[0].mState = PlayerState();
+    if (edit) {
+        edit(profiles[0].mState);
+    }
+    return BuildProfilesXml(profiles, 0);
+}
+
+// The saved profiles read back (slot 0's state is the player's).
+struct SavedProfiles {
+    bool read = false;
+    std::vector<ProfileRecord> profiles;
+    int selected = -1;
+};
+
+class GameSession {
+public:
+    static constexpr uint32_t kSeed = 20240607;
+
+    // profilesXml: the file the game finds at start-up (empty: none).
+    explicit GameSession(const std::string& profilesXml) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        char pattern[] = "/tmp/p7screensXXXXXX";
+        mFolder = mkdtemp(pattern);
+        SetAppDataFolder(mFolder + "/user/");
+        std::filesystem::create_directories(mFolder + "/user");
+        if (!profilesXml.empty()) {
+            std::ofstream(ProfilesPath(), std::ios::binary) << profilesXml;
+        }
+        LoadingMenu::SetSynchronousLoading(true);
+        app = std::make_unique<MyGameApp>();
+        app->SetPlatform(std::make_unique<SdlPlatform>());
+        app->SetClock(&clock);
+        app->SetDefaultDataFolder(std::string(P7_SOURCE_DIR) + "/content/");
+    }
+
+    ~GameSession() {
+        End();
+        LoadingMenu::SetSynchronousLoading(false);
+        std::error_code ec;
+        std::filesystem::remove_all(mFolder, ec);
+    }
+
+    std::string ProfilesPath() const { return mFolder + "/user/profiles.xml"; }
+
+    // Init, the loading thread to its end, the start screens dropped, the title left. False (with
+    // a test failure) when a step failed.
+    bool Start() {
+        if (!app->Init()) {
+            ADD_FAILURE() << "the application did not start";
+            return false;
+        }
+        SeedRandom(kSeed);
+        std::srand(kSeed);
+        app->BeginRun();
+        for (int i = 0; i < 20000 && !app->IsLoadingComplete(); ++i) {
+            if (app->GetLoadingThreadProgress() < 1.0f) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            Step(1);
+        }
+        if (!app->IsLoadingComplete()) {
+            ADD_FAILURE() << "loading did not complete";
+            return false;
+        }
+        // The logo and splashes would take seconds of updates: the player is past them.
+        app->CollectOpenMenus();
+        app->KillCollectedMenus();
+        Step(1);
+        // Leaving the title: the application's hand-over builds the board and its main menu.
+        app->LoadingComplete();
+        Step(2);
+        return true;
+    }
+
+    // Ends the run as the game does: quit, shutdown, the application deleted (saving).
+    void End() {
+        if (!app) {
+            return;
+        }
+        app->Quit();
+        app->MainLoopStep();
+        app->Shutdown();
+        app.reset();
+    }
+
+    void Step(int updates) {
+        for (int i = 0; i < updates; ++i) {
+            clock.Advance(10);
+            app->MainLoopStep();
+        }
+    }
+
+    // Steps until done answers true; false after limit updates.
+    bool StepUntil(const std::function<bool()>& done, int limit = 3000) {
+        for (int i = 0; i < limit; ++i) {
+            if (done()) {
+                return true;
+            }
+            Step(1);
+        }
+        return done();
+    }
+
+    // The topmost open menu of class T, or null.
+    template <typename T>
+    T* FindMenu() const {
+        const std::vector<Widget*>& menus = app->GetMenus();
+        for (auto it = menus.rbegin(); it != menus.rend(); ++it) {
+            if (auto* menu = dynamic_cast<T*>(*it)) {
+                return menu;
+            }
+        }
+        return nullptr;
+    }
+
+    void Click(int x, int y, int clickCount = 1) {
+        app->OnMouseMove(x, y);
+        app->OnMouseDown(x, y, clickCount);
+        app->OnMouseUp(x, y, clickCount > 0 ? 1 : (clickCount < 0 ? -1 : 0));
+        Step(1);
+    }
+    // A click in the middle of a widget (root coordinates).
+    void ClickWidget(const Widget* widget) {
+        const FPoint at = widget->LocalToGlobal();
+        Click(static_cast<int>(at.mX) + widget->mWidth / 2,
+              static_cast<int>(at.mY) + widget->mHeight / 2);
+    }
+    void Type(const std::string& text) {
+        for (char c : text) {
+            app->OnKeyChar(c);
+        }
+        Step(1);
+    }
+
+    SavedProfiles ReadSaved() const {
+        SavedProfiles saved;
+        ProfileManager reader;
+        saved.read = reader.ReadFile(ProfilesPath());
+        saved.profiles = reader.GetProfiles();
+        saved.selected = reader.GetSelected();
+        return saved;
+    }
+
+    ManualClock clock;
+    std::unique_ptr<MyGameApp> app;
+
+private:
+    std::string mFolder;
+};

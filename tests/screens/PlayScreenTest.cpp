@@ -1,0 +1,250 @@
+// The play screen end to end: a puzzle loaded through its loading screen and played with the
+// pointer to solved or lost, and what that leaves in "profiles.xml".
+
+#include <gtest/gtest.h>
+
+#include "GameSession.h"
+#include "audio/TrackInterface.h"
+#include "game/board/HintMeter.h"
+#include "game/board/PlayTileGrid.h"
+#include "game/data/PlayerState.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/screens/LevelCompleteMenu.h"
+#include "game/screens/LevelFailMenu.h"
+#include "game/screens/LevelIntroMenu.h"
+#include "game/screens/PlayPuzzleMenu.h"
+#include "game/screens/PuzzleLoadingMenu.h"
+#include "game/screens/PuzzleSelectMenu.h"
+#include "game/screens/ScreenFlow.h"
+#include "game/screens/SetLoadingMenu.h"
+#include "widgets/NameLookups.h"
+
+namespace {
+
+constexpr int kSaltmere = 1;
+
+// A player past the tutorial with Saltmere Harbour open at its first puzzle.
+void PastTheTutorial(PlayerState& state) {
+    state.mSeenTutorial = true;
+    state.mDisableTips = true;
+    state.mCurrentCountry = kSaltmere;
+    for (PuzzleProgress& puzzle : state.mProgress[0][0].mPuzzles) {
+        puzzle.mCompleted = true;
+    }
+    state.mProgress[0][0].mIntroduced = true;
+    state.mProgress[0][0].mUnlock = static_cast<int>(state.mProgress[0][0].mPuzzles.size());
+    state.mProgress[0][kSaltmere].mUnlock = 1;
+}
+
+class PlayScreenTest : public ::testing::Test {
+protected:
+    void Begin(const std::function<void(PlayerState&)>& edit) {
+        session = std::make_unique<GameSession>(MakeProfilesXml("Ann", [&](PlayerState& state) {
+            PastTheTutorial(state);
+            if (edit) {
+                edit(state);
+            }
+        }));
+        ASSERT_TRUE(session->Start());
+    }
+
+    // Opens the puzzle's loading screen and steps until its play screen is playing.
+    PlayPuzzleMenu* OpenAndPlay(int set, int puzzle, bool showIntro = false) {
+        OpenPuzzleLoading(kDefaultGameName, 0, set, puzzle, showIntro);
+        PlayPuzzleMenu* play = nullptr;
+        const bool playing = session->StepUntil([&] {
+            play = session->FindMenu<PlayPuzzleMenu>();
+            return play != nullptr && play->GetState() == PlayPuzzleMenu::kPlaying;
+        });
+        EXPECT_TRUE(playing);
+        return playing ? play : nullptr;
+    }
+
+    void ClickCell(PlayTileGrid* grid, int a, int b) {
+        const FPoint origin = grid->LocalToGlobal();
+        const int t = grid->GetTileSize();
+        session->Click(static_cast<int>(origin.mX) + a * t + t / 2,
+                       static_cast<int>(origin.mY) + b * t + t / 2);
+    }
+
+    // Reveals every solid cell still hidden.
+    void Solve(PlayTileGrid* grid) {
+        const PlayModel& model = grid->GetModel();
+        for (int a = 0; a < model.GetSize(); ++a) {
+            for (int b = 0; b < model.GetSize(); ++b) {
+                if (model.IsSolid(a, b) && !model.IsResolved(a, b)) {
+                    ClickCell(grid, a, b);
+                }
+            }
+        }
+    }
+
+    // Reveals hidden holes (each a mistake), count of them.
+    void RevealHoles(PlayTileGrid* grid, int count) {
+        const PlayModel& model = grid->GetModel();
+        for (int a = 0; a < model.GetSize() && count > 0; ++a) {
+            for (int b = 0; b < model.GetSize() && count > 0; ++b) {
+                if (!model.IsSolid(a, b) && !model.IsResolved(a, b)) {
+                    ClickCell(grid, a, b);
+                    --count;
+                }
+            }
+        }
+    }
+
+    const PuzzleProgress& SavedPuzzle(const SavedProfiles& saved, int set, int puzzle) {
+        return saved.profiles.at(0)
+            .mState.mProgress[0]
+            .at(static_cast<size_t>(set))
+            .mPuzzles.at(static_cast<size_t>(puzzle));
+    }
+
+    std::unique_ptr<GameSession> session;
+};
+
+}  // namespace
+
+TEST_F(PlayScreenTest, ACleanSolveBooksTimeStarsAndOpensTheNextPuzzle) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(play->GetToolCount(), 2u);
+    EXPECT_FALSE(play->IsFirstSet());
+    // A little over two seconds of thought before the first stroke.
+    session->Step(220);
+    EXPECT_GE(play->GetTimer(), 220);
+    Solve(play->GetGrid());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
+    EXPECT_NE(play->GetState(), PlayPuzzleMenu::kPlaying);
+    // The picture reveals, then the board freezes under it.
+    EXPECT_TRUE(session->StepUntil([&] { return play->GetState() == PlayPuzzleMenu::kFinished; }));
+    // Continue: the set's puzzles, where the solve is booked and the next puzzle opens.
+    LevelCompleteMenu* complete = session->FindMenu<LevelCompleteMenu>();
+    ASSERT_TRUE(session->StepUntil([&] { return complete->GetPrimaryButton() != nullptr; }));
+    session->ClickWidget(complete->GetPrimaryButton());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
+    session->Step(5);
+
+    const SavedProfiles saved = session->ReadSaved();
+    ASSERT_TRUE(saved.read);
+    const PuzzleProgress& first = SavedPuzzle(saved, kSaltmere, 0);
+    EXPECT_TRUE(first.mCompleted);
+    EXPECT_GE(first.mBestTime, 2);
+    EXPECT_LT(first.mBestTime, 10);
+    EXPECT_TRUE(first.mWithoutHints);
+    EXPECT_TRUE(first.mWithoutMistakes);
+    EXPECT_EQ(saved.profiles[0].mState.mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    const int allowed = grid->GetModel().GetAllowedMistakes();
+    RevealHoles(grid, allowed);
+    EXPECT_EQ(grid->GetModel().GetMistakes(), allowed);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelFailMenu>(); }));
+    EXPECT_EQ(play->GetFallingTileCount(), 0u);
+    session->Step(50);
+    int failScreens = 0;
+    for (Widget* menu : session->app->GetMenus()) {
+        failScreens += dynamic_cast<LevelFailMenu*>(menu) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(failScreens, 1);
+
+    // Retry: the puzzle again, straight into play.
+    LevelFailMenu* fail = session->FindMenu<LevelFailMenu>();
+    ASSERT_TRUE(session->StepUntil([&] { return fail->GetPrimaryButton() != nullptr; }));
+    session->ClickWidget(fail->GetPrimaryButton());
+    PlayPuzzleMenu* again = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        again = session->FindMenu<PlayPuzzleMenu>();
+        return again != nullptr && again->GetState() == PlayPuzzleMenu::kPlaying;
+    }));
+    EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
+    EXPECT_EQ(session->FindMenu<LevelFailMenu>(), nullptr);
+
+    // Lost again; this time the player leaves for the set's puzzles.
+    RevealHoles(again->GetGrid(), allowed);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelFailMenu>(); }));
+    fail = session->FindMenu<LevelFailMenu>();
+    ASSERT_TRUE(session->StepUntil([&] { return fail->GetSecondaryButton() != nullptr; }));
+    session->ClickWidget(fail->GetSecondaryButton());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
+
+    session->End();
+    const SavedProfiles saved = session->ReadSaved();
+    ASSERT_TRUE(saved.read);
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
+}
+
+TEST_F(PlayScreenTest, ReplayingASolvedPuzzleOverwritesItsStarsAndKeepsTheBetterTime) {
+    Begin([](PlayerState& state) {
+        PuzzleProgress& solved = state.mProgress[0][kSaltmere].mPuzzles[0];
+        solved.mCompleted = true;
+        solved.mBestTime = 3;
+        solved.mWithoutHints = true;
+        solved.mWithoutMistakes = true;
+        state.mProgress[0][kSaltmere].mUnlock = 2;
+    });
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    session->Step(500);
+    RevealHoles(play->GetGrid(), 1);
+    Solve(play->GetGrid());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
+
+    const SavedProfiles saved = session->ReadSaved();
+    ASSERT_TRUE(saved.read);
+    const PuzzleProgress& replayed = SavedPuzzle(saved, kSaltmere, 0);
+    EXPECT_TRUE(replayed.mCompleted);
+    EXPECT_EQ(replayed.mBestTime, 3);
+    EXPECT_TRUE(replayed.mWithoutHints);
+    EXPECT_FALSE(replayed.mWithoutMistakes);
+    EXPECT_EQ(saved.profiles[0].mState.mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+TEST_F(PlayScreenTest, TheSetLoadingScreenStartsTheSetsMusicAndOpensItsPuzzles) {
+    Begin(nullptr);
+    OpenSetLoading(-1);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    EXPECT_EQ(session->FindMenu<SetLoadingMenu>(), nullptr);
+    EXPECT_EQ(session->app->mLoaderRunning.load(), 0);
+    // The alternation starts at 0: the set's first track.
+    EXPECT_TRUE(session->app->GetMusic()->IsTrackPlaying(LookupNamedId("music_harbour_a")));
+}
+
+TEST_F(PlayScreenTest, PuzzlesInARowAlternateTheSetsTwoTracks) {
+    Begin([](PlayerState& state) { state.mProgress[0][kSaltmere].mUnlock = 3; });
+    PlayerState* state = GetCurrentPlayerState();
+    const int start = state->mMusicAlternation;
+    ASSERT_NE(OpenAndPlay(kSaltmere, 0), nullptr);
+    const int first = state->mMusicAlternation;
+    EXPECT_EQ(first, (start + 1) % 2);
+    const std::string firstTrack = first == 0 ? "music_harbour_a" : "music_harbour_b";
+    EXPECT_TRUE(session->app->GetMusic()->IsTrackPlaying(LookupNamedId(firstTrack)));
+    session->FindMenu<PlayPuzzleMenu>()->MarkForRemoval();
+    session->Step(2);
+    ASSERT_NE(OpenAndPlay(kSaltmere, 1), nullptr);
+    EXPECT_EQ(state->mMusicAlternation, (first + 1) % 2);
+}
+
+TEST_F(PlayScreenTest, EarlyStoryPuzzlesOpenOnTheirIntroPanelWhileTipsAreOn) {
+    Begin([](PlayerState& state) {
+        state.mDisableTips = false;
+        state.mProgress[0][kSaltmere].mUnlock = 5;
+    });
+    // (1, 0) is below (max_intro_set, max_intro_puzzle) = (1, 3).
+    OpenPuzzleLoading(kDefaultGameName, 0, kSaltmere, 0, true);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelIntroMenu>(); }, 500));
+    EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
+    session->FindMenu<LevelIntroMenu>()->MarkForRemoval();
+    session->Step(2);
+    // (1, 3) is not.
+    ASSERT_NE(OpenAndPlay(kSaltmere, 3, true), nullptr);
+    EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
+}

@@ -1,0 +1,570 @@
+// The story side of the game end to end: the opening letter and the tutorial question, the intro
+// panels, the level-complete screen booking progress (the bonus rooms, the closing letter and the
+// credits), the level-fail screen, the puzzle selection and the bonus set list; each asserting on
+// the saved "profiles.xml" and the screens that are open.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "GameSession.h"
+#include "core/expr/LiveObjectRegistry.h"
+#include "game/data/PlayerState.h"
+#include "game/data/PuzzleCatalog.h"
+#include "game/screens/ConfirmTutorialMenu.h"
+#include "game/screens/CreditsMenu.h"
+#include "game/screens/LevelCompleteMenu.h"
+#include "game/screens/LevelFailMenu.h"
+#include "game/screens/LevelIntroMenu.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/MapMenu.h"
+#include "game/screens/PlayPuzzleMenu.h"
+#include "game/screens/PuzzleLoadingMenu.h"
+#include "game/screens/PuzzleSelectMenu.h"
+#include "game/screens/ScreenFlow.h"
+#include "game/screens/ScreenTexts.h"
+#include "game/screens/ScreenTransition.h"
+#include "game/screens/SelectSetMenu.h"
+#include "game/screens/SetLoadingMenu.h"
+#include "game/screens/StoryFinalMenu.h"
+#include "game/screens/StoryIntroMenu.h"
+#include "game/screens/TextboxPopup.h"
+#include "game/screens/TipsMenu.h"
+#include "graphics/assets/LocalizedTexts.h"
+#include "menus/NoticeMenu.h"
+#include "widgets/NameLookups.h"
+#include "widgets/anim/TextLabel.h"
+#include "widgets/controls/ButtonListener.h"
+#include "widgets/controls/ButtonWidget.h"
+#include "widgets/controls/Checkbox.h"
+
+namespace {
+
+constexpr int kSaltmere = 1;
+constexpr int kAmberdune = 3;  // its number (4) is "sets_before_extra_puzzles"
+constexpr int kStarfall = 10;  // the last story set
+
+int PuzzlesIn(int mode, int set) {
+    return CountCatalogPuzzles(kDefaultGameName, mode, set);
+}
+
+// Every puzzle of a story set solved and open.
+void CompleteSet(PlayerState& state, int mode, int set) {
+    SetProgress& progress = state.mProgress[mode][set];
+    for (PuzzleProgress& puzzle : progress.mPuzzles) {
+        puzzle.mCompleted = true;
+        puzzle.mBestTime = 60;
+    }
+    progress.mUnlock = static_cast<int>(progress.mPuzzles.size());
+    progress.mIntroduced = true;
+}
+
+// Story sets before `set` finished, `set` open with everything but its last puzzle solved.
+void UpToLastPuzzleOf(PlayerState& state, int set) {
+    state.mSeenTutorial = true;
+    state.mStarted = true;
+    for (int s = 0; s < set; ++s) {
+        CompleteSet(state, 0, s);
+    }
+    CompleteSet(state, 0, set);
+    state.mProgress[0][set].mPuzzles.back() = PuzzleProgress();
+    state.mCurrentCountry = set;
+}
+
+// A button among the widget's descendants whose label is the localized text of key.
+ButtonWidget* FindButtonLabelled(const Widget* root, const std::string& key) {
+    const std::string label = LocalizedTexts::Lookup(key);
+    for (Widget* child : root->GetChildren()) {
+        if (auto* button = dynamic_cast<ButtonWidget*>(child);
+            button != nullptr && button->GetLabel() == label && !button->mRemoved) {
+            return button;
+        }
+        if (ButtonWidget* found = FindButtonLabelled(child, key)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+template <typename T>
+int CountMenus(const GameSession& session) {
+    int count = 0;
+    for (Widget* menu : session.app->GetMenus()) {
+        if (dynamic_cast<T*>(menu) != nullptr && !menu->mRemoved) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+class StoryAndLevelsTest : public ::testing::Test {
+protected:
+    void Begin(const std::function<void(PlayerState&)>& edit) {
+        session = std::make_unique<GameSession>(MakeProfilesXml("Ann", edit));
+        ASSERT_TRUE(session->Start());
+    }
+
+    // The main menu the board opened goes, as when the player leaves it.
+    void CloseOpenScreens() {
+        session->app->CollectOpenMenus();
+        session->app->KillCollectedMenus();
+        session->Step(1);
+    }
+
+    PlayerState SavedState() const {
+        const SavedProfiles saved = session->ReadSaved();
+        EXPECT_TRUE(saved.read);
+        EXPECT_EQ(saved.selected, 0);
+        return saved.read ? saved.profiles[0].mState : PlayerState();
+    }
+
+    // Steps until the screen's button labelled key exists, then clicks it.
+    void ClickLabelled(const Widget* screen, const std::string& key) {
+        ButtonWidget* button = nullptr;
+        ASSERT_TRUE(session->StepUntil([&] {
+            button = FindButtonLabelled(screen, key);
+            return button != nullptr && !button->mDisabled;
+        })) << "no button \""
+            << key << "\"";
+        session->ClickWidget(button);
+    }
+
+    // Opens the level-complete screen of a solve and steps until its continue button is there.
+    LevelCompleteMenu* OpenComplete(int mode, int set, int puzzle, int mistakes, int hints) {
+        PuzzleResult result;
+        result.mGame = kDefaultGameName;
+        result.mMode = mode;
+        result.mSet = set;
+        result.mPuzzle = puzzle;
+        result.mSeconds = 125;
+        result.mMistakes = mistakes;
+        result.mHintsUsed = hints;
+        OpenLevelComplete(result, nullptr, true);
+        LevelCompleteMenu* complete = nullptr;
+        EXPECT_TRUE(session->StepUntil([&] {
+            complete = session->FindMenu<LevelCompleteMenu>();
+            return complete != nullptr && complete->GetPrimaryButton() != nullptr;
+        }));
+        return complete;
+    }
+
+    std::unique_ptr<GameSession> session;
+};
+
+// --- the opening letter and the tutorial question ---
+
+TEST_F(StoryAndLevelsTest, SkippingTheTutorialCompletesTheDeskAndOpensTheHarbour) {
+    Begin(nullptr);
+    OpenStoryIntro();
+    StoryIntroMenu* letter = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (letter = session->FindMenu<StoryIntroMenu>()); }));
+    // The letter is addressed to the keeper by name, twice in its opening.
+    const ExprValue* start = letter->GetVariables().Find("letter_start");
+    ASSERT_NE(start, nullptr);
+    EXPECT_NE(start->AsString().find("Dear Ann,"), std::string::npos);
+    EXPECT_EQ(start->AsString().find("%s"), std::string::npos);
+
+    ClickLabelled(letter, "letter_ok");
+    session->Step(2);
+    EXPECT_EQ(session->FindMenu<StoryIntroMenu>(), nullptr) << "the letter stays after ok";
+    EXPECT_TRUE(SavedState().mProgress[0][0].mIntroduced);
+
+    ConfirmTutorialMenu* question = nullptr;
+    ASSERT_TRUE(session->StepUntil(
+        [&] { return (question = session->FindMenu<ConfirmTutorialMenu>()) != nullptr; }));
+    ClickLabelled(question, "button_no");
+
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    const PlayerState saved = SavedState();
+    EXPECT_TRUE(saved.mSeenTutorial);
+    for (const PuzzleProgress& puzzle : saved.mProgress[0][0].mPuzzles) {
+        EXPECT_TRUE(puzzle.mCompleted);
+    }
+    EXPECT_GE(saved.mProgress[0][kSaltmere].mUnlock, 1);
+    EXPECT_EQ(saved.mCurrentCountry, kSaltmere);
+    EXPECT_EQ(CountMenus<ConfirmTutorialMenu>(*session), 0);
+}
+
+TEST_F(StoryAndLevelsTest, APlayerWhoHasSeenTheTutorialGoesFromTheLetterToTheSet) {
+    Begin([](PlayerState& state) { state.mSeenTutorial = true; });
+    OpenStoryIntro();
+    StoryIntroMenu* letter = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (letter = session->FindMenu<StoryIntroMenu>()); }));
+    ClickLabelled(letter, "letter_ok");
+    session->Step(1);
+    EXPECT_EQ(session->FindMenu<ConfirmTutorialMenu>(), nullptr);
+    EXPECT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+}
+
+// --- the intro panel ---
+
+TEST_F(StoryAndLevelsTest, TheIntroPanelsBoxTurnsTipsOffAndOkOpensOneLoadingScreen) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);
+        state.mProgress[0][kSaltmere].mUnlock = 1;
+        state.mCurrentCountry = kSaltmere;
+    });
+    OpenLevelIntro(kDefaultGameName, 0, kSaltmere, 0);
+    LevelIntroMenu* intro = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        intro = session->FindMenu<LevelIntroMenu>();
+        return intro != nullptr && intro->GetCheckbox() != nullptr;
+    }));
+    EXPECT_TRUE(intro->IsActive()) << "the panel never took the focus";
+    Checkbox* box = intro->GetCheckbox();
+    EXPECT_FALSE(box->IsChecked());
+    session->ClickWidget(box);
+    EXPECT_TRUE(box->IsChecked());
+    EXPECT_TRUE(SavedState().mDisableTips);
+
+    ClickLabelled(intro, "intro_ok");
+    session->Step(2);
+    EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
+    // "ok" and the panel's removal lead on once: one loading screen (or already the play).
+    EXPECT_LE(CountMenus<PuzzleLoadingMenu>(*session), 1);
+    EXPECT_TRUE(session->StepUntil([&] { return CountMenus<PuzzleLoadingMenu>(*session) == 0; }));
+}
+
+// --- level complete ---
+
+TEST_F(StoryAndLevelsTest, FinishingTheNamedStorySetOpensTheBackRoomsOnce) {
+    Begin([](PlayerState& state) { UpToLastPuzzleOf(state, kAmberdune); });
+    ASSERT_EQ(kAmberdune + 1, 4) << "sets_before_extra_puzzles of the shipped constants";
+    const int last = PuzzlesIn(0, kAmberdune) - 1;
+    LevelCompleteMenu* complete = OpenComplete(0, kAmberdune, last, 0, 0);
+    ASSERT_NE(complete, nullptr);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<NoticeMenu>(); }));
+    EXPECT_EQ(SavedState().mProgress[1][0].mUnlock, 1);
+
+    // A second "summary_shown" opens nothing more.
+    complete->OnEvent("summary_shown", "", 0);
+    EXPECT_EQ(CountMenus<NoticeMenu>(*session), 1);
+
+    // The notice goes, then "continue" leads to the map with the next place open.
+    session->FindMenu<NoticeMenu>()->OnEvent("close", "", 0);
+    session->Step(60);
+    ClickLabelled(complete, "level_continue");
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<MapMenu>(); }));
+    EXPECT_EQ(session->FindMenu<LevelCompleteMenu>(), nullptr);
+    const PlayerState saved = SavedState();
+    EXPECT_TRUE(saved.mProgress[0][kAmberdune].mPuzzles.back().mCompleted);
+    EXPECT_EQ(saved.mProgress[0][kAmberdune + 1].mUnlock, 1);
+    EXPECT_EQ(saved.mProgress[1][0].mUnlock, 1);
+}
+
+TEST_F(StoryAndLevelsTest, AnotherStorySetOpensNoBackRoom) {
+    Begin([](PlayerState& state) { UpToLastPuzzleOf(state, kSaltmere); });
+    LevelCompleteMenu* complete = OpenComplete(0, kSaltmere, PuzzlesIn(0, kSaltmere) - 1, 0, 0);
+    ASSERT_NE(complete, nullptr);
+    session->Step(40);
+    EXPECT_EQ(session->FindMenu<NoticeMenu>(), nullptr);
+    ClickLabelled(complete, "level_continue");
+    EXPECT_EQ(SavedState().mProgress[1][0].mUnlock, 0);
+}
+
+TEST_F(StoryAndLevelsTest, TheLastStorySetEndsInTheLetterTheCreditsAndOneMainMenu) {
+    const int lastSet = kStarfall;
+    Begin([lastSet](PlayerState& state) { UpToLastPuzzleOf(state, lastSet); });
+    ASSERT_EQ(CountCatalogSets(kDefaultGameName, 0), kStarfall + 1);
+    LevelCompleteMenu* complete = OpenComplete(0, lastSet, PuzzlesIn(0, lastSet) - 1, 1, 0);
+    ASSERT_NE(complete, nullptr);
+    ClickLabelled(complete, "level_continue");
+
+    StoryFinalMenu* letter = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (letter = session->FindMenu<StoryFinalMenu>()); }));
+    session->Step(2);
+    EXPECT_EQ(session->FindMenu<LevelCompleteMenu>(), nullptr);
+    EXPECT_EQ(CountMenus<MainMenu>(*session), 0) << "the screens under the solve were not closed";
+    const PlayerState finished = SavedState();
+    EXPECT_TRUE(finished.mProgress[0][lastSet].mPuzzles.back().mCompleted);
+    EXPECT_FALSE(finished.mProgress[0][lastSet].mPuzzles.back().mWithoutMistakes);
+
+    // Opening the credits writes the profiles even though nothing changed.
+    std::remove(session->ProfilesPath().c_str());
+    ClickLabelled(letter, "letter_ok");
+    CreditsMenu* credits = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (credits = session->FindMenu<CreditsMenu>()); }));
+    EXPECT_TRUE(std::filesystem::exists(session->ProfilesPath()));
+    session->Step(2);
+    EXPECT_EQ(session->FindMenu<StoryFinalMenu>(), nullptr);
+    credits->OnEvent("main_menu", "", 0);  // the wrong word does nothing here
+    session->Step(1);
+    EXPECT_EQ(session->FindMenu<CreditsMenu>(), credits);
+
+    ClickLabelled(credits, "button_menu");
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<MainMenu>(); }));
+    session->Step(5);
+    EXPECT_EQ(session->FindMenu<CreditsMenu>(), nullptr);
+    EXPECT_EQ(CountMenus<MainMenu>(*session), 1);
+}
+
+TEST_F(StoryAndLevelsTest, AReplayedPuzzleRewritesItsStarsAndOpensNothing) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);
+        CompleteSet(state, 0, kSaltmere);
+        state.mProgress[0][kSaltmere].mUnlock = 3;
+        for (PuzzleProgress& p : state.mProgress[0][kSaltmere].mPuzzles) {
+            p.mWithoutHints = true;
+            p.mWithoutMistakes = true;
+        }
+        state.mCurrentCountry = kSaltmere;
+    });
+    PuzzleResult result;
+    result.mGame = kDefaultGameName;
+    result.mSet = kSaltmere;
+    result.mPuzzle = 0;
+    result.mHintsUsed = 1;
+    OpenLevelComplete(result, nullptr, false);
+    LevelCompleteMenu* complete = nullptr;
+    ASSERT_TRUE(
+        session->StepUntil([&] { return (complete = session->FindMenu<LevelCompleteMenu>()); }));
+    ClickLabelled(complete, "level_continue");
+    // Not a first completion: back through the set's loading screen.
+    EXPECT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    const PlayerState saved = SavedState();
+    EXPECT_FALSE(saved.mProgress[0][kSaltmere].mPuzzles[0].mWithoutHints);
+    EXPECT_TRUE(saved.mProgress[0][kSaltmere].mPuzzles[0].mWithoutMistakes);
+    EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, 3);
+}
+
+TEST_F(StoryAndLevelsTest, TheTutorialChainLeadsPuzzleByPuzzleIntoTheHarbour) {
+    Begin(nullptr);
+    const int desk = PuzzlesIn(0, 0);
+    LevelCompleteMenu* complete = OpenComplete(0, 0, 0, 0, 0);
+    ASSERT_NE(complete, nullptr);
+    EXPECT_TRUE(complete->IsChain());
+    EXPECT_EQ(complete->GetNextPuzzle(), 1);
+    EXPECT_EQ(complete->GetNextSet(), -1);
+    PlayerState saved = SavedState();
+    EXPECT_TRUE(saved.mProgress[0][0].mPuzzles[0].mCompleted);
+    EXPECT_EQ(saved.mProgress[0][0].mUnlock, 2);
+    ClickLabelled(complete, "level_continue");
+    // The next tutorial puzzle loads at once, without the intro panel.
+    EXPECT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleLoadingMenu>(); }, 50));
+    EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
+    EXPECT_EQ(session->FindMenu<LevelCompleteMenu>(), nullptr);
+
+    CloseOpenScreens();
+    complete = OpenComplete(0, 0, desk - 1, 0, 0);
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(complete->GetNextSet(), kSaltmere);
+    saved = SavedState();
+    EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, 1);
+    EXPECT_EQ(saved.mCurrentCountry, kSaltmere);
+    ClickLabelled(complete, "level_continue");
+    PuzzleSelectMenu* select = nullptr;
+    ASSERT_TRUE(
+        session->StepUntil([&] { return (select = session->FindMenu<PuzzleSelectMenu>()); }));
+    EXPECT_EQ(static_cast<int>(select->GetEntries().size()), PuzzlesIn(0, kSaltmere));
+    EXPECT_EQ(select->GetAvailable(), 1);
+}
+
+// --- level fail ---
+
+TEST_F(StoryAndLevelsTest, TheFailScreenRetriesOnceAndLeavesForTheSet) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);
+        state.mProgress[0][kSaltmere].mUnlock = 1;
+        state.mCurrentCountry = kSaltmere;
+    });
+    PuzzleResult result;
+    result.mGame = kDefaultGameName;
+    result.mSet = kSaltmere;
+    result.mMistakes = 3;
+    OpenLevelFail(result);
+    LevelFailMenu* fail = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        fail = session->FindMenu<LevelFailMenu>();
+        return fail != nullptr && fail->GetSecondaryButton() != nullptr;
+    }));
+    // Two clicks on "leave": one selection screen.
+    Widget* leave = fail->GetSecondaryButton();
+    fail->ButtonDepress(leave->mId);
+    fail->ButtonDepress(leave->mId);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    EXPECT_EQ(CountMenus<PuzzleSelectMenu>(*session), 1);
+    EXPECT_EQ(session->FindMenu<LevelFailMenu>(), nullptr);
+}
+
+// --- puzzle selection and the bonus list ---
+
+TEST_F(StoryAndLevelsTest, PuzzleSelectionBooksTheSolvedPuzzleAndRefreshesWithoutDoubles) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);
+        state.mProgress[0][kSaltmere].mUnlock = 1;
+        state.mProgress[0][kSaltmere].mPuzzles[0].mBestTime = 95;
+        state.mCurrentCountry = kSaltmere;
+    });
+    OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, 0, 1);
+    PuzzleSelectMenu* select = nullptr;
+    const int count = PuzzlesIn(0, kSaltmere);
+    ASSERT_TRUE(session->StepUntil([&] {
+        select = session->FindMenu<PuzzleSelectMenu>();
+        return select != nullptr && static_cast<int>(select->GetEntries().size()) == count;
+    }));
+    const PlayerState saved = SavedState();
+    EXPECT_TRUE(saved.mProgress[0][kSaltmere].mPuzzles[0].mCompleted);
+    EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, 2);
+    EXPECT_EQ(select->GetEntries()[0].mLabel, "2-A");
+    EXPECT_EQ(select->GetEntries()[0].mBestTime, 95);
+    EXPECT_EQ(select->GetEntries()[1].mBestTime, -1);
+    EXPECT_TRUE(select->GetEntryButton(2)->mDisabled);
+    // The solved puzzle is shown, with its name and time.
+    EXPECT_EQ(select->GetShownEntry(), 0);
+    ASSERT_NE(select->GetTimeLabel(), nullptr);
+    EXPECT_EQ(select->GetTimeLabel()->GetText(), "Best time 1:35");
+    // Hovering the open puzzle shows the unbeaten texts.
+    select->ButtonMouseEnter(select->GetEntryButton(1)->mId);
+    EXPECT_EQ(select->GetNameLabel()->GetText(), LocalizedTexts::Lookup("exhibit_name_unbeaten"));
+
+    // A second refresh replaces the buttons instead of adding a second set.
+    select->OnEvent("transition_complete", "", 0);
+    session->Step(3);
+    EXPECT_EQ(static_cast<int>(select->GetEntries().size()), count);
+    EXPECT_EQ(SavedState().mProgress[0][kSaltmere].mUnlock, 2) << "booked twice";
+}
+
+TEST_F(StoryAndLevelsTest, ThePuzzleLabelsNameSetAndLetter) {
+    EXPECT_EQ(FormatPuzzleLabel(0, 2, 0), "3-A");
+    EXPECT_EQ(FormatPuzzleLabel(1, 0, 2), "X1-C");
+}
+
+TEST_F(StoryAndLevelsTest, TheBonusListTellsHowManyStorySetsARoomStillNeeds) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);  // one story set done
+    });
+    CloseOpenScreens();
+    OpenSelectSet(kDefaultGameName, 1, false);
+    SelectSetMenu* list = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        list = session->FindMenu<SelectSetMenu>();
+        return list != nullptr && list->GetSetButtonCount() > 0;
+    }));
+    EXPECT_EQ(list->GetSetButtonCount(), CountCatalogSets(kDefaultGameName, 1));
+    Widget* first = list->GetSetButton(0);
+    EXPECT_TRUE(first->mDisabled);
+    list->ButtonMouseEnter(first->mId);
+    EXPECT_EQ(list->GetInfoText(), FormatLocalized("bonus_set_locked_plural", {3}));
+
+    list->OnEvent("main_menu", "", 0);
+    list->OnEvent("main_menu", "", 0);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<SelectSetMenu>() == nullptr; }));
+    EXPECT_EQ(CountMenus<MainMenu>(*session), 1);
+}
+
+TEST_F(StoryAndLevelsTest, TheBonusListNeedingOneMoreSetSaysSoAndAnOpenRoomShowsItsProgress) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        for (int s = 0; s < 3; ++s) {
+            CompleteSet(state, 0, s);
+        }
+        state.mProgress[1][1].mUnlock = 1;
+        state.mProgress[1][1].mPuzzles[0].mCompleted = true;
+    });
+    OpenSelectSet(kDefaultGameName, 1, false);
+    SelectSetMenu* list = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        list = session->FindMenu<SelectSetMenu>();
+        return list != nullptr && list->GetSetButtonCount() > 1;
+    }));
+    list->ButtonMouseEnter(list->GetSetButton(0)->mId);
+    EXPECT_EQ(list->GetInfoText(), LocalizedTexts::Lookup("bonus_set_locked_singular"));
+    list->ButtonMouseEnter(list->GetSetButton(1)->mId);
+    EXPECT_NE(list->GetInfoText().find(StrFormat("1 of %d", PuzzlesIn(1, 1))), std::string::npos)
+        << list->GetInfoText();
+
+    // Choosing the open room loads it in bonus mode.
+    session->ClickWidget(list->GetSetButton(1));
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    const PlayerState* player = CurrentPlayer();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->mMode, 1);
+    EXPECT_EQ(player->mCurrentCountry, 1);
+}
+
+// --- the text popup ---
+
+struct OkProbe : ButtonListener {
+    void ButtonDepress(uint32_t id) override { clicked.push_back(id); }
+    std::vector<uint32_t> clicked;
+};
+
+TEST_F(StoryAndLevelsTest, TheTextPopupsOkButtonStartsDisabledAndReportsToItsListener) {
+    Begin(nullptr);
+    CloseOpenScreens();
+    OkProbe probe;
+    auto* popup = new TextboxPopup(100, 80, LookupAssetTableA("Dialog"), &probe);
+    Menu::ShowAsDialog(popup);
+    session->Step(2);
+    EXPECT_EQ(popup->mX, 100.0f);
+    EXPECT_EQ(popup->mY, 80.0f);
+    Widget* ok = popup->GetOkButton();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->mDisabled);
+    session->ClickWidget(ok);
+    EXPECT_TRUE(probe.clicked.empty());
+    ok->SetDisabled(false);
+    session->ClickWidget(ok);
+    ASSERT_EQ(probe.clicked.size(), 1u);
+    EXPECT_EQ(probe.clicked[0], ok->mId);
+}
+
+TEST_F(StoryAndLevelsTest, TheTutorialsTextsShowInPopupsThatLeaveTheBoardPlayable) {
+    Begin(nullptr);
+    CloseOpenScreens();
+    OpenPuzzleLoading(kDefaultGameName, 0, 0, 0, false);
+    TextboxPopup* popup = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        popup = session->FindMenu<TextboxPopup>();
+        return popup != nullptr && popup->GetOkButton() != nullptr;
+    }));
+    // The play screen stays the active, awake menu under the popup.
+    PlayPuzzleMenu* play = session->FindMenu<PlayPuzzleMenu>();
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(session->app->GetActiveMenu(), play);
+    EXPECT_FALSE(play->IsUpdateSuspended());
+    EXPECT_FALSE(popup->IsUpdateSuspended());
+    EXPECT_GT(popup->mWidth, 0);
+    // The first step waits for "ok": the button is enabled and moves the tutorial on.
+    Widget* ok = popup->GetOkButton();
+    ASSERT_TRUE(session->StepUntil([&] { return !ok->mDisabled; }, 200));
+    const uint32_t firstId = popup->mId;
+    session->ClickWidget(ok);
+    EXPECT_TRUE(session->StepUntil(
+        [&] {
+            TextboxPopup* next = session->FindMenu<TextboxPopup>();
+            return next != nullptr && next->mId != firstId;
+        },
+        200));
+}
+
+// --- transitions ---
+
+TEST_F(StoryAndLevelsTest, ATransitionOpensTheNextScreenOnceAndGoesWhenItsScriptEnds) {
+    Begin(nullptr);
+    const size_t dialogsBefore = session->app->GetDialogCount();
+    auto* next = new TipsMenu();
+    const uint32_t nextId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, next);
+    Widget* shown = MakeTransition(next, "transition");
+    ASSERT_NE(dynamic_cast<ScreenTransition*>(shown), nullptr);
+    EXPECT_TRUE(session->app->HasDialog(next));
+    EXPECT_EQ(session->app->GetDialogCount(), dialogsBefore + 1);
+    session->app->AddDialog(shown);
+    EXPECT_EQ(session->app->GetDialogCount(), dialogsBefore + 2);
+    const uint32_t shownId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, shown);
+    EXPECT_TRUE(session->StepUntil(
+        [&] { return LiveObjectRegistry::ResolveWidget(shownId) == nullptr; }, 200));
+    ASSERT_NE(LiveObjectRegistry::ResolveWidget(nextId), nullptr);
+    EXPECT_TRUE(session->app->HasDialog(LiveObjectRegistry::ResolveWidget(nextId)));
+}
+
+}  // namespace

@@ -1,0 +1,261 @@
+// The title side of the game end to end: the first run from the title through name entry to the
+// main menu and out through the quit question; adding, naming and deleting profiles; the options
+// and pause dialogs with their volumes. Each looks at the screen on top and at the saved files.
+
+#include <gtest/gtest.h>
+
+#include "TitleFlowHarness.h"
+#include "game/data/PlayerState.h"
+#include "game/data/ProfileManager.h"
+#include "game/screens/ConfirmDeleteMenu.h"
+#include "game/screens/ConfirmMainMenu.h"
+#include "game/screens/ConfirmQuitMenu.h"
+#include "game/screens/EnterNameMenu.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/MyTitleScreen.h"
+#include "game/screens/OptionsMenu.h"
+#include "game/screens/PlayerSelectMenu.h"
+#include "game/screens/ProfileNameWidget.h"
+#include "game/screens/ScreenFlow.h"
+#include "graphics/assets/LocalizedTexts.h"
+#include "widgets/WidgetManager.h"
+#include "widgets/controls/Checkbox.h"
+#include "widgets/controls/EditWidget.h"
+#include "widgets/controls/Slider.h"
+
+namespace {
+
+constexpr int kEnter = 13;
+constexpr int kBackspace = 8;
+
+int CountOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+int CountMainMenus(const MyGameApp& app) {
+    int n = 0;
+    for (Widget* menu : app.GetMenus()) {
+        n += dynamic_cast<MainMenu*>(menu) != nullptr ? 1 : 0;
+    }
+    return n;
+}
+
+class TitleFlowTest : public ::testing::Test {
+protected:
+    // From a fresh start to the title screen with its play button.
+    MyTitleScreen* ReachTitle() {
+        h.Start();
+        EXPECT_TRUE(h.RunUntil([this] {
+            auto* title = h.Top<MyTitleScreen>();
+            return title != nullptr && title->GetPlayButton() != nullptr;
+        })) << "the title screen never showed its play button";
+        return h.Top<MyTitleScreen>();
+    }
+    // The first run: play, then the name typed into the box and Enter; ends on the main menu.
+    void FirstRun(const std::string& name) {
+        MyTitleScreen* title = ReachTitle();
+        ASSERT_NE(title, nullptr);
+        h.Click(title->GetPlayButton());
+        ASSERT_NE(h.Top<EnterNameMenu>(), nullptr);
+        h.Type(name);
+        h.Key(kEnter);
+        ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+    }
+    // A click on the button of the top screen whose label is the localized text of key.
+    void ClickLabel(const std::string& key) {
+        Widget* top = h.app->GetActiveMenu();
+        ASSERT_NE(top, nullptr);
+        std::string label = LocalizedTexts::Lookup(key);
+        if (const size_t at = label.find("[player]"); at != std::string::npos) {
+            label.replace(at, 8, h.app->mCurrentPlayerName);
+        }
+        ButtonWidget* button = TitleFlowHarness::FindButton(top, label);
+        ASSERT_NE(button, nullptr) << "no button \"" << key << "\" on the top screen";
+        h.Click(button);
+        h.Run(2);
+    }
+    void QuitThroughQuestion() {
+        ASSERT_NE(h.Top<MainMenu>(), nullptr);
+        ClickLabel("main_quit");
+        ASSERT_NE(h.Top<ConfirmQuitMenu>(), nullptr);
+        ClickLabel("button_quit");
+        EXPECT_TRUE(h.app->IsQuitRequested());
+        h.Close();
+    }
+
+    TitleFlowHarness h;
+};
+
+TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(GetProfileRecord(0) != nullptr && GetProfileRecord(0)->mName.empty());
+    EXPECT_EQ(GetSelectedProfile(), -1);
+
+    h.Click(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    // A digit is refused, a space after the first letter is taken.
+    h.Type("A1n n");
+    EXPECT_EQ(entry->GetNameBox()->GetText(), "An n");
+    h.Key(kBackspace);
+    h.Key(kBackspace);
+    h.Type("n");
+    EXPECT_EQ(entry->GetNameBox()->GetText(), "Ann");
+    h.Key(kEnter);
+
+    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+    EXPECT_EQ(h.app->mCurrentPlayerName, "Ann");
+    EXPECT_EQ(CountMainMenus(*h.app), 1);
+    // The new player has no open bonus set.
+    const ExprValue* lock = h.Top<MainMenu>()->GetVariables().Find("lock_bonus");
+    ASSERT_NE(lock, nullptr);
+    EXPECT_TRUE(lock->AsBool());
+
+    QuitThroughQuestion();
+    const std::string xml = h.ProfilesXml();
+    EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
+    EXPECT_EQ(CountOf(xml, "<profile name="), 8);
+    EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
+    EXPECT_EQ(CountOf(xml, "<profile name=\"\">"), 7);
+}
+
+TEST_F(TitleFlowTest, NameEntryRefusesALeadingSpaceAndAnEleventhLetterAndIgnoresAnEmptyName) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    h.Click(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    h.Key(kEnter);
+    EXPECT_EQ(h.Top<EnterNameMenu>(), entry) << "an empty name must not go on";
+    EXPECT_EQ(GetSelectedProfile(), -1);
+    h.Type(" Abcdefghijk");
+    EXPECT_EQ(entry->GetNameBox()->GetText(), "Abcdefghij");
+    h.Click(entry->GetOkButton());
+    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+    EXPECT_EQ(GetProfileRecord(0)->mName, "Abcdefghij");
+}
+
+TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
+    FirstRun("Ann");
+    ClickLabel("main_change_player");
+    auto* select = h.Top<PlayerSelectMenu>();
+    ASSERT_NE(select, nullptr);
+    ASSERT_NE(select->GetRow(7), nullptr);
+    EXPECT_EQ(select->GetSelectedRow(), 0);
+    EXPECT_EQ(select->GetRow(0)->GetLabel(), "Ann");
+    EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("no_name"));
+
+    // A free row: the hint, then the name typed in place; Enter commits it.
+    h.Click(select->GetRow(1));
+    EXPECT_EQ(select->GetSelectedRow(), 1);
+    EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("enter_your_name"));
+    EXPECT_TRUE(select->GetRowOkButton(1)->mVisible);
+    EXPECT_FALSE(select->GetPlayButton()->mVisible);
+    h.Type("B0b");
+    EXPECT_EQ(select->GetRow(1)->GetLabel(), "Bb");
+    h.Key(kBackspace);
+    h.Type("ob");
+    h.Key(kEnter);
+    EXPECT_EQ(GetProfileRecord(1)->mName, "Bob");
+    EXPECT_EQ(GetSelectedProfile(), 1);
+    EXPECT_EQ(h.app->mCurrentPlayerName, "Bob");
+    EXPECT_FALSE(select->GetRowOkButton(1)->mVisible);
+    EXPECT_TRUE(select->GetPlayButton()->mVisible);
+    // The selected player's state is the one every screen reads.
+    EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(1)->mState);
+
+    // Deleting asks first, with the name in the question.
+    h.Click(select->GetDeleteButton());
+    auto* question = h.Top<ConfirmDeleteMenu>();
+    ASSERT_NE(question, nullptr);
+    const ExprValue* text = question->GetVariables().Find("text");
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->AsString().find("Bob"), std::string::npos);
+    ClickLabel("button_delete");
+    EXPECT_EQ(h.Top<PlayerSelectMenu>(), select);
+    EXPECT_TRUE(GetProfileRecord(1)->mName.empty());
+    EXPECT_EQ(select->GetSelectedRow(), -1);
+    EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("no_name"));
+    EXPECT_FALSE(select->GetMenuButton()->mVisible);
+    EXPECT_FALSE(select->GetDeleteButton()->mVisible);
+    EXPECT_FALSE(select->GetPlayButton()->mVisible);
+    EXPECT_TRUE(h.app->mCurrentPlayerName.empty());
+
+    // Back to Ann, and on to the main menu.
+    h.Click(select->GetRow(0));
+    EXPECT_EQ(h.app->mCurrentPlayerName, "Ann");
+    EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(0)->mState);
+    h.Click(select->GetPlayButton());
+    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
+    EXPECT_EQ(CountMainMenus(*h.app), 1);
+    EXPECT_EQ(GetCurrentPlayerState()->mDeviceWord, "ipad");
+
+    QuitThroughQuestion();
+    const std::string xml = h.ProfilesXml();
+    EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
+    EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
+    EXPECT_EQ(CountOf(xml, "<profile name=\"\">"), 7);
+}
+
+TEST_F(TitleFlowTest, OptionsChangeVolumesAndProfileFlagsAndAreSaved) {
+    FirstRun("Ann");
+    ClickLabel("main_options");
+    auto* options = h.Top<OptionsMenu>();
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(CountMainMenus(*h.app), 1) << "the main menu stays under the options";
+    ASSERT_NE(options->GetCheckbox("full"), nullptr);
+    ASSERT_NE(options->GetCheckbox("tips"), nullptr);
+    // Windowed play: no mouse slider.
+    EXPECT_FALSE(options->GetMouseSlider()->mVisible);
+
+    // A click a quarter along each volume track.
+    for (Slider* slider : {options->GetMusicSlider(), options->GetSfxSlider()}) {
+        float x = 0.0f;
+        float y = 0.0f;
+        TitleFlowHarness::GlobalPosition(slider, &x, &y);
+        const int px = static_cast<int>(x) + slider->mWidth / 4;
+        const int py = static_cast<int>(y) + slider->mHeight / 2;
+        h.ClickAt(px, py);
+    }
+    EXPECT_NEAR(h.app->GetChannelVolume("music"), 0.25, 0.01);
+    EXPECT_NEAR(h.app->GetSfxVolume(), 0.25, 0.01);
+    const bool tipsBefore = GetCurrentPlayerState()->mDisableTips;
+    h.Click(options->GetCheckbox("tips"));
+    EXPECT_NE(GetCurrentPlayerState()->mDisableTips, tipsBefore);
+
+    ClickLabel("button_ok");
+    h.Run(30);
+    EXPECT_EQ(h.Top<MainMenu>() != nullptr, true);
+    const std::string profiles = h.ProfilesXml();
+    EXPECT_NE(profiles.find(tipsBefore ? "disable-tips=\"0\"" : "disable-tips=\"1\""),
+              std::string::npos);
+
+    QuitThroughQuestion();
+    const std::string settings = h.SettingsXml();
+    EXPECT_NE(settings.find("0.25"), std::string::npos) << settings;
+}
+
+TEST_F(TitleFlowTest, ThePauseDialogReturnsToExactlyOneMainMenu) {
+    FirstRun("Ann");
+    // The pause dialog as play opens it, over the main menu left in place.
+    OpenOptions("pelnora7", "playing", 0, 1);
+    h.Run(2);
+    auto* pause = h.Top<OptionsMenu>();
+    ASSERT_NE(pause, nullptr);
+    EXPECT_EQ(pause->GetCaller(), "playing");
+    ClickLabel("button_menu");
+    h.Run(60);
+    ASSERT_NE(h.Top<ConfirmMainMenu>(), nullptr);
+    ClickLabel("button_menu");
+    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
+    h.Run(60);
+    EXPECT_EQ(CountMainMenus(*h.app), 1);
+    EXPECT_EQ(h.app->GetMenus().size(), 1u);
+}
+
+}  // namespace

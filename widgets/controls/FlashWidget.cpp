@@ -1,0 +1,50 @@
+#include "widgets/controls/FlashWidget.h"
+
+#include "core/util/StringUtil.h"
+#include "graphics/ImageSurface.h"
+#include "widgets/controls/FlashPlayer.h"
+#include "widgets/controls/MoviePlayer.h"
+
+FlashWidget::FlashWidget(int x, int y, const std::string& movieName, int width, int height,
+                         bool loop, std::unique_ptr<MoviePlayer> backend)
+    : DynamicWidget(x, y, nullptr, 1.0f), mLoop(loop) {
+    auto surface = std::make_unique<ImageSurface>(true);
+    surface->Create(width, height);
+    mSurface = surface.get();
+    SetOwnImageCopy(std::move(surface));
+    mPlayer = std::make_unique<FlashPlayer>(this, mSurface, std::move(backend));
+    mMoviePath = StrFormat("flash/%s.swf", movieName.c_str());
+    mPlayer->LoadMovie(mMoviePath);
+    mPlayer->SetLoop(loop);
+}
+
+FlashWidget::~FlashWidget() {
+    // The player reports to this widget; it goes first.
+    mPlayer.reset();
+}
+
+void FlashWidget::Update() {
+    DynamicWidget::Update();
+    if (mPlayer == nullptr) {
+        return;
+    }
+    mPlayer->Update();
+    if (!mPlayer->IsAvailable()) {
+        return;  // nothing will ever be painted: no redraws for it
+    }
+    MarkDirty();
+    if (mLoop && !mPlayer->IsPlaying()) {
+        mPlayer->GotoFrame0();
+        mPlayer->Play();
+    }
+}
+
+void FlashWidget::Draw(Graphics* g) {
+    if (mPlayer != nullptr && mPlayer->DrawToSurface()) {
+        DynamicWidget::Draw(g);
+    }
+}
+
+bool FlashWidget::IsAnimating() const {
+    return DynamicWidget::IsAnimating() || (mPlayer != nullptr && mPlayer->IsPlaying());
+}

@@ -1,0 +1,46 @@
+#pragma once
+// A movie in the widget tree: "flash/<name>.swf" played through the platform's movie backend,
+// painted into the widget's own surface on every draw and drawn like any image. Where no player
+// exists (this platform) the widget keeps its size, draws nothing and reports that it is not
+// playing. Main thread only.
+
+#include <memory>
+#include <string>
+
+#include "widgets/anim/DynamicWidget.h"
+#include "widgets/controls/FlashListener.h"
+
+class FlashPlayer;
+class ImageSurface;
+class MoviePlayer;
+
+class FlashWidget : public DynamicWidget, public FlashListener {
+public:
+    // At (x, y), width by height pixels; loop restarts the movie whenever it has stopped.
+    // Without a backend the platform's own is used.
+    FlashWidget(int x, int y, const std::string& movieName, int width, int height, bool loop,
+                std::unique_ptr<MoviePlayer> backend = nullptr);
+    ~FlashWidget() override;
+
+    // The movie's clock and the loop rule.
+    void Update() override;
+    // The current frame, when the backend painted one; otherwise nothing.
+    void Draw(Graphics* g) override;
+    // The widget's own animations, else whether the movie plays.
+    bool IsAnimating() const override;
+
+    // FlashListener: nothing here; screens that host movies override them.
+    void MovieFinished() override {}
+    void FSCommand(const std::string& command, const std::string& args) override {
+        (void)command, (void)args;
+    }
+
+    FlashPlayer* GetPlayer() const { return mPlayer.get(); }
+    const std::string& GetMoviePath() const { return mMoviePath; }
+
+private:
+    ImageSurface* mSurface = nullptr;  // owned as the widget's image
+    std::unique_ptr<FlashPlayer> mPlayer;
+    std::string mMoviePath;
+    bool mLoop;
+};
