@@ -1,5 +1,6 @@
 #include "app/QuorAppBase.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -456,11 +457,12 @@ void QuorAppBase::Shutdown() {
         SetMainThreadWakeUp(nullptr);
     }
     const uint64_t runMs = mClock->NowMs() - mStartMs;
-    DebugOutput("Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
-                "%llu idle waits",
-                static_cast<unsigned long long>(mUpdateCount),
-                static_cast<unsigned long long>(mDrawCount), static_cast<unsigned long long>(runMs),
-                static_cast<long long>(mFirstFrameMs), static_cast<unsigned long long>(mIdleWaits));
+    DebugOutput(
+        "Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
+        "%llu idle waits",
+        static_cast<unsigned long long>(mUpdateCount), static_cast<unsigned long long>(mDrawCount),
+        static_cast<unsigned long long>(runMs), static_cast<long long>(mFirstFrameMs),
+        static_cast<unsigned long long>(mIdleWaits));
     mSettings.mInProgress = false;
     if (!mScreenSaverMode && mInitDone) {
         SaveSettings();
@@ -504,6 +506,9 @@ void QuorAppBase::CheckLoadingProgress() {
         DebugOutput("Loading finished: %d of %d steps after %lld ms", mLoadingCount.load(),
                     mLoadingTotal.load(), static_cast<long long>(mClock->NowMs() - mStartMs));
         LoadingThreadFinished();
+        // The loading thread's decoding buffers were freed into its own malloc arena, which
+        // keeps the pages; hand them back now that it is gone.
+        malloc_trim(0);
     }
 }
 

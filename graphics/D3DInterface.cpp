@@ -270,6 +270,7 @@ void D3DInterface::Shutdown() {
     }
     mHaveKey = false;
     mVertices.clear();
+    mBackdropDraws.clear();
     mScreen.reset();
     {
         std::lock_guard<std::recursive_mutex> lock(mLock);
@@ -770,8 +771,7 @@ Rect D3DInterface::BackdropArea(const DrawKey& key, const DrawVertex* vertices,
     return Rect(x0, y0, x1 - x0, y1 - y0).Intersection(key.mClip);
 }
 
-void D3DInterface::QueueBackdropDraw(const DrawKey& key, const DrawVertex* vertices,
-                                     size_t count) {
+void D3DInterface::QueueBackdropDraw(const DrawKey& key, const DrawVertex* vertices, size_t count) {
     Rect area = BackdropArea(key, vertices, count);
     if (area.IsEmpty()) {
         return;
@@ -1043,6 +1043,7 @@ bool D3DInterface::Rebuild() {
     std::lock_guard<std::recursive_mutex> lock(mLock);
     mHaveKey = false;
     mVertices.clear();
+    mBackdropDraws.clear();
     // Save what render targets hold while it can still be read; the rest comes from memory.
     for (ImageSurface* s : mSurfaces) {
         ReadBackPixels(s);

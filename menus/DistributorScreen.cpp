@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "app/GameApp.h"
 #include "core/util/Log.h"
 #include "core/util/Ratio.h"
 #include "graphics/Color.h"
@@ -10,6 +9,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "menus/StartScreenImages.h"
+#include "menus/StartScreenSequence.h"
 
 DistributorScreen::DistributorScreen(const std::string& imageName)
     : Menu(nullptr, false, false), mImageName(imageName) {
@@ -54,14 +54,7 @@ Rect DistributorScreen::FitRect(int imageWidth, int imageHeight, int areaWidth, 
 }
 
 void DistributorScreen::Finish() {
-    if (mFinished) {
-        return;
-    }
-    mFinished = true;
-    MarkForRemoval();
-    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
-        app->ShowNextStartScreen();
-    }
+    FinishStartScreen(this, &mFinished);
 }
 
 void DistributorScreen::TryUpdate() {

@@ -11,6 +11,7 @@
 #include "menus/LogoBall.h"
 #include "menus/LogoLetter.h"
 #include "menus/StartScreenImages.h"
+#include "menus/StartScreenSequence.h"
 #include "widgets/NameLookups.h"
 
 namespace {
@@ -106,14 +107,7 @@ void LogoScreen::Tilt(size_t index, int dx, int dy) {
 }
 
 void LogoScreen::Finish() {
-    if (mFinished) {
-        return;
-    }
-    mFinished = true;
-    MarkForRemoval();
-    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
-        app->ShowNextStartScreen();
-    }
+    FinishStartScreen(this, &mFinished);
 }
 
 void LogoScreen::TryUpdate() {

@@ -1,5 +1,6 @@
 #include "menus/StartScreenSequence.h"
 
+#include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "menus/DistributorScreen.h"
 #include "menus/LogoScreen.h"
@@ -35,5 +36,16 @@ void StartScreenSequence::ShowNext(bool screenSaverMode) {
         default:
             mStep = kDone;
             return;
+    }
+}
+
+void FinishStartScreen(Menu* screen, bool* finished) {
+    if (*finished) {
+        return;
+    }
+    *finished = true;
+    screen->MarkForRemoval();
+    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
+        app->ShowNextStartScreen();
     }
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class Menu;
 class Widget;
 
 class StartScreenSequence {
@@ -22,3 +23,7 @@ private:
     std::function<Widget*()> mCreateTitle;
     int mStep = 0;
 };
+
+// Ends a start screen once: marks *finished, removes the screen and asks the application for the
+// next start screen. A screen already finished is left alone. Main thread.
+void FinishStartScreen(Menu* screen, bool* finished);

@@ -337,9 +337,8 @@ void SdlPlatform::SetClipboardText(const std::string& text) {
 }
 
 bool SdlPlatform::ShowMessageBox(const std::string& caption, const std::string& text) {
-    if (!IsHeadlessDriver() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), mWindow) ==
-            0) {
+    if (!IsHeadlessDriver() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
+                                                        text.c_str(), mWindow) == 0) {
         return true;
     }
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());

@@ -40,8 +40,8 @@ uint32_t ExprNameAtoms::Intern(std::string_view name) {
         }
     }
     std::unique_lock lock(atoms.mutex);
-    auto [it, inserted] =
-        atoms.numbers.try_emplace(std::string(name), static_cast<uint32_t>(atoms.numbers.size() + 1));
+    auto [it, inserted] = atoms.numbers.try_emplace(
+        std::string(name), static_cast<uint32_t>(atoms.numbers.size() + 1));
     return it->second;
 }
 

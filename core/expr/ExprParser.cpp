@@ -108,8 +108,8 @@ bool MarkNumeric(ExprNode* node) {
             node->numeric = childrenNumeric;
             break;
         case ExprNodeKind::kCall:
-            node->numeric = childrenNumeric && node->func != ExprFunc::kRand &&
-                            node->func != ExprFunc::kStr;
+            node->numeric =
+                childrenNumeric && node->func != ExprFunc::kRand && node->func != ExprFunc::kStr;
             break;
         default:
             // Hyphenated names change meaning with what is defined; members call out to objects.

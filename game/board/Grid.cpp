@@ -34,4 +34,6 @@ void Grid::Draw(Graphics* g) {
     g->Translate(static_cast<float>(mOffsetX), static_cast<float>(mOffsetY));
 }
 
-bool Grid::Contains(float x, float y) const { return Widget::Contains(x, y); }
+bool Grid::Contains(float x, float y) const {
+    return Widget::Contains(x, y);
+}

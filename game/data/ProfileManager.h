@@ -108,4 +108,3 @@ std::string BuildProfilesXml(const std::vector<ProfileRecord>& profiles, int sel
 // The application's current player name and its typed-code hook; both run on the main thread.
 void SetPlayerNameHandler(ProfileNameHandler handler);
 void SetTypedCodeHandler(ProfileNameHandler handler);
-

@@ -26,6 +26,12 @@ int ConstantInt(const char* name) {
     return GetConstantValue(name).AsInt();
 }
 
+// The question and the name are written on the paper card, in its ink.
+Color PaperInk() {
+    return Color(ConstantInt("paper_ink_red"), ConstantInt("paper_ink_green"),
+                 ConstantInt("paper_ink_blue"));
+}
+
 }  // namespace
 
 EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
@@ -34,7 +40,7 @@ EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
     mNameBox->SetFont(Fonts::Find("normal15"), false);
     mNameBox->SetColor(0, Color(0, 0, 0, 0));
     mNameBox->SetColor(1, Color(0, 0, 0, 0));
-    mNameBox->SetColor(2, Color(255, 255, 255));
+    mNameBox->SetColor(2, PaperInk());
     mNameBox->SetColor(
         3, Color(ConstantInt("enter_name_highlight_red"), ConstantInt("enter_name_highlight_green"),
                  ConstantInt("enter_name_highlight_blue")));
@@ -65,7 +71,7 @@ void EnterNameMenu::Draw(Graphics* g) {
         return;
     }
     g->SetFont(font);
-    g->SetColor(Color(255, 255, 255));
+    g->SetColor(PaperInk());
     g->WriteString(LocalizedTexts::Lookup("enter_your_name"), 0.0f, kQuestionY, mWidth, 0);
 }
 

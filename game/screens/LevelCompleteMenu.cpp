@@ -52,6 +52,9 @@ LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, int mode, int 
     vars.Set("set_name", ExprValue::FromString(setName.empty() ? std::string()
                                                                : LocalizedTexts::Lookup(setName)));
     vars.Set("game_name", ExprValue::FromString(gameName));
+    // The page and the picture stand on the set's background, over the play screen they leave.
+    vars.Set("c_backgroundname",
+             ExprValue::FromString(setRecord != nullptr ? setRecord->mBackground : ""));
 
     if (artGrid != nullptr) {
         auto* holder = new DynamicWidget(0, 0, nullptr, 1.0f);

@@ -4,6 +4,7 @@
 #include "core/util/StringUtil.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
+#include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/ScreenTexts.h"
 #include "graphics/Image.h"
@@ -23,6 +24,10 @@ void LevelIntroMenu::AddedToManager(WidgetManager* manager) {
     const PlayerState* player = CurrentPlayer();
     GetVariables().Set("c_device",
                        ExprValue::FromString(player != nullptr ? player->mDeviceWord : ""));
+    // The panel stands on the set's background, which the puzzle's loading screen brought in.
+    const SetRecord* record = GetSetRecord(mGameName, mMode, mSet);
+    GetVariables().Set("c_backgroundname",
+                       ExprValue::FromString(record != nullptr ? record->mBackground : ""));
     const std::string script = ScriptName(mSet, mPuzzle);
     const bool hasScript = AnimationTable::Get().Lookup(script) != nullptr;
     if (hasScript) {

@@ -33,9 +33,10 @@ CommandAnswer LevelStatusMenu::HandleCommand(const AnimationCommand& command) {
     if (button == nullptr) {
         // Without the application's factory the screen must still be leavable.
         button = AddButton(this, x, y, "button", label, true);
-    }
-    if (button != nullptr) {
         button->Move(button->mX - static_cast<float>(button->mWidth / 2), button->mY);
+    }
+    // The game's factory centres its buttons on (x, y) itself.
+    if (button != nullptr) {
         const uint32_t liveId =
             LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, button);
         const std::string id = GetParamString("id");

@@ -67,6 +67,14 @@ void LoadingMenu::StartLoading(const AssetSet& names, const std::string& group) 
     mWorker = std::thread([this] { RunLoad(); });
 }
 
+void LoadingMenu::AlsoLoad(const AssetSet& names, const std::string& group) {
+    if (mWorker.joinable() || !mDone.load()) {
+        return;
+    }
+    mMoreNames = names;
+    mMoreGroup = group;
+}
+
 void LoadingMenu::RunLoad() {
     // The application outlives every screen, and screens join their worker before they go.
     QuorAppBase* app = gApp;
@@ -75,6 +83,9 @@ void LoadingMenu::RunLoad() {
     }
     std::string result;
     AssetManager::Get().LoadGroup(&result, mNames, &mAbort, mGroup);
+    if (!mMoreGroup.empty() && !mAbort.load()) {
+        AssetManager::Get().LoadGroup(&result, mMoreNames, &mAbort, mMoreGroup);
+    }
     if (app != nullptr) {
         app->mLoaderRunning.fetch_sub(1);
     }

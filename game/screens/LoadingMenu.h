@@ -55,6 +55,8 @@ protected:
     // Loads names of group on the worker (or at once when loading is synchronous). Main thread,
     // once, from AddedToManager.
     void StartLoading(const AssetSet& names, const std::string& group);
+    // Adds names of a second group to load after the first. Main thread, before StartLoading.
+    void AlsoLoad(const AssetSet& names, const std::string& group);
     // Makes name (a music track) the script variable "c_music" and plays "playmusictutorial",
     // which starts it. An empty name plays nothing.
     void StartMusic(const std::string& name);
@@ -72,5 +74,7 @@ private:
     bool mMovedOn = false;
     AssetSet mNames;
     std::string mGroup;
+    AssetSet mMoreNames;
+    std::string mMoreGroup;
     WeakWidget<Widget> mScreenshot;
 };

@@ -18,6 +18,14 @@ bool IsBonusLocked() {
     return state->mProgress[1].front().mUnlock == 0;
 }
 
+// A player who has not begun the story yet (the opening letter is still to come) is greeted,
+// not welcomed back.
+bool IsFirstVisit() {
+    const PlayerState* state = GetCurrentPlayerState();
+    return state == nullptr || state->mProgress[0].empty() ||
+           !state->mProgress[0].front().mIntroduced;
+}
+
 void SetMode(int mode) {
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mMode = mode;
@@ -31,6 +39,19 @@ MainMenu::MainMenu(bool fromMap)
     SetPausesWhenInactive(false);
     GetVariables().Set("lock_bonus", ExprValue::FromBool(IsBonusLocked()));
     GetVariables().Set("from_map", ExprValue::FromBool(fromMap));
+    GetVariables().Set("first_visit", ExprValue::FromBool(IsFirstVisit()));
+}
+
+void MainMenu::KeyChar(char c) {
+    Menu::KeyChar(c);
+    // The unlock codes change the progress under a menu that is already showing.
+    const bool locked = IsBonusLocked();
+    const ExprValue* shown = GetVariables().Find("lock_bonus");
+    if (shown != nullptr && shown->AsBool() == locked) {
+        return;
+    }
+    GetVariables().Set("lock_bonus", ExprValue::FromBool(locked));
+    QueueAnimationRef("main_menu_bonus_lock");
 }
 
 Widget* MainMenu::CreateTransition() {

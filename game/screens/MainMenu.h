@@ -1,8 +1,9 @@
 #pragma once
 // The hub of the game (script "main_menu"): its buttons report named events, which open profile
 // selection, the story, the bonus sets, tips, credits, the options or the quit question. It tells
-// its script whether the bonus mode is still locked ("lock_bonus") and whether it came from the
-// map ("from_map"). Main thread only.
+// its script whether the bonus mode is still locked ("lock_bonus"), whether it came from the
+// map ("from_map") and whether the player has yet to begin the story ("first_visit"). Main
+// thread only.
 
 #include <string>
 
@@ -19,6 +20,9 @@ public:
     Widget* CreateTransition() override;
     // "player_select_link", "play", "bonus", "tips", "credits", "options", "quit".
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;
+    // The menu step (typed developer codes); a code that opened the bonus mode unlocks the
+    // bonus entry at once ("lock_bonus" and the script "main_menu_bonus_lock").
+    void KeyChar(char c) override;
 
 private:
     std::string mGameName;

@@ -5,6 +5,7 @@
 #include "core/expr/MainThread.h"
 #include "core/util/Log.h"
 #include "game/board/ArtTiles.h"
+#include "game/board/BoardAssets.h"
 #include "game/data/GameDataCheck.h"
 #include "game/data/GameStats.h"
 #include "game/data/MyLocalization.h"
@@ -23,6 +24,7 @@
 #include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Font.h"
 #include "menus/Menu.h"
+#include "menus/NoticeMenu.h"
 #include "menus/TitleScreen.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
@@ -58,6 +60,11 @@ bool MyGameApp::Init() {
     }
     SetProfileSavingAllowed(!mScreenSaverMode);
     InstallTextboxPopupHooks();
+    // The board's first-mistake, first-hint and tutorial notices open as dialogs over the play
+    // screen, each with its OK button ("notice_menu").
+    SetBoardNoticeHandler([](const std::string& key, const std::string& layout) {
+        Menu::ShowAsDialog(new NoticeMenu(key, nullptr, layout, 2));
+    });
     return true;
 }
 

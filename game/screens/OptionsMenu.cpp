@@ -288,6 +288,14 @@ void OptionsMenu::Draw(Graphics* g) {
     g->SetColor(Color(255, 255, 255));
     DialogMenu::Draw(g);
 
+    // Icons and labels stand on the paper card: drawn in its ink. The icons are white shapes,
+    // so the tint gives them the ink's colour.
+    const Color ink(GetConstantValue("paper_ink_red").AsInt(),
+                    GetConstantValue("paper_ink_green").AsInt(),
+                    GetConstantValue("paper_ink_blue").AsInt());
+    const bool colorize = g->GetColorizeImages();
+    g->SetColorizeImages(true);
+    g->SetColor(ink);
     const auto icon = [g](const char* name, const Slider* slider) {
         if (Image* image = LookupAssetTableA(name)) {
             g->DrawImage(image, slider->mX - kIconOffsetX, slider->mY - kIconOffsetY);
@@ -302,13 +310,17 @@ void OptionsMenu::Draw(Graphics* g) {
     if (mMousePlaced && mMouse->mVisible) {
         icon("IconMouseSpeed", mMouse);
     }
+    g->SetColorizeImages(colorize);
 
-    Font* font = Fonts::Find("menu");
+    Font* font = Fonts::Find("card");
+    if (font == nullptr) {
+        font = Fonts::Find("menu");
+    }
     if (font == nullptr) {
         return;
     }
     g->SetFont(font);
-    g->SetColor(Color(255, 255, 255));
+    g->SetColor(ink);
     const auto label = [g](const Checkbox* box, const char* key) {
         if (box != nullptr) {
             g->DrawString(LocalizedTexts::Lookup(key), box->mX + kLabelOffsetX,

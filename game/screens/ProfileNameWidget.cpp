@@ -1,8 +1,10 @@
 #include "game/screens/ProfileNameWidget.h"
 
+#include "core/expr/NamedConstants.h"
 #include "game/data/ProfileRecord.h"
 #include "game/screens/NameRule.h"
 #include "game/screens/PlayerSelectMenu.h"
+#include "graphics/Color.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Fonts.h"
 
@@ -20,12 +22,20 @@ ProfileNameWidget::ProfileNameWidget(int x, int y, const ProfileRecord& record,
                    record.mName.empty() ? LocalizedTexts::Lookup("no_name") : record.mName, false),
       mOwner(owner),
       mNameEmpty(record.mName.empty()) {
-    // Every state shows its label in the menu font (a state without a font is never shown).
-    if (const Font* font = Fonts::Find("menu")) {
+    // Every state shows its label in the same font (a state without a font is never shown):
+    // the rows are paper, so the unshadowed card font in the paper's ink.
+    const Font* font = Fonts::Find("card");
+    if (font == nullptr) {
+        font = Fonts::Find("menu");
+    }
+    if (font != nullptr) {
         for (int state = kNormal; state <= kDisabled; ++state) {
             SetStateVisual(font, state);
         }
     }
+    mLabelColor = Color(GetConstantValue("paper_ink_red").AsInt(),
+                        GetConstantValue("paper_ink_green").AsInt(),
+                        GetConstantValue("paper_ink_blue").AsInt());
     Move(static_cast<float>(x - mWidth / 2), static_cast<float>(y));
 }
 

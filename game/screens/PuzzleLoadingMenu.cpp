@@ -20,6 +20,14 @@ void PuzzleLoadingMenu::AddedToManager(WidgetManager* manager) {
     LoadingMenu::AddedToManager(manager);
     AssetSet names;
     AssetManager::Get().CollectAssetsMatching(CurrentDeviceWord(), &names);
+    // The set's background too: the desk's puzzles are reached from the tutorial question
+    // without the set's loading screen, and play draws the background under the board.
+    if (const SetRecord* record = GetSetRecord(mGame, mMode, mSet)) {
+        AssetSet background;
+        AssetManager::Get().CollectAssetsMatching(
+            record->mBackground.empty() ? record->mName : record->mBackground, &background);
+        AlsoLoad(background, "SetAssets");
+    }
     StartLoading(names, "PlayAssets");
 }
 

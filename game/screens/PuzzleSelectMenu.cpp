@@ -23,6 +23,9 @@
 
 namespace {
 
+// The ink of the game's paper cards (#2b3350).
+constexpr float kInk[3] = {43.0f / 255.0f, 51.0f / 255.0f, 80.0f / 255.0f};
+
 uint32_t LiveId(Widget* widget) {
     return LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, widget);
 }
@@ -104,8 +107,13 @@ void PuzzleSelectMenu::CreatePreview() {
                                GetParamString("font_top"), 0, 0, 0, -1);
     auto* time = new TextLabel("", GetParamInt("time_x"), GetParamInt("time_y"),
                                GetParamString("font_bottom"), 0, 0, 0, -1);
-    holder->AddWidget(name);
-    holder->AddWidget(time);
+    // Ink on the journal page the preview stands on.
+    for (TextLabel* label : {name, time}) {
+        label->SetNamedFloat("red", kInk[0]);
+        label->SetNamedFloat("green", kInk[1]);
+        label->SetNamedFloat("blue", kInk[2]);
+        holder->AddWidget(label);
+    }
     RegisterObject("ui_preview", holder);
     mPreviewHolderLiveId = LiveId(holder);
     mNameLabelLiveId = LiveId(name);

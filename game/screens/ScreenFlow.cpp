@@ -9,27 +9,27 @@
 #include "game/screens/ConfirmQuitMenu.h"
 #include "game/screens/ConfirmRestartPuzzle.h"
 #include "game/screens/ConfirmTutorialMenu.h"
+#include "game/screens/CreditsMenu.h"
 #include "game/screens/EnterNameMenu.h"
+#include "game/screens/LevelCompleteMenu.h"
+#include "game/screens/LevelFailMenu.h"
+#include "game/screens/LevelIntroMenu.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MapMenu.h"
 #include "game/screens/MyTitleScreen.h"
 #include "game/screens/OptionsMenu.h"
+#include "game/screens/PlayPuzzleMenu.h"
 #include "game/screens/PlayerSelectMenu.h"
-#include "graphics/D3DInterface.h"
-#include "graphics/ImageSurface.h"
-#include "game/screens/CreditsMenu.h"
-#include "game/screens/LevelCompleteMenu.h"
-#include "game/screens/LevelFailMenu.h"
-#include "game/screens/LevelIntroMenu.h"
+#include "game/screens/PuzzleLoadingMenu.h"
 #include "game/screens/PuzzleSelectMenu.h"
 #include "game/screens/ScreenTransition.h"
 #include "game/screens/SelectSetMenu.h"
+#include "game/screens/SetLoadingMenu.h"
 #include "game/screens/StoryFinalMenu.h"
 #include "game/screens/StoryIntroMenu.h"
 #include "game/screens/TipsMenu.h"
-#include "game/screens/PlayPuzzleMenu.h"
-#include "game/screens/PuzzleLoadingMenu.h"
-#include "game/screens/SetLoadingMenu.h"
+#include "graphics/D3DInterface.h"
+#include "graphics/ImageSurface.h"
 #include "menus/Menu.h"
 #include "menus/TitleScreen.h"
 #include "menus/Transition.h"
@@ -135,8 +135,8 @@ Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid, bool firs
 
 Widget* OpenLevelFail(const PuzzleResult& result) {
     return Menu::ShowAsDialog(new LevelFailMenu(result.mGame, result.mMode, result.mSet,
-                                                result.mPuzzle, result.mSeconds,
-                                                result.mMistakes, result.mHintsUsed));
+                                                result.mPuzzle, result.mSeconds, result.mMistakes,
+                                                result.mHintsUsed));
 }
 
 // --- dialogs ---

@@ -46,8 +46,7 @@ Widget* OpenStoryFinal();
 Widget* OpenMap(const std::string& game, bool arrival);
 // The map arriving over a picture of the screen it replaces (snapshot copied; may be null),
 // announcing setName (may be empty).
-Widget* OpenMapArriving(const Image* snapshot, const std::string& setName,
-                        const std::string& game);
+Widget* OpenMapArriving(const Image* snapshot, const std::string& setName, const std::string& game);
 // The loading screen of the current player's set (current game, mode and current-country).
 // setArgument is kept by the screen (-1 from the board).
 Widget* OpenSetLoading(int setArgument);

@@ -29,9 +29,11 @@ void StoryIntroMenu::OnEvent(const std::string& name, const std::string& paramet
     SaveProfiles();
     if (player != nullptr && player->mSeenTutorial) {
         OpenSetLoading(-1);
+        // The letter has done its work; left open it would sit under every later screen.
+        MarkForRemoval();
     } else {
+        // The question is a card over the letter; either answer closes every open menu, the
+        // letter with it.
         OpenConfirmTutorial();
     }
-    // The letter has done its work; left open it would sit under every later screen.
-    MarkForRemoval();
 }

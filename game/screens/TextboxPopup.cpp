@@ -19,9 +19,10 @@
 
 namespace {
 
-// Room around the text, and below it for the OK button.
-constexpr int kMargin = 20;
-constexpr int kButtonRoom = 80;
+// Room around the text, and below it for the OK button (the factory's button is 56 high and
+// centred three quarters down). Kept tight: a tutorial popup must fit above a board's clues.
+constexpr int kMargin = 16;
+constexpr int kButtonRoom = 72;
 
 int Width(const Image* image) {
     return image != nullptr ? image->GetCelWidth() : 0;
@@ -118,14 +119,23 @@ TextboxPopup* TextboxPopup::ForLabel(DynamicWidget* label, ButtonListener* liste
     const int height = textHeight + 2 * kMargin + kButtonRoom;
     std::unique_ptr<ImageSurface> box = DrawBox(width, height);
     const FPoint at = label->LocalToGlobal();
-    const int x = static_cast<int>(at.mX) + text->GetOffsetX() - kMargin;
-    const int y = static_cast<int>(at.mY) + text->GetOffsetY() - kMargin;
+    int x = static_cast<int>(at.mX) + text->GetOffsetX() - kMargin;
+    int y = static_cast<int>(at.mY) + text->GetOffsetY() - kMargin;
+    // A text placed near an edge would push its box off the screen: the box stays on it.
+    const int screenWidth = gApp != nullptr ? gApp->GetDesignWidth() : 1024;
+    const int screenHeight = gApp != nullptr ? gApp->GetDesignHeight() : 768;
+    x = std::clamp(x, 0, std::max(0, screenWidth - width));
+    y = std::clamp(y, 0, std::max(0, screenHeight - height));
     auto* popup = new TextboxPopup(x, y, box.get(), listener);
     popup->SetOwnImageCopy(std::move(box));
     // The text itself, left-aligned in the box as the label laid it out.
     auto* copy = new TextLabel(text->GetText(), kMargin, kMargin, "", textWidth,
                                text->GetJustification(), -1, -1);
     copy->SetFontObject(text->GetFont());
+    // Ink on the paper box (#2b3350).
+    copy->SetNamedFloat("red", 43.0f / 255.0f);
+    copy->SetNamedFloat("green", 51.0f / 255.0f);
+    copy->SetNamedFloat("blue", 80.0f / 255.0f);
     popup->AddWidget(copy);
     return popup;
 }

@@ -1,6 +1,6 @@
 // "add" in each form, "add-button" wired back to its script, "add-label" and "add-rect".
 
-#include "tests/anim/ScriptWidgetsHarness.h"
+#include "ScriptWidgetsHarness.h"
 #include "widgets/anim/DragWidget.h"
 #include "widgets/anim/ExpressionTextWidget.h"
 #include "widgets/anim/MissingImage.h"
@@ -194,6 +194,28 @@ TEST_F(AddCommands, ButtonsReportBackToTheirScript) {
     host->ButtonDepress(act2->mId);
     ASSERT_FALSE(host->events.empty());
     EXPECT_EQ(host->events.back(), "open|x|2");
+}
+
+TEST_F(AddCommands, AButtonLabelIsCentredUnlessTheScriptSaysLeftOrRight) {
+    AddImage("four", 160, 40, 0xFFFFFFFF, 4);
+    Load(R"(<animation name="a">
+              <add-button image="four" text="'Go'" lookup="false" x="0" y="0" id="plain"/>
+              <add-button image="four" text="'Go'" lookup="false" x="0" y="50" id="left"
+                          justification="left"/>
+              <add-button image="four" text="'Go'" lookup="false" x="0" y="100" id="right"
+                          justification="right"/>
+              <add-button image="four" text="'Go'" lookup="false" x="0" y="150" id="centre"
+                          justification="center"/>
+            </animation>)");
+    auto* host = Host("a");
+    const auto justification = [&](const char* id) {
+        auto* button = dynamic_cast<ButtonWidget*>(VarObject(host, id));
+        return button != nullptr ? button->mJustification : 99;
+    };
+    EXPECT_EQ(justification("plain"), 0);
+    EXPECT_EQ(justification("left"), -1);
+    EXPECT_EQ(justification("right"), 1);
+    EXPECT_EQ(justification("centre"), 0);
 }
 
 TEST_F(AddCommands, AButtonImageOfThreeOrMoreCellsGivesTheStatePictures) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/files/WorkingFolder.h"
+#include "support/WorkingFolder.h"
 #include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tests/anim/ScriptWidgetsHarness.h"
+#include "ScriptWidgetsHarness.h"
 #include "widgets/anim/DragWidget.h"
 
 namespace {

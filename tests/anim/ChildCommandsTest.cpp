@@ -1,6 +1,6 @@
 // "play", "spawn", "overlay", "call", "load-after" and "pick".
 
-#include "tests/anim/ScriptWidgetsHarness.h"
+#include "ScriptWidgetsHarness.h"
 #include "widgets/anim/OverlayAnimation.h"
 
 namespace {

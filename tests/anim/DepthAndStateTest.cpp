@@ -6,9 +6,11 @@
 
 #include <cmath>
 
+#include "ScriptHarness.h"
+#include "core/expr/ExpressionEvaluator.h"
 #include "graphics/ImageAtlasPiece.h"
 #include "graphics/ImageSurface.h"
-#include "tests/anim/ScriptHarness.h"
+#include "widgets/controls/ButtonWidget.h"
 
 namespace {
 
@@ -243,4 +245,64 @@ TEST_F(ScriptTest, AClampHoldsAnOscillationWithARandomStart) {
     }
     EXPECT_GT(widest, 3.0f);
     EXPECT_LE(widest, 10.0f + 1e-3f);
+}
+
+TEST_F(ScriptTest, ButtonEntriesRunTheirEnterAndLeaveScripts) {
+    Load(R"(<animation name="a">
+      <add-button text="'Go'" lookup="false" x="10" y="10" id="go" hover="on" leave="off"/>
+      <add-button text="'Plain'" lookup="false" x="10" y="50" id="plain"/>
+    </animation>
+    <animation name="on"><mark v="'on:' + button_id"/></animation>
+    <animation name="off"><mark v="'off'"/></animation>
+    <animation name="hover-wait"><wait-for id="plain" event="mouse_hover"/><mark v="'h'"/>
+      <wait-for id="plain" event="mouse_leave"/><mark v="'l'"/></animation>)");
+    auto* host = Make<RecordingWidget>(true);
+    host->PlayAnimationRef("a");
+    const ExprValue* goValue = host->GetVariables().Find("go");
+    ASSERT_NE(goValue, nullptr);
+    auto* go = dynamic_cast<DynamicWidget*>(goValue->AsObject());
+    ASSERT_NE(go, nullptr);
+    // Entering plays the leave script first (ending any half-run hover), then the enter script
+    // with "button_id" naming the button.
+    host->ButtonMouseEnter(go->mId);
+    EXPECT_EQ(host->Trace(), "off on:go ");
+    host->trace.clear();
+    host->ButtonMouseLeave(go->mId);
+    EXPECT_EQ(host->Trace(), "off ");
+
+    // A button without those scripts releases a wait for its hover and leave instead.
+    host->trace.clear();
+    auto* plain = dynamic_cast<DynamicWidget*>(host->GetVariables().Find("plain")->AsObject());
+    ASSERT_NE(plain, nullptr);
+    host->PlayAnimationRef("hover-wait");
+    host->ButtonMouseLeave(plain->mId);
+    EXPECT_EQ(host->Trace(), "");
+    host->ButtonMouseEnter(plain->mId);
+    EXPECT_EQ(host->Trace(), "h ");
+    host->ButtonMouseLeave(plain->mId);
+    EXPECT_EQ(host->Trace(), "h l ");
+}
+
+TEST_F(ScriptTest, AParentReadsAButtonsStatesThroughItsProperties) {
+    Load(R"(<animation name="a">
+      <add-button text="'Go'" lookup="false" x="10" y="10" id="btn"/>
+    </animation>)");
+    auto* host = Make<RecordingWidget>(true);
+    host->PlayAnimationRef("a");
+    auto* button = dynamic_cast<ButtonWidget*>(host->GetVariables().Find("btn")->AsObject());
+    ASSERT_NE(button, nullptr);
+    const ExpressionEvaluator parent(&host->GetVariables());
+    auto read = [&](const char* text) { return parent.Evaluate(text).AsBool(); };
+    EXPECT_FALSE(read("btn.disabled"));
+    EXPECT_FALSE(read("btn.mouse_over"));
+    EXPECT_FALSE(read("btn.mouse_down"));
+    button->SetDisabled(true);
+    EXPECT_TRUE(read("btn.disabled"));
+    button->SetDisabled(false);
+    button->mIsOver = true;
+    button->MouseEnter();
+    EXPECT_TRUE(read("btn.mouse_over"));
+    button->mIsDown = true;
+    EXPECT_TRUE(read("btn.mouse_down"));
+    EXPECT_EQ(parent.Evaluate("btn.type").AsString(), "");
 }

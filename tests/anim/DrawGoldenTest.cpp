@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/graphics/GLTestSupport.h"
+#include "WidgetDrawTest.h"
 #include "widgets/anim/DynamicWidget.h"
 
 namespace {
@@ -53,43 +53,17 @@ public:
     void StopFollowing() { mCache->followsPosition = false; }
 };
 
-class DynamicDraw : public GLTest {
+class DynamicDraw : public WidgetDrawTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        mTarget = MakeTarget(kWidth, kHeight);
-    }
-    void TearDown() override {
-        mTarget.reset();
-        Graphics::FreeScratchPool();
-    }
+    void SetUp() override { SetUpTarget(kWidth, kHeight); }
 
     // Draws the tree rooted at root over a dark grey background, as the widget pass does.
-    void Render(DynamicWidget* root, bool clear = true) {
-        Graphics g(mTarget.get());
-        if (clear) {
-            g.SetColor(Color(40, 40, 48));
-            g.FillRect(0.0f, 0.0f, float(kWidth), float(kHeight));
-        }
-        g.Translate(root->mX, root->mY);
-        WidgetFlagState state;
-        root->DrawAll(state, &g);
-    }
-
-    uint32_t PixelAt(int x, int y) {
-        sDevice->Flush();
-        return mTarget->GetPixel(x, y);
-    }
+    void Render(DynamicWidget* root, bool clear = true) { DrawTree(root, clear); }
 
     // Compares the target with tests/anim/golden/<name>.png.
     void ExpectGolden(const std::string& name) {
         ExpectGoldenIn("tests/anim/golden", mTarget.get(), name, 3, 0);
     }
-
-    std::unique_ptr<ImageSurface> mTarget;
 };
 
 TEST_F(DynamicDraw, TransformTurnsAndScalesAboutTheImageCentre) {

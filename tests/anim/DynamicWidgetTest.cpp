@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "ScriptHarness.h"
 #include "core/expr/FieldRegistry.h"
 #include "graphics/ImageSurface.h"
-#include "tests/anim/ScriptHarness.h"
 #include "widgets/anim/FrameSequence.h"
 #include "widgets/anim/PropertyOscillation.h"
 #include "widgets/anim/Waves.h"

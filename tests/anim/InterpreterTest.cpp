@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/anim/ScriptHarness.h"
+#include "ScriptHarness.h"
 
 namespace {
 

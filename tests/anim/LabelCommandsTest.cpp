@@ -1,6 +1,6 @@
 // "config-label", "config-button", "analyze" and "do"; the text box of "add" and its room.
 
-#include "tests/anim/ScriptWidgetsHarness.h"
+#include "ScriptWidgetsHarness.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/FlashWidget.h"
@@ -32,7 +32,7 @@ TEST_F(LabelCommands, AnalyzeMeasuresWrappedTextInTheFont) {
 }
 
 TEST_F(LabelCommands, ConfigLabelSetsWhatIsGiven) {
-    Fonts::Set("wide", std::make_unique<FixedFont>());
+    Fonts::Set("wide", std::make_unique<HarnessFont>());
     LocalizedTexts::Set("title", "Title for [player]");
     Load(R"(<animation name="a">
               <add-label text="'start'" lookup="false" font="label" id="l"/>

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "ScriptHarness.h"
 #include "core/expr/GlobalVariables.h"
-#include "tests/anim/ScriptHarness.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/expr/LiveObjectRegistry.h"
-#include "tests/files/WorkingFolder.h"
+#include "support/WorkingFolder.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/AnimationWidget.h"
 #include "widgets/script/AnimationStats.h"

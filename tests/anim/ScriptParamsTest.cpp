@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "ScriptHarness.h"
 #include "core/expr/ExpressionEvaluator.h"
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/expr/VariableTable.h"
 #include "graphics/fonts/Font.h"
 #include "graphics/fonts/Fonts.h"
-#include "tests/anim/ScriptHarness.h"
 #include "widgets/Widget.h"
 #include "widgets/script/AnimationCommand.h"
 #include "widgets/script/ScriptParams.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ScriptHarness.h"
 #include "audio/MixSoundManager.h"
 #include "audio/MixTrackInterface.h"
 #include "audio/Mixer.h"
@@ -18,32 +19,10 @@
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/assets/LocalizedTexts.h"
-#include "graphics/fonts/Font.h"
 #include "graphics/fonts/Fonts.h"
-#include "tests/anim/ScriptHarness.h"
-#include "tests/audio/AudioTestUtil.h"
+#include "support/AudioTestUtil.h"
+#include "support/HarnessFont.h"
 #include "widgets/WidgetHost.h"
-
-// Fixed metrics: every printable byte 8 pixels wide; height 16, ascent 12, line spacing 16.
-class FixedFont : public Font {
-public:
-    int StringWidth(std::string_view text) const override {
-        int width = 0;
-        for (char c : text) {
-            width += CharWidth(static_cast<unsigned char>(c));
-        }
-        return width;
-    }
-    int CharWidth(unsigned char c) const override { return c < 32 ? 0 : 8; }
-    int GetHeight() const override { return 16; }
-    float GetAscent() const override { return 12.0f; }
-    int GetLineSpacing() const override { return 16; }
-    void DrawString(Graphics& g, float x, float y, std::string_view text,
-                    const Color& color) override {
-        (void)g, (void)x, (void)y, (void)text, (void)color;
-    }
-    std::unique_ptr<Font> Duplicate() const override { return std::make_unique<FixedFont>(); }
-};
 
 class TestWidgetHost : public WidgetHost {
 public:
@@ -114,7 +93,7 @@ protected:
     void SetUp() override {
         ScriptTest::SetUp();
         SetWidgetHost(&mHost);
-        Fonts::Set("label", std::make_unique<FixedFont>());
+        Fonts::Set("label", std::make_unique<HarnessFont>());
     }
     void TearDown() override {
         // Every widget in the tree was made with new (by the test or by scripts): the tree is

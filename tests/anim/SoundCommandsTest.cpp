@@ -1,7 +1,7 @@
 // The sound and music commands against the mixer with a silent output: which sound plays, which
 // tracks fade, and the waits on a sound or a track.
 
-#include "tests/anim/ScriptWidgetsHarness.h"
+#include "ScriptWidgetsHarness.h"
 
 namespace {
 

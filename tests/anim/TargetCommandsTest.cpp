@@ -1,7 +1,7 @@
 // The target, hierarchy, flag and layer commands, and the commands that define or play in
 // another scripted widget.
 
-#include "tests/anim/ScriptWidgetsHarness.h"
+#include "ScriptWidgetsHarness.h"
 
 namespace {
 

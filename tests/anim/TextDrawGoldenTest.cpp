@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "WidgetDrawTest.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
 #include "graphics/fonts/SysFont.h"
-#include "tests/graphics/GLTestSupport.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/AnimationWidget.h"
 #include "widgets/anim/NumericalTextWidget.h"
@@ -30,43 +30,25 @@ std::shared_ptr<ImageSurface> Solid(const std::string& name, int width, int heig
     return image;
 }
 
-class TextWidgetsDraw : public GLTest {
+class TextWidgetsDraw : public WidgetDrawTest {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
-        if (IsSkipped()) {
-            return;
+        if (SetUpTarget(kWidth, kHeight)) {
+            Fonts::Set("sans", std::make_unique<SysFont>("DejaVu Sans", 10, 0));
         }
-        mTarget = MakeTarget(kWidth, kHeight);
-        Fonts::Set("sans", std::make_unique<SysFont>("DejaVu Sans", 10, 0));
     }
     void TearDown() override {
         mTarget.reset();
         Fonts::Clear();
         AssetManager::Get().Clear();
         AnimationTable::Get().Clear();
-        Graphics::FreeScratchPool();
+        WidgetDrawTest::TearDown();
     }
-    void Clear() {
-        Graphics g(mTarget.get());
-        g.SetColor(Color(40, 40, 48));
-        g.FillRect(0.0f, 0.0f, float(kWidth), float(kHeight));
-    }
-    void Render(DynamicWidget* widget) {
-        Graphics g(mTarget.get());
-        g.Translate(widget->mX, widget->mY);
-        WidgetFlagState state;
-        widget->DrawAll(state, &g);
-    }
-    uint32_t PixelAt(int x, int y) {
-        sDevice->Flush();
-        return mTarget->GetPixel(x, y);
-    }
+    void Clear() { ClearTarget(); }
+    void Render(DynamicWidget* widget) { DrawTree(widget, false); }
     void ExpectTextGolden(const std::string& name) {
         ExpectGoldenIn("tests/anim/golden", mTarget.get(), name, 12, kWidth * kHeight / 200);
     }
-
-    std::unique_ptr<ImageSurface> mTarget;
 };
 
 TEST_F(TextWidgetsDraw, LabelsAndCountersWithOverbrightPasses) {

@@ -1,7 +1,7 @@
 // The text label, expression text, counting number, rectangle and overlay widgets.
 
+#include "ScriptWidgetsHarness.h"
 #include "core/expr/FieldRegistry.h"
-#include "tests/anim/ScriptWidgetsHarness.h"
 #include "widgets/anim/ExpressionTextWidget.h"
 #include "widgets/anim/NumericalTextWidget.h"
 #include "widgets/anim/OverlayAnimation.h"

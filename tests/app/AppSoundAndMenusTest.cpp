@@ -2,7 +2,6 @@
 // music named without an extension, sound fades stepped before the widget tree) and its menu
 // list (register, collect, kill the collected ones).
 
-#include "AppTestSupport.h"
 #include "app/AppAudio.h"
 #include "app/AppAudioControl.h"
 #include "app/GameApp.h"
@@ -11,25 +10,12 @@
 #include "audio/TrackInterface.h"
 #include "graphics/assets/AssetManager.h"
 #include "platform/NullPlatform.h"
-#include "tests/audio/AudioTestUtil.h"
+#include "support/AppTestSupport.h"
+#include "support/AudioTestUtil.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
 namespace {
-
-// Frames of MPEG-1 layer III, 44100 Hz mono at 128 kbit/s, with empty side info: silence.
-std::string SilentMp3(int frames) {
-    std::string out;
-    for (int i = 0; i < frames; ++i) {
-        std::string frame(417, '\0');
-        frame[0] = static_cast<char>(0xFF);
-        frame[1] = static_cast<char>(0xFB);
-        frame[2] = static_cast<char>(0x90);
-        frame[3] = static_cast<char>(0xC0);
-        out += frame;
-    }
-    return out;
-}
 
 // Records the sound player's tick that each fixed update of the tree sees.
 class TickWatcher : public Widget {
@@ -176,7 +162,7 @@ TEST_F(AppSoundTest, MuteSilencesEffectsAndChannelsAndUnmuteRestoresThem) {
 
 TEST_F(AppSoundTest, MusicNamedWithoutAnExtensionIsTriedAsOggThenMp3) {
     std::filesystem::copy_file(audiotest::FixturePath("tone.ogg"), folder.path + "/theme.ogg");
-    audiotest::WriteFile(folder.path + "/quiet.mp3", SilentMp3(12));
+    audiotest::WriteFile(folder.path + "/quiet.mp3", audiotest::SilentMp3(12));
     AppAudio* audio = app.GetAudio();
 
     const int theme = audio->LoadTrack(folder.path + "/theme");

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "AppTestSupport.h"
 #include "app/CommandLine.h"
+#include "support/AppTestSupport.h"
 
 TEST(CommandLine, OptionsAndErrors) {
     CommandLineOptions o;

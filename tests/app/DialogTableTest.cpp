@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "widgets/MenuInterface.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 
 #ifdef P7_GAME_EXE
 

@@ -2,9 +2,9 @@
 // stall limit) instead of waking for every update, catches the owed updates up on waking, keeps
 // 100 updates a second over time, and does not wait while anything is scheduled.
 
-#include "AppTestSupport.h"
 #include "core/expr/MainThread.h"
 #include "platform/NullPlatform.h"
+#include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 

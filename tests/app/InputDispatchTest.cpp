@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "AppTestSupport.h"
 #include "platform/NullPlatform.h"
+#include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 

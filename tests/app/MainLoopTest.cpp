@@ -4,11 +4,11 @@
 
 #include <atomic>
 
-#include "AppTestSupport.h"
 #include "app/GameApp.h"
 #include "app/LoadingCompleteListener.h"
 #include "core/expr/MainThread.h"
 #include "platform/NullPlatform.h"
+#include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 #include <map>
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 
 #include "app/AppSettings.h"
 

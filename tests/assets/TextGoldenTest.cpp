@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "graphics/GLTestSupport.h"
 #include "graphics/fonts/SysFont.h"
+#include "support/GLTestSupport.h"
 
 namespace {
 

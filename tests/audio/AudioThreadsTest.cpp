@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "AudioTestUtil.h"
 #include "audio/AudioOutput.h"
 #include "audio/MixSoundManager.h"
 #include "audio/MixTrackInterface.h"
 #include "audio/SoundInstance.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 

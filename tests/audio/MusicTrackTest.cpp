@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "AudioTestUtil.h"
 #include "audio/MixSoundManager.h"
 #include "audio/MixTrackInterface.h"
 #include "audio/MusicSources.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 
@@ -45,39 +45,12 @@ std::string TinyModule() {
     return mod;
 }
 
-// Frames of MPEG-1 layer III, 44100 Hz mono at 128 kbit/s, with empty side info: silence.
-std::string SilentMp3(int frames) {
-    std::string out;
-    for (int i = 0; i < frames; ++i) {
-        std::string frame(417, '\0');
-        frame[0] = static_cast<char>(0xFF);
-        frame[1] = static_cast<char>(0xFB);
-        frame[2] = static_cast<char>(0x90);
-        frame[3] = static_cast<char>(0xC0);
-        out += frame;
-    }
-    return out;
-}
-
-class MusicTrackTest : public ScratchFolderTest {
+class MusicTrackTest : public MusicMixerTest {
 protected:
     void SetUp() override {
-        ScratchFolderTest::SetUp();
-        mMixer = std::make_shared<Mixer>(44100);
-        mTracks = std::make_unique<MixTrackInterface>(mMixer);
-        std::vector<int16_t> ramp(1000);
-        for (int i = 0; i < 1000; ++i) {
-            ramp[i] = static_cast<int16_t>(i * 10);
-        }
-        WriteFile("ramp.wav", Wave16(1, 44100, ramp));
-        WriteFile("dc.wav", Wave16(1, 44100, std::vector<int16_t>(441, 10000)));
+        SetUpMusic(1000);
         ASSERT_TRUE(mTracks->LoadTrack(1, "dc.wav", "music"));
         ASSERT_TRUE(mTracks->LoadTrack(2, "ramp.wav", "music"));
-    }
-    std::vector<int16_t> Pull(int frames) {
-        std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
-        mMixer->Mix(out.data(), frames);
-        return out;
     }
     static int Peak(const std::vector<int16_t>& out) {
         int peak = 0;
@@ -91,9 +64,6 @@ protected:
             mTracks->Update();
         }
     }
-
-    std::shared_ptr<Mixer> mMixer;
-    std::unique_ptr<MixTrackInterface> mTracks;
 };
 
 }  // namespace

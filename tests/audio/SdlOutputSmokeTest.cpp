@@ -5,12 +5,12 @@
 #include <functional>
 #include <thread>
 
-#include "AudioTestUtil.h"
 #include "audio/MixTrackInterface.h"
 #include "audio/Mixer.h"
 #include "audio/SdlAudioOutput.h"
 #include "audio/SoundInstance.h"
 #include "audio/SoundManager.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 

@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "AudioTestUtil.h"
 #include "audio/SoundFileLoader.h"
 #include "audio/SoundFileReaders.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 namespace fs = std::filesystem;

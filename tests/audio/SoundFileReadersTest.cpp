@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
-#include "AudioTestUtil.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 

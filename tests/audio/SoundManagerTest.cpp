@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "AudioTestUtil.h"
 #include "audio/MixSoundInstance.h"
 #include "audio/MixSoundManager.h"
 #include "audio/NullAudioOutput.h"
 #include "audio/SoundInstance.h"
 #include "audio/VolumeLaw.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 

@@ -5,76 +5,15 @@
 #include <memory>
 #include <vector>
 
-#include "audio/SoundInstance.h"
-#include "audio/SoundManager.h"
+#include "support/RecordingSounds.h"
 
 namespace {
 
-struct FakeInstance : SoundInstance {
-    int id = 0;
-    double volume = 1.0;
-    bool playing = false;
-    bool looping = false;
-    bool autoRelease = false;
-    bool released = false;
-    void Release() override {
-        playing = false;
-        released = true;
-    }
-    void SetBaseVolume(double) override {}
-    void SetBasePan(int) override {}
-    void AdjustPitch(double) override {}
-    void SetVolume(double v) override { volume = v; }
-    void SetPan(int) override {}
-    double volumeAtPlay = -1.0;
-    bool Play(bool loop, bool autoRel) override {
-        volumeAtPlay = volume;
-        playing = true;
-        looping = loop;
-        autoRelease = autoRel;
-        return true;
-    }
-    void Stop() override { playing = false; }
-    bool IsPlaying() override { return playing; }
-    bool IsReleased() override { return released; }
-    double GetVolume() override { return volume; }
-};
-
-// Hands out instances with volume 0.8 and keeps them all for inspection.
-struct FakeManager : SoundManager {
-    std::vector<std::unique_ptr<FakeInstance>> made;
-    bool full = false;
-    bool Initialized() override { return true; }
-    int LoadSoundByName(const std::string&) override { return 0; }
-    bool LoadSound(int, const std::string&) override { return true; }
-    void ReleaseSound(int) override {}
-    void SetVolume(double) override {}
-    bool SetBaseVolume(int, double) override { return true; }
-    bool SetBasePan(int, int) override { return true; }
-    SoundInstance* GetSoundInstance(int id) override {
-        if (full) {
-            return nullptr;
-        }
-        made.push_back(std::make_unique<FakeInstance>());
-        made.back()->id = id;
-        made.back()->volume = 0.8;
-        return made.back().get();
-    }
-    SoundInstance* FindPlayingInstance(int) override { return nullptr; }
-    void ReleaseSounds() override {}
-    void ReleaseChannels() override {}
-    double GetMasterVolume() override { return 1.0; }
-    void SetMasterVolume(double) override {}
-    void SetCooperativeWindow(void*, bool) override {}
-    void StopAllSounds() override {}
-    void StopSound(int) override {}
-    int GetFreeSoundId() override { return 0; }
-    int GetNumSounds() override { return 0; }
-};
-
 class SoundPlayerTest : public ::testing::Test {
 protected:
-    FakeManager manager;
+    // Instances start at volume 0.8, so the asked volume shows as a product.
+    SoundPlayerTest() { manager.instanceVolume = 0.8; }
+    RecordingSoundManager manager;
     double effectVolume = 0.5;
     SoundPlayer player{&manager, [this] { return effectVolume; }};
     void Updates(int n) {
@@ -119,7 +58,7 @@ TEST_F(SoundPlayerTest, LoopsAreCounted) {
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(player.PlayLooping(7, 0.0f), entry);
     ASSERT_EQ(manager.made.size(), 1u);
-    FakeInstance* inst = manager.made[0].get();
+    RecordingInstance* inst = manager.made[0].get();
     EXPECT_TRUE(inst->looping);
     EXPECT_FALSE(inst->autoRelease);
     EXPECT_DOUBLE_EQ(inst->volume, 0.8);  // rate 0 keeps the instance's own volume
@@ -136,7 +75,7 @@ TEST_F(SoundPlayerTest, LoopsAreCounted) {
 
 TEST_F(SoundPlayerTest, FadesInAndOut) {
     player.PlayLooping(7, 0.25f);
-    FakeInstance* inst = manager.made[0].get();
+    RecordingInstance* inst = manager.made[0].get();
     EXPECT_EQ(inst->volume, 0.0);
     EXPECT_EQ(inst->volumeAtPlay, 0.0);  // silent from its first sample, not after it
     Updates(3);

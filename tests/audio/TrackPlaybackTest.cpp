@@ -4,61 +4,29 @@
 
 #include <gtest/gtest.h>
 
-#include "AudioTestUtil.h"
 #include "audio/MixSoundManager.h"
 #include "audio/MixTrackInterface.h"
 #include "audio/Mixer.h"
 #include "audio/MusicSources.h"
+#include "support/AudioTestUtil.h"
 
 using namespace audiotest;
 
 namespace {
 
-// Frames of MPEG-1 layer III, 44100 Hz mono at 128 kbit/s, with empty side info: silence.
-std::string SilentMp3(int frames) {
-    std::string out;
-    for (int i = 0; i < frames; ++i) {
-        std::string frame(417, '\0');
-        frame[0] = static_cast<char>(0xFF);
-        frame[1] = static_cast<char>(0xFB);
-        frame[2] = static_cast<char>(0x90);
-        frame[3] = static_cast<char>(0xC0);
-        out += frame;
-    }
-    return out;
-}
-
-class TrackPlaybackTest : public ScratchFolderTest {
+class TrackPlaybackTest : public MusicMixerTest {
 protected:
     void SetUp() override {
-        ScratchFolderTest::SetUp();
-        mMixer = std::make_shared<Mixer>(44100);
-        mTracks = std::make_unique<MixTrackInterface>(mMixer);
         // A ramp: frame i holds i * 10, so every frame tells where the stream stands.
-        std::vector<int16_t> ramp(2000);
-        for (int i = 0; i < 2000; ++i) {
-            ramp[static_cast<size_t>(i)] = static_cast<int16_t>(i * 10);
-        }
-        WriteFile("ramp.wav", Wave16(1, 44100, ramp));
-        WriteFile("dc.wav", Wave16(1, 44100, std::vector<int16_t>(441, 10000)));
+        SetUpMusic(2000);
         ASSERT_TRUE(mTracks->LoadTrack(1, "ramp.wav", "music"));
         mTracks->SetChannelVolume("music", 1.0);
     }
     // The left sample of the next frame, after skipping the frames before it.
-    int NextFrame() {
-        std::vector<int16_t> out(2);
-        mMixer->Mix(out.data(), 1);
-        return out[0];
-    }
-    void Skip(int frames) {
-        std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
-        mMixer->Mix(out.data(), frames);
-    }
+    int NextFrame() { return Pull(1)[0]; }
+    void Skip(int frames) { Pull(frames); }
     // The ramp's value at frame i through the fixed music gain.
     static int Ramp(int i) { return static_cast<int>(i * 10 * MixTrackInterface::kMusicGain); }
-
-    std::shared_ptr<Mixer> mMixer;
-    std::unique_ptr<MixTrackInterface> mTracks;
 };
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "board/BoardTestSupport.h"
+#include "BoardTestSupport.h"
 #include "game/board/ArtTiles.h"
 #include "game/board/PlayArtGrid.h"
 #include "game/board/PlayTileGrid.h"
-#include "tests/graphics/GLTestSupport.h"
+#include "support/GLTestSupport.h"
 
 namespace {
 

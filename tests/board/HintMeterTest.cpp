@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "board/BoardTestSupport.h"
+#include "BoardTestSupport.h"
 #include "game/board/HintMeter.h"
 #include "game/board/PlayGridHost.h"
 

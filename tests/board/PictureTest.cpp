@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "board/BoardTestSupport.h"
+#include "BoardTestSupport.h"
 #include "game/board/ArtGrid.h"
 #include "game/board/ArtTiles.h"
 #include "game/board/PlayArtGrid.h"

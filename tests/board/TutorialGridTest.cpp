@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "board/BoardTestSupport.h"
+#include "BoardTestSupport.h"
 #include "game/board/BoardAssets.h"
 #include "game/board/TutorialGrid.h"
 #include "game/board/TutorialPopups.h"

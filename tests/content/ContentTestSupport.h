@@ -11,9 +11,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "widgets/script/AnimationTable.h"
 
 namespace contenttest {
 
@@ -78,6 +81,34 @@ inline std::vector<ExpectedAsset> ReadExpectedAssets(const std::string& kind) {
         result.push_back(entry);
     }
     return result;
+}
+
+// Adds every variable the commands (and their children) define or assign, locally or globally.
+inline void CollectDefinedVariables(const std::vector<AnimationCommand>& commands,
+                                    std::set<std::string>* variables) {
+    for (const AnimationCommand& command : commands) {
+        if (command.mCommand == "define" || command.mCommand == "assign" ||
+            command.mCommand == "define-global" || command.mCommand == "assign-global") {
+            for (const auto& [param, value] : command.mParams) {
+                variables->insert(param);
+            }
+        }
+        CollectDefinedVariables(command.mChildren, variables);
+    }
+}
+
+// The names that stand for variables in the scripts of the table: those the code sets for
+// scripts that hold names (listed in assets.txt as "variable") and every one a script defines.
+// They are not names of content themselves.
+inline std::set<std::string> ScriptVariables(const AnimationTable& table) {
+    std::set<std::string> variables;
+    for (const ExpectedAsset& variable : ReadExpectedAssets("variable")) {
+        variables.insert(variable.mName);
+    }
+    for (const std::string& name : table.GetNames()) {
+        CollectDefinedVariables(table.Find(name)->mCommands, &variables);
+    }
+    return variables;
 }
 
 // Runs a case with the content folder as the working folder, as the game does.

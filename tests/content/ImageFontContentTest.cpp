@@ -28,6 +28,7 @@ namespace {
 using contenttest::ContentTest;
 using contenttest::ExpectedAsset;
 using contenttest::ReadExpectedAssets;
+using contenttest::ScriptVariables;
 
 // An image or piece of the catalogue with the cells it declares and, once decoded, its size.
 struct CatalogueImage {
@@ -404,19 +405,6 @@ bool LiteralName(const std::string& raw, const std::set<std::string>& variables,
     return true;
 }
 
-void CollectVariables(const std::vector<AnimationCommand>& commands,
-                      std::set<std::string>* variables) {
-    for (const AnimationCommand& command : commands) {
-        if (command.mCommand == "define" || command.mCommand == "assign" ||
-            command.mCommand == "define-global" || command.mCommand == "assign-global") {
-            for (const auto& [param, value] : command.mParams) {
-                variables->insert(param);
-            }
-        }
-        CollectVariables(command.mChildren, variables);
-    }
-}
-
 struct ScriptNameCheck {
     std::set<std::string> mImages;
     std::set<std::string> mFonts;
@@ -467,14 +455,7 @@ TEST_F(ImageFontContentTest, EveryImageAndFontAScriptNamesExists) {
     ScriptNameCheck check;
     check.mImages = CatalogueNames(mCatalogue);
     check.mFonts = FontNames();
-    // Variables the code sets for scripts that hold names (listed in assets.txt as
-    // "variable"), and every variable a script defines, are not names themselves.
-    for (const ExpectedAsset& variable : ReadExpectedAssets("variable")) {
-        check.mVariables.insert(variable.mName);
-    }
-    for (const std::string& name : table.GetNames()) {
-        CollectVariables(table.Find(name)->mCommands, &check.mVariables);
-    }
+    check.mVariables = ScriptVariables(table);
     for (const std::string& name : table.GetNames()) {
         check.Walk(name, table.Find(name)->mCommands);
     }

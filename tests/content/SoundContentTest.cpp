@@ -28,6 +28,7 @@ namespace {
 using contenttest::ContentTest;
 using contenttest::ExpectedAsset;
 using contenttest::ReadExpectedAssets;
+using contenttest::ScriptVariables;
 
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -291,19 +292,6 @@ struct ScriptSoundCheck {
     }
 };
 
-void CollectDefinedVariables(const std::vector<AnimationCommand>& commands,
-                             std::set<std::string>* variables) {
-    for (const AnimationCommand& command : commands) {
-        if (command.mCommand == "define" || command.mCommand == "assign" ||
-            command.mCommand == "define-global" || command.mCommand == "assign-global") {
-            for (const auto& [param, value] : command.mParams) {
-                variables->insert(param);
-            }
-        }
-        CollectDefinedVariables(command.mChildren, variables);
-    }
-}
-
 TEST_F(SoundContentTest, EverySoundAndTrackAScriptNamesExists) {
     LoadConstants("constants.xml", nullptr);
     AnimationTable table;
@@ -312,12 +300,7 @@ TEST_F(SoundContentTest, EverySoundAndTrackAScriptNamesExists) {
     ScriptSoundCheck check;
     check.mSounds = &mSounds;
     check.mTracks = &mTracks;
-    for (const ExpectedAsset& variable : ReadExpectedAssets("variable")) {
-        check.mVariables.insert(variable.mName);
-    }
-    for (const std::string& name : table.GetNames()) {
-        CollectDefinedVariables(table.Find(name)->mCommands, &check.mVariables);
-    }
+    check.mVariables = ScriptVariables(table);
     for (const std::string& name : table.GetNames()) {
         check.Walk(name, table.Find(name)->mCommands);
     }

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "WorkingFolder.h"
+#include "support/WorkingFolder.h"
 
 class ConfigFileTest : public WorkingFolderTest {};
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "WorkingFolder.h"
+#include "support/WorkingFolder.h"
 
 class PakInterfaceBaseTest : public WorkingFolderTest {};
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "WorkingFolder.h"
+#include "support/WorkingFolder.h"
 
 namespace {
 

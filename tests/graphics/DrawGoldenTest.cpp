@@ -4,9 +4,9 @@
 #include <numeric>
 #include <thread>
 
-#include "GLTestSupport.h"
 #include "graphics/Color.h"
 #include "graphics/ImageAtlasPiece.h"
+#include "support/GLTestSupport.h"
 
 namespace {
 

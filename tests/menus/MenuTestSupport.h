@@ -7,68 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "audio/SoundInstance.h"
-#include "audio/SoundManager.h"
 #include "audio/SoundPlayer.h"
 #include "core/expr/NamedConstants.h"
 #include "graphics/Color.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/AssetManager.h"
+#include "support/RecordingSounds.h"
 #include "support/TempFolder.h"
 #include "support/UiHarness.h"
 #include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
-
-// A sound instance that only records what is asked of it.
-struct RecordingInstance : SoundInstance {
-    int id = 0;
-    double volume = 1.0;
-    bool playing = false;
-    bool released = false;
-    void Release() override {
-        playing = false;
-        released = true;
-    }
-    void SetBaseVolume(double) override {}
-    void SetBasePan(int) override {}
-    void AdjustPitch(double) override {}
-    void SetVolume(double v) override { volume = v; }
-    void SetPan(int) override {}
-    bool Play(bool, bool) override {
-        playing = true;
-        return true;
-    }
-    void Stop() override { playing = false; }
-    bool IsPlaying() override { return playing; }
-    bool IsReleased() override { return released; }
-    double GetVolume() override { return volume; }
-};
-
-struct RecordingSoundManager : SoundManager {
-    std::vector<std::unique_ptr<RecordingInstance>> made;
-    bool Initialized() override { return true; }
-    int LoadSoundByName(const std::string&) override { return 0; }
-    bool LoadSound(int, const std::string&) override { return true; }
-    void ReleaseSound(int) override {}
-    void SetVolume(double) override {}
-    bool SetBaseVolume(int, double) override { return true; }
-    bool SetBasePan(int, int) override { return true; }
-    SoundInstance* GetSoundInstance(int id) override {
-        made.push_back(std::make_unique<RecordingInstance>());
-        made.back()->id = id;
-        return made.back().get();
-    }
-    SoundInstance* FindPlayingInstance(int) override { return nullptr; }
-    void ReleaseSounds() override {}
-    void ReleaseChannels() override {}
-    double GetMasterVolume() override { return 1.0; }
-    void SetMasterVolume(double) override {}
-    void SetCooperativeWindow(void*, bool) override {}
-    void StopAllSounds() override {}
-    void StopSound(int) override {}
-    int GetFreeSoundId() override { return 0; }
-    int GetNumSounds() override { return 0; }
-};
 
 // Enters a generated image of cols x rows cells under name.
 inline std::shared_ptr<ImageSurface> AddMenuTestImage(const std::string& name, int cellWidth,

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "RulesTestSupport.h"
 #include "core/util/Random.h"
 #include "rules/HintBulbs.h"
 #include "rules/PlayModel.h"
@@ -11,17 +12,6 @@
 namespace {
 
 using Outcome = PlayModel::Outcome;
-
-CellGrid FromRows(const std::vector<std::string>& rows) {
-    const size_t n = rows.size();
-    CellGrid grid(n, std::vector<int>(n, 0));
-    for (size_t b = 0; b < n; ++b) {
-        for (size_t a = 0; a < n; ++a) {
-            grid[a][b] = rows[b][a] == '#' ? 1 : 0;
-        }
-    }
-    return grid;
-}
 
 // A 10 x 10 grid: a frame of solid cells around holes, with a cross in the middle.
 CellGrid TenByTen() {

@@ -28,9 +28,11 @@
 #include "game/data/PuzzleStats.h"
 #include "game/screens/LoadingMenu.h"
 #include "game/screens/MyGameApp.h"
+#include "menus/NoticeMenu.h"
 #include "platform/ManualClock.h"
 #include "platform/SdlPlatform.h"
 #include "widgets/Widget.h"
+#include "widgets/controls/ButtonWidget.h"
 
 inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -178,6 +180,28 @@ public:
         const FPoint at = widget->LocalToGlobal();
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
+    }
+    // Reads the open notice, if any, and closes it with its button as a player does; true when
+    // one was closed.
+    bool CloseNotice() {
+        NoticeMenu* notice = FindMenu<NoticeMenu>();
+        if (notice == nullptr) {
+            return false;
+        }
+        const ButtonWidget* button = nullptr;
+        StepUntil([&] {
+            for (const Widget* child : notice->GetChildren()) {
+                if ((button = dynamic_cast<const ButtonWidget*>(child)) != nullptr) {
+                    return true;
+                }
+            }
+            return false;
+        });
+        if (button == nullptr) {
+            return false;
+        }
+        ClickWidget(button);
+        return StepUntil([&] { return FindMenu<NoticeMenu>() == nullptr; });
     }
     void Type(const std::string& text) {
         for (char c : text) {

@@ -5,6 +5,7 @@
 
 #include "GameSession.h"
 #include "audio/TrackInterface.h"
+#include "core/util/StringUtil.h"
 #include "game/board/HintMeter.h"
 #include "game/board/PlayTileGrid.h"
 #include "game/data/PlayerState.h"
@@ -17,6 +18,8 @@
 #include "game/screens/PuzzleSelectMenu.h"
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
+#include "graphics/assets/LocalizedTexts.h"
+#include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
 
 namespace {
@@ -27,6 +30,10 @@ constexpr int kSaltmere = 1;
 void PastTheTutorial(PlayerState& state) {
     state.mSeenTutorial = true;
     state.mDisableTips = true;
+    // The first mistake and the first lit bulb each explain themselves once in a notice; this
+    // player has met both.
+    state.mMadeMistake = true;
+    state.mSeenHint = true;
     state.mCurrentCountry = kSaltmere;
     for (PuzzleProgress& puzzle : state.mProgress[0][0].mPuzzles) {
         puzzle.mCompleted = true;
@@ -86,6 +93,7 @@ protected:
             for (int b = 0; b < model.GetSize() && count > 0; ++b) {
                 if (!model.IsSolid(a, b) && !model.IsResolved(a, b)) {
                     ClickCell(grid, a, b);
+                    session->CloseNotice();  // the player's first slip explains itself once
                     --count;
                 }
             }
@@ -182,6 +190,27 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     EXPECT_EQ(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
 }
 
+TEST_F(PlayScreenTest, TheFirstMistakeExplainsItselfOnceInANoticeThatCloses) {
+    Begin([](PlayerState& state) { state.mMadeMistake = false; });
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    const PlayModel& model = play->GetGrid()->GetModel();
+    int a = 0, b = 0;
+    while (model.IsSolid(a, b)) {
+        b = (b + 1) % model.GetSize();
+        a += b == 0 ? 1 : 0;
+    }
+    ClickCell(play->GetGrid(), a, b);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<NoticeMenu>() != nullptr; }));
+    EXPECT_TRUE(session->CloseNotice());
+    EXPECT_EQ(play->GetState(), PlayPuzzleMenu::kPlaying);
+    // The second slip plays on without a notice.
+    RevealHoles(play->GetGrid(), 1);
+    session->Step(20);
+    EXPECT_EQ(session->FindMenu<NoticeMenu>(), nullptr);
+    EXPECT_EQ(model.GetMistakes(), std::min(2, model.GetAllowedMistakes()));
+}
+
 TEST_F(PlayScreenTest, ReplayingASolvedPuzzleOverwritesItsStarsAndKeepsTheBetterTime) {
     Begin([](PlayerState& state) {
         PuzzleProgress& solved = state.mProgress[0][kSaltmere].mPuzzles[0];
@@ -247,4 +276,124 @@ TEST_F(PlayScreenTest, EarlyStoryPuzzlesOpenOnTheirIntroPanelWhileTipsAreOn) {
     // (1, 3) is not.
     ASSERT_NE(OpenAndPlay(kSaltmere, 3, true), nullptr);
     EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
+}
+
+namespace {
+
+// The meter's scripted child of that name (a bulb picture or its click spot).
+DynamicWidget* MeterChild(HintMeter* meter, const std::string& name) {
+    const ExprValue* value = meter->GetVariables().Find(name);
+    return value != nullptr ? dynamic_cast<DynamicWidget*>(value->AsObject()) : nullptr;
+}
+
+int CountHiddenSolid(const PlayModel& model) {
+    int hidden = 0;
+    for (int a = 0; a < model.GetSize(); ++a) {
+        for (int b = 0; b < model.GetSize(); ++b) {
+            hidden += model.IsSolid(a, b) && !model.IsResolved(a, b) ? 1 : 0;
+        }
+    }
+    return hidden;
+}
+
+}  // namespace
+
+TEST_F(PlayScreenTest, TheHintMeterFillsFromRevealsAndAClickedFullBulbUncoversTiles) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    HintMeter* meter = play->GetHintMeter();
+    ASSERT_NE(meter, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    const PlayModel& model = grid->GetModel();
+
+    // The meter stands in the HUD column with its title and four bulbs; the puzzle starts with
+    // the first bulb lit.
+    EXPECT_TRUE(meter->mVisible);
+    EXPECT_LT(meter->LocalToGlobal().mX, static_cast<float>(grid->LocalToGlobal().mX));
+    EXPECT_EQ(LocalizedTexts::Lookup("hints_title"), "Hints");
+    for (int bulb = 1; bulb <= 4; ++bulb) {
+        DynamicWidget* picture = MeterChild(meter, StrFormat("hint_bulb%d", bulb));
+        ASSERT_NE(picture, nullptr) << bulb;
+        ASSERT_NE(MeterChild(meter, StrFormat("hint_use%d", bulb)), nullptr) << bulb;
+        EXPECT_EQ(picture->mFrames.mFrame, bulb == 1 ? HintBulbs::kFullFrame : 0) << bulb;
+    }
+    EXPECT_EQ(meter->GetBulbs().GetAvailableHints(), 1);
+
+    // An empty bulb does nothing when clicked.
+    const int hiddenAtStart = CountHiddenSolid(model);
+    session->ClickWidget(MeterChild(meter, "hint_use3"));
+    session->Step(150);
+    EXPECT_EQ(meter->GetBulbs().GetHintsUsed(), 0);
+    EXPECT_EQ(CountHiddenSolid(model), hiddenAtStart);
+
+    // Correct reveals send trails that fill the second bulb, a frame at a time, until it lights.
+    const int fillPerBulb = meter->GetBulbs().GetFillPerBulb();
+    ASSERT_GT(hiddenAtStart, fillPerBulb + meter->GetHintReward());
+    int revealed = 0;
+    for (int a = 0; a < model.GetSize() && revealed < fillPerBulb; ++a) {
+        for (int b = 0; b < model.GetSize() && revealed < fillPerBulb; ++b) {
+            if (model.IsSolid(a, b) && !model.IsResolved(a, b)) {
+                ClickCell(grid, a, b);
+                ++revealed;
+                if (revealed == fillPerBulb / 2) {
+                    session->Step(150);
+                    EXPECT_EQ(MeterChild(meter, "hint_bulb2")->mFrames.mFrame,
+                              meter->GetBulbs().FrameFor(revealed));
+                }
+            }
+        }
+    }
+    ASSERT_TRUE(session->StepUntil([&] { return meter->GetBulbs().GetAvailableHints() == 2; }));
+    EXPECT_EQ(MeterChild(meter, "hint_bulb2")->mFrames.mFrame, HintBulbs::kFullFrame);
+
+    // A click on the first bulb spends it: its trails uncover the hint's tiles, the bulb goes
+    // dark, and the spent hint is saved with the profile.
+    const int hiddenBefore = CountHiddenSolid(model);
+    session->ClickWidget(MeterChild(meter, "hint_use1"));
+    EXPECT_EQ(meter->GetBulbs().GetHintsUsed(), 1);
+    EXPECT_EQ(meter->GetBulbs().GetAvailableHints(), 1);
+    ASSERT_TRUE(session->StepUntil(
+        [&] { return CountHiddenSolid(model) == hiddenBefore - meter->GetHintReward(); }));
+    session->Step(100);
+    EXPECT_EQ(MeterChild(meter, "hint_bulb1")->mFrames.mFrame, 0);
+    EXPECT_EQ(MeterChild(meter, "hint_bulb2")->mFrames.mFrame, HintBulbs::kFullFrame);
+    SavedProfiles saved = session->ReadSaved();
+    ASSERT_TRUE(saved.read);
+    EXPECT_EQ(saved.profiles[0].mState.mNumHints, 1);
+
+    // A solve with a hint earns no hint star.
+    Solve(grid);
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
+    saved = session->ReadSaved();
+    ASSERT_TRUE(saved.read);
+    EXPECT_GT(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mWithoutHints);
+}
+
+TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
+    Begin([](PlayerState& state) { state.mSeenHint = false; });
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    HintMeter* meter = play->GetHintMeter();
+    ASSERT_NE(meter, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    const PlayModel& model = grid->GetModel();
+    int revealed = 0;
+    const int fillPerBulb = meter->GetBulbs().GetFillPerBulb();
+    for (int a = 0; a < model.GetSize() && revealed < fillPerBulb; ++a) {
+        for (int b = 0; b < model.GetSize() && revealed < fillPerBulb; ++b) {
+            if (model.IsSolid(a, b) && !model.IsResolved(a, b)) {
+                ClickCell(grid, a, b);
+                ++revealed;
+            }
+        }
+    }
+    NoticeMenu* notice = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (notice = session->FindMenu<NoticeMenu>()); }));
+    EXPECT_EQ(meter->GetBulbs().GetAvailableHints(), 2);
+    EXPECT_TRUE(GetCurrentPlayerState()->mSeenHint);
+    const ExprValue* title = notice->GetVariables().Find("title");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->AsString(), "A lantern is lit");
 }

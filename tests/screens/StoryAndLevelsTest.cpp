@@ -170,15 +170,16 @@ TEST_F(StoryAndLevelsTest, SkippingTheTutorialCompletesTheDeskAndOpensTheHarbour
 
     ClickLabelled(letter, "letter_ok");
     session->Step(2);
-    EXPECT_EQ(session->FindMenu<StoryIntroMenu>(), nullptr) << "the letter stays after ok";
     EXPECT_TRUE(SavedState().mProgress[0][0].mIntroduced);
 
     ConfirmTutorialMenu* question = nullptr;
     ASSERT_TRUE(session->StepUntil(
         [&] { return (question = session->FindMenu<ConfirmTutorialMenu>()) != nullptr; }));
+    EXPECT_NE(session->FindMenu<StoryIntroMenu>(), nullptr) << "the question stands on the letter";
     ClickLabelled(question, "button_no");
 
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
+    EXPECT_EQ(session->FindMenu<StoryIntroMenu>(), nullptr) << "the letter stays after the answer";
     const PlayerState saved = SavedState();
     EXPECT_TRUE(saved.mSeenTutorial);
     for (const PuzzleProgress& puzzle : saved.mProgress[0][0].mPuzzles) {
@@ -187,6 +188,28 @@ TEST_F(StoryAndLevelsTest, SkippingTheTutorialCompletesTheDeskAndOpensTheHarbour
     EXPECT_GE(saved.mProgress[0][kSaltmere].mUnlock, 1);
     EXPECT_EQ(saved.mCurrentCountry, kSaltmere);
     EXPECT_EQ(CountMenus<ConfirmTutorialMenu>(*session), 0);
+}
+
+TEST_F(StoryAndLevelsTest, TakingTheTutorialBringsTheDesksBackgroundWithoutItsSetScreen) {
+    Begin(nullptr);
+    OpenStoryIntro();
+    StoryIntroMenu* letter = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (letter = session->FindMenu<StoryIntroMenu>()); }));
+    ClickLabelled(letter, "letter_ok");
+    ConfirmTutorialMenu* question = nullptr;
+    ASSERT_TRUE(session->StepUntil(
+        [&] { return (question = session->FindMenu<ConfirmTutorialMenu>()) != nullptr; }));
+    ClickLabelled(question, "button_yes");
+    // The desk's first puzzle opens on its intro panel, straight from its loading screen: the
+    // panel and the play screen after it stand on the set's background.
+    LevelIntroMenu* intro = nullptr;
+    ASSERT_TRUE(
+        session->StepUntil([&] { return (intro = session->FindMenu<LevelIntroMenu>()); }, 500));
+    EXPECT_EQ(CountMenus<SetLoadingMenu>(*session), 0);
+    EXPECT_NE(LookupAssetTableA("set_desk"), nullptr) << "the set's background was not loaded";
+    const ExprValue* background = intro->GetVariables().Find("c_backgroundname");
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->AsString(), "set_desk");
 }
 
 TEST_F(StoryAndLevelsTest, APlayerWhoHasSeenTheTutorialGoesFromTheLetterToTheSet) {
@@ -430,6 +453,21 @@ TEST_F(StoryAndLevelsTest, PuzzleSelectionBooksTheSolvedPuzzleAndRefreshesWithou
     session->Step(3);
     EXPECT_EQ(static_cast<int>(select->GetEntries().size()), count);
     EXPECT_EQ(SavedState().mProgress[0][kSaltmere].mUnlock, 2) << "booked twice";
+
+    // "display_preview" again: the solve is not booked a second time and the buttons are
+    // replaced, not doubled.
+    select->OnEvent("display_preview", "", 0);
+    session->Step(3);
+    EXPECT_EQ(static_cast<int>(select->GetEntries().size()), count);
+    EXPECT_EQ(SavedState().mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+TEST_F(StoryAndLevelsTest, ALocalizedTextWhoseFormatDoesNotFitIsShownUnformatted) {
+    LocalizedTexts::Set("h20_test_format", "%s wrote %d letters to %s");
+    EXPECT_EQ(FormatLocalized("h20_test_format", {"Ada"}), "%s wrote %d letters to %s");
+    EXPECT_EQ(FormatLocalized("h20_test_format", {"Ada", 7, "Ann"}), "Ada wrote 7 letters to Ann");
+    LocalizedTexts::Set("h20_test_format", "%n%s");
+    EXPECT_EQ(FormatLocalized("h20_test_format", {"x"}), "%n%s");
 }
 
 TEST_F(StoryAndLevelsTest, ThePuzzleLabelsNameSetAndLetter) {

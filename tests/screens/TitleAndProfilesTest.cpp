@@ -17,6 +17,7 @@
 #include "game/screens/PlayerSelectMenu.h"
 #include "game/screens/ProfileNameWidget.h"
 #include "game/screens/ScreenFlow.h"
+#include "graphics/Color.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/controls/Checkbox.h"
@@ -156,6 +157,10 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("enter_your_name"));
     EXPECT_TRUE(select->GetRowOkButton(1)->mVisible);
     EXPECT_FALSE(select->GetPlayButton()->mVisible);
+    // The rows are paper: the names are written in its ink, and the OK button stands past the
+    // row's end, not over the name.
+    EXPECT_EQ(select->GetRow(1)->mLabelColor, Color(43, 51, 80));
+    EXPECT_GE(select->GetRowOkButton(1)->mX, select->GetRow(1)->mX + select->GetRow(1)->mWidth);
     h.Type("B0b");
     EXPECT_EQ(select->GetRow(1)->GetLabel(), "Bb");
     h.Key(kBackspace);

@@ -12,10 +12,10 @@
 #include <string>
 #include <thread>
 
-#include "app/AppTestSupport.h"
 #include "game/screens/MyGameApp.h"
 #include "platform/ManualClock.h"
 #include "platform/NullPlatform.h"
+#include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetContainer.h"
 #include "widgets/controls/ButtonWidget.h"

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "support/UiHarness.h"
 #include "core/expr/ExprValue.h"
 #include "core/expr/NamedConstants.h"
 #include "core/files/Parser.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
+#include "support/UiHarness.h"
 #include "widgets/NameLookups.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/Checkbox.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "support/UiHarness.h"
 #include "core/expr/ExprValue.h"
+#include "support/UiHarness.h"
 #include "widgets/controls/EditWidget.h"
 
 namespace {
@@ -102,6 +102,26 @@ TEST_F(EditTest, CaretMovesStopAtBothEnds) {
     h.Key(kRight);
     h.Key(kDelete);  // at the end: nothing
     EXPECT_EQ(edit->GetText(), "ab d");
+}
+
+TEST_F(EditTest, ShiftedLettersAreTypedAndNotLeftSelected) {
+    // A capital comes as Shift down, the letter's key, its character and Shift up; the capital
+    // must stay when the next letter follows.
+    h.KeyDown(kShift);
+    h.KeyDown('A');
+    h.Char('A');
+    h.KeyUp('A');
+    h.KeyUp(kShift);
+    EXPECT_FALSE(edit->HasSelection());
+    h.Type("nn");
+    EXPECT_EQ(edit->GetText(), "Ann");
+    h.KeyDown(kShift);
+    h.Char('B');
+    h.Key(kBackspace);  // Shift+Backspace deletes and selects nothing
+    h.Char('C');
+    h.KeyUp(kShift);
+    EXPECT_EQ(edit->GetText(), "AnnC");
+    EXPECT_FALSE(edit->HasSelection());
 }
 
 TEST_F(EditTest, SelectionAndClipboard) {

@@ -352,7 +352,8 @@ TEST(UiHarnessModes, ScriptsRunAndOwnedWidgetsGoWithTheHarness) {
     for (const auto mode : {WidgetHarness::kWithHost, WidgetHarness::kNoHost}) {
         WidgetHarness h(mode);
         EXPECT_EQ(GetWidgetHost() != nullptr, mode == WidgetHarness::kWithHost);
-        h.LoadScripts(R"(<animation name="grow"><set id="self" property="x" value="40"/></animation>)");
+        h.LoadScripts(
+            R"(<animation name="grow"><set id="self" property="x" value="40"/></animation>)");
         auto* widget = h.Own(std::make_unique<AnimationWidget>("grow", 0, 0, false));
         h.Add(widget, 0, 0, 10, 10);
         widget->PlayAnimationRef("grow");

@@ -688,11 +688,10 @@ bool SolveHomography(const double u[4], const double v[4], const double x[4], co
 // (x, y) through the inverse of the homography h; false when h is singular or the point lies
 // on the horizon.
 bool InverseHomography(const double h[9], double x, double y, double* u, double* v) {
-    const double inv[9] = {h[4] * h[8] - h[5] * h[7], h[2] * h[7] - h[1] * h[8],
-                           h[1] * h[5] - h[2] * h[4], h[5] * h[6] - h[3] * h[8],
-                           h[0] * h[8] - h[2] * h[6], h[2] * h[3] - h[0] * h[5],
-                           h[3] * h[7] - h[4] * h[6], h[1] * h[6] - h[0] * h[7],
-                           h[0] * h[4] - h[1] * h[3]};
+    const double inv[9] = {
+        h[4] * h[8] - h[5] * h[7], h[2] * h[7] - h[1] * h[8], h[1] * h[5] - h[2] * h[4],
+        h[5] * h[6] - h[3] * h[8], h[0] * h[8] - h[2] * h[6], h[2] * h[3] - h[0] * h[5],
+        h[3] * h[7] - h[4] * h[6], h[1] * h[6] - h[0] * h[7], h[0] * h[4] - h[1] * h[3]};
     const double det = h[0] * inv[0] + h[1] * inv[3] + h[2] * inv[6];
     if (std::fabs(det) < 1e-18) {
         return false;

@@ -39,8 +39,8 @@ bool AnimationWidget::ScriptHasScheduledWork() const {
     // A finished, persisting or parked script, or one waiting for a menu or a mouse event
     // without a time-out, moves only when an event comes; every other wait is checked on each
     // update.
-    bool scriptAtRest = IsIdle() || mRunState == kPersist || mRunState == kParked ||
-                        mRunState == kNoticeMenu;
+    bool scriptAtRest =
+        IsIdle() || mRunState == kPersist || mRunState == kParked || mRunState == kNoticeMenu;
     if (mRunState >= kWaitMouseUp && mRunState <= kWaitMouseLeave) {
         scriptAtRest = mTimeOut <= 0.0f;
     }

@@ -188,7 +188,7 @@ void ButtonWidget::Draw(Graphics* g) {
     }
     Font* font = EnsureLabelFont();
     g->SetFont(font);
-    g->SetColor(Color(255, 255, 255));
+    g->SetColor(mLabelColor);
     const int w = mLabelWidth == 0 ? mWidth : (mLabelWidth < 0 ? 4096 : mLabelWidth);
     int x = 0;
     if (mJustification == 0) {

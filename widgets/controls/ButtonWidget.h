@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "graphics/Color.h"
 #include "widgets/anim/AnimationWidget.h"
 
 class Font;
@@ -58,6 +59,8 @@ public:
     int mDownOffsetY = 1;
     // The image's cells are the state pictures (normal, over, down, disabled).
     bool mUseStateFrames = false;
+    // The label's colour: white on the game's dark buttons, ink on a paper one.
+    Color mLabelColor = Color(255, 255, 255);
 
 protected:
     // Publishes one of the state booleans as a script variable.

@@ -222,7 +222,11 @@ void EditWidget::ProcessInput(int key, char c, const std::string& typed) {
     }
     const bool shift = mManager != nullptr && mManager->IsKeyDown(kKeyShift);
     const bool control = mManager != nullptr && mManager->IsKeyDown(kKeyControl);
-    if (shift && !HasSelection()) {
+    // Shift extends a selection only with the caret keys; with a letter it makes a capital, and
+    // anchoring there would leave the typed letter selected, to be replaced by the next one.
+    const bool caretKey = key == kKeyLeft || key == kKeyRight || key == kKeyHome || key == kKeyEnd;
+    const bool extend = shift && caretKey;
+    if (extend && !HasSelection()) {
         mAnchor = mCursor;
     }
     const std::string oldText = mText;
@@ -364,7 +368,7 @@ void EditWidget::ProcessInput(int key, char c, const std::string& typed) {
         mCaretVisible = true;
     }
     ScrollToCursor(true);
-    if ((!shift && !keepSelection) || mAnchor == mCursor) {
+    if ((!extend && !keepSelection) || mAnchor == mCursor) {
         mAnchor = -1;
     }
     listener = mListener.Get();

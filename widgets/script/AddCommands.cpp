@@ -59,6 +59,16 @@ void ApplyDepth(ScriptContext& c, DynamicWidget* widget) {
     }
 }
 
+// "depth" and "opacity", each kept when absent.
+void ApplyDepthAndOpacity(const ScriptParams& p, DynamicWidget* widget) {
+    if (p.Has("depth")) {
+        widget->mZOrder = p.GetInt("depth");
+    }
+    if (p.Has("opacity")) {
+        widget->mOpacity = p.GetFloat("opacity");
+    }
+}
+
 // With "align" or "valign": moves the widget to ("x", "y") less the alignment shift.
 void ApplyAlign(ScriptContext& c, DynamicWidget* widget) {
     const ScriptParams& p = c.Params();
@@ -156,6 +166,20 @@ void ShowBox(ScriptContext& c, std::unique_ptr<ImageSurface> box) {
     Place(c, widget);
 }
 
+// The box's text in the script's colour and "opacity", wrapped in area; area's top is where the
+// first line's ascent starts.
+void DrawBoxText(Graphics& g, const ScriptParams& p, Font* font, const Rect& area,
+                 const std::string& text, int justification) {
+    const Color color = ColorParams(p, Color(0, 0, 0, 255));
+    const float opacity = p.GetFloatOr("opacity", 1.0f);
+    g.SetFont(font);
+    g.SetColor(Color(color.mRed, color.mGreen, color.mBlue,
+                     static_cast<int>(static_cast<float>(color.mAlpha) * opacity)));
+    g.DrawStringWordWrapped(
+        Rect(area.mX, area.mY + static_cast<int>(font->GetAscent()), area.mWidth, area.mHeight),
+        text, -1, justification);
+}
+
 int ImageWidth(const Image* image) {
     return image != nullptr ? image->GetCelWidth() : 0;
 }
@@ -218,15 +242,9 @@ Outcome AddTextBox(ScriptContext& c) {
             g.DrawImage(right, static_cast<float>(width - rightWidth), 0.0f);
         }
         if (font != nullptr) {
-            const Color color = ColorParams(p, Color(0, 0, 0, 255));
-            const float opacity = p.GetFloatOr("opacity", 1.0f);
-            g.SetFont(font);
-            g.SetColor(Color(color.mRed, color.mGreen, color.mBlue,
-                             static_cast<int>(static_cast<float>(color.mAlpha) * opacity)));
-            g.DrawStringWordWrapped(
-                Rect(marginLeft, marginTop + static_cast<int>(font->GetAscent()),
-                     width - marginLeft - marginRight, room),
-                text, -1, justification);
+            DrawBoxText(g, p, font,
+                        Rect(marginLeft, marginTop, width - marginLeft - marginRight, room), text,
+                        justification);
         }
     }
     ShowBox(c, std::move(made));
@@ -311,15 +329,8 @@ Outcome AddLabelBox(ScriptContext& c) {
             }
         }
         if (font != nullptr) {
-            const Color color = ColorParams(p, Color(0, 0, 0, 255));
-            const float opacity = p.GetFloatOr("opacity", 1.0f);
-            g.SetFont(font);
-            g.SetColor(Color(color.mRed, color.mGreen, color.mBlue,
-                             static_cast<int>(static_cast<float>(color.mAlpha) * opacity)));
-            g.DrawStringWordWrapped(
-                Rect(f.left, f.top + textDy + static_cast<int>(font->GetAscent()), innerWidth,
-                     innerHeight),
-                text, -1, justification);
+            DrawBoxText(g, p, font, Rect(f.left, f.top + textDy, innerWidth, innerHeight), text,
+                        justification);
         }
     }
     ShowBox(c, std::move(made));
@@ -391,6 +402,15 @@ Outcome Add(ScriptContext& c) {
     return ScriptContext::kDone;
 }
 
+// A button's label is centred unless the script asks for "left" or "right"; labels and text
+// boxes default to the left instead.
+int ButtonJustification(const std::string& word) {
+    if (word == "left") {
+        return -1;
+    }
+    return word == "right" ? 1 : 0;
+}
+
 Outcome AddButton(ScriptContext& c) {
     const ScriptParams& p = c.Params();
     AnimationWidget& host = c.Host();
@@ -407,7 +427,7 @@ Outcome AddButton(ScriptContext& c) {
         button->mZOrder = p.GetInt("depth");
     }
     button->mDepressOnlyWhenOver = p.GetBoolOr("depress_only_when_over", true);
-    button->mJustification = JustificationCode(TextParam(p, "justification"));
+    button->mJustification = ButtonJustification(TextParam(p, "justification"));
     if (p.Has("image")) {
         button->SetImage(host.GetParamImage("image"));
         Image* image = button->GetImage();
@@ -473,12 +493,7 @@ Outcome AddLabel(ScriptContext& c) {
                                          p.GetInt("x"), p.GetInt("y"), p.GetInt("width"),
                                          justification, anchorX, anchorY);
     }
-    if (p.Has("depth")) {
-        label->mZOrder = p.GetInt("depth");
-    }
-    if (p.Has("opacity")) {
-        label->mOpacity = p.GetFloat("opacity");
-    }
+    ApplyDepthAndOpacity(p, label);
     Place(c, label);
     return ScriptContext::kDone;
 }
@@ -490,12 +505,7 @@ Outcome AddRect(ScriptContext& c) {
     const int x = p.GetInt("x") - AlignShift(TextParam(p, "align"), width);
     const int y = p.GetInt("y") - AlignShift(TextParam(p, "valign"), height);
     auto* rect = new RectWidget(x, y, width, height, ColorParams(p, Color(0, 0, 0, 255)));
-    if (p.Has("opacity")) {
-        rect->mOpacity = p.GetFloat("opacity");
-    }
-    if (p.Has("depth")) {
-        rect->mZOrder = p.GetInt("depth");
-    }
+    ApplyDepthAndOpacity(p, rect);
     Place(c, rect);
     return ScriptContext::kDone;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the audio tests: a scratch folder that is the working folder while a test runs,
-// and builders of small sound files.
+// Shared pieces of the tests that play sound (audio, app, scripts): a scratch folder that is the
+// working folder while a test runs, builders of small sound files, and the music fixtures.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/MixTrackInterface.h"
+#include "audio/Mixer.h"
 #include "core/util/FileUtil.h"
 #include "support/TempFolder.h"
 
@@ -80,6 +82,20 @@ inline std::string Au(uint32_t encoding, uint32_t rate, uint32_t channels, const
     return out + data;
 }
 
+// Frames of MPEG-1 layer III, 44100 Hz mono at 128 kbit/s, with empty side info: silence.
+inline std::string SilentMp3(int frames) {
+    std::string out;
+    for (int i = 0; i < frames; ++i) {
+        std::string frame(417, '\0');
+        frame[0] = static_cast<char>(0xFF);
+        frame[1] = static_cast<char>(0xFB);
+        frame[2] = static_cast<char>(0x90);
+        frame[3] = static_cast<char>(0xC0);
+        out += frame;
+    }
+    return out;
+}
+
 inline void WriteFile(const std::string& path, const std::string& data) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path().empty()
                                             ? std::filesystem::path(".")
@@ -92,9 +108,9 @@ inline std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Found beside this header, so the tests don't depend on the environment they run in.
+// Found in the source tree, so the tests don't depend on the folder they run in.
 inline std::string FixturePath(const std::string& name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "fixtures" / name).string();
+    return (std::filesystem::path(P7_SOURCE_DIR) / "tests" / "audio" / "fixtures" / name).string();
 }
 
 // Runs each test in a fresh folder that is also the per-user data folder's parent.
@@ -114,6 +130,33 @@ protected:
     std::unique_ptr<TempFolder> mTemp;
     std::string mFolder;  // without the trailing slash
     std::filesystem::path mOldCwd;
+};
+
+// Music tracks over a 44100 Hz mixer in a scratch folder that holds "ramp.wav" (frame i holds
+// i * 10, rampFrames long) and "dc.wav" (441 frames of 10000), both mono 16-bit.
+class MusicMixerTest : public ScratchFolderTest {
+protected:
+    // The fixture's set-up, called from SetUp in place of ScratchFolderTest::SetUp.
+    void SetUpMusic(int rampFrames) {
+        ScratchFolderTest::SetUp();
+        mMixer = std::make_shared<Mixer>(44100);
+        mTracks = std::make_unique<MixTrackInterface>(mMixer);
+        std::vector<int16_t> ramp(static_cast<size_t>(rampFrames));
+        for (int i = 0; i < rampFrames; ++i) {
+            ramp[static_cast<size_t>(i)] = static_cast<int16_t>(i * 10);
+        }
+        WriteFile("ramp.wav", Wave16(1, 44100, ramp));
+        WriteFile("dc.wav", Wave16(1, 44100, std::vector<int16_t>(441, 10000)));
+    }
+    // The next frames of the mix, stereo interleaved.
+    std::vector<int16_t> Pull(int frames) {
+        std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+        mMixer->Mix(out.data(), frames);
+        return out;
+    }
+
+    std::shared_ptr<Mixer> mMixer;
+    std::unique_ptr<MixTrackInterface> mTracks;
 };
 
 }  // namespace audiotest
