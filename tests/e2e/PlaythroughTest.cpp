@@ -327,10 +327,8 @@ TEST_F(Playthrough, playthrough_EveryStorySetThenTheBonusSets) {
             },
             200000);
         if (!finished && noticeWithoutButton) {
-            GTEST_SKIP() << "after story set " << set
-                         << " the notice on top has no button "
-                            "(its script \"notice_menu\" is not in the content): a player is "
-                            "stuck there";
+            FAIL() << "after story set " << set
+                   << " the notice on top has no button: a player is stuck there";
         }
         ASSERT_TRUE(finished) << "story set " << set << " was not finished";
         const PlayerState state = Saved();
@@ -345,8 +343,11 @@ TEST_F(Playthrough, playthrough_EveryStorySetThenTheBonusSets) {
         std::fflush(stdout);
     }
     if (!full) {
-        GTEST_SKIP() << "story sets " << kSetsBeforeBonus << " to " << storySets - 1
-                     << ", the ending and the bonus sets run with P7_PLAYTHROUGH_FULL=1";
+        std::printf(
+            "[ playthrough ] story sets %d to %d, the ending and the bonus sets run with "
+            "P7_PLAYTHROUGH_FULL=1\n",
+            kSetsBeforeBonus, storySets - 1);
+        return;
     }
     // The closing letter and the credits, then one main menu.
     ASSERT_TRUE(PlayUntil(
