@@ -40,9 +40,9 @@ void main() {
 }
 )";
 
-// Textures hold premultiplied colour, and so does the vertex colour: their product is the
-// premultiplied source, blended with (1, 1 - source alpha) in the normal mode.
-const char* kNormalFragment = R"(#version 330 core
+// The source colour of the normal and multiply programs: the texel times the vertex colour,
+// cut by the mask image's alpha where a mask is set.
+const char* kMaskedSourceFragment = R"(#version 330 core
 in vec2 vUV;
 in vec2 vMaskUV;
 in vec4 vColor;
@@ -50,8 +50,7 @@ uniform sampler2D uTex;
 uniform sampler2D uMask;
 uniform bool uUseMask;
 uniform vec4 uMaskBounds;
-out vec4 oColor;
-void main() {
+vec4 MaskedSource() {
     vec4 c = texture(uTex, vUV) * vColor;
     if (uUseMask) {
         float m = 0.0;
@@ -65,7 +64,15 @@ void main() {
         }
         c *= m;
     }
-    oColor = c;
+    return c;
+}
+)";
+
+// Textures hold premultiplied colour, and so does the vertex colour: their product is the
+// premultiplied source, blended with (1, 1 - source alpha) in the normal mode.
+const std::string kNormalFragment = std::string(kMaskedSourceFragment) + R"(out vec4 oColor;
+void main() {
+    oColor = MaskedSource();
 }
 )";
 
@@ -74,28 +81,11 @@ void main() {
 //   s.rgb (1 - b.a) + b.rgb (s'.rgb + 1 - s.a)
 // (s' the source clamped to its alpha, as the backdrop shader's unpremultiply clamps it), so
 // the second output carries the factor for the destination and the first is the source.
-const char* kMultiplyFragment = R"(#version 330 core
-in vec2 vUV;
-in vec2 vMaskUV;
-in vec4 vColor;
-uniform sampler2D uTex;
-uniform sampler2D uMask;
-uniform bool uUseMask;
-uniform vec4 uMaskBounds;
+const std::string kMultiplyFragment = std::string(kMaskedSourceFragment) + R"(
 layout(location = 0, index = 0) out vec4 oColor;
 layout(location = 0, index = 1) out vec4 oDestFactor;
 void main() {
-    vec4 c = texture(uTex, vUV) * vColor;
-    if (uUseMask) {
-        float m = 0.0;
-        if (all(greaterThanEqual(vMaskUV, uMaskBounds.xy)) &&
-            all(lessThanEqual(vMaskUV, uMaskBounds.zw))) {
-            vec2 halfTexel = 0.5 / vec2(textureSize(uMask, 0));
-            m = texture(uMask, clamp(vMaskUV, uMaskBounds.xy + halfTexel,
-                                     uMaskBounds.zw - halfTexel)).a;
-        }
-        c *= m;
-    }
+    vec4 c = MaskedSource();
     oColor = c;
     oDestFactor = vec4(clamp(c.rgb, 0.0, c.a) + (1.0 - c.a), 1.0);
 }
@@ -347,7 +337,7 @@ bool D3DInterface::EnsureProgram(Program* program) {
     if (program->mId != 0) {
         return true;
     }
-    const char* source = program == &mMultiply ? kMultiplyFragment : kBackdropFragment;
+    const char* source = program == &mMultiply ? kMultiplyFragment.c_str() : kBackdropFragment;
     if (!BuildProgram(program, source)) {
         static std::atomic<bool> sWarned{false};
         if (!sWarned.exchange(true)) {
@@ -361,7 +351,7 @@ bool D3DInterface::EnsureProgram(Program* program) {
 bool D3DInterface::CreatePipeline() {
     // Only the program of the normal modes is built now; the others wait for their first draw,
     // since many runs never use them and each costs a compile at start-up.
-    if (!BuildProgram(&mNormal, kNormalFragment)) {
+    if (!BuildProgram(&mNormal, kNormalFragment.c_str())) {
         return false;
     }
     glGenVertexArrays(1, &mVao);
