@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "EvaluatorTest.h"
 #include "FakeObjects.h"
 #include "core/expr/ExprCache.h"
 #include "core/expr/ExpressionEvaluator.h"
@@ -19,19 +20,8 @@
 
 namespace {
 
-class ExpressionTest : public ::testing::Test {
+class ExpressionTest : public EvaluatorTest {
 protected:
-    void SetUp() override {
-        SetMainThread();
-        ClearConstants();
-        SetGlobalVariables(nullptr);
-    }
-    void TearDown() override {
-        SetGlobalVariables(nullptr);
-        ClearConstants();
-    }
-
-    ExprValue Eval(const std::string& text) { return ExpressionEvaluator(&mVars).Evaluate(text); }
     int EvalInt(const std::string& text) {
         ExprValue v = Eval(text);
         EXPECT_EQ(v.GetTag(), ExprValue::kInt) << text;
@@ -52,8 +42,6 @@ protected:
         EXPECT_EQ(v.GetTag(), ExprValue::kBool) << text;
         return v.AsBool();
     }
-
-    VariableTable mVars;
 };
 
 }  // namespace

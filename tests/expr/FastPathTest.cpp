@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "EvaluatorTest.h"
 #include "core/expr/ExprNameAtoms.h"
 #include "core/expr/ExprNode.h"
 #include "core/expr/ExpressionEvaluator.h"
@@ -17,21 +18,7 @@
 
 namespace {
 
-class FastPathTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetMainThread();
-        ClearConstants();
-        SetGlobalVariables(nullptr);
-    }
-    void TearDown() override {
-        SetGlobalVariables(nullptr);
-        ClearConstants();
-    }
-    ExprValue Eval(const std::string& text) { return ExpressionEvaluator(&mVars).Evaluate(text); }
-
-    VariableTable mVars;
-};
+using FastPathTest = EvaluatorTest;
 
 // Checks the value and its type.
 void ExpectInt(const ExprValue& value, int32_t expected) {
