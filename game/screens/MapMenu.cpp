@@ -57,6 +57,7 @@ MapMenu::MapMenu(const Image* snapshot, const std::string& setName, const std::s
         auto* background = new SnapshotBackground(std::move(surface));
         background->mFlagsAdd |= widgetflags::kDraw;
         RegisterObject("transition_bg", background);
+        mFadesFromSnapshot = true;
     }
     mGameName = CurrentGameName();
     Start();
@@ -82,7 +83,9 @@ void MapMenu::AddedToManager(WidgetManager* manager) {
     VariableTable& vars = GetVariables();
     vars.Set("c_setcount", ExprValue::FromInt(CountSetsInMode(mGameName, 0)));
     vars.Set("c_gamename", ExprValue::FromString(mGameName));
-    vars.Set("animate_map_time", ExprValue::FromInt(mNoAnimation ? 0 : kAnimateTime));
+    // Without a snapshot (no render device) there is no earlier screen to fade from.
+    vars.Set("animate_map_time",
+             ExprValue::FromInt(mNoAnimation || !mFadesFromSnapshot ? 0 : kAnimateTime));
     QueueAnimationRef("map_menu_" + mGameName);
     QueueAnimationRef("map_highlight_button");
 }

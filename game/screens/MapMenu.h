@@ -57,6 +57,7 @@ private:
     std::vector<Entry> mEntries;
     int mMode = 0;
     bool mNoAnimation = true;
+    bool mFadesFromSnapshot = false;  // the arrival's "transition_bg" was made
     std::string mSetName;
     bool mLeaving = false;
 };

@@ -11,6 +11,7 @@
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/fonts/Font.h"
+#include "widgets/MenuInterface.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/DynamicWidget.h"
@@ -146,6 +147,22 @@ Widget* TextboxPopup::GetOkButton() const {
 
 void TextboxPopup::GotFocus() {
     AnimationWidget::GotFocus();
+    // A notice that opened over the screen took the active place and gave the focus back to
+    // this popup when it closed: the screen beneath becomes the active one again, or nothing
+    // would take the keyboard's menu keys until the player clicked.
+    GameApp* app = App();
+    if (app != nullptr && app->GetActiveMenu() == nullptr) {
+        const std::vector<Widget*>& menus = app->GetMenus();
+        for (auto it = menus.rbegin(); it != menus.rend(); ++it) {
+            auto* beneath = dynamic_cast<MenuInterface*>(*it);
+            if (*it != this && !(*it)->mRemoved && beneath != nullptr &&
+                dynamic_cast<TextboxPopup*>(*it) == nullptr) {
+                app->SetActiveMenu(*it);
+                beneath->SetActive(true);
+                break;
+            }
+        }
+    }
     MarkDirty();
 }
 

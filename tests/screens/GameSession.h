@@ -30,6 +30,7 @@
 #include "game/screens/MyGameApp.h"
 #include "menus/NoticeMenu.h"
 #include "platform/ManualClock.h"
+#include "platform/NullPlatform.h"
 #include "platform/SdlPlatform.h"
 #include "widgets/Widget.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -70,8 +71,12 @@ class GameSession {
 public:
     static constexpr uint32_t kSeed = 20240607;
 
+    // Whether frames are drawn: into the offscreen window, or nowhere (the null platform, no
+    // render device), for long runs where only the screens' flow matters.
+    enum class Frames { kDrawn, kNotDrawn };
+
     // profilesXml: the file the game finds at start-up (empty: none).
-    explicit GameSession(const std::string& profilesXml) {
+    explicit GameSession(const std::string& profilesXml, Frames frames = Frames::kDrawn) {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         char pattern[] = "/tmp/p7screensXXXXXX";
@@ -83,7 +88,11 @@ public:
         }
         LoadingMenu::SetSynchronousLoading(true);
         app = std::make_unique<MyGameApp>();
-        app->SetPlatform(std::make_unique<SdlPlatform>());
+        if (frames == Frames::kDrawn) {
+            app->SetPlatform(std::make_unique<SdlPlatform>());
+        } else {
+            app->SetPlatform(std::make_unique<NullPlatform>());
+        }
         app->SetClock(&clock);
         app->SetDefaultDataFolder(std::string(P7_SOURCE_DIR) + "/content/");
     }

@@ -572,6 +572,15 @@ TEST_F(StoryAndLevelsTest, TheTutorialsTextsShowInPopupsThatLeaveTheBoardPlayabl
     EXPECT_FALSE(play->IsUpdateSuspended());
     EXPECT_FALSE(popup->IsUpdateSuspended());
     EXPECT_GT(popup->mWidth, 0);
+    // A notice over the screen is the active menu while it is up; once it closes the play
+    // screen is active again, not left without one under the popup's keyboard focus.
+    auto* notice = new NoticeMenu("hint_intro", nullptr, "menu", 2);
+    Menu::ShowAsDialog(notice);
+    session->Step(5);
+    EXPECT_EQ(session->app->GetActiveMenu(), notice);
+    notice->MarkForRemoval();
+    session->Step(5);
+    EXPECT_EQ(session->app->GetActiveMenu(), play);
     // The first step waits for "ok": the button is enabled and moves the tutorial on.
     Widget* ok = popup->GetOkButton();
     ASSERT_TRUE(session->StepUntil([&] { return !ok->mDisabled; }, 200));
