@@ -368,6 +368,14 @@ TEST_F(Playthrough, playthrough_EveryStorySetThenTheBonusSets) {
             EXPECT_GE(state.mProgress[0][size_t(set + 1)].mUnlock, 1)
                 << "finishing story set " << set << " did not open the next";
         }
+        // Sets open one at a time: none beyond the next is open or done yet.
+        for (int later = set + 2; later < storySets; ++later) {
+            EXPECT_EQ(state.mProgress[0][size_t(later)].mUnlock, 0)
+                << "story set " << later << " is open after set " << set;
+            EXPECT_FALSE(SetDone(state, 0, later) &&
+                         !state.mProgress[0][size_t(later)].mPuzzles.empty())
+                << "story set " << later << " is done after set " << set;
+        }
         // The first bonus set opens exactly when the named story set is done.
         EXPECT_EQ(state.mProgress[1][0].mUnlock >= 1, set + 1 >= kSetsBeforeBonus)
             << "after story set " << set;
