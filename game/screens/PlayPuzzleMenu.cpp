@@ -36,6 +36,9 @@ constexpr const char* kDefaultScript = "default_play";
 constexpr const char* kIntroScript = "play_intro";
 constexpr const char* kDeveloperEnd = "hixomart";
 constexpr int kTicksPerSecond = 100;
+// Trails start on the board and end on the HUD's meters; above both they stay in sight for
+// their whole flight (the layer is still the screen's first child among its equals).
+constexpr int kTrailLayerOrder = 1;
 
 // A layout constant of the device: base + n + "_" + device word ("timer_text_x_0_ipad").
 int LayoutConstant(const std::string& base, int n) {
@@ -73,6 +76,7 @@ PlayPuzzleMenu::PlayPuzzleMenu(const std::string& game, int mode, int set, int p
       mPuzzle(puzzle),
       mFirstSet(game == kDefaultGameName && mode == 0 && set == 0) {
     auto* trails = new DynamicWidget(0, 0, nullptr, 1.0f);
+    trails->mZOrder = kTrailLayerOrder;
     AddWidget(trails);
     mTrailLayer.Set(trails);
     const PlayerState* state = GetCurrentPlayerState();

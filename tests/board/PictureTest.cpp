@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "BoardTestSupport.h"
 #include "game/board/ArtGrid.h"
@@ -10,6 +11,9 @@
 #include "game/board/PuzzleIcon.h"
 #include "game/board/SmallArtGrid.h"
 #include "game/data/PlayerState.h"
+#include "graphics/FPoint.h"
+#include "graphics/Image.h"
+#include "widgets/anim/AnimationWidget.h"
 #include "widgets/controls/ActiveWidget.h"
 
 namespace {
@@ -197,6 +201,43 @@ TEST_F(PictureTest, PuzzleIconIsCentredAndSparklesWhenNew) {
     EXPECT_EQ(icon->GetChildren().size(), 0u);
     ASSERT_EQ(fresh->GetChildren().size(), 1u);
     h.RunUpdates(2);
+    h.Draw();
+}
+
+TEST_F(PictureTest, ANewPuzzlesSparklesTwinkleThroughTheStripOnItsCorners) {
+    AddTestImage("Sparkle", 32, 32, 4, 1);
+    auto* fresh = new PuzzleIcon(100, 200, *record, true);
+    h.manager->AddWidget(fresh);
+    ASSERT_EQ(fresh->GetChildren().size(), 1u);
+    auto* sparkles = dynamic_cast<AnimationWidget*>(fresh->GetChildren().front());
+    ASSERT_NE(sparkles, nullptr);
+    h.RunUpdates(20);
+    std::vector<DynamicWidget*> stars;
+    for (const char* name : {"sparkle1", "sparkle2"}) {
+        const ExprValue* value = sparkles->GetVariables().Find(name);
+        auto* star = value != nullptr ? dynamic_cast<DynamicWidget*>(value->AsObject()) : nullptr;
+        ASSERT_NE(star, nullptr) << name;
+        ASSERT_NE(star->GetImage(), nullptr) << name;
+        EXPECT_EQ(star->GetImage()->GetName(), "Sparkle") << name;
+        stars.push_back(star);
+    }
+    // Centred on the top right and the bottom left of the 46-pixel icon.
+    const auto centre = [](const DynamicWidget* star) {
+        return FPoint(star->mX + star->mWidth / 2.0f, star->mY + star->mHeight / 2.0f);
+    };
+    EXPECT_GT(centre(stars[0]).mX, 23.0f);
+    EXPECT_LT(centre(stars[0]).mY, 23.0f);
+    EXPECT_LT(centre(stars[1]).mX, 23.0f);
+    EXPECT_GT(centre(stars[1]).mY, 23.0f);
+    // Each runs through all four frames and starts again.
+    std::vector<int> seen;
+    for (int i = 0; i < 40; ++i) {
+        h.RunUpdates(1);
+        seen.push_back(stars[0]->mFrames.mFrame);
+    }
+    for (int frame = 0; frame < 4; ++frame) {
+        EXPECT_NE(std::find(seen.begin(), seen.end(), frame), seen.end()) << frame;
+    }
     h.Draw();
 }
 

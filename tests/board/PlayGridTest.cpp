@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "BoardTestSupport.h"
 #include "game/board/HintMeter.h"
 #include "game/board/MistakeMeter.h"
 #include "game/board/PlayGridHost.h"
 #include "game/board/PlayTileGrid.h"
+#include "game/board/TrailWidget.h"
+#include "graphics/Image.h"
 
 namespace {
 
@@ -67,6 +73,30 @@ protected:
              ++i) {
             h.RunUpdates(1);
         }
+    }
+
+    // The grid's trails in flight (without a trail layer they fly beside the grid).
+    std::vector<TrailWidget*> Trails() const {
+        std::vector<TrailWidget*> trails;
+        for (Widget* child : h.manager->GetChildren()) {
+            if (auto* trail = dynamic_cast<TrailWidget*>(child)) {
+                trails.push_back(trail);
+            }
+        }
+        return trails;
+    }
+    // The first untouched cell that is solid (or a hole).
+    bool FindUntouched(bool solid, int* a, int* b) const {
+        const int n = grid->GetSize();
+        for (*a = 0; *a < n; ++*a) {
+            for (*b = 0; *b < n; ++*b) {
+                if ((record->mSolution[*a][*b] != 0) == solid &&
+                    !grid->GetModel().IsResolved(*a, *b)) {
+                    return true;
+                }
+            }
+        }
+        return false;
     }
 
     const PuzzleRecord* record = nullptr;
@@ -171,6 +201,82 @@ TEST_F(PlayGridTest, HintsRevealUntouchedSolidCells) {
     EXPECT_EQ(grid->GetModel().GetSolidLeft(), before - host.hintCount);
     EXPECT_EQ(grid->GetModel().GetMistakes(), 0);
     EXPECT_EQ(grid->GetSparkleCount(), 0);
+}
+
+namespace {
+
+// The script object of that name in a trail, or null.
+DynamicWidget* TrailObject(AnimationWidget* trail, const char* name) {
+    const ExprValue* value = trail->GetVariables().Find(name);
+    return value != nullptr ? dynamic_cast<DynamicWidget*>(value->AsObject()) : nullptr;
+}
+
+std::string ImageName(const DynamicWidget* widget) {
+    return widget != nullptr && widget->GetImage() != nullptr ? widget->GetImage()->GetName()
+                                                              : std::string();
+}
+
+}  // namespace
+
+TEST_F(PlayGridTest, TrailsShowTheirMetersDotAndHintTrailsTwinkle) {
+    AddTestImage("TrailDot_ipad", 24, 24);
+    AddTestImage("MissDot_ipad", 24, 24);
+    AddTestImage("Sparkle", 32, 32, 4, 1);
+    StartPlay();
+    int a = 0, b = 0;
+    ASSERT_TRUE(FindUntouched(true, &a, &b));
+    ClickCell(a, b);
+    ASSERT_TRUE(FindUntouched(false, &a, &b));
+    ClickCell(a, b);
+    h.RunUpdates(2);
+    const std::vector<TrailWidget*> trails = Trails();
+    ASSERT_EQ(trails.size(), 2u);
+    TrailWidget* toHints = nullptr;
+    TrailWidget* toMistakes = nullptr;
+    for (TrailWidget* trail : trails) {
+        (trail->GetVariables().Find("show_sparkles") != nullptr ? toHints : toMistakes) = trail;
+    }
+    ASSERT_NE(toHints, nullptr);
+    ASSERT_NE(toMistakes, nullptr);
+
+    // Each dot hangs centred on the point its trail flies along.
+    DynamicWidget* hintDot = TrailObject(toHints, "dot");
+    DynamicWidget* missDot = TrailObject(toMistakes, "dot");
+    EXPECT_EQ(ImageName(hintDot), "TrailDot_ipad");
+    EXPECT_EQ(ImageName(missDot), "MissDot_ipad");
+    ASSERT_NE(missDot, nullptr);
+    EXPECT_EQ(missDot->mX, -12.0f);
+    EXPECT_EQ(missDot->mY, -12.0f);
+
+    // Only the trail to the hint meter twinkles: its sparkle steps through the strip's frames.
+    EXPECT_EQ(TrailObject(toMistakes, "sparkle"), nullptr);
+    DynamicWidget* sparkle = TrailObject(toHints, "sparkle");
+    ASSERT_EQ(ImageName(sparkle), "Sparkle");
+    std::vector<int> frames;
+    for (int i = 0; i < 20; ++i) {
+        if (frames.empty() || frames.back() != sparkle->mFrames.mFrame) {
+            frames.push_back(sparkle->mFrames.mFrame);
+        }
+        h.RunUpdates(1);
+    }
+    EXPECT_GE(frames.size(), 4u);
+    EXPECT_LT(*std::max_element(frames.begin(), frames.end()), 4);
+    Settle();
+    EXPECT_TRUE(Trails().empty());
+}
+
+TEST_F(PlayGridTest, AQueuedTrailShowsNoDotBeforeItsDelayNorSparklesWhenTold) {
+    AddTestImage("TrailDot_ipad", 24, 24);
+    AddTestImage("Sparkle", 32, 32, 4, 1);
+    auto* trail = new TrailWidget("revealed_tile", 300, 40, 500, 500, 10);
+    trail->GetVariables().Set("show_sparkles", ExprValue::FromBool(false));
+    h.manager->AddWidget(trail);
+    h.RunUpdates(5);
+    EXPECT_EQ(TrailObject(trail, "dot"), nullptr);
+    EXPECT_EQ(trail->mX, 300.0f);
+    h.RunUpdates(8);
+    EXPECT_EQ(ImageName(TrailObject(trail, "dot")), "TrailDot_ipad");
+    EXPECT_EQ(TrailObject(trail, "sparkle"), nullptr);
 }
 
 TEST(MistakeMeterLayout, ThreeMarksOnOneRow) {

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GameSession.h"
 #include "audio/TrackInterface.h"
 #include "core/util/StringUtil.h"
 #include "game/board/HintMeter.h"
+#include "game/board/MistakeMeter.h"
 #include "game/board/PlayTileGrid.h"
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
@@ -18,6 +21,7 @@
 #include "game/screens/PuzzleSelectMenu.h"
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
+#include "graphics/Image.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
@@ -369,6 +373,80 @@ TEST_F(PlayScreenTest, TheHintMeterFillsFromRevealsAndAClickedFullBulbUncoversTi
     ASSERT_TRUE(saved.read);
     EXPECT_GT(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
     EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mWithoutHints);
+}
+
+TEST_F(PlayScreenTest, TheMistakeMeterStandsOnItsPanelWhichShowsWithTheHud) {
+    Begin(nullptr);
+    OpenPuzzleLoading(kDefaultGameName, 0, kSaltmere, 0, false);
+    PlayPuzzleMenu* play = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        play = session->FindMenu<PlayPuzzleMenu>();
+        return play != nullptr && play->GetMistakeMeter() != nullptr;
+    }));
+    MistakeMeter* meter = play->GetMistakeMeter();
+    const ExprValue* value = play->GetVariables().Find("mistake_panel");
+    ASSERT_NE(value, nullptr);
+    auto* panel = dynamic_cast<DynamicWidget*>(value->AsObject());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(panel->GetImage(), nullptr);
+    EXPECT_EQ(panel->GetImage()->GetName(), "MistakeMeter_ipad");
+
+    // While the board comes in the panel waits hidden, like the meter on it.
+    ASSERT_EQ(play->GetState(), PlayPuzzleMenu::kBoardScript);
+    EXPECT_FALSE(panel->mVisible);
+    EXPECT_FALSE(meter->mVisible);
+    ASSERT_TRUE(session->StepUntil([&] { return play->GetState() == PlayPuzzleMenu::kPlaying; }));
+    EXPECT_TRUE(panel->mVisible);
+    EXPECT_TRUE(meter->mVisible);
+
+    // It covers the meter exactly and lies under it, so the marks and title stay on top.
+    EXPECT_EQ(panel->mX, meter->mX);
+    EXPECT_EQ(panel->mY, meter->mY);
+    EXPECT_EQ(panel->mWidth, meter->mWidth);
+    EXPECT_EQ(panel->mHeight, meter->mHeight);
+    const auto& children = play->GetChildren();
+    const auto panelAt = std::find(children.begin(), children.end(), panel);
+    const auto meterAt = std::find(children.begin(), children.end(), meter);
+    ASSERT_NE(panelAt, children.end());
+    ASSERT_NE(meterAt, children.end());
+    EXPECT_LT(panelAt - children.begin(), meterAt - children.begin());
+}
+
+TEST_F(PlayScreenTest, TrailsFlyAboveTheBoardAndTheHudWithTheirDots) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    const PlayModel& model = grid->GetModel();
+    int a = 0, b = 0;
+    while (!model.IsSolid(a, b)) {
+        b = (b + 1) % model.GetSize();
+        a += b == 0 ? 1 : 0;
+    }
+    ClickCell(grid, a, b);
+    session->Step(5);
+    auto* layer = dynamic_cast<Widget*>(play->GetTrailLayer());
+    ASSERT_NE(layer, nullptr);
+    ASSERT_EQ(layer->GetChildren().size(), 1u);
+    auto* trail = dynamic_cast<AnimationWidget*>(layer->GetChildren().front());
+    ASSERT_NE(trail, nullptr);
+    const ExprValue* dot = trail->GetVariables().Find("dot");
+    ASSERT_NE(dot, nullptr);
+    auto* dotWidget = dynamic_cast<DynamicWidget*>(dot->AsObject());
+    ASSERT_NE(dotWidget, nullptr);
+    ASSERT_NE(dotWidget->GetImage(), nullptr);
+    EXPECT_EQ(dotWidget->GetImage()->GetName(), "TrailDot_ipad");
+
+    // The layer is drawn after the grid and both meters, whatever order they came in.
+    const auto& children = play->GetChildren();
+    const auto indexOf = [&](const Widget* widget) {
+        return std::find(children.begin(), children.end(), widget) - children.begin();
+    };
+    const auto layerAt = indexOf(layer);
+    ASSERT_LT(static_cast<size_t>(layerAt), children.size());
+    EXPECT_GT(layerAt, indexOf(grid));
+    EXPECT_GT(layerAt, indexOf(play->GetHintMeter()));
+    EXPECT_GT(layerAt, indexOf(play->GetMistakeMeter()));
 }
 
 TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
