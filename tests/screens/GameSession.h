@@ -2,20 +2,17 @@
 // The whole game, headless: the real MyGameApp on the SDL platform with an offscreen window and
 // the dummy audio driver, on a manual clock with fixed random seeds, its per-user folder in a
 // temporary folder with a "profiles.xml" the test writes, and the loading screens' asset loads
-// made synchronous. A session loads the game, drops the start screens and leaves the title as
-// the player would (the hand-over to the board); the test then opens screens through the screen
-// flow and plays them with the pointer and keys.
+// made synchronous. Start loads the game, drops the start screens and leaves the title as the
+// player would (the hand-over to the board); the test then opens screens through the screen flow
+// and plays them with the pointer and keys. Load alone stops with the start screens up.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,14 +29,12 @@
 #include "platform/ManualClock.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlPlatform.h"
+#include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
 #include "widgets/controls/ButtonWidget.h"
 
 inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return ReadText(path);
 }
 
 // A "profiles.xml" with one player in slot 0 (selected) whose progress has the shape of the
@@ -79,10 +74,6 @@ public:
     explicit GameSession(const std::string& profilesXml, Frames frames = Frames::kDrawn) {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        char pattern[] = "/tmp/p7screensXXXXXX";
-        mFolder = mkdtemp(pattern);
-        SetAppDataFolder(mFolder + "/user/");
-        std::filesystem::create_directories(mFolder + "/user");
         if (!profilesXml.empty()) {
             std::ofstream(ProfilesPath(), std::ios::binary) << profilesXml;
         }
@@ -97,18 +88,17 @@ public:
         app->SetDefaultDataFolder(std::string(P7_SOURCE_DIR) + "/content/");
     }
 
+    // The per-user folder goes (with the member) after the application has saved into it.
     ~GameSession() {
         End();
         LoadingMenu::SetSynchronousLoading(false);
-        std::error_code ec;
-        std::filesystem::remove_all(mFolder, ec);
     }
 
-    std::string ProfilesPath() const { return mFolder + "/user/profiles.xml"; }
+    std::string ProfilesPath() const { return folder.UserFile("profiles.xml"); }
 
-    // Init, the loading thread to its end, the start screens dropped, the title left. False (with
-    // a test failure) when a step failed.
-    bool Start() {
+    // Init and the loading thread to its end; the start screens are still up. False (with a test
+    // failure) when a step failed.
+    bool Load() {
         if (!app->Init()) {
             ADD_FAILURE() << "the application did not start";
             return false;
@@ -116,7 +106,9 @@ public:
         SeedRandom(kSeed);
         std::srand(kSeed);
         app->BeginRun();
-        for (int i = 0; i < 20000 && !app->IsLoadingComplete(); ++i) {
+        // The loader runs on its own thread: wait for it (a busy machine may take a while), then
+        // let the main thread run its completion step.
+        for (int i = 0; i < 60000 && !app->IsLoadingComplete(); ++i) {
             if (app->GetLoadingThreadProgress() < 1.0f) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 continue;
@@ -124,7 +116,16 @@ public:
             Step(1);
         }
         if (!app->IsLoadingComplete()) {
-            ADD_FAILURE() << "loading did not complete";
+            ADD_FAILURE() << "loading stopped at " << app->GetLoadingThreadProgress();
+            return false;
+        }
+        return true;
+    }
+
+    // Load, then the start screens dropped and the title left. False (with a test failure) when
+    // a step failed.
+    bool Start() {
+        if (!Load()) {
             return false;
         }
         // The logo and splashes would take seconds of updates: the player is past them.
@@ -212,6 +213,7 @@ public:
         ClickWidget(button);
         return StepUntil([&] { return FindMenu<NoticeMenu>() == nullptr; });
     }
+    // Characters as the window system delivers typed text.
     void Type(const std::string& text) {
         for (char c : text) {
             app->OnKeyChar(c);
@@ -228,9 +230,7 @@ public:
         return saved;
     }
 
+    TempUserFolder folder;  // before app: the application writes into it until it is deleted
     ManualClock clock;
     std::unique_ptr<MyGameApp> app;
-
-private:
-    std::string mFolder;
 };
