@@ -4,7 +4,6 @@
 // window system's keys onto them lives in KeyCodes.cpp.
 
 #include <cstdint>
-#include <string>
 
 namespace vk {
 constexpr int kBack = 0x08;
@@ -63,10 +62,3 @@ int TranslateKeyCode(int32_t sdlKeycode);
 // text widgets expect it through KeyChar: Backspace 8, Tab 9, Enter 13, Escape 27, and with Ctrl
 // held C 3, V 22, X 24, Z 26. -1 when the key types no control character.
 int ControlCharForKey(int32_t sdlKeycode, bool ctrlHeld);
-
-// Typed text (UTF-8) as the bytes the game's narrow strings hold: each character up to U+00FF as
-// its Latin-1 byte; characters beyond that and malformed sequences are dropped.
-std::string Utf8ToLatin1(const char* utf8);
-
-// The reverse, for text handed to the system clipboard.
-std::string Latin1ToUtf8(const std::string& latin1);

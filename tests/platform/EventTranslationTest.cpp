@@ -71,14 +71,6 @@ TEST(KeyTable, ControlCharactersAndTypedText) {
     EXPECT_EQ(ControlCharForKey(SDLK_BACKSPACE, false), 8);
     EXPECT_EQ(ControlCharForKey(SDLK_RETURN, false), 13);
 
-    EXPECT_EQ(Utf8ToLatin1("abc"), "abc");
-    EXPECT_EQ(Utf8ToLatin1("\xC3\xA9"), "\xE9");  // é
-    EXPECT_EQ(Utf8ToLatin1("a\xE2\x82\xAC"
-                           "b"),
-              "ab");                        // the euro sign has no byte
-    EXPECT_EQ(Utf8ToLatin1("\xC3"), "");    // truncated sequence dropped
-    EXPECT_EQ(Utf8ToLatin1("\x80x"), "x");  // stray continuation byte
-    EXPECT_EQ(Latin1ToUtf8("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");
 }
 
 TEST(EventTranslator, ClickCountsWithDoublePresses) {
