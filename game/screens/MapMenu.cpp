@@ -9,6 +9,7 @@
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
+#include "game/screens/ScreenTexts.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -24,12 +25,6 @@ public:
         SetOwnImageCopy(std::move(surface));
     }
 };
-
-std::string CurrentGameName() {
-    const PlayerState* state = GetCurrentPlayerState();
-    return state != nullptr && !state->mGameName.empty() ? state->mGameName
-                                                         : std::string(kDefaultGameName);
-}
 
 }  // namespace
 
