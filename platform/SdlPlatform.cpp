@@ -9,6 +9,7 @@
 
 #include "platform/KeyCodes.h"
 #include "platform/SessionBus.h"
+#include "platform/UnmanagedFullScreen.h"
 
 namespace {
 
@@ -117,6 +118,9 @@ void SdlPlatform::ShowWindow(bool show) {
     }
     if (show) {
         SDL_ShowWindow(mWindow);
+        if (!mWindowed) {
+            CoverScreenIfUnmanaged();
+        }
         SDL_RaiseWindow(mWindow);
     } else {
         SDL_HideWindow(mWindow);
@@ -142,10 +146,25 @@ bool SdlPlatform::SetDisplayMode(bool windowed, bool stretch) {
         if (windowed) {
             SDL_SetWindowSize(mWindow, mDesignWidth, mDesignHeight);
             SDL_SetWindowPosition(mWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        } else {
+            CoverScreenIfUnmanaged();
         }
         mWindowed = windowed;
     }
     return true;
+}
+
+void SdlPlatform::CoverScreenIfUnmanaged() {
+    // SDL already counts the window as screen-sized; the viewport and the pointer mapping follow
+    // that count, so the real window has to match it.
+    if (!LacksFullScreenManager(mWindow)) {
+        return;
+    }
+    const int display = SDL_GetWindowDisplayIndex(mWindow);
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+        PlaceUnmanagedWindow(mWindow, bounds.x, bounds.y, bounds.w, bounds.h);
+    }
 }
 
 PlatformRect SdlPlatform::FitDesign(int width, int height) const {

@@ -48,6 +48,9 @@ private:
     // The design picture's place in a w x h area: all of it when stretched (or windowed at the
     // design size), else the largest centred rectangle of the design aspect.
     PlatformRect FitDesign(int width, int height) const;
+    // In full screen where no window manager takes SDL's request (a bare X server): puts the
+    // window over its whole screen itself.
+    void CoverScreenIfUnmanaged();
     void ApplyCursor();
 
     SDL_Window* mWindow = nullptr;
