@@ -27,9 +27,12 @@ PlatformRect NullPlatform::GetViewport() const {
 }
 
 bool NullPlatform::GetDesktopSize(int* width, int* height) const {
-    (void)width;
-    (void)height;
-    return false;
+    if (mDesktopWidth <= 0 || mDesktopHeight <= 0) {
+        return false;
+    }
+    *width = mDesktopWidth;
+    *height = mDesktopHeight;
+    return true;
 }
 
 void NullPlatform::PumpEvents(PlatformEventSink& sink) {

@@ -41,6 +41,11 @@ public:
     const std::string& GetTitle() const { return mTitle; }
     // When set, the next PumpEvents asks the application to close.
     void RequestClose() { mCloseRequested = true; }
+    // The desktop size GetDesktopSize reports from now on; none (the default) until set.
+    void SetDesktopSize(int width, int height) {
+        mDesktopWidth = width;
+        mDesktopHeight = height;
+    }
 
 private:
     bool mOpen = false;
@@ -57,6 +62,8 @@ private:
     int mMessageBoxes = 0;
     int mWidth = 0;
     int mHeight = 0;
+    int mDesktopWidth = 0;
+    int mDesktopHeight = 0;
     std::string mTitle;
     std::string mClipboard;
 };

@@ -266,3 +266,26 @@ TEST_F(MainLoopTest, VSyncPacingFollowsTheScreenMode) {
     EXPECT_FALSE(app.IsVSyncPacing());
     EXPECT_FALSE(nullPlatform->IsVSync());
 }
+
+// Full screen shows the picture at the design's shape on the desktop, or stretched over all of
+// it: the options' stretch box is offered only where the two differ.
+TEST(MainLoop, TheDisplaySizesFollowTheDesktopsShape) {
+    struct Case {
+        int desktopWidth, desktopHeight;
+        Point normal;
+    };
+    for (const Case& c : {Case{1600, 900, Point(1200, 900)}, Case{1280, 1024, Point(1280, 960)},
+                          Case{1280, 960, Point(1280, 960)}}) {
+        TempUserFolder folder;
+        ManualClock clock;
+        HeldLoadingApp app;
+        auto platform = std::make_unique<NullPlatform>();
+        platform->SetDesktopSize(c.desktopWidth, c.desktopHeight);
+        app.SetPlatform(std::move(platform));
+        app.SetClock(&clock);
+        ASSERT_TRUE(app.Init());
+        EXPECT_EQ(app.mStretchedDisplaySize, Point(c.desktopWidth, c.desktopHeight));
+        EXPECT_EQ(app.mNormalDisplaySize, c.normal) << c.desktopWidth << "x" << c.desktopHeight;
+        app.Shutdown();
+    }
+}
