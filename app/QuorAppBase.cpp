@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -108,6 +109,7 @@ std::string QuorAppBase::GetSettingsPath() const {
 
 bool QuorAppBase::Init() {
     mStartMs = mClock->NowMs();
+    mReportStartMs = mStartMs;
     SetMainThread();
 
     // Options first: a bad one stops the program before any file is touched.
@@ -272,6 +274,9 @@ bool QuorAppBase::MainLoopStep() {
     if (QuitSignalReceived()) {
         Quit();
     }
+    if (TakeStatisticsSignal()) {
+        ReportFrameStatistics();
+    }
     if (mQuitRequested) {
         DoQuit();
         return false;
@@ -405,6 +410,7 @@ void QuorAppBase::DrawFrame() {
     if (!mWidgetManager->IsDirty()) {
         return;
     }
+    const uint64_t drawStartUs = mClock->NowUs();
     mPlatform->BeginFrame();
     if (mDevice != nullptr) {
         ImageSurface* screen = mDevice->GetScreenImage();
@@ -426,6 +432,8 @@ void QuorAppBase::DrawFrame() {
     if (!mPlatform->Present()) {
         LogWarning("Presenting a frame failed.");
     }
+    // Presenting is counted in: a software driver finishes its drawing there.
+    mDrawTimes.Add(mClock->NowUs() - drawStartUs);
     const uint64_t now = mClock->NowMs();
     ++mDrawCount;
     mLastDrawMs = now;
@@ -465,18 +473,35 @@ void QuorAppBase::Shutdown() {
     if (mIdleWaiting) {
         SetMainThreadWakeUp(nullptr);
     }
-    const uint64_t runMs = mClock->NowMs() - mStartMs;
-    DebugOutput(
-        "Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
-        "%llu idle waits",
-        static_cast<unsigned long long>(mUpdateCount), static_cast<unsigned long long>(mDrawCount),
-        static_cast<unsigned long long>(runMs), static_cast<long long>(mFirstFrameMs),
-        static_cast<unsigned long long>(mIdleWaits));
+    ReportFrameStatistics();
     mSettings.mInProgress = false;
     if (!mScreenSaverMode && mInitDone) {
         SaveSettings();
     }
     mWidgetManager->FreePointerStates();
+}
+
+std::string QuorAppBase::ReportFrameStatistics() {
+    const uint64_t now = mClock->NowMs();
+    char line[320];
+    std::snprintf(
+        line, sizeof line,
+        "Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
+        "%llu idle waits, draw time per frame: mean %.2f ms, 95th percentile %.1f ms, max %.1f ms",
+        static_cast<unsigned long long>(mUpdateCount - mReportedUpdates),
+        static_cast<unsigned long long>(mDrawCount - mReportedDraws),
+        static_cast<unsigned long long>(now - mReportStartMs),
+        static_cast<long long>(mFirstFrameMs),
+        static_cast<unsigned long long>(mIdleWaits - mReportedIdleWaits),
+        mDrawTimes.MeanUs() / 1000.0, static_cast<double>(mDrawTimes.PercentileUs(0.95)) / 1000.0,
+        static_cast<double>(mDrawTimes.MaxUs()) / 1000.0);
+    DebugOutput("%s", line);
+    mReportStartMs = now;
+    mReportedUpdates = mUpdateCount;
+    mReportedDraws = mDrawCount;
+    mReportedIdleWaits = mIdleWaits;
+    mDrawTimes = FrameTimeStats();
+    return line;
 }
 
 // --- loading -------------------------------------------------------------------------------

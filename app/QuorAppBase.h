@@ -14,6 +14,7 @@
 
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"
+#include "app/FrameTimeStats.h"
 #include "graphics/Point.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlatformEventSink.h"
@@ -185,6 +186,13 @@ public:
     uint64_t GetUpdateCount() const { return mUpdateCount; }
     uint64_t GetFloatUpdateCount() const { return mFloatUpdateCount; }
     uint64_t GetDrawCount() const { return mDrawCount; }
+    // How long the frames drawn since the last statistics report took, from the start of
+    // drawing to the end of presenting.
+    const FrameTimeStats& GetDrawTimes() const { return mDrawTimes; }
+    // Logs the "Frame statistics" line (updates, frames, idle waits and draw times since the
+    // last report, or since the start) and starts the next period; returns the line. Shutdown
+    // reports, and so does the main loop on SIGUSR1. Main thread.
+    std::string ReportFrameStatistics();
     uint64_t GetDroppedGapCount() const { return mDroppedGaps; }
     uint64_t GetOwedMs() const { return mOwedMs; }
     bool IsVSyncPacing() const { return mVSyncPacing; }
@@ -364,6 +372,12 @@ private:
     uint64_t mUpdateCount = 0;
     uint64_t mFloatUpdateCount = 0;
     uint64_t mDrawCount = 0;
+    FrameTimeStats mDrawTimes;
+    // Where the period of the next statistics report starts.
+    uint64_t mReportStartMs = 0;
+    uint64_t mReportedUpdates = 0;
+    uint64_t mReportedDraws = 0;
+    uint64_t mReportedIdleWaits = 0;
     uint64_t mDroppedGaps = 0;
     int64_t mFirstFrameMs = -1;
     bool mIdleWaiting = false;

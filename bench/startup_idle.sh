@@ -21,24 +21,12 @@ probe="$build/bench/bench_window_probe"
 for f in "$game" "$bare" "$probe"; do
     [ -x "$f" ] || { echo "missing $f" >&2; exit 2; }
 done
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
-
-display=97
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
-    display=$((display + 1))
-done
-work=$(mktemp -d)
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT INT TERM
-for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    sleep 0.05
-done
+. "$source_dir/bench/xvfb_display.sh"
+start_private_xvfb 1280x1024
 
 # No session bus: the variable is removed, as on a machine without a desktop session.
 run() {
-    env -u DBUS_SESSION_BUS_ADDRESS DISPLAY=":$display" SDL_AUDIODRIVER=dummy \
+    env -u DBUS_SESSION_BUS_ADDRESS DISPLAY="$display" SDL_AUDIODRIVER=dummy \
         XDG_DATA_HOME="$work/data" "$probe" --settle "$settle" --idle "$idle" -- "$@"
 }
 
@@ -51,13 +39,12 @@ for i in $(seq "$runs"); do
 done
 
 # Medians of each figure, and the game's over the bare window's.
-median() {
-    tr ' ' '\n' <"$1" | grep "^$2=" | cut -d= -f2 | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+field_median() {
+    tr ' ' '\n' <"$1" | grep "^$2=" | cut -d= -f2 | median
 }
 for key in map_ms idle_cpu_percent wakeups_per_s rss_mb; do
-    g=$(median "$work/game" $key)
-    b=$(median "$work/bare" $key)
+    g=$(field_median "$work/game" $key)
+    b=$(field_median "$work/bare" $key)
     echo "median $key: game $g bare $b" \
         "$(awk -v g="$g" -v b="$b" 'BEGIN { if (b > 0) printf "ratio %.3f diff %.3f", g / b, g - b; else printf "diff %.3f", g - b }')"
 done

@@ -6,8 +6,14 @@ namespace {
 
 volatile std::sig_atomic_t gQuitSignal = 0;
 
+volatile std::sig_atomic_t gStatisticsSignal = 0;
+
 extern "C" void HandleQuitSignal(int) {
     gQuitSignal = 1;
+}
+
+extern "C" void HandleStatisticsSignal(int) {
+    gStatisticsSignal = 1;
 }
 
 }  // namespace
@@ -19,6 +25,8 @@ void InstallQuitSignalHandlers() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = HandleStatisticsSignal;
+    sigaction(SIGUSR1, &action, nullptr);
 }
 
 bool QuitSignalReceived() {
@@ -27,4 +35,12 @@ bool QuitSignalReceived() {
 
 void ClearQuitSignal() {
     gQuitSignal = 0;
+}
+
+bool TakeStatisticsSignal() {
+    if (gStatisticsSignal == 0) {
+        return false;
+    }
+    gStatisticsSignal = 0;
+    return true;
 }
