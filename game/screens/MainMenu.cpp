@@ -92,3 +92,7 @@ void MainMenu::OnEvent(const std::string& name, const std::string& parameter, in
         OpenConfirmQuit();
     }
 }
+
+bool MainMenu::HasScheduledWork() const {
+    return ScriptHasScheduledWork();
+}

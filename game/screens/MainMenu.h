@@ -23,6 +23,8 @@ public:
     // The menu step (typed developer codes); a code that opened the bonus mode unlocks the
     // bonus entry at once ("lock_bonus" and the script "main_menu_bonus_lock").
     void KeyChar(char c) override;
+    // No updates of its own: at rest whenever its script and widgets are.
+    bool HasScheduledWork() const override;
 
 private:
     std::string mGameName;

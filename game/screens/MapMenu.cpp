@@ -193,3 +193,7 @@ void MapMenu::OnEvent(const std::string& name, const std::string& parameter, int
 Widget* MapMenu::CreateTransition() {
     return MakeTransition(this, "map_transition");
 }
+
+bool MapMenu::HasScheduledWork() const {
+    return ScriptHasScheduledWork();
+}

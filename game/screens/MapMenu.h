@@ -33,6 +33,8 @@ public:
     ButtonWidget* GetEntryButton(size_t i) const;
 
     void AddedToManager(WidgetManager* manager) override;
+    // No updates of its own: at rest whenever its script and widgets are.
+    bool HasScheduledWork() const override;
     // "set-item".
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
     void ButtonMouseEnter(uint32_t id) override;

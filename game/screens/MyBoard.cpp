@@ -35,3 +35,7 @@ void MyBoard::StartPlay() {
     }
     OpenSetLoading(-1);
 }
+
+bool MyBoard::HasScheduledWork() const {
+    return ChildrenHaveScheduledWork();
+}

@@ -14,4 +14,7 @@ public:
     void ShowMainMenu() override;
     // Opens the first screen of play for the current player (nothing without one). Main thread.
     void StartPlay() override;
+    // The play time it counts in its updates is caught up with the updates owed after a wait,
+    // so only the widgets on it can keep the application awake.
+    bool HasScheduledWork() const override;
 };

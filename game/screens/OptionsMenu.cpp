@@ -336,3 +336,7 @@ void OptionsMenu::Draw(Graphics* g) {
         label(mStretch, "stretch_screen");
     }
 }
+
+bool OptionsMenu::HasScheduledWork() const {
+    return GetFadeState() == kFadingIn || GetFadeState() == kFadingOut || ScriptHasScheduledWork();
+}

@@ -31,6 +31,8 @@ public:
 
     // "add-slider" and "add-checkbox".
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
+    // Busy only while the dialog fades in or out, or its script and widgets move.
+    bool HasScheduledWork() const override;
     void SliderValueChanged(Slider* slider, double value) override;
     void SliderDragEnded(Slider* slider, double value) override;
     void CheckboxChanged(uint32_t id, bool checked) override;

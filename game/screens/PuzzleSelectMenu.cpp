@@ -533,3 +533,7 @@ void PuzzleSelectMenu::ButtonMouseLeave(uint32_t id) {
         button->PlayAnimationRef("puzzle_mouse_leave");
     }
 }
+
+bool PuzzleSelectMenu::HasScheduledWork() const {
+    return ScriptHasScheduledWork();
+}

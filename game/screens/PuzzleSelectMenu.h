@@ -38,6 +38,8 @@ public:
     // "puzzle_select_transition", unless opened without a transition.
     Widget* CreateTransition() override;
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
+    // No updates of its own: at rest whenever its script and widgets are.
+    bool HasScheduledWork() const override;
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;
     // "transition_complete", "puzzle_animation_complete" and "bring_puzzle_forward" from the
     // screen's widgets (also accepted as named events).

@@ -7,8 +7,10 @@
 #include "game/data/PlayerState.h"
 #include "game/screens/MapMenu.h"
 #include "game/screens/MyBoard.h"
+#include "game/screens/OptionsMenu.h"
 #include "game/screens/PlayPuzzleMenu.h"
 #include "game/screens/PuzzleSelectMenu.h"
+#include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
 #include "game/screens/StoryIntroMenu.h"
 #include "graphics/Image.h"
@@ -101,6 +103,36 @@ TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
     session.app->mBoard->StartPlay();
     EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, storySets - 1);
     EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>(); }, 200));
+}
+
+// A screen the player only looks at lets the application sleep until the next event: the
+// main menu, the map, a set's puzzle selection (once its newest puzzle has pulsed a few times)
+// and the options, each over the board that counts the play time.
+TEST(GameBoard, TheMainScreensComeToRest) {
+    GameSession session(
+        MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
+    ASSERT_TRUE(session.Start());
+    WidgetManager* manager = session.app->GetWidgetManager();
+    auto atRest = [&] { return !manager->HasScheduledWork(); };
+    auto closeScreens = [&] {
+        session.app->CollectOpenMenus();
+        session.app->KillCollectedMenus();
+        session.Step(1);
+    };
+    EXPECT_TRUE(session.StepUntil(atRest, 1000)) << "the main menu";
+    closeScreens();
+    OpenMap(kDefaultGameName, false);
+    EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>() && atRest(); }, 1000))
+        << "the map";
+    closeScreens();
+    OpenPuzzleSelect(kDefaultGameName, 0, 2, 0, 0);
+    EXPECT_TRUE(
+        session.StepUntil([&] { return session.FindMenu<PuzzleSelectMenu>() && atRest(); }, 1500))
+        << "the puzzle selection";
+    OpenOptions(kDefaultGameName, "", 0, 2);
+    EXPECT_TRUE(
+        session.StepUntil([&] { return session.FindMenu<OptionsMenu>() && atRest(); }, 1000))
+        << "the options";
 }
 
 TEST(GameBoard, WithoutStorySetsPlayStillHasSomewhereToGo) {

@@ -4,6 +4,8 @@
 
 #include "widgets/anim/AnimationWidget.h"
 #include "widgets/anim/DynamicWidget.h"
+#include "widgets/anim/RectWidget.h"
+#include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/Checkbox.h"
 #include "widgets/controls/HyperlinkWidget.h"
@@ -20,7 +22,8 @@ bool DynamicWidget::HasScheduledWork() const {
     // Classes derived from this one that add updates of their own must answer for themselves;
     // until they do they count as busy.
     const std::type_info& type = typeid(*this);
-    if (type != typeid(DynamicWidget) && type != typeid(Checkbox) && type != typeid(Slider)) {
+    if (type != typeid(DynamicWidget) && type != typeid(Checkbox) && type != typeid(Slider) &&
+        type != typeid(TextLabel) && type != typeid(RectWidget)) {
         return true;
     }
     return !IsAtRest() || ChildrenHaveScheduledWork();
