@@ -14,4 +14,7 @@ public:
     // Centred on (x, y). isNew adds a child running "new_puzzle_sparkles" with the variables
     // "width" and "height".
     PuzzleIcon(int x, int y, const PuzzleRecord& record, bool isNew);
+
+    // Drawn once: only its animated state and the sparkles can move.
+    bool HasScheduledWork() const override { return AnimatedStateHasScheduledWork(); }
 };

@@ -16,6 +16,8 @@ public:
 
     // The frame, shifted so that the rim hangs outside the cell area at the origin.
     void Draw(Graphics* g) override;
+    // Neither this nor the framed picture on it adds updates of its own.
+    bool HasScheduledWork() const override { return ScriptHasScheduledWork(); }
 
 protected:
     int mSize = 0;

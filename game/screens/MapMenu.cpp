@@ -24,6 +24,7 @@ public:
         : DynamicWidget(0, 0, nullptr, 1.0f) {
         SetOwnImageCopy(std::move(surface));
     }
+    bool HasScheduledWork() const override { return AnimatedStateHasScheduledWork(); }
 };
 
 }  // namespace

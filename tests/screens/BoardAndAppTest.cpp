@@ -106,8 +106,9 @@ TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
 }
 
 // A screen the player only looks at lets the application sleep until the next event: the
-// main menu, the map, a set's puzzle selection (once its newest puzzle has pulsed a few times)
-// and the options, each over the board that counts the play time.
+// main menu, the map arriving over the last screen, a set's puzzle selection through its loading
+// screen (once its newest puzzle has pulsed a few times) and the options, each over the board
+// that counts the play time.
 TEST(GameBoard, TheMainScreensComeToRest) {
     GameSession session(
         MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
@@ -121,11 +122,11 @@ TEST(GameBoard, TheMainScreensComeToRest) {
     };
     EXPECT_TRUE(session.StepUntil(atRest, 1000)) << "the main menu";
     closeScreens();
-    OpenMap(kDefaultGameName, false);
+    OpenMap(kDefaultGameName, true);
     EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>() && atRest(); }, 1000))
         << "the map";
     closeScreens();
-    OpenPuzzleSelect(kDefaultGameName, 0, 2, 0, 0);
+    OpenSetLoading(-1);
     EXPECT_TRUE(
         session.StepUntil([&] { return session.FindMenu<PuzzleSelectMenu>() && atRest(); }, 1500))
         << "the puzzle selection";

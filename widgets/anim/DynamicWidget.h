@@ -163,6 +163,9 @@ public:
     void UpdateF(float elapsed) override;
     void UpdateAllF(WidgetFlagState& state, float elapsed) override;
     bool HasScheduledWork() const override;
+    // HasScheduledWork as the animated widget itself answers it (its animated state and its
+    // children), for a derived class that adds no updates of its own to answer with.
+    bool AnimatedStateHasScheduledWork() const;
     void Draw(Graphics* g) override;
     void DrawAll(WidgetFlagState& state, Graphics* g) override;
     void MarkDirty() override;

@@ -6,6 +6,7 @@
 #include "widgets/anim/DynamicWidget.h"
 #include "widgets/anim/RectWidget.h"
 #include "widgets/anim/TextLabel.h"
+#include "widgets/controls/ActiveWidget.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/Checkbox.h"
 #include "widgets/controls/HyperlinkWidget.h"
@@ -26,13 +27,17 @@ bool DynamicWidget::HasScheduledWork() const {
         type != typeid(TextLabel) && type != typeid(RectWidget)) {
         return true;
     }
+    return AnimatedStateHasScheduledWork();
+}
+
+bool DynamicWidget::AnimatedStateHasScheduledWork() const {
     return !IsAtRest() || ChildrenHaveScheduledWork();
 }
 
 bool AnimationWidget::HasScheduledWork() const {
     const std::type_info& type = typeid(*this);
     if (type != typeid(AnimationWidget) && type != typeid(ButtonWidget) &&
-        type != typeid(HyperlinkWidget)) {
+        type != typeid(HyperlinkWidget) && type != typeid(ActiveWidget)) {
         return true;
     }
     return ScriptHasScheduledWork();
