@@ -15,6 +15,8 @@ class PlayGridHost;
 
 class HintMeter : public AnimationWidget {
 public:
+    // No updates of its own: at rest whenever its script and bulbs are.
+    bool HasScheduledWork() const override { return ScriptHasScheduledWork(); }
     // At (x, y), width by height, for grids of gridSize tiles a side; startingHints bulbs start
     // full (and are the player's available hints).
     HintMeter(int x, int y, int width, int height, int gridSize, int startingHints);

@@ -14,6 +14,8 @@ class AnimationWidget;
 
 class MistakeMeter : public DynamicWidget {
 public:
+    // No updates of its own: at rest whenever its marks and explosion are.
+    bool HasScheduledWork() const override { return AnimatedStateHasScheduledWork(); }
     // At (x, y), width by height, for grids of gridSize tiles a side. An allowed count below 1
     // (a size without settings) counts as 1, as the play rules count it.
     MistakeMeter(int x, int y, int width, int height, int gridSize);

@@ -499,6 +499,10 @@ void PlayTileGrid::UpdateF(float elapsed) {
     Move(x, y);
 }
 
+bool PlayTileGrid::HasScheduledWork() const {
+    return mFading || mSpringActive || ScriptHasScheduledWork();
+}
+
 void PlayTileGrid::SetDisabled(bool disabled) {
     AnimationWidget::SetDisabled(disabled);
     MarkDirty();

@@ -91,6 +91,8 @@ public:
     // --- operations it replaces ---
     void Update() override;
     void UpdateF(float elapsed) override;
+    // Busy while its clue numbers fade or it springs back into place, or its script moves.
+    bool HasScheduledWork() const override;
     void Draw(Graphics* g) override;
     void DrawOverlay(Graphics* g) override;
     void SetDisabled(bool disabled) override;

@@ -388,6 +388,10 @@ void TutorialGrid::Update() {
     }
 }
 
+bool TutorialGrid::HasScheduledWork() const {
+    return mRemaining > 0 || PlayTileGrid::HasScheduledWork();
+}
+
 void TutorialGrid::Draw(Graphics* g) {
     PlayTileGrid::Draw(g);
     // The step cells flash even while the pointer is away (the play grid queued it otherwise).

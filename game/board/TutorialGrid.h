@@ -58,6 +58,8 @@ public:
 
     // --- operations it replaces ---
     void Update() override;
+    // The step cells flash on the grid's own count while a step waits.
+    bool HasScheduledWork() const override;
     void Draw(Graphics* g) override;
     void DrawOverlay(Graphics* g) override;
     void AddedToParent(WidgetContainer* parent) override;

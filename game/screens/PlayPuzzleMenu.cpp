@@ -575,6 +575,16 @@ void PlayPuzzleMenu::FailPuzzle() {
 
 // --- the tick ---
 
+bool PlayPuzzleMenu::HasScheduledWork() const {
+    const PlayTileGrid* grid = mGrid.Get();
+    if (mState != kPlaying || GetRunState() == kParked || grid == nullptr ||
+        grid->GetModel().GetSolidLeft() == 0 || grid->HasTileAnimations() ||
+        grid->GetModel().GetMistakes() >= grid->GetModel().GetAllowedMistakes()) {
+        return true;
+    }
+    return ScriptHasScheduledWork();
+}
+
 void PlayPuzzleMenu::Update() {
     Menu::Update();
     PlayTileGrid* grid = mGrid.Get();

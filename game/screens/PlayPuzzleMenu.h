@@ -89,6 +89,9 @@ public:
 
     // --- operations it replaces ---
     void Update() override;
+    // While the player thinks, the updates only count the clock, which the updates owed after
+    // a wait catch up (its text changes once a second); every other state moves on at once.
+    bool HasScheduledWork() const override;
     void Draw(Graphics* g) override;
     void GotFocus() override;
     void KeyChar(char c) override;

@@ -108,7 +108,7 @@ TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
 // A screen the player only looks at lets the application sleep until the next event: the
 // main menu, the map arriving over the last screen, a set's puzzle selection through its loading
 // screen (once its newest puzzle has pulsed a few times) and the options, each over the board
-// that counts the play time.
+// that counts the play time, and the play screen between strokes.
 TEST(GameBoard, TheMainScreensComeToRest) {
     GameSession session(
         MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
@@ -134,6 +134,16 @@ TEST(GameBoard, TheMainScreensComeToRest) {
     EXPECT_TRUE(
         session.StepUntil([&] { return session.FindMenu<OptionsMenu>() && atRest(); }, 1000))
         << "the options";
+    // The play screen while the player thinks: only the clock counts, caught up after a wait.
+    closeScreens();
+    OpenPuzzleLoading(kDefaultGameName, 0, 2, 0, false);
+    EXPECT_TRUE(session.StepUntil(
+        [&] {
+            auto* play = session.FindMenu<PlayPuzzleMenu>();
+            return play != nullptr && play->GetState() == PlayPuzzleMenu::kPlaying && atRest();
+        },
+        3000))
+        << "the play screen";
 }
 
 TEST(GameBoard, WithoutStorySetsPlayStillHasSomewhereToGo) {
