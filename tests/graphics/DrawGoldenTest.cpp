@@ -193,7 +193,7 @@ TEST_F(DrawGoldenTest, WidgetTransformUnderPerspective) {
         pushedBack.Translate(0.0f, 0.0f, 128.0f);
         g.DrawImageTransformed(checker.get(), pushedBack, 0, 84, 28);
     }
-    ExpectGolden(target.get(), "perspective");
+    ExpectGolden(target.get(), "turned_in_depth");
     // Turned about y, the near edge is taller than the far edge.
     auto columnHeight = [&](int x) {
         int n = 0;
