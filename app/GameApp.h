@@ -79,6 +79,11 @@ public:
     void CollectOpenMenus();
     // Kills every collected menu through the dialog table, then empties the list.
     void KillCollectedMenus();
+    // Both at once: every menu open now is killed.
+    void KillOpenMenus() {
+        CollectOpenMenus();
+        KillCollectedMenus();
+    }
 
     // The board's pause cover, told of every change of the pause count; not owned, null for
     // none. The board sets and clears it as it joins and leaves the widget manager.

@@ -176,10 +176,8 @@ bool QuorAppBase::Init() {
         // Full screen shows the picture at the design's shape on the desktop, or stretched over
         // all of it; the options offer stretching only where the two differ.
         mStretchedDisplaySize = Point(desktopWidth, desktopHeight);
-        mNormalDisplaySize =
-            int64_t(desktopWidth) * mHeight > int64_t(desktopHeight) * mWidth
-                ? Point(static_cast<int>(int64_t(desktopHeight) * mWidth / mHeight), desktopHeight)
-                : Point(desktopWidth, static_cast<int>(int64_t(desktopWidth) * mHeight / mWidth));
+        const PlatformRect fitted = FitDesignShape(desktopWidth, desktopHeight, mWidth, mHeight);
+        mNormalDisplaySize = Point(fitted.width, fitted.height);
     }
     // The player sees the window as soon as it exists; the GL set-up, the screen surface and the
     // first settings write (a synced file write) come after it.

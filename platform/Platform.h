@@ -19,6 +19,21 @@ struct PlatformRect {
     int height = 0;
 };
 
+// The largest rectangle of the design's shape that fits a width x height area, centred in it
+// (bars on two sides); the whole area when either size is not positive.
+inline PlatformRect FitDesignShape(int width, int height, int designWidth, int designHeight) {
+    if (designWidth <= 0 || designHeight <= 0 || width <= 0 || height <= 0) {
+        return PlatformRect{0, 0, width, height};
+    }
+    int w = width;
+    int h = static_cast<int>(static_cast<int64_t>(width) * designHeight / designWidth);
+    if (h > height) {
+        h = height;
+        w = static_cast<int>(static_cast<int64_t>(height) * designWidth / designHeight);
+    }
+    return PlatformRect{(width - w) / 2, (height - h) / 2, w, h};
+}
+
 class Platform {
 public:
     virtual ~Platform() = default;

@@ -168,17 +168,10 @@ void SdlPlatform::CoverScreenIfUnmanaged() {
 }
 
 PlatformRect SdlPlatform::FitDesign(int width, int height) const {
-    if (mStretch || mDesignWidth <= 0 || mDesignHeight <= 0 || width <= 0 || height <= 0) {
+    if (mStretch) {
         return PlatformRect{0, 0, width, height};
     }
-    // Largest rectangle of the design aspect that fits, centred (black bars on two sides).
-    int w = width;
-    int h = static_cast<int>(static_cast<int64_t>(width) * mDesignHeight / mDesignWidth);
-    if (h > height) {
-        h = height;
-        w = static_cast<int>(static_cast<int64_t>(height) * mDesignWidth / mDesignHeight);
-    }
-    return PlatformRect{(width - w) / 2, (height - h) / 2, w, h};
+    return FitDesignShape(width, height, mDesignWidth, mDesignHeight);
 }
 
 PlatformRect SdlPlatform::GetViewport() const {

@@ -12,10 +12,8 @@ ConfirmRestartPuzzle::ConfirmRestartPuzzle(Widget* options)
 
 void ConfirmRestartPuzzle::OnConfirm() {
     ClearChildren(false);
-    auto* app = dynamic_cast<GameApp*>(gApp);
-    if (app != nullptr) {
-        app->CollectOpenMenus();
-        app->KillCollectedMenus();
+    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
+        app->KillOpenMenus();
     }
     if (PlayerState* state = GetCurrentPlayerState()) {
         const std::string game = state->mGameName.empty() ? kDefaultGameName : state->mGameName;

@@ -11,10 +11,8 @@ ConfirmTutorialMenu::ConfirmTutorialMenu()
                         "button_no", nullptr) {}
 
 void ConfirmTutorialMenu::OnConfirm() {
-    auto* app = dynamic_cast<GameApp*>(gApp);
-    if (app != nullptr) {
-        app->CollectOpenMenus();
-        app->KillCollectedMenus();
+    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
+        app->KillOpenMenus();
     }
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mSeenTutorial = true;
@@ -38,10 +36,8 @@ void ConfirmTutorialMenu::OnCancel() {
         }
         state->mCurrentCountry = 1;
     }
-    auto* app = dynamic_cast<GameApp*>(gApp);
-    if (app != nullptr) {
-        app->CollectOpenMenus();
-        app->KillCollectedMenus();
+    if (auto* app = dynamic_cast<GameApp*>(gApp)) {
+        app->KillOpenMenus();
     }
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mSeenTutorial = true;

@@ -40,43 +40,20 @@ namespace {
 // The story set after which the bonus sets open: its number is "sets_before_extra_puzzles".
 constexpr int kSetsBeforeBonus = 4;
 
+// Buttons a player can press: shown, enabled and not on their way out.
+bool Pressable(const ButtonWidget& button) {
+    return !button.mRemoved && button.mVisible && !button.mDisabled;
+}
+
 ButtonWidget* FindLabelled(const Widget* root, const std::string& key) {
     const std::string label = LocalizedTexts::Lookup(key);
-    for (Widget* child : root->GetChildren()) {
-        if (auto* button = dynamic_cast<ButtonWidget*>(child);
-            button != nullptr && button->GetLabel() == label && !button->mRemoved &&
-            button->mVisible && !button->mDisabled) {
-            return button;
-        }
-        if (ButtonWidget* found = FindLabelled(child, key)) {
-            return found;
-        }
-    }
-    return nullptr;
+    return GameSession::FindButtonWhere(root, [&](const ButtonWidget& button) {
+        return button.GetLabel() == label && Pressable(button);
+    });
 }
 
 ButtonWidget* FindAnyButton(const Widget* root) {
-    for (Widget* child : root->GetChildren()) {
-        if (auto* button = dynamic_cast<ButtonWidget*>(child);
-            button != nullptr && !button->mRemoved && button->mVisible && !button->mDisabled) {
-            return button;
-        }
-        if (ButtonWidget* found = FindAnyButton(child)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-template <typename T>
-int CountOpen(const GameSession& session) {
-    int count = 0;
-    for (Widget* menu : session.app->GetMenus()) {
-        if (dynamic_cast<T*>(menu) != nullptr && !menu->mRemoved) {
-            ++count;
-        }
-    }
-    return count;
+    return GameSession::FindButtonWhere(root, Pressable);
 }
 
 class Playthrough : public ::testing::Test {
@@ -387,7 +364,7 @@ TEST_F(Playthrough, playthrough_EveryStorySetThenTheBonusSets) {
         0, [&] { return sawCredits && session->FindMenu<MainMenu>() != nullptr; }, 20000));
     session->Step(10);
     EXPECT_TRUE(sawClosingLetter);
-    EXPECT_EQ(CountOpen<MainMenu>(*session), 1);
+    EXPECT_EQ(session->CountMenus<MainMenu>(), 1);
 
     for (int set = 0; set < bonusSets; ++set) {
         ASSERT_TRUE(PlayUntil(

@@ -116,8 +116,7 @@ TEST(GameBoard, TheMainScreensComeToRest) {
     WidgetManager* manager = session.app->GetWidgetManager();
     auto atRest = [&] { return !manager->HasScheduledWork(); };
     auto closeScreens = [&] {
-        session.app->CollectOpenMenus();
-        session.app->KillCollectedMenus();
+        session.app->KillOpenMenus();
         session.Step(1);
     };
     EXPECT_TRUE(session.StepUntil(atRest, 1000)) << "the main menu";

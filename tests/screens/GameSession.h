@@ -129,8 +129,7 @@ public:
             return false;
         }
         // The logo and splashes would take seconds of updates: the player is past them.
-        app->CollectOpenMenus();
-        app->KillCollectedMenus();
+        app->KillOpenMenus();
         Step(1);
         // Leaving the title: the application's hand-over builds the board and its main menu.
         app->LoadingComplete();
@@ -174,6 +173,31 @@ public:
         for (auto it = menus.rbegin(); it != menus.rend(); ++it) {
             if (auto* menu = dynamic_cast<T*>(*it)) {
                 return menu;
+            }
+        }
+        return nullptr;
+    }
+
+    // How many open menus of class T are not yet removed.
+    template <typename T>
+    int CountMenus() const {
+        int count = 0;
+        for (Widget* menu : app->GetMenus()) {
+            count += dynamic_cast<T*>(menu) != nullptr && !menu->mRemoved ? 1 : 0;
+        }
+        return count;
+    }
+
+    // The first button under root (depth first) that match accepts; null when none.
+    static ButtonWidget* FindButtonWhere(const WidgetContainer* root,
+                                         const std::function<bool(const ButtonWidget&)>& match) {
+        for (Widget* child : root->GetChildren()) {
+            if (auto* button = dynamic_cast<ButtonWidget*>(child);
+                button != nullptr && match(*button)) {
+                return button;
+            }
+            if (ButtonWidget* found = FindButtonWhere(child, match)) {
+                return found;
             }
         }
         return nullptr;

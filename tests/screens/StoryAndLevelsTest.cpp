@@ -78,27 +78,9 @@ void UpToLastPuzzleOf(PlayerState& state, int set) {
 // A button among the widget's descendants whose label is the localized text of key.
 ButtonWidget* FindButtonLabelled(const Widget* root, const std::string& key) {
     const std::string label = LocalizedTexts::Lookup(key);
-    for (Widget* child : root->GetChildren()) {
-        if (auto* button = dynamic_cast<ButtonWidget*>(child);
-            button != nullptr && button->GetLabel() == label && !button->mRemoved) {
-            return button;
-        }
-        if (ButtonWidget* found = FindButtonLabelled(child, key)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-template <typename T>
-int CountMenus(const GameSession& session) {
-    int count = 0;
-    for (Widget* menu : session.app->GetMenus()) {
-        if (dynamic_cast<T*>(menu) != nullptr && !menu->mRemoved) {
-            ++count;
-        }
-    }
-    return count;
+    return GameSession::FindButtonWhere(root, [&](const ButtonWidget& button) {
+        return button.GetLabel() == label && !button.mRemoved;
+    });
 }
 
 class StoryAndLevelsTest : public ::testing::Test {
@@ -110,8 +92,7 @@ protected:
 
     // The main menu the board opened goes, as when the player leaves it.
     void CloseOpenScreens() {
-        session->app->CollectOpenMenus();
-        session->app->KillCollectedMenus();
+        session->app->KillOpenMenus();
         session->Step(1);
     }
 
@@ -187,7 +168,7 @@ TEST_F(StoryAndLevelsTest, SkippingTheTutorialCompletesTheDeskAndOpensTheHarbour
     }
     EXPECT_GE(saved.mProgress[0][kSaltmere].mUnlock, 1);
     EXPECT_EQ(saved.mCurrentCountry, kSaltmere);
-    EXPECT_EQ(CountMenus<ConfirmTutorialMenu>(*session), 0);
+    EXPECT_EQ(session->CountMenus<ConfirmTutorialMenu>(), 0);
 }
 
 TEST_F(StoryAndLevelsTest, TakingTheTutorialBringsTheDesksBackgroundWithoutItsSetScreen) {
@@ -205,7 +186,7 @@ TEST_F(StoryAndLevelsTest, TakingTheTutorialBringsTheDesksBackgroundWithoutItsSe
     LevelIntroMenu* intro = nullptr;
     ASSERT_TRUE(
         session->StepUntil([&] { return (intro = session->FindMenu<LevelIntroMenu>()); }, 500));
-    EXPECT_EQ(CountMenus<SetLoadingMenu>(*session), 0);
+    EXPECT_EQ(session->CountMenus<SetLoadingMenu>(), 0);
     EXPECT_NE(LookupAssetTableA("set_desk"), nullptr) << "the set's background was not loaded";
     const ExprValue* background = intro->GetVariables().Find("c_backgroundname");
     ASSERT_NE(background, nullptr);
@@ -249,8 +230,8 @@ TEST_F(StoryAndLevelsTest, TheIntroPanelsBoxTurnsTipsOffAndOkOpensOneLoadingScre
     session->Step(2);
     EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
     // "ok" and the panel's removal lead on once: one loading screen (or already the play).
-    EXPECT_LE(CountMenus<PuzzleLoadingMenu>(*session), 1);
-    EXPECT_TRUE(session->StepUntil([&] { return CountMenus<PuzzleLoadingMenu>(*session) == 0; }));
+    EXPECT_LE(session->CountMenus<PuzzleLoadingMenu>(), 1);
+    EXPECT_TRUE(session->StepUntil([&] { return session->CountMenus<PuzzleLoadingMenu>() == 0; }));
 }
 
 // --- level complete ---
@@ -266,7 +247,7 @@ TEST_F(StoryAndLevelsTest, FinishingTheNamedStorySetOpensTheBackRoomsOnce) {
 
     // A second "summary_shown" opens nothing more.
     complete->OnEvent("summary_shown", "", 0);
-    EXPECT_EQ(CountMenus<NoticeMenu>(*session), 1);
+    EXPECT_EQ(session->CountMenus<NoticeMenu>(), 1);
 
     // The notice goes, then "continue" leads to the map with the next place open.
     session->FindMenu<NoticeMenu>()->OnEvent("close", "", 0);
@@ -302,7 +283,7 @@ TEST_F(StoryAndLevelsTest, TheLastStorySetEndsInTheLetterTheCreditsAndOneMainMen
     ASSERT_TRUE(session->StepUntil([&] { return (letter = session->FindMenu<StoryFinalMenu>()); }));
     session->Step(2);
     EXPECT_EQ(session->FindMenu<LevelCompleteMenu>(), nullptr);
-    EXPECT_EQ(CountMenus<MainMenu>(*session), 0) << "the screens under the solve were not closed";
+    EXPECT_EQ(session->CountMenus<MainMenu>(), 0) << "the screens under the solve were not closed";
     const PlayerState finished = SavedState();
     EXPECT_TRUE(finished.mProgress[0][lastSet].mPuzzles.back().mCompleted);
     EXPECT_FALSE(finished.mProgress[0][lastSet].mPuzzles.back().mWithoutMistakes);
@@ -323,7 +304,7 @@ TEST_F(StoryAndLevelsTest, TheLastStorySetEndsInTheLetterTheCreditsAndOneMainMen
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<MainMenu>(); }));
     session->Step(5);
     EXPECT_EQ(session->FindMenu<CreditsMenu>(), nullptr);
-    EXPECT_EQ(CountMenus<MainMenu>(*session), 1);
+    EXPECT_EQ(session->CountMenus<MainMenu>(), 1);
 }
 
 TEST_F(StoryAndLevelsTest, AReplayedPuzzleRewritesItsStarsAndOpensNothing) {
@@ -412,7 +393,7 @@ TEST_F(StoryAndLevelsTest, TheFailScreenRetriesOnceAndLeavesForTheSet) {
     fail->ButtonDepress(leave->mId);
     fail->ButtonDepress(leave->mId);
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
-    EXPECT_EQ(CountMenus<PuzzleSelectMenu>(*session), 1);
+    EXPECT_EQ(session->CountMenus<PuzzleSelectMenu>(), 1);
     EXPECT_EQ(session->FindMenu<LevelFailMenu>(), nullptr);
 }
 
@@ -496,7 +477,7 @@ TEST_F(StoryAndLevelsTest, TheBonusListTellsHowManyStorySetsARoomStillNeeds) {
     list->OnEvent("main_menu", "", 0);
     list->OnEvent("main_menu", "", 0);
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<SelectSetMenu>() == nullptr; }));
-    EXPECT_EQ(CountMenus<MainMenu>(*session), 1);
+    EXPECT_EQ(session->CountMenus<MainMenu>(), 1);
 }
 
 TEST_F(StoryAndLevelsTest, TheBonusListNeedingOneMoreSetSaysSoAndAnOpenRoomShowsItsProgress) {

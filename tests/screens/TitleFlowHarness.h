@@ -59,17 +59,9 @@ public:
 
     // The first button under root (depth first) whose label is text; null when none.
     static ButtonWidget* FindButton(const WidgetContainer* root, const std::string& label) {
-        for (Widget* child : root->GetChildren()) {
-            if (auto* button = dynamic_cast<ButtonWidget*>(child)) {
-                if (button->GetLabel() == label && button->mVisible) {
-                    return button;
-                }
-            }
-            if (ButtonWidget* found = FindButton(child, label)) {
-                return found;
-            }
-        }
-        return nullptr;
+        return FindButtonWhere(root, [&](const ButtonWidget& button) {
+            return button.GetLabel() == label && button.mVisible;
+        });
     }
 
     std::string ProfilesXml() const { return ReadText(ProfilesPath()); }
