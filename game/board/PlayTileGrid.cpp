@@ -21,11 +21,11 @@
 
 namespace {
 
-const PuzzleRecord& FindRecord(const std::string& game, int mode, int set, int puzzle) {
+const PuzzleRecord& FindRecord(const std::string& game, const PuzzleId& id) {
     static const PuzzleRecord empty;
-    const PuzzleRecord* record = FindPuzzle(game, mode, set, puzzle);
+    const PuzzleRecord* record = FindPuzzle(game, id);
     if (record == nullptr) {
-        LogWarning("No puzzle %d of set %d, mode %d of game \"%s\"", puzzle, set, mode,
+        LogWarning("No puzzle %d of set %d, mode %d of game \"%s\"", id.mIndex, id.mSet, id.mMode,
                    game.c_str());
         return empty;
     }
@@ -48,10 +48,9 @@ const char* TileImageFormat(const std::string& kind) {
 
 }  // namespace
 
-PlayTileGrid::PlayTileGrid(const std::string& game, int mode, int set, int puzzle)
-    : TileGrid(
-          FindRecord(game, mode, set, puzzle),
-          AllowedMistakes(static_cast<int>(FindRecord(game, mode, set, puzzle).mSolution.size()))) {
+PlayTileGrid::PlayTileGrid(const std::string& game, const PuzzleId& id)
+    : TileGrid(FindRecord(game, id),
+               AllowedMistakes(static_cast<int>(FindRecord(game, id).mSolution.size()))) {
     mTileWidgets.assign(mSize, std::vector<WeakWidget<AnimationWidget>>(mSize));
     mRevealHighlight = FindGridImage("G%dTileHighlight_%s", mSize);
     mMarkHighlight = FindGridImage("G%dMarkHighlight_%s", mSize);

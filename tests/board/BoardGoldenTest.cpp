@@ -68,8 +68,8 @@ protected:
         LoadArtTiles();
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(BoardTest::FindPuzzleOfSizeIn(10, &mode, &set, &puzzle));
-        record = FindPuzzle(kDefaultGameName, mode, set, puzzle);
-        grid = new PlayTileGrid(kDefaultGameName, mode, set, puzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, puzzle});
+        grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
         h.manager->AddWidget(grid);
         grid->ResolveEmptyLines();
         grid->CreateClueNumbers();

@@ -135,7 +135,7 @@ TEST(GameBoard, TheMainScreensComeToRest) {
         << "the options";
     // The play screen while the player thinks: only the clock counts, caught up after a wait.
     closeScreens();
-    OpenPuzzleLoading(kDefaultGameName, 0, 2, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, 2, 0}, false);
     EXPECT_TRUE(session.StepUntil(
         [&] {
             auto* play = session.FindMenu<PlayPuzzleMenu>();
