@@ -25,6 +25,7 @@
 #include "game/data/PuzzleStats.h"
 #include "game/screens/LoadingMenu.h"
 #include "game/screens/MyGameApp.h"
+#include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
 #include "platform/ManualClock.h"
 #include "platform/NullPlatform.h"
@@ -229,6 +230,22 @@ public:
         const FPoint at = widget->LocalToGlobal();
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
+    }
+    // Steps until a button under screen labelled with the localized text of key can be pressed,
+    // then clicks it; false when none appears.
+    bool ClickLabelled(const Widget* screen, const std::string& key) {
+        const std::string label = LocalizedTexts::Lookup(key);
+        ButtonWidget* button = nullptr;
+        const bool found = StepUntil([&] {
+            button = FindButtonWhere(screen, [&](const ButtonWidget& candidate) {
+                return candidate.GetLabel() == label && !candidate.mRemoved;
+            });
+            return button != nullptr && !button->mDisabled;
+        });
+        if (found) {
+            ClickWidget(button);
+        }
+        return found;
     }
     // Reads the open notice, if any, and closes it with its button as a player does; true when
     // one was closed.
