@@ -526,11 +526,6 @@ void QuorAppBase::JoinLoadingThread() {
 }
 
 void QuorAppBase::CheckLoadingProgress() {
-    const int count = mLoadingCount.load();
-    if (count != mLastReportedCount) {
-        mLastReportedCount = count;
-        LoadingProgressed(count, mLoadingTotal.load());
-    }
     if (mLoadingFinished && !mLoadingCompleteDone) {
         JoinLoadingThread();
         mLoadingCompleteDone = true;

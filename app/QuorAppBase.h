@@ -251,8 +251,6 @@ protected:
     // The one-time step on the main thread after the loading thread has ended (the game tells
     // its title screen).
     virtual void LoadingThreadFinished() {}
-    // Called on the main thread when the loading count changed.
-    virtual void LoadingProgressed(int count, int total) { (void)count, (void)total; }
     // The pause count changed (the game pauses its board and menus).
     virtual void PauseCountChanged() {}
     // One fixed update: the work posted to the main thread, the widget tree, then the queued
@@ -358,7 +356,6 @@ private:
     std::atomic<bool> mLoadingFinished{false};
     std::atomic<bool> mAbortLoading{false};
     bool mLoadingCompleteDone = false;
-    int mLastReportedCount = -1;
 
     uint64_t mStartMs = 0;
     uint64_t mLastTickMs = 0;

@@ -132,20 +132,6 @@ Widget* MyGameApp::CreateMenuButton(int x, int y, const std::string& label, bool
     return button;
 }
 
-Widget* MyGameApp::CreateTextButton(int x, int y, const std::string& label, int unused) {
-    (void)unused;
-    auto* button = static_cast<ButtonWidget*>(CreateMenuButton(x, y, label, true));
-    button->mDownOffsetX = 0;
-    button->mDownOffsetY = 0;
-    button->mLabelWidth = -1;
-    if (const Font* font = button->GetLabelFont()) {
-        const int width = font->StringWidth(button->GetLabel());
-        const int height = font->GetHeight();
-        button->Resize(static_cast<float>(x - width / 2), static_cast<float>(y), width, height);
-    }
-    return button;
-}
-
 Widget* MyGameApp::WrapMenuInTransition(Widget* menu) {
     auto* next = dynamic_cast<Menu*>(menu);
     return next != nullptr ? MakeTransition(next, "transition") : menu;

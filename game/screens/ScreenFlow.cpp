@@ -82,7 +82,7 @@ Widget* OpenMapArriving(const Image* snapshot, const std::string& setName,
 }
 
 Widget* OpenSetLoading(int setArgument) {
-    return Menu::ShowAsDialog(new SetLoadingMenu(setArgument, 0));
+    return Menu::ShowAsDialog(new SetLoadingMenu(setArgument));
 }
 
 Widget* OpenPuzzleSelect(const std::string& game, int mode, int set, int selected, int flags) {
