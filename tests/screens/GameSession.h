@@ -96,6 +96,8 @@ public:
     }
 
     std::string ProfilesPath() const { return folder.UserFile("profiles.xml"); }
+    // A file of the per-user folder as it is now (empty when missing).
+    std::string UserText(const std::string& name) const { return ReadText(folder.UserFile(name)); }
 
     // Init and the loading thread to its end; the start screens are still up. False (with a test
     // failure) when a step failed.
@@ -189,6 +191,12 @@ public:
         return count;
     }
 
+    // The screen on top: the application's active menu, as T (null when it is another class).
+    template <typename T>
+    T* Top() const {
+        return dynamic_cast<T*>(app->GetActiveMenu());
+    }
+
     // The first button under root (depth first) that match accepts; null when none.
     static ButtonWidget* FindButtonWhere(const WidgetContainer* root,
                                          const std::function<bool(const ButtonWidget&)>& match) {
@@ -202,6 +210,13 @@ public:
             }
         }
         return nullptr;
+    }
+
+    // The first visible button under root (depth first) whose label is label; null when none.
+    static ButtonWidget* FindButton(const WidgetContainer* root, const std::string& label) {
+        return FindButtonWhere(root, [&](const ButtonWidget& button) {
+            return button.GetLabel() == label && button.mVisible;
+        });
     }
 
     void Click(int x, int y, int clickCount = 1) {
@@ -253,6 +268,13 @@ public:
         }
         ClickWidget(button);
         return StepUntil([&] { return FindMenu<NoticeMenu>() == nullptr; });
+    }
+    // A key with the control character the window system sends with it (Enter 13, Backspace 8).
+    void Key(int code) {
+        app->OnKeyDown(code);
+        app->OnKeyChar(static_cast<char>(code));
+        app->OnKeyUp(code);
+        Step(1);
     }
     // Characters as the window system delivers typed text.
     void Type(const std::string& text) {
