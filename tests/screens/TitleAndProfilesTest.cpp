@@ -147,7 +147,7 @@ TEST_F(TitleFlowTest, NameEntryRefusesALeadingSpaceAndAnEleventhLetterAndIgnores
 TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
     MyTitleScreen* title = ReachTitle();
     ASSERT_NE(title, nullptr);
-    h.Click(title->GetPlayButton());
+    h.ClickWidget(title->GetPlayButton());
     auto* entry = h.Top<EnterNameMenu>();
     ASSERT_NE(entry, nullptr);
     // Typed characters, with ^ for the Home key, ~ for Delete and @ for a paste of clipboard.
@@ -177,7 +177,7 @@ TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
                 h.app->OnKeyChar(*k == '@' ? '\x16' : *k);
             }
         }
-        h.Run(1);
+        h.Step(1);
         EXPECT_EQ(entry->GetNameBox()->GetText(), c.name) << "keys " << c.keys;
     }
 }
