@@ -13,7 +13,9 @@
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
 #include "game/screens/StoryIntroMenu.h"
+#include "graphics/D3DInterface.h"
 #include "graphics/Image.h"
+#include "graphics/ImageSurface.h"
 #include "graphics/fonts/Font.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
@@ -93,6 +95,37 @@ TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
     session.app->mBoard->StartPlay();
     EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, storySets - 1);
     EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>(); }, 200));
+}
+
+TEST(MapScreen, ArrivingFadesFromThePictureOfTheScreenLeft) {
+    GameSession session(
+        MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
+    ASSERT_TRUE(session.Start());
+    session.Step(100);
+    // The mean difference of two frames per colour channel.
+    const auto frame = [&] {
+        session.Step(1);
+        return D3DInterface::Get()->SnapshotCursorImage()->GetPixelData();
+    };
+    const auto distance = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+        double sum = 0.0;
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+            for (int shift : {0, 8, 16}) {
+                sum += std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
+                                static_cast<int>((b[i] >> shift) & 0xFF));
+            }
+        }
+        return sum / (3.0 * static_cast<double>(a.size()));
+    };
+    const std::vector<uint32_t> left = frame();
+    OpenMap(kDefaultGameName, true);
+    session.Step(3);
+    const std::vector<uint32_t> arriving = frame();
+    ASSERT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>(); }));
+    session.Step(300);
+    const std::vector<uint32_t> arrived = frame();
+    EXPECT_LT(distance(arriving, left), distance(arriving, arrived))
+        << "the map showed at once instead of fading in over the screen left";
 }
 
 // A screen the player only looks at lets the application sleep until the next event: the
