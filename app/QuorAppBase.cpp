@@ -143,7 +143,9 @@ bool QuorAppBase::Init() {
     // One copy writes the per-user files: claim the lock before reading or writing any of them.
     // Where nothing can be written there is nothing to guard, so a lock file that can't be made
     // does not stop the game.
-    if (mSingleInstance && !mInstanceLock.Acquire(userFolder + "instance.lock", &error)) {
+    const std::string lockPath = userFolder + "instance.lock";
+    const bool lockable = mUserFilesWritable || ::access(lockPath.c_str(), F_OK) == 0;
+    if (mSingleInstance && lockable && !mInstanceLock.Acquire(lockPath, &error)) {
         if (error == "already running") {
             ShowErrorOrLog(mTitle, mTitle + " is already running.");
             mExitCode = 1;
