@@ -167,6 +167,15 @@ public:
     // disk could not be read and the player has changed nothing since.
     bool SaveSettings();
     bool WasSettingsFileUnreadable() const { return mSettingsUnreadable; }
+    // False when the per-user folder can't be written (a read-only or missing home): the game
+    // then plays on without saving anything.
+    bool AreUserFilesWritable() const { return mUserFilesWritable; }
+    // Records that the player's progress is not being kept (saving is off, or a save failed); the
+    // game tells the player once (TakeSaveProblem). Main thread.
+    void NoteSaveProblem() { mSaveProblem = true; }
+    // Whether a save problem is waiting to be shown; true once per run, the first time after
+    // one was noted.
+    bool TakeSaveProblem();
 
     WidgetManager* GetWidgetManager() const { return mWidgetManager; }
     Platform* GetPlatform() const { return mPlatform.get(); }
@@ -333,6 +342,10 @@ private:
 
     bool mSettingsUnreadable = false;
     bool mSettingsChanged = false;
+    bool mSettingsSaveFailed = false;  // the last write failed (logged once until one succeeds)
+    bool mUserFilesWritable = true;
+    bool mSaveProblem = false;
+    bool mSaveProblemShown = false;
 
     std::vector<std::pair<uint32_t, Widget*>> mDialogs;  // id, widget; in the order added
     std::vector<Widget*> mDeletionQueue;

@@ -45,12 +45,18 @@ public:
     void SetSaveProfilesAtExit(bool save) { mSaveProfilesAtExit = save; }
     bool GetSaveProfilesAtExit() const { return mSaveProfilesAtExit; }
 
+protected:
+    // GameApp's update, then the notices waiting for the player once the title or the board
+    // shows: saving is off or failed, or the profiles file was set aside.
+    void UpdateFrame() override;
+
 private:
     static constexpr int kGameLoadingSteps = 6;
     // The progress codes: every set of both modes that the player and the set table both hold.
     void UnlockAllSets(bool allPuzzles, bool complete);
 
     bool mSaveProfilesAtExit = true;
+    bool mSetAsideShown = false;
     // Installed from construction to destruction; the loading thread fills it.
     std::unique_ptr<GameData> mGameData;
     StartScreenSequence mStartScreens{[this] { return CreateTitleScreen(); }};

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "GameSession.h"
 #include "game/data/PlayerState.h"
 #include "game/screens/MapMenu.h"
@@ -166,6 +168,26 @@ TEST(GameBoard, TheMainScreensComeToRest) {
         },
         3000))
         << "the play screen";
+}
+
+// The player is told, once each, of profiles that could not be read (naming where they were
+// kept) and of saves that fail.
+TEST(GameApplication, PlayerIsToldOnceOfProfilesSetAsideAndOfFailedSaves) {
+    GameSession session("<profiles selected=\"0\"><prof");
+    ASSERT_TRUE(session.Start());
+    session.Step(2);
+    ASSERT_EQ(session.CountMenus<NoticeMenu>(), 1);
+    const ExprValue* text = session.FindMenu<NoticeMenu>()->GetVariables().Find("text");
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->AsString().find(session.ProfilesPath() + ".unreadable"), std::string::npos)
+        << text->AsString();
+    // A folder where the file should go fails every save; one notice says so.
+    std::filesystem::create_directory(session.ProfilesPath());
+    for (const char* name : {"Bo", "Cy"}) {
+        AddProfile(name);
+        session.Step(2);
+        EXPECT_EQ(session.CountMenus<NoticeMenu>(), 2) << name;
+    }
 }
 
 TEST(GameBoard, WithoutStorySetsPlayStillHasSomewhereToGo) {
