@@ -188,3 +188,32 @@ TEST_F(BoardGolden, TenByTenStrokeWithCursorBands) {
         EXPECT_TRUE(grid->GetModel().IsResolved(a, 3)) << a;
     }
 }
+
+// A full tile beside an empty cell of the sheet, drawn larger than the sheet's cells as the
+// level-complete picture is: its rim keeps the tile's own colour, no seam from the neighbour.
+TEST_F(GLTest, PictureTileRimTakesNothingFromTheNeighbouringCell) {
+    std::vector<uint32_t> pixels(128 * 64, 0u);
+    for (int y = 0; y < 64; ++y) {
+        std::fill_n(pixels.begin() + y * 128, 64, 0xFFFFFFFFu);
+    }
+    auto sheet = std::make_shared<ImageSurface>();
+    sheet->SetName("ArtTiles");
+    sheet->SetPixels(128, 64, std::move(pixels));
+    sheet->SetCells(2, 1);
+    AssetManager::Get().SetImage("ArtTiles", sheet);
+    SetConstant("shades", ExprValue::FromInt(4));
+    LoadArtTiles();
+    auto target = MakeTarget(100, 100);
+    {
+        Graphics g(target.get());
+        g.SetColor(Color(0, 0, 0));
+        g.FillRect(0.0f, 0.0f, 100.0f, 100.0f);
+        DrawArtTile(&g, 88.0f, 0, 0, 0);
+    }
+    sDevice->Flush();
+    for (int x : {0, 44, 87}) {
+        EXPECT_GE(target->GetPixelData()[size_t(44 * 100 + x)] & 0xFF, 250u) << x;
+    }
+    ClearBoardContent();
+    LoadArtTiles();
+}
