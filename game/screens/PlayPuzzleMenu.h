@@ -69,6 +69,8 @@ public:
 
     // --- own steps ---
     void SelectTool(int n);
+    // The tool buttons' looks: pressable with the toggle on, a legend with it off.
+    void ShowToolLegends();
     // Ends play: solved unless the grid is lost. Once; only while playing.
     void EndPuzzle();
     // Draws widgets into one picture of the screen's size and puts that picture in their place.
