@@ -257,8 +257,8 @@ void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter,
     } else if (name == "credits") {
         SaveProfiles();
         mLeaving = true;
-        MarkForRemoval();
-        OpenCredits();
+        // The credits replace the screen beneath too, as they do when the main menu opens them.
+        OpenInPlaceOfAll(OpenCredits);
     } else if (name == "main_menu") {
         SaveProfiles();
         OpenConfirmMainMenu(this);

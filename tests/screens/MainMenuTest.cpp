@@ -7,7 +7,9 @@
 #include "game/data/PlayerState.h"
 #include "game/screens/CreditsMenu.h"
 #include "game/screens/MainMenu.h"
+#include "game/screens/OptionsMenu.h"
 #include "game/screens/ScreenFlow.h"
+#include "game/screens/StoryFinalMenu.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
 
@@ -114,4 +116,45 @@ TEST(MainMenuScreen, TheCreditsCountOneMinuteWithoutAPlural) {
     const ExprValue* time = credits->GetVariables().Find("time");
     ASSERT_NE(time, nullptr);
     EXPECT_EQ(time->AsString(), "Time spent in the museum: 1 h 01 min");
+}
+
+TEST(MainMenuScreen, EveryWayBackFromTheCreditsLeavesOneMainMenu) {
+    // The credits opened from the options over the main menu, and from the closing letter that a
+    // developer code opens over it; twice each, so a pile would grow.
+    const std::vector<std::function<void(GameSession&, MainMenu*)>> routes = {
+        [](GameSession& session, MainMenu* menu) {
+            ASSERT_TRUE(session.ClickLabelled(menu, "main_options"));
+            OptionsMenu* options = nullptr;
+            ASSERT_TRUE(
+                session.StepUntil([&] { return (options = session.FindMenu<OptionsMenu>()); }));
+            ASSERT_TRUE(session.ClickLabelled(options, "button_credits"));
+        },
+        [](GameSession& session, MainMenu*) {
+            session.Type("gusnimor");
+            StoryFinalMenu* letter = nullptr;
+            ASSERT_TRUE(
+                session.StepUntil([&] { return (letter = session.FindMenu<StoryFinalMenu>()); }));
+            ASSERT_TRUE(session.ClickLabelled(letter, "letter_ok"));
+        },
+    };
+    for (size_t route = 0; route < routes.size(); ++route) {
+        GameSession session(MakeProfilesXml("Ann", StoryBegun));
+        ASSERT_TRUE(session.Start());
+        for (int round = 0; round < 2; ++round) {
+            MainMenu* menu = nullptr;
+            ASSERT_TRUE(session.StepUntil([&] { return (menu = session.FindMenu<MainMenu>()); }));
+            session.Step(5);
+            routes[route](session, menu);
+            CreditsMenu* credits = nullptr;
+            ASSERT_TRUE(
+                session.StepUntil([&] { return (credits = session.FindMenu<CreditsMenu>()); }));
+            ASSERT_TRUE(session.ClickLabelled(credits, "button_menu"));
+            ASSERT_TRUE(session.StepUntil([&] { return !session.FindMenu<CreditsMenu>(); }));
+            session.Step(5);
+            EXPECT_EQ(session.CountMenus<MainMenu>(), 1)
+                << "route " << route << ", round " << round;
+            EXPECT_EQ(session.app->GetMenus().size(), 1u)
+                << "route " << route << ", round " << round;
+        }
+    }
 }

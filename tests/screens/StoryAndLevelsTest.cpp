@@ -75,14 +75,6 @@ void UpToLastPuzzleOf(PlayerState& state, int set) {
     state.mCurrentCountry = set;
 }
 
-// A button among the widget's descendants whose label is the localized text of key.
-ButtonWidget* FindButtonLabelled(const Widget* root, const std::string& key) {
-    const std::string label = LocalizedTexts::Lookup(key);
-    return GameSession::FindButtonWhere(root, [&](const ButtonWidget& button) {
-        return button.GetLabel() == label && !button.mRemoved;
-    });
-}
-
 class StoryAndLevelsTest : public ::testing::Test {
 protected:
     void Begin(const std::function<void(PlayerState&)>& edit) {
@@ -105,13 +97,7 @@ protected:
 
     // Steps until the screen's button labelled key exists, then clicks it.
     void ClickLabelled(const Widget* screen, const std::string& key) {
-        ButtonWidget* button = nullptr;
-        ASSERT_TRUE(session->StepUntil([&] {
-            button = FindButtonLabelled(screen, key);
-            return button != nullptr && !button->mDisabled;
-        })) << "no button \""
-            << key << "\"";
-        session->ClickWidget(button);
+        ASSERT_TRUE(session->ClickLabelled(screen, key)) << "no button \"" << key << "\"";
     }
 
     // Opens the level-complete screen of a solve and steps until its continue button is there.
