@@ -195,6 +195,8 @@ public:
     uint64_t GetUpdateCount() const { return mUpdateCount; }
     uint64_t GetFloatUpdateCount() const { return mFloatUpdateCount; }
     uint64_t GetDrawCount() const { return mDrawCount; }
+    // Frames that repainted only the part of the screen the widgets marked.
+    uint64_t GetPartialDrawCount() const { return mPartialDrawCount; }
     // How long the frames drawn since the last statistics report took, from the start of
     // drawing to the end of presenting.
     const FrameTimeStats& GetDrawTimes() const { return mDrawTimes; }
@@ -267,6 +269,13 @@ protected:
     virtual void UpdateFrame();
     // A frame: the widget tree drawn into the back buffer and presented.
     virtual void DrawFrame();
+    // The first screen's background colour (0xRRGGBB), shown as the window's first picture as
+    // soon as it maps, before the render device and the loading are set up; false (the default)
+    // shows nothing before the first frame.
+    virtual bool GetFirstPictureColor(uint32_t* rgb) const {
+        (void)rgb;
+        return false;
+    }
     // Whether a coming update may change something without an input event: loading, a draw
     // due, work posted to the main thread, queued deletions or a widget with work of its own
     // (WidgetContainer::HasScheduledWork). The game adds its sound fades.
@@ -382,11 +391,16 @@ private:
     uint64_t mUpdateCount = 0;
     uint64_t mFloatUpdateCount = 0;
     uint64_t mDrawCount = 0;
+    uint64_t mPartialDrawCount = 0;
+    // The screen image holds the last presented frame whole, so a frame may repaint a part of
+    // it; false until the first frame and after a failed present (the device was rebuilt).
+    bool mScreenKept = false;
     FrameTimeStats mDrawTimes;
     // Where the period of the next statistics report starts.
     uint64_t mReportStartMs = 0;
     uint64_t mReportedUpdates = 0;
     uint64_t mReportedDraws = 0;
+    uint64_t mReportedPartialDraws = 0;
     uint64_t mReportedIdleWaits = 0;
     uint64_t mDroppedGaps = 0;
     int64_t mFirstFrameMs = -1;

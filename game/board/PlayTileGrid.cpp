@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "app/QuorAppBase.h"
 #include "core/expr/NamedConstants.h"
@@ -675,6 +676,37 @@ void PlayTileGrid::Draw(Graphics* g) {
     if (mNumberOpacity < 1.0f) {
         g->SetColorizeImages(false);
     }
+}
+
+bool PlayTileGrid::GetDrawnArea(FRect* area) const {
+    // Flying clue numbers and the spring after an explosion draw away from the grid; the
+    // tutorial's grid draws more of its own.
+    if (typeid(*this) != typeid(PlayTileGrid) || mSpringActive || !mClueNumbers.empty() ||
+        !mFlyingNumbers.empty()) {
+        return false;
+    }
+    size_t rowClues = 0;
+    size_t columnClues = 0;
+    for (const auto& row : GetClues().rows) {
+        rowClues = std::max(rowClues, row.size());
+    }
+    for (const auto& column : GetClues().columns) {
+        columnClues = std::max(columnClues, column.size());
+    }
+    const float left = static_cast<float>(
+        std::max(mOffsetX, static_cast<int>(rowClues) * std::max(mNumberWidth, 1)));
+    const float top = static_cast<float>(
+        std::max(mOffsetY, static_cast<int>(columnClues) * std::max(mNumberHeight, 1)));
+    float right = static_cast<float>(mSize * mTileSize);
+    float bottom = right;
+    if (const Image* background = GetImage()) {
+        right = std::max(right, static_cast<float>(background->GetWidth() - mOffsetX));
+        bottom = std::max(bottom, static_cast<float>(background->GetHeight() - mOffsetY));
+    }
+    const float margin = static_cast<float>(std::max(mTileSize, 16));
+    *area = FRect(-left - margin, -top - margin, left + right + 2.0f * margin,
+                  top + bottom + 2.0f * margin);
+    return true;
 }
 
 void PlayTileGrid::DrawClueNumber(Graphics* g, float x, float y, int kind, int line, int index,

@@ -23,6 +23,7 @@
 #include "graphics/assets/AssetManager.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Font.h"
+#include "menus/LogoScreen.h"
 #include "menus/Menu.h"
 #include "menus/NoticeMenu.h"
 #include "menus/TitleScreen.h"
@@ -111,6 +112,14 @@ void MyGameApp::UpdateFrame() {
     if (TakeSaveProblem()) {
         Menu::ShowAsDialog(new NoticeMenu("saving_off", nullptr, "menu", 2));
     }
+}
+
+bool MyGameApp::GetFirstPictureColor(uint32_t* rgb) const {
+    if (mScreenSaverMode) {
+        return false;
+    }
+    *rgb = LogoScreen::kBackgroundRgb;
+    return true;
 }
 
 void MyGameApp::ShowNextStartScreen() {

@@ -23,6 +23,8 @@ public:
     int GetExtraLoadingSteps() override { return kGameLoadingSteps; }
     // The logo, the two distributor splashes, then the title screen.
     void ShowNextStartScreen() override;
+    // The logo screen's background, which opens every run but the screen saver's.
+    bool GetFirstPictureColor(uint32_t* rgb) const override;
     // The game's title screen, shown after the start screens.
     virtual Widget* CreateTitleScreen();
 
