@@ -96,6 +96,9 @@ public:
     bool HasScheduledWork() const override;
     void Draw(Graphics* g) override;
     void DrawOverlay(Graphics* g) override;
+    // The background with the clue margins and a tile's width around them, while the clue
+    // numbers stand still and the grid is in place; a derived grid cannot say.
+    bool GetDrawnArea(FRect* area) const override;
     void SetDisabled(bool disabled) override;
     void MouseEnter() override;
     void MouseLeave() override;

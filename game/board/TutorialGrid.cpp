@@ -72,6 +72,11 @@ void TutorialGrid::OnResume() {
 
 void TutorialGrid::Hold() {
     mWait = Wait::kNone;
+    // The script's last tip stays up while the board plays on; its OK only closes it.
+    const TutorialPopupHooks& hooks = GetTutorialPopupHooks();
+    if (Widget* popup = mPopup.Get(); popup != nullptr && hooks.enableOk != nullptr) {
+        hooks.enableOk(popup);
+    }
     if (mFreePlay) {
         return;
     }

@@ -423,6 +423,19 @@ void PlayPuzzleMenu::SelectTool(int n) {
     if (PlayTileGrid* grid = mGrid.Get()) {
         grid->SetTool(n != 0 ? 1 : 0);
     }
+    ShowToolLegends();
+}
+
+void PlayPuzzleMenu::ShowToolLegends() {
+    // With the toggle off the buttons cannot be pressed: they are a legend of which mouse
+    // button uses which tool, the one a stroke uses lit and the other faded, so that neither
+    // looks like a button waiting for a click.
+    const bool toggle = ToggleMode();
+    for (size_t i = 0; i < mTools.size(); ++i) {
+        if (ButtonWidget* button = mTools[i].button.Get()) {
+            button->SetNamedFloat("opacity", toggle || button->mDisabled ? 1.0f : 0.45f);
+        }
+    }
 }
 
 void PlayPuzzleMenu::NextTool() {
@@ -597,6 +610,7 @@ void PlayPuzzleMenu::Update() {
             if (ButtonWidget* mark = GetToolButton(1)) {
                 mark->SetDisabled(!revealLook);
             }
+            ShowToolLegends();
         }
         // The end screens wait for the last tile and trail of the ending stroke.
         if (!IsOutcomeShown()) {

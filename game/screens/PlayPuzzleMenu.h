@@ -70,6 +70,8 @@ public:
 
     // --- own steps ---
     void SelectTool(int n);
+    // The tool buttons' looks: pressable with the toggle on, a legend with it off.
+    void ShowToolLegends();
     // Ends play as the rules' outcome says (lost wins over solved; an outcome while the rules
     // still play is taken as solved, for the developer code). A solve is booked and saved here.
     // Once; only while playing.

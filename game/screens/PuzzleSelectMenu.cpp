@@ -267,7 +267,11 @@ void PuzzleSelectMenu::ShowPuzzleInfo(int i) {
 }
 
 void PuzzleSelectMenu::PuzzleLoadingDone() {
-    const int shown = mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
+    int shown = mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
+    if (shown < 0 && mFirstOpen >= 0 && mFirstOpen < mAvailable) {
+        // Nothing restored here yet: the page shows the puzzle to play, not a blank.
+        shown = mFirstOpen;
+    }
     if (shown >= 0 && shown < static_cast<int>(mEntries.size())) {
         ShowPuzzleInfo(shown);
     }

@@ -1,5 +1,6 @@
 #include "game/screens/ScreenFlow.h"
 
+#include "app/GameApp.h"
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/util/Log.h"
 #include "game/board/PlayArtGrid.h"
@@ -81,7 +82,7 @@ Widget* OpenMapArriving(const Image* snapshot, const std::string& setName,
 }
 
 Widget* OpenSetLoading(int setArgument) {
-    return Menu::ShowAsDialog(new SetLoadingMenu(setArgument, 0));
+    return Menu::ShowAsDialog(new SetLoadingMenu(setArgument));
 }
 
 Widget* OpenPuzzleSelect(const std::string& game, int mode, int set, int selected, int flags) {
@@ -161,6 +162,20 @@ Widget* OpenConfirmPuzzleSelect(const std::string& game, int mode, int set, Widg
 
 Widget* OpenConfirmDelete(const std::string& name, PlayerSelectMenu* asker) {
     return Menu::ShowAsDialog(new ConfirmDeleteMenu(name, asker));
+}
+
+// --- leaving everything ---
+
+Widget* OpenInPlaceOfAll(Widget* (*open)()) {
+    auto* app = dynamic_cast<GameApp*>(gApp);
+    if (app != nullptr) {
+        app->CollectOpenMenus();
+    }
+    Widget* shown = open();
+    if (app != nullptr) {
+        app->KillCollectedMenus();
+    }
+    return shown;
 }
 
 // --- transitions ---

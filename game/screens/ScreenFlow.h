@@ -80,6 +80,11 @@ Widget* OpenConfirmPuzzleSelect(const std::string& game, int mode, int set, Widg
 // asker deletes its selected profile on "yes".
 Widget* OpenConfirmDelete(const std::string& name, PlayerSelectMenu* asker);
 
+// --- leaving everything ---
+// Opens a screen through open in place of every menu open now (the main menu and any dialog left
+// beneath included): they close once it is shown, so a way back to the hub never piles screens.
+Widget* OpenInPlaceOfAll(Widget* (*open)());
+
 // --- transitions ---
 // The widget to show in next's place: a transition playing script over a picture of the screen
 // being left, which opens next beneath it. Takes ownership of next; the caller hands the result

@@ -322,7 +322,7 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
     Expect("main_menu");
     ASSERT_TRUE(x.Click(512, 398));
     Expect("options");
-    ASSERT_TRUE(x.Click(290, 404));
+    ASSERT_TRUE(x.Click(290, 389));
     x.SetFullScreen(true);
     Expect("options_full_screen", 60, 3000);
     ASSERT_TRUE(x.Click(646, 582));

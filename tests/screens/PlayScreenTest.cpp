@@ -11,11 +11,15 @@
 #include "game/board/HintMeter.h"
 #include "game/board/MistakeMeter.h"
 #include "game/board/PlayTileGrid.h"
+#include "game/data/GridSettings.h"
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
+#include "game/screens/ConfirmPuzzleSelectMenu.h"
 #include "game/screens/LevelCompleteMenu.h"
 #include "game/screens/LevelFailMenu.h"
 #include "game/screens/LevelIntroMenu.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/OptionsMenu.h"
 #include "game/screens/PlayPuzzleMenu.h"
 #include "game/screens/PuzzleLoadingMenu.h"
 #include "game/screens/PuzzleSelectMenu.h"
@@ -92,6 +96,27 @@ protected:
         }
     }
 
+    // A Saltmere puzzle with more holes to slip on than its mistakes allow (holes in lines
+    // without clues are resolved before play). Once the game is loaded.
+    static int LosablePuzzle() {
+        for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, 0, kSaltmere); ++p) {
+            const CellGrid& solution = FindPuzzle(kDefaultGameName, {0, kSaltmere, p})->mSolution;
+            const PlayModel model(solution, FindGridSettings(int(solution.size()))->mMistakes);
+            int holes = 0;
+            for (int a = 0; a < model.GetSize(); ++a) {
+                for (int b = 0; b < model.GetSize(); ++b) {
+                    holes += !model.IsSolid(a, b) && !model.GetClues().columns[a].empty() &&
+                             !model.GetClues().rows[b].empty();
+                }
+            }
+            if (holes > model.GetAllowedMistakes()) {
+                return p;
+            }
+        }
+        ADD_FAILURE() << "no Saltmere puzzle can be lost";
+        return 0;
+    }
+
     // Reveals hidden holes (each a mistake), count of them.
     void RevealHoles(PlayTileGrid* grid, int count) {
         const PlayModel& model = grid->GetModel();
@@ -153,7 +178,8 @@ TEST_F(PlayScreenTest, ACleanSolveBooksTimeStarsAndOpensTheNextPuzzle) {
 
 TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     Begin(nullptr);
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    const int lose = LosablePuzzle();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, lose);
     ASSERT_NE(play, nullptr);
     PlayTileGrid* grid = play->GetGrid();
     const int allowed = grid->GetModel().GetAllowedMistakes();
@@ -192,17 +218,17 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     session->End();
     const SavedProfiles saved = session->ReadSaved();
     ASSERT_TRUE(saved.read);
-    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
-    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
 }
 
 TEST_F(PlayScreenTest, TheFirstMistakeExplainsItselfOnceInANoticeThatCloses) {
     Begin([](PlayerState& state) { state.mMadeMistake = false; });
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
     ASSERT_NE(play, nullptr);
     const PlayModel& model = play->GetGrid()->GetModel();
     int a = 0, b = 0;
-    while (model.IsSolid(a, b)) {
+    while (model.IsSolid(a, b) || model.IsResolved(a, b)) {
         b = (b + 1) % model.GetSize();
         a += b == 0 ? 1 : 0;
     }
@@ -480,7 +506,8 @@ TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
 
 TEST_F(PlayScreenTest, TheLastSolidMarkedWithTheLastAllowedMistakeLosesThePuzzle) {
     Begin(nullptr);
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    const int lose = LosablePuzzle();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, lose);
     ASSERT_NE(play, nullptr);
     PlayTileGrid* grid = play->GetGrid();
     const PlayModel& model = grid->GetModel();
@@ -508,8 +535,8 @@ TEST_F(PlayScreenTest, TheLastSolidMarkedWithTheLastAllowedMistakeLosesThePuzzle
     EXPECT_FALSE(completeSeen);
     session->End();
     const SavedProfiles saved = session->ReadSaved();
-    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
-    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
     EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 1);
 }
 
@@ -531,7 +558,7 @@ TEST_F(PlayScreenTest, ASolveIsBookedWhenSolvedEvenIfThePlayerQuitsOnTheComplete
 
 TEST_F(PlayScreenTest, ClosingTheGameWhileALostGridsTilesFallOpensNothing) {
     Begin(nullptr);
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
     ASSERT_NE(play, nullptr);
     PlayTileGrid* grid = play->GetGrid();
     // Found tiles are what falls.
@@ -547,4 +574,26 @@ TEST_F(PlayScreenTest, ClosingTheGameWhileALostGridsTilesFallOpensNothing) {
     session->app->GetWidgetManager()->RemoveAllWidgets(true, true);
     EXPECT_LE(session->app->GetDialogCount(), dialogs);
     session->End();
+}
+
+TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    ASSERT_TRUE(session->ClickLabelled(play, "button_menu"));
+    OptionsMenu* pause = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
+    ASSERT_TRUE(session->ClickLabelled(pause, "button_sketches"));
+    ConfirmPuzzleSelectMenu* question = nullptr;
+    ASSERT_TRUE(session->StepUntil(
+        [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); }));
+    session->Step(60);  // the question fades in from the pause dialog
+    ASSERT_TRUE(session->ClickLabelled(question, "button_museum"));
+    ASSERT_TRUE(session->StepUntil([&] {
+        return session->FindMenu<PuzzleSelectMenu>() != nullptr &&
+               session->FindMenu<PlayPuzzleMenu>() == nullptr;
+    }));
+    EXPECT_EQ(session->FindMenu<OptionsMenu>(), nullptr);
+    EXPECT_EQ(session->FindMenu<MainMenu>(), nullptr);
+    EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
 }

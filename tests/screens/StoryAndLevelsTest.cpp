@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "GameSession.h"
 #include "core/expr/LiveObjectRegistry.h"
@@ -75,14 +76,6 @@ void UpToLastPuzzleOf(PlayerState& state, int set) {
     state.mCurrentCountry = set;
 }
 
-// A button among the widget's descendants whose label is the localized text of key.
-ButtonWidget* FindButtonLabelled(const Widget* root, const std::string& key) {
-    const std::string label = LocalizedTexts::Lookup(key);
-    return GameSession::FindButtonWhere(root, [&](const ButtonWidget& button) {
-        return button.GetLabel() == label && !button.mRemoved;
-    });
-}
-
 class StoryAndLevelsTest : public ::testing::Test {
 protected:
     void Begin(const std::function<void(PlayerState&)>& edit) {
@@ -105,13 +98,7 @@ protected:
 
     // Steps until the screen's button labelled key exists, then clicks it.
     void ClickLabelled(const Widget* screen, const std::string& key) {
-        ButtonWidget* button = nullptr;
-        ASSERT_TRUE(session->StepUntil([&] {
-            button = FindButtonLabelled(screen, key);
-            return button != nullptr && !button->mDisabled;
-        })) << "no button \""
-            << key << "\"";
-        session->ClickWidget(button);
+        ASSERT_TRUE(session->ClickLabelled(screen, key)) << "no button \"" << key << "\"";
     }
 
     // Opens the level-complete screen of a solve and steps until its continue button is there.
@@ -443,6 +430,47 @@ TEST_F(StoryAndLevelsTest, PuzzleSelectionShowsTheSolvedPuzzleAndRefreshesWithou
     session->Step(3);
     EXPECT_EQ(static_cast<int>(select->GetEntries().size()), count);
     EXPECT_EQ(SavedState().mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+TEST_F(StoryAndLevelsTest, TheStarsTellWhatTheyMeanWhenThePointerComesOverThem) {
+    Begin([](PlayerState& state) { UpToLastPuzzleOf(state, kSaltmere); });
+    // The star's name, the text the selection shows and the one level complete shows.
+    const std::tuple<const char*, const char*, const char*> stars[] = {
+        {"complete_star", "star_complete_text", "complete_star_description"},
+        {"hint_star", "star_hint_text", "hint_star_description"},
+        {"mistake_star", "star_mistake_text", "mistake_star_description"}};
+    // Moves the pointer over the screen's star and answers the text the screen then holds in
+    // variable.
+    const auto hover = [&](Menu* screen, const char* star, const char* variable) {
+        ButtonWidget* button = nullptr;
+        EXPECT_TRUE(session->StepUntil([&] {
+            button = GameSession::FindButtonWhere(
+                screen, [&](const ButtonWidget& b) { return b.mScriptName == star; });
+            return button != nullptr;
+        })) << star;
+        if (button == nullptr) {
+            return std::string();
+        }
+        const FPoint at = button->LocalToGlobal();
+        session->app->OnMouseMove(static_cast<int>(at.mX) + button->mWidth / 2,
+                                  static_cast<int>(at.mY) + button->mHeight / 2);
+        session->Step(3);
+        const ExprValue* text = screen->GetVariables().Find(variable);
+        return text != nullptr ? text->AsString() : std::string();
+    };
+    OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, -1, 1);
+    PuzzleSelectMenu* select = nullptr;
+    ASSERT_TRUE(
+        session->StepUntil([&] { return (select = session->FindMenu<PuzzleSelectMenu>()); }));
+    for (const auto& [star, selectText, levelText] : stars) {
+        EXPECT_EQ(hover(select, star, "c_text"), LocalizedTexts::Lookup(selectText));
+    }
+    CloseOpenScreens();
+    LevelCompleteMenu* complete = OpenComplete(0, kSaltmere, 0, 0, 0);
+    ASSERT_NE(complete, nullptr);
+    for (const auto& [star, selectText, levelText] : stars) {
+        EXPECT_EQ(hover(complete, star, "star_text"), LocalizedTexts::Lookup(levelText));
+    }
 }
 
 TEST_F(StoryAndLevelsTest, ALocalizedTextWhoseFormatDoesNotFitIsShownUnformatted) {
