@@ -24,6 +24,7 @@
 #include "game/screens/ConfirmTutorialMenu.h"
 #include "game/screens/CreditsMenu.h"
 #include "game/screens/LevelCompleteMenu.h"
+#include "game/screens/LevelFailMenu.h"
 #include "game/screens/LevelIntroMenu.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MapMenu.h"
@@ -187,6 +188,9 @@ protected:
             return false;
         }
         const int size = model.GetSize();
+        if (!guided && mistakenSolve && MistakenMove(grid)) {
+            return true;
+        }
         auto wanted = [&](int a, int b) {
             if (model.IsResolved(a, b)) {
                 return 0;
@@ -249,6 +253,43 @@ protected:
             }
         }
         return false;
+    }
+
+    // The mistaken player: slips on holes until one mistake is left, reveals every solid cell but
+    // one, and marks that one as a hole with the last mistake. False when the board's usual
+    // strokes are wanted (the solid cells but the last).
+    bool MistakenMove(PlayTileGrid* grid) {
+        const PlayModel& model = grid->GetModel();
+        std::vector<CellPos> holes, solids;
+        for (int a = 0; a < model.GetSize(); ++a) {
+            for (int b = 0; b < model.GetSize(); ++b) {
+                if (!model.IsResolved(a, b)) {
+                    (model.IsSolid(a, b) ? solids : holes).push_back({a, b});
+                }
+            }
+        }
+        const bool slip = model.GetMistakes() < model.GetAllowedMistakes() - 1 && !holes.empty();
+        if (!slip && solids.size() > 1) {
+            const CellPos cell = solids.front();
+            ClickCell(grid, cell, 1);
+            return true;
+        }
+        if (!slip && solids.size() != 1) {
+            return false;
+        }
+        ClickCell(grid, slip ? holes.front() : solids.front(), slip ? 1 : -1);
+        return true;
+    }
+    void ClickCell(PlayTileGrid* grid, CellPos cell, int button) {
+        const FPoint origin = grid->LocalToGlobal();
+        const int t = grid->GetTileSize();
+        const int x = static_cast<int>(origin.mX) + cell.a * t + t / 2;
+        const int y = static_cast<int>(origin.mY) + cell.b * t + t / 2;
+        session->app->OnMouseMove(x, y);
+        session->app->OnMouseDown(x, y, button);
+        session->app->OnMouseUp(x, y, button);
+        session->clock.Advance(30);
+        session->app->MainLoopStep();
     }
 
     // The catalogue's puzzle on the board: the one whose solution the board was built from.
@@ -347,6 +388,7 @@ protected:
     std::unique_ptr<GameSession> session;
     PlayerState mLive;
     bool takeTutorial = false;
+    bool mistakenSolve = false;  // the last solid cell marked with the last mistake
     int guidedStrokes = 0;
     bool hintUsed = false;             // on the fourth desk board
     unsigned hintSeed = 0;             // makes its bulb choose the step's last cell
@@ -439,6 +481,51 @@ TEST_F(Playthrough, playthrough_TutorialIsPlayedStepByStep) {
     const PlayerState state = Saved();
     EXPECT_TRUE(state.mSeenTutorial);
     EXPECT_GE(state.mProgress[0][1].mUnlock, 1) << "the first real set did not open";
+}
+
+// A player past the tutorial plays on from the main menu and ends the next Saltmere board with
+// its last solid cell marked as a hole, the last mistake allowed: the board is lost, so the fail
+// screen opens, never the level-complete one, and nothing is booked.
+TEST_F(Playthrough, playthrough_TheLastSolidMarkedWithTheLastMistakeIsALoss) {
+    session = std::make_unique<GameSession>(MakeProfilesXml("Ann", [](PlayerState& state) {
+        state.mSeenTutorial = state.mMadeMistake = state.mDisableTips = true;
+        for (PuzzleProgress& done : state.mProgress[0][0].mPuzzles) {
+            done.mCompleted = true;
+        }
+        state.mProgress[0][0].mUnlock = static_cast<int>(state.mProgress[0][0].mPuzzles.size());
+        state.mProgress[0][0].mIntroduced = true;
+        // The Saltmere boards before the first with holes enough to slip on are done.
+        for (int p = 0;; ++p) {
+            const PlayModel board(FindPuzzle(kDefaultGameName, {0, 1, p})->mSolution, 1);
+            int holes = 0;
+            for (int x = 0; x < board.GetSize(); ++x) {
+                for (int y = 0; y < board.GetSize(); ++y) {
+                    holes += !board.IsSolid(x, y) && !board.GetClues().columns[x].empty() &&
+                             !board.GetClues().rows[y].empty();
+                }
+            }
+            state.mProgress[0][1].mUnlock = p + 1;
+            if (holes >= 8) {
+                break;
+            }
+            state.mProgress[0][1].mPuzzles[p].mCompleted = true;
+        }
+    }));
+    ASSERT_TRUE(session->Start());
+    mLive = Saved();
+    const int board = mLive.mProgress[0][1].mUnlock - 1;
+    mistakenSolve = true;
+    bool completeSeen = false;
+    ASSERT_TRUE(PlayUntil(
+        0,
+        [&] {
+            completeSeen |= session->FindMenu<LevelCompleteMenu>() != nullptr;
+            return session->FindMenu<LevelFailMenu>() != nullptr;
+        },
+        20000));
+    EXPECT_FALSE(completeSeen);
+    EXPECT_FALSE(Saved().mProgress[0][1].mPuzzles[board].mCompleted);
+    EXPECT_EQ(Saved().mProgress[0][1].mUnlock, board + 1);
 }
 
 }  // namespace
