@@ -88,7 +88,7 @@ CommandAnswer PuzzleSelectMenu::HandleCommand(const AnimationCommand& command) {
     }
     if (word == "puzzle-loading-done") {
         PuzzleLoadingDone();
-        return CommandAnswer::kNotHandled;
+        return CommandAnswer::kHandled;
     }
     if (word == "set-puzzle-images") {
         SetPuzzleImages();
