@@ -19,7 +19,9 @@ for ref in origin/main main; do
     fi
 done
 
-if [ -n "$base" ]; then
+# On main itself (as in CI's clean clone) nothing has changed since the fork point, so the whole
+# tree is checked: it was formatted once and must stay so.
+if [ -n "$base" ] && [ "$base" != "$(git rev-parse HEAD)" ]; then
     # Committed changes since the fork point plus what is not committed yet.
     files=$( (git diff --name-only --diff-filter=d "$base" -- '*.cpp' '*.h';
               git ls-files --others --exclude-standard -- '*.cpp' '*.h') | sort -u)

@@ -248,8 +248,18 @@ void OptionsMenu::ApplyDisplaySettings() {
 }
 
 void OptionsMenu::ButtonDepress(uint32_t id) {
-    DialogMenu::ButtonDepress(id);
+    // Applied before the button's event, so that the settings it saves hold them.
     ApplyDisplaySettings();
+    DialogMenu::ButtonDepress(id);
+}
+
+void OptionsMenu::SaveChoices() {
+    // The profile's flags and the application's volumes, speed and screen choices: each on disk
+    // as the dialog hands over, not only at quit.
+    SaveProfiles();
+    if (gApp != nullptr) {
+        gApp->SaveSettings();
+    }
 }
 
 void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
@@ -257,19 +267,19 @@ void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter,
         return;
     }
     if (name == "close") {
-        SaveProfiles();
+        SaveChoices();
         mLeaving = true;
         MarkForRemoval();
     } else if (name == "credits") {
-        SaveProfiles();
+        SaveChoices();
         mLeaving = true;
         // The credits replace the screen beneath too, as they do when the main menu opens them.
         OpenInPlaceOfAll(OpenCredits);
     } else if (name == "main_menu") {
-        SaveProfiles();
+        SaveChoices();
         OpenConfirmMainMenu(this);
     } else if (name == "desk") {
-        SaveProfiles();
+        SaveChoices();
         const PlayerState* state = GetCurrentPlayerState();
         const std::string game = state != nullptr && !state->mGameName.empty()
                                      ? state->mGameName
@@ -277,7 +287,7 @@ void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter,
         OpenConfirmPuzzleSelect(game, state != nullptr ? state->mMode : mMode,
                                 state != nullptr ? state->mCurrentCountry : mSet, this);
     } else if (name == "restart") {
-        SaveProfiles();
+        SaveChoices();
         OpenConfirmRestart(this);
     } else {
         DialogMenu::OnEvent(name, parameter, object);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "GameSession.h"
 #include "game/data/PlayerState.h"
 #include "game/screens/MapMenu.h"
@@ -54,7 +56,7 @@ TEST(GameApplication, LeavingTheTitleBuildsOneBoardAndSetsTheDeviceWord) {
     EXPECT_EQ(session.app->GetExtraLoadingSteps(), 6);
 }
 
-TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
+TEST(GameApplication, MenuButtonsAreCentred) {
     GameSession session(MakeProfilesXml("Ann", nullptr));
     ASSERT_TRUE(session.Start());
     const Image* normal = LookupAssetTableA("button");
@@ -62,16 +64,6 @@ TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
     std::unique_ptr<Widget> menuButton(session.app->CreateMenuButton(500, 300, "Play", false));
     EXPECT_EQ(menuButton->mX, 500 - normal->GetCelWidth() / 2);
     EXPECT_EQ(menuButton->mY, 300 - normal->GetCelHeight() / 2);
-
-    std::unique_ptr<Widget> textButton(session.app->CreateTextButton(500, 300, "Credits", 0));
-    auto* button = dynamic_cast<ButtonWidget*>(textButton.get());
-    ASSERT_NE(button, nullptr);
-    ASSERT_NE(button->GetLabelFont(), nullptr);
-    const int width = button->GetLabelFont()->StringWidth(button->GetLabel());
-    EXPECT_EQ(button->mWidth, width);
-    EXPECT_EQ(button->mHeight, button->GetLabelFont()->GetHeight());
-    EXPECT_EQ(button->mX, 500 - width / 2);
-    EXPECT_EQ(button->mY, 300);
 }
 
 TEST(GameBoard, ANewPlayerReadsTheOpeningLetterAndTheFirstSetOpens) {
@@ -168,7 +160,7 @@ TEST(GameBoard, TheMainScreensComeToRest) {
         << "the options";
     // The play screen while the player thinks: only the clock counts, caught up after a wait.
     closeScreens();
-    OpenPuzzleLoading(kDefaultGameName, 0, 2, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, 2, 0}, false);
     EXPECT_TRUE(session.StepUntil(
         [&] {
             auto* play = session.FindMenu<PlayPuzzleMenu>();
@@ -176,6 +168,26 @@ TEST(GameBoard, TheMainScreensComeToRest) {
         },
         3000))
         << "the play screen";
+}
+
+// The player is told, once each, of profiles that could not be read (naming where they were
+// kept) and of saves that fail.
+TEST(GameApplication, PlayerIsToldOnceOfProfilesSetAsideAndOfFailedSaves) {
+    GameSession session("<profiles selected=\"0\"><prof");
+    ASSERT_TRUE(session.Start());
+    session.Step(2);
+    ASSERT_EQ(session.CountMenus<NoticeMenu>(), 1);
+    const ExprValue* text = session.FindMenu<NoticeMenu>()->GetVariables().Find("text");
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->AsString().find(session.ProfilesPath() + ".unreadable"), std::string::npos)
+        << text->AsString();
+    // A folder where the file should go fails every save; one notice says so.
+    std::filesystem::create_directory(session.ProfilesPath());
+    for (const char* name : {"Bo", "Cy"}) {
+        AddProfile(name);
+        session.Step(2);
+        EXPECT_EQ(session.CountMenus<NoticeMenu>(), 2) << name;
+    }
 }
 
 TEST(GameBoard, WithoutStorySetsPlayStillHasSomewhereToGo) {

@@ -64,7 +64,7 @@ protected:
 
     // Opens the puzzle's loading screen and steps until its play screen is playing.
     PlayPuzzleMenu* OpenAndPlay(int set, int puzzle, bool showIntro = false) {
-        OpenPuzzleLoading(kDefaultGameName, 0, set, puzzle, showIntro);
+        OpenPuzzleLoading(kDefaultGameName, {0, set, puzzle}, showIntro);
         PlayPuzzleMenu* play = nullptr;
         const bool playing = session->StepUntil([&] {
             play = session->FindMenu<PlayPuzzleMenu>();
@@ -275,7 +275,7 @@ TEST_F(PlayScreenTest, EarlyStoryPuzzlesOpenOnTheirIntroPanelWhileTipsAreOn) {
         state.mProgress[0][kSaltmere].mUnlock = 5;
     });
     // (1, 0) is below (max_intro_set, max_intro_puzzle) = (1, 3).
-    OpenPuzzleLoading(kDefaultGameName, 0, kSaltmere, 0, true);
+    OpenPuzzleLoading(kDefaultGameName, {0, kSaltmere, 0}, true);
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelIntroMenu>(); }, 500));
     EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
     session->FindMenu<LevelIntroMenu>()->MarkForRemoval();
@@ -380,7 +380,7 @@ TEST_F(PlayScreenTest, TheHintMeterFillsFromRevealsAndAClickedFullBulbUncoversTi
 
 TEST_F(PlayScreenTest, TheMistakeMeterStandsOnItsPanelWhichShowsWithTheHud) {
     Begin(nullptr);
-    OpenPuzzleLoading(kDefaultGameName, 0, kSaltmere, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, kSaltmere, 0}, false);
     PlayPuzzleMenu* play = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {
         play = session->FindMenu<PlayPuzzleMenu>();

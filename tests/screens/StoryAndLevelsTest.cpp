@@ -105,9 +105,7 @@ protected:
     LevelCompleteMenu* OpenComplete(int mode, int set, int puzzle, int mistakes, int hints) {
         PuzzleResult result;
         result.mGame = kDefaultGameName;
-        result.mMode = mode;
-        result.mSet = set;
-        result.mPuzzle = puzzle;
+        result.mId = {mode, set, puzzle};
         result.mSeconds = 125;
         result.mMistakes = mistakes;
         result.mHintsUsed = hints;
@@ -200,7 +198,7 @@ TEST_F(StoryAndLevelsTest, TheIntroPanelsBoxTurnsTipsOffAndOkOpensOneLoadingScre
         state.mProgress[0][kSaltmere].mUnlock = 1;
         state.mCurrentCountry = kSaltmere;
     });
-    OpenLevelIntro(kDefaultGameName, 0, kSaltmere, 0);
+    OpenLevelIntro(kDefaultGameName, {0, kSaltmere, 0});
     LevelIntroMenu* intro = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {
         intro = session->FindMenu<LevelIntroMenu>();
@@ -308,8 +306,7 @@ TEST_F(StoryAndLevelsTest, AReplayedPuzzleRewritesItsStarsAndOpensNothing) {
     });
     PuzzleResult result;
     result.mGame = kDefaultGameName;
-    result.mSet = kSaltmere;
-    result.mPuzzle = 0;
+    result.mId = {0, kSaltmere, 0};
     result.mHintsUsed = 1;
     OpenLevelComplete(result, nullptr, false);
     LevelCompleteMenu* complete = nullptr;
@@ -367,7 +364,7 @@ TEST_F(StoryAndLevelsTest, TheFailScreenRetriesOnceAndLeavesForTheSet) {
     });
     PuzzleResult result;
     result.mGame = kDefaultGameName;
-    result.mSet = kSaltmere;
+    result.mId.mSet = kSaltmere;
     result.mMistakes = 3;
     OpenLevelFail(result);
     LevelFailMenu* fail = nullptr;
@@ -480,8 +477,8 @@ TEST_F(StoryAndLevelsTest, ALocalizedTextWhoseFormatDoesNotFitIsShownUnformatted
 }
 
 TEST_F(StoryAndLevelsTest, ThePuzzleLabelsNameSetAndLetter) {
-    EXPECT_EQ(FormatPuzzleLabel(0, 2, 0), "3-A");
-    EXPECT_EQ(FormatPuzzleLabel(1, 0, 2), "X1-C");
+    EXPECT_EQ(FormatPuzzleLabel({0, 2, 0}), "3-A");
+    EXPECT_EQ(FormatPuzzleLabel({1, 0, 2}), "X1-C");
 }
 
 TEST_F(StoryAndLevelsTest, TheBonusListTellsHowManyStorySetsARoomStillNeeds) {
@@ -568,7 +565,7 @@ TEST_F(StoryAndLevelsTest, TheTextPopupsOkButtonStartsDisabledAndReportsToItsLis
 TEST_F(StoryAndLevelsTest, TheTutorialsTextsShowInPopupsThatLeaveTheBoardPlayable) {
     Begin(nullptr);
     CloseOpenScreens();
-    OpenPuzzleLoading(kDefaultGameName, 0, 0, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, 0, 0}, false);
     TextboxPopup* popup = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {
         popup = session->FindMenu<TextboxPopup>();

@@ -119,6 +119,8 @@ TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
     const ExprValue* lock = h.Top<MainMenu>()->GetVariables().Find("lock_bonus");
     ASSERT_NE(lock, nullptr);
     EXPECT_TRUE(lock->AsBool());
+    // On disk already: a kill on the main menu keeps the new player.
+    EXPECT_EQ(CountOf(h.UserText("profiles.xml"), "<profile name=\"Ann\">"), 1);
 
     QuitThroughQuestion();
     const std::string xml = h.UserText("profiles.xml");
@@ -279,9 +281,10 @@ TEST_F(TitleFlowTest, OptionsChangeVolumesAndProfileFlagsAndAreSaved) {
     EXPECT_NE(profiles.find(tipsBefore ? "disable-tips=\"0\"" : "disable-tips=\"1\""),
               std::string::npos);
 
-    QuitThroughQuestion();
+    // Written as the dialog closed: a kill now keeps the new volumes.
     const std::string settings = h.UserText("settings.xml");
     EXPECT_NE(settings.find("0.25"), std::string::npos) << settings;
+    QuitThroughQuestion();
 }
 
 TEST_F(TitleFlowTest, ThePauseDialogReturnsToExactlyOneMainMenu) {
