@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -124,16 +126,41 @@ bool QuorAppBase::Init() {
         mSingleInstance = false;
     }
 
-    const std::string userFolder = GetAppDataFolder();
-    // One copy writes the per-user files: claim the lock before reading or writing any of them.
-    if (mSingleInstance && !mInstanceLock.Acquire(userFolder + "instance.lock", &error)) {
-        if (error == "already running") {
-            ShowErrorOrLog(mTitle, mTitle + " is already running.");
-        } else {
-            ShowErrorOrLog(mTitle, error);
-        }
+    // Settled before the working folder changes: the lock, the settings, the profiles and the
+    // sound cache all land in the one absolute folder.
+    if (!SettleAppDataFolder(&error)) {
+        ShowErrorOrLog(mTitle, error);
         mExitCode = 1;
         return false;
+    }
+    const std::string userFolder = GetAppDataFolder();
+    std::string unwritable;
+    mUserFilesWritable = IsAppDataFolderWritable(&unwritable);
+    if (!mUserFilesWritable) {
+        LogWarning("Nothing will be saved: %s", unwritable.c_str());
+        NoteSaveProblem();
+    }
+    // One copy writes the per-user files: claim the lock before reading or writing any of them.
+    // Where nothing can be written there is nothing to guard, so a lock file that can't be made
+    // does not stop the game.
+    const std::string lockPath = userFolder + "instance.lock";
+    const bool lockable = mUserFilesWritable || ::access(lockPath.c_str(), F_OK) == 0;
+    if (mSingleInstance && lockable && !mInstanceLock.Acquire(lockPath, &error)) {
+        if (error == "already running") {
+            ShowErrorOrLog(mTitle, mTitle + " is already running.");
+            mExitCode = 1;
+            return false;
+        }
+        if (mUserFilesWritable) {
+            ShowErrorOrLog(mTitle, error);
+            mExitCode = 1;
+            return false;
+        }
+        LogWarning("%s", error.c_str());
+    }
+    if (mUserFilesWritable) {
+        // Saves cut short by a kill leave their temporaries; no other copy is writing now.
+        RemoveLeftoverTemporaries(userFolder);
     }
 
     ReadSettings();
@@ -229,15 +256,29 @@ bool QuorAppBase::ReadSettings() {
 }
 
 bool QuorAppBase::SaveSettings() {
-    if (mSettingsUnreadable && !mSettingsChanged) {
+    if ((mSettingsUnreadable && !mSettingsChanged) || !mUserFilesWritable) {
         return false;
     }
     mSettings.mVersion = mVersion;
     if (!WriteBufferToFile(GetSettingsPath(), SettingsToXml(mSettings))) {
-        LogWarning("Can't write '%s'.", GetSettingsPath().c_str());
+        // A full disk fails every save: one line until a save succeeds again.
+        if (!mSettingsSaveFailed) {
+            LogWarning("Can't write '%s': %s", GetSettingsPath().c_str(), std::strerror(errno));
+        }
+        mSettingsSaveFailed = true;
+        NoteSaveProblem();
         return false;
     }
+    mSettingsSaveFailed = false;
     mSettingsUnreadable = false;
+    return true;
+}
+
+bool QuorAppBase::TakeSaveProblem() {
+    if (!mSaveProblem || mSaveProblemShown) {
+        return false;
+    }
+    mSaveProblemShown = true;
     return true;
 }
 
@@ -295,6 +336,10 @@ bool QuorAppBase::MainLoopStep() {
             DrawFrame();
             drew = true;
         }
+    }
+    // Images no screen drew for a while give their memory back; their files give them again.
+    if (mDevice && !loaderRunning && mDevice->ReleaseUnusedImages(now) > 0) {
+        malloc_trim(0);
     }
     // Sleep for the rest of the frame when nothing was drawn; while a loader works, yield to it
     // on every step.
@@ -542,11 +587,6 @@ void QuorAppBase::JoinLoadingThread() {
 }
 
 void QuorAppBase::CheckLoadingProgress() {
-    const int count = mLoadingCount.load();
-    if (count != mLastReportedCount) {
-        mLastReportedCount = count;
-        LoadingProgressed(count, mLoadingTotal.load());
-    }
     if (mLoadingFinished && !mLoadingCompleteDone) {
         JoinLoadingThread();
         mLoadingCompleteDone = true;

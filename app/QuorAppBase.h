@@ -167,6 +167,15 @@ public:
     // disk could not be read and the player has changed nothing since.
     bool SaveSettings();
     bool WasSettingsFileUnreadable() const { return mSettingsUnreadable; }
+    // False when the per-user folder can't be written (a read-only or missing home): the game
+    // then plays on without saving anything.
+    bool AreUserFilesWritable() const { return mUserFilesWritable; }
+    // Records that the player's progress is not being kept (saving is off, or a save failed); the
+    // game tells the player once (TakeSaveProblem). Main thread.
+    void NoteSaveProblem() { mSaveProblem = true; }
+    // Whether a save problem is waiting to be shown; true once per run, the first time after
+    // one was noted.
+    bool TakeSaveProblem();
 
     WidgetManager* GetWidgetManager() const { return mWidgetManager; }
     Platform* GetPlatform() const { return mPlatform.get(); }
@@ -253,8 +262,6 @@ protected:
     // The one-time step on the main thread after the loading thread has ended (the game tells
     // its title screen).
     virtual void LoadingThreadFinished() {}
-    // Called on the main thread when the loading count changed.
-    virtual void LoadingProgressed(int count, int total) { (void)count, (void)total; }
     // The pause count changed (the game pauses its board and menus).
     virtual void PauseCountChanged() {}
     // One fixed update: the work posted to the main thread, the widget tree, then the queued
@@ -344,6 +351,10 @@ private:
 
     bool mSettingsUnreadable = false;
     bool mSettingsChanged = false;
+    bool mSettingsSaveFailed = false;  // the last write failed (logged once until one succeeds)
+    bool mUserFilesWritable = true;
+    bool mSaveProblem = false;
+    bool mSaveProblemShown = false;
 
     std::vector<std::pair<uint32_t, Widget*>> mDialogs;  // id, widget; in the order added
     std::vector<Widget*> mDeletionQueue;
@@ -367,7 +378,6 @@ private:
     std::atomic<bool> mLoadingFinished{false};
     std::atomic<bool> mAbortLoading{false};
     bool mLoadingCompleteDone = false;
-    int mLastReportedCount = -1;
 
     uint64_t mStartMs = 0;
     uint64_t mLastTickMs = 0;

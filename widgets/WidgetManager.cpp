@@ -593,7 +593,10 @@ bool WidgetManager::DrawScreen(Graphics* g) {
     mLowestDeferredPriority = 0x7FFFFFFF;
     Graphics own(g == nullptr ? mScreenImage : nullptr);
     Graphics* root = g != nullptr ? g : &own;
-    mCurrentGraphics = root;
+    // Overlays flushed in the middle of the walk start from the root's own state, not from the
+    // walk's context, which by then is translated to the widget being drawn.
+    Graphics rootState(*root);
+    mCurrentGraphics = &rootState;
     DrawChildren(state, root);
     FlushDeferredDraws(0x7FFFFFFF);
     mCurrentGraphics = nullptr;
@@ -606,7 +609,8 @@ bool WidgetManager::DrawScreen(Graphics* g) {
 void WidgetManager::DrawPassA(Graphics* g) {
     WidgetFlagState state;
     ComputeWidgetFlags(&state);
-    mCurrentGraphics = g;
+    Graphics rootState(*g);
+    mCurrentGraphics = &rootState;
     DrawChildren(state, g);
     mCurrentGraphics = nullptr;
 }

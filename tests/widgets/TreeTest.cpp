@@ -304,10 +304,13 @@ TEST(WidgetTree, DeferredOverlaysDrawInPriorityOrder) {
         five1->QueueDeferredDraw(4);
     };
     five2->mDrawPriority = 4;
+    five2->Move(100, 200);
     h.manager->MarkDirty();
     h.Draw();
     EXPECT_EQ(log, (Log{"q:draw", "five1:draw", "three:overlay 3", "five2:draw", "three:draw",
                         "five1:overlay 4"}));
+    // Flushed on the way into five2, the overlay still starts at its own widget's origin.
+    EXPECT_EQ(three->origin, FPoint(0, 0));
 
     // A widget that leaves the tree during the pass loses its queued overlay.
     log.clear();
