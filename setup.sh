@@ -1,7 +1,8 @@
 #!/bin/sh
 # Set-up for a fresh Debian 12 machine.
 #   ./setup.sh play   installs what is missing, builds the game and starts it
-#   ./setup.sh test   installs what is missing, builds under the sanitizers and runs every test,
+#   ./setup.sh test   installs what is missing, checks the format of changed sources, builds
+#                     under the sanitizers and runs every test,
 #                     then the tests that start threads under ThreadSanitizer
 set -eu
 cd "$(dirname "$0")"
@@ -11,7 +12,8 @@ libsdl2-dev libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 libexpat1-dev libpng-dev libjpeg-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
 libvorbisidec-dev libmpg123-dev libxmp-dev
 libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
-xvfb xdotool x11-apps"
+xvfb xdotool x11-apps
+clang-format-14 python3"
 
 install_missing() {
     missing=""
@@ -41,6 +43,8 @@ play)
     ;;
 test)
     install_missing
+    # The cheap checks first: changed sources follow .clang-format.
+    .ci/check-format.sh
     cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_SANITIZE=ON
     cmake --build build/asan -j "$jobs"
     ctest --test-dir build/asan --output-on-failure -j "$jobs"

@@ -6,6 +6,7 @@
 #include "graphics/FRect.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "graphics/Rect.h"
 #include "widgets/NameLookups.h"
 
 namespace {
@@ -54,6 +55,13 @@ void DrawArtTile(Graphics* g, float size, int code, int a, int b, int alpha) {
     if (cw <= 0.0f) {
         return;
     }
+    // The sheet's cells touch: filtered sampling at a cell's rim blends in the neighbour's edge
+    // (an empty corner of a round or triangle tile), which showed as a faint seam beside a full
+    // tile. One texel of the rim is left out, so every sample stays inside the cell.
+    Rect source = gSheet.image->GetCelRect(cell);
+    if (source.mWidth > 2 && source.mHeight > 2) {
+        source = Rect(source.mX + 1, source.mY + 1, source.mWidth - 2, source.mHeight - 2);
+    }
     const float s = size / cw;
     const float cx = size * (static_cast<float>(a) + 0.5f);
     const float cy = size * (static_cast<float>(b) + 0.5f);
@@ -61,7 +69,7 @@ void DrawArtTile(Graphics* g, float size, int code, int a, int b, int alpha) {
     const Color previous = g->GetColor();
     g->SetColorizeImages(true);
     g->SetColor(Color(grey, grey, grey, alpha));
-    g->DrawImageStretchedSrc(gSheet.image, gSheet.image->GetCelRect(cell),
+    g->DrawImageStretchedSrc(gSheet.image, source,
                              FRect(cx - cw * s * 0.5f, cy - ch * s * 0.5f, cw * s, ch * s));
     g->SetColorizeImages(wasColorizing);
     g->SetColor(previous);

@@ -14,6 +14,8 @@ void ReturnToMainMenuOnEvent(Menu* screen, const std::string& name) {
     if (name != "mainmenu" || screen->mRemoved) {
         return;
     }
-    OpenMainMenu();
+    // The credits may stand over the options and the main menu they came from, or over a screen
+    // the closing letter's developer code was typed on: all of it goes.
+    OpenInPlaceOfAll(OpenMainMenu);
     screen->MarkForRemoval();
 }

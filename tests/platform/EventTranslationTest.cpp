@@ -70,7 +70,6 @@ TEST(KeyTable, ControlCharactersAndTypedText) {
     EXPECT_EQ(ControlCharForKey(SDLK_a, true), -1);
     EXPECT_EQ(ControlCharForKey(SDLK_BACKSPACE, false), 8);
     EXPECT_EQ(ControlCharForKey(SDLK_RETURN, false), 13);
-
 }
 
 TEST(EventTranslator, ClickCountsWithDoublePresses) {

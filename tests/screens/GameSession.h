@@ -25,6 +25,7 @@
 #include "game/data/PuzzleStats.h"
 #include "game/screens/LoadingMenu.h"
 #include "game/screens/MyGameApp.h"
+#include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
 #include "platform/ManualClock.h"
 #include "platform/NullPlatform.h"
@@ -95,6 +96,8 @@ public:
     }
 
     std::string ProfilesPath() const { return folder.UserFile("profiles.xml"); }
+    // A file of the per-user folder as it is now (empty when missing).
+    std::string UserText(const std::string& name) const { return ReadText(folder.UserFile(name)); }
 
     // Init and the loading thread to its end; the start screens are still up. False (with a test
     // failure) when a step failed.
@@ -188,6 +191,12 @@ public:
         return count;
     }
 
+    // The screen on top: the application's active menu, as T (null when it is another class).
+    template <typename T>
+    T* Top() const {
+        return dynamic_cast<T*>(app->GetActiveMenu());
+    }
+
     // The first button under root (depth first) that match accepts; null when none.
     static ButtonWidget* FindButtonWhere(const WidgetContainer* root,
                                          const std::function<bool(const ButtonWidget&)>& match) {
@@ -203,6 +212,13 @@ public:
         return nullptr;
     }
 
+    // The first visible button under root (depth first) whose label is label; null when none.
+    static ButtonWidget* FindButton(const WidgetContainer* root, const std::string& label) {
+        return FindButtonWhere(root, [&](const ButtonWidget& button) {
+            return button.GetLabel() == label && button.mVisible;
+        });
+    }
+
     void Click(int x, int y, int clickCount = 1) {
         app->OnMouseMove(x, y);
         app->OnMouseDown(x, y, clickCount);
@@ -214,6 +230,22 @@ public:
         const FPoint at = widget->LocalToGlobal();
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
+    }
+    // Steps until a button under screen labelled with the localized text of key can be pressed,
+    // then clicks it; false when none appears.
+    bool ClickLabelled(const Widget* screen, const std::string& key) {
+        const std::string label = LocalizedTexts::Lookup(key);
+        ButtonWidget* button = nullptr;
+        const bool found = StepUntil([&] {
+            button = FindButtonWhere(screen, [&](const ButtonWidget& candidate) {
+                return candidate.GetLabel() == label && !candidate.mRemoved;
+            });
+            return button != nullptr && !button->mDisabled;
+        });
+        if (found) {
+            ClickWidget(button);
+        }
+        return found;
     }
     // Reads the open notice, if any, and closes it with its button as a player does; true when
     // one was closed.
@@ -236,6 +268,13 @@ public:
         }
         ClickWidget(button);
         return StepUntil([&] { return FindMenu<NoticeMenu>() == nullptr; });
+    }
+    // A key with the control character the window system sends with it (Enter 13, Backspace 8).
+    void Key(int code) {
+        app->OnKeyDown(code);
+        app->OnKeyChar(static_cast<char>(code));
+        app->OnKeyUp(code);
+        Step(1);
     }
     // Characters as the window system delivers typed text.
     void Type(const std::string& text) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TitleFlowHarness.h"
+#include "GameSession.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
 #include "game/screens/ConfirmDeleteMenu.h"
@@ -49,22 +49,25 @@ class TitleFlowTest : public ::testing::Test {
 protected:
     // From a fresh start to the title screen with its play button.
     MyTitleScreen* ReachTitle() {
-        h.Start();
-        EXPECT_TRUE(h.RunUntil([this] {
-            auto* title = h.Top<MyTitleScreen>();
-            return title != nullptr && title->GetPlayButton() != nullptr;
-        })) << "the title screen never showed its play button";
+        h.Load();
+        EXPECT_TRUE(h.StepUntil(
+            [this] {
+                auto* title = h.Top<MyTitleScreen>();
+                return title != nullptr && title->GetPlayButton() != nullptr;
+            },
+            6000))
+            << "the title screen never showed its play button";
         return h.Top<MyTitleScreen>();
     }
     // The first run: play, then the name typed into the box and Enter; ends on the main menu.
     void FirstRun(const std::string& name) {
         MyTitleScreen* title = ReachTitle();
         ASSERT_NE(title, nullptr);
-        h.Click(title->GetPlayButton());
+        h.ClickWidget(title->GetPlayButton());
         ASSERT_NE(h.Top<EnterNameMenu>(), nullptr);
         h.Type(name);
         h.Key(kEnter);
-        ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+        ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
     }
     // A click on the button of the top screen whose label is the localized text of key.
     void ClickLabel(const std::string& key) {
@@ -74,10 +77,10 @@ protected:
         if (const size_t at = label.find("[player]"); at != std::string::npos) {
             label.replace(at, 8, h.app->mCurrentPlayerName);
         }
-        ButtonWidget* button = TitleFlowHarness::FindButton(top, label);
+        ButtonWidget* button = GameSession::FindButton(top, label);
         ASSERT_NE(button, nullptr) << "no button \"" << key << "\" on the top screen";
-        h.Click(button);
-        h.Run(2);
+        h.ClickWidget(button);
+        h.Step(2);
     }
     void QuitThroughQuestion() {
         ASSERT_NE(h.Top<MainMenu>(), nullptr);
@@ -85,10 +88,10 @@ protected:
         ASSERT_NE(h.Top<ConfirmQuitMenu>(), nullptr);
         ClickLabel("button_quit");
         EXPECT_TRUE(h.app->IsQuitRequested());
-        h.Close();
+        h.End();
     }
 
-    TitleFlowHarness h;
+    GameSession h{std::string(), GameSession::Frames::kNotDrawn};
 };
 
 TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
@@ -97,7 +100,7 @@ TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
     EXPECT_TRUE(GetProfileRecord(0) != nullptr && GetProfileRecord(0)->mName.empty());
     EXPECT_EQ(GetSelectedProfile(), -1);
 
-    h.Click(title->GetPlayButton());
+    h.ClickWidget(title->GetPlayButton());
     auto* entry = h.Top<EnterNameMenu>();
     ASSERT_NE(entry, nullptr);
     // A digit is refused, a space after the first letter is taken.
@@ -109,16 +112,18 @@ TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
     EXPECT_EQ(entry->GetNameBox()->GetText(), "Ann");
     h.Key(kEnter);
 
-    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+    ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
     EXPECT_EQ(h.app->mCurrentPlayerName, "Ann");
     EXPECT_EQ(CountMainMenus(*h.app), 1);
     // The new player has no open bonus set.
     const ExprValue* lock = h.Top<MainMenu>()->GetVariables().Find("lock_bonus");
     ASSERT_NE(lock, nullptr);
     EXPECT_TRUE(lock->AsBool());
+    // On disk already: a kill on the main menu keeps the new player.
+    EXPECT_EQ(CountOf(h.UserText("profiles.xml"), "<profile name=\"Ann\">"), 1);
 
     QuitThroughQuestion();
-    const std::string xml = h.ProfilesXml();
+    const std::string xml = h.UserText("profiles.xml");
     EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
     EXPECT_EQ(CountOf(xml, "<profile name="), 8);
     EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
@@ -128,7 +133,7 @@ TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
 TEST_F(TitleFlowTest, NameEntryRefusesALeadingSpaceAndAnEleventhLetterAndIgnoresAnEmptyName) {
     MyTitleScreen* title = ReachTitle();
     ASSERT_NE(title, nullptr);
-    h.Click(title->GetPlayButton());
+    h.ClickWidget(title->GetPlayButton());
     auto* entry = h.Top<EnterNameMenu>();
     ASSERT_NE(entry, nullptr);
     h.Key(kEnter);
@@ -136,9 +141,47 @@ TEST_F(TitleFlowTest, NameEntryRefusesALeadingSpaceAndAnEleventhLetterAndIgnores
     EXPECT_EQ(GetSelectedProfile(), -1);
     h.Type(" Abcdefghijk");
     EXPECT_EQ(entry->GetNameBox()->GetText(), "Abcdefghij");
-    h.Click(entry->GetOkButton());
-    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+    h.ClickWidget(entry->GetOkButton());
+    ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
     EXPECT_EQ(GetProfileRecord(0)->mName, "Abcdefghij");
+}
+
+TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    h.ClickWidget(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    // Typed characters, with ^ for the Home key, ~ for Delete and @ for a paste of clipboard.
+    struct Case {
+        const char* keys;
+        const char* clipboard;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"Ann^ ", "", "Ann"},                // no leading space at the start either
+        {"Ann^B", "", "BAnn"},               // a letter at the start is fine
+        {"Abcdefghij^x", "", "Abcdefghij"},  // nor an eleventh letter there
+        {"@", "Bartholomew", ""},            // a paste too long for a name is refused
+        {"Jo@", "seph 3", "Joseph "},        // a paste keeps only letters and spaces
+        {"@", " Jo", ""},                    // nor may a paste begin with a space
+        {"A nn^~", "", "A nn"},              // deleting the first letter would leave one
+    };
+    for (const Case& c : cases) {
+        entry->GetNameBox()->SetText("", false);
+        h.app->CopyToClipboard(c.clipboard);
+        for (const char* k = c.keys; *k != '\0'; ++k) {
+            if (*k == '^' || *k == '~') {
+                const int key = *k == '^' ? 36 : 46;
+                h.app->OnKeyDown(key);
+                h.app->OnKeyUp(key);
+            } else {
+                h.app->OnKeyChar(*k == '@' ? '\x16' : *k);
+            }
+        }
+        h.Step(1);
+        EXPECT_EQ(entry->GetNameBox()->GetText(), c.name) << "keys " << c.keys;
+    }
 }
 
 TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
@@ -152,7 +195,7 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("no_name"));
 
     // A free row: the hint, then the name typed in place; Enter commits it.
-    h.Click(select->GetRow(1));
+    h.ClickWidget(select->GetRow(1));
     EXPECT_EQ(select->GetSelectedRow(), 1);
     EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("enter_your_name"));
     EXPECT_TRUE(select->GetRowOkButton(1)->mVisible);
@@ -175,7 +218,7 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(1)->mState);
 
     // Deleting asks first, with the name in the question.
-    h.Click(select->GetDeleteButton());
+    h.ClickWidget(select->GetDeleteButton());
     auto* question = h.Top<ConfirmDeleteMenu>();
     ASSERT_NE(question, nullptr);
     const ExprValue* text = question->GetVariables().Find("text");
@@ -192,16 +235,16 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_TRUE(h.app->mCurrentPlayerName.empty());
 
     // Back to Ann, and on to the main menu.
-    h.Click(select->GetRow(0));
+    h.ClickWidget(select->GetRow(0));
     EXPECT_EQ(h.app->mCurrentPlayerName, "Ann");
     EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(0)->mState);
-    h.Click(select->GetPlayButton());
-    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
+    h.ClickWidget(select->GetPlayButton());
+    ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
     EXPECT_EQ(CountMainMenus(*h.app), 1);
     EXPECT_EQ(GetCurrentPlayerState()->mDeviceWord, "ipad");
 
     QuitThroughQuestion();
-    const std::string xml = h.ProfilesXml();
+    const std::string xml = h.UserText("profiles.xml");
     EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
     EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
     EXPECT_EQ(CountOf(xml, "<profile name=\"\">"), 7);
@@ -220,45 +263,44 @@ TEST_F(TitleFlowTest, OptionsChangeVolumesAndProfileFlagsAndAreSaved) {
 
     // A click a quarter along each volume track.
     for (Slider* slider : {options->GetMusicSlider(), options->GetSfxSlider()}) {
-        float x = 0.0f;
-        float y = 0.0f;
-        TitleFlowHarness::GlobalPosition(slider, &x, &y);
-        const int px = static_cast<int>(x) + slider->mWidth / 4;
-        const int py = static_cast<int>(y) + slider->mHeight / 2;
-        h.ClickAt(px, py);
+        const FPoint at = slider->LocalToGlobal();
+        const int px = static_cast<int>(at.mX) + slider->mWidth / 4;
+        const int py = static_cast<int>(at.mY) + slider->mHeight / 2;
+        h.Click(px, py);
     }
     EXPECT_NEAR(h.app->GetChannelVolume("music"), 0.25, 0.01);
     EXPECT_NEAR(h.app->GetSfxVolume(), 0.25, 0.01);
     const bool tipsBefore = GetCurrentPlayerState()->mDisableTips;
-    h.Click(options->GetCheckbox("tips"));
+    h.ClickWidget(options->GetCheckbox("tips"));
     EXPECT_NE(GetCurrentPlayerState()->mDisableTips, tipsBefore);
 
     ClickLabel("button_ok");
-    h.Run(30);
+    h.Step(30);
     EXPECT_EQ(h.Top<MainMenu>() != nullptr, true);
-    const std::string profiles = h.ProfilesXml();
+    const std::string profiles = h.UserText("profiles.xml");
     EXPECT_NE(profiles.find(tipsBefore ? "disable-tips=\"0\"" : "disable-tips=\"1\""),
               std::string::npos);
 
-    QuitThroughQuestion();
-    const std::string settings = h.SettingsXml();
+    // Written as the dialog closed: a kill now keeps the new volumes.
+    const std::string settings = h.UserText("settings.xml");
     EXPECT_NE(settings.find("0.25"), std::string::npos) << settings;
+    QuitThroughQuestion();
 }
 
 TEST_F(TitleFlowTest, ThePauseDialogReturnsToExactlyOneMainMenu) {
     FirstRun("Ann");
     // The pause dialog as play opens it, over the main menu left in place.
     OpenOptions("pelnora7", "playing", 0, 1);
-    h.Run(2);
+    h.Step(2);
     auto* pause = h.Top<OptionsMenu>();
     ASSERT_NE(pause, nullptr);
     EXPECT_EQ(pause->GetCaller(), "playing");
     ClickLabel("button_menu");
-    h.Run(60);
+    h.Step(60);
     ASSERT_NE(h.Top<ConfirmMainMenu>(), nullptr);
     ClickLabel("button_menu");
-    ASSERT_TRUE(h.RunUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
-    h.Run(60);
+    ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
+    h.Step(60);
     EXPECT_EQ(CountMainMenus(*h.app), 1);
     EXPECT_EQ(h.app->GetMenus().size(), 1u);
 }
