@@ -19,9 +19,9 @@
 #include "widgets/script/ScriptParams.h"
 #include "widgets/script/ScriptText.h"
 
-TutorialGrid::TutorialGrid(const std::string& game, int mode, int set, int puzzle)
-    : PlayTileGrid(game, mode, set, puzzle),
-      mScriptName(StrFormat("tutorial_%d", puzzle + 1)),
+TutorialGrid::TutorialGrid(const std::string& game, const PuzzleId& id)
+    : PlayTileGrid(game, id),
+      mScriptName(StrFormat("tutorial_%d", id.mIndex + 1)),
       mSteps(static_cast<size_t>(mSize * mSize)) {}
 
 TutorialGrid::~TutorialGrid() = default;
@@ -72,6 +72,11 @@ void TutorialGrid::OnResume() {
 
 void TutorialGrid::Hold() {
     mWait = Wait::kNone;
+    // The script's last tip stays up while the board plays on; its OK only closes it.
+    const TutorialPopupHooks& hooks = GetTutorialPopupHooks();
+    if (Widget* popup = mPopup.Get(); popup != nullptr && hooks.enableOk != nullptr) {
+        hooks.enableOk(popup);
+    }
     if (mFreePlay) {
         return;
     }
@@ -92,6 +97,7 @@ void TutorialGrid::OnAnimationFinished() {
 void TutorialGrid::Resume() {
     mWait = Wait::kNone;
     mResumeReady = false;
+    mHintFinishedStep = false;
     RunCommands(true);
 }
 
@@ -136,15 +142,25 @@ void TutorialGrid::OnStroke(int startA, int startB, int endA, int endB, int step
 }
 
 void TutorialGrid::OnStrokeEnded() {
-    if (mResumeReady && mRemaining == 0 && mWait == Wait::kTiles) {
+    if ((mResumeReady || mHintFinishedStep) && mRemaining == 0 && mWait == Wait::kTiles) {
         Resume();
     }
 }
 
 void TutorialGrid::AnimationEnded(uint32_t id) {
-    mHintRevealing = mHintRevealTrails.count(id) != 0;
+    const bool hintReveal = mHintRevealTrails.count(id) != 0;
+    mHintRevealing = hintReveal;
     PlayTileGrid::AnimationEnded(id);
     mHintRevealing = false;
+    // A hint's reveal that does the step's last cell lets the script go on as a stroke would;
+    // during a held stroke the stroke's end does it.
+    if (hintReveal && mHintRevealTrails.count(id) == 0 && mRemaining == 0 &&
+        mWait == Wait::kTiles) {
+        mHintFinishedStep = true;
+        if (GetModel().GetAction() == PlayModel::kNoAction) {
+            Resume();
+        }
+    }
 }
 
 // --- the script's commands ---

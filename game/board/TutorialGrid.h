@@ -21,7 +21,7 @@ public:
         int groups = 0;  // bit g: flashes with group g
     };
 
-    TutorialGrid(const std::string& game, int mode, int set, int puzzle);
+    TutorialGrid(const std::string& game, const PuzzleId& id);
     ~TutorialGrid() override;
 
     const std::string& GetScriptName() const { return mScriptName; }
@@ -95,6 +95,7 @@ private:
     int mFlashCounter = 0;
     Wait mWait = Wait::kNone;
     bool mHintRevealing = false;
+    bool mHintFinishedStep = false;  // a hint revealed the step's last cell
     std::map<std::tuple<int, int, int>, bool> mClueHighlights;
     std::map<std::string, Link> mLinks;
     WeakWidget<DynamicWidget> mLinkLayer;

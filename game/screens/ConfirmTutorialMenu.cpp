@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "game/data/PlayerState.h"
+#include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
 
@@ -17,23 +18,13 @@ void ConfirmTutorialMenu::OnConfirm() {
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mSeenTutorial = true;
     }
-    OpenPuzzleLoading(kDefaultGameName, 0, 0, 0, true);
+    OpenPuzzleLoading(kDefaultGameName, {0, 0, 0}, true);
     CloseUnlessKilled();
 }
 
 void ConfirmTutorialMenu::OnCancel() {
     if (PlayerState* state = GetCurrentPlayerState()) {
-        if (SetProgress* tutorial = state->FindSet(0, 0)) {
-            const int count = CountCatalogPuzzles(kDefaultGameName, 0, 0);
-            const int puzzles = count > 0 ? count : static_cast<int>(tutorial->mPuzzles.size());
-            for (int i = 0; i < puzzles && i < static_cast<int>(tutorial->mPuzzles.size()); ++i) {
-                tutorial->mPuzzles[static_cast<size_t>(i)].mCompleted = true;
-            }
-            tutorial->mUnlock = puzzles;
-        }
-        if (SetProgress* first = state->FindSet(0, 1)) {
-            first->mUnlock = 1;
-        }
+        PassTutorialSet(*state);
         state->mCurrentCountry = 1;
     }
     if (auto* app = dynamic_cast<GameApp*>(gApp)) {

@@ -5,8 +5,6 @@
 #include "core/expr/NamedConstants.h"
 #include "game/data/MyLocalization.h"
 #include "game/data/PlayerState.h"
-#include "game/data/ProfileManager.h"
-#include "game/data/ProgressRules.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -18,14 +16,11 @@
 
 namespace {
 
-// The tutorial set of the main game chains its puzzles into the first story set.
-constexpr const char* kChainGame = "pelnora7";
-
-std::string CompleteScript(int mode, int set, int puzzle) {
-    if (mode >= 1) {
+std::string CompleteScript(const PuzzleId& id) {
+    if (id.mMode >= 1) {
         return "level_complete_extra";
     }
-    if (set == 0 && puzzle < GetConstantValue("puzzles_with_journal").AsInt()) {
+    if (id.mSet == 0 && id.mIndex < GetConstantValue("puzzles_with_journal").AsInt()) {
         return "level_complete_first";
     }
     return "level_complete";
@@ -33,19 +28,20 @@ std::string CompleteScript(int mode, int set, int puzzle) {
 
 }  // namespace
 
-LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, int mode, int set, int puzzle,
-                                     int seconds, int mistakes, int hints, Widget* artGrid,
-                                     bool firstCompletion)
-    : LevelStatusMenu(CompleteScript(mode, set, puzzle), gameName, mode, set, puzzle, seconds,
-                      mistakes, hints),
-      mFirstCompletion(firstCompletion),
-      mChain(gameName == kChainGame && mode == 0 && set == 0) {
-    const SetRecord* setRecord = GetSetRecord(gameName, mode, set);
+LevelCompleteMenu::LevelCompleteMenu(const FinishedPuzzle& solved, Widget* artGrid,
+                                     const PuzzleBooking& booking)
+    : LevelStatusMenu(CompleteScript(solved.mId), solved.mGame, solved.mId, solved.mSeconds,
+                      solved.mMistakes, solved.mHintsUsed),
+      mBooking(booking),
+      mChain(IsTutorialPuzzle(solved.mGame, solved.mId)) {
+    const std::string& gameName = solved.mGame;
+    const PuzzleId& id = solved.mId;
+    const SetRecord* setRecord = GetSetRecord(gameName, id.mMode, id.mSet);
     const std::string setName = setRecord != nullptr ? setRecord->mName : std::string();
     std::string info;
     if (const std::vector<std::string>* names = FindLocalizedPuzzleNames(setName);
-        names != nullptr && puzzle >= 0 && puzzle < static_cast<int>(names->size())) {
-        info = LocalizedTexts::Lookup((*names)[static_cast<size_t>(puzzle)]);
+        names != nullptr && id.mIndex >= 0 && id.mIndex < static_cast<int>(names->size())) {
+        info = LocalizedTexts::Lookup((*names)[static_cast<size_t>(id.mIndex)]);
     }
     VariableTable& vars = GetVariables();
     vars.Set("puzzle_info", ExprValue::FromString(info));
@@ -72,59 +68,27 @@ LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, int mode, int 
     }
 
     if (mChain) {
-        BookChain();
-    } else {
-        BookStars(mistakes, hints);
-    }
-    // The booking is a change of progress: on disk before the player decides where to go.
-    SaveProfiles();
-}
-
-void LevelCompleteMenu::BookChain() {
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr) {
-        return;
-    }
-    if (PuzzleProgress* solved = player->FindPuzzle(mMode, mSet, mPuzzle)) {
-        solved->mCompleted = true;
-    }
-    mNextPuzzle = mPuzzle + 1;
-    player->mPuzzle = mNextPuzzle;
-    const int puzzles = CountCatalogPuzzles(mGameName, mMode, mSet);
-    if (mNextPuzzle < puzzles) {
-        if (SetProgress* progress = player->FindSet(mMode, mSet)) {
-            // A replayed tutorial never closes puzzles that are already open.
-            progress->mUnlock = std::max(progress->mUnlock, mNextPuzzle + 1);
+        // The tutorial set leads puzzle by puzzle into the first story set.
+        const int puzzles = CountCatalogPuzzles(gameName, id.mMode, id.mSet);
+        if (id.mIndex + 1 < puzzles) {
+            mNextPuzzle = id.mIndex + 1;
+        } else if (id.mSet + 1 < CountCatalogSets(gameName, id.mMode)) {
+            mNextSet = id.mSet + 1;
         }
-        return;
+    } else {
+        SetStarVariables(solved);
     }
-    // The tutorial set is done: the chain goes on into the next story set, when there is one.
-    const int sets = CountCatalogSets(mGameName, mMode);
-    if (mSet + 1 >= sets) {
-        return;
-    }
-    mNextSet = mSet + 1;
-    if (SetProgress* next = player->FindSet(mMode, mNextSet)) {
-        next->mUnlock = std::max(next->mUnlock, 1);
-    }
-    player->mCurrentCountry = mNextSet;
 }
 
-void LevelCompleteMenu::BookStars(int mistakes, int hints) {
-    PlayerState* player = CurrentPlayer();
-    PuzzleProgress* stored = player != nullptr ? player->FindPuzzle(mMode, mSet, mPuzzle) : nullptr;
+void LevelCompleteMenu::SetStarVariables(const FinishedPuzzle& solved) {
+    const PuzzleProgress& before = mBooking.mBefore;
     VariableTable& vars = GetVariables();
-    vars.Set("was_completed", ExprValue::FromBool(stored != nullptr && stored->mCompleted));
-    vars.Set("was_without_hints", ExprValue::FromBool(stored != nullptr && stored->mWithoutHints));
-    vars.Set("was_without_mistakes",
-             ExprValue::FromBool(stored != nullptr && stored->mWithoutMistakes));
-    vars.Set("without_hints", ExprValue::FromBool(hints == 0));
-    vars.Set("without_mistakes", ExprValue::FromBool(mistakes == 0));
-    vars.Set("is_completed", ExprValue::FromBool(mFirstCompletion));
-    if (stored != nullptr) {
-        stored->mWithoutHints = hints == 0;
-        stored->mWithoutMistakes = mistakes == 0;
-    }
+    vars.Set("was_completed", ExprValue::FromBool(before.mCompleted));
+    vars.Set("was_without_hints", ExprValue::FromBool(before.mWithoutHints));
+    vars.Set("was_without_mistakes", ExprValue::FromBool(before.mWithoutMistakes));
+    vars.Set("without_hints", ExprValue::FromBool(solved.mHintsUsed == 0));
+    vars.Set("without_mistakes", ExprValue::FromBool(solved.mMistakes == 0));
+    vars.Set("is_completed", ExprValue::FromBool(mBooking.mFirstCompletion));
 }
 
 CommandAnswer LevelCompleteMenu::HandleCommand(const AnimationCommand& command) {
@@ -179,9 +143,7 @@ void LevelCompleteMenu::AnimationEvent(uint32_t id, const std::string& message) 
 }
 
 bool LevelCompleteMenu::IsLastPuzzleOfSet() const {
-    const PlayerState* player = CurrentPlayer();
-    const SetProgress* progress = player != nullptr ? player->FindSet(mMode, mSet) : nullptr;
-    return progress != nullptr && mPuzzle == static_cast<int>(progress->mPuzzles.size()) - 1;
+    return mId.mIndex == CountCatalogPuzzles(mGameName, mId.mMode, mId.mSet) - 1;
 }
 
 void LevelCompleteMenu::SummaryShown() {
@@ -189,16 +151,7 @@ void LevelCompleteMenu::SummaryShown() {
         return;
     }
     mSummaryDone = true;
-    if (mChain || !mFirstCompletion || mMode != 0 || !IsLastPuzzleOfSet()) {
-        return;
-    }
-    const int setsBefore = GetConstantValue("sets_before_extra_puzzles").AsInt();
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr || !FinishingSetOpensBonus(mMode, mSet, setsBefore)) {
-        return;
-    }
-    if (OpenFirstBonusSet(*player)) {
-        SaveProfiles();
+    if (mBooking.mOpenedBonus) {
         ShowAsDialog(new NoticeMenu("unlocked_bonus", nullptr, "menu", 2));
     }
 }
@@ -208,40 +161,35 @@ void LevelCompleteMenu::OnPrimary() {
     if (mChain) {
         if (mNextSet >= 0) {
             if (player != nullptr) {
-                player->mMode = mMode;
+                player->mMode = mId.mMode;
                 player->mCurrentCountry = mNextSet;
             }
             OpenSetLoading(-1);
-        } else if (mNextPuzzle >= 0 && mNextPuzzle < CountCatalogPuzzles(mGameName, mMode, mSet)) {
-            OpenPuzzleLoading(mGameName, mMode, mSet, mNextPuzzle, false);
+        } else if (mNextPuzzle >= 0) {
+            if (player != nullptr) {
+                player->mPuzzle = mNextPuzzle;
+            }
+            OpenPuzzleLoading(mGameName, {mId.mMode, mId.mSet, mNextPuzzle}, false);
         } else {
             OpenMainMenu();
         }
         return;
     }
     if (player != nullptr) {
-        player->mMode = mMode;
-        player->mCurrentCountry = mSet;
+        player->mMode = mId.mMode;
+        player->mCurrentCountry = mId.mSet;
     }
-    if (!mFirstCompletion || player == nullptr) {
+    if (!mBooking.mFirstCompletion || player == nullptr) {
         OpenSetLoading(-1);
         return;
     }
-    if (PuzzleProgress* solved = player->FindPuzzle(mMode, mSet, mPuzzle)) {
-        solved->mCompleted = true;
-    }
-    const int sets = CountSetsInMode(mGameName, mMode);
     if (!IsLastPuzzleOfSet()) {
-        // The selection screen books the puzzle and opens the next one.
-        OpenPuzzleSelect(mGameName, mMode, mSet, mPuzzle, 0);
+        // The selection shows the solved puzzle as new and the next one open.
+        OpenPuzzleSelect(mGameName, mId.mMode, mId.mSet, mId.mIndex, 0);
         return;
     }
-    if (mSet + 1 < sets) {
-        OpenNextSet(*player, mMode, mSet, sets);
-    }
-    SaveProfiles();
-    const bool lastSet = mSet + 1 >= sets;
-    if (mMode == 0) {
+    const bool lastSet = mId.mSet + 1 >= CountSetsInMode(mGameName, mId.mMode);
+    if (mId.mMode == 0) {
         if (lastSet) {
             OpenStoryFinal();
         } else {

@@ -17,6 +17,7 @@
 #include "game/data/MyLocalization.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
+#include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -68,19 +69,17 @@ std::string PlayPuzzleMenu::FormatTime(int ticks) {
     return CheckedFormat(LocalizedTexts::Lookup("puzzle_time"), {minutes, seconds});
 }
 
-PlayPuzzleMenu::PlayPuzzleMenu(const std::string& game, int mode, int set, int puzzle)
-    : Menu(SceneScriptName(game, mode, set)),
+PlayPuzzleMenu::PlayPuzzleMenu(const std::string& game, const PuzzleId& id)
+    : Menu(SceneScriptName(game, id.mMode, id.mSet)),
       mGame(game),
-      mMode(mode),
-      mSet(set),
-      mPuzzle(puzzle),
-      mFirstSet(game == kDefaultGameName && mode == 0 && set == 0) {
+      mId(id),
+      mFirstSet(game == kDefaultGameName && id.mMode == 0 && id.mSet == 0) {
     auto* trails = new DynamicWidget(0, 0, nullptr, 1.0f);
     trails->mZOrder = kTrailLayerOrder;
     AddWidget(trails);
     mTrailLayer.Set(trails);
     const PlayerState* state = GetCurrentPlayerState();
-    const int progress = state != nullptr ? state->CountCompletedPuzzles(mode, set) : 0;
+    const int progress = state != nullptr ? state->CountCompletedPuzzles(id.mMode, id.mSet) : 0;
     GetVariables().Set("progress", ExprValue::FromInt(progress));
 }
 
@@ -102,14 +101,13 @@ ButtonWidget* PlayPuzzleMenu::GetToolButton(size_t index) const {
 void PlayPuzzleMenu::OnScriptEnd() {
     Menu::OnScriptEnd();
     if (mState == kSceneScript) {
-        mNoHints = mFirstSet && mPuzzle < LookupConstant("puzzles_without_hints");
-        const PuzzleRecord* record = FindPuzzle(mGame, mMode, mSet, mPuzzle);
+        mNoHints = mFirstSet && mId.mIndex < LookupConstant("puzzles_without_hints");
+        const PuzzleRecord* record = FindPuzzle(mGame, mId);
         mSize = record != nullptr ? record->GetGridSize() : 0;
         const PlayerState* state = GetCurrentPlayerState();
-        const SetRecord* set = GetSetRecord(mGame, mMode, mSet);
+        const SetRecord* set = GetSetRecord(mGame, mId.mMode, mId.mSet);
         const std::string setName = set != nullptr ? set->mName : std::string();
-        const PuzzleProgress* done =
-            state != nullptr ? state->FindPuzzle(mMode, mSet, mPuzzle) : nullptr;
+        const PuzzleProgress* done = state != nullptr ? state->FindPuzzle(mId) : nullptr;
         VariableTable& vars = GetVariables();
         vars.Set("c_device", ExprValue::FromString(CurrentDeviceWord()));
         vars.Set("c_width", ExprValue::FromInt(mWidth));
@@ -118,7 +116,7 @@ void PlayPuzzleMenu::OnScriptEnd() {
         vars.Set("c_puzzlename",
                  ExprValue::FromString(
                      done != nullptr && done->mCompleted
-                         ? LocalizedTexts::Lookup(GetLocalizedPuzzleName(setName, mPuzzle))
+                         ? LocalizedTexts::Lookup(GetLocalizedPuzzleName(setName, mId.mIndex))
                          : std::string("???")));
         vars.Set("c_time", ExprValue::FromString(FormatTime(mTimer)));
         mState = kBoardScript;
@@ -199,7 +197,7 @@ CommandAnswer PlayPuzzleMenu::HandleCommand(const AnimationCommand& command) {
 
 void PlayPuzzleMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
     if (name == "options") {
-        OpenOptions(mGame, "playing", mMode, mSet);
+        OpenOptions(mGame, "playing", mId.mMode, mId.mSet);
         return;
     }
     Menu::OnEvent(name, parameter, object);
@@ -235,8 +233,9 @@ void PlayPuzzleMenu::ReportMissingImages() {
     if (problems.empty()) {
         return;
     }
-    std::string text = StrFormat(
-        "The play screen of puzzle %d of set %d (mode %d) lacks images:", mPuzzle, mSet, mMode);
+    std::string text =
+        StrFormat("The play screen of puzzle %d of set %d (mode %d) lacks images:", mId.mIndex,
+                  mId.mSet, mId.mMode);
     for (const std::string& problem : problems) {
         LogWarning("Play screen: %s", problem.c_str());
         text += "\n" + problem;
@@ -270,7 +269,7 @@ void PlayPuzzleMenu::FinishInit(int x, int y, int mX, int mY) {
     QueueHud(mistakes);
     mMistakeMeter.Set(mistakes);
 
-    const bool markTool = !(mFirstSet && mPuzzle < LookupConstant("puzzles_without_shovel"));
+    const bool markTool = !(mFirstSet && mId.mIndex < LookupConstant("puzzles_without_shovel"));
     mTools.resize(markTool ? 2 : 1);
     const auto makeTool = [&](size_t index, const char* type, const char* cursor, const char* text,
                               const std::string& side) {
@@ -292,10 +291,10 @@ void PlayPuzzleMenu::FinishInit(int x, int y, int mX, int mY) {
     makeTool(0, "tile_tool_btn", "brushcursor", "puzzle_left_click", "left");
 
     PlayTileGrid* grid = nullptr;
-    if (mFirstSet && mPuzzle < LookupConstant("tutorials")) {
-        grid = new TutorialGrid(mGame, mMode, mSet, mPuzzle);
+    if (mFirstSet && mId.mIndex < LookupConstant("tutorials")) {
+        grid = new TutorialGrid(mGame, mId);
     } else {
-        grid = new PlayTileGrid(mGame, mMode, mSet, mPuzzle);
+        grid = new PlayTileGrid(mGame, mId);
     }
     grid->SetHost(this);
     AddWidget(grid);
@@ -424,6 +423,19 @@ void PlayPuzzleMenu::SelectTool(int n) {
     if (PlayTileGrid* grid = mGrid.Get()) {
         grid->SetTool(n != 0 ? 1 : 0);
     }
+    ShowToolLegends();
+}
+
+void PlayPuzzleMenu::ShowToolLegends() {
+    // With the toggle off the buttons cannot be pressed: they are a legend of which mouse
+    // button uses which tool, the one a stroke uses lit and the other faded, so that neither
+    // looks like a button waiting for a click.
+    const bool toggle = ToggleMode();
+    for (size_t i = 0; i < mTools.size(); ++i) {
+        if (ButtonWidget* button = mTools[i].button.Get()) {
+            button->SetNamedFloat("opacity", toggle || button->mDisabled ? 1.0f : 0.45f);
+        }
+    }
 }
 
 void PlayPuzzleMenu::NextTool() {
@@ -466,23 +478,49 @@ void PlayPuzzleMenu::UseHintAt(int x, int y, int count) {
 
 // --- the end ---
 
+bool PlayPuzzleMenu::IsOutcomeShown() {
+    PlayTileGrid* grid = mGrid.Get();
+    if (grid == nullptr) {
+        return true;
+    }
+    const PlayModel::State outcome = grid->GetModel().GetState();
+    if (outcome == PlayModel::State::kPlaying || grid->HasTileAnimations()) {
+        return false;
+    }
+    // A loss shows once the last mistake's trail has reached the meter.
+    return outcome == PlayModel::State::kSolved || grid->IsLost();
+}
+
+PuzzleResult PlayPuzzleMenu::MakeResult() const {
+    const PlayTileGrid* grid = mGrid.Get();
+    const HintMeter* hints = mHintMeter.Get();
+    PuzzleResult result;
+    result.mGame = mGame;
+    result.mId = mId;
+    result.mSeconds = mTimer / kTicksPerSecond;
+    result.mMistakes = grid != nullptr ? grid->GetModel().GetMistakes() : 0;
+    result.mHintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;
+    return result;
+}
+
 void PlayPuzzleMenu::EndPuzzle() {
     PlayTileGrid* grid = mGrid.Get();
     if (mState != kPlaying || grid == nullptr) {
         return;
     }
-    const bool lost = grid->IsLost();
+    // The rules decide, and a loss wins over a last tile found by the same mistake.
+    const bool lost = grid->GetModel().GetState() == PlayModel::State::kLost;
     if (lost) {
         grid->StartMistakeExplosion();
     } else {
         grid->StartFadeTimer();
     }
+    // Read before the meters are let go.
+    const PuzzleResult result = MakeResult();
     SetPausesWhenInactive(false);
     grid->SetDisabled(true);
     grid->SetMeters(nullptr, nullptr);
     FadeOutWidgets(LiveHud());
-    HintMeter* hints = mHintMeter.Get();
-    const int hintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;
     if (lost) {
         mState = kLost;
         return;
@@ -492,7 +530,7 @@ void PlayPuzzleMenu::EndPuzzle() {
     if (auto* app = dynamic_cast<GameApp*>(gApp)) {
         app->PlaySoundEffectByName(StrFormat("reveal%d", mSize));
     }
-    const PuzzleRecord* record = FindPuzzle(mGame, mMode, mSet, mPuzzle);
+    const PuzzleRecord* record = FindPuzzle(mGame, mId);
     PlayArtGrid* art = nullptr;
     if (record != nullptr) {
         art = new PlayArtGrid(*record, grid);
@@ -501,34 +539,8 @@ void PlayPuzzleMenu::EndPuzzle() {
         // The catalogue is filled before play and read-only since; the flag is the record's.
         const_cast<PuzzleRecord*>(record)->mTested = true;
     }
-    const int seconds = mTimer / kTicksPerSecond;
-    if (PlayerState* state = GetCurrentPlayerState()) {
-        std::vector<SetProgress>& sets = state->mProgress[static_cast<size_t>(mMode)];
-        if (sets.size() <= static_cast<size_t>(mSet)) {
-            sets.resize(static_cast<size_t>(mSet) + 1);
-        }
-        std::vector<PuzzleProgress>& puzzles = sets[static_cast<size_t>(mSet)].mPuzzles;
-        const size_t count = std::max(static_cast<size_t>(mPuzzle) + 1,
-                                      static_cast<size_t>(CountCatalogPuzzles(mGame, mMode, mSet)));
-        if (puzzles.size() < count) {
-            puzzles.resize(count);
-        }
-        PuzzleProgress& progress = puzzles[static_cast<size_t>(mPuzzle)];
-        if (progress.mBestTime == 0 || seconds < progress.mBestTime) {
-            progress.mBestTime = seconds;
-        }
-        mFirstCompletion = !progress.mCompleted;
-    }
-    PuzzleResult result;
-    result.mGame = mGame;
-    result.mMode = mMode;
-    result.mSet = mSet;
-    result.mPuzzle = mPuzzle;
-    result.mSeconds = seconds;
-    result.mMistakes = grid->GetModel().GetMistakes();
-    result.mHintsUsed = hintsUsed;
-    OpenLevelComplete(result, art, mFirstCompletion);
-    SaveProfiles();
+    // Booked and saved before the end screen opens: leaving from there loses nothing.
+    OpenLevelComplete(result, art, BookSolvedPuzzle(result));
 }
 
 void PlayPuzzleMenu::AddExplosionTile(DynamicWidget* tile, float targetX, float targetY,
@@ -551,23 +563,15 @@ void PlayPuzzleMenu::RemoveWidget(Widget* widget) {
 
 void PlayPuzzleMenu::FailPuzzle() {
     // The collapse reports once it has thrown its tiles, and the last tile to land reports
-    // again: the fail screen opens once, when nothing is falling.
-    if (mFailShown || mState != kLost || !mFallingTiles.empty()) {
+    // again: the fail screen opens once, when nothing is falling. A screen that has left the
+    // manager opens nothing: the exit takes the screens down with their tiles still falling.
+    if (mFailShown || mState != kLost || !mFallingTiles.empty() || mManager == nullptr ||
+        mRemoved) {
         return;
     }
     mFailShown = true;
-    PlayTileGrid* grid = mGrid.Get();
-    HintMeter* hints = mHintMeter.Get();
-    PuzzleResult result;
-    result.mGame = mGame;
-    result.mMode = mMode;
-    result.mSet = mSet;
-    result.mPuzzle = mPuzzle;
-    result.mSeconds = mTimer / kTicksPerSecond;
-    result.mMistakes = grid != nullptr ? grid->GetModel().GetMistakes() : 0;
-    result.mHintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;
-    OpenLevelFail(result);
-    if (grid != nullptr) {
+    OpenLevelFail(MakeResult());
+    if (PlayTileGrid* grid = mGrid.Get()) {
         FadeOutWidgets({grid});
     }
     mState = kFinished;
@@ -606,8 +610,10 @@ void PlayPuzzleMenu::Update() {
             if (ButtonWidget* mark = GetToolButton(1)) {
                 mark->SetDisabled(!revealLook);
             }
+            ShowToolLegends();
         }
-        if ((grid->GetModel().GetSolidLeft() > 0 || grid->HasTileAnimations()) && !grid->IsLost()) {
+        // The end screens wait for the last tile and trail of the ending stroke.
+        if (!IsOutcomeShown()) {
             ++mTimer;
             if (mTimer % kTicksPerSecond == 0) {
                 if (TextLabel* label = mTimerLabel.Get()) {

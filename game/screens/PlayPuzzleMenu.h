@@ -26,6 +26,8 @@
 #include "game/board/PlayGridHost.h"
 #include "game/board/PlayTileGrid.h"
 #include "game/board/WeakWidget.h"
+#include "game/data/PuzzleId.h"
+#include "game/screens/ScreenFlow.h"
 #include "menus/Menu.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -42,7 +44,7 @@ public:
     };
 
     // The puzzle at (game, mode, set, puzzle) of the catalogue.
-    PlayPuzzleMenu(const std::string& game, int mode, int set, int puzzle);
+    PlayPuzzleMenu(const std::string& game, const PuzzleId& id);
     // Saves the profiles.
     ~PlayPuzzleMenu() override;
 
@@ -68,7 +70,11 @@ public:
 
     // --- own steps ---
     void SelectTool(int n);
-    // Ends play: solved unless the grid is lost. Once; only while playing.
+    // The tool buttons' looks: pressable with the toggle on, a legend with it off.
+    void ShowToolLegends();
+    // Ends play as the rules' outcome says (lost wins over solved; an outcome while the rules
+    // still play is taken as solved, for the developer code). A solve is booked and saved here.
+    // Once; only while playing.
     void EndPuzzle();
     // Draws widgets into one picture of the screen's size and puts that picture in their place.
     void FadeOutWidgets(const std::vector<Widget*>& widgets);
@@ -115,12 +121,15 @@ private:
     void AddPicture(const std::vector<Widget*>& widgets, float x, float y, float opacity,
                     const std::string& id);
     void ReportMissingImages();
+    // The rules have decided and the board shows it: no tile animation runs, and a loss's last
+    // mistake trail has arrived.
+    bool IsOutcomeShown();
+    // This play's result so far.
+    PuzzleResult MakeResult() const;
 
     int mState = kSceneScript;
     std::string mGame;
-    int mMode;
-    int mSet;
-    int mPuzzle;
+    PuzzleId mId;
     bool mFirstSet;
     bool mNoHints = false;
     int mSize = 0;
@@ -128,7 +137,6 @@ private:
     std::vector<ToolEntry> mTools;
     int mCurrentTool = 0;
     bool mRevealLook = true;
-    bool mFirstCompletion = false;
     bool mFailShown = false;
 
     WeakWidget<PlayTileGrid> mGrid;

@@ -8,7 +8,6 @@
 #include "game/board/SmallArtGrid.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
-#include "game/data/ProgressRules.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -88,7 +87,7 @@ CommandAnswer PuzzleSelectMenu::HandleCommand(const AnimationCommand& command) {
     }
     if (word == "puzzle-loading-done") {
         PuzzleLoadingDone();
-        return CommandAnswer::kNotHandled;
+        return CommandAnswer::kHandled;
     }
     if (word == "set-puzzle-images") {
         SetPuzzleImages();
@@ -141,13 +140,13 @@ void PuzzleSelectMenu::AddPuzzleButton(int puzzle, int x, int y, int previewX, i
     Entry entry;
     ButtonWidget* button = nullptr;
     const PuzzleRecord* record =
-        puzzle < mAvailable ? FindPuzzle(mGameName, mMode, mSet, puzzle) : nullptr;
+        puzzle < mAvailable ? FindPuzzle(mGameName, {mMode, mSet, puzzle}) : nullptr;
     if (record != nullptr) {
         const PlayerState* player = CurrentPlayer();
         const PuzzleProgress* progress =
-            player != nullptr ? player->FindPuzzle(mMode, mSet, puzzle) : nullptr;
+            player != nullptr ? player->FindPuzzle({mMode, mSet, puzzle}) : nullptr;
         entry.mCompleted = progress != nullptr && progress->mCompleted;
-        entry.mLabel = FormatPuzzleLabel(mMode, mSet, puzzle);
+        entry.mLabel = FormatPuzzleLabel({mMode, mSet, puzzle});
         entry.mGridSize = record->GetGridSize();
         entry.mName = record->mName;
         auto* preview = new SmallArtGrid(*record, previewX, previewY, entry.mCompleted);
@@ -252,7 +251,7 @@ void PuzzleSelectMenu::ShowPuzzleInfo(int i) {
     if (AnimationWidget* info = GetInfoWidget()) {
         const PlayerState* player = CurrentPlayer();
         const PuzzleProgress* progress =
-            player != nullptr ? player->FindPuzzle(mMode, mSet, i) : nullptr;
+            player != nullptr ? player->FindPuzzle({mMode, mSet, i}) : nullptr;
         const SetRecord* record = GetSetRecord(mGameName, mMode, mSet);
         VariableTable& vars = info->GetVariables();
         vars.Set("c_setname", ExprValue::FromString(record != nullptr ? record->mName : ""));
@@ -268,7 +267,11 @@ void PuzzleSelectMenu::ShowPuzzleInfo(int i) {
 }
 
 void PuzzleSelectMenu::PuzzleLoadingDone() {
-    const int shown = mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
+    int shown = mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
+    if (shown < 0 && mFirstOpen >= 0 && mFirstOpen < mAvailable) {
+        // Nothing restored here yet: the page shows the puzzle to play, not a blank.
+        shown = mFirstOpen;
+    }
     if (shown >= 0 && shown < static_cast<int>(mEntries.size())) {
         ShowPuzzleInfo(shown);
     }
@@ -322,16 +325,15 @@ void PuzzleSelectMenu::SetCurrentSet(int set) {
     progress->mIntroduced = true;
 }
 
-void PuzzleSelectMenu::BookFinishedPuzzle() {
-    if (mFinishedPuzzle < 0 || mBooked) {
+void PuzzleSelectMenu::NoteFinishedSet() {
+    if (mFinishedPuzzle < 0 || mFinishNoted) {
         return;
     }
-    mBooked = true;
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr) {
-        return;
-    }
-    if (::BookFinishedPuzzle(*player, mMode, mSet, mFinishedPuzzle, PuzzleCount())) {
+    mFinishNoted = true;
+    const PlayerState* player = CurrentPlayer();
+    const PuzzleProgress* finished =
+        player != nullptr ? player->FindPuzzle({mMode, mSet, mFinishedPuzzle}) : nullptr;
+    if (finished != nullptr && finished->mCompleted && mFinishedPuzzle == PuzzleCount() - 1) {
         mCompletedSet = mSet;
         GetVariables().Set("c_set_completed", ExprValue::FromBool(true));
     }
@@ -366,7 +368,7 @@ void PuzzleSelectMenu::Refresh() {
 
 void PuzzleSelectMenu::DisplayPreview() {
     QueueAnimationRef(ModeWord() + "_load_preview_" + mGameName);
-    BookFinishedPuzzle();
+    NoteFinishedSet();
     if (GetInfoWidget() == nullptr) {
         auto* info = new AnimationWidget(0, 0, nullptr, 1.0f);
         AddWidget(info);
@@ -498,7 +500,7 @@ void PuzzleSelectMenu::ButtonDepress(uint32_t id) {
     if (PlayerState* player = CurrentPlayer()) {
         player->mPuzzle = i;
     }
-    OpenPuzzleLoading(mGameName, mMode, mSet, i, true);
+    OpenPuzzleLoading(mGameName, {mMode, mSet, i}, true);
     MarkForRemoval();
 }
 

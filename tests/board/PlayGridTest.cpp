@@ -36,8 +36,8 @@ protected:
         BoardTest::SetUp();
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(FindPuzzleOfSize(10, &mode, &set, &puzzle));
-        record = FindPuzzle(kDefaultGameName, mode, set, puzzle);
-        grid = new PlayTileGrid(kDefaultGameName, mode, set, puzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, puzzle});
+        grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
         hintMeter = new HintMeter(20, 20, 240, 80, 10, 1);
         mistakeMeter = new MistakeMeter(20, 400, 240, 200, 10);
         h.manager->AddWidget(hintMeter);
@@ -185,6 +185,24 @@ TEST_F(PlayGridTest, DragLocksToOneAxisAndSkipsResolvedCells) {
     for (int a = 2; a <= 5; ++a) {
         EXPECT_TRUE(grid->GetModel().IsResolved(a, 2)) << a;
     }
+}
+
+TEST_F(PlayGridTest, AStrokeStepRepaintsOnlyTheColumnsItLeavesAndEnters) {
+    StartPlay();
+    const int t = grid->GetTileSize();
+    const int x0 = static_cast<int>(grid->mX) + 2 * t + t / 2;
+    const int y0 = static_cast<int>(grid->mY) + 2 * t + t / 2;
+    h.MoveTo(x0, y0);
+    h.Press(x0, y0);
+    h.MoveTo(x0 + t, y0);
+    h.Draw();
+    h.MoveTo(x0 + 2 * t, y0);
+    Rect area;
+    ASSERT_TRUE(h.manager->GetDirtyArea(&area));
+    EXPECT_EQ(area.mX, static_cast<int>(grid->mX) + 3 * t - 2);
+    EXPECT_EQ(area.mWidth, 2 * t + 4);
+    EXPECT_EQ(area.mY + area.mHeight, static_cast<int>(grid->mY) + 10 * t + 2);
+    h.Release(x0 + 2 * t, y0);
 }
 
 TEST_F(PlayGridTest, HintsRevealUntouchedSolidCells) {

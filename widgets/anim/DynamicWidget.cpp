@@ -353,6 +353,9 @@ void DynamicWidget::SetImage(Image* image) {
     if (mOwnedImage && mOwnedImage.get() != image) {
         mOwnedImage.reset();
     }
+    if (mOwnedBase && (image == nullptr || image->GetBaseSurface() != mOwnedBase.get())) {
+        mOwnedBase.reset();
+    }
     mImage = image;
     if (image != nullptr) {
         Resize(mX, mY, image->GetCelWidth(), image->GetCelHeight());
@@ -364,9 +367,19 @@ void DynamicWidget::SetImage(Image* image) {
 }
 
 void DynamicWidget::SetOwnImageCopy(std::unique_ptr<Image> image) {
+    // A piece cut from the picture this widget owns (a child image of its own image) only points
+    // at that picture's pixels: the picture stays, or the piece would show nothing.
+    const Image* base = image != nullptr ? image->GetBaseSurface() : nullptr;
+    std::unique_ptr<Image> keep;
+    if (base != nullptr && mOwnedBase.get() == base) {
+        keep = std::move(mOwnedBase);
+    } else if (base != nullptr && mOwnedImage.get() == base) {
+        keep = std::move(mOwnedImage);
+    }
     Image* raw = image.get();
     SetImage(raw);
     mOwnedImage = std::move(image);
+    mOwnedBase = std::move(keep);
 }
 
 void DynamicWidget::SetMaskRect(const FRect& rect) {
@@ -766,12 +779,11 @@ void DynamicWidget::UpdateAllF(WidgetFlagState& state, float elapsed) {
     Widget::UpdateAllF(state, elapsed * mTimer);
 }
 
-void DynamicWidget::MarkDirty() {
+void DynamicWidget::DropKeptPicture() {
     if (mCache) {
         mCache->countdown = 30;
         mCache->rendered = false;
     }
-    Widget::MarkDirty();
 }
 
 FRect DynamicWidget::ToParentRect(const FRect& rect) const {
@@ -860,9 +872,8 @@ bool DynamicWidget::Contains(float x, float y) const {
     if (!mCheckPixels || mImage->IsListEmpty()) {
         return true;
     }
-    const uint32_t pixel =
-        mImage->GetPixel(static_cast<int>(ix), static_cast<int>(iy), mFrames.mFrame);
-    if (static_cast<int>(pixel >> 24) <= OpacityThreshold()) {
+    if (mImage->GetAlpha(static_cast<int>(ix), static_cast<int>(iy), mFrames.mFrame) <=
+        OpacityThreshold()) {
         return false;
     }
     if (mMaskImage != nullptr && !mMaskImage->IsListEmpty()) {
