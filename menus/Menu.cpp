@@ -90,17 +90,6 @@ Widget* Menu::ShowAsDialog(Menu* m) {
     return shown;
 }
 
-Widget* Menu::ShowWithTransition(Menu* m) {
-    if (m == nullptr) {
-        return nullptr;
-    }
-    Widget* shown = m->CreateTransition();
-    if (gApp != nullptr) {
-        gApp->AddDialog(shown);
-    }
-    return shown;
-}
-
 Widget* Menu::CreateTransition() {
     GameApp* app = App();
     return app != nullptr ? app->WrapMenuInTransition(this) : this;

@@ -660,14 +660,6 @@ Image* AnimationWidget::GetParamImage(std::string_view name) const {
     return image != nullptr ? image : MissingImageFor(text);
 }
 
-int AnimationWidget::GetParamResource(std::string_view name) const {
-    return LookupAssetTableB(GetParamString(name));
-}
-
-int AnimationWidget::GetParamNamedId(std::string_view name) const {
-    return LookupNamedId(GetParamString(name));
-}
-
 Font* AnimationWidget::GetParamTableEntry(std::string_view name) const {
     return Fonts::Find(GetParamString(name));
 }

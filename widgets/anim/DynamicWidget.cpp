@@ -233,16 +233,6 @@ void DynamicWidget::TweenNamedFloat(std::string_view name, float target, float d
     }
 }
 
-void DynamicWidget::CircleTo(int centerX, int centerY, float sweepDegrees, float duration,
-                             std::unique_ptr<EasingCurve> curve, int flags) {
-    // The radius and start angle are taken from the base position (see TweenNamedFloat).
-    mModifiers.RemoveEffects();
-    auto circler = std::make_unique<Circler>(this, "", std::move(curve), centerX, centerY,
-                                             sweepDegrees, duration, flags);
-    mModifiers.ApplyEffects();
-    AddController(std::move(circler));
-}
-
 void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance, int duration) {
     if (height == 0 || duration <= 0) {
         return;
@@ -277,12 +267,6 @@ void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance
     mModifiers.ApplyEffects();
     AddController(std::move(tx));
     AddController(std::move(ty));
-}
-
-void DynamicWidget::ShearTo(float shearX, float shearY, float offsetX, float offsetY, float speed,
-                            float acceleration, float damping) {
-    AddController(std::make_unique<Shearer>(this, "", shearX, shearY, offsetX, offsetY, speed,
-                                            acceleration, damping, kChangedTransform));
 }
 
 void DynamicWidget::AddController(std::unique_ptr<Controller> controller) {
@@ -402,16 +386,6 @@ void DynamicWidget::SetMaskRect(const FRect& rect) {
     mMaskRect = rect;
     mMaskRectGiven = true;
     MarkDirty();
-}
-
-void DynamicWidget::SetShader(std::unique_ptr<ShaderEffect> effect) {
-    mShader = std::move(effect);
-    mShaderConstants["Clock"] = &mClock;
-    MarkDirty();
-}
-
-void DynamicWidget::SetShaderConstantSource(const std::string& name, float* field) {
-    mShaderConstants[name] = field;
 }
 
 void DynamicWidget::SetTransformMode(bool on) {

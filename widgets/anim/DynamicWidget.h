@@ -78,13 +78,9 @@ public:
     // curve may be null (linear). duration in units of the widget's clock.
     void TweenNamedFloat(std::string_view name, float target, float duration,
                          std::unique_ptr<EasingCurve> curve, int flags);
-    void CircleTo(int centerX, int centerY, float sweepDegrees, float duration,
-                  std::unique_ptr<EasingCurve> curve, int flags);
     // A jump to (targetX, targetY) peaking height above (negative: below) the lower end, at
     // least clearance beyond the higher one. Nothing happens unless height != 0 and duration > 0.
     void JumpTo(float targetX, int targetY, int height, int clearance, int duration);
-    void ShearTo(float shearX, float shearY, float offsetX, float offsetY, float speed,
-                 float acceleration, float damping);
 
     // --- modifier tables ---
     void AddController(std::unique_ptr<Controller> controller);
@@ -121,9 +117,6 @@ public:
         mMaskRectGiven = false;
         MarkDirty();
     }
-    // Takes ownership; "Clock" is fed from the widget's clock.
-    void SetShader(std::unique_ptr<ShaderEffect> effect);
-    void SetShaderConstantSource(const std::string& name, float* field);
     void SetTransformMode(bool on);
     void SetDrawMode(int mode);
     void SetBlendMode(int mode) { mBlendMode = mode; }
