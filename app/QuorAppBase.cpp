@@ -209,6 +209,9 @@ bool QuorAppBase::Init() {
     // The player sees the window as soon as it exists; the GL set-up, the screen surface and the
     // first settings write (a synced file write) come after it.
     mPlatform->ShowWindow(true);
+    if (uint32_t rgb = 0; GetFirstPictureColor(&rgb)) {
+        mPlatform->ShowPlainPicture(rgb);
+    }
     if (!mScreenSaverMode) {
         mSettings.mInProgress = true;
         SaveSettings();
@@ -453,7 +456,14 @@ void QuorAppBase::DrawFrame() {
     mPlatform->BeginFrame();
     if (mDevice != nullptr) {
         ImageSurface* screen = mDevice->GetScreenImage();
-        mDevice->ClearTarget(screen, Rect(0, 0, mWidth, mHeight), Color(0, 0, 0, 255));
+        // Every widget still draws, in order; only the pixels of the marked part are written.
+        Rect area(0, 0, mWidth, mHeight);
+        const bool partial = mScreenKept && mWidgetManager->GetDirtyArea(&area);
+        if (partial) {
+            mDevice->SetScreenLimit(area);
+            ++mPartialDrawCount;
+        }
+        mDevice->ClearTarget(screen, area, Color(0, 0, 0, 255));
         Graphics g(screen);
         mGraphics = &g;
         {
@@ -462,8 +472,11 @@ void QuorAppBase::DrawFrame() {
         }
         g.FlushBatch();
         mGraphics = nullptr;
+        if (partial) {
+            mDevice->ClearScreenLimit();
+        }
         const PlatformRect view = mPlatform->GetViewport();
-        mDevice->PresentInto(view.x, view.y, view.width, view.height);
+        mScreenKept = mDevice->PresentInto(view.x, view.y, view.width, view.height);
     } else {
         const WidgetWalk walk(mWalkDepth);
         mWidgetManager->DrawScreen(nullptr);
@@ -526,18 +539,21 @@ std::string QuorAppBase::ReportFrameStatistics() {
     std::snprintf(
         line, sizeof line,
         "Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
-        "%llu idle waits, draw time per frame: mean %.2f ms, 95th percentile %.1f ms, max %.1f ms",
+        "%llu idle waits, draw time per frame: mean %.2f ms, 95th percentile %.1f ms, max %.1f ms, "
+        "%llu partial frames",
         static_cast<unsigned long long>(mUpdateCount - mReportedUpdates),
         static_cast<unsigned long long>(mDrawCount - mReportedDraws),
         static_cast<unsigned long long>(now - mReportStartMs),
         static_cast<long long>(mFirstFrameMs),
         static_cast<unsigned long long>(mIdleWaits - mReportedIdleWaits),
         mDrawTimes.MeanUs() / 1000.0, static_cast<double>(mDrawTimes.PercentileUs(0.95)) / 1000.0,
-        static_cast<double>(mDrawTimes.MaxUs()) / 1000.0);
+        static_cast<double>(mDrawTimes.MaxUs()) / 1000.0,
+        static_cast<unsigned long long>(mPartialDrawCount - mReportedPartialDraws));
     DebugOutput("%s", line);
     mReportStartMs = now;
     mReportedUpdates = mUpdateCount;
     mReportedDraws = mDrawCount;
+    mReportedPartialDraws = mPartialDrawCount;
     mReportedIdleWaits = mIdleWaits;
     mDrawTimes = FrameTimeStats();
     return line;
@@ -567,11 +583,6 @@ void QuorAppBase::JoinLoadingThread() {
 }
 
 void QuorAppBase::CheckLoadingProgress() {
-    const int count = mLoadingCount.load();
-    if (count != mLastReportedCount) {
-        mLastReportedCount = count;
-        LoadingProgressed(count, mLoadingTotal.load());
-    }
     if (mLoadingFinished && !mLoadingCompleteDone) {
         JoinLoadingThread();
         mLoadingCompleteDone = true;

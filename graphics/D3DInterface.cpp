@@ -564,6 +564,9 @@ Matrix4 D3DInterface::TargetView(int width, int height) const {
 void D3DInterface::ApplyKeyState(const DrawKey& key) {
     ImageSurface* target = key.mTarget;
     Rect clip = key.mClip.Intersection(Rect(0, 0, target->GetWidth(), target->GetHeight()));
+    if (mHaveScreenLimit && target == mScreen.get()) {
+        clip = clip.Intersection(mScreenLimit);
+    }
     glEnable(GL_SCISSOR_TEST);
     glScissor(clip.mX, clip.mY, clip.mWidth, clip.mHeight);
     if (key.mCull) {
@@ -882,6 +885,9 @@ void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Col
         return;
     }
     Rect clip = area.Intersection(Rect(0, 0, target->GetWidth(), target->GetHeight()));
+    if (mHaveScreenLimit && target == mScreen.get()) {
+        clip = clip.Intersection(mScreenLimit);
+    }
     if (clip.IsEmpty()) {
         return;
     }
@@ -894,6 +900,17 @@ void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Col
     glClear(GL_COLOR_BUFFER_BIT);
     target->mDevice.mMemoryStale = true;
     ReleaseTarget();
+}
+
+void D3DInterface::SetScreenLimit(const Rect& area) {
+    DrawBatch();
+    mScreenLimit = area;
+    mHaveScreenLimit = true;
+}
+
+void D3DInterface::ClearScreenLimit() {
+    DrawBatch();
+    mHaveScreenLimit = false;
 }
 
 void D3DInterface::EnsureImageTexture(Image* image) {

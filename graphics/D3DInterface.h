@@ -110,6 +110,11 @@ public:
     void SubmitTriangles(const DrawKey& key, const DrawVertex* vertices, size_t count);
     // Fills a rectangle of a target with a colour (premultiplied), ignoring blending.
     void ClearTarget(ImageSurface* target, const Rect& area, const Color& color);
+    // Until ClearScreenLimit, every draw and clear into the screen image is clipped to area
+    // (pixels): a frame that repaints only what changed keeps the rest of the last picture.
+    // Draws still pending are sent first, under the limit they were made for.
+    void SetScreenLimit(const Rect& area);
+    void ClearScreenLimit();
 
     // Draw calls sent to GL since the last Present, and in the last presented frame.
     int GetDrawCallsThisFrame() const { return mDrawCalls; }
@@ -195,6 +200,8 @@ private:
 
     int mDrawCalls = 0;
     int mDrawCallsLastFrame = 0;
+    bool mHaveScreenLimit = false;
+    Rect mScreenLimit;
 
     std::recursive_mutex mLock;
     std::unordered_set<ImageSurface*> mSurfaces;

@@ -1,6 +1,7 @@
 #include "game/board/BoardAssets.h"
 
 #include <set>
+#include <utility>
 
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
@@ -19,6 +20,8 @@ constexpr const char* kGridImageFormats[] = {
 };
 
 BoardNoticeHandler gNoticeHandler = nullptr;
+bool gStrokeHeld = false;
+std::vector<std::pair<std::string, std::string>> gWaitingNotices;  // text, layout
 
 }  // namespace
 
@@ -67,9 +70,25 @@ void SetBoardNoticeHandler(BoardNoticeHandler handler) {
 }
 
 void ShowBoardNotice(const std::string& text, const std::string& layout) {
+    if (gStrokeHeld) {
+        gWaitingNotices.emplace_back(text, layout);
+        return;
+    }
     if (gNoticeHandler != nullptr) {
         gNoticeHandler(text, layout);
         return;
     }
     WriteLogLine("Notice (" + layout + "): " + text, true);
+}
+
+void SetBoardStrokeHeld(bool held) {
+    gStrokeHeld = held;
+    if (held) {
+        return;
+    }
+    std::vector<std::pair<std::string, std::string>> waiting;
+    waiting.swap(gWaitingNotices);
+    for (const auto& [text, layout] : waiting) {
+        ShowBoardNotice(text, layout);
+    }
 }

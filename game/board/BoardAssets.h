@@ -32,4 +32,8 @@ std::vector<std::string> CheckGridImages(int size);
 // text is only logged.
 using BoardNoticeHandler = void (*)(const std::string& text, const std::string& layout);
 void SetBoardNoticeHandler(BoardNoticeHandler handler);
+// While a stroke is held the notice waits for the stroke's end, so that it never cuts a drag.
 void ShowBoardNotice(const std::string& text, const std::string& layout);
+
+// Whether the player holds a stroke on a grid; releasing it opens the notices that waited.
+void SetBoardStrokeHeld(bool held);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "app/QuorAppBase.h"
 #include "core/expr/NamedConstants.h"
@@ -21,11 +22,11 @@
 
 namespace {
 
-const PuzzleRecord& FindRecord(const std::string& game, int mode, int set, int puzzle) {
+const PuzzleRecord& FindRecord(const std::string& game, const PuzzleId& id) {
     static const PuzzleRecord empty;
-    const PuzzleRecord* record = FindPuzzle(game, mode, set, puzzle);
+    const PuzzleRecord* record = FindPuzzle(game, id);
     if (record == nullptr) {
-        LogWarning("No puzzle %d of set %d, mode %d of game \"%s\"", puzzle, set, mode,
+        LogWarning("No puzzle %d of set %d, mode %d of game \"%s\"", id.mIndex, id.mSet, id.mMode,
                    game.c_str());
         return empty;
     }
@@ -48,10 +49,9 @@ const char* TileImageFormat(const std::string& kind) {
 
 }  // namespace
 
-PlayTileGrid::PlayTileGrid(const std::string& game, int mode, int set, int puzzle)
-    : TileGrid(
-          FindRecord(game, mode, set, puzzle),
-          AllowedMistakes(static_cast<int>(FindRecord(game, mode, set, puzzle).mSolution.size()))) {
+PlayTileGrid::PlayTileGrid(const std::string& game, const PuzzleId& id)
+    : TileGrid(FindRecord(game, id),
+               AllowedMistakes(static_cast<int>(FindRecord(game, id).mSolution.size()))) {
     mTileWidgets.assign(mSize, std::vector<WeakWidget<AnimationWidget>>(mSize));
     mRevealHighlight = FindGridImage("G%dTileHighlight_%s", mSize);
     mMarkHighlight = FindGridImage("G%dMarkHighlight_%s", mSize);
@@ -569,6 +569,9 @@ void PlayTileGrid::MouseDown(int x, int y, int clickCount) {
     options.toggleMode = player != nullptr && player->mToggleMode;
     options.rightClickOff = mRightClickOff;
     const PlayModel::PressResult result = mModel->Press(a, b, clickCount, options);
+    if (mModel->GetAction() != PlayModel::kNoAction) {
+        SetBoardStrokeHeld(true);
+    }
     if (result.switchTool) {
         if (PlayGridHost* host = mHost.Get()) {
             host->NextTool();
@@ -589,10 +592,12 @@ void PlayTileGrid::MouseUp(int x, int y) {
     AnimationWidget::MouseUp(x, y);
     int a, b;
     if (!CellAt(x, y, &a, &b)) {
+        SetBoardStrokeHeld(false);
         return;
     }
     mModel->Drag(a, b);
     if (mModel->GetAction() == PlayModel::kNoAction) {
+        SetBoardStrokeHeld(false);
         return;
     }
     const Stroke& stroke = mModel->GetStroke();
@@ -606,9 +611,14 @@ void PlayTileGrid::MouseUp(int x, int y) {
     mModel->EndStroke();
     RefreshCursor();
     OnStrokeEnded();
+    // The notices of this stroke and of any that came while it was held open now.
+    SetBoardStrokeHeld(false);
 }
 
 void PlayTileGrid::RemovedFromManager(WidgetManager* manager) {
+    if (mIsDown) {
+        SetBoardStrokeHeld(false);
+    }
     if (AnimationWidget* explosion = mExplosion.Get()) {
         explosion->ClearAnimationListener();
     }
@@ -668,6 +678,37 @@ void PlayTileGrid::Draw(Graphics* g) {
     }
 }
 
+bool PlayTileGrid::GetDrawnArea(FRect* area) const {
+    // Flying clue numbers and the spring after an explosion draw away from the grid; the
+    // tutorial's grid draws more of its own.
+    if (typeid(*this) != typeid(PlayTileGrid) || mSpringActive || !mClueNumbers.empty() ||
+        !mFlyingNumbers.empty()) {
+        return false;
+    }
+    size_t rowClues = 0;
+    size_t columnClues = 0;
+    for (const auto& row : GetClues().rows) {
+        rowClues = std::max(rowClues, row.size());
+    }
+    for (const auto& column : GetClues().columns) {
+        columnClues = std::max(columnClues, column.size());
+    }
+    const float left = static_cast<float>(
+        std::max(mOffsetX, static_cast<int>(rowClues) * std::max(mNumberWidth, 1)));
+    const float top = static_cast<float>(
+        std::max(mOffsetY, static_cast<int>(columnClues) * std::max(mNumberHeight, 1)));
+    float right = static_cast<float>(mSize * mTileSize);
+    float bottom = right;
+    if (const Image* background = GetImage()) {
+        right = std::max(right, static_cast<float>(background->GetWidth() - mOffsetX));
+        bottom = std::max(bottom, static_cast<float>(background->GetHeight() - mOffsetY));
+    }
+    const float margin = static_cast<float>(std::max(mTileSize, 16));
+    *area = FRect(-left - margin, -top - margin, left + right + 2.0f * margin,
+                  top + bottom + 2.0f * margin);
+    return true;
+}
+
 void PlayTileGrid::DrawClueNumber(Graphics* g, float x, float y, int kind, int line, int index,
                                   bool lineHighlighted) {
     const ClueRun& clue = (kind == 0 ? GetClues().columns : GetClues().rows)[line][index];
@@ -683,15 +724,17 @@ void PlayTileGrid::DrawOverlay(Graphics* g) {
     const CellPos cell = mModel->GetStroke().GetCurrent();
     const float t = static_cast<float>(mTileSize);
     const float side = mSize * t;
+    // The line's clues stand in a lamplit band; over the tiles the line is only edged, so that
+    // no tile takes a colour that could pass for another tile state.
     g->SetColor(mHighlightColor);
-    g->FillRect(-static_cast<float>(mOffsetX), cell.b * t, mOffsetX + cell.a * t, t);
-    g->FillRect(cell.a * t, -static_cast<float>(mOffsetY), t, mOffsetY + cell.b * t);
-    if (cell.a < mSize - 1) {
-        g->FillRect((cell.a + 1) * t, cell.b * t, side - (cell.a + 1) * t, t);
-    }
-    if (cell.b < mSize - 1) {
-        g->FillRect(cell.a * t, (cell.b + 1) * t, t, side - (cell.b + 1) * t);
-    }
+    g->FillRect(-static_cast<float>(mOffsetX), cell.b * t, static_cast<float>(mOffsetX), t);
+    g->FillRect(cell.a * t, -static_cast<float>(mOffsetY), t, static_cast<float>(mOffsetY));
+    const float edge = std::max(2.0f, t / 24.0f);
+    g->SetColor(Color(239, 197, 110, 255));  // brass light
+    g->FillRect(0.0f, cell.b * t - edge / 2, side, edge);
+    g->FillRect(0.0f, (cell.b + 1) * t - edge / 2, side, edge);
+    g->FillRect(cell.a * t - edge / 2, 0.0f, edge, side);
+    g->FillRect((cell.a + 1) * t - edge / 2, 0.0f, edge, side);
     const int action = mModel->GetAction();
     Image* strokeImage = action == PlayModel::kReveal
                              ? mRevealHighlight

@@ -22,7 +22,7 @@ bool IsSetOpen(const PlayerState& state, int mode, int set);
 // Books a solved puzzle as the puzzle selection screen does: marks it completed and, when it was
 // the newest open puzzle, opens the next one. Returns true when that puzzle was the set's last
 // (the set is finished here). Nothing happens for a puzzle the state does not hold.
-bool BookFinishedPuzzle(PlayerState& state, int mode, int set, int puzzle, int puzzleCount);
+bool BookFinishedPuzzle(PlayerState& state, const PuzzleId& id, int puzzleCount);
 
 // Passes the set's open unavailable puzzles (one flag per puzzle of the set, true where the
 // puzzle can't be played): each is booked as finished (BookFinishedPuzzle), so the puzzle after

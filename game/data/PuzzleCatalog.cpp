@@ -26,7 +26,10 @@ const GameCatalog* FindGameCatalog(const std::string& game) {
 namespace {
 
 // The record at the place, unavailable ones included; null outside the catalogue.
-const PuzzleRecord* FindRecord(const std::string& game, int mode, int set, int puzzle) {
+const PuzzleRecord* FindRecord(const std::string& game, const PuzzleId& id) {
+    const int mode = id.mMode;
+    const int set = id.mSet;
+    const int puzzle = id.mIndex;
     if (mode < 0 || mode >= kModeCount || set < 0 || puzzle < 0) {
         return nullptr;
     }
@@ -44,20 +47,20 @@ const PuzzleRecord* FindRecord(const std::string& game, int mode, int set, int p
 
 }  // namespace
 
-const PuzzleRecord* FindPuzzle(const std::string& game, int mode, int set, int puzzle) {
-    const PuzzleRecord* record = FindRecord(game, mode, set, puzzle);
+const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id) {
+    const PuzzleRecord* record = FindRecord(game, id);
     return record != nullptr && !record->mUnavailable ? record : nullptr;
 }
 
-bool IsPuzzleUnavailable(const std::string& game, int mode, int set, int puzzle) {
-    const PuzzleRecord* record = FindRecord(game, mode, set, puzzle);
+bool IsPuzzleUnavailable(const std::string& game, const PuzzleId& id) {
+    const PuzzleRecord* record = FindRecord(game, id);
     return record != nullptr && record->mUnavailable;
 }
 
 std::vector<bool> FindUnavailablePuzzles(const std::string& game, int mode, int set) {
     std::vector<bool> flags(static_cast<size_t>(CountCatalogPuzzles(game, mode, set)));
     for (size_t puzzle = 0; puzzle < flags.size(); ++puzzle) {
-        flags[puzzle] = IsPuzzleUnavailable(game, mode, set, static_cast<int>(puzzle));
+        flags[puzzle] = IsPuzzleUnavailable(game, {mode, set, static_cast<int>(puzzle)});
     }
     return flags;
 }

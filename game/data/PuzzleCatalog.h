@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "game/data/PuzzleId.h"
 #include "game/data/PuzzleRecord.h"
 
 inline constexpr const char* kDefaultGameName = "pelnora7";
@@ -25,9 +26,9 @@ const GameCatalog& GetGameCatalog(const std::string& game);
 const GameCatalog* FindGameCatalog(const std::string& game);
 // The puzzle at (game, mode, set, puzzle), or null when any index is outside the catalogue or
 // the puzzle there is unavailable (its place is kept, but it can't be played or shown).
-const PuzzleRecord* FindPuzzle(const std::string& game, int mode, int set, int puzzle);
+const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id);
 // Whether the puzzle at that place is one the file holds but could not be read.
-bool IsPuzzleUnavailable(const std::string& game, int mode, int set, int puzzle);
+bool IsPuzzleUnavailable(const std::string& game, const PuzzleId& id);
 // One flag per puzzle of the set: true where the puzzle is unavailable.
 std::vector<bool> FindUnavailablePuzzles(const std::string& game, int mode, int set);
 // Number of sets of a mode; 0 for an unknown game or mode.

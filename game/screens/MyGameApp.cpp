@@ -25,6 +25,7 @@
 #include "graphics/assets/AssetManager.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Font.h"
+#include "menus/LogoScreen.h"
 #include "menus/Menu.h"
 #include "menus/NoticeMenu.h"
 #include "menus/TitleScreen.h"
@@ -124,6 +125,14 @@ void MyGameApp::UpdateFrame() {
     }
 }
 
+bool MyGameApp::GetFirstPictureColor(uint32_t* rgb) const {
+    if (mScreenSaverMode) {
+        return false;
+    }
+    *rgb = LogoScreen::kBackgroundRgb;
+    return true;
+}
+
 void MyGameApp::ShowNextStartScreen() {
     mStartScreens.ShowNext(mScreenSaverMode);
 }
@@ -160,20 +169,6 @@ Widget* MyGameApp::CreateMenuButton(int x, int y, const std::string& label, bool
     const int width = normal != nullptr ? normal->GetCelWidth() : button->mWidth;
     const int height = normal != nullptr ? normal->GetCelHeight() : button->mHeight;
     button->Move(static_cast<float>(x - width / 2), static_cast<float>(y - height / 2));
-    return button;
-}
-
-Widget* MyGameApp::CreateTextButton(int x, int y, const std::string& label, int unused) {
-    (void)unused;
-    auto* button = static_cast<ButtonWidget*>(CreateMenuButton(x, y, label, true));
-    button->mDownOffsetX = 0;
-    button->mDownOffsetY = 0;
-    button->mLabelWidth = -1;
-    if (const Font* font = button->GetLabelFont()) {
-        const int width = font->StringWidth(button->GetLabel());
-        const int height = font->GetHeight();
-        button->Resize(static_cast<float>(x - width / 2), static_cast<float>(y), width, height);
-    }
     return button;
 }
 

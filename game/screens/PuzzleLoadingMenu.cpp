@@ -7,12 +7,11 @@
 #include "graphics/assets/AssetManager.h"
 #include "widgets/NameLookups.h"
 
-PuzzleLoadingMenu::PuzzleLoadingMenu(const std::string& game, int mode, int set, int puzzle,
-                                     bool showIntro)
-    : mGame(game), mMode(mode), mSet(set), mPuzzle(puzzle), mShowIntro(showIntro) {
+PuzzleLoadingMenu::PuzzleLoadingMenu(const std::string& game, const PuzzleId& id, bool showIntro)
+    : mGame(game), mId(id), mShowIntro(showIntro) {
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mCurrentGameName = game;
-        state->mMode = mode;
+        state->mMode = id.mMode;
     }
 }
 
@@ -22,7 +21,7 @@ void PuzzleLoadingMenu::AddedToManager(WidgetManager* manager) {
     AssetManager::Get().CollectAssetsMatching(CurrentDeviceWord(), &names);
     // The set's background too: the desk's puzzles are reached from the tutorial question
     // without the set's loading screen, and play draws the background under the board.
-    if (const SetRecord* record = GetSetRecord(mGame, mMode, mSet)) {
+    if (const SetRecord* record = GetSetRecord(mGame, mId.mMode, mId.mSet)) {
         AssetSet background;
         AssetManager::Get().CollectAssetsMatching(
             record->mBackground.empty() ? record->mName : record->mBackground, &background);
@@ -34,20 +33,21 @@ void PuzzleLoadingMenu::AddedToManager(WidgetManager* manager) {
 void PuzzleLoadingMenu::MoveOn() {
     PlayerState* state = GetCurrentPlayerState();
     if (state == nullptr) {
-        OpenPlayPuzzle(mGame, mMode, mSet, mPuzzle);
+        OpenPlayPuzzle(mGame, mId);
         return;
     }
     // The first story puzzles open on their intro panel, unless the player turned tips off.
     const int maxIntroSet = LookupConstant("max_intro_set");
     const int maxIntroPuzzle = LookupConstant("max_intro_puzzle");
-    const bool early = mSet < maxIntroSet || (mSet == maxIntroSet && mPuzzle < maxIntroPuzzle);
-    if (mMode == 0 && early && !state->mDisableTips && mShowIntro) {
-        OpenLevelIntro(state->mCurrentGameName, state->mMode, mSet, mPuzzle);
+    const bool early =
+        mId.mSet < maxIntroSet || (mId.mSet == maxIntroSet && mId.mIndex < maxIntroPuzzle);
+    if (mId.mMode == 0 && early && !state->mDisableTips && mShowIntro) {
+        OpenLevelIntro(state->mCurrentGameName, {state->mMode, mId.mSet, mId.mIndex});
         return;
     }
     state->mMusicAlternation = (state->mMusicAlternation + 1) % 2;
     // The tutorial set always plays its first track.
-    const int alternation = (mSet == 0 && mMode == 0) ? 0 : state->mMusicAlternation;
+    const int alternation = (mId.mSet == 0 && mId.mMode == 0) ? 0 : state->mMusicAlternation;
     if (const SetRecord* record =
             GetSetRecord(state->mCurrentGameName, state->mMode, state->mCurrentCountry)) {
         // PickMusic wraps the alternation into the set's list, so a set with one track (or
@@ -57,5 +57,5 @@ void PuzzleLoadingMenu::MoveOn() {
             StartMusic(record->mMusicNames[static_cast<size_t>(pick)]);
         }
     }
-    OpenPlayPuzzle(state->mCurrentGameName, state->mMode, mSet, mPuzzle);
+    OpenPlayPuzzle(state->mCurrentGameName, {state->mMode, mId.mSet, mId.mIndex});
 }

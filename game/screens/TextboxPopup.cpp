@@ -116,7 +116,8 @@ TextboxPopup* TextboxPopup::ForLabel(DynamicWidget* label, ButtonListener* liste
     }
     const int textWidth = std::max(text->GetTextWidth(), 1);
     const int textHeight = std::max(text->GetTextHeight(), 1);
-    const int width = textWidth + 2 * kMargin;
+    // A short text still leaves the OK button (the factory centres it by "button") inside.
+    const int width = std::max(textWidth, Width(LookupAssetTableA("button"))) + 2 * kMargin;
     const int height = textHeight + 2 * kMargin + kButtonRoom;
     std::unique_ptr<ImageSurface> box = DrawBox(width, height);
     const FPoint at = label->LocalToGlobal();
@@ -129,8 +130,8 @@ TextboxPopup* TextboxPopup::ForLabel(DynamicWidget* label, ButtonListener* liste
     y = std::clamp(y, 0, std::max(0, screenHeight - height));
     auto* popup = new TextboxPopup(x, y, box.get(), listener);
     popup->SetOwnImageCopy(std::move(box));
-    // The text itself, left-aligned in the box as the label laid it out.
-    auto* copy = new TextLabel(text->GetText(), kMargin, kMargin, "", textWidth,
+    // The text itself, laid out as the label laid it out, in the middle of the box.
+    auto* copy = new TextLabel(text->GetText(), (width - textWidth) / 2, kMargin, "", textWidth,
                                text->GetJustification(), -1, -1);
     copy->SetFontObject(text->GetFont());
     // Ink on the paper box (#2b3350).

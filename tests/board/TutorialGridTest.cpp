@@ -2,13 +2,17 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BoardTestSupport.h"
 #include "game/board/BoardAssets.h"
 #include "game/board/TutorialGrid.h"
 #include "game/board/TutorialPopups.h"
+#include "game/data/MyLocalization.h"
+#include "graphics/assets/LocalizedTexts.h"
 #include "support/TempFolder.h"
+#include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/HyperlinkWidget.h"
 #include "widgets/script/AnimationCommand.h"
@@ -17,6 +21,7 @@ namespace {
 
 std::vector<std::string> gNotices;
 ButtonWidget* gOkButton = nullptr;
+std::string gPopupText;
 int gOkEnabled = 0;
 
 void RecordNotice(const std::string& text, const std::string& layout) {
@@ -25,6 +30,9 @@ void RecordNotice(const std::string& text, const std::string& layout) {
 
 // The screens' popup stand-in: a disabled OK button reporting to the grid.
 Widget* ShowTestPopup(DynamicWidget* label, ButtonListener* listener, uint32_t* okButtonId) {
+    if (auto* text = dynamic_cast<TextLabel*>(label)) {
+        gPopupText = text->GetText();
+    }
     gOkButton =
         new ButtonWidget(static_cast<int>(label->mX), static_cast<int>(label->mY), "", "OK", false);
     gOkButton->SetButtonListener(listener);
@@ -57,7 +65,7 @@ protected:
         SetTutorialPopupHooks({ShowTestPopup, EnableTestOk});
         int mode = 0, set = 0;
         ASSERT_TRUE(FindPuzzleOfSize(10, &mode, &set, &mPuzzle));
-        record = FindPuzzle(kDefaultGameName, mode, set, mPuzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, mPuzzle});
         std::ofstream(folder.Path() + "tutorial.xml") << R"(<animations>
   <animation name="tutorial_)" << mPuzzle + 1 << R"(">
     <reveal group="0" x1="2" y1="1" x2="5" y2="1"/>
@@ -76,7 +84,7 @@ protected:
 </animations>)";
         AnimationStats scripts(false);
         ASSERT_TRUE(scripts.ReadAll("tutorial.xml", folder.Path()));
-        grid = new TutorialGrid(kDefaultGameName, mode, set, mPuzzle);
+        grid = new TutorialGrid(kDefaultGameName, {mode, set, mPuzzle});
         h.manager->AddWidget(grid);
     }
     void TearDown() override {
@@ -176,6 +184,20 @@ TEST_F(TutorialGridTest, CellsOutsideTheStepAreRefusedWithANotice) {
     EXPECT_EQ(grid->GetRemaining(), 2);
     EXPECT_EQ(Stage(), 0);
     Stroke(4, 1, 5, 1);
+    EXPECT_GE(Stage(), 2);
+}
+
+TEST_F(TutorialGridTest, NoticesWaitForTheHeldStrokeToEnd) {
+    grid->OnResume();
+    const CellPos from = Centre(2, 1), to = Centre(5, 1);
+    h.MoveTo(from.a, from.b);
+    h.Press(from.a, from.b);
+    h.MoveTo(to.a, to.b);
+    ShowBoardNotice("hint_intro", "menu");
+    EXPECT_TRUE(gNotices.empty());
+    h.Release(to.a, to.b);
+    EXPECT_EQ(gNotices, std::vector<std::string>{"hint_intro/menu"});
+    // The stroke it waited for was taken whole.
     EXPECT_GE(Stage(), 2);
 }
 
@@ -293,7 +315,7 @@ TEST_F(TutorialGridTest, HintRevealsLandOutsideTheStep) {
 // accepts, in the desk puzzles they run on.
 TEST_F(BoardTest, ShippedTutorialStepsMatchTheirPuzzles) {
     for (int p = 0; p < 4; ++p) {
-        const PuzzleRecord* puzzle = FindPuzzle(kDefaultGameName, 0, 0, p);
+        const PuzzleRecord* puzzle = FindPuzzle(kDefaultGameName, {0, 0, p});
         ASSERT_NE(puzzle, nullptr);
         const auto script = AnimationTable::Get().Find("tutorial_" + std::to_string(p + 1));
         ASSERT_TRUE(script) << p;
@@ -323,4 +345,59 @@ TEST_F(BoardTest, ShippedTutorialStepsMatchTheirPuzzles) {
         }
         EXPECT_GT(steps, 0) << p;
     }
+}
+
+// A player who strokes exactly what flashes, as soon as a tip shows it, is never told off: the
+// cells of a step flash while its tip shows, a tip waits for its OK only when nothing flashes,
+// and the last tip of a board leaves the board to free play with its OK ready to close it.
+TEST_F(BoardTest, ShippedTutorialsTakeWhatTheirTipsAskFor) {
+    MyLocalization texts;
+    ASSERT_TRUE(texts.LoadText(ReadContentFile(MyLocalization::kFileName), "localization.xml"));
+    SetBoardNoticeHandler(RecordNotice);
+    SetTutorialPopupHooks({ShowTestPopup, EnableTestOk});
+    for (int p = 0; p < 4; ++p) {
+        gNotices.clear();
+        gOkButton = nullptr;
+        auto* grid = new TutorialGrid(kDefaultGameName, 0, 0, p);
+        h.manager->AddWidget(grid);
+        grid->ResolveEmptyLines();
+        grid->OnResume();
+        const int t = grid->GetTileSize();
+        for (int guard = 0; guard < 40 && !grid->IsFreePlay(); ++guard) {
+            if (grid->IsWaitingForOk()) {
+                // A tip that waits for its OK asks for no stroke.
+                for (const char* verb : {"eveal", "ark ", "troke"}) {
+                    EXPECT_EQ(gPopupText.find(verb), std::string::npos) << gPopupText;
+                }
+                EXPECT_EQ(grid->GetRemaining(), 0) << "tutorial_" << p + 1;
+                grid->ButtonDepress(gOkButton->mId);
+                continue;
+            }
+            ASSERT_TRUE(grid->IsWaitingForTiles()) << "tutorial_" << p + 1;
+            std::vector<std::tuple<int, int, int>> cells;  // a, b, action
+            for (int a = 0; a < grid->GetModel().GetSize(); ++a) {
+                for (int b = 0; b < grid->GetModel().GetSize(); ++b) {
+                    if (grid->GetStepCell(a, b).action != 0) {
+                        cells.emplace_back(a, b, grid->GetStepCell(a, b).action);
+                    }
+                }
+            }
+            for (const auto& [a, b, action] : cells) {
+                grid->SetTool(action == 2 ? 1 : 0);
+                const int x = static_cast<int>(grid->mX) + a * t + t / 2;
+                const int y = static_cast<int>(grid->mY) + b * t + t / 2;
+                h.Drag(x, y, x, y);
+            }
+        }
+        EXPECT_TRUE(grid->IsFreePlay()) << "tutorial_" << p + 1;
+        EXPECT_TRUE(gNotices.empty()) << "tutorial_" << p + 1 << ": " << gNotices.front();
+        if (gOkButton != nullptr && grid->GetPopup() != nullptr) {
+            EXPECT_FALSE(gOkButton->mDisabled) << "tutorial_" << p + 1;
+        }
+        h.manager->RemoveAllWidgets(true, true);
+        h.RunUpdates(1);
+    }
+    SetBoardNoticeHandler(nullptr);
+    SetTutorialPopupHooks({});
+    LocalizedTexts::Clear();
 }

@@ -694,3 +694,45 @@ TEST_F(DrawGoldenTest, BatchedFrameEqualsThePriorityOrderedFrame) {
     EXPECT_EQ(target->GetPixel(7, 7), 0xFFFF0000u);
     EXPECT_EQ(target->GetPixel(5, 5), 0xFF0000FFu);
 }
+
+// A frame repainted under the screen limit: every pixel inside is the new frame's, every pixel
+// outside the previous frame's, backdrop-reading draws included.
+TEST_F(DrawGoldenTest, ScreenLimitRepaintsOnlyItsPartOfTheScreen) {
+    ImageSurface* screen = sDevice->GetScreenImage();
+    ASSERT_EQ(screen->GetWidth(), 128);
+    auto disc = MakeDisc(0xFF8040);
+    auto checker = MakeChecker(128, 8);
+    auto frame = [&](float discX, uint32_t corner) {
+        sDevice->ClearTarget(screen, Rect(0, 0, 128, 96), Color(0, 0, 0, 255));
+        Graphics g(screen);
+        g.SetBatching(true);
+        g.DrawImage(checker.get(), 0.0f, 0.0f);
+        g.DrawImage(disc.get(), discX, 20.0f);
+        Graphics soft(g);
+        soft.SetDrawMode(kDrawSoftLight);
+        soft.DrawImage(disc.get(), discX + 10.0f, 30.0f);
+        g.FlushBatch();
+        soft.FlushBatch();
+        auto mark = MakeSolid(8, 8, corner);
+        g.DrawImage(mark.get(), 110.0f, 80.0f);  // outside the limit: must not change
+        g.FlushBatch();
+        sDevice->Flush();
+        return std::vector<uint32_t>(screen->GetPixelData());
+    };
+    const std::vector<uint32_t> before = frame(10.0f, 0xFF0000FFu);
+    const std::vector<uint32_t> after = frame(40.0f, 0xFF00FF00u);
+    frame(10.0f, 0xFF0000FFu);
+    const Rect limit(8, 18, 76, 58);  // both discs' places
+    sDevice->SetScreenLimit(limit);
+    const std::vector<uint32_t> partial = frame(40.0f, 0xFF00FF00u);
+    sDevice->ClearScreenLimit();
+    int wrong = 0;
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            const size_t i = size_t(y * 128 + x);
+            wrong += partial[i] != (limit.Contains(x, y) ? after[i] : before[i]) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_NE(before, after);
+}

@@ -146,6 +146,44 @@ TEST_F(TitleFlowTest, NameEntryRefusesALeadingSpaceAndAnEleventhLetterAndIgnores
     EXPECT_EQ(GetProfileRecord(0)->mName, "Abcdefghij");
 }
 
+TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    h.ClickWidget(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    // Typed characters, with ^ for the Home key, ~ for Delete and @ for a paste of clipboard.
+    struct Case {
+        const char* keys;
+        const char* clipboard;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"Ann^ ", "", "Ann"},                // no leading space at the start either
+        {"Ann^B", "", "BAnn"},               // a letter at the start is fine
+        {"Abcdefghij^x", "", "Abcdefghij"},  // nor an eleventh letter there
+        {"@", "Bartholomew", ""},            // a paste too long for a name is refused
+        {"Jo@", "seph 3", "Joseph "},        // a paste keeps only letters and spaces
+        {"@", " Jo", ""},                    // nor may a paste begin with a space
+        {"A nn^~", "", "A nn"},              // deleting the first letter would leave one
+    };
+    for (const Case& c : cases) {
+        entry->GetNameBox()->SetText("", false);
+        h.app->CopyToClipboard(c.clipboard);
+        for (const char* k = c.keys; *k != '\0'; ++k) {
+            if (*k == '^' || *k == '~') {
+                const int key = *k == '^' ? 36 : 46;
+                h.app->OnKeyDown(key);
+                h.app->OnKeyUp(key);
+            } else {
+                h.app->OnKeyChar(*k == '@' ? '\x16' : *k);
+            }
+        }
+        h.Step(1);
+        EXPECT_EQ(entry->GetNameBox()->GetText(), c.name) << "keys " << c.keys;
+    }
+}
+
 TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     FirstRun("Ann");
     ClickLabel("main_change_player");

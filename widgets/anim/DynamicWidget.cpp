@@ -792,12 +792,11 @@ void DynamicWidget::UpdateAllF(WidgetFlagState& state, float elapsed) {
     Widget::UpdateAllF(state, elapsed * mTimer);
 }
 
-void DynamicWidget::MarkDirty() {
+void DynamicWidget::DropKeptPicture() {
     if (mCache) {
         mCache->countdown = 30;
         mCache->rendered = false;
     }
-    Widget::MarkDirty();
 }
 
 FRect DynamicWidget::ToParentRect(const FRect& rect) const {
