@@ -337,6 +337,10 @@ bool QuorAppBase::MainLoopStep() {
             drew = true;
         }
     }
+    // Images no screen drew for a while give their memory back; their files give them again.
+    if (mDevice && !loaderRunning && mDevice->ReleaseUnusedImages(now) > 0) {
+        malloc_trim(0);
+    }
     // Sleep for the rest of the frame when nothing was drawn; while a loader works, yield to it
     // on every step.
     const int untilNextUpdate = mOwedMs >= static_cast<uint64_t>(kUpdatePeriodMs)

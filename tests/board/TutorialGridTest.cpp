@@ -358,7 +358,7 @@ TEST_F(BoardTest, ShippedTutorialsTakeWhatTheirTipsAskFor) {
     for (int p = 0; p < 4; ++p) {
         gNotices.clear();
         gOkButton = nullptr;
-        auto* grid = new TutorialGrid(kDefaultGameName, 0, 0, p);
+        auto* grid = new TutorialGrid(kDefaultGameName, {0, 0, p});
         h.manager->AddWidget(grid);
         grid->ResolveEmptyLines();
         grid->OnResume();

@@ -885,9 +885,8 @@ bool DynamicWidget::Contains(float x, float y) const {
     if (!mCheckPixels || mImage->IsListEmpty()) {
         return true;
     }
-    const uint32_t pixel =
-        mImage->GetPixel(static_cast<int>(ix), static_cast<int>(iy), mFrames.mFrame);
-    if (static_cast<int>(pixel >> 24) <= OpacityThreshold()) {
+    if (mImage->GetAlpha(static_cast<int>(ix), static_cast<int>(iy), mFrames.mFrame) <=
+        OpacityThreshold()) {
         return false;
     }
     if (mMaskImage != nullptr && !mMaskImage->IsListEmpty()) {
