@@ -8,7 +8,6 @@
 #include "game/board/SmallArtGrid.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
-#include "game/data/ProgressRules.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -88,7 +87,7 @@ CommandAnswer PuzzleSelectMenu::HandleCommand(const AnimationCommand& command) {
     }
     if (word == "puzzle-loading-done") {
         PuzzleLoadingDone();
-        return CommandAnswer::kNotHandled;
+        return CommandAnswer::kHandled;
     }
     if (word == "set-puzzle-images") {
         SetPuzzleImages();
@@ -326,16 +325,15 @@ void PuzzleSelectMenu::SetCurrentSet(int set) {
     progress->mIntroduced = true;
 }
 
-void PuzzleSelectMenu::BookFinishedPuzzle() {
-    if (mFinishedPuzzle < 0 || mBooked) {
+void PuzzleSelectMenu::NoteFinishedSet() {
+    if (mFinishedPuzzle < 0 || mFinishNoted) {
         return;
     }
-    mBooked = true;
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr) {
-        return;
-    }
-    if (::BookFinishedPuzzle(*player, {mMode, mSet, mFinishedPuzzle}, PuzzleCount())) {
+    mFinishNoted = true;
+    const PlayerState* player = CurrentPlayer();
+    const PuzzleProgress* finished =
+        player != nullptr ? player->FindPuzzle({mMode, mSet, mFinishedPuzzle}) : nullptr;
+    if (finished != nullptr && finished->mCompleted && mFinishedPuzzle == PuzzleCount() - 1) {
         mCompletedSet = mSet;
         GetVariables().Set("c_set_completed", ExprValue::FromBool(true));
     }
@@ -370,7 +368,7 @@ void PuzzleSelectMenu::Refresh() {
 
 void PuzzleSelectMenu::DisplayPreview() {
     QueueAnimationRef(ModeWord() + "_load_preview_" + mGameName);
-    BookFinishedPuzzle();
+    NoteFinishedSet();
     if (GetInfoWidget() == nullptr) {
         auto* info = new AnimationWidget(0, 0, nullptr, 1.0f);
         AddWidget(info);

@@ -11,6 +11,7 @@
 #include "game/board/HintMeter.h"
 #include "game/board/MistakeMeter.h"
 #include "game/board/PlayTileGrid.h"
+#include "game/data/GridSettings.h"
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ConfirmPuzzleSelectMenu.h"
@@ -28,6 +29,7 @@
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
+#include "widgets/WidgetManager.h"
 
 namespace {
 
@@ -74,11 +76,12 @@ protected:
         return playing ? play : nullptr;
     }
 
-    void ClickCell(PlayTileGrid* grid, int a, int b) {
+    // clickCount as the pointer gives it: 1 left (the reveal tool), -1 right (mark).
+    void ClickCell(PlayTileGrid* grid, int a, int b, int clickCount = 1) {
         const FPoint origin = grid->LocalToGlobal();
         const int t = grid->GetTileSize();
         session->Click(static_cast<int>(origin.mX) + a * t + t / 2,
-                       static_cast<int>(origin.mY) + b * t + t / 2);
+                       static_cast<int>(origin.mY) + b * t + t / 2, clickCount);
     }
 
     // Reveals every solid cell still hidden.
@@ -91,6 +94,27 @@ protected:
                 }
             }
         }
+    }
+
+    // A Saltmere puzzle with more holes to slip on than its mistakes allow (holes in lines
+    // without clues are resolved before play). Once the game is loaded.
+    static int LosablePuzzle() {
+        for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, 0, kSaltmere); ++p) {
+            const CellGrid& solution = FindPuzzle(kDefaultGameName, {0, kSaltmere, p})->mSolution;
+            const PlayModel model(solution, FindGridSettings(int(solution.size()))->mMistakes);
+            int holes = 0;
+            for (int a = 0; a < model.GetSize(); ++a) {
+                for (int b = 0; b < model.GetSize(); ++b) {
+                    holes += !model.IsSolid(a, b) && !model.GetClues().columns[a].empty() &&
+                             !model.GetClues().rows[b].empty();
+                }
+            }
+            if (holes > model.GetAllowedMistakes()) {
+                return p;
+            }
+        }
+        ADD_FAILURE() << "no Saltmere puzzle can be lost";
+        return 0;
     }
 
     // Reveals hidden holes (each a mistake), count of them.
@@ -154,7 +178,8 @@ TEST_F(PlayScreenTest, ACleanSolveBooksTimeStarsAndOpensTheNextPuzzle) {
 
 TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     Begin(nullptr);
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    const int lose = LosablePuzzle();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, lose);
     ASSERT_NE(play, nullptr);
     PlayTileGrid* grid = play->GetGrid();
     const int allowed = grid->GetModel().GetAllowedMistakes();
@@ -193,17 +218,17 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     session->End();
     const SavedProfiles saved = session->ReadSaved();
     ASSERT_TRUE(saved.read);
-    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
-    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
 }
 
 TEST_F(PlayScreenTest, TheFirstMistakeExplainsItselfOnceInANoticeThatCloses) {
     Begin([](PlayerState& state) { state.mMadeMistake = false; });
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
     ASSERT_NE(play, nullptr);
     const PlayModel& model = play->GetGrid()->GetModel();
     int a = 0, b = 0;
-    while (model.IsSolid(a, b)) {
+    while (model.IsSolid(a, b) || model.IsResolved(a, b)) {
         b = (b + 1) % model.GetSize();
         a += b == 0 ? 1 : 0;
     }
@@ -477,6 +502,78 @@ TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
     const ExprValue* title = notice->GetVariables().Find("title");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->AsString(), "A lantern is lit");
+}
+
+TEST_F(PlayScreenTest, TheLastSolidMarkedWithTheLastAllowedMistakeLosesThePuzzle) {
+    Begin(nullptr);
+    const int lose = LosablePuzzle();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, lose);
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    const PlayModel& model = grid->GetModel();
+    RevealHoles(grid, model.GetAllowedMistakes() - 1);
+    // Every solid cell but the last found; the last one marked as a hole: a mistake that both
+    // finds the last solid cell and uses up the mistakes. Its trail outlives its tile's look.
+    int lastA = -1, lastB = -1;
+    for (int a = 0; a < model.GetSize(); ++a) {
+        for (int b = 0; b < model.GetSize(); ++b) {
+            if (model.IsSolid(a, b) && !model.IsResolved(a, b)) {
+                if (lastA >= 0) {
+                    ClickCell(grid, lastA, lastB);
+                }
+                lastA = a, lastB = b;
+            }
+        }
+    }
+    ClickCell(grid, lastA, lastB, -1);
+    ASSERT_EQ(model.GetState(), PlayModel::State::kLost);
+    bool completeSeen = false;
+    ASSERT_TRUE(session->StepUntil([&] {
+        completeSeen |= session->FindMenu<LevelCompleteMenu>() != nullptr;
+        return session->FindMenu<LevelFailMenu>() != nullptr;
+    }));
+    EXPECT_FALSE(completeSeen);
+    session->End();
+    const SavedProfiles saved = session->ReadSaved();
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 1);
+}
+
+TEST_F(PlayScreenTest, ASolveIsBookedWhenSolvedEvenIfThePlayerQuitsOnTheCompleteScreen) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    Solve(play->GetGrid());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
+    // Saved at once, not first at the exit.
+    SavedProfiles saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+    session->End();
+    saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+TEST_F(PlayScreenTest, ClosingTheGameWhileALostGridsTilesFallOpensNothing) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    // Found tiles are what falls.
+    for (int a = 0, b = 0; b < grid->GetModel().GetSize(); ++b) {
+        if (grid->GetModel().IsSolid(a, b)) {
+            ClickCell(grid, a, b);
+        }
+    }
+    RevealHoles(grid, grid->GetModel().GetAllowedMistakes());
+    ASSERT_TRUE(session->StepUntil([&] { return play->GetFallingTileCount() > 0; }));
+    // The exit takes the screens down first, as here; the rest of the exit then runs on.
+    const size_t dialogs = session->app->GetDialogCount();
+    session->app->GetWidgetManager()->RemoveAllWidgets(true, true);
+    EXPECT_LE(session->app->GetDialogCount(), dialogs);
+    session->End();
 }
 
 TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion) {

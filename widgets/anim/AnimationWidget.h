@@ -223,6 +223,8 @@ public:
     uint32_t mLastButtonId = static_cast<uint32_t>(-1);
 
 private:
+    // The owning menu gets back the pause-when-inactive setting a notice took, once.
+    void GiveBackNoticePause();
     friend class ScriptContext;
 
     void SharedSetUp();

@@ -369,6 +369,9 @@ void DynamicWidget::SetImage(Image* image) {
     if (mOwnedImage && mOwnedImage.get() != image) {
         mOwnedImage.reset();
     }
+    if (mOwnedBase && (image == nullptr || image->GetBaseSurface() != mOwnedBase.get())) {
+        mOwnedBase.reset();
+    }
     mImage = image;
     if (image != nullptr) {
         Resize(mX, mY, image->GetCelWidth(), image->GetCelHeight());
@@ -380,9 +383,19 @@ void DynamicWidget::SetImage(Image* image) {
 }
 
 void DynamicWidget::SetOwnImageCopy(std::unique_ptr<Image> image) {
+    // A piece cut from the picture this widget owns (a child image of its own image) only points
+    // at that picture's pixels: the picture stays, or the piece would show nothing.
+    const Image* base = image != nullptr ? image->GetBaseSurface() : nullptr;
+    std::unique_ptr<Image> keep;
+    if (base != nullptr && mOwnedBase.get() == base) {
+        keep = std::move(mOwnedBase);
+    } else if (base != nullptr && mOwnedImage.get() == base) {
+        keep = std::move(mOwnedImage);
+    }
     Image* raw = image.get();
     SetImage(raw);
     mOwnedImage = std::move(image);
+    mOwnedBase = std::move(keep);
 }
 
 void DynamicWidget::SetMaskRect(const FRect& rect) {

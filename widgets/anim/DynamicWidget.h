@@ -109,7 +109,8 @@ public:
     void Flip(bool vertical);
     // Takes the image's cell size as the widget's size; an owned image is released first.
     void SetImage(Image* image);
-    // Takes ownership of a private image.
+    // Takes ownership of a private image; a piece of the picture the widget owns keeps that
+    // picture alive for as long as it is shown.
     void SetOwnImageCopy(std::unique_ptr<Image> image);
     Image* GetImage() const { return mImage; }
     void SetMask(Image* mask) { mMaskImage = mask; }
@@ -247,6 +248,8 @@ protected:
 
     Image* mImage = nullptr;
     std::unique_ptr<Image> mOwnedImage;
+    // The owned picture whose pixels mOwnedImage, a piece of it, shows (null when none).
+    std::unique_ptr<Image> mOwnedBase;
     Image* mMaskImage = nullptr;
     FRect mMaskRect;
     bool mMaskRectGiven = false;
