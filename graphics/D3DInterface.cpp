@@ -475,6 +475,8 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
     if (w <= 0 || h <= 0) {
         return false;
     }
+    d.mUsed = true;
+    d.mLastUseFrame = mFrame;
     if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h)) {
         DeleteSurfaceObjects(s);
     }
@@ -495,6 +497,10 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         mSurfaces.insert(s);
     }
     if (d.mTextureStale) {
+        if (s->mPixels.empty() && s->mSource && !s->mRenderTarget) {
+            // Dropped after an earlier upload, or released while unused: decode the file again.
+            s->ReloadPixels();
+        }
         const std::vector<uint32_t>& pixels = s->mPixels;
         std::vector<uint32_t> premultiplied;
         const void* data = nullptr;
@@ -518,8 +524,40 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         }
         d.mTextureStale = false;
         d.mMemoryStale = false;
+        if (s->MayDropPixels()) {
+            // The texture holds the picture now; the file gives it back when it is read.
+            std::vector<uint32_t>().swap(s->mPixels);
+        }
     }
     return true;
+}
+
+size_t D3DInterface::ReleaseUnusedImages(uint64_t nowMs) {
+    if (mContext == nullptr || nowMs < mLastReleaseMs + kReleaseCheckMs) {
+        return 0;
+    }
+    mLastReleaseMs = nowMs;
+    std::vector<ImageSurface*> unused;
+    std::lock_guard<std::recursive_mutex> lock(mLock);
+    for (ImageSurface* s : mSurfaces) {
+        auto& d = s->mDevice;
+        if (d.mUsed || d.mLastUseMs == 0) {
+            // Also a surface seen for the first time: a loader may still be filling it.
+            d.mUsed = false;
+            d.mLastUseMs = nowMs;
+        } else if (nowMs - d.mLastUseMs >= kReleaseAfterMs && d.mLastUseFrame + 1 < mFrame &&
+                   s->mSource && !s->mRenderTarget &&
+                   (d.mTexture != 0 || !s->mPixels.empty() || !s->mAlpha.empty())) {
+            unused.push_back(s);
+        }
+    }
+    size_t bytes = 0;
+    for (ImageSurface* s : unused) {
+        bytes += size_t(s->GetWidth()) * size_t(s->GetHeight()) * 4;
+        // Changes the surface set: outside the walk over it.
+        s->ReleaseMemory();
+    }
+    return bytes;
 }
 
 bool D3DInterface::EnsureFramebuffer(ImageSurface* s) {
@@ -1013,6 +1051,8 @@ bool D3DInterface::PresentInto(int x, int y, int width, int height) {
 
 bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow) {
     Flush();
+    // Images drawn from here on belong to the next frame.
+    ++mFrame;
     if (!EnsureFramebuffer(mScreen.get())) {
         return false;
     }
@@ -1027,8 +1067,12 @@ bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool cl
     if (!place.IsEmpty()) {
         // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
         const int bottom = dh - place.mY - place.mHeight;
+        // At the picture's own size every pixel lands on a pixel: the plain copy gives the same
+        // picture as the filtered one, for less work on a software driver.
+        const bool sameSize = place.mWidth == mWidth && place.mHeight == mHeight;
         glBlitFramebuffer(0, 0, mWidth, mHeight, place.mX, bottom + place.mHeight,
-                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     mBoundTarget = nullptr;

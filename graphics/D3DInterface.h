@@ -99,6 +99,12 @@ public:
     void UploadBits(ImageSurface* surface);
     // Reads a render target's GPU content back into its memory pixels. Main thread.
     void ReadBackPixels(ImageSurface* surface);
+    // Releases the texture and memory pixels of every image that can be decoded again from its
+    // file, is not in the last presented frame and was not drawn for a few seconds (a screen
+    // that went); they come back from the file when drawn or read. A screen at rest keeps what
+    // it shows. Looks at most once a second; nowMs is the caller's clock. Returns
+    // about how many bytes of pixels went. Main thread.
+    size_t ReleaseUnusedImages(uint64_t nowMs);
 
     // Screen point (pixels) and depth (0 near plane .. 1 far plane) back to scene coordinates
     // through the inverse of the perspective view of the screen; out receives x, y, z.
@@ -205,6 +211,11 @@ private:
 
     std::recursive_mutex mLock;
     std::unordered_set<ImageSurface*> mSurfaces;
+    // Unused images: how often they are looked for, and how long unused before they go.
+    static constexpr uint64_t kReleaseCheckMs = 1000;
+    static constexpr uint64_t kReleaseAfterMs = 5000;
+    uint64_t mLastReleaseMs = 0;
+    uint64_t mFrame = 1;                         // frames presented, from 1
     std::vector<uint32_t> mPendingTextures;      // freed off the main thread
     std::vector<uint32_t> mPendingFramebuffers;  // freed off the main thread
 };

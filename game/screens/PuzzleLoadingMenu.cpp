@@ -1,11 +1,35 @@
 #include "game/screens/PuzzleLoadingMenu.h"
 
+#include <cctype>
+#include <cstdlib>
+
 #include "game/board/BoardAssets.h"
 #include "game/data/PlayerState.h"
+#include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
 #include "graphics/assets/AssetManager.h"
 #include "widgets/NameLookups.h"
+
+namespace {
+
+// The board art comes per grid size ("Grid10_ipad", "G10TileSolid_ipad"): only the size being
+// played is loaded. Names of the other sizes leave the set; other names stay.
+void KeepGridSize(int size, AssetSet* names) {
+    for (auto it = names->mImages.begin(); it != names->mImages.end();) {
+        const std::string& name = *it;
+        const size_t digits = name.rfind("Grid", 0) == 0 ? 4 : (name.rfind('G', 0) == 0 ? 1 : 0);
+        const bool sized = digits > 0 && digits < name.size() &&
+                           std::isdigit(static_cast<unsigned char>(name[digits])) != 0;
+        if (sized && std::atoi(name.c_str() + digits) != size) {
+            it = names->mImages.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+}  // namespace
 
 PuzzleLoadingMenu::PuzzleLoadingMenu(const std::string& game, const PuzzleId& id, bool showIntro)
     : mGame(game), mId(id), mShowIntro(showIntro) {
@@ -19,6 +43,9 @@ void PuzzleLoadingMenu::AddedToManager(WidgetManager* manager) {
     LoadingMenu::AddedToManager(manager);
     AssetSet names;
     AssetManager::Get().CollectAssetsMatching(CurrentDeviceWord(), &names);
+    if (const PuzzleRecord* puzzle = FindPuzzle(mGame, mId)) {
+        KeepGridSize(puzzle->GetGridSize(), &names);
+    }
     // The set's background too: the desk's puzzles are reached from the tutorial question
     // without the set's loading screen, and play draws the background under the board.
     if (const SetRecord* record = GetSetRecord(mGame, mId.mMode, mId.mSet)) {

@@ -38,10 +38,6 @@
 
 // --- the title and the board ---
 
-Widget* OpenTitleScreen() {
-    return Menu::ShowAsDialog(new MyTitleScreen());
-}
-
 Widget* OpenMainMenu() {
     return Menu::ShowAsDialog(new MainMenu(false));
 }

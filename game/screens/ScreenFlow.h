@@ -21,8 +21,6 @@ class Widget;
 using PuzzleResult = FinishedPuzzle;
 
 // --- the title and the board ---
-// The game's title screen (shown after the start screens).
-Widget* OpenTitleScreen();
 // The main menu over the board.
 Widget* OpenMainMenu();
 // The first player's name entry over the title screen (title may be null: the game is then

@@ -736,3 +736,60 @@ TEST_F(DrawGoldenTest, ScreenLimitRepaintsOnlyItsPartOfTheScreen) {
     EXPECT_EQ(wrong, 0);
     EXPECT_NE(before, after);
 }
+
+TEST_F(DrawGoldenTest, DecodedCopiesGoAfterUploadAndComeBackFromTheirFile) {
+    // A shaped 8x8 picture "from a file": opaque green left half (cell 0), transparent right half
+    // (cell 1).
+    std::vector<uint32_t> file(64);
+    for (size_t i = 0; i < file.size(); ++i) {
+        file[i] = i % 8 < 4 ? 0xFF00C000u : 0u;
+    }
+    int decodes = 0;
+    auto image = std::make_unique<ImageSurface>();
+    image->SetPixels(8, 8, file);
+    image->SetPixelSource([&](int w, int h, std::vector<uint32_t>* pixels) {
+        ++decodes;
+        *pixels = file;
+        return w == 8 && h == 8;
+    });
+    image->SetCells(2, 1);
+    auto target = MakeTarget(8, 8);
+    auto drawn = [&]() {
+        Graphics g(target.get());
+        g.DrawImage(image.get(), 0, 0);
+        sDevice->Flush();
+        return target->GetPixel(2, 3);
+    };
+    EXPECT_EQ(drawn(), 0xFF00C000u);
+    EXPECT_FALSE(image->HoldsPixels()) << "the texture holds the picture once uploaded";
+    EXPECT_EQ(decodes, 0);
+
+    // A shaped button's hit test reads an alpha plane, not the whole copy; cell bounds stay.
+    EXPECT_EQ(image->GetAlpha(1, 1, 0), 255);
+    EXPECT_EQ(image->GetAlpha(1, 1, 1), 0);
+    EXPECT_EQ(image->GetMaskAlphaAt(0, FRect(0, 0, 4, 8), 2.0f, 2.0f), 255);
+    EXPECT_FALSE(image->HoldsPixels());
+    EXPECT_EQ(image->GetCelBounds()[0], Rect(0, 0, 4, 8));
+    EXPECT_EQ(image->GetCelBounds()[1], Rect());
+    EXPECT_EQ(decodes, 1);
+
+    // A lost device, and an image unused for a while, come back from the file when drawn.
+    ASSERT_TRUE(sDevice->Rebuild());
+    target = MakeTarget(8, 8);
+    EXPECT_EQ(drawn(), 0xFF00C000u);
+    EXPECT_EQ(decodes, 2);
+    const uint64_t t0 = 1'000'000'000;
+    sDevice->ReleaseUnusedImages(t0);
+    EXPECT_TRUE(sDevice->Present());
+    EXPECT_EQ(sDevice->ReleaseUnusedImages(t0 + 6000), 0u) << "in the last frame: still shown";
+    EXPECT_TRUE(sDevice->Present());
+    EXPECT_EQ(sDevice->ReleaseUnusedImages(t0 + 7000), 256u);
+    EXPECT_EQ(drawn(), 0xFF00C000u);
+    EXPECT_EQ(decodes, 3);
+
+    // A reader of the whole picture gets it exactly and keeps it.
+    EXPECT_EQ(image->GetPixel(3, 0, 0), 0xFF00C000u);
+    EXPECT_EQ(image->GetPixelData(), file);
+    EXPECT_TRUE(image->HoldsPixels());
+    EXPECT_EQ(decodes, 4);
+}
