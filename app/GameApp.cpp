@@ -4,7 +4,6 @@
 
 #include "app/AppAudio.h"
 #include "app/LoadingCompleteListener.h"
-#include "app/LoadingListener.h"
 #include "app/PauseListener.h"
 #include "audio/SoundManager.h"
 #include "audio/SoundPlayer.h"
@@ -144,16 +143,6 @@ void GameApp::AdvanceLoadingProgress() {
     CountLoadedItem();
 }
 
-void GameApp::LoadingProgressed(int count, int total) {
-    if (mLoadingListener != nullptr) {
-        mLoadingListener->LoadingProgressed(count, total);
-    }
-}
-
-void GameApp::LoadingComplete() {
-    mLoadingListener = nullptr;
-}
-
 void GameApp::LoadingThreadFinished() {
     if (gTitleScreen != nullptr) {
         gTitleScreen->LoadingComplete();
@@ -172,11 +161,6 @@ void GameApp::PauseCountChanged() {
 
 Widget* GameApp::CreateMenuButton(int x, int y, const std::string& label, bool localize) {
     (void)x, (void)y, (void)label, (void)localize;
-    return nullptr;
-}
-
-Widget* GameApp::CreateTextButton(int x, int y, const std::string& label, int unused) {
-    (void)x, (void)y, (void)label, (void)unused;
     return nullptr;
 }
 

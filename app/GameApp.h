@@ -13,7 +13,6 @@ class AnimationCommand;
 class AnimationWidget;
 class AppAudio;
 class LoadingCompleteListener;
-class LoadingListener;
 class MyBoard;
 class PauseListener;
 class SoundPlayer;
@@ -33,19 +32,16 @@ public:
     void LoadingThreadProc() override;
     // Steps the game adds to the loading total.
     virtual int GetExtraLoadingSteps() { return 0; }
-    // Counts one loaded item; any thread. The listener hears of it on the main thread's next
-    // update.
+    // Counts one loaded item; any thread.
     void AdvanceLoadingProgress();
     // The hand-over when the player leaves the title screen (Menu::CloseThroughApp calls it):
-    // clears the loading listener; the game's override calls it first and then creates its
-    // board. Main thread.
-    virtual void LoadingComplete();
+    // the game's override calls it first and then creates its board. Main thread.
+    virtual void LoadingComplete() {}
     // Shows the next start-up screen; called by the logo and splash screens as they leave.
     virtual void ShowNextStartScreen() {}
 
-    // Button factories; the game's override makes its own buttons. The base makes none (null).
+    // The button factory; the game's override makes its own buttons. The base makes none (null).
     virtual Widget* CreateMenuButton(int x, int y, const std::string& label, bool localize);
-    virtual Widget* CreateTextButton(int x, int y, const std::string& label, int unused);
     // The widget shown in a menu's place while it opens; the base shows the menu itself.
     virtual Widget* WrapMenuInTransition(Widget* menu) { return menu; }
     // A one-shot sound through the sound player: not replayed within minTicks updates (-1 never
@@ -90,15 +86,11 @@ public:
     void SetPauseListener(PauseListener* listener) { mPauseListener = listener; }
     PauseListener* GetPauseListener() const { return mPauseListener; }
 
-    // The loading listener (the title screen's bar); not owned, null for none.
-    void SetLoadingListener(LoadingListener* listener) { mLoadingListener = listener; }
-
     std::string mCurrentPlayerName;  // empty while no profile is selected
     MyBoard* mBoard = nullptr;
     SoundPlayer* mSoundPlayer = nullptr;
 
 protected:
-    void LoadingProgressed(int count, int total) override;
     // Tells the current title screen (gTitleScreen) that loading has finished.
     void LoadingThreadFinished() override;
     // The active menu runs only while the count is 0; the board covers the screen above 0.
@@ -112,7 +104,6 @@ protected:
 
 private:
     std::unique_ptr<AppAudio> mAppAudio;
-    LoadingListener* mLoadingListener = nullptr;
     PauseListener* mPauseListener = nullptr;
     Widget* mActiveMenu = nullptr;
     std::vector<Widget*> mMenus;

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -124,16 +126,41 @@ bool QuorAppBase::Init() {
         mSingleInstance = false;
     }
 
-    const std::string userFolder = GetAppDataFolder();
-    // One copy writes the per-user files: claim the lock before reading or writing any of them.
-    if (mSingleInstance && !mInstanceLock.Acquire(userFolder + "instance.lock", &error)) {
-        if (error == "already running") {
-            ShowErrorOrLog(mTitle, mTitle + " is already running.");
-        } else {
-            ShowErrorOrLog(mTitle, error);
-        }
+    // Settled before the working folder changes: the lock, the settings, the profiles and the
+    // sound cache all land in the one absolute folder.
+    if (!SettleAppDataFolder(&error)) {
+        ShowErrorOrLog(mTitle, error);
         mExitCode = 1;
         return false;
+    }
+    const std::string userFolder = GetAppDataFolder();
+    std::string unwritable;
+    mUserFilesWritable = IsAppDataFolderWritable(&unwritable);
+    if (!mUserFilesWritable) {
+        LogWarning("Nothing will be saved: %s", unwritable.c_str());
+        NoteSaveProblem();
+    }
+    // One copy writes the per-user files: claim the lock before reading or writing any of them.
+    // Where nothing can be written there is nothing to guard, so a lock file that can't be made
+    // does not stop the game.
+    const std::string lockPath = userFolder + "instance.lock";
+    const bool lockable = mUserFilesWritable || ::access(lockPath.c_str(), F_OK) == 0;
+    if (mSingleInstance && lockable && !mInstanceLock.Acquire(lockPath, &error)) {
+        if (error == "already running") {
+            ShowErrorOrLog(mTitle, mTitle + " is already running.");
+            mExitCode = 1;
+            return false;
+        }
+        if (mUserFilesWritable) {
+            ShowErrorOrLog(mTitle, error);
+            mExitCode = 1;
+            return false;
+        }
+        LogWarning("%s", error.c_str());
+    }
+    if (mUserFilesWritable) {
+        // Saves cut short by a kill leave their temporaries; no other copy is writing now.
+        RemoveLeftoverTemporaries(userFolder);
     }
 
     ReadSettings();
@@ -182,6 +209,9 @@ bool QuorAppBase::Init() {
     // The player sees the window as soon as it exists; the GL set-up, the screen surface and the
     // first settings write (a synced file write) come after it.
     mPlatform->ShowWindow(true);
+    if (uint32_t rgb = 0; GetFirstPictureColor(&rgb)) {
+        mPlatform->ShowPlainPicture(rgb);
+    }
     if (!mScreenSaverMode) {
         mSettings.mInProgress = true;
         SaveSettings();
@@ -226,15 +256,29 @@ bool QuorAppBase::ReadSettings() {
 }
 
 bool QuorAppBase::SaveSettings() {
-    if (mSettingsUnreadable && !mSettingsChanged) {
+    if ((mSettingsUnreadable && !mSettingsChanged) || !mUserFilesWritable) {
         return false;
     }
     mSettings.mVersion = mVersion;
     if (!WriteBufferToFile(GetSettingsPath(), SettingsToXml(mSettings))) {
-        LogWarning("Can't write '%s'.", GetSettingsPath().c_str());
+        // A full disk fails every save: one line until a save succeeds again.
+        if (!mSettingsSaveFailed) {
+            LogWarning("Can't write '%s': %s", GetSettingsPath().c_str(), std::strerror(errno));
+        }
+        mSettingsSaveFailed = true;
+        NoteSaveProblem();
         return false;
     }
+    mSettingsSaveFailed = false;
     mSettingsUnreadable = false;
+    return true;
+}
+
+bool QuorAppBase::TakeSaveProblem() {
+    if (!mSaveProblem || mSaveProblemShown) {
+        return false;
+    }
+    mSaveProblemShown = true;
     return true;
 }
 
@@ -292,6 +336,10 @@ bool QuorAppBase::MainLoopStep() {
             DrawFrame();
             drew = true;
         }
+    }
+    // Images no screen drew for a while give their memory back; their files give them again.
+    if (mDevice && !loaderRunning && mDevice->ReleaseUnusedImages(now) > 0) {
+        malloc_trim(0);
     }
     // Sleep for the rest of the frame when nothing was drawn; while a loader works, yield to it
     // on every step.
@@ -412,7 +460,14 @@ void QuorAppBase::DrawFrame() {
     mPlatform->BeginFrame();
     if (mDevice != nullptr) {
         ImageSurface* screen = mDevice->GetScreenImage();
-        mDevice->ClearTarget(screen, Rect(0, 0, mWidth, mHeight), Color(0, 0, 0, 255));
+        // Every widget still draws, in order; only the pixels of the marked part are written.
+        Rect area(0, 0, mWidth, mHeight);
+        const bool partial = mScreenKept && mWidgetManager->GetDirtyArea(&area);
+        if (partial) {
+            mDevice->SetScreenLimit(area);
+            ++mPartialDrawCount;
+        }
+        mDevice->ClearTarget(screen, area, Color(0, 0, 0, 255));
         Graphics g(screen);
         mGraphics = &g;
         {
@@ -421,8 +476,11 @@ void QuorAppBase::DrawFrame() {
         }
         g.FlushBatch();
         mGraphics = nullptr;
+        if (partial) {
+            mDevice->ClearScreenLimit();
+        }
         const PlatformRect view = mPlatform->GetViewport();
-        mDevice->PresentInto(view.x, view.y, view.width, view.height);
+        mScreenKept = mDevice->PresentInto(view.x, view.y, view.width, view.height);
     } else {
         const WidgetWalk walk(mWalkDepth);
         mWidgetManager->DrawScreen(nullptr);
@@ -485,18 +543,21 @@ std::string QuorAppBase::ReportFrameStatistics() {
     std::snprintf(
         line, sizeof line,
         "Frame statistics: %llu updates, %llu frames in %llu ms, first frame after %lld ms, "
-        "%llu idle waits, draw time per frame: mean %.2f ms, 95th percentile %.1f ms, max %.1f ms",
+        "%llu idle waits, draw time per frame: mean %.2f ms, 95th percentile %.1f ms, max %.1f ms, "
+        "%llu partial frames",
         static_cast<unsigned long long>(mUpdateCount - mReportedUpdates),
         static_cast<unsigned long long>(mDrawCount - mReportedDraws),
         static_cast<unsigned long long>(now - mReportStartMs),
         static_cast<long long>(mFirstFrameMs),
         static_cast<unsigned long long>(mIdleWaits - mReportedIdleWaits),
         mDrawTimes.MeanUs() / 1000.0, static_cast<double>(mDrawTimes.PercentileUs(0.95)) / 1000.0,
-        static_cast<double>(mDrawTimes.MaxUs()) / 1000.0);
+        static_cast<double>(mDrawTimes.MaxUs()) / 1000.0,
+        static_cast<unsigned long long>(mPartialDrawCount - mReportedPartialDraws));
     DebugOutput("%s", line);
     mReportStartMs = now;
     mReportedUpdates = mUpdateCount;
     mReportedDraws = mDrawCount;
+    mReportedPartialDraws = mPartialDrawCount;
     mReportedIdleWaits = mIdleWaits;
     mDrawTimes = FrameTimeStats();
     return line;
@@ -526,11 +587,6 @@ void QuorAppBase::JoinLoadingThread() {
 }
 
 void QuorAppBase::CheckLoadingProgress() {
-    const int count = mLoadingCount.load();
-    if (count != mLastReportedCount) {
-        mLastReportedCount = count;
-        LoadingProgressed(count, mLoadingTotal.load());
-    }
     if (mLoadingFinished && !mLoadingCompleteDone) {
         JoinLoadingThread();
         mLoadingCompleteDone = true;

@@ -167,6 +167,15 @@ public:
     // disk could not be read and the player has changed nothing since.
     bool SaveSettings();
     bool WasSettingsFileUnreadable() const { return mSettingsUnreadable; }
+    // False when the per-user folder can't be written (a read-only or missing home): the game
+    // then plays on without saving anything.
+    bool AreUserFilesWritable() const { return mUserFilesWritable; }
+    // Records that the player's progress is not being kept (saving is off, or a save failed); the
+    // game tells the player once (TakeSaveProblem). Main thread.
+    void NoteSaveProblem() { mSaveProblem = true; }
+    // Whether a save problem is waiting to be shown; true once per run, the first time after
+    // one was noted.
+    bool TakeSaveProblem();
 
     WidgetManager* GetWidgetManager() const { return mWidgetManager; }
     Platform* GetPlatform() const { return mPlatform.get(); }
@@ -186,6 +195,8 @@ public:
     uint64_t GetUpdateCount() const { return mUpdateCount; }
     uint64_t GetFloatUpdateCount() const { return mFloatUpdateCount; }
     uint64_t GetDrawCount() const { return mDrawCount; }
+    // Frames that repainted only the part of the screen the widgets marked.
+    uint64_t GetPartialDrawCount() const { return mPartialDrawCount; }
     // How long the frames drawn since the last statistics report took, from the start of
     // drawing to the end of presenting.
     const FrameTimeStats& GetDrawTimes() const { return mDrawTimes; }
@@ -251,8 +262,6 @@ protected:
     // The one-time step on the main thread after the loading thread has ended (the game tells
     // its title screen).
     virtual void LoadingThreadFinished() {}
-    // Called on the main thread when the loading count changed.
-    virtual void LoadingProgressed(int count, int total) { (void)count, (void)total; }
     // The pause count changed (the game pauses its board and menus).
     virtual void PauseCountChanged() {}
     // One fixed update: the work posted to the main thread, the widget tree, then the queued
@@ -260,6 +269,13 @@ protected:
     virtual void UpdateFrame();
     // A frame: the widget tree drawn into the back buffer and presented.
     virtual void DrawFrame();
+    // The first screen's background colour (0xRRGGBB), shown as the window's first picture as
+    // soon as it maps, before the render device and the loading are set up; false (the default)
+    // shows nothing before the first frame.
+    virtual bool GetFirstPictureColor(uint32_t* rgb) const {
+        (void)rgb;
+        return false;
+    }
     // Whether a coming update may change something without an input event: loading, a draw
     // due, work posted to the main thread, queued deletions or a widget with work of its own
     // (WidgetContainer::HasScheduledWork). The game adds its sound fades.
@@ -335,6 +351,10 @@ private:
 
     bool mSettingsUnreadable = false;
     bool mSettingsChanged = false;
+    bool mSettingsSaveFailed = false;  // the last write failed (logged once until one succeeds)
+    bool mUserFilesWritable = true;
+    bool mSaveProblem = false;
+    bool mSaveProblemShown = false;
 
     std::vector<std::pair<uint32_t, Widget*>> mDialogs;  // id, widget; in the order added
     std::vector<Widget*> mDeletionQueue;
@@ -358,7 +378,6 @@ private:
     std::atomic<bool> mLoadingFinished{false};
     std::atomic<bool> mAbortLoading{false};
     bool mLoadingCompleteDone = false;
-    int mLastReportedCount = -1;
 
     uint64_t mStartMs = 0;
     uint64_t mLastTickMs = 0;
@@ -372,11 +391,16 @@ private:
     uint64_t mUpdateCount = 0;
     uint64_t mFloatUpdateCount = 0;
     uint64_t mDrawCount = 0;
+    uint64_t mPartialDrawCount = 0;
+    // The screen image holds the last presented frame whole, so a frame may repaint a part of
+    // it; false until the first frame and after a failed present (the device was rebuilt).
+    bool mScreenKept = false;
     FrameTimeStats mDrawTimes;
     // Where the period of the next statistics report starts.
     uint64_t mReportStartMs = 0;
     uint64_t mReportedUpdates = 0;
     uint64_t mReportedDraws = 0;
+    uint64_t mReportedPartialDraws = 0;
     uint64_t mReportedIdleWaits = 0;
     uint64_t mDroppedGaps = 0;
     int64_t mFirstFrameMs = -1;

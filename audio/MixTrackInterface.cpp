@@ -1,5 +1,8 @@
 #include "audio/MixTrackInterface.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "audio/MixSoundManager.h"
 #include "audio/MusicSources.h"
 #include "core/files/PakInterfaceBase.h"
@@ -17,8 +20,18 @@ MixTrackInterface::Track* MixTrackInterface::Find(int id) {
 }
 
 bool MixTrackInterface::Attach(Track& track) {
+    track.started = ++mStarts;
     if (track.slot >= 0) {
         return true;
+    }
+    if (!track.source) {
+        // Read now, from the start: a released track has no place to go back to.
+        track.source = Open(track.path, &track.module);
+        if (!track.source) {
+            LogWarning("Music: '%s' could not be opened again; it is not played",
+                       track.path.c_str());
+            return false;
+        }
     }
     track.slot = mMixer->AttachStream(track.source.get());
     if (track.slot < 0) {
@@ -66,29 +79,39 @@ void MixTrackInterface::Stop(Track& track) {
     }
 }
 
-bool MixTrackInterface::LoadTrack(int id, const std::string& path, const std::string& channel) {
+std::unique_ptr<MusicSource> MixTrackInterface::Open(const std::string& path, bool* module) const {
     std::string bytes;
     if (!PakInterfaceBase::Get()->ReadWholeFile(path, &bytes)) {
-        return false;
+        return nullptr;
     }
     // The extension decides, letter case included, as the catalogue's names were written for.
     const size_t dot = path.find_last_of('.');
     const std::string ext = dot == std::string::npos ? std::string() : path.substr(dot + 1, 3);
     std::string error;
+    std::unique_ptr<MusicSource> source;
+    *module = false;
+    if (ext == "wav") {
+        source = CreateWaveMusicSource(std::move(bytes), path, &error);
+    } else if (ext == "ogg") {
+        source = CreateOggMusicSource(std::move(bytes), path, &error);
+    } else if (ext == "mp3") {
+        source = CreateMp3MusicSource(std::move(bytes), path, &error);
+    } else {
+        *module = true;
+        source = CreateModuleMusicSource(bytes, path, mMixer->GetOutputRate(), &error);
+    }
+    if (!source) {
+        LogWarning("%s", error.c_str());
+    }
+    return source;
+}
+
+bool MixTrackInterface::LoadTrack(int id, const std::string& path, const std::string& channel) {
     Track track;
     track.channel = channel;
-    if (ext == "wav") {
-        track.source = CreateWaveMusicSource(std::move(bytes), path, &error);
-    } else if (ext == "ogg") {
-        track.source = CreateOggMusicSource(std::move(bytes), path, &error);
-    } else if (ext == "mp3") {
-        track.source = CreateMp3MusicSource(std::move(bytes), path, &error);
-    } else {
-        track.module = true;
-        track.source = CreateModuleMusicSource(bytes, path, mMixer->GetOutputRate(), &error);
-    }
-    if (!track.source) {
-        LogWarning("%s", error.c_str());
+    track.path = path;
+    // Opened once to check that it decodes; held only while it plays.
+    if (!Open(path, &track.module)) {
         return false;
     }
     std::unique_ptr<MusicSource> old;  // an earlier track of this id, freed outside the lock
@@ -338,9 +361,22 @@ double MixTrackInterface::GetTrackLevel(int id) {
     return t ? t->level : -1.0;
 }
 
+int MixTrackInterface::CountHeldTracks() {
+    std::lock_guard lock(mMutex);
+    return static_cast<int>(std::count_if(mTracks.begin(), mTracks.end(), [](const auto& entry) {
+        return entry.second.source != nullptr;
+    }));
+}
+
 void MixTrackInterface::Update() {
+    std::vector<std::unique_ptr<MusicSource>> released;  // freed after the lock is left
     std::lock_guard lock(mMutex);
     for (auto& [id, t] : mTracks) {
+        if (t.source && t.started + kHeldTracks <= mStarts &&
+            State(t) == Mixer::StreamState::kStopped) {
+            Detach(t);
+            released.push_back(std::move(t.source));
+        }
         if (t.rate == 0.0) {
             continue;
         }

@@ -1,7 +1,10 @@
 #pragma once
 // TrackInterface over our mixer: each playing track holds one mixer stream slot, decoded from
-// memory on the audio thread. A track's gain is its channel volume x its level x the master
-// volume x the fixed music gain (and the amplification for modules).
+// memory on the audio thread. A loaded track keeps only its file's name: its compressed bytes
+// and decoder are made when it starts, and go again once it is stopped and two other tracks
+// have started since, so only the current and the next (or last) track are held. A track's gain is
+// its channel volume x its level x the master volume x the fixed music gain (and the amplification
+// for modules).
 
 #include <map>
 #include <memory>
@@ -51,10 +54,17 @@ public:
     void SetTrackMaxVolume(int id, double volume);
     // The track's current level, -1 when not loaded (tests and diagnostics).
     double GetTrackLevel(int id);
+    // How many tracks hold their file and decoder now (tests and diagnostics).
+    int CountHeldTracks();
 
 private:
+    // Tracks held besides those playing or paused: the most recently started ones.
+    static constexpr uint64_t kHeldTracks = 2;
+
     struct Track {
-        std::unique_ptr<MusicSource> source;
+        std::string path;
+        std::unique_ptr<MusicSource> source;  // null while the track is not held
+        uint64_t started = 0;                 // order of the last start (0: never)
         bool module = false;
         int slot = -1;  // mixer stream slot while attached
         double level = 0.0;
@@ -65,6 +75,8 @@ private:
         std::string channel;
     };
 
+    // Reads and opens a track's file; null with the message logged when it can't be decoded.
+    std::unique_ptr<MusicSource> Open(const std::string& path, bool* module) const;
     Track* Find(int id);
     bool Attach(Track& track);
     void Detach(Track& track);
@@ -76,6 +88,7 @@ private:
     std::shared_ptr<Mixer> mMixer;
     mutable std::mutex mMutex;  // the track and channel tables, shared with loader threads
     std::map<int, Track> mTracks;
+    uint64_t mStarts = 0;
     double mMasterVolume = 1.0;
     std::map<std::string, double> mChannelVolumes;
 };

@@ -1,6 +1,10 @@
 #include "audio/SoundFileLoader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <string>
 
 #include "audio/SoundFileReaders.h"
 #include "core/files/PakInterfaceBase.h"
@@ -17,16 +21,39 @@ bool Accept(SoundReadResult result, const std::string& error) {
     return result == SoundReadResult::kOk;
 }
 
+// The per-user folder where a cache write failed (a read-only or full folder, a file-size limit):
+// the cache is only a shortcut, so the game plays on decoding each sound instead of failing
+// again per sound.
+std::mutex gCacheOffMutex;
+std::string gCacheOffFolder;  // guarded by gCacheOffMutex
+
+bool IsCacheOff() {
+    std::lock_guard<std::mutex> lock(gCacheOffMutex);
+    return !gCacheOffFolder.empty() && gCacheOffFolder == GetAppDataFolder();
+}
+
+// True the first time for the folder.
+bool TurnCacheOff() {
+    std::lock_guard<std::mutex> lock(gCacheOffMutex);
+    const std::string folder = GetAppDataFolder();
+    if (gCacheOffFolder == folder) {
+        return false;
+    }
+    gCacheOffFolder = folder;
+    return true;
+}
+
 void WriteCache(const std::string& cachePath, const std::string& sourcePath, const PcmData& pcm) {
-    if (cachePath.empty() || sourcePath.size() > 255) {
+    if (cachePath.empty() || sourcePath.size() > 255 || IsCacheOff()) {
         return;  // no cache entry rather than one whose source can't be checked
     }
     int64_t time = 0;
     if (!PakInterfaceBase::Get()->GetFileTime(sourcePath.c_str(), &time)) {
         time = 0;
     }
-    if (!WriteBufferToFile(cachePath, BuildWaveData(pcm, sourcePath, time))) {
-        DebugOutput("Could not write the sound cache file '%s'\n", cachePath.c_str());
+    if (!WriteBufferToFile(cachePath, BuildWaveData(pcm, sourcePath, time)) && TurnCacheOff()) {
+        DebugOutput("Could not write the sound cache file '%s' (%s); sounds are not cached\n",
+                    cachePath.c_str(), std::strerror(errno));
     }
 }
 

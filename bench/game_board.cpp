@@ -82,7 +82,7 @@ bool FindTwenty(int* mode, int* set, int* puzzle) {
     for (int m = 0; m < kModeCount; ++m) {
         for (int s = 0; s < CountCatalogSets(kDefaultGameName, m); ++s) {
             for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, m, s); ++p) {
-                if (FindPuzzle(kDefaultGameName, m, s, p)->GetGridSize() == 20) {
+                if (FindPuzzle(kDefaultGameName, {m, s, p})->GetGridSize() == 20) {
                     *mode = m, *set = s, *puzzle = p;
                     return true;
                 }
@@ -117,7 +117,7 @@ PlayTileGrid* MakeGrid(BenchApp& app, benchmark::State& state) {
         state.SkipWithError("set P7_SOURCE_DIR to the source tree with content/");
         return nullptr;
     }
-    auto* grid = new PlayTileGrid(kDefaultGameName, mode, set, puzzle);
+    auto* grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
     app.GetWidgetManager()->AddWidget(grid);
     // Every stroke is judged in full: no loss part-way through the grid.
     grid->GetModel() = PlayModel(grid->GetModel().GetSolutionGrid(), 400);
@@ -135,7 +135,7 @@ void BM_RulesStrokeAcross20(benchmark::State& state) {
         return;
     }
     // Every stroke is judged in full: no loss part-way through the row.
-    const PlayModel fresh(FindPuzzle(kDefaultGameName, mode, set, puzzle)->mSolution, 400);
+    const PlayModel fresh(FindPuzzle(kDefaultGameName, {mode, set, puzzle})->mSolution, 400);
     int row = 0;
     for (auto _ : state) {
         PlayModel model = fresh;

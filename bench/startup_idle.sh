@@ -1,19 +1,38 @@
 #!/bin/sh
-# Start-up and idle figures of the game beside a bare SDL2 + OpenGL window, under a private
-# Xvfb display with no desktop session bus (as on a bare X server), in interleaved runs.
+# Start-up, idle and memory figures of the game beside a bare SDL2 + OpenGL window and, when they
+# are installed, two desktop picture-logic games a player might use instead (Debian packages
+# sgt-puzzles: "pattern", GTK; picmi: Qt), on a private 1024x768 Xvfb display (no window
+# manager), in interleaved runs.
 #
-#   bench/startup_idle.sh BUILD_DIR [RUNS] [IDLE_SECONDS] [SETTLE_SECONDS]
+#   bench/startup_idle.sh BUILD_DIR [RUNS] [IDLE_SECONDS] [SETTLE_SECONDS] [SCREEN_SETTLE_SECONDS]
 #
-# The idle time is measured after SETTLE_SECONDS (default 16) from the first mapped window, by
-# when the game has loaded and its start screens have given way to the title screen.
-# BUILD_DIR holds pelnora7, bench/bench_bare_window and bench/bench_window_probe (a Release build
-# with the benchmarks on). Each run prints the probe's line for the game and for the bare window;
-# the last lines are the medians and the game/bare ratios. Needs Xvfb (Debian package xvfb).
+# Start: each run starts every program in turn under bench_window_probe, which times the first
+# mapped window from the fork, then after SETTLE_SECONDS (default 16: the game has loaded and
+# its start screens have given way to the title) reads the processor time of all threads and
+# their wake-ups (voluntary context switches: sleeps that ended) over IDLE_SECONDS (default 20),
+# and the resident memory at the end.
+# Screens (RUNS > 0 and xdotool installed): each run then drives the game as a player does
+# through the title, the main menu, the map, the play screen of the first puzzle and back again
+# (main menu, map, play), each screen measured the same way SCREEN_SETTLE_SECONDS (default 5)
+# after it was reached, with the pointer parked on the background. Memory should not climb
+# from one visit of a screen to the next.
+#
+# Every program gets a fresh per-user folder per run; the caller's session bus is kept, as a
+# player's desktop has one. BUILD_DIR holds pelnora7, bench/bench_bare_window and
+# bench/bench_window_probe (a Release build with the benchmarks on). The last lines are the
+# medians, and each program's difference from the bare window. Needs Xvfb (Debian package xvfb)
+# and, for the screens, xdotool.
 set -eu
+# A player's desktop has a session bus (the Qt game does not start without one); without one
+# here, the whole measurement runs inside a private one.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
+    exec dbus-run-session -- "$0" "$@"
+fi
 build=$(cd "$1" && pwd)
 runs=${2:-3}
 idle=${3:-20}
 settle=${4:-16}
+screen_settle=${5:-5}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 game="$build/pelnora7"
 bare="$build/bench/bench_bare_window"
@@ -22,29 +41,120 @@ for f in "$game" "$bare" "$probe"; do
     [ -x "$f" ] || { echo "missing $f" >&2; exit 2; }
 done
 . "$source_dir/bench/xvfb_display.sh"
-start_private_xvfb 1280x1024
+start_private_xvfb 1024x768
+cd "$source_dir"
 
-# No session bus: the variable is removed, as on a machine without a desktop session.
-run() {
-    env -u DBUS_SESSION_BUS_ADDRESS DISPLAY="$display" SDL_AUDIODRIVER=dummy \
-        XDG_DATA_HOME="$work/data" "$probe" --settle "$settle" --idle "$idle" -- "$@"
+# The peers, when installed.
+programs="game bare"
+for peer in /usr/games/sgt-pattern /usr/games/pattern /usr/bin/sgt-pattern; do
+    [ -x "$peer" ] && { gtk_game=$peer; programs="$programs gtk"; break; }
+done
+for peer in /usr/games/picmi /usr/bin/picmi; do
+    [ -x "$peer" ] && { qt_game=$peer; programs="$programs qt"; break; }
+done
+command_of() {
+    case $1 in
+    game) echo "$game" ;;
+    bare) echo "$bare" ;;
+    gtk) echo "$gtk_game" ;;
+    qt) echo "$qt_game" ;;
+    esac
 }
 
-cd "$source_dir"
-: >"$work/game"
-: >"$work/bare"
+load() { cut -d' ' -f1 /proc/loadavg; }
+
+# A fresh per-user folder for one run of one program: data, configuration and cache.
+fresh_home() {
+    rm -rf "$work/home"
+    mkdir -p "$work/home/data" "$work/home/config" "$work/home/cache"
+    set -- env SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home/data" \
+        XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache"
+    echo "$@"
+}
+
+: >"$work/start"
 for i in $(seq "$runs"); do
-    line=$(run "$game" 2>>"$work/game.err"); echo "game $line"; echo "$line" >>"$work/game"
-    line=$(run "$bare" 2>>"$work/bare.err"); echo "bare $line"; echo "$line" >>"$work/bare"
+    for name in $programs; do
+        # shellcheck disable=SC2046
+        line=$($(fresh_home) "$probe" --settle "$settle" --idle "$idle" -- \
+            $(command_of $name) 2>>"$work/$name.err") || line="failed: $(tail -n 1 "$work/$name.err")"
+        echo "start $name $line load=$(load)" | tee -a "$work/start"
+    done
 done
 
-# Medians of each figure, and the game's over the bare window's.
-field_median() {
-    tr ' ' '\n' <"$1" | grep "^$2=" | cut -d= -f2 | median
+# The game's screens, as tests/e2e/RealWindowTest.cpp clicks them (window coordinates).
+click() {
+    xdotool mousemove --window "$win" "$1" "$2" click 1
+    sleep "${3:-3}"
+}
+sample() {
+    xdotool mousemove --window "$win" 1000 20
+    sleep "$screen_settle"
+    echo "screen $1 $("$probe" --settle 0 --idle "$idle" --attach "$pid") load=$(load)" |
+        tee -a "$work/start"
+}
+if command -v xdotool >/dev/null && [ "$runs" -gt 0 ]; then
+    for i in $(seq "$runs"); do
+        # shellcheck disable=SC2046
+        $(fresh_home) "$game" >"$work/screens$i.log" 2>&1 &
+        pid=$!
+        sleep 25
+        win=$(xdotool search --name '^Pelnora 7$' | head -n 1)
+        sample title
+        click 512 575 2
+        xdotool type --delay 80 Ann
+        xdotool key Return
+        sleep 3
+        sample main_menu
+        # The opening letter, the tutorial declined, the first set's puzzles, its map.
+        click 512 258
+        click 512 688
+        click 646 542 4
+        click 240 718 6
+        sample map
+        for visit in 1 2; do
+            # The map's menu button; the story's button, now the set's puzzles; the first
+            # puzzle and its play button.
+            click 160 748
+            [ $visit = 2 ] && sample main_menu_again
+            click 512 258 4
+            if [ $visit = 2 ]; then
+                click 240 718 6
+                sample map_again
+                click 160 748
+                click 512 258 4
+            fi
+            click 112 171
+            click 512 658 6
+            [ $visit = 1 ] && sample play || sample play_again
+            # Menu, menu, and the confirmation: back to the main menu, then the set and its map.
+            click 120 698 2
+            click 327 562 2
+            click 377 542 4
+            click 512 258 4
+            click 240 718 6
+        done
+        kill -TERM "$pid"
+        wait "$pid" || true
+    done
+fi
+
+# Medians of each figure per program and screen, and the difference from the bare window.
+median_of() {
+    grep "^$1 " "$work/start" | tr ' ' '\n' | grep "^$2=" | cut -d= -f2 | median
 }
 for key in map_ms idle_cpu_percent wakeups_per_s rss_mb; do
-    g=$(field_median "$work/game" $key)
-    b=$(field_median "$work/bare" $key)
-    echo "median $key: game $g bare $b" \
-        "$(awk -v g="$g" -v b="$b" 'BEGIN { if (b > 0) printf "ratio %.3f diff %.3f", g / b, g - b; else printf "diff %.3f", g - b }')"
+    b=$(median_of "start bare" $key)
+    for name in $programs; do
+        v=$(median_of "start $name" $key)
+        echo "median start $name $key: $v" \
+            "$(awk -v v="$v" -v b="$b" 'BEGIN { if (b > 0) printf "(bare %s: ratio %.3f, diff %.3f)", b, v / b, v - b }')"
+    done
+done
+for screen in title main_menu map play main_menu_again map_again play_again; do
+    grep -q "^screen $screen " "$work/start" || continue
+    echo "median screen $screen: $(for key in idle_cpu_percent wakeups_per_s rss_mb; do
+        printf '%s=%s ' $key "$(median_of "screen $screen" $key)"; done)" \
+        "rss_mb over bare: $(awk -v v="$(median_of "screen $screen" rss_mb)" \
+            -v b="$(median_of "start bare" rss_mb)" 'BEGIN { printf "%.1f", v - b }')"
 done

@@ -475,6 +475,7 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
     if (w <= 0 || h <= 0) {
         return false;
     }
+    d.mUsed = true;
     if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h)) {
         DeleteSurfaceObjects(s);
     }
@@ -495,6 +496,10 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         mSurfaces.insert(s);
     }
     if (d.mTextureStale) {
+        if (s->mPixels.empty() && s->mSource && !s->mRenderTarget) {
+            // Dropped after an earlier upload, or released while unused: decode the file again.
+            s->ReloadPixels();
+        }
         const std::vector<uint32_t>& pixels = s->mPixels;
         std::vector<uint32_t> premultiplied;
         const void* data = nullptr;
@@ -518,8 +523,39 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         }
         d.mTextureStale = false;
         d.mMemoryStale = false;
+        if (s->MayDropPixels()) {
+            // The texture holds the picture now; the file gives it back when it is read.
+            std::vector<uint32_t>().swap(s->mPixels);
+        }
     }
     return true;
+}
+
+size_t D3DInterface::ReleaseUnusedImages(uint64_t nowMs) {
+    if (mContext == nullptr || nowMs < mLastReleaseMs + kReleaseCheckMs) {
+        return 0;
+    }
+    mLastReleaseMs = nowMs;
+    std::vector<ImageSurface*> unused;
+    std::lock_guard<std::recursive_mutex> lock(mLock);
+    for (ImageSurface* s : mSurfaces) {
+        auto& d = s->mDevice;
+        if (d.mUsed || d.mLastUseMs == 0) {
+            // Also a surface seen for the first time: a loader may still be filling it.
+            d.mUsed = false;
+            d.mLastUseMs = nowMs;
+        } else if (nowMs - d.mLastUseMs >= kReleaseAfterMs && s->mSource && !s->mRenderTarget &&
+                   (d.mTexture != 0 || !s->mPixels.empty() || !s->mAlpha.empty())) {
+            unused.push_back(s);
+        }
+    }
+    size_t bytes = 0;
+    for (ImageSurface* s : unused) {
+        bytes += size_t(s->GetWidth()) * size_t(s->GetHeight()) * 4;
+        // Changes the surface set: outside the walk over it.
+        s->ReleaseMemory();
+    }
+    return bytes;
 }
 
 bool D3DInterface::EnsureFramebuffer(ImageSurface* s) {
@@ -564,6 +600,9 @@ Matrix4 D3DInterface::TargetView(int width, int height) const {
 void D3DInterface::ApplyKeyState(const DrawKey& key) {
     ImageSurface* target = key.mTarget;
     Rect clip = key.mClip.Intersection(Rect(0, 0, target->GetWidth(), target->GetHeight()));
+    if (mHaveScreenLimit && target == mScreen.get()) {
+        clip = clip.Intersection(mScreenLimit);
+    }
     glEnable(GL_SCISSOR_TEST);
     glScissor(clip.mX, clip.mY, clip.mWidth, clip.mHeight);
     if (key.mCull) {
@@ -882,6 +921,9 @@ void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Col
         return;
     }
     Rect clip = area.Intersection(Rect(0, 0, target->GetWidth(), target->GetHeight()));
+    if (mHaveScreenLimit && target == mScreen.get()) {
+        clip = clip.Intersection(mScreenLimit);
+    }
     if (clip.IsEmpty()) {
         return;
     }
@@ -894,6 +936,17 @@ void D3DInterface::ClearTarget(ImageSurface* target, const Rect& area, const Col
     glClear(GL_COLOR_BUFFER_BIT);
     target->mDevice.mMemoryStale = true;
     ReleaseTarget();
+}
+
+void D3DInterface::SetScreenLimit(const Rect& area) {
+    DrawBatch();
+    mScreenLimit = area;
+    mHaveScreenLimit = true;
+}
+
+void D3DInterface::ClearScreenLimit() {
+    DrawBatch();
+    mHaveScreenLimit = false;
 }
 
 void D3DInterface::EnsureImageTexture(Image* image) {

@@ -99,6 +99,11 @@ public:
     void UploadBits(ImageSurface* surface);
     // Reads a render target's GPU content back into its memory pixels. Main thread.
     void ReadBackPixels(ImageSurface* surface);
+    // Releases the texture and memory pixels of every image that can be decoded again from its
+    // file and was not drawn for a few seconds (a screen that went); they come back from the
+    // file when drawn or read. Looks at most once a second; nowMs is the caller's clock. Returns
+    // about how many bytes of pixels went. Main thread.
+    size_t ReleaseUnusedImages(uint64_t nowMs);
 
     // Screen point (pixels) and depth (0 near plane .. 1 far plane) back to scene coordinates
     // through the inverse of the perspective view of the screen; out receives x, y, z.
@@ -110,6 +115,11 @@ public:
     void SubmitTriangles(const DrawKey& key, const DrawVertex* vertices, size_t count);
     // Fills a rectangle of a target with a colour (premultiplied), ignoring blending.
     void ClearTarget(ImageSurface* target, const Rect& area, const Color& color);
+    // Until ClearScreenLimit, every draw and clear into the screen image is clipped to area
+    // (pixels): a frame that repaints only what changed keeps the rest of the last picture.
+    // Draws still pending are sent first, under the limit they were made for.
+    void SetScreenLimit(const Rect& area);
+    void ClearScreenLimit();
 
     // Draw calls sent to GL since the last Present, and in the last presented frame.
     int GetDrawCallsThisFrame() const { return mDrawCalls; }
@@ -195,9 +205,15 @@ private:
 
     int mDrawCalls = 0;
     int mDrawCallsLastFrame = 0;
+    bool mHaveScreenLimit = false;
+    Rect mScreenLimit;
 
     std::recursive_mutex mLock;
     std::unordered_set<ImageSurface*> mSurfaces;
+    // Unused images: how often they are looked for, and how long unused before they go.
+    static constexpr uint64_t kReleaseCheckMs = 1000;
+    static constexpr uint64_t kReleaseAfterMs = 5000;
+    uint64_t mLastReleaseMs = 0;
     std::vector<uint32_t> mPendingTextures;      // freed off the main thread
     std::vector<uint32_t> mPendingFramebuffers;  // freed off the main thread
 };

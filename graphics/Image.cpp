@@ -55,6 +55,16 @@ uint32_t Image::GetPixel(int x, int y, int cell) const {
     return pixels[size_t(py) * size_t(base->GetWidth()) + size_t(px)];
 }
 
+int Image::GetAlpha(int x, int y, int cell) const {
+    ImageSurface* base = GetBaseSurface();
+    Rect cel = GetCelRect(cell);
+    if (base == nullptr || x < 0 || y < 0 || x >= cel.mWidth || y >= cel.mHeight) {
+        return 0;
+    }
+    Point off = GetBaseOffset();
+    return base->GetAlphaAt(off.mX + cel.mX + x, off.mY + cel.mY + y);
+}
+
 bool Image::IsListEmpty() const {
     ImageSurface* base = GetBaseSurface();
     return base == nullptr || !base->HasPixelData();
@@ -67,11 +77,17 @@ void Image::ComputeCelBounds() {
         base->IsRenderTarget()) {
         return;
     }
-    const std::vector<uint32_t>& pixels = base->GetPixelData();
     const int baseWidth = base->GetWidth();
     const Point off = GetBaseOffset();
-    if (pixels.size() != size_t(baseWidth) * size_t(base->GetHeight()) || off.mX < 0 ||
-        off.mY < 0 || off.mX + mWidth > baseWidth || off.mY + mHeight > base->GetHeight()) {
+    if (off.mX < 0 || off.mY < 0 || off.mX + mWidth > baseWidth ||
+        off.mY + mHeight > base->GetHeight()) {
+        return;
+    }
+    // Straight from the decoded copy when it is held; otherwise through the alpha plane, so that
+    // cutting a piece from a dropped atlas does not bring its whole copy back.
+    const bool held = base->HoldsPixels();
+    const std::vector<uint32_t>* pixels = held ? &base->GetPixelData() : nullptr;
+    if (held && pixels->size() != size_t(baseWidth) * size_t(base->GetHeight())) {
         return;
     }
     int count = GetCelCount();
@@ -80,10 +96,12 @@ void Image::ComputeCelBounds() {
         Rect cel = GetCelRect(cell);
         int left = cel.mWidth, top = cel.mHeight, right = -1, bottom = -1;
         for (int y = 0; y < cel.mHeight; ++y) {
+            const int py = off.mY + cel.mY + y;
+            const int px = off.mX + cel.mX;
             const uint32_t* row =
-                &pixels[size_t(off.mY + cel.mY + y) * size_t(baseWidth) + size_t(off.mX + cel.mX)];
+                held ? &(*pixels)[size_t(py) * size_t(baseWidth) + size_t(px)] : nullptr;
             for (int x = 0; x < cel.mWidth; ++x) {
-                if ((row[x] >> 24) != 0) {
+                if ((held ? row[x] >> 24 : uint32_t(base->GetAlphaAt(px + x, py))) != 0) {
                     left = std::min(left, x);
                     right = std::max(right, x);
                     top = std::min(top, y);
@@ -112,7 +130,7 @@ int Image::GetMaskAlphaAt(int maskCell, const FRect& place, float x, float y) co
     }
     float mx = (x - place.mX) * float(GetCelWidth()) / place.mWidth;
     float my = (y - place.mY) * float(GetCelHeight()) / place.mHeight;
-    return int(GetPixel(int(std::floor(mx)), int(std::floor(my)), maskCell) >> 24);
+    return GetAlpha(int(std::floor(mx)), int(std::floor(my)), maskCell);
 }
 
 bool Image::GetProperty(const std::string& name, ExprValue* out) const {

@@ -53,6 +53,9 @@ public:
     // Straight 0xAARRGGBB of the pixel (x, y) of a cell; 0 outside, or when no pixels are kept.
     // Main thread for render targets (a stale memory copy is read back first).
     uint32_t GetPixel(int x, int y, int cell = 0) const;
+    // The alpha (0..255) of the pixel (x, y) of a cell, for hit tests; 0 outside or without
+    // pixels. Unlike GetPixel it does not bring a dropped decoded copy back whole.
+    int GetAlpha(int x, int y, int cell = 0) const;
     // True when the image keeps no pixels in memory, so pixel hit tests cannot be made.
     bool IsListEmpty() const;
 

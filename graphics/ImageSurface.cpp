@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/expr/MainThread.h"
+#include "core/util/Log.h"
 #include "graphics/D3DInterface.h"
 
 ImageSurface::ImageSurface(bool renderTarget) : mRenderTarget(renderTarget) {
@@ -19,6 +20,7 @@ ImageSurface::~ImageSurface() {
 
 void ImageSurface::Create(int width, int height) {
     DeleteTextureData();
+    DropSource();
     SetSize(width, height);
     mPixels.assign(size_t(mWidth) * size_t(mHeight), 0u);
     mDevice.mMemoryStale = false;
@@ -29,6 +31,7 @@ void ImageSurface::Create(int width, int height) {
 
 void ImageSurface::SetPixels(int width, int height, std::vector<uint32_t> pixels) {
     DeleteTextureData();
+    DropSource();
     SetSize(width, height);
     if (pixels.size() != size_t(mWidth) * size_t(mHeight)) {
         pixels.assign(size_t(mWidth) * size_t(mHeight), 0u);
@@ -48,6 +51,7 @@ void ImageSurface::Fill(const Color& color) {
         c.mBlue = std::min(255, c.mBlue * 255 / c.mAlpha);
     }
     uint32_t value = c.mAlpha == 0 ? 0u : c.ToARGB();
+    DropSource();
     mPixels.assign(size_t(mWidth) * size_t(mHeight), value);
     mDevice.mMemoryStale = false;
     mDevice.mTextureStale = true;
@@ -60,15 +64,23 @@ const std::vector<uint32_t>& ImageSurface::GetPixelData() const {
             device->ReadBackPixels(const_cast<ImageSurface*>(this));
         }
     }
+    if (mPixels.empty() && mSource && !mRenderTarget) {
+        ReloadPixels();
+        // A reader of the whole picture after its upload (a copy, a saved file) may come back:
+        // keep what it read.
+        mKeepPixels = true;
+    }
     return mPixels;
 }
 
 std::vector<uint32_t>& ImageSurface::EditPixelData() {
     GetPixelData();
+    DropSource();
     return mPixels;
 }
 
 void ImageSurface::MarkPixelsChanged() {
+    DropSource();
     mDevice.mTextureStale = true;
     mDevice.mMemoryStale = false;
 }
@@ -96,5 +108,60 @@ void ImageSurface::DeleteTextureData() {
 }
 
 void ImageSurface::SetRenderTarget(bool renderTarget) {
+    if (renderTarget) {
+        GetPixelData();
+        DropSource();
+    }
     mRenderTarget = renderTarget;
+}
+
+int ImageSurface::GetAlphaAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= mWidth || y >= mHeight) {
+        return 0;
+    }
+    const size_t index = size_t(y) * size_t(mWidth) + size_t(x);
+    if (mRenderTarget || !mPixels.empty() || !mSource) {
+        const std::vector<uint32_t>& pixels = mRenderTarget ? GetPixelData() : mPixels;
+        return index < pixels.size() ? int(pixels[index] >> 24) : 0;
+    }
+    if (mAlpha.empty()) {
+        // A quarter of the decoded copy, made once for images that are hit-tested.
+        ReloadPixels();
+        mAlpha.resize(mPixels.size());
+        std::transform(mPixels.begin(), mPixels.end(), mAlpha.begin(),
+                       [](uint32_t p) { return uint8_t(p >> 24); });
+        std::vector<uint32_t>().swap(mPixels);
+    }
+    return index < mAlpha.size() ? mAlpha[index] : 0;
+}
+
+void ImageSurface::SetPixelSource(PixelSource source) {
+    mSource = std::move(source);
+    mKeepPixels = false;
+    mAlpha.clear();
+}
+
+void ImageSurface::ReleaseMemory() {
+    DeleteTextureData();
+    if (mSource && !mRenderTarget) {
+        std::vector<uint32_t>().swap(mPixels);
+        std::vector<uint8_t>().swap(mAlpha);
+        mKeepPixels = false;
+    }
+}
+
+void ImageSurface::ReloadPixels() const {
+    std::vector<uint32_t> pixels;
+    const size_t count = size_t(mWidth) * size_t(mHeight);
+    if (!mSource(mWidth, mHeight, &pixels) || pixels.size() != count) {
+        LogWarning("Image '%s' could not be decoded again; it stays transparent", mName.c_str());
+        pixels.assign(count, 0u);
+    }
+    mPixels = std::move(pixels);
+}
+
+void ImageSurface::DropSource() {
+    mSource = nullptr;
+    mKeepPixels = false;
+    std::vector<uint8_t>().swap(mAlpha);
 }

@@ -170,7 +170,9 @@ void LogoScreen::TryUpdateF(float elapsed) {
 }
 
 void LogoScreen::Draw(Graphics* g) {
-    g->SetColor(Color(255, 255, 255));
+    g->SetColor(Color(static_cast<int>((kBackgroundRgb >> 16) & 0xFF),
+                      static_cast<int>((kBackgroundRgb >> 8) & 0xFF),
+                      static_cast<int>(kBackgroundRgb & 0xFF)));
     g->FillRect(0.0f, 0.0f, static_cast<float>(mWidth), static_cast<float>(mHeight));
     if (mShowingPublisher) {
         if (mPublisherImage != nullptr) {

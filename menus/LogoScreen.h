@@ -7,6 +7,7 @@
 // motion runs in the float updates. Main thread only.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     static constexpr int kLogoTicks = 500;
     // Fixed updates from the ball's appearance to its first bounce, on the second letter.
     static constexpr int kBallFlightSteps = 150;
+    // The screen's background (0xRRGGBB), under the splash and the logo alike.
+    static constexpr uint32_t kBackgroundRgb = 0xFFFFFF;
 
     LogoScreen();
     ~LogoScreen() override;

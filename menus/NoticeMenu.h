@@ -1,6 +1,7 @@
 #pragma once
 // A dialog that shows a localized title and text (script "notice_menu"): the texts of key +
-// "_title" and key + "_text". Main thread only.
+// "_title" and key + "_text", with "[file]" in the text replaced by a file's name. Main thread
+// only.
 
 #include <string>
 
@@ -9,5 +10,6 @@
 class NoticeMenu : public DialogMenu {
 public:
     // fontName becomes the script variable "text_font"; order is the drawPriority and zOrder.
-    NoticeMenu(const std::string& key, Widget* fadeTarget, const std::string& fontName, int order);
+    NoticeMenu(const std::string& key, Widget* fadeTarget, const std::string& fontName, int order,
+               const std::string& file = std::string());
 };

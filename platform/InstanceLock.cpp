@@ -13,7 +13,16 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::Acquire(const std::string& path, std::string* error) {
     Release();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        // A read-only folder: a lock file already there can still be locked through a read-only
+        // descriptor.
+        const int openError = errno;
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            errno = openError;
+        }
+    }
     if (fd < 0) {
         if (error != nullptr) {
             *error = "Can't open the lock file '" + path + "': " + std::strerror(errno);

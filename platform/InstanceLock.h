@@ -12,8 +12,9 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock on path (created when missing, its content never touched). False when
-    // another process holds it, or the file can't be opened (*error says which).
+    // Takes the lock on path (created when missing, its content never touched; in a read-only
+    // folder an existing file is locked read-only). False when another process holds it, or the
+    // file can't be opened (*error says which).
     bool Acquire(const std::string& path, std::string* error);
     // Lets the lock go; harmless when not held.
     void Release();

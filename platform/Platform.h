@@ -46,6 +46,9 @@ public:
     virtual void CloseWindow() = 0;
     virtual bool HasWindow() const = 0;
     virtual void ShowWindow(bool show) = 0;
+    // Shows the design picture's place filled with one colour (0xRRGGBB), the bars black, at
+    // once: the window's first picture while the rest of the start-up runs.
+    virtual void ShowPlainPicture(uint32_t rgb) { (void)rgb; }
     virtual void SetTitle(const std::string& title) = 0;
 
     // Switches between windowed and full-screen play and re-applies the stretch flag. False when

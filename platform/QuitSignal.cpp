@@ -27,6 +27,9 @@ void InstallQuitSignalHandlers() {
     sigaction(SIGTERM, &action, nullptr);
     action.sa_handler = HandleStatisticsSignal;
     sigaction(SIGUSR1, &action, nullptr);
+    action.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &action, nullptr);
+    sigaction(SIGXFSZ, &action, nullptr);
 }
 
 bool QuitSignalReceived() {

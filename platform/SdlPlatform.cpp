@@ -229,6 +229,25 @@ void SdlPlatform::WakeUp() {
     SDL_PushEvent(&event);
 }
 
+void SdlPlatform::ShowPlainPicture(uint32_t rgb) {
+    if (mWindow == nullptr || mContext == nullptr) {
+        return;
+    }
+    BeginFrame();
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(mWindow, &w, &h);
+    const PlatformRect r = FitDesign(w, h);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(r.x, h - r.y - r.height, r.width, r.height);
+    glClearColor(static_cast<float>((rgb >> 16) & 0xFF) / 255.0f,
+                 static_cast<float>((rgb >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(rgb & 0xFF) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    SDL_GL_SwapWindow(mWindow);
+}
+
 void SdlPlatform::BeginFrame() {
     if (mWindow == nullptr) {
         return;

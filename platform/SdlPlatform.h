@@ -22,6 +22,7 @@ public:
     void CloseWindow() override;
     bool HasWindow() const override { return mWindow != nullptr; }
     void ShowWindow(bool show) override;
+    void ShowPlainPicture(uint32_t rgb) override;
     void SetTitle(const std::string& title) override;
     bool SetDisplayMode(bool windowed, bool stretch) override;
     PlatformRect GetViewport() const override;

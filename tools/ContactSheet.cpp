@@ -18,6 +18,9 @@ constexpr int kLabelHeight = 16;
 constexpr int kPanelWidth = kPictureSide * 2 + kGap * 3;
 constexpr int kPanelHeight = kPictureSide + kLabelHeight + kGap * 2;
 constexpr int kColumns = 3;
+// The paper a solved picture lies on and the colour of the "ArtTiles" sheet (make_art.py).
+constexpr std::array<int, 3> kPaper = {242, 230, 201};
+constexpr std::array<int, 3> kArtTileColour = {96, 112, 158};
 
 // 3x5 digits, one row per byte (bit 2 = left pixel), for the panel numbers.
 constexpr std::array<std::array<uint8_t, 5>, 10> kDigits = {{
@@ -159,10 +162,10 @@ bool ArtShapeCovers(int column, double u, double v) {
 }
 
 void DrawPicture(RgbImage* image, int x, int y, int cell, const std::vector<std::string>& rows) {
-    // The game tints white tiles: shade s draws grey 255 - 32 s. A dark slate ground keeps
-    // the white shade visible.
+    // As the game shows a solved puzzle: the sheet's ink-wash tiles, darkened by their shade
+    // (grey 255 - 32 s as a fraction of white), on the paper ground.
     const int n = static_cast<int>(rows.size());
-    image->Fill(x, y, n * cell, n * cell, 40, 48, 64);
+    image->Fill(x, y, n * cell, n * cell, kPaper[0], kPaper[1], kPaper[2]);
     for (int b = 0; b < n; ++b) {
         for (int a = 0; a < n && a < static_cast<int>(rows[b].size()); ++a) {
             const std::optional<int> code = ArtCodeForChar(rows[b][a]);
@@ -170,11 +173,15 @@ void DrawPicture(RgbImage* image, int x, int y, int cell, const std::vector<std:
                 continue;
             }
             const int column = *code / kShades;
-            const auto grey = static_cast<uint8_t>(255 - 32 * (*code % kShades));
+            const int grey = 255 - 32 * (*code % kShades);
+            uint8_t ink[3];
+            for (int c = 0; c < 3; ++c) {
+                ink[c] = static_cast<uint8_t>(kArtTileColour[c] * grey / 255);
+            }
             for (int py = 0; py < cell; ++py) {
                 for (int px = 0; px < cell; ++px) {
                     if (ArtShapeCovers(column, (px + 0.5) / cell, (py + 0.5) / cell)) {
-                        image->Set(x + a * cell + px, y + b * cell + py, grey, grey, grey);
+                        image->Set(x + a * cell + px, y + b * cell + py, ink[0], ink[1], ink[2]);
                     }
                 }
             }

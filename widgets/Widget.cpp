@@ -170,6 +170,7 @@ void Widget::Resize(float x, float y, int width, int height) {
     if (x == mX && y == mY && width == mWidth && height == mHeight) {
         return;
     }
+    MarkDirty();  // where it was: a widget that knows its drawn area repaints the old one too
     mX = x;
     mY = y;
     mWidth = width;

@@ -358,7 +358,36 @@ FRect WidgetContainer::GlobalToLocalRect(const FRect& rect) const {
     return ToLocalRect(above);
 }
 
+FRect WidgetContainer::LocalToGlobalArea(const FRect& area) const {
+    float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
+    for (int corner = 0; corner < 4; ++corner) {
+        const float x = area.mX + ((corner & 1) != 0 ? area.mWidth : 0.0f);
+        const float y = area.mY + ((corner & 2) != 0 ? area.mHeight : 0.0f);
+        // (x, y, 1, 1): the homogeneous point the root mapping expects of a plain position.
+        const FRect p = LocalToGlobalRect(FRect(x, y, 1.0f, 1.0f));
+        left = corner == 0 ? p.mX : std::min(left, p.mX);
+        top = corner == 0 ? p.mY : std::min(top, p.mY);
+        right = corner == 0 ? p.mX : std::max(right, p.mX);
+        bottom = corner == 0 ? p.mY : std::max(bottom, p.mY);
+    }
+    return FRect(left, top, right - left, bottom - top);
+}
+
+bool WidgetContainer::GetDrawnArea(FRect* area) const {
+    (void)area;
+    return false;
+}
+
 void WidgetContainer::MarkDirty() {
+    DropKeptPicture();
+    FRect area;
+    if (mParent != nullptr && mManager != nullptr && GetDrawnArea(&area)) {
+        for (WidgetContainer* up = mParent; up != nullptr; up = up->mParent) {
+            up->DropKeptPicture();
+        }
+        mManager->MarkDirtyArea(LocalToGlobalArea(area));
+        return;
+    }
     if (mParent != nullptr) {
         mParent->MarkDirty();
     } else if (mManager != nullptr) {

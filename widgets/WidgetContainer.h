@@ -59,8 +59,16 @@ public:
     // A rectangle in this node's coordinates to its parent's, and back.
     virtual FRect ToParentRect(const FRect& rect) const;
     virtual FRect ToLocalRect(const FRect& rect) const;
-    // Marks the tree as needing a draw.
+    // Marks the tree as needing a draw: the screen area this node reports (GetDrawnArea) when it
+    // can say, else what its parent reports, up to the whole screen at the root.
     virtual void MarkDirty();
+    // The area, in this node's coordinates, that holds everything this node and its subtree
+    // draw (deferred overlays included). The default cannot say (false): a change here then
+    // repaints what the parent reports. A class answers only when it knows its drawing's bounds.
+    virtual bool GetDrawnArea(FRect* area) const;
+    // Forgets a picture kept of this node's subtree (a render cache); every mark calls it on the
+    // marked node and its ancestors.
+    virtual void DropKeptPicture() {}
     // Update unless updates are suspended here.
     virtual void TryUpdate();
     // The node's own fixed update (100 per second).
@@ -109,6 +117,9 @@ public:
     FRect LocalToGlobalRect(const FRect& rect) const;
     // A rectangle in root coordinates to this node's.
     FRect GlobalToLocalRect(const FRect& rect) const;
+    // The bounding box in root coordinates of an area of this node (its four corners mapped,
+    // through the perspective at the root when they leave the plane).
+    FRect LocalToGlobalArea(const FRect& area) const;
 
     const std::vector<Widget*>& GetChildren() const { return mChildren; }
     // Whether any child answers HasScheduledWork.

@@ -1,6 +1,7 @@
 #include "widgets/WidgetManager.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "graphics/Graphics.h"
 #include "platform/CursorNumbers.h"
@@ -39,6 +40,50 @@ void WidgetManager::SetAreaRects(const Rect& drawRect, const Rect& mouseRect) {
     mWidth = drawRect.mWidth + 2 * drawRect.mX;
     mHeight = drawRect.mHeight + 2 * drawRect.mY;
     MarkDirty();
+}
+
+void WidgetManager::MarkDirty() {
+    mDirty = true;
+    mDirtyWhole = true;
+}
+
+void WidgetManager::MarkDirtyArea(const FRect& area) {
+    // Whole pixels, widened by two for filtered edges and fractional positions; an area that is
+    // not a finite number stands for the whole screen.
+    constexpr float kLimit = 1.0e6f;
+    const float right = area.mX + area.mWidth;
+    const float bottom = area.mY + area.mHeight;
+    if (!(std::fabs(area.mX) < kLimit && std::fabs(area.mY) < kLimit && std::fabs(right) < kLimit &&
+          std::fabs(bottom) < kLimit)) {
+        MarkDirty();
+        return;
+    }
+    const int x0 = static_cast<int>(std::floor(std::min(area.mX, right))) - 2;
+    const int y0 = static_cast<int>(std::floor(std::min(area.mY, bottom))) - 2;
+    const int x1 = static_cast<int>(std::ceil(std::max(area.mX, right))) + 2;
+    const int y1 = static_cast<int>(std::ceil(std::max(area.mY, bottom))) + 2;
+    if (mDirtyArea.IsEmpty()) {
+        mDirtyArea = Rect(x0, y0, x1 - x0, y1 - y0);
+    } else {
+        const int left = std::min(mDirtyArea.mX, x0);
+        const int top = std::min(mDirtyArea.mY, y0);
+        mDirtyArea = Rect(left, top, std::max(mDirtyArea.mX + mDirtyArea.mWidth, x1) - left,
+                          std::max(mDirtyArea.mY + mDirtyArea.mHeight, y1) - top);
+    }
+    mDirty = true;
+}
+
+bool WidgetManager::GetDirtyArea(Rect* area) const {
+    if (!mDirty || mDirtyWhole) {
+        return false;
+    }
+    const Rect screen(0, 0, mWidth, mHeight);
+    const Rect inside = mDirtyArea.Intersection(screen);
+    if (inside == screen) {
+        return false;
+    }
+    *area = inside;
+    return true;
 }
 
 void WidgetManager::RemapMousePosition(int* x, int* y) const {
@@ -556,6 +601,8 @@ bool WidgetManager::DrawScreen(Graphics* g) {
     FlushDeferredDraws(0x7FFFFFFF);
     mCurrentGraphics = nullptr;
     mDirty = false;
+    mDirtyWhole = false;
+    mDirtyArea = Rect();
     return true;
 }
 

@@ -111,8 +111,15 @@ public:
     void FlushDeferredDraws(int limit);
     // The lowest priority still queued; 0x7FFFFFFF when none.
     int GetLowestDeferredPriority() const { return mLowestDeferredPriority; }
-    void MarkDirty() override { mDirty = true; }
+    // The whole screen needs a draw.
+    void MarkDirty() override;
+    // An area of the screen (root coordinates) needs a draw; areas add up to their bounding box.
+    void MarkDirtyArea(const FRect& area);
     bool IsDirty() const { return mDirty; }
+    // Until the next DrawScreen: true with the part of the screen (whole pixels, within the
+    // manager's size) that needs a draw when only areas were marked and they leave some of the
+    // screen out; false when the whole screen needs one or nothing does.
+    bool GetDirtyArea(Rect* area) const;
 
     // Makes widget modal: widgets below it lose the mouse and focus bits.
     void PushDefaultBaseLayer(Widget* widget);
@@ -183,6 +190,8 @@ private:
 
     WidgetHost* mHost;
     bool mDirty = false;
+    bool mDirtyWhole = false;  // a mark without an area since the last draw
+    Rect mDirtyArea;           // the bounding box of the marked areas, in pixels
     bool mHasFocus = true;
     Widget* mFocusWidget = nullptr;
     Widget* mBaseWidget = nullptr;

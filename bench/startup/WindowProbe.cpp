@@ -79,7 +79,8 @@ long long StatusField(const std::string& path, const char* name) {
     return -1;
 }
 
-// Context switches of every thread: each voluntary one is a sleep that ended in a wake-up.
+// Wake-ups of every thread: its voluntary context switches, each a sleep that ended. Switches
+// forced by the scheduler are left out: they count the machine's other load, not the program.
 long long Switches(pid_t pid) {
     const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
     DIR* dir = opendir(tasks.c_str());
@@ -93,8 +94,7 @@ long long Switches(pid_t pid) {
         }
         const std::string status = tasks + "/" + entry->d_name + "/status";
         const long long voluntary = StatusField(status, "voluntary_ctxt_switches");
-        const long long forced = StatusField(status, "nonvoluntary_ctxt_switches");
-        total += (voluntary > 0 ? voluntary : 0) + (forced > 0 ? forced : 0);
+        total += voluntary > 0 ? voluntary : 0;
     }
     closedir(dir);
     return total;

@@ -332,7 +332,8 @@ def make_selection():
             if kind == "locked":
                 face, rim = "#4a505c", "#7d828d"
             elif kind == "complete":
-                face, rim = SEA, BRASS
+                # The solved picture's icon is an ink drawing: it needs the paper under it.
+                face, rim = PAPER, BRASS
             else:
                 face, rim = "#2b5f72", TEAL_LIGHT
             if i == 1:
@@ -477,6 +478,9 @@ def make_numbers():
 # The picture-tile sheet: 14 white shapes on transparency, one row of 64 x 64 cells, in the
 # column order docs/content.md gives ("ArtTiles").
 ART_CELL = 64
+# The tiles are one ink-wash blue; the game darkens each by its shade down to ink, and a solved
+# picture lies on paper (tools/ContactSheet.cpp draws with the same colour).
+ART_WASH = "#60709e"
 
 
 def art_shape(k):
@@ -498,7 +502,7 @@ def art_shape(k):
         12: f'<rect x="{h}" width="{h}" height="{s}"/>',
         13: f'<circle cx="{h}" cy="{h}" r="{h}"/>',
     }
-    return f'<g fill="{WHITE}" shape-rendering="geometricPrecision">{shapes[k]}</g>'
+    return f'<g fill="{ART_WASH}" shape-rendering="geometricPrecision">{shapes[k]}</g>'
 
 
 def make_art_tiles():
@@ -885,12 +889,28 @@ def make_screens():
 # ---------------------------------------------------------------------------------------------
 # World map and its place buttons (4 cells: normal, over, down, disabled = not reached yet).
 
-MAP_SETS = {
-    "saltmere": (212, 540), "fernhollow": (330, 430), "amberdune": (470, 560),
-    "glimmerfrost": (610, 150), "brasswick": (760, 330), "coral": (860, 560),
-    "emberfall": (880, 120), "windward": (560, 300), "moonwater": (330, 180),
-    "starfall": (140, 110),
-}
+def read_map_places():
+    """Each story place with a map position, from the set sources: id -> (x, y, English name)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    src = os.path.dirname(here)
+    places = {}
+    for file in sorted(os.listdir(src)):
+        if not (file.startswith("story_") and file.endswith(".txt")):
+            continue
+        place, name, pos = None, None, None
+        with open(os.path.join(src, file)) as f:
+            for line in f:
+                words = line.split(";")[0].split()
+                if len(words) >= 3 and words[0] == "set":
+                    place, name = words[1], " ".join(words[2:])
+                elif len(words) == 3 and words[0] == "map":
+                    pos = (int(words[1]), int(words[2]))
+        if place and pos and pos != (0, 0):
+            places[place] = (pos[0], pos[1], name)
+    return places
+
+
+MAP_SETS = read_map_places()
 MAP_BUTTON = 72
 
 
@@ -919,20 +939,38 @@ def make_map():
         x = (k * 389) % 1024
         y = (k * 211) % 768
         body += f'<path d="M{x} {y} q6 -4 12 0 t12 0" stroke="#9fc4dd" stroke-width="1.5" fill="none" opacity="0.35"/>'
-    # The islands under each place (a paper-coloured land blob) and the route between them.
+    # The islands under each place (a paper-coloured land blob), the route between them in story
+    # order and each place's name written on the sea beside its island, as on a chart.
     route = ["saltmere", "fernhollow", "amberdune", "glimmerfrost", "brasswick", "coral",
              "emberfall", "windward", "moonwater", "starfall"]
+    centre = {p: (MAP_SETS[p][0] + 36, MAP_SETS[p][1] + 36) for p in route}
     for k, place in enumerate(route):
-        x, y = MAP_SETS[place]
-        cx, cy = x + 36, y + 36
+        cx, cy = centre[place]
         body += (f'<ellipse cx="{cx + 4}" cy="{cy + 8}" rx="{70 + k % 3 * 10}" ry="{48 + k % 2 * 8}" '
                  f'fill="#000" opacity="0.2"/>'
                  f'<ellipse cx="{cx}" cy="{cy}" rx="{70 + k % 3 * 10}" ry="{48 + k % 2 * 8}" '
                  f'fill="{PAPER}" stroke="{PAPER_DARK}" stroke-width="6"/>')
-    pts = " ".join(f"{MAP_SETS[p][0] + 36},{MAP_SETS[p][1] + 36}" for p in route)
-    body += (f'<polyline points="{pts}" fill="none" stroke="{CORAL}" stroke-width="3" '
+    # A leg that would cross another island bends around it (control points of a cubic curve).
+    detours = {("amberdune", "glimmerfrost"): ((440, 430), (455, 255))}
+    path = "M{},{}".format(*centre[route[0]])
+    for a, b in zip(route, route[1:]):
+        if (a, b) in detours:
+            (c1x, c1y), (c2x, c2y) = detours[(a, b)]
+            path += f" C{c1x},{c1y} {c2x},{c2y} {centre[b][0]},{centre[b][1]}"
+        else:
+            path += " L{},{}".format(*centre[b])
+    body += (f'<path d="{path}" fill="none" stroke="{CORAL}" stroke-width="3" '
              f'stroke-dasharray="2 10" stroke-linecap="round" opacity="0.9"/>')
-    body += compass(940, 680, 60, BRASS_LIGHT, 0.8)
+    # Where each name sits: below its island unless a neighbour or the route is in the way.
+    label_at = {"fernhollow": (282, 472, "end"), "glimmerfrost": (646, 120, "middle")}
+    for k, place in enumerate(route):
+        cx, cy = centre[place]
+        x, y, anchor = label_at.get(place, (cx, cy + 48 + k % 2 * 8 + 24, "middle"))
+        body += text(x, y, MAP_SETS[place][2], 17, PAPER, SERIF, "bold", anchor,
+                     extra=f'stroke="{NIGHT}" stroke-width="4" stroke-linejoin="round" '
+                           f'paint-order="stroke"')
+    # The rose sits in open water west of the route.
+    body += compass(96, 360, 60, BRASS_LIGHT, 0.8)
     body += rrect(8, 8, 1008, 752, 10, "none", BRASS, 6)
     emit("WorldMap", 1024, 768, body, "images/map/world_map.jpg", "jpg", defs=defs)
     for place in MAP_SETS:

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <string_view>
 
 namespace {
 
@@ -35,12 +37,35 @@ std::string ToSlashes(std::string path) {
     return path;
 }
 
+// The working folder, ending in '/'; empty when it can't be named.
+std::string WorkingFolder() {
+    std::error_code error;
+    const std::string folder = std::filesystem::current_path(error).string();
+    return error ? std::string() : WithSlash(folder);
+}
+
+std::string Absolute(const std::string& path) {
+    return path.empty() || path[0] == '/' ? path : WorkingFolder() + path;
+}
+
+// $HOME made absolute, ending in '/'; empty when HOME is unset or empty.
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return WithSlash(home);
+    if (home == nullptr || home[0] == '\0') {
+        return std::string();
     }
-    return "./";
+    return WithSlash(Absolute(home));
+}
+
+// The data home the XDG rules give: $XDG_DATA_HOME when absolute (a relative value is invalid and
+// ignored), else $HOME/.local/share/; empty when neither names a folder.
+std::string DataHome() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        return WithSlash(dataHome);
+    }
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + ".local/share/";
 }
 
 bool IsFolder(const std::string& path) {
@@ -54,8 +79,10 @@ std::string DesktopFromUserDirs() {
     const char* xdgConfig = std::getenv("XDG_CONFIG_HOME");
     if (xdgConfig != nullptr && xdgConfig[0] == '/') {
         configHome = WithSlash(xdgConfig);
-    } else {
+    } else if (!HomeFolder().empty()) {
         configHome = HomeFolder() + ".config/";
+    } else {
+        return std::string();
     }
     std::ifstream file(configHome + "user-dirs.dirs");
     std::string line;
@@ -70,6 +97,9 @@ std::string DesktopFromUserDirs() {
         }
         if (value.compare(0, 5, "$HOME") == 0) {
             std::string home = HomeFolder();
+            if (home.empty()) {
+                return std::string();
+            }
             home.pop_back();
             value = home + value.substr(5);
         }
@@ -100,13 +130,11 @@ bool WriteAll(int fd, std::string_view data) {
 std::string GetAppDataFolder() {
     std::lock_guard<std::mutex> lock(gFolderMutex);
     if (gAppDataFolder.empty()) {
-        const char* dataHome = std::getenv("XDG_DATA_HOME");
-        std::string base;
-        // The XDG rules say a relative value is invalid and must be ignored.
-        if (dataHome != nullptr && dataHome[0] == '/') {
-            base = WithSlash(dataHome);
-        } else {
-            base = HomeFolder() + ".local/share/";
+        std::string base = DataHome();
+        if (base.empty()) {
+            // Only reached without SettleAppDataFolder (which stops the game here): still an
+            // absolute folder, so that no later change of folder splits the player's files.
+            base = WorkingFolder();
         }
         gAppDataFolder = base + kStudioFolder + "/" + kProductFolder + "/";
         MkDir(gAppDataFolder);
@@ -114,11 +142,62 @@ std::string GetAppDataFolder() {
     return gAppDataFolder;
 }
 
+bool SettleAppDataFolder(std::string* error) {
+    {
+        std::lock_guard<std::mutex> lock(gFolderMutex);
+        if (gAppDataFolder.empty() && DataHome().empty()) {
+            if (error != nullptr) {
+                *error =
+                    "Neither HOME nor XDG_DATA_HOME names a folder for your saved games. Please "
+                    "set HOME to your home folder.";
+            }
+            return false;
+        }
+    }
+    GetAppDataFolder();
+    return true;
+}
+
 void SetAppDataFolder(const std::string& folder) {
     std::lock_guard<std::mutex> lock(gFolderMutex);
-    gAppDataFolder = WithSlash(ToSlashes(folder));
+    gAppDataFolder = WithSlash(Absolute(ToSlashes(folder)));
     if (!gAppDataFolder.empty()) {
         MkDir(gAppDataFolder);
+    }
+}
+
+bool IsAppDataFolderWritable(std::string* reason) {
+    const std::string folder = GetAppDataFolder();
+    if (!MkDir(folder)) {
+        if (reason != nullptr) {
+            *reason = "the folder '" + folder + "' can't be created: " + std::strerror(errno);
+        }
+        return false;
+    }
+    if (::access(folder.c_str(), W_OK) != 0) {
+        if (reason != nullptr) {
+            *reason = "the folder '" + folder + "' can't be written: " + std::strerror(errno);
+        }
+        return false;
+    }
+    return true;
+}
+
+void RemoveLeftoverTemporaries(const std::string& folder) {
+    namespace fs = std::filesystem;
+    constexpr std::string_view kMark = ".tmp";
+    constexpr size_t kUniqueChars = 6;  // mkstemp's XXXXXX
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const size_t mark = name.rfind(kMark);
+        if (name.size() < 2 || name[0] != '.' || mark == std::string::npos || mark < 2 ||
+            name.size() != mark + kMark.size() + kUniqueChars || !it->is_regular_file(error)) {
+            continue;
+        }
+        std::error_code ignored;
+        fs::remove(it->path(), ignored);
     }
 }
 
@@ -131,7 +210,7 @@ std::string GetDesktopFolder() {
     if (!fromFile.empty() && fromFile[0] == '/' && IsFolder(fromFile)) {
         return WithSlash(fromFile);
     }
-    return HomeFolder();
+    return HomeFolder().empty() ? WorkingFolder() : HomeFolder();
 }
 
 std::string GetFileDir(const std::string& path) {
@@ -189,7 +268,9 @@ bool WriteBufferToFile(const std::string& path, std::string_view data) {
         ok = false;
     }
     if (!ok) {
+        const int error = errno;  // the caller's message names the write's failure
         ::unlink(temp.c_str());
+        errno = error;
         return false;
     }
     // Sync the folder so that the rename itself survives a crash.

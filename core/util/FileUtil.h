@@ -5,13 +5,28 @@
 #include <string_view>
 
 // The per-user data folder, ending in '/': "Pelnora Studio/Pelnora 7/" under the XDG data home
-// ($XDG_DATA_HOME when it is an absolute path, else ~/.local/share). Created on first use. Safe
-// from any thread.
+// ($XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share). Always absolute: a
+// relative HOME is taken against the working folder of the moment the folder is first settled.
+// Created on first use. Safe from any thread.
 std::string GetAppDataFolder();
 
+// Settles the per-user data folder before anything changes the working folder. False, with a
+// message for the player in *error, when neither XDG_DATA_HOME nor HOME names a folder.
+bool SettleAppDataFolder(std::string* error);
+
 // Overrides the per-user data folder (tests, or start-up after reading the environment); a
-// missing trailing '/' is added. An empty text returns to the default.
+// missing trailing '/' is added and a relative path is made absolute. An empty text returns to
+// the default.
 void SetAppDataFolder(const std::string& folder);
+
+// Whether files can be written in the per-user data folder: false when it could not be created
+// or is not writable (a read-only home). The game then plays on without saving. *reason, when
+// given, says why for the log.
+bool IsAppDataFolderWritable(std::string* reason = nullptr);
+
+// Removes the temporaries a cut-short WriteBufferToFile leaves (".<name>.tmp" and six
+// characters) anywhere below folder. Only for a folder no other process writes to.
+void RemoveLeftoverTemporaries(const std::string& folder);
 
 // The desktop folder, ending in '/': $XDG_DESKTOP_DIR, else XDG_DESKTOP_DIR from
 // $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/user-dirs.dirs), when that folder exists; else the

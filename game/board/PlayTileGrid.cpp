@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "app/QuorAppBase.h"
 #include "core/expr/NamedConstants.h"
@@ -21,11 +22,11 @@
 
 namespace {
 
-const PuzzleRecord& FindRecord(const std::string& game, int mode, int set, int puzzle) {
+const PuzzleRecord& FindRecord(const std::string& game, const PuzzleId& id) {
     static const PuzzleRecord empty;
-    const PuzzleRecord* record = FindPuzzle(game, mode, set, puzzle);
+    const PuzzleRecord* record = FindPuzzle(game, id);
     if (record == nullptr) {
-        LogWarning("No puzzle %d of set %d, mode %d of game \"%s\"", puzzle, set, mode,
+        LogWarning("No puzzle %d of set %d, mode %d of game \"%s\"", id.mIndex, id.mSet, id.mMode,
                    game.c_str());
         return empty;
     }
@@ -48,10 +49,9 @@ const char* TileImageFormat(const std::string& kind) {
 
 }  // namespace
 
-PlayTileGrid::PlayTileGrid(const std::string& game, int mode, int set, int puzzle)
-    : TileGrid(
-          FindRecord(game, mode, set, puzzle),
-          AllowedMistakes(static_cast<int>(FindRecord(game, mode, set, puzzle).mSolution.size()))) {
+PlayTileGrid::PlayTileGrid(const std::string& game, const PuzzleId& id)
+    : TileGrid(FindRecord(game, id),
+               AllowedMistakes(static_cast<int>(FindRecord(game, id).mSolution.size()))) {
     mTileWidgets.assign(mSize, std::vector<WeakWidget<AnimationWidget>>(mSize));
     mRevealHighlight = FindGridImage("G%dTileHighlight_%s", mSize);
     mMarkHighlight = FindGridImage("G%dMarkHighlight_%s", mSize);
@@ -680,6 +680,37 @@ FPoint PlayTileGrid::CluePosition(int kind, int line, int index, int count) cons
     return FPoint(
         static_cast<float>((mNumberWidth - cw) / 2 - (count - index) * mNumberWidth - gap),
         static_cast<float>(line * mTileSize + (mTileSize - ch) / 2));
+}
+
+bool PlayTileGrid::GetDrawnArea(FRect* area) const {
+    // Flying clue numbers and the spring after an explosion draw away from the grid; the
+    // tutorial's grid draws more of its own.
+    if (typeid(*this) != typeid(PlayTileGrid) || mSpringActive || !mClueNumbers.empty() ||
+        !mFlyingNumbers.empty()) {
+        return false;
+    }
+    size_t rowClues = 0;
+    size_t columnClues = 0;
+    for (const auto& row : GetClues().rows) {
+        rowClues = std::max(rowClues, row.size());
+    }
+    for (const auto& column : GetClues().columns) {
+        columnClues = std::max(columnClues, column.size());
+    }
+    const float left = static_cast<float>(
+        std::max(mOffsetX, static_cast<int>(rowClues) * std::max(mNumberWidth, 1)));
+    const float top = static_cast<float>(
+        std::max(mOffsetY, static_cast<int>(columnClues) * std::max(mNumberHeight, 1)));
+    float right = static_cast<float>(mSize * mTileSize);
+    float bottom = right;
+    if (const Image* background = GetImage()) {
+        right = std::max(right, static_cast<float>(background->GetWidth() - mOffsetX));
+        bottom = std::max(bottom, static_cast<float>(background->GetHeight() - mOffsetY));
+    }
+    const float margin = static_cast<float>(std::max(mTileSize, 16));
+    *area = FRect(-left - margin, -top - margin, left + right + 2.0f * margin,
+                  top + bottom + 2.0f * margin);
+    return true;
 }
 
 void PlayTileGrid::DrawClueNumber(Graphics* g, float x, float y, int kind, int line, int index,

@@ -16,6 +16,7 @@
 #include "game/board/PlayGridHost.h"
 #include "game/board/TileGrid.h"
 #include "game/board/WeakWidget.h"
+#include "game/data/PuzzleId.h"
 #include "graphics/Color.h"
 #include "graphics/FPoint.h"
 
@@ -26,7 +27,7 @@ class PlayTileGrid : public TileGrid {
 public:
     // The puzzle at (game, mode, set, puzzle) of the catalogue; an unknown puzzle gives an empty
     // grid (logged). Built disabled until its clue numbers have arrived.
-    PlayTileGrid(const std::string& game, int mode, int set, int puzzle);
+    PlayTileGrid(const std::string& game, const PuzzleId& id);
     ~PlayTileGrid() override;
 
     // --- set up by the play screen ---
@@ -103,6 +104,9 @@ public:
     bool HasScheduledWork() const override;
     void Draw(Graphics* g) override;
     void DrawOverlay(Graphics* g) override;
+    // The background with the clue margins and a tile's width around them, while the clue
+    // numbers stand still and the grid is in place; a derived grid cannot say.
+    bool GetDrawnArea(FRect* area) const override;
     void SetDisabled(bool disabled) override;
     void MouseEnter() override;
     void MouseLeave() override;

@@ -19,9 +19,9 @@
 #include "widgets/script/ScriptParams.h"
 #include "widgets/script/ScriptText.h"
 
-TutorialGrid::TutorialGrid(const std::string& game, int mode, int set, int puzzle)
-    : PlayTileGrid(game, mode, set, puzzle),
-      mScriptName(StrFormat("tutorial_%d", puzzle + 1)),
+TutorialGrid::TutorialGrid(const std::string& game, const PuzzleId& id)
+    : PlayTileGrid(game, id),
+      mScriptName(StrFormat("tutorial_%d", id.mIndex + 1)),
       mSteps(static_cast<size_t>(mSize * mSize)) {}
 
 TutorialGrid::~TutorialGrid() = default;

@@ -21,7 +21,7 @@ public:
         int groups = 0;  // bit g: flashes with group g
     };
 
-    TutorialGrid(const std::string& game, int mode, int set, int puzzle);
+    TutorialGrid(const std::string& game, const PuzzleId& id);
     ~TutorialGrid() override;
 
     const std::string& GetScriptName() const { return mScriptName; }

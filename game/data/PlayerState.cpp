@@ -118,17 +118,17 @@ const SetProgress* PlayerState::FindSet(int mode, int set) const {
     return static_cast<size_t>(set) < sets.size() ? &sets[static_cast<size_t>(set)] : nullptr;
 }
 
-PuzzleProgress* PlayerState::FindPuzzle(int mode, int set, int puzzle) {
-    return const_cast<PuzzleProgress*>(std::as_const(*this).FindPuzzle(mode, set, puzzle));
+PuzzleProgress* PlayerState::FindPuzzle(const PuzzleId& id) {
+    return const_cast<PuzzleProgress*>(std::as_const(*this).FindPuzzle(id));
 }
 
-const PuzzleProgress* PlayerState::FindPuzzle(int mode, int set, int puzzle) const {
-    const SetProgress* progress = FindSet(mode, set);
-    if (progress == nullptr || puzzle < 0 ||
-        static_cast<size_t>(puzzle) >= progress->mPuzzles.size()) {
+const PuzzleProgress* PlayerState::FindPuzzle(const PuzzleId& id) const {
+    const SetProgress* progress = FindSet(id.mMode, id.mSet);
+    if (progress == nullptr || id.mIndex < 0 ||
+        static_cast<size_t>(id.mIndex) >= progress->mPuzzles.size()) {
         return nullptr;
     }
-    return &progress->mPuzzles[static_cast<size_t>(puzzle)];
+    return &progress->mPuzzles[static_cast<size_t>(id.mIndex)];
 }
 
 std::string PlayerState::WriteXml() const {

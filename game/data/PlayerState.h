@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/expr/VariableTable.h"
+#include "game/data/PuzzleId.h"
 
 struct PuzzleProgress {
     bool mCompleted = false;
@@ -81,8 +82,8 @@ public:
     SetProgress* FindSet(int mode, int set);
     const SetProgress* FindSet(int mode, int set) const;
     // The progress of a puzzle, or null when the state holds no such puzzle.
-    PuzzleProgress* FindPuzzle(int mode, int set, int puzzle);
-    const PuzzleProgress* FindPuzzle(int mode, int set, int puzzle) const;
+    PuzzleProgress* FindPuzzle(const PuzzleId& id);
+    const PuzzleProgress* FindPuzzle(const PuzzleId& id) const;
 
     // The state's text in "profiles.xml" (one "state" element, each line ending in a line feed).
     std::string WriteXml() const;

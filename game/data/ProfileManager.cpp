@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -22,6 +24,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kProfilesName = "profiles.xml";
+
+std::mutex gSaveFailureMutex;
+std::function<void()> gSaveFailureHandler;  // guarded by gSaveFailureMutex
+std::string gSetAside;                      // guarded by gSaveFailureMutex
+std::atomic<bool> gLastSaveFailed{false};
 
 ProfileStore& Store() {
     return CurrentGameData().mProfiles;
@@ -63,8 +70,9 @@ bool Exists(const std::string& path) {
     return fs::exists(path, error);
 }
 
-// Renames an unreadable file to a name that says so and that no earlier file holds.
-bool MoveAside(const std::string& path) {
+// Renames an unreadable file to a name that says so and that no earlier file holds; *kept is
+// the new name.
+bool MoveAside(const std::string& path, std::string* kept) {
     for (int n = 1; n < 1000; ++n) {
         const std::string target =
             path + ".unreadable" + (n == 1 ? std::string() : StrFormat("-%d", n));
@@ -79,6 +87,7 @@ bool MoveAside(const std::string& path) {
             return false;
         }
         LogWarning("The unreadable '%s' was kept as '%s'", path.c_str(), target.c_str());
+        *kept = target;
         return true;
     }
     return false;
@@ -101,6 +110,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
 }
 
 void CommitList(std::vector<ProfileRecord> profiles, int selected) {
+    Store().loaded.store(false);  // the selection below is read, not the player's: no save
     {
         std::lock_guard<std::mutex> lock(Store().listMutex);
         PlayerState* current = GetCurrentPlayerState();
@@ -282,6 +292,7 @@ bool LoadProfiles() {
     const std::string backup = GetProfilesBackupPath();
     RemoveStaleTemporaries(GetAppDataFolder());
     Store().savingBlocked.store(false);
+    std::string setAside;
 
     for (const std::string& candidate : {path, backup}) {
         if (!Exists(candidate)) {
@@ -297,11 +308,20 @@ bool LoadProfiles() {
         }
         LogWarning("Your profiles in '%s' could not be read: %s", candidate.c_str(),
                    reader.GetError().c_str());
-        if (!MoveAside(candidate) && candidate == path) {
+        std::string kept;
+        if (MoveAside(candidate, &kept)) {
+            if (candidate == path) {
+                setAside = kept;
+            }
+        } else if (candidate == path) {
             // The file stays where a save would replace it: never save over it.
             Store().savingBlocked.store(true);
             LogWarning("Profiles will not be saved, so that '%s' is not overwritten", path.c_str());
         }
+    }
+    {
+        std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+        gSetAside = setAside;
     }
     CommitList(std::vector<ProfileRecord>(kProfileSlots), -1);
     return false;
@@ -361,10 +381,33 @@ bool SaveProfiles() {
         }
     }
     if (!WriteBufferToFile(path, text)) {
-        LogWarning("Could not save the profiles to '%s'; the previous file is kept", path.c_str());
+        // A full disk fails every save: one line and one report until a save succeeds again.
+        if (!gLastSaveFailed.exchange(true)) {
+            LogWarning("Could not save the profiles to '%s': %s; the previous file is kept",
+                       path.c_str(), std::strerror(errno));
+            std::function<void()> handler;
+            {
+                std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+                handler = gSaveFailureHandler;
+            }
+            if (handler) {
+                OnMainThread(std::move(handler));
+            }
+        }
         return false;
     }
+    gLastSaveFailed.store(false);
     return true;
+}
+
+void SetProfileSaveFailureHandler(std::function<void()> handler) {
+    std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+    gSaveFailureHandler = std::move(handler);
+}
+
+std::string GetProfilesSetAside() {
+    std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+    return gSetAside;
 }
 
 void SelectProfile(int index) {
@@ -389,6 +432,8 @@ void SelectProfile(int index) {
         }
     }
     OnMainThread(&InstallCurrentGlobals);
+    // The player's choice is on disk at once (a no-op while the list is being read).
+    SaveProfiles();
     if (selected) {
         Notify(false, name);
     }
@@ -418,6 +463,8 @@ void SetProfile(int index, const std::string& name) {
             Store().playerName = name;
         }
     }
+    // A new, renamed or deleted profile is on disk at once.
+    SaveProfiles();
     if (notify) {
         Notify(false, name);
     }

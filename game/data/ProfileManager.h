@@ -74,23 +74,33 @@ bool AreProfilesLoaded();
 // aside) or when the write failed (the old file then stays). Main thread.
 bool SaveProfiles();
 
+// Called once (on the main thread) when a save fails after the last one succeeded, so that the
+// game can tell the player; null for none. Any thread.
+void SetProfileSaveFailureHandler(std::function<void()> handler);
+
+// The name an unreadable "profiles.xml" was kept under by the last LoadProfiles when no backup
+// could be read either (the player starts with no profiles); empty when nothing was set aside.
+std::string GetProfilesSetAside();
+
 // Screen-saver mode never writes the profiles. Any thread, before or after loading.
 void SetProfileSavingAllowed(bool allowed);
 
 // Selects slot index: makes its state current, stores its name in the state's "player_name",
-// and hands the name to the player-name and typed-code handlers. Negative indices are ignored;
-// an index past the slots selects nothing. On a thread other than the main thread the globals
-// and both handlers are posted to the main thread (PostToMainThread), in that order.
+// saves the profiles, and hands the name to the player-name and typed-code handlers. Negative
+// indices are ignored; an index past the slots selects nothing. On a thread other than the main
+// thread the globals and both handlers are posted to the main thread (PostToMainThread), in that
+// order.
 void SelectProfile(int index);
 
-// Names slot index. A new name for a free slot, or an empty name (deleting the profile), gives the
-// slot a fresh state; renaming a named profile keeps its progress. The player-name handler hears
-// of a change to the selected slot. Ignored outside the slots or when the name is the same.
+// Names slot index and saves the profiles. A new name for a free slot, or an empty name (deleting
+// the profile), gives the slot a fresh state; renaming a named profile keeps its progress. The
+// player-name handler hears of a change to the selected slot. Ignored outside the slots or when the
+// name is the same.
 void SetProfile(int index, const std::string& name);
 
 // Puts a new player in the first free slot, or in the last slot when all are named (replacing
-// that player), with a fresh state, and selects it. Returns the slot, or -1 for an empty name or
-// before the list was read.
+// that player), with a fresh state, and selects it (which saves). Returns the slot, or -1 for an
+// empty name or before the list was read.
 int AddProfile(const std::string& name);
 
 // Empties the list (at exit, after the last save); saving is then impossible.

@@ -15,16 +15,16 @@ bool IsSetOpen(const PlayerState& state, int mode, int set) {
     return progress != nullptr && progress->mUnlock > 0;
 }
 
-bool BookFinishedPuzzle(PlayerState& state, int mode, int set, int puzzle, int puzzleCount) {
-    PuzzleProgress* solved = state.FindPuzzle(mode, set, puzzle);
+bool BookFinishedPuzzle(PlayerState& state, const PuzzleId& id, int puzzleCount) {
+    PuzzleProgress* solved = state.FindPuzzle(id);
     if (solved == nullptr) {
         return false;
     }
     solved->mCompleted = true;
-    SetProgress& progress = *state.FindSet(mode, set);
+    SetProgress& progress = *state.FindSet(id.mMode, id.mSet);
     const int open = std::clamp(progress.mUnlock, 0, std::max(0, puzzleCount));
     // Only the newest open puzzle opens another; an older one solved again opens nothing.
-    if (puzzle != open - 1) {
+    if (id.mIndex != open - 1) {
         return false;
     }
     if (open < puzzleCount) {

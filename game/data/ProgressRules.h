@@ -20,7 +20,7 @@ bool IsSetOpen(const PlayerState& state, int mode, int set);
 // Books a solved puzzle as the puzzle selection screen does: marks it completed and, when it was
 // the newest open puzzle, opens the next one. Returns true when that puzzle was the set's last
 // (the set is finished here). Nothing happens for a puzzle the state does not hold.
-bool BookFinishedPuzzle(PlayerState& state, int mode, int set, int puzzle, int puzzleCount);
+bool BookFinishedPuzzle(PlayerState& state, const PuzzleId& id, int puzzleCount);
 
 // Opens the set after set in the mode (first completion of a set's last puzzle). Returns the set
 // opened, or -1 when set is the mode's last. A set that is already open stays as it is: opening

@@ -23,7 +23,10 @@ const GameCatalog* FindGameCatalog(const std::string& game) {
     return it == catalog.end() ? nullptr : &it->second;
 }
 
-const PuzzleRecord* FindPuzzle(const std::string& game, int mode, int set, int puzzle) {
+const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id) {
+    const int mode = id.mMode;
+    const int set = id.mSet;
+    const int puzzle = id.mIndex;
     if (mode < 0 || mode >= kModeCount || set < 0 || puzzle < 0) {
         return nullptr;
     }

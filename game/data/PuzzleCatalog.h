@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "game/data/PuzzleId.h"
 #include "game/data/PuzzleRecord.h"
 
 inline constexpr const char* kDefaultGameName = "pelnora7";
@@ -24,7 +25,7 @@ const GameCatalog& GetGameCatalog(const std::string& game);
 // The game's two modes, or null for an unknown game.
 const GameCatalog* FindGameCatalog(const std::string& game);
 // The puzzle at (game, mode, set, puzzle), or null when any index is outside the catalogue.
-const PuzzleRecord* FindPuzzle(const std::string& game, int mode, int set, int puzzle);
+const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id);
 // Number of sets of a mode; 0 for an unknown game or mode.
 int CountCatalogSets(const std::string& game, int mode);
 // Number of puzzles of a set; 0 when the set does not exist.

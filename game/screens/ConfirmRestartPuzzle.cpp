@@ -17,7 +17,7 @@ void ConfirmRestartPuzzle::OnConfirm() {
     }
     if (PlayerState* state = GetCurrentPlayerState()) {
         const std::string game = state->mGameName.empty() ? kDefaultGameName : state->mGameName;
-        OpenPlayPuzzle(game, state->mMode, state->mCurrentCountry, state->mPuzzle);
+        OpenPlayPuzzle(game, {state->mMode, state->mCurrentCountry, state->mPuzzle});
     }
     CloseUnlessKilled();
 }

@@ -17,7 +17,7 @@ void ConfirmTutorialMenu::OnConfirm() {
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mSeenTutorial = true;
     }
-    OpenPuzzleLoading(kDefaultGameName, 0, 0, 0, true);
+    OpenPuzzleLoading(kDefaultGameName, {0, 0, 0}, true);
     CloseUnlessKilled();
 }
 

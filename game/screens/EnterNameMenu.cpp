@@ -86,7 +86,13 @@ bool EnterNameMenu::AllowChar(uint32_t id, char c) {
     if (mNameBox == nullptr || id != mNameBox->mId) {
         return true;
     }
-    return NameAcceptsChar(mNameBox->GetText(), c);
+    // Only the kind of character here: where it lands (a paste, the caret moved to the start)
+    // shows in the whole text, which AllowText judges.
+    return NameAllowsChar(c);
+}
+
+bool EnterNameMenu::AllowText(uint32_t id, const std::string& text) {
+    return mNameBox == nullptr || id != mNameBox->mId || NameAcceptsText(text);
 }
 
 bool EnterNameMenu::AllowKey(uint32_t id, int key) {

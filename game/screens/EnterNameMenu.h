@@ -27,8 +27,10 @@ public:
     void Draw(Graphics* g) override;
     void ButtonDepress(uint32_t id) override;
 
-    // EditListener: the name rule for the name box; Enter with a name acts as OK.
+    // EditListener: the name rule for the name box (letters and spaces typed or pasted, the
+    // whole text judged after each key); Enter with a name acts as OK.
     bool AllowChar(uint32_t id, char c) override;
+    bool AllowText(uint32_t id, const std::string& text) override;
     bool AllowKey(uint32_t id, int key) override;
 
 private:

@@ -21,11 +21,11 @@ namespace {
 // The tutorial set of the main game chains its puzzles into the first story set.
 constexpr const char* kChainGame = "pelnora7";
 
-std::string CompleteScript(int mode, int set, int puzzle) {
-    if (mode >= 1) {
+std::string CompleteScript(const PuzzleId& id) {
+    if (id.mMode >= 1) {
         return "level_complete_extra";
     }
-    if (set == 0 && puzzle < GetConstantValue("puzzles_with_journal").AsInt()) {
+    if (id.mSet == 0 && id.mIndex < GetConstantValue("puzzles_with_journal").AsInt()) {
         return "level_complete_first";
     }
     return "level_complete";
@@ -33,19 +33,17 @@ std::string CompleteScript(int mode, int set, int puzzle) {
 
 }  // namespace
 
-LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, int mode, int set, int puzzle,
-                                     int seconds, int mistakes, int hints, Widget* artGrid,
-                                     bool firstCompletion)
-    : LevelStatusMenu(CompleteScript(mode, set, puzzle), gameName, mode, set, puzzle, seconds,
-                      mistakes, hints),
+LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, const PuzzleId& id, int seconds,
+                                     int mistakes, int hints, Widget* artGrid, bool firstCompletion)
+    : LevelStatusMenu(CompleteScript(id), gameName, id, seconds, mistakes, hints),
       mFirstCompletion(firstCompletion),
-      mChain(gameName == kChainGame && mode == 0 && set == 0) {
-    const SetRecord* setRecord = GetSetRecord(gameName, mode, set);
+      mChain(gameName == kChainGame && id.mMode == 0 && id.mSet == 0) {
+    const SetRecord* setRecord = GetSetRecord(gameName, id.mMode, id.mSet);
     const std::string setName = setRecord != nullptr ? setRecord->mName : std::string();
     std::string info;
     if (const std::vector<std::string>* names = FindLocalizedPuzzleNames(setName);
-        names != nullptr && puzzle >= 0 && puzzle < static_cast<int>(names->size())) {
-        info = LocalizedTexts::Lookup((*names)[static_cast<size_t>(puzzle)]);
+        names != nullptr && id.mIndex >= 0 && id.mIndex < static_cast<int>(names->size())) {
+        info = LocalizedTexts::Lookup((*names)[static_cast<size_t>(id.mIndex)]);
     }
     VariableTable& vars = GetVariables();
     vars.Set("puzzle_info", ExprValue::FromString(info));
@@ -85,26 +83,26 @@ void LevelCompleteMenu::BookChain() {
     if (player == nullptr) {
         return;
     }
-    if (PuzzleProgress* solved = player->FindPuzzle(mMode, mSet, mPuzzle)) {
+    if (PuzzleProgress* solved = player->FindPuzzle(mId)) {
         solved->mCompleted = true;
     }
-    mNextPuzzle = mPuzzle + 1;
+    mNextPuzzle = mId.mIndex + 1;
     player->mPuzzle = mNextPuzzle;
-    const int puzzles = CountCatalogPuzzles(mGameName, mMode, mSet);
+    const int puzzles = CountCatalogPuzzles(mGameName, mId.mMode, mId.mSet);
     if (mNextPuzzle < puzzles) {
-        if (SetProgress* progress = player->FindSet(mMode, mSet)) {
+        if (SetProgress* progress = player->FindSet(mId.mMode, mId.mSet)) {
             // A replayed tutorial never closes puzzles that are already open.
             progress->mUnlock = std::max(progress->mUnlock, mNextPuzzle + 1);
         }
         return;
     }
     // The tutorial set is done: the chain goes on into the next story set, when there is one.
-    const int sets = CountCatalogSets(mGameName, mMode);
-    if (mSet + 1 >= sets) {
+    const int sets = CountCatalogSets(mGameName, mId.mMode);
+    if (mId.mSet + 1 >= sets) {
         return;
     }
-    mNextSet = mSet + 1;
-    if (SetProgress* next = player->FindSet(mMode, mNextSet)) {
+    mNextSet = mId.mSet + 1;
+    if (SetProgress* next = player->FindSet(mId.mMode, mNextSet)) {
         next->mUnlock = std::max(next->mUnlock, 1);
     }
     player->mCurrentCountry = mNextSet;
@@ -112,7 +110,7 @@ void LevelCompleteMenu::BookChain() {
 
 void LevelCompleteMenu::BookStars(int mistakes, int hints) {
     PlayerState* player = CurrentPlayer();
-    PuzzleProgress* stored = player != nullptr ? player->FindPuzzle(mMode, mSet, mPuzzle) : nullptr;
+    PuzzleProgress* stored = player != nullptr ? player->FindPuzzle(mId) : nullptr;
     VariableTable& vars = GetVariables();
     vars.Set("was_completed", ExprValue::FromBool(stored != nullptr && stored->mCompleted));
     vars.Set("was_without_hints", ExprValue::FromBool(stored != nullptr && stored->mWithoutHints));
@@ -180,8 +178,9 @@ void LevelCompleteMenu::AnimationEvent(uint32_t id, const std::string& message) 
 
 bool LevelCompleteMenu::IsLastPuzzleOfSet() const {
     const PlayerState* player = CurrentPlayer();
-    const SetProgress* progress = player != nullptr ? player->FindSet(mMode, mSet) : nullptr;
-    return progress != nullptr && mPuzzle == static_cast<int>(progress->mPuzzles.size()) - 1;
+    const SetProgress* progress =
+        player != nullptr ? player->FindSet(mId.mMode, mId.mSet) : nullptr;
+    return progress != nullptr && mId.mIndex == static_cast<int>(progress->mPuzzles.size()) - 1;
 }
 
 void LevelCompleteMenu::SummaryShown() {
@@ -189,12 +188,12 @@ void LevelCompleteMenu::SummaryShown() {
         return;
     }
     mSummaryDone = true;
-    if (mChain || !mFirstCompletion || mMode != 0 || !IsLastPuzzleOfSet()) {
+    if (mChain || !mFirstCompletion || mId.mMode != 0 || !IsLastPuzzleOfSet()) {
         return;
     }
     const int setsBefore = GetConstantValue("sets_before_extra_puzzles").AsInt();
     PlayerState* player = CurrentPlayer();
-    if (player == nullptr || !FinishingSetOpensBonus(mMode, mSet, setsBefore)) {
+    if (player == nullptr || !FinishingSetOpensBonus(mId.mMode, mId.mSet, setsBefore)) {
         return;
     }
     if (OpenFirstBonusSet(*player)) {
@@ -208,40 +207,41 @@ void LevelCompleteMenu::OnPrimary() {
     if (mChain) {
         if (mNextSet >= 0) {
             if (player != nullptr) {
-                player->mMode = mMode;
+                player->mMode = mId.mMode;
                 player->mCurrentCountry = mNextSet;
             }
             OpenSetLoading(-1);
-        } else if (mNextPuzzle >= 0 && mNextPuzzle < CountCatalogPuzzles(mGameName, mMode, mSet)) {
-            OpenPuzzleLoading(mGameName, mMode, mSet, mNextPuzzle, false);
+        } else if (mNextPuzzle >= 0 &&
+                   mNextPuzzle < CountCatalogPuzzles(mGameName, mId.mMode, mId.mSet)) {
+            OpenPuzzleLoading(mGameName, {mId.mMode, mId.mSet, mNextPuzzle}, false);
         } else {
             OpenMainMenu();
         }
         return;
     }
     if (player != nullptr) {
-        player->mMode = mMode;
-        player->mCurrentCountry = mSet;
+        player->mMode = mId.mMode;
+        player->mCurrentCountry = mId.mSet;
     }
     if (!mFirstCompletion || player == nullptr) {
         OpenSetLoading(-1);
         return;
     }
-    if (PuzzleProgress* solved = player->FindPuzzle(mMode, mSet, mPuzzle)) {
+    if (PuzzleProgress* solved = player->FindPuzzle(mId)) {
         solved->mCompleted = true;
     }
-    const int sets = CountSetsInMode(mGameName, mMode);
+    const int sets = CountSetsInMode(mGameName, mId.mMode);
     if (!IsLastPuzzleOfSet()) {
         // The selection screen books the puzzle and opens the next one.
-        OpenPuzzleSelect(mGameName, mMode, mSet, mPuzzle, 0);
+        OpenPuzzleSelect(mGameName, mId.mMode, mId.mSet, mId.mIndex, 0);
         return;
     }
-    if (mSet + 1 < sets) {
-        OpenNextSet(*player, mMode, mSet, sets);
+    if (mId.mSet + 1 < sets) {
+        OpenNextSet(*player, mId.mMode, mId.mSet, sets);
     }
     SaveProfiles();
-    const bool lastSet = mSet + 1 >= sets;
-    if (mMode == 0) {
+    const bool lastSet = mId.mSet + 1 >= sets;
+    if (mId.mMode == 0) {
         if (lastSet) {
             OpenStoryFinal();
         } else {

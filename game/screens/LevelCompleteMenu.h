@@ -17,8 +17,8 @@ public:
     // artGrid (may be null) is the play screen's revealed picture: it is taken out of its parent
     // without being destroyed and from then on lives inside this screen (script object "art").
     // firstCompletion: the puzzle was not completed before this solve.
-    LevelCompleteMenu(const std::string& gameName, int mode, int set, int puzzle, int seconds,
-                      int mistakes, int hints, Widget* artGrid, bool firstCompletion);
+    LevelCompleteMenu(const std::string& gameName, const PuzzleId& id, int seconds, int mistakes,
+                      int hints, Widget* artGrid, bool firstCompletion);
 
     // The picture's reveal step, which the script waits for ("wait-for-art"): called once per
     // update while the script waits, until it answers true. Without one the wait ends at once.

@@ -9,22 +9,22 @@ constexpr int kFromFailScreen = -2;
 
 }  // namespace
 
-LevelFailMenu::LevelFailMenu(const std::string& gameName, int mode, int set, int puzzle,
-                             int seconds, int mistakes, int hints)
-    : LevelStatusMenu("level_fail", gameName, mode, set, puzzle, seconds, mistakes, hints) {
+LevelFailMenu::LevelFailMenu(const std::string& gameName, const PuzzleId& id, int seconds,
+                             int mistakes, int hints)
+    : LevelStatusMenu("level_fail", gameName, id, seconds, mistakes, hints) {
     VariableTable& vars = GetVariables();
     vars.Set("intro", ExprValue::FromBool(false));
-    vars.Set("bonus", ExprValue::FromBool(mode >= 1));
+    vars.Set("bonus", ExprValue::FromBool(id.mMode >= 1));
 }
 
 void LevelFailMenu::OnPrimary() {
-    OpenPuzzleLoading(mGameName, mMode, mSet, mPuzzle, false);
+    OpenPuzzleLoading(mGameName, mId, false);
 }
 
 void LevelFailMenu::OnSecondary() {
-    if (mMode >= 1) {
-        OpenSelectSet(mGameName, mMode, false);
+    if (mId.mMode >= 1) {
+        OpenSelectSet(mGameName, mId.mMode, false);
     } else {
-        OpenPuzzleSelect(mGameName, mMode, mSet, kFromFailScreen, 0);
+        OpenPuzzleSelect(mGameName, mId.mMode, mId.mSet, kFromFailScreen, 0);
     }
 }

@@ -9,8 +9,8 @@
 class LevelFailMenu : public LevelStatusMenu {
 public:
     // Sets "intro" (false) and "bonus" (mode 1 and above) for the script.
-    LevelFailMenu(const std::string& gameName, int mode, int set, int puzzle, int seconds,
-                  int mistakes, int hints);
+    LevelFailMenu(const std::string& gameName, const PuzzleId& id, int seconds, int mistakes,
+                  int hints);
 
     // Retry: the puzzle's loading screen, without the intro panel.
     void OnPrimary() override;

@@ -13,8 +13,8 @@
 #include "widgets/script/AnimationCommand.h"
 #include "widgets/script/AnimationTable.h"
 
-LevelIntroMenu::LevelIntroMenu(const std::string& gameName, int mode, int set, int puzzle)
-    : Menu(nullptr, false, false), mGameName(gameName), mMode(mode), mSet(set), mPuzzle(puzzle) {}
+LevelIntroMenu::LevelIntroMenu(const std::string& gameName, const PuzzleId& id)
+    : Menu(nullptr, false, false), mGameName(gameName), mId(id) {}
 
 std::string LevelIntroMenu::ScriptName(int set, int puzzle) {
     return StrFormat("intro_%d_%d", set + 1, puzzle + 1);
@@ -25,10 +25,10 @@ void LevelIntroMenu::AddedToManager(WidgetManager* manager) {
     GetVariables().Set("c_device",
                        ExprValue::FromString(player != nullptr ? player->mDeviceWord : ""));
     // The panel stands on the set's background, which the puzzle's loading screen brought in.
-    const SetRecord* record = GetSetRecord(mGameName, mMode, mSet);
+    const SetRecord* record = GetSetRecord(mGameName, mId.mMode, mId.mSet);
     GetVariables().Set("c_backgroundname",
                        ExprValue::FromString(record != nullptr ? record->mBackground : ""));
-    const std::string script = ScriptName(mSet, mPuzzle);
+    const std::string script = ScriptName(mId.mSet, mId.mIndex);
     const bool hasScript = AnimationTable::Get().Lookup(script) != nullptr;
     if (hasScript) {
         QueueAnimationRef(script);
@@ -96,6 +96,6 @@ void LevelIntroMenu::LeadOn() {
         return;
     }
     mDone = true;
-    OpenPuzzleLoading(mGameName, mMode, mSet, mPuzzle, false);
+    OpenPuzzleLoading(mGameName, mId, false);
     MarkForRemoval();
 }

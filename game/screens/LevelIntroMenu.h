@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "game/data/PuzzleId.h"
+
 #include "menus/Menu.h"
 #include "widgets/controls/CheckboxListener.h"
 
@@ -14,7 +16,7 @@ class Checkbox;
 
 class LevelIntroMenu : public Menu, public CheckboxListener {
 public:
-    LevelIntroMenu(const std::string& gameName, int mode, int set, int puzzle);
+    LevelIntroMenu(const std::string& gameName, const PuzzleId& id);
 
     // "c_device" and the panel's script, then the menu's own step (menu list, focus). A panel
     // without a script goes straight on to the puzzle.
@@ -37,9 +39,7 @@ private:
     void LeadOn();
 
     std::string mGameName;
-    int mMode;
-    int mSet;
-    int mPuzzle;
+    PuzzleId mId;
     uint32_t mCheckboxLiveId = 0;
     bool mDone = false;
 };

@@ -8,10 +8,9 @@
 #include "widgets/script/AnimationCommand.h"
 
 LevelStatusMenu::LevelStatusMenu(const std::string& scriptName, const std::string& gameName,
-                                 int mode, int set, int puzzle, int seconds, int mistakes,
-                                 int hints)
-    : Menu(nullptr, false, false), mGameName(gameName), mMode(mode), mSet(set), mPuzzle(puzzle) {
-    const PuzzleRecord* record = FindPuzzle(gameName, mode, set, puzzle);
+                                 const PuzzleId& id, int seconds, int mistakes, int hints)
+    : Menu(nullptr, false, false), mGameName(gameName), mId(id) {
+    const PuzzleRecord* record = FindPuzzle(gameName, id);
     VariableTable& vars = GetVariables();
     vars.Set("puzzle_name", ExprValue::FromString(record != nullptr ? record->mName : ""));
     vars.Set("puzzle_time",

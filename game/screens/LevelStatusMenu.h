@@ -8,14 +8,16 @@
 #include <cstdint>
 #include <string>
 
+#include "game/data/PuzzleId.h"
+
 #include "menus/Menu.h"
 
 class LevelStatusMenu : public Menu {
 public:
     // Sets "puzzle_name", "puzzle_time", "puzzle_mistakes" and "puzzle_hints", then queues
     // scriptName. seconds of play time; mistakes and hints as counted in play.
-    LevelStatusMenu(const std::string& scriptName, const std::string& gameName, int mode, int set,
-                    int puzzle, int seconds, int mistakes, int hints);
+    LevelStatusMenu(const std::string& scriptName, const std::string& gameName, const PuzzleId& id,
+                    int seconds, int mistakes, int hints);
 
     // The buttons' handlers: "ok" and "quit". Every subclass gives both.
     virtual void OnPrimary() = 0;
@@ -31,15 +33,13 @@ public:
     Widget* GetPrimaryButton() const;
     Widget* GetSecondaryButton() const;
     const std::string& GetGameName() const { return mGameName; }
-    int GetMode() const { return mMode; }
-    int GetSet() const { return mSet; }
-    int GetPuzzle() const { return mPuzzle; }
+    int GetMode() const { return mId.mMode; }
+    int GetSet() const { return mId.mSet; }
+    int GetPuzzle() const { return mId.mIndex; }
 
 protected:
     std::string mGameName;
-    int mMode;
-    int mSet;
-    int mPuzzle;
+    PuzzleId mId;
 
 private:
     uint32_t mPrimaryLiveId = 0;

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Above the depth of every child the map's scripts add (they keep the default 0).
+constexpr int kSnapshotDepth = 1000;
+
 // A plain widget that owns the picture it shows.
 class SnapshotBackground : public DynamicWidget {
 public:
@@ -52,6 +55,9 @@ MapMenu::MapMenu(const Image* snapshot, const std::string& setName, const std::s
         }
         auto* background = new SnapshotBackground(std::move(surface));
         background->mFlagsAdd |= widgetflags::kDraw;
+        // Over everything the map's scripts add (the opaque map picture first), so its fade
+        // uncovers the map; it takes no pointer, so the buttons beneath work as it fades.
+        background->mZOrder = kSnapshotDepth;
         RegisterObject("transition_bg", background);
         mFadesFromSnapshot = true;
     }

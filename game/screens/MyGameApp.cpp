@@ -23,6 +23,7 @@
 #include "graphics/assets/AssetManager.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Font.h"
+#include "menus/LogoScreen.h"
 #include "menus/Menu.h"
 #include "menus/NoticeMenu.h"
 #include "menus/TitleScreen.h"
@@ -48,6 +49,7 @@ MyGameApp::~MyGameApp() {
     if (mSaveProfilesAtExit && GetSelectedProfile() >= 0) {
         SaveProfiles();
     }
+    SetProfileSaveFailureHandler(nullptr);
     ClearProfiles();
     mGameData.reset();
 }
@@ -58,7 +60,8 @@ bool MyGameApp::Init() {
     if (!GameApp::Init()) {
         return false;
     }
-    SetProfileSavingAllowed(!mScreenSaverMode);
+    SetProfileSavingAllowed(!mScreenSaverMode && AreUserFilesWritable());
+    SetProfileSaveFailureHandler([this] { NoteSaveProblem(); });
     InstallTextboxPopupHooks();
     // The board's first-mistake, first-hint and tutorial notices open as dialogs over the play
     // screen, each with its OK button ("notice_menu").
@@ -91,6 +94,32 @@ void MyGameApp::LoadingThreadProc() {
         LogWarning("%s", problem.c_str());
     }
     AdvanceLoadingProgress();
+}
+
+void MyGameApp::UpdateFrame() {
+    GameApp::UpdateFrame();
+    if (!IsLoadingComplete() || (gTitleScreen == nullptr && mBoard == nullptr) ||
+        mScreenSaverMode) {
+        return;
+    }
+    if (!mSetAsideShown) {
+        mSetAsideShown = true;
+        const std::string kept = GetProfilesSetAside();
+        if (!kept.empty()) {
+            Menu::ShowAsDialog(new NoticeMenu("profiles_set_aside", nullptr, "menu", 2, kept));
+        }
+    }
+    if (TakeSaveProblem()) {
+        Menu::ShowAsDialog(new NoticeMenu("saving_off", nullptr, "menu", 2));
+    }
+}
+
+bool MyGameApp::GetFirstPictureColor(uint32_t* rgb) const {
+    if (mScreenSaverMode) {
+        return false;
+    }
+    *rgb = LogoScreen::kBackgroundRgb;
+    return true;
 }
 
 void MyGameApp::ShowNextStartScreen() {
@@ -129,20 +158,6 @@ Widget* MyGameApp::CreateMenuButton(int x, int y, const std::string& label, bool
     const int width = normal != nullptr ? normal->GetCelWidth() : button->mWidth;
     const int height = normal != nullptr ? normal->GetCelHeight() : button->mHeight;
     button->Move(static_cast<float>(x - width / 2), static_cast<float>(y - height / 2));
-    return button;
-}
-
-Widget* MyGameApp::CreateTextButton(int x, int y, const std::string& label, int unused) {
-    (void)unused;
-    auto* button = static_cast<ButtonWidget*>(CreateMenuButton(x, y, label, true));
-    button->mDownOffsetX = 0;
-    button->mDownOffsetY = 0;
-    button->mLabelWidth = -1;
-    if (const Font* font = button->GetLabelFont()) {
-        const int width = font->StringWidth(button->GetLabel());
-        const int height = font->GetHeight();
-        button->Resize(static_cast<float>(x - width / 2), static_cast<float>(y), width, height);
-    }
     return button;
 }
 

@@ -23,6 +23,8 @@ public:
     int GetExtraLoadingSteps() override { return kGameLoadingSteps; }
     // The logo, the two distributor splashes, then the title screen.
     void ShowNextStartScreen() override;
+    // The logo screen's background, which opens every run but the screen saver's.
+    bool GetFirstPictureColor(uint32_t* rgb) const override;
     // The game's title screen, shown after the start screens.
     virtual Widget* CreateTitleScreen();
 
@@ -35,7 +37,6 @@ public:
     Widget* CreateMenuButton(int x, int y, const std::string& label, bool localize) override;
     // A menu button sized to its localized label in its font, centred horizontally on x with its
     // top at y.
-    Widget* CreateTextButton(int x, int y, const std::string& label, int unused) override;
     // The "transition" script over the screen being left, opening menu beneath it.
     Widget* WrapMenuInTransition(Widget* menu) override;
     // The typed developer codes: exactly one of seven eight-letter words acts; anything else
@@ -46,12 +47,18 @@ public:
     void SetSaveProfilesAtExit(bool save) { mSaveProfilesAtExit = save; }
     bool GetSaveProfilesAtExit() const { return mSaveProfilesAtExit; }
 
+protected:
+    // GameApp's update, then the notices waiting for the player once the title or the board
+    // shows: saving is off or failed, or the profiles file was set aside.
+    void UpdateFrame() override;
+
 private:
     static constexpr int kGameLoadingSteps = 6;
     // The progress codes: every set of both modes that the player and the set table both hold.
     void UnlockAllSets(bool allPuzzles, bool complete);
 
     bool mSaveProfilesAtExit = true;
+    bool mSetAsideShown = false;
     // Installed from construction to destruction; the loading thread fills it.
     std::unique_ptr<GameData> mGameData;
     StartScreenSequence mStartScreens{[this] { return CreateTitleScreen(); }};

@@ -7,11 +7,26 @@
 
 inline constexpr size_t kMaxNameLength = 10;
 
-// Whether c may be appended to text.
-inline bool NameAcceptsChar(const std::string& text, char c) {
-    if (text.size() >= kMaxNameLength) {
+// Whether c may stand anywhere in a name: a letter or a space.
+inline bool NameAllowsChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ';
+}
+
+// Whether text keeps the rule (empty included, as while a name is typed). The name box asks this
+// of the whole text a key or a paste leaves, wherever the caret stood.
+inline bool NameAcceptsText(const std::string& text) {
+    if (text.size() > kMaxNameLength || (!text.empty() && text.front() == ' ')) {
         return false;
     }
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    return letter || (c == ' ' && !text.empty());
+    for (char c : text) {
+        if (!NameAllowsChar(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether c may be appended to text.
+inline bool NameAcceptsChar(const std::string& text, char c) {
+    return NameAllowsChar(c) && NameAcceptsText(text + c);
 }

@@ -1,5 +1,7 @@
 #include "game/screens/OptionsMenu.h"
 
+#include <algorithm>
+
 #include "app/GameApp.h"
 #include "core/expr/NamedConstants.h"
 #include "game/data/PlayerState.h"
@@ -111,10 +113,14 @@ void OptionsMenu::AddSlider() {
     } else {
         return;
     }
-    // The control takes the size of its track.
+    // The track stands where the script says; the control reaches over the thumb, which is taller,
+    // so the whole of what is drawn takes the pointer (the track is drawn centred in it).
     const Image* track = slider->mTrackImage;
-    slider->Resize(x, y, track != nullptr ? track->GetWidth() : 0,
-                   track != nullptr ? track->GetHeight() : 0);
+    const Image* thumb = slider->mThumbImage;
+    const int trackHeight = track != nullptr ? track->GetHeight() : 0;
+    const int height = std::max(trackHeight, thumb != nullptr ? thumb->GetCelHeight() : 0);
+    slider->Resize(x, y - static_cast<float>((height - trackHeight) / 2),
+                   track != nullptr ? track->GetWidth() : 0, height);
     slider->SetVisible(slider != mMouse || !IsWindowed());
     MarkDirty();
 }
@@ -242,8 +248,18 @@ void OptionsMenu::ApplyDisplaySettings() {
 }
 
 void OptionsMenu::ButtonDepress(uint32_t id) {
-    DialogMenu::ButtonDepress(id);
+    // Applied before the button's event, so that the settings it saves hold them.
     ApplyDisplaySettings();
+    DialogMenu::ButtonDepress(id);
+}
+
+void OptionsMenu::SaveChoices() {
+    // The profile's flags and the application's volumes, speed and screen choices: each on disk
+    // as the dialog hands over, not only at quit.
+    SaveProfiles();
+    if (gApp != nullptr) {
+        gApp->SaveSettings();
+    }
 }
 
 void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
@@ -251,19 +267,19 @@ void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter,
         return;
     }
     if (name == "close") {
-        SaveProfiles();
+        SaveChoices();
         mLeaving = true;
         MarkForRemoval();
     } else if (name == "credits") {
-        SaveProfiles();
+        SaveChoices();
         mLeaving = true;
         // The credits replace the screen beneath too, as they do when the main menu opens them.
         OpenInPlaceOfAll(OpenCredits);
     } else if (name == "main_menu") {
-        SaveProfiles();
+        SaveChoices();
         OpenConfirmMainMenu(this);
     } else if (name == "desk") {
-        SaveProfiles();
+        SaveChoices();
         const PlayerState* state = GetCurrentPlayerState();
         const std::string game = state != nullptr && !state->mGameName.empty()
                                      ? state->mGameName
@@ -271,7 +287,7 @@ void OptionsMenu::OnEvent(const std::string& name, const std::string& parameter,
         OpenConfirmPuzzleSelect(game, state != nullptr ? state->mMode : mMode,
                                 state != nullptr ? state->mCurrentCountry : mSet, this);
     } else if (name == "restart") {
-        SaveProfiles();
+        SaveChoices();
         OpenConfirmRestart(this);
     } else {
         DialogMenu::OnEvent(name, parameter, object);
@@ -298,7 +314,12 @@ void OptionsMenu::Draw(Graphics* g) {
     g->SetColor(ink);
     const auto icon = [g](const char* name, const Slider* slider) {
         if (Image* image = LookupAssetTableA(name)) {
-            g->DrawImage(image, slider->mX - kIconOffsetX, slider->mY - kIconOffsetY);
+            // Beside the track, which is centred in the slider's height.
+            const int trackHeight =
+                slider->mTrackImage != nullptr ? slider->mTrackImage->GetHeight() : 0;
+            const float trackY =
+                slider->mY + static_cast<float>((slider->mHeight - trackHeight) / 2);
+            g->DrawImage(image, slider->mX - kIconOffsetX, trackY - kIconOffsetY);
         }
     };
     if (mMusicPlaced) {
@@ -321,8 +342,10 @@ void OptionsMenu::Draw(Graphics* g) {
     }
     g->SetFont(font);
     g->SetColor(ink);
+    // A label goes with its box: a hidden box (the stretch box in a window, or with nothing to
+    // stretch) takes no label that would promise a control.
     const auto label = [g](const Checkbox* box, const char* key) {
-        if (box != nullptr) {
+        if (box != nullptr && box->mVisible) {
             g->DrawString(LocalizedTexts::Lookup(key), box->mX + kLabelOffsetX,
                           box->mY + kLabelOffsetY);
         }
@@ -332,9 +355,7 @@ void OptionsMenu::Draw(Graphics* g) {
     label(mSwap, "toggle_mode");
     label(mNumbers, "toggle_numbers");
     label(mFull, "full_screen");
-    if (!IsWindowed()) {
-        label(mStretch, "stretch_screen");
-    }
+    label(mStretch, "stretch_screen");
 }
 
 bool OptionsMenu::HasScheduledWork() const {

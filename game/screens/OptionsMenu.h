@@ -49,6 +49,8 @@ private:
     void AddSlider();
     void AddCheckbox();
     void ApplyDisplaySettings();
+    // Writes the profiles and the settings.
+    void SaveChoices();
     // The application's windowed flag (true without an application).
     static bool IsWindowed();
     // Stretch is shown only with full screen ticked and a stretched size that differs.

@@ -68,19 +68,17 @@ std::string PlayPuzzleMenu::FormatTime(int ticks) {
     return CheckedFormat(LocalizedTexts::Lookup("puzzle_time"), {minutes, seconds});
 }
 
-PlayPuzzleMenu::PlayPuzzleMenu(const std::string& game, int mode, int set, int puzzle)
-    : Menu(SceneScriptName(game, mode, set)),
+PlayPuzzleMenu::PlayPuzzleMenu(const std::string& game, const PuzzleId& id)
+    : Menu(SceneScriptName(game, id.mMode, id.mSet)),
       mGame(game),
-      mMode(mode),
-      mSet(set),
-      mPuzzle(puzzle),
-      mFirstSet(game == kDefaultGameName && mode == 0 && set == 0) {
+      mId(id),
+      mFirstSet(game == kDefaultGameName && id.mMode == 0 && id.mSet == 0) {
     auto* trails = new DynamicWidget(0, 0, nullptr, 1.0f);
     trails->mZOrder = kTrailLayerOrder;
     AddWidget(trails);
     mTrailLayer.Set(trails);
     const PlayerState* state = GetCurrentPlayerState();
-    const int progress = state != nullptr ? state->CountCompletedPuzzles(mode, set) : 0;
+    const int progress = state != nullptr ? state->CountCompletedPuzzles(id.mMode, id.mSet) : 0;
     GetVariables().Set("progress", ExprValue::FromInt(progress));
 }
 
@@ -107,14 +105,13 @@ std::string PlayPuzzleMenu::GetToolLabelText(size_t index) const {
 void PlayPuzzleMenu::OnScriptEnd() {
     Menu::OnScriptEnd();
     if (mState == kSceneScript) {
-        mNoHints = mFirstSet && mPuzzle < LookupConstant("puzzles_without_hints");
-        const PuzzleRecord* record = FindPuzzle(mGame, mMode, mSet, mPuzzle);
+        mNoHints = mFirstSet && mId.mIndex < LookupConstant("puzzles_without_hints");
+        const PuzzleRecord* record = FindPuzzle(mGame, mId);
         mSize = record != nullptr ? record->GetGridSize() : 0;
         const PlayerState* state = GetCurrentPlayerState();
-        const SetRecord* set = GetSetRecord(mGame, mMode, mSet);
+        const SetRecord* set = GetSetRecord(mGame, mId.mMode, mId.mSet);
         const std::string setName = set != nullptr ? set->mName : std::string();
-        const PuzzleProgress* done =
-            state != nullptr ? state->FindPuzzle(mMode, mSet, mPuzzle) : nullptr;
+        const PuzzleProgress* done = state != nullptr ? state->FindPuzzle(mId) : nullptr;
         VariableTable& vars = GetVariables();
         vars.Set("c_device", ExprValue::FromString(CurrentDeviceWord()));
         vars.Set("c_width", ExprValue::FromInt(mWidth));
@@ -123,7 +120,7 @@ void PlayPuzzleMenu::OnScriptEnd() {
         vars.Set("c_puzzlename",
                  ExprValue::FromString(
                      done != nullptr && done->mCompleted
-                         ? LocalizedTexts::Lookup(GetLocalizedPuzzleName(setName, mPuzzle))
+                         ? LocalizedTexts::Lookup(GetLocalizedPuzzleName(setName, mId.mIndex))
                          : std::string("???")));
         vars.Set("c_time", ExprValue::FromString(FormatTime(mTimer)));
         mState = kBoardScript;
@@ -204,7 +201,7 @@ CommandAnswer PlayPuzzleMenu::HandleCommand(const AnimationCommand& command) {
 
 void PlayPuzzleMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
     if (name == "options") {
-        OpenOptions(mGame, "playing", mMode, mSet);
+        OpenOptions(mGame, "playing", mId.mMode, mId.mSet);
         return;
     }
     Menu::OnEvent(name, parameter, object);
@@ -240,8 +237,9 @@ void PlayPuzzleMenu::ReportMissingImages() {
     if (problems.empty()) {
         return;
     }
-    std::string text = StrFormat(
-        "The play screen of puzzle %d of set %d (mode %d) lacks images:", mPuzzle, mSet, mMode);
+    std::string text =
+        StrFormat("The play screen of puzzle %d of set %d (mode %d) lacks images:", mId.mIndex,
+                  mId.mSet, mId.mMode);
     for (const std::string& problem : problems) {
         LogWarning("Play screen: %s", problem.c_str());
         text += "\n" + problem;
@@ -275,7 +273,7 @@ void PlayPuzzleMenu::FinishInit(int x, int y, int mX, int mY) {
     QueueHud(mistakes);
     mMistakeMeter.Set(mistakes);
 
-    const bool markTool = !(mFirstSet && mPuzzle < LookupConstant("puzzles_without_shovel"));
+    const bool markTool = !(mFirstSet && mId.mIndex < LookupConstant("puzzles_without_shovel"));
     mTools.resize(markTool ? 2 : 1);
     const auto makeTool = [&](size_t index, const char* type, const char* cursor, const char* text,
                               const std::string& side) {
@@ -297,10 +295,10 @@ void PlayPuzzleMenu::FinishInit(int x, int y, int mX, int mY) {
     makeTool(0, "tile_tool_btn", "brushcursor", "puzzle_left_click", "left");
 
     PlayTileGrid* grid = nullptr;
-    if (mFirstSet && mPuzzle < LookupConstant("tutorials")) {
-        grid = new TutorialGrid(mGame, mMode, mSet, mPuzzle);
+    if (mFirstSet && mId.mIndex < LookupConstant("tutorials")) {
+        grid = new TutorialGrid(mGame, mId);
     } else {
-        grid = new PlayTileGrid(mGame, mMode, mSet, mPuzzle);
+        grid = new PlayTileGrid(mGame, mId);
     }
     grid->SetHost(this);
     AddWidget(grid);
@@ -517,7 +515,7 @@ void PlayPuzzleMenu::EndPuzzle() {
     if (auto* app = dynamic_cast<GameApp*>(gApp)) {
         app->PlaySoundEffectByName(StrFormat("reveal%d", mSize));
     }
-    const PuzzleRecord* record = FindPuzzle(mGame, mMode, mSet, mPuzzle);
+    const PuzzleRecord* record = FindPuzzle(mGame, mId);
     PlayArtGrid* art = nullptr;
     if (record != nullptr) {
         art = new PlayArtGrid(*record, grid);
@@ -528,17 +526,18 @@ void PlayPuzzleMenu::EndPuzzle() {
     }
     const int seconds = mTimer / kTicksPerSecond;
     if (PlayerState* state = GetCurrentPlayerState()) {
-        std::vector<SetProgress>& sets = state->mProgress[static_cast<size_t>(mMode)];
-        if (sets.size() <= static_cast<size_t>(mSet)) {
-            sets.resize(static_cast<size_t>(mSet) + 1);
+        std::vector<SetProgress>& sets = state->mProgress[static_cast<size_t>(mId.mMode)];
+        if (sets.size() <= static_cast<size_t>(mId.mSet)) {
+            sets.resize(static_cast<size_t>(mId.mSet) + 1);
         }
-        std::vector<PuzzleProgress>& puzzles = sets[static_cast<size_t>(mSet)].mPuzzles;
-        const size_t count = std::max(static_cast<size_t>(mPuzzle) + 1,
-                                      static_cast<size_t>(CountCatalogPuzzles(mGame, mMode, mSet)));
+        std::vector<PuzzleProgress>& puzzles = sets[static_cast<size_t>(mId.mSet)].mPuzzles;
+        const size_t count =
+            std::max(static_cast<size_t>(mId.mIndex) + 1,
+                     static_cast<size_t>(CountCatalogPuzzles(mGame, mId.mMode, mId.mSet)));
         if (puzzles.size() < count) {
             puzzles.resize(count);
         }
-        PuzzleProgress& progress = puzzles[static_cast<size_t>(mPuzzle)];
+        PuzzleProgress& progress = puzzles[static_cast<size_t>(mId.mIndex)];
         if (progress.mBestTime == 0 || seconds < progress.mBestTime) {
             progress.mBestTime = seconds;
         }
@@ -546,9 +545,7 @@ void PlayPuzzleMenu::EndPuzzle() {
     }
     PuzzleResult result;
     result.mGame = mGame;
-    result.mMode = mMode;
-    result.mSet = mSet;
-    result.mPuzzle = mPuzzle;
+    result.mId = mId;
     result.mSeconds = seconds;
     result.mMistakes = grid->GetModel().GetMistakes();
     result.mHintsUsed = hintsUsed;
@@ -585,9 +582,7 @@ void PlayPuzzleMenu::FailPuzzle() {
     HintMeter* hints = mHintMeter.Get();
     PuzzleResult result;
     result.mGame = mGame;
-    result.mMode = mMode;
-    result.mSet = mSet;
-    result.mPuzzle = mPuzzle;
+    result.mId = mId;
     result.mSeconds = mTimer / kTicksPerSecond;
     result.mMistakes = grid != nullptr ? grid->GetModel().GetMistakes() : 0;
     result.mHintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;

@@ -26,6 +26,7 @@
 #include "game/board/PlayGridHost.h"
 #include "game/board/PlayTileGrid.h"
 #include "game/board/WeakWidget.h"
+#include "game/data/PuzzleId.h"
 #include "menus/Menu.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -42,7 +43,7 @@ public:
     };
 
     // The puzzle at (game, mode, set, puzzle) of the catalogue.
-    PlayPuzzleMenu(const std::string& game, int mode, int set, int puzzle);
+    PlayPuzzleMenu(const std::string& game, const PuzzleId& id);
     // Saves the profiles.
     ~PlayPuzzleMenu() override;
 
@@ -122,9 +123,7 @@ private:
 
     int mState = kSceneScript;
     std::string mGame;
-    int mMode;
-    int mSet;
-    int mPuzzle;
+    PuzzleId mId;
     bool mFirstSet;
     bool mNoHints = false;
     int mSize = 0;

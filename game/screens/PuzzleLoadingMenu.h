@@ -5,18 +5,20 @@
 
 #include <string>
 
+#include "game/data/PuzzleId.h"
+
 #include "game/screens/LoadingMenu.h"
 
 class PuzzleLoadingMenu : public LoadingMenu {
 public:
     // The puzzle at (game, mode, set, puzzle); game and mode also become the current player's
     // current game and mode. showIntro lets the level intro open first.
-    PuzzleLoadingMenu(const std::string& game, int mode, int set, int puzzle, bool showIntro);
+    PuzzleLoadingMenu(const std::string& game, const PuzzleId& id, bool showIntro);
 
     const std::string& GetGame() const { return mGame; }
-    int GetMode() const { return mMode; }
-    int GetSet() const { return mSet; }
-    int GetPuzzle() const { return mPuzzle; }
+    int GetMode() const { return mId.mMode; }
+    int GetSet() const { return mId.mSet; }
+    int GetPuzzle() const { return mId.mIndex; }
     bool GetShowIntro() const { return mShowIntro; }
 
     // The base step, then the device's assets start loading.
@@ -27,8 +29,6 @@ protected:
 
 private:
     std::string mGame;
-    int mMode;
-    int mSet;
-    int mPuzzle;
+    PuzzleId mId;
     bool mShowIntro;
 };

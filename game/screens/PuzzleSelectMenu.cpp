@@ -141,13 +141,13 @@ void PuzzleSelectMenu::AddPuzzleButton(int puzzle, int x, int y, int previewX, i
     Entry entry;
     ButtonWidget* button = nullptr;
     const PuzzleRecord* record =
-        puzzle < mAvailable ? FindPuzzle(mGameName, mMode, mSet, puzzle) : nullptr;
+        puzzle < mAvailable ? FindPuzzle(mGameName, {mMode, mSet, puzzle}) : nullptr;
     if (record != nullptr) {
         const PlayerState* player = CurrentPlayer();
         const PuzzleProgress* progress =
-            player != nullptr ? player->FindPuzzle(mMode, mSet, puzzle) : nullptr;
+            player != nullptr ? player->FindPuzzle({mMode, mSet, puzzle}) : nullptr;
         entry.mCompleted = progress != nullptr && progress->mCompleted;
-        entry.mLabel = FormatPuzzleLabel(mMode, mSet, puzzle);
+        entry.mLabel = FormatPuzzleLabel({mMode, mSet, puzzle});
         entry.mGridSize = record->GetGridSize();
         entry.mName = record->mName;
         auto* preview = new SmallArtGrid(*record, previewX, previewY, entry.mCompleted);
@@ -252,7 +252,7 @@ void PuzzleSelectMenu::ShowPuzzleInfo(int i) {
     if (AnimationWidget* info = GetInfoWidget()) {
         const PlayerState* player = CurrentPlayer();
         const PuzzleProgress* progress =
-            player != nullptr ? player->FindPuzzle(mMode, mSet, i) : nullptr;
+            player != nullptr ? player->FindPuzzle({mMode, mSet, i}) : nullptr;
         const SetRecord* record = GetSetRecord(mGameName, mMode, mSet);
         VariableTable& vars = info->GetVariables();
         vars.Set("c_setname", ExprValue::FromString(record != nullptr ? record->mName : ""));
@@ -335,7 +335,7 @@ void PuzzleSelectMenu::BookFinishedPuzzle() {
     if (player == nullptr) {
         return;
     }
-    if (::BookFinishedPuzzle(*player, mMode, mSet, mFinishedPuzzle, PuzzleCount())) {
+    if (::BookFinishedPuzzle(*player, {mMode, mSet, mFinishedPuzzle}, PuzzleCount())) {
         mCompletedSet = mSet;
         GetVariables().Set("c_set_completed", ExprValue::FromBool(true));
     }
@@ -502,7 +502,7 @@ void PuzzleSelectMenu::ButtonDepress(uint32_t id) {
     if (PlayerState* player = CurrentPlayer()) {
         player->mPuzzle = i;
     }
-    OpenPuzzleLoading(mGameName, mMode, mSet, i, true);
+    OpenPuzzleLoading(mGameName, {mMode, mSet, i}, true);
     MarkForRemoval();
 }
 

@@ -82,7 +82,7 @@ Widget* OpenMapArriving(const Image* snapshot, const std::string& setName,
 }
 
 Widget* OpenSetLoading(int setArgument) {
-    return Menu::ShowAsDialog(new SetLoadingMenu(setArgument, 0));
+    return Menu::ShowAsDialog(new SetLoadingMenu(setArgument));
 }
 
 Widget* OpenPuzzleSelect(const std::string& game, int mode, int set, int selected, int flags) {
@@ -107,22 +107,22 @@ Widget* OpenCredits() {
 
 // --- a puzzle ---
 
-Widget* OpenPuzzleLoading(const std::string& game, int mode, int set, int puzzle, bool showIntro) {
-    return Menu::ShowAsDialog(new PuzzleLoadingMenu(game, mode, set, puzzle, showIntro));
+Widget* OpenPuzzleLoading(const std::string& game, const PuzzleId& id, bool showIntro) {
+    return Menu::ShowAsDialog(new PuzzleLoadingMenu(game, id, showIntro));
 }
 
-Widget* OpenLevelIntro(const std::string& game, int mode, int set, int puzzle) {
-    return Menu::ShowAsDialog(new LevelIntroMenu(game, mode, set, puzzle));
+Widget* OpenLevelIntro(const std::string& game, const PuzzleId& id) {
+    return Menu::ShowAsDialog(new LevelIntroMenu(game, id));
 }
 
-Widget* OpenPlayPuzzle(const std::string& game, int mode, int set, int puzzle) {
-    return Menu::ShowAsDialog(new PlayPuzzleMenu(game, mode, set, puzzle));
+Widget* OpenPlayPuzzle(const std::string& game, const PuzzleId& id) {
+    return Menu::ShowAsDialog(new PlayPuzzleMenu(game, id));
 }
 
 Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid, bool firstCompletion) {
-    auto* screen = new LevelCompleteMenu(result.mGame, result.mMode, result.mSet, result.mPuzzle,
-                                         result.mSeconds, result.mMistakes, result.mHintsUsed,
-                                         artGrid, firstCompletion);
+    auto* screen =
+        new LevelCompleteMenu(result.mGame, result.mId, result.mSeconds, result.mMistakes,
+                              result.mHintsUsed, artGrid, firstCompletion);
     // The script waits for the picture ("wait-for-art") while the art grid reveals itself.
     if (auto* art = dynamic_cast<PlayArtGrid*>(artGrid)) {
         const uint32_t liveId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, art);
@@ -135,9 +135,8 @@ Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid, bool firs
 }
 
 Widget* OpenLevelFail(const PuzzleResult& result) {
-    return Menu::ShowAsDialog(new LevelFailMenu(result.mGame, result.mMode, result.mSet,
-                                                result.mPuzzle, result.mSeconds, result.mMistakes,
-                                                result.mHintsUsed));
+    return Menu::ShowAsDialog(new LevelFailMenu(result.mGame, result.mId, result.mSeconds,
+                                                result.mMistakes, result.mHintsUsed));
 }
 
 // --- dialogs ---

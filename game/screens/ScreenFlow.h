@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "game/data/PuzzleId.h"
+
 class Menu;
 class Image;
 class MyTitleScreen;
@@ -18,9 +20,7 @@ class Widget;
 // What a finished puzzle hands to the level-complete and level-fail screens.
 struct PuzzleResult {
     std::string mGame;
-    int mMode = 0;
-    int mSet = 0;
-    int mPuzzle = 0;
+    PuzzleId mId;
     int mSeconds = 0;    // play time, timer ticks / 100
     int mMistakes = 0;   // the grid's mistakes
     int mHintsUsed = 0;  // hints spent on the hint meter
@@ -62,11 +62,11 @@ Widget* OpenCredits();
 
 // --- a puzzle ---
 // The loading screen before a puzzle; showIntro lets it open the level intro first.
-Widget* OpenPuzzleLoading(const std::string& game, int mode, int set, int puzzle, bool showIntro);
+Widget* OpenPuzzleLoading(const std::string& game, const PuzzleId& id, bool showIntro);
 // The level intro panel before a puzzle.
-Widget* OpenLevelIntro(const std::string& game, int mode, int set, int puzzle);
+Widget* OpenLevelIntro(const std::string& game, const PuzzleId& id);
 // The play screen of a puzzle.
-Widget* OpenPlayPuzzle(const std::string& game, int mode, int set, int puzzle);
+Widget* OpenPlayPuzzle(const std::string& game, const PuzzleId& id);
 // The end of a solved puzzle. artGrid is the play screen's picture grid (the level screen may
 // take it over; null when there is none); firstCompletion: the puzzle was not completed before.
 Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid, bool firstCompletion);

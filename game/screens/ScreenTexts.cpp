@@ -33,6 +33,7 @@ std::string SelectedProfileName() {
     return record != nullptr ? record->mName : std::string();
 }
 
-std::string FormatPuzzleLabel(int mode, int set, int puzzle) {
-    return StrFormat("%s%d-%c", mode >= 1 ? "X" : "", set + 1, static_cast<char>('A' + puzzle));
+std::string FormatPuzzleLabel(const PuzzleId& id) {
+    return StrFormat("%s%d-%c", id.mMode >= 1 ? "X" : "", id.mSet + 1,
+                     static_cast<char>('A' + id.mIndex));
 }

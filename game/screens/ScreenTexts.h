@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/util/StringUtil.h"
+#include "game/data/PuzzleId.h"
 
 class PlayerState;
 
@@ -24,4 +25,4 @@ std::string SelectedProfileName();
 
 // "%s%d-%c": "X" in bonus mode, the set number from 1 and the puzzle letter from 'A' (story set
 // 2, puzzle 0 is "3-A"; bonus set 0, puzzle 2 is "X1-C").
-std::string FormatPuzzleLabel(int mode, int set, int puzzle);
+std::string FormatPuzzleLabel(const PuzzleId& id);

@@ -20,9 +20,7 @@ const SetRecord* CurrentSetRecord() {
 
 }  // namespace
 
-SetLoadingMenu::SetLoadingMenu(int setArgument, int unused) : mSetArgument(setArgument) {
-    (void)unused;
-}
+SetLoadingMenu::SetLoadingMenu(int setArgument) : mSetArgument(setArgument) {}
 
 void SetLoadingMenu::AddedToManager(WidgetManager* manager) {
     LoadingMenu::AddedToManager(manager);

@@ -8,8 +8,8 @@
 
 class SetLoadingMenu : public LoadingMenu {
 public:
-    // setArgument is kept (-1 from the board); the second argument is not used.
-    SetLoadingMenu(int setArgument, int unused);
+    // setArgument is kept (-1 from the board).
+    explicit SetLoadingMenu(int setArgument);
 
     int GetSetArgument() const { return mSetArgument; }
     // The set's record was missing when the screen was added.

@@ -20,24 +20,31 @@ bool HasExtension(const std::string& path) {
 AssetManager::ImageLoader MakeDefaultAssetImageLoader() {
     return [](const AssetImageEntry& entry) -> std::shared_ptr<Image> {
         DecodedImage decoded;
-        bool ok = false;
-        if (HasExtension(entry.mPath)) {
-            ok = ReadImageFile(entry.mPath, &decoded);  // warns with the file's name itself
-        } else {
+        std::string path = entry.mPath;
+        if (!HasExtension(path)) {
             // A path without an extension takes the first image kind that exists.
             for (const std::string& extension : GetImageExtensions()) {
-                if (PakInterfaceBase::Get()->GetFileTime((entry.mPath + extension).c_str(),
-                                                         nullptr)) {
-                    ok = ReadImageFile(entry.mPath + extension, &decoded);
+                if (PakInterfaceBase::Get()->GetFileTime((path + extension).c_str(), nullptr)) {
+                    path += extension;
                     break;
                 }
             }
         }
-        if (!ok) {
+        if (!HasExtension(path) || !ReadImageFile(path, &decoded)) {  // names the file itself
             return nullptr;
         }
         auto image = std::make_shared<ImageSurface>();
         image->SetPixels(decoded.mWidth, decoded.mHeight, std::move(decoded.mPixels));
+        // Once uploaded, the picture lives in its texture; hit tests, copies and a lost device
+        // decode the file again.
+        image->SetPixelSource([path](int width, int height, std::vector<uint32_t>* pixels) {
+            DecodedImage again;
+            if (!ReadImageFile(path, &again) || again.mWidth != width || again.mHeight != height) {
+                return false;
+            }
+            *pixels = std::move(again.mPixels);
+            return true;
+        });
         image->SetName(entry.mName);
         image->SetCells(entry.mCols, entry.mRows);
         image->SetFlags(static_cast<uint32_t>(entry.mFlags));

@@ -251,7 +251,22 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         GlyphPage& page = set->mPages[i];
         page.mImage = std::make_shared<ImageSurface>();
         page.mImage->SetName("glyph page");
+        // Only the coverage is kept once the page is uploaded: a quarter of the page's pixels,
+        // from which they are made again when read or when the device is rebuilt.
+        auto coverage = std::make_shared<std::vector<uint8_t>>(pixels[i].size());
+        std::transform(pixels[i].begin(), pixels[i].end(), coverage->begin(),
+                       [](uint32_t p) { return static_cast<uint8_t>(p >> 24); });
         page.mImage->SetPixels(page.mWidth, page.mHeight, std::move(pixels[i]));
+        page.mImage->SetPixelSource([coverage](int width, int height, std::vector<uint32_t>* out) {
+            if (static_cast<size_t>(width) * static_cast<size_t>(height) != coverage->size()) {
+                return false;
+            }
+            out->resize(coverage->size());
+            std::transform(coverage->begin(), coverage->end(), out->begin(), [](uint8_t a) {
+                return (static_cast<uint32_t>(a) << 24) | 0x00FFFFFFu;
+            });
+            return true;
+        });
     }
     return set;
 }

@@ -6,10 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "support/AppTestSupport.h"
 
@@ -17,19 +22,47 @@
 
 namespace {
 
-pid_t StartGame(const std::string& dataHome, const std::string& errFile) {
+// How a copy of the game is started: its environment (a null value unsets), working folder,
+// where its standard error goes, a file-size limit, and whether it runs as the unprivileged user.
+struct Launch {
+    std::vector<std::pair<std::string, const char*>> env;
+    std::string errFile;  // ignored when errFd is set
+    int errFd = -1;
+    std::string workDir;
+    rlim_t fileLimit = RLIM_INFINITY;
+    bool asNobody = false;
+};
+
+pid_t StartGame(const Launch& how) {
     const pid_t pid = fork();
     if (pid == 0) {
-        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        if (freopen(errFile.c_str(), "w", stderr) == nullptr) {
+        for (const auto& [name, value] : how.env) {
+            value != nullptr ? setenv(name.c_str(), value, 1) : unsetenv(name.c_str());
+        }
+        const bool errOk = how.errFd >= 0 ? dup2(how.errFd, STDERR_FILENO) >= 0
+                                          : freopen(how.errFile.c_str(), "w", stderr) != nullptr;
+        const rlimit limit{how.fileLimit, how.fileLimit};
+        if (!errOk || (!how.workDir.empty() && chdir(how.workDir.c_str()) != 0) ||
+            setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             _exit(126);
+        }
+        if (how.asNobody) {
+            execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                  P7_GAME_EXE, static_cast<char*>(nullptr));
         }
         execl(P7_GAME_EXE, P7_GAME_EXE, static_cast<char*>(nullptr));
         _exit(127);
     }
     return pid;
+}
+
+pid_t StartGame(const std::string& dataHome, const std::string& errFile) {
+    Launch how;
+    how.env = {{"XDG_DATA_HOME", dataHome.c_str()}};
+    how.errFile = errFile;
+    return StartGame(how);
 }
 
 bool WaitFor(const std::function<bool()>& done, int seconds) {
@@ -41,6 +74,20 @@ bool WaitFor(const std::function<bool()>& done, int seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return done();
+}
+
+// Every temporary a cut-short atomic write leaves (".name.tmpXXXXXX") below folder.
+std::vector<std::string> Temporaries(const std::string& folder) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name[0] == '.' && name.find(".tmp") != std::string::npos) {
+            found.push_back(it->path().string());
+        }
+    }
+    return found;
 }
 
 int WaitExit(pid_t pid, int seconds) {
@@ -83,6 +130,115 @@ TEST(GameExecutable, RunsOneCopyAndQuitsCleanlyOnSigterm) {
     kill(first, SIGTERM);
     EXPECT_EQ(WaitExit(first, 60), 0) << ReadText(folder.path + "/first.err");
     EXPECT_NE(ReadText(settings).find("in-progress=\"false\""), std::string::npos);
+}
+
+// The per-user folder is settled before the game changes to its data folder: a relative HOME is
+// taken against the folder the game was started from, and with no HOME and no XDG_DATA_HOME the
+// game stops at once with a message instead of writing into its content.
+TEST(GameExecutable, PerUserFolderIsAbsoluteOrTheGameStops) {
+    TempUserFolder folder;
+    Launch relative;
+    relative.env = {{"XDG_DATA_HOME", nullptr}, {"HOME", "home"}};
+    relative.errFile = folder.path + "/relative.err";
+    relative.workDir = folder.path;
+    const std::string settings =
+        folder.path + "/home/.local/share/Pelnora Studio/Pelnora 7/settings.xml";
+    const pid_t game = StartGame(relative);
+    ASSERT_GT(game, 0);
+    const bool written = WaitFor(
+        [&] { return ReadText(settings).find("in-progress=\"true\"") != std::string::npos; }, 60);
+    kill(game, SIGTERM);
+    EXPECT_EQ(WaitExit(game, 60), 0);
+    EXPECT_TRUE(written) << ReadText(relative.errFile);
+
+    Launch homeless = relative;
+    homeless.env = {{"XDG_DATA_HOME", nullptr}, {"HOME", nullptr}};
+    homeless.errFile = folder.path + "/homeless.err";
+    EXPECT_EQ(WaitExit(StartGame(homeless), 60), 1);
+    EXPECT_NE(ReadText(homeless.errFile).find("HOME"), std::string::npos);
+}
+
+// Standard error into a closed pipe, and a file-size limit that the sound cache runs into: the
+// game plays on and quits cleanly (its exit save made), leaving no temporary file, and the
+// temporaries that earlier killed saves left are gone after start-up.
+TEST(GameExecutable, ClosedPipeAndFileSizeLimitAreSurvived) {
+    TempUserFolder folder;
+    const std::string dataHome = folder.path + "/data";
+    const std::string user = dataHome + "/Pelnora Studio/Pelnora 7/";
+    const std::string stale[] = {user + ".settings.xml.tmpAb12Cd",
+                                 user + "cached/sfx/.click.wav.tmpXy34Zw"};
+    for (const std::string& path : stale) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path) << "half";
+    }
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);
+    Launch how;
+    how.env = {{"XDG_DATA_HOME", dataHome.c_str()}};
+    how.errFd = pipeEnds[1];
+    how.fileLimit = 16 * 1024;
+    const pid_t game = StartGame(how);
+    close(pipeEnds[1]);
+    ASSERT_GT(game, 0);
+    const std::string settings = user + "settings.xml";
+    EXPECT_TRUE(WaitFor(
+        [&] { return ReadText(settings).find("in-progress=\"true\"") != std::string::npos; }, 60));
+    // Long enough for the loading thread to decode and cache the start-up sounds.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    kill(game, SIGTERM);
+    EXPECT_EQ(WaitExit(game, 60), 0);
+    EXPECT_NE(ReadText(settings).find("in-progress=\"false\""), std::string::npos);
+    EXPECT_EQ(Temporaries(dataHome), std::vector<std::string>());
+}
+
+// A per-user folder the player can't write (run as an unprivileged user, since root writes
+// anywhere): with a lock file already there, or with the game's folder missing, the game starts,
+// says why nothing is saved, and quits cleanly.
+TEST(GameExecutable, ReadOnlyPerUserFolderIsPlayedWithoutSaving) {
+    if (getuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0) {
+        GTEST_SKIP() << "needs root and setpriv to run the game as an unprivileged user";
+    }
+    TempUserFolder folder;
+    std::filesystem::permissions(folder.path, std::filesystem::perms::all &
+                                                  ~std::filesystem::perms::group_write &
+                                                  ~std::filesystem::perms::others_write);
+    const struct {
+        const char* what;
+        bool withLockFile;
+        const char* reason;
+    } cases[] = {{"lock file present", true, "can't be written"},
+                 {"game folder missing", false, "can't be created: Permission denied"}};
+    for (const auto& c : cases) {
+        const std::string dataHome = folder.path + "/" + (c.withLockFile ? "locked" : "bare");
+        const std::string user = dataHome + "/Pelnora Studio/Pelnora 7/";
+        std::filesystem::create_directories(c.withLockFile ? user : dataHome);
+        if (c.withLockFile) {
+            std::ofstream(user + "instance.lock").flush();
+        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dataHome)) {
+            chmod(entry.path().c_str(), entry.is_directory() ? 0555 : 0444);
+        }
+        chmod(dataHome.c_str(), 0555);
+        Launch how;
+        how.env = {{"XDG_DATA_HOME", dataHome.c_str()}, {"HOME", dataHome.c_str()}};
+        how.errFile = folder.path + "/" + (c.withLockFile ? "locked" : "bare") + ".err";
+        how.asNobody = true;
+        const pid_t game = StartGame(how);
+        ASSERT_GT(game, 0);
+        const bool loaded = WaitFor(
+            [&] { return ReadText(how.errFile).find("Loading finished") != std::string::npos; },
+            60);
+        kill(game, SIGTERM);
+        EXPECT_EQ(WaitExit(game, 60), 0) << c.what << ReadText(how.errFile);
+        EXPECT_TRUE(loaded) << c.what << ReadText(how.errFile);
+        EXPECT_NE(ReadText(how.errFile).find(std::string("Nothing will be saved: ")),
+                  std::string::npos)
+            << c.what;
+        EXPECT_NE(ReadText(how.errFile).find(c.reason), std::string::npos) << c.what;
+        EXPECT_EQ(ReadText(how.errFile).find("No such file"), std::string::npos) << c.what;
+        chmod(dataHome.c_str(), 0755);
+    }
 }
 
 // On a bare X server (Xvfb, no window manager, no desktop session bus) the window appears and

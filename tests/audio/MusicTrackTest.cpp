@@ -202,6 +202,35 @@ TEST_F(MusicTrackTest, OggMp3AndModuleTracks) {
     EXPECT_FALSE(mTracks->IsTrackPlaying(13));
 }
 
+TEST_F(MusicTrackTest, OnlyTheCurrentAndTheLastTrackHoldTheirFiles) {
+    mTracks->SetChannelVolume("music", 1.0);
+    for (const char* name : {"a.ogg", "b.ogg", "c.ogg"}) {
+        std::filesystem::copy_file(FixturePath("tone.ogg"), name);
+    }
+    ASSERT_TRUE(mTracks->LoadTrack(20, "a.ogg", "music"));
+    ASSERT_TRUE(mTracks->LoadTrack(21, "b.ogg", "music"));
+    ASSERT_TRUE(mTracks->LoadTrack(22, "c.ogg", "music"));
+    EXPECT_EQ(mTracks->CountHeldTracks(), 0) << "loading only checks the files";
+    // Played in turn, each stopped as the next starts; a played-out track goes back to its file.
+    for (int round = 0; round < 2; ++round) {
+        for (int id = 20; id <= 22; ++id) {
+            mTracks->StopAllTracks();
+            mTracks->PlayTrack(id, 0, false);
+            Updates(1);
+            EXPECT_GT(Peak(Pull(2000)), 3000) << "track " << id << ", round " << round;
+            EXPECT_LE(mTracks->CountHeldTracks(), 2);
+        }
+    }
+    // A file gone since loading: the track stays silent and the others play on.
+    mTracks->StopAllTracks();
+    Updates(1);
+    std::filesystem::remove("a.ogg");
+    mTracks->PlayTrack(20, 0, false);
+    EXPECT_FALSE(mTracks->IsTrackPlaying(20));
+    mTracks->PlayTrack(22, 0, false);
+    EXPECT_GT(Peak(Pull(2000)), 3000);
+}
+
 // A stereo stream decodes straight into the mixer's frames; its sides must stay apart and in
 // order (the fixture is a tone on the left over silence on the right).
 TEST(OggMusicSourceTest, StereoKeepsItsSides) {

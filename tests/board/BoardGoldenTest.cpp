@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "BoardTestSupport.h"
+#include "game/board/ArtGrid.h"
 #include "game/board/ArtTiles.h"
 #include "game/board/PlayArtGrid.h"
 #include "game/board/PlayTileGrid.h"
@@ -68,8 +69,8 @@ protected:
         LoadArtTiles();
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(BoardTest::FindPuzzleOfSizeIn(10, &mode, &set, &puzzle));
-        record = FindPuzzle(kDefaultGameName, mode, set, puzzle);
-        grid = new PlayTileGrid(kDefaultGameName, mode, set, puzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, puzzle});
+        grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
         h.manager->AddWidget(grid);
         grid->ResolveEmptyLines();
         grid->CreateClueNumbers();
@@ -214,6 +215,57 @@ TEST_F(GLTest, PictureTileRimTakesNothingFromTheNeighbouringCell) {
     for (int x : {0, 44, 87}) {
         EXPECT_GE(target->GetPixelData()[size_t(44 * 100 + x)] & 0xFF, 250u) << x;
     }
+    ClearBoardContent();
+    LoadArtTiles();
+}
+
+// Every picture of the catalogue as a solved puzzle shows it: the shipped picture tiles on the
+// paper of the level-complete page and the previews, one row per set. The golden image is the
+// contact sheet in docs/pictures, to be looked at after any change to a picture or its tiles.
+TEST_F(GLTest, EverySolvedPictureAsTheGameDrawsIt) {
+    ASSERT_NO_FATAL_FAILURE(LoadBoardContent());
+    const char* root = std::getenv("P7_SOURCE_DIR");
+    DecodedImage tiles;
+    ASSERT_TRUE(ReadImageFile(
+        std::string(root != nullptr ? root : ".") + "/content/images/board/art_tiles.png", &tiles));
+    auto sheet = std::make_shared<ImageSurface>();
+    sheet->SetName("ArtTiles");
+    sheet->SetPixels(tiles.mWidth, tiles.mHeight, std::move(tiles.mPixels));
+    sheet->SetCells(14, 1);
+    AssetManager::Get().SetImage("ArtTiles", sheet);
+    LoadArtTiles();
+    constexpr int kPicture = 120, kStep = 132, kColumns = 10;
+    std::vector<std::pair<int, int>> sets;
+    for (int m = 0; m < kModeCount; ++m) {
+        for (int s = 0; s < CountCatalogSets(kDefaultGameName, m); ++s) {
+            sets.emplace_back(m, s);
+        }
+    }
+    auto target = MakeTarget(kColumns * kStep + 12, int(sets.size()) * kStep + 12);
+    {
+        Graphics g(target.get());
+        g.SetColor(Color(22, 33, 58));
+        g.FillRect(0.0f, 0.0f, float(target->GetWidth()), float(target->GetHeight()));
+        for (size_t row = 0; row < sets.size(); ++row) {
+            const auto [mode, set] = sets[row];
+            for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, mode, set); ++p) {
+                const CellGrid picture =
+                    ArtGrid::SquaredPicture(*FindPuzzle(kDefaultGameName, PuzzleId{mode, set, p}));
+                const float x = float(12 + (p % kColumns) * kStep), y = float(12 + row * kStep);
+                g.SetColor(Color(242, 230, 201));
+                g.FillRect(x, y, float(kPicture), float(kPicture));
+                g.Translate(x, y);
+                const int n = int(picture.size());
+                for (int a = 0; a < n; ++a) {
+                    for (int b = 0; b < n; ++b) {
+                        DrawArtTile(&g, float(kPicture) / float(n), picture[a][b], a, b);
+                    }
+                }
+                g.Translate(-x, -y);
+            }
+        }
+    }
+    ExpectGoldenIn("docs/pictures", target.get(), "solved_pictures", 3, 0);
     ClearBoardContent();
     LoadArtTiles();
 }

@@ -88,7 +88,7 @@ public:
         for (int m = 0; m < kModeCount; ++m) {
             for (int s = 0; s < CountCatalogSets(kDefaultGameName, m); ++s) {
                 for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, m, s); ++p) {
-                    if (FindPuzzle(kDefaultGameName, m, s, p)->GetGridSize() == n) {
+                    if (FindPuzzle(kDefaultGameName, {m, s, p})->GetGridSize() == n) {
                         *mode = m, *set = s, *puzzle = p;
                         return true;
                     }

@@ -29,7 +29,7 @@ protected:
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(FindPuzzleOfSize(10, &mode, &set, &puzzle));
         mMode = mode, mSet = set, mPuzzle = puzzle;
-        record = FindPuzzle(kDefaultGameName, mode, set, puzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, puzzle});
     }
     void TearDown() override {
         h.manager->RemoveAllWidgets(true, true);
@@ -39,7 +39,7 @@ protected:
     }
 
     PlayTileGrid* AddPlayGrid() {
-        auto* grid = new PlayTileGrid(kDefaultGameName, mMode, mSet, mPuzzle);
+        auto* grid = new PlayTileGrid(kDefaultGameName, {mMode, mSet, mPuzzle});
         h.manager->AddWidget(grid);
         return grid;
     }

@@ -36,8 +36,8 @@ protected:
         BoardTest::SetUp();
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(FindPuzzleOfSize(10, &mode, &set, &puzzle));
-        record = FindPuzzle(kDefaultGameName, mode, set, puzzle);
-        grid = new PlayTileGrid(kDefaultGameName, mode, set, puzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, puzzle});
+        grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
         hintMeter = new HintMeter(20, 20, 240, 80, 10, 1);
         mistakeMeter = new MistakeMeter(20, 400, 240, 200, 10);
         h.manager->AddWidget(hintMeter);
@@ -124,7 +124,7 @@ TEST_F(BoardTest, ClueNumbersStandApartFromTheTilesInsideTheMargin) {
     for (int n : {5, 10, 15, 20}) {
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(FindPuzzleOfSize(n, &mode, &set, &puzzle));
-        auto* grid = new PlayTileGrid(kDefaultGameName, mode, set, puzzle);
+        auto* grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
         h.manager->AddWidget(grid);
         for (int kind : {0, 1}) {
             const float room =

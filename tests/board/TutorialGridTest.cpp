@@ -65,7 +65,7 @@ protected:
         SetTutorialPopupHooks({ShowTestPopup, EnableTestOk});
         int mode = 0, set = 0;
         ASSERT_TRUE(FindPuzzleOfSize(10, &mode, &set, &mPuzzle));
-        record = FindPuzzle(kDefaultGameName, mode, set, mPuzzle);
+        record = FindPuzzle(kDefaultGameName, {mode, set, mPuzzle});
         std::ofstream(folder.Path() + "tutorial.xml") << R"(<animations>
   <animation name="tutorial_)" << mPuzzle + 1 << R"(">
     <reveal group="0" x1="2" y1="1" x2="5" y2="1"/>
@@ -84,7 +84,7 @@ protected:
 </animations>)";
         AnimationStats scripts(false);
         ASSERT_TRUE(scripts.ReadAll("tutorial.xml", folder.Path()));
-        grid = new TutorialGrid(kDefaultGameName, mode, set, mPuzzle);
+        grid = new TutorialGrid(kDefaultGameName, {mode, set, mPuzzle});
         h.manager->AddWidget(grid);
     }
     void TearDown() override {
@@ -315,7 +315,7 @@ TEST_F(TutorialGridTest, HintRevealsLandOutsideTheStep) {
 // accepts, in the desk puzzles they run on.
 TEST_F(BoardTest, ShippedTutorialStepsMatchTheirPuzzles) {
     for (int p = 0; p < 4; ++p) {
-        const PuzzleRecord* puzzle = FindPuzzle(kDefaultGameName, 0, 0, p);
+        const PuzzleRecord* puzzle = FindPuzzle(kDefaultGameName, {0, 0, p});
         ASSERT_NE(puzzle, nullptr);
         const auto script = AnimationTable::Get().Find("tutorial_" + std::to_string(p + 1));
         ASSERT_TRUE(script) << p;
@@ -358,7 +358,7 @@ TEST_F(BoardTest, ShippedTutorialsTakeWhatTheirTipsAskFor) {
     for (int p = 0; p < 4; ++p) {
         gNotices.clear();
         gOkButton = nullptr;
-        auto* grid = new TutorialGrid(kDefaultGameName, 0, 0, p);
+        auto* grid = new TutorialGrid(kDefaultGameName, {0, 0, p});
         h.manager->AddWidget(grid);
         grid->ResolveEmptyLines();
         grid->OnResume();

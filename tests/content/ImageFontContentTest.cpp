@@ -164,7 +164,7 @@ int CellAlpha(const DecodedImage& image, int cols, int rows, int col, int row, i
 
 TEST_F(ImageFontContentTest, PictureTileShapesStandInTheColumnsThePuzzleCodesUse) {
     // Picture codes are column * shades + shade (docs/content.md): each column must hold the
-    // shape the puzzle sources mean, white so that the tint gives the shade.
+    // shape the puzzle sources mean, all in the one ink-wash blue that the tint darkens by shade.
     DecodedImage tiles;
     ASSERT_TRUE(ReadImageFile("images/board/art_tiles.png", &tiles));
     ASSERT_EQ(tiles.mWidth, 14 * 64);
@@ -211,7 +211,7 @@ TEST_F(ImageFontContentTest, PictureTileShapesStandInTheColumnsThePuzzleCodesUse
         if (probe.mSolid) {
             const uint32_t pixel = tiles.mPixels[size_t(probe.mY) * size_t(tiles.mWidth) +
                                                  size_t(probe.mCol * 64 + probe.mX)];
-            EXPECT_EQ(pixel & 0xFFFFFFu, 0xFFFFFFu) << "ArtTiles column " << probe.mCol;
+            EXPECT_EQ(pixel & 0xFFFFFFu, 0x60709Eu) << "ArtTiles column " << probe.mCol;
         }
     }
 }

@@ -24,11 +24,11 @@ TEST(GameDataOwnership, TwoDataObjectsDoNotSeeEachOthersTables) {
         ScopedGameData use(&second);
         EXPECT_EQ(CountCatalogSets(kDefaultGameName, 0), 0);
         EXPECT_EQ(FindGridSettings(5), nullptr);
-        EXPECT_EQ(FindPuzzle(kDefaultGameName, 0, 0, 0), nullptr);
+        EXPECT_EQ(FindPuzzle(kDefaultGameName, {0, 0, 0}), nullptr);
     }
     {
         ScopedGameData use(&first);
-        EXPECT_NE(FindPuzzle(kDefaultGameName, 0, 0, 0), nullptr);
+        EXPECT_NE(FindPuzzle(kDefaultGameName, {0, 0, 0}), nullptr);
         ASSERT_NE(FindGridSettings(5), nullptr);
         EXPECT_EQ(FindGridSettings(5)->mMistakes, 2);
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "DataTestUtil.h"
@@ -238,7 +239,6 @@ TEST_F(ProfilesTest, TheBackupReplacesAnUnreadableOrMissingFile) {
     AddProfile("first");
     GetProfileRecord(0)->mState.mNumHints = 1;
     ASSERT_TRUE(SaveProfiles());
-    EXPECT_FALSE(fs::exists(GetProfilesBackupPath()));
     GetProfileRecord(0)->mState.mNumHints = 2;
     ASSERT_TRUE(SaveProfiles());
     GetProfileRecord(0)->mState.mNumHints = 3;
@@ -290,6 +290,31 @@ TEST_F(ProfilesTest, NothingIsSavedBeforeTheListIsReadOrInScreenSaverMode) {
     EXPECT_TRUE(SaveProfiles());
     ClearProfiles();
     EXPECT_FALSE(SaveProfiles());
+}
+
+// Every change of the list is on disk at once: a kill right after it loses nothing.
+TEST_F(ProfilesTest, EveryChangeOfTheListIsOnDiskAtOnce) {
+    LoadProfiles();
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        size_t slot;
+        const char* name;
+        int selected;
+    } steps[] = {
+        {"add", [] { AddProfile("ada"); }, 0, "ada", 0},
+        {"add another", [] { AddProfile("bo"); }, 1, "bo", 1},
+        {"select", [] { SelectProfile(0); }, 0, "ada", 0},
+        {"rename", [] { SetProfile(1, "bea"); }, 1, "bea", 0},
+        {"delete", [] { SetProfile(1, ""); }, 1, "", 0},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        ProfileManager onDisk;
+        ASSERT_TRUE(onDisk.ReadFile(mPath)) << step.what;
+        EXPECT_EQ(onDisk.GetProfiles()[step.slot].mName, step.name) << step.what;
+        EXPECT_EQ(onDisk.GetSelected(), step.selected) << step.what;
+    }
 }
 
 TEST_F(ProfilesTest, AddSetAndSelectProfiles) {

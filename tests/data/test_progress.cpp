@@ -38,26 +38,26 @@ TEST_F(ProgressTest, SolvingTheNewestOpenPuzzleOpensTheNextOne) {
     PlayerState state;
     // Set 1 of the story holds three puzzles.
     state.mProgress[0][1].mUnlock = 1;
-    EXPECT_FALSE(BookFinishedPuzzle(state, 0, 1, 0, 3));
+    EXPECT_FALSE(BookFinishedPuzzle(state, {0, 1, 0}, 3));
     EXPECT_TRUE(state.mProgress[0][1].mPuzzles[0].mCompleted);
     EXPECT_EQ(state.mProgress[0][1].mUnlock, 2);
     // Solving an older puzzle again opens nothing.
-    EXPECT_FALSE(BookFinishedPuzzle(state, 0, 1, 0, 3));
+    EXPECT_FALSE(BookFinishedPuzzle(state, {0, 1, 0}, 3));
     EXPECT_EQ(state.mProgress[0][1].mUnlock, 2);
-    EXPECT_FALSE(BookFinishedPuzzle(state, 0, 1, 1, 3));
+    EXPECT_FALSE(BookFinishedPuzzle(state, {0, 1, 1}, 3));
     EXPECT_EQ(state.mProgress[0][1].mUnlock, 3);
     // The last puzzle finishes the set.
-    EXPECT_TRUE(BookFinishedPuzzle(state, 0, 1, 2, 3));
+    EXPECT_TRUE(BookFinishedPuzzle(state, {0, 1, 2}, 3));
     EXPECT_EQ(state.mProgress[0][1].mUnlock, 3);
     EXPECT_EQ(state.CountCompletedPuzzles(0, 1), 3);
     EXPECT_EQ(state.CountCompletedSets(0), 1);
     // An unlock count past the set still finishes it on its last puzzle.
     state.mProgress[0][2].mUnlock = 4;
-    EXPECT_TRUE(BookFinishedPuzzle(state, 0, 2, 0, 1));
+    EXPECT_TRUE(BookFinishedPuzzle(state, {0, 2, 0}, 1));
     EXPECT_EQ(CountOpenPuzzles(state, 0, 2, 1), 1);
     // Puzzles the state does not hold change nothing.
-    EXPECT_FALSE(BookFinishedPuzzle(state, 0, 1, 3, 3));
-    EXPECT_FALSE(BookFinishedPuzzle(state, 2, 0, 0, 3));
+    EXPECT_FALSE(BookFinishedPuzzle(state, {0, 1, 3}, 3));
+    EXPECT_FALSE(BookFinishedPuzzle(state, {2, 0, 0}, 3));
 }
 
 TEST_F(ProgressTest, FinishingASetOpensTheNextSetAndOnceTheBonusMode) {

@@ -111,7 +111,7 @@ TEST_F(CatalogTest, ReadsGamesModesSetsAndPuzzleAttributes) {
                                 "p.xml"))
         << reader.GetError();
     EXPECT_TRUE(reader.GetRejections().empty());
-    const PuzzleRecord* kite = FindPuzzle("pelnora7", 0, 0, 0);
+    const PuzzleRecord* kite = FindPuzzle("pelnora7", {0, 0, 0});
     ASSERT_NE(kite, nullptr);
     EXPECT_EQ(kite->mName, "kite");
     EXPECT_EQ(kite->mDifficulty, 0);  // absent: 0, not the record's default
@@ -120,7 +120,7 @@ TEST_F(CatalogTest, ReadsGamesModesSetsAndPuzzleAttributes) {
     EXPECT_EQ(kite->GetGridSize(), 2);
     EXPECT_EQ(kite->mSolution, (Grid{{1, 0}, {0, 1}}));
     EXPECT_EQ(kite->mPicture, (Grid{{0, -1}, {1, 26}}));
-    const PuzzleRecord* plain = FindPuzzle("pelnora7", 0, 0, 1);
+    const PuzzleRecord* plain = FindPuzzle("pelnora7", {0, 0, 1});
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(plain->mDifficulty, 3);
     EXPECT_FALSE(plain->mTested);
@@ -128,11 +128,11 @@ TEST_F(CatalogTest, ReadsGamesModesSetsAndPuzzleAttributes) {
     EXPECT_EQ(CountCatalogSets("pelnora7", 1), 1);
     EXPECT_EQ(CountCatalogPuzzles("pelnora7", 1, 0), 0);
     // A later game of the same name replaces the earlier content.
-    EXPECT_EQ(FindPuzzle("old", 0, 0, 0)->GetGridSize(), 2);
+    EXPECT_EQ(FindPuzzle("old", {0, 0, 0})->GetGridSize(), 2);
     // Lookups outside the catalogue answer empty and insert nothing.
-    EXPECT_EQ(FindPuzzle("pelnora7", 0, 0, 2), nullptr);
-    EXPECT_EQ(FindPuzzle("pelnora7", 2, 0, 0), nullptr);
-    EXPECT_EQ(FindPuzzle("pelnora7", -1, 0, 0), nullptr);
+    EXPECT_EQ(FindPuzzle("pelnora7", {0, 0, 2}), nullptr);
+    EXPECT_EQ(FindPuzzle("pelnora7", {2, 0, 0}), nullptr);
+    EXPECT_EQ(FindPuzzle("pelnora7", {-1, 0, 0}), nullptr);
     EXPECT_TRUE(GetGameCatalog("nothing")[0].empty());
     EXPECT_EQ(FindGameCatalog("nothing"), nullptr);
     EXPECT_EQ(GetPuzzleCatalog().size(), 2u);
@@ -156,8 +156,8 @@ TEST_F(CatalogTest, BadPuzzlesAreLeftOutAndNamed) {
     // since every later puzzle would otherwise take the index of the one before it.
     ASSERT_EQ(reader.GetRejections().size(), 7u);
     ASSERT_EQ(CountCatalogPuzzles("pelnora7", 0, 0), 1);
-    EXPECT_EQ(FindPuzzle("pelnora7", 0, 0, 0)->mName, "good1");
-    EXPECT_EQ(FindPuzzle("pelnora7", 0, 0, 1), nullptr);
+    EXPECT_EQ(FindPuzzle("pelnora7", {0, 0, 0})->mName, "good1");
+    EXPECT_EQ(FindPuzzle("pelnora7", {0, 0, 1}), nullptr);
     const std::string& first = reader.GetRejections()[0];
     EXPECT_NE(first.find("Puzzle 1 (\"notsquare\") of set 0, mode 0"), std::string::npos) << first;
     EXPECT_NE(first.find(" on Line 3 in File 'p.xml'"), std::string::npos) << first;
@@ -340,7 +340,7 @@ TEST_F(CatalogTest, ALeftOutPuzzleCutsOnlyItsOwnSetShort) {
     EXPECT_EQ(reader.GetRejections().size(), 2u);
     EXPECT_EQ(CountCatalogPuzzles("pelnora7", 0, 0), 1);
     EXPECT_EQ(CountCatalogPuzzles("pelnora7", 0, 1), 2);
-    EXPECT_EQ(FindPuzzle("pelnora7", 0, 1, 1)->mName, "e");
+    EXPECT_EQ(FindPuzzle("pelnora7", {0, 1, 1})->mName, "e");
 }
 
 class LocalizationTest : public DataTest {};

@@ -54,7 +54,7 @@ PuzzleLayout MeasurePuzzle() {
     if (!session.Start()) {
         return layout;
     }
-    OpenPuzzleLoading(kDefaultGameName, 0, kSet, kPuzzle, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, kSet, kPuzzle}, false);
     PlayPuzzleMenu* play = nullptr;
     session.StepUntil([&] {
         play = session.FindMenu<PlayPuzzleMenu>();
@@ -67,7 +67,7 @@ PuzzleLayout MeasurePuzzle() {
     layout.x = at.mX;
     layout.y = at.mY;
     layout.tile = play->GetGrid()->GetTileSize();
-    if (const PuzzleRecord* record = FindPuzzle(kDefaultGameName, 0, kSet, kPuzzle)) {
+    if (const PuzzleRecord* record = FindPuzzle(kDefaultGameName, {0, kSet, kPuzzle})) {
         layout.solution = record->mSolution;
     }
     return layout;
@@ -351,7 +351,7 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
     Expect("main_menu");
     ASSERT_TRUE(x.Click(512, 398));
     Expect("options");
-    ASSERT_TRUE(x.Click(290, 404));
+    ASSERT_TRUE(x.Click(290, 389));
     x.SetFullScreen(true);
     Expect("options_full_screen", 60, 3000);
     ASSERT_TRUE(x.Click(646, 582));

@@ -694,3 +694,99 @@ TEST_F(DrawGoldenTest, BatchedFrameEqualsThePriorityOrderedFrame) {
     EXPECT_EQ(target->GetPixel(7, 7), 0xFFFF0000u);
     EXPECT_EQ(target->GetPixel(5, 5), 0xFF0000FFu);
 }
+
+// A frame repainted under the screen limit: every pixel inside is the new frame's, every pixel
+// outside the previous frame's, backdrop-reading draws included.
+TEST_F(DrawGoldenTest, ScreenLimitRepaintsOnlyItsPartOfTheScreen) {
+    ImageSurface* screen = sDevice->GetScreenImage();
+    ASSERT_EQ(screen->GetWidth(), 128);
+    auto disc = MakeDisc(0xFF8040);
+    auto checker = MakeChecker(128, 8);
+    auto frame = [&](float discX, uint32_t corner) {
+        sDevice->ClearTarget(screen, Rect(0, 0, 128, 96), Color(0, 0, 0, 255));
+        Graphics g(screen);
+        g.SetBatching(true);
+        g.DrawImage(checker.get(), 0.0f, 0.0f);
+        g.DrawImage(disc.get(), discX, 20.0f);
+        Graphics soft(g);
+        soft.SetDrawMode(kDrawSoftLight);
+        soft.DrawImage(disc.get(), discX + 10.0f, 30.0f);
+        g.FlushBatch();
+        soft.FlushBatch();
+        auto mark = MakeSolid(8, 8, corner);
+        g.DrawImage(mark.get(), 110.0f, 80.0f);  // outside the limit: must not change
+        g.FlushBatch();
+        sDevice->Flush();
+        return std::vector<uint32_t>(screen->GetPixelData());
+    };
+    const std::vector<uint32_t> before = frame(10.0f, 0xFF0000FFu);
+    const std::vector<uint32_t> after = frame(40.0f, 0xFF00FF00u);
+    frame(10.0f, 0xFF0000FFu);
+    const Rect limit(8, 18, 76, 58);  // both discs' places
+    sDevice->SetScreenLimit(limit);
+    const std::vector<uint32_t> partial = frame(40.0f, 0xFF00FF00u);
+    sDevice->ClearScreenLimit();
+    int wrong = 0;
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            const size_t i = size_t(y * 128 + x);
+            wrong += partial[i] != (limit.Contains(x, y) ? after[i] : before[i]) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_NE(before, after);
+}
+
+TEST_F(DrawGoldenTest, DecodedCopiesGoAfterUploadAndComeBackFromTheirFile) {
+    // A shaped 8x8 picture "from a file": opaque green left half (cell 0), transparent right half
+    // (cell 1).
+    std::vector<uint32_t> file(64);
+    for (size_t i = 0; i < file.size(); ++i) {
+        file[i] = i % 8 < 4 ? 0xFF00C000u : 0u;
+    }
+    int decodes = 0;
+    auto image = std::make_unique<ImageSurface>();
+    image->SetPixels(8, 8, file);
+    image->SetPixelSource([&](int w, int h, std::vector<uint32_t>* pixels) {
+        ++decodes;
+        *pixels = file;
+        return w == 8 && h == 8;
+    });
+    image->SetCells(2, 1);
+    auto target = MakeTarget(8, 8);
+    auto drawn = [&]() {
+        Graphics g(target.get());
+        g.DrawImage(image.get(), 0, 0);
+        sDevice->Flush();
+        return target->GetPixel(2, 3);
+    };
+    EXPECT_EQ(drawn(), 0xFF00C000u);
+    EXPECT_FALSE(image->HoldsPixels()) << "the texture holds the picture once uploaded";
+    EXPECT_EQ(decodes, 0);
+
+    // A shaped button's hit test reads an alpha plane, not the whole copy; cell bounds stay.
+    EXPECT_EQ(image->GetAlpha(1, 1, 0), 255);
+    EXPECT_EQ(image->GetAlpha(1, 1, 1), 0);
+    EXPECT_EQ(image->GetMaskAlphaAt(0, FRect(0, 0, 4, 8), 2.0f, 2.0f), 255);
+    EXPECT_FALSE(image->HoldsPixels());
+    EXPECT_EQ(image->GetCelBounds()[0], Rect(0, 0, 4, 8));
+    EXPECT_EQ(image->GetCelBounds()[1], Rect());
+    EXPECT_EQ(decodes, 1);
+
+    // A lost device, and an image unused for a while, come back from the file when drawn.
+    ASSERT_TRUE(sDevice->Rebuild());
+    target = MakeTarget(8, 8);
+    EXPECT_EQ(drawn(), 0xFF00C000u);
+    EXPECT_EQ(decodes, 2);
+    const uint64_t t0 = 1'000'000'000;
+    sDevice->ReleaseUnusedImages(t0);
+    EXPECT_EQ(sDevice->ReleaseUnusedImages(t0 + 6000), 256u);
+    EXPECT_EQ(drawn(), 0xFF00C000u);
+    EXPECT_EQ(decodes, 3);
+
+    // A reader of the whole picture gets it exactly and keeps it.
+    EXPECT_EQ(image->GetPixel(3, 0, 0), 0xFF00C000u);
+    EXPECT_EQ(image->GetPixelData(), file);
+    EXPECT_TRUE(image->HoldsPixels());
+    EXPECT_EQ(decodes, 4);
+}

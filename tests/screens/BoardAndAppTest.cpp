@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "GameSession.h"
 #include "game/data/PlayerState.h"
 #include "game/screens/MapMenu.h"
@@ -13,7 +15,9 @@
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
 #include "game/screens/StoryIntroMenu.h"
+#include "graphics/D3DInterface.h"
 #include "graphics/Image.h"
+#include "graphics/ImageSurface.h"
 #include "graphics/fonts/Font.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
@@ -52,7 +56,7 @@ TEST(GameApplication, LeavingTheTitleBuildsOneBoardAndSetsTheDeviceWord) {
     EXPECT_EQ(session.app->GetExtraLoadingSteps(), 6);
 }
 
-TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
+TEST(GameApplication, MenuButtonsAreCentred) {
     GameSession session(MakeProfilesXml("Ann", nullptr));
     ASSERT_TRUE(session.Start());
     const Image* normal = LookupAssetTableA("button");
@@ -60,16 +64,6 @@ TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
     std::unique_ptr<Widget> menuButton(session.app->CreateMenuButton(500, 300, "Play", false));
     EXPECT_EQ(menuButton->mX, 500 - normal->GetCelWidth() / 2);
     EXPECT_EQ(menuButton->mY, 300 - normal->GetCelHeight() / 2);
-
-    std::unique_ptr<Widget> textButton(session.app->CreateTextButton(500, 300, "Credits", 0));
-    auto* button = dynamic_cast<ButtonWidget*>(textButton.get());
-    ASSERT_NE(button, nullptr);
-    ASSERT_NE(button->GetLabelFont(), nullptr);
-    const int width = button->GetLabelFont()->StringWidth(button->GetLabel());
-    EXPECT_EQ(button->mWidth, width);
-    EXPECT_EQ(button->mHeight, button->GetLabelFont()->GetHeight());
-    EXPECT_EQ(button->mX, 500 - width / 2);
-    EXPECT_EQ(button->mY, 300);
 }
 
 TEST(GameBoard, ANewPlayerReadsTheOpeningLetterAndTheFirstSetOpens) {
@@ -105,6 +99,37 @@ TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
     EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>(); }, 200));
 }
 
+TEST(MapScreen, ArrivingFadesFromThePictureOfTheScreenLeft) {
+    GameSession session(
+        MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
+    ASSERT_TRUE(session.Start());
+    session.Step(100);
+    // The mean difference of two frames per colour channel.
+    const auto frame = [&] {
+        session.Step(1);
+        return D3DInterface::Get()->SnapshotCursorImage()->GetPixelData();
+    };
+    const auto distance = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+        double sum = 0.0;
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+            for (int shift : {0, 8, 16}) {
+                sum += std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
+                                static_cast<int>((b[i] >> shift) & 0xFF));
+            }
+        }
+        return sum / (3.0 * static_cast<double>(a.size()));
+    };
+    const std::vector<uint32_t> left = frame();
+    OpenMap(kDefaultGameName, true);
+    session.Step(3);
+    const std::vector<uint32_t> arriving = frame();
+    ASSERT_TRUE(session.StepUntil([&] { return session.FindMenu<MapMenu>(); }));
+    session.Step(300);
+    const std::vector<uint32_t> arrived = frame();
+    EXPECT_LT(distance(arriving, left), distance(arriving, arrived))
+        << "the map showed at once instead of fading in over the screen left";
+}
+
 // A screen the player only looks at lets the application sleep until the next event: the
 // main menu, the map arriving over the last screen, a set's puzzle selection through its loading
 // screen (once its newest puzzle has pulsed a few times) and the options, each over the board
@@ -135,7 +160,7 @@ TEST(GameBoard, TheMainScreensComeToRest) {
         << "the options";
     // The play screen while the player thinks: only the clock counts, caught up after a wait.
     closeScreens();
-    OpenPuzzleLoading(kDefaultGameName, 0, 2, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, 2, 0}, false);
     EXPECT_TRUE(session.StepUntil(
         [&] {
             auto* play = session.FindMenu<PlayPuzzleMenu>();
@@ -143,6 +168,26 @@ TEST(GameBoard, TheMainScreensComeToRest) {
         },
         3000))
         << "the play screen";
+}
+
+// The player is told, once each, of profiles that could not be read (naming where they were
+// kept) and of saves that fail.
+TEST(GameApplication, PlayerIsToldOnceOfProfilesSetAsideAndOfFailedSaves) {
+    GameSession session("<profiles selected=\"0\"><prof");
+    ASSERT_TRUE(session.Start());
+    session.Step(2);
+    ASSERT_EQ(session.CountMenus<NoticeMenu>(), 1);
+    const ExprValue* text = session.FindMenu<NoticeMenu>()->GetVariables().Find("text");
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->AsString().find(session.ProfilesPath() + ".unreadable"), std::string::npos)
+        << text->AsString();
+    // A folder where the file should go fails every save; one notice says so.
+    std::filesystem::create_directory(session.ProfilesPath());
+    for (const char* name : {"Bo", "Cy"}) {
+        AddProfile(name);
+        session.Step(2);
+        EXPECT_EQ(session.CountMenus<NoticeMenu>(), 2) << name;
+    }
 }
 
 TEST(GameBoard, WithoutStorySetsPlayStillHasSomewhereToGo) {

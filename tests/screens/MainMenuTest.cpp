@@ -10,8 +10,14 @@
 #include "game/screens/OptionsMenu.h"
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/StoryFinalMenu.h"
+#include "graphics/D3DInterface.h"
+#include "graphics/Image.h"
+#include "graphics/ImageSurface.h"
+#include "widgets/NameLookups.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
+#include "widgets/controls/Checkbox.h"
+#include "widgets/controls/Slider.h"
 
 namespace {
 
@@ -156,5 +162,108 @@ TEST(MainMenuScreen, EveryWayBackFromTheCreditsLeavesOneMainMenu) {
             EXPECT_EQ(session.app->GetMenus().size(), 1u)
                 << "route " << route << ", round " << round;
         }
+    }
+}
+
+TEST(OptionsDialog, InFullScreenEveryControlShownCanBeUsedAndNoneCoversAnother) {
+    struct Case {
+        const char* caller;
+        bool canStretch;  // the stretched display size differs from the normal one
+    };
+    for (const Case& c : {Case{"main-menu", true}, Case{"main-menu", false}, Case{"playing", true},
+                          Case{"playing", false}}) {
+        SCOPED_TRACE(std::string(c.caller) + (c.canStretch ? ", can stretch" : ", cannot"));
+        GameSession session(MakeProfilesXml("Ann", StoryBegun));
+        ASSERT_TRUE(session.Start());
+        session.app->mWindowed = false;
+        session.app->mStretchedDisplaySize = c.canStretch ? Point{1366, 768} : Point{1024, 768};
+        OpenOptions(kDefaultGameName, c.caller, 0, 1);
+        OptionsMenu* options = nullptr;
+        ASSERT_TRUE(session.StepUntil([&] { return (options = session.FindMenu<OptionsMenu>()); }));
+        session.Step(60);
+
+        // What the dialog shows, each with the rectangle it is drawn in (scaled about its centre).
+        struct Shown {
+            Widget* widget;
+            float left, top, right, bottom;
+        };
+        std::vector<Shown> shown;
+        const auto add = [&](Widget* widget) {
+            if (widget == nullptr || !widget->mVisible) {
+                return;
+            }
+            const FPoint at = widget->LocalToGlobal();
+            const auto* dynamic = dynamic_cast<const DynamicWidget*>(widget);
+            const float w = widget->mWidth * (dynamic != nullptr ? dynamic->mScaleX : 1.0f);
+            float h = widget->mHeight * (dynamic != nullptr ? dynamic->mScaleY : 1.0f);
+            if (const auto* slider = dynamic_cast<const Slider*>(widget)) {
+                h = std::max(h, static_cast<float>(slider->mThumbImage->GetCelHeight()));
+            }
+            const float cx = at.mX + widget->mWidth / 2.0f;
+            const float cy = at.mY + widget->mHeight / 2.0f;
+            shown.push_back({widget, cx - w / 2, cy - h / 2, cx + w / 2, cy + h / 2});
+        };
+        // A slider's icon stands 50 pixels left of its track and 6 above.
+        const std::pair<Slider*, const char*> sliders[] = {
+            {options->GetMusicSlider(), "IconMusicVolume"},
+            {options->GetSfxSlider(), "IconSoundVolume"},
+            {options->GetMouseSlider(), "IconMouseSpeed"}};
+        for (const auto& [slider, iconName] : sliders) {
+            add(slider);
+            const Image* icon = LookupAssetTableA(iconName);
+            if (slider->mVisible && icon != nullptr) {
+                const FPoint at = slider->LocalToGlobal();
+                const float trackY =
+                    at.mY + (slider->mHeight - slider->mTrackImage->GetHeight()) / 2;
+                shown.push_back({slider, at.mX - 50, trackY - 6, at.mX - 50 + icon->GetWidth(),
+                                 trackY - 6 + icon->GetHeight()});
+            }
+        }
+        std::vector<Checkbox*> boxes;
+        for (const char* type : {"full", "stretch", "cursors", "tips", "swap", "numbers"}) {
+            ASSERT_NE(options->GetCheckbox(type), nullptr) << type;
+            boxes.push_back(options->GetCheckbox(type));
+            add(boxes.back());
+        }
+        GameSession::FindButtonWhere(options, [&](const ButtonWidget& button) {
+            add(const_cast<ButtonWidget*>(&button));
+            return false;
+        });
+        EXPECT_TRUE(options->GetMouseSlider()->mVisible);
+        EXPECT_EQ(options->GetCheckbox("stretch")->mVisible, c.canStretch);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            for (size_t j = i + 1; j < shown.size(); ++j) {
+                const Shown& a = shown[i];
+                const Shown& b = shown[j];
+                EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top ||
+                            b.bottom <= a.top)
+                    << "controls " << i << " and " << j << " overlap";
+            }
+        }
+        // Each box shown takes a click (and a second click puts it back).
+        for (Checkbox* box : boxes) {
+            if (!box->mVisible) {
+                continue;
+            }
+            const bool before = box->IsChecked();
+            session.ClickWidget(box);
+            EXPECT_NE(box->IsChecked(), before);
+            session.ClickWidget(box);
+            EXPECT_EQ(box->IsChecked(), before);
+        }
+        // The stretch label is drawn only with its box: ink beside the box's place or none.
+        session.Step(2);
+        const std::unique_ptr<ImageSurface> frame = D3DInterface::Get()->SnapshotCursorImage();
+        ASSERT_NE(frame, nullptr);
+        const FPoint box = options->GetCheckbox("stretch")->LocalToGlobal();
+        int ink = 0;
+        for (int y = static_cast<int>(box.mY) + 5; y < static_cast<int>(box.mY) + 35; ++y) {
+            for (int x = static_cast<int>(box.mX) + 50; x < static_cast<int>(box.mX) + 250; ++x) {
+                const uint32_t p =
+                    frame->GetPixelData()[size_t(y) * size_t(frame->GetWidth()) + size_t(x)];
+                ink += ((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(ink > 0, c.canStretch) << ink << " dark pixels where the stretch label goes";
     }
 }

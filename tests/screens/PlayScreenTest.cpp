@@ -13,9 +13,12 @@
 #include "game/board/PlayTileGrid.h"
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
+#include "game/screens/ConfirmPuzzleSelectMenu.h"
 #include "game/screens/LevelCompleteMenu.h"
 #include "game/screens/LevelFailMenu.h"
 #include "game/screens/LevelIntroMenu.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/OptionsMenu.h"
 #include "game/screens/PlayPuzzleMenu.h"
 #include "game/screens/PuzzleLoadingMenu.h"
 #include "game/screens/PuzzleSelectMenu.h"
@@ -61,7 +64,7 @@ protected:
 
     // Opens the puzzle's loading screen and steps until its play screen is playing.
     PlayPuzzleMenu* OpenAndPlay(int set, int puzzle, bool showIntro = false) {
-        OpenPuzzleLoading(kDefaultGameName, 0, set, puzzle, showIntro);
+        OpenPuzzleLoading(kDefaultGameName, {0, set, puzzle}, showIntro);
         PlayPuzzleMenu* play = nullptr;
         const bool playing = session->StepUntil([&] {
             play = session->FindMenu<PlayPuzzleMenu>();
@@ -299,7 +302,7 @@ TEST_F(PlayScreenTest, EarlyStoryPuzzlesOpenOnTheirIntroPanelWhileTipsAreOn) {
         state.mProgress[0][kSaltmere].mUnlock = 5;
     });
     // (1, 0) is below (max_intro_set, max_intro_puzzle) = (1, 3).
-    OpenPuzzleLoading(kDefaultGameName, 0, kSaltmere, 0, true);
+    OpenPuzzleLoading(kDefaultGameName, {0, kSaltmere, 0}, true);
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelIntroMenu>(); }, 500));
     EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
     session->FindMenu<LevelIntroMenu>()->MarkForRemoval();
@@ -404,7 +407,7 @@ TEST_F(PlayScreenTest, TheHintMeterFillsFromRevealsAndAClickedFullBulbUncoversTi
 
 TEST_F(PlayScreenTest, TheMistakeMeterStandsOnItsPanelWhichShowsWithTheHud) {
     Begin(nullptr);
-    OpenPuzzleLoading(kDefaultGameName, 0, kSaltmere, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, kSaltmere, 0}, false);
     PlayPuzzleMenu* play = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {
         play = session->FindMenu<PlayPuzzleMenu>();
@@ -501,4 +504,26 @@ TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
     const ExprValue* title = notice->GetVariables().Find("title");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->AsString(), "A lantern is lit");
+}
+
+TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    ASSERT_TRUE(session->ClickLabelled(play, "button_menu"));
+    OptionsMenu* pause = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
+    ASSERT_TRUE(session->ClickLabelled(pause, "button_sketches"));
+    ConfirmPuzzleSelectMenu* question = nullptr;
+    ASSERT_TRUE(session->StepUntil(
+        [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); }));
+    session->Step(60);  // the question fades in from the pause dialog
+    ASSERT_TRUE(session->ClickLabelled(question, "button_museum"));
+    ASSERT_TRUE(session->StepUntil([&] {
+        return session->FindMenu<PuzzleSelectMenu>() != nullptr &&
+               session->FindMenu<PlayPuzzleMenu>() == nullptr;
+    }));
+    EXPECT_EQ(session->FindMenu<OptionsMenu>(), nullptr);
+    EXPECT_EQ(session->FindMenu<MainMenu>(), nullptr);
+    EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
 }

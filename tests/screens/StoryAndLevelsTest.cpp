@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "GameSession.h"
 #include "core/expr/LiveObjectRegistry.h"
@@ -104,9 +105,7 @@ protected:
     LevelCompleteMenu* OpenComplete(int mode, int set, int puzzle, int mistakes, int hints) {
         PuzzleResult result;
         result.mGame = kDefaultGameName;
-        result.mMode = mode;
-        result.mSet = set;
-        result.mPuzzle = puzzle;
+        result.mId = {mode, set, puzzle};
         result.mSeconds = 125;
         result.mMistakes = mistakes;
         result.mHintsUsed = hints;
@@ -199,7 +198,7 @@ TEST_F(StoryAndLevelsTest, TheIntroPanelsBoxTurnsTipsOffAndOkOpensOneLoadingScre
         state.mProgress[0][kSaltmere].mUnlock = 1;
         state.mCurrentCountry = kSaltmere;
     });
-    OpenLevelIntro(kDefaultGameName, 0, kSaltmere, 0);
+    OpenLevelIntro(kDefaultGameName, {0, kSaltmere, 0});
     LevelIntroMenu* intro = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {
         intro = session->FindMenu<LevelIntroMenu>();
@@ -307,8 +306,7 @@ TEST_F(StoryAndLevelsTest, AReplayedPuzzleRewritesItsStarsAndOpensNothing) {
     });
     PuzzleResult result;
     result.mGame = kDefaultGameName;
-    result.mSet = kSaltmere;
-    result.mPuzzle = 0;
+    result.mId = {0, kSaltmere, 0};
     result.mHintsUsed = 1;
     OpenLevelComplete(result, nullptr, false);
     LevelCompleteMenu* complete = nullptr;
@@ -366,7 +364,7 @@ TEST_F(StoryAndLevelsTest, TheFailScreenRetriesOnceAndLeavesForTheSet) {
     });
     PuzzleResult result;
     result.mGame = kDefaultGameName;
-    result.mSet = kSaltmere;
+    result.mId.mSet = kSaltmere;
     result.mMistakes = 3;
     OpenLevelFail(result);
     LevelFailMenu* fail = nullptr;
@@ -429,6 +427,47 @@ TEST_F(StoryAndLevelsTest, PuzzleSelectionBooksTheSolvedPuzzleAndRefreshesWithou
     EXPECT_EQ(SavedState().mProgress[0][kSaltmere].mUnlock, 2);
 }
 
+TEST_F(StoryAndLevelsTest, TheStarsTellWhatTheyMeanWhenThePointerComesOverThem) {
+    Begin([](PlayerState& state) { UpToLastPuzzleOf(state, kSaltmere); });
+    // The star's name, the text the selection shows and the one level complete shows.
+    const std::tuple<const char*, const char*, const char*> stars[] = {
+        {"complete_star", "star_complete_text", "complete_star_description"},
+        {"hint_star", "star_hint_text", "hint_star_description"},
+        {"mistake_star", "star_mistake_text", "mistake_star_description"}};
+    // Moves the pointer over the screen's star and answers the text the screen then holds in
+    // variable.
+    const auto hover = [&](Menu* screen, const char* star, const char* variable) {
+        ButtonWidget* button = nullptr;
+        EXPECT_TRUE(session->StepUntil([&] {
+            button = GameSession::FindButtonWhere(
+                screen, [&](const ButtonWidget& b) { return b.mScriptName == star; });
+            return button != nullptr;
+        })) << star;
+        if (button == nullptr) {
+            return std::string();
+        }
+        const FPoint at = button->LocalToGlobal();
+        session->app->OnMouseMove(static_cast<int>(at.mX) + button->mWidth / 2,
+                                  static_cast<int>(at.mY) + button->mHeight / 2);
+        session->Step(3);
+        const ExprValue* text = screen->GetVariables().Find(variable);
+        return text != nullptr ? text->AsString() : std::string();
+    };
+    OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, -1, 1);
+    PuzzleSelectMenu* select = nullptr;
+    ASSERT_TRUE(
+        session->StepUntil([&] { return (select = session->FindMenu<PuzzleSelectMenu>()); }));
+    for (const auto& [star, selectText, levelText] : stars) {
+        EXPECT_EQ(hover(select, star, "c_text"), LocalizedTexts::Lookup(selectText));
+    }
+    CloseOpenScreens();
+    LevelCompleteMenu* complete = OpenComplete(0, kSaltmere, 0, 0, 0);
+    ASSERT_NE(complete, nullptr);
+    for (const auto& [star, selectText, levelText] : stars) {
+        EXPECT_EQ(hover(complete, star, "star_text"), LocalizedTexts::Lookup(levelText));
+    }
+}
+
 TEST_F(StoryAndLevelsTest, ALocalizedTextWhoseFormatDoesNotFitIsShownUnformatted) {
     LocalizedTexts::Set("h20_test_format", "%s wrote %d letters to %s");
     EXPECT_EQ(FormatLocalized("h20_test_format", {"Ada"}), "%s wrote %d letters to %s");
@@ -438,8 +477,8 @@ TEST_F(StoryAndLevelsTest, ALocalizedTextWhoseFormatDoesNotFitIsShownUnformatted
 }
 
 TEST_F(StoryAndLevelsTest, ThePuzzleLabelsNameSetAndLetter) {
-    EXPECT_EQ(FormatPuzzleLabel(0, 2, 0), "3-A");
-    EXPECT_EQ(FormatPuzzleLabel(1, 0, 2), "X1-C");
+    EXPECT_EQ(FormatPuzzleLabel({0, 2, 0}), "3-A");
+    EXPECT_EQ(FormatPuzzleLabel({1, 0, 2}), "X1-C");
 }
 
 TEST_F(StoryAndLevelsTest, TheBonusListTellsHowManyStorySetsARoomStillNeeds) {
@@ -526,7 +565,7 @@ TEST_F(StoryAndLevelsTest, TheTextPopupsOkButtonStartsDisabledAndReportsToItsLis
 TEST_F(StoryAndLevelsTest, TheTutorialsTextsShowInPopupsThatLeaveTheBoardPlayable) {
     Begin(nullptr);
     CloseOpenScreens();
-    OpenPuzzleLoading(kDefaultGameName, 0, 0, 0, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, 0, 0}, false);
     TextboxPopup* popup = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {
         popup = session->FindMenu<TextboxPopup>();

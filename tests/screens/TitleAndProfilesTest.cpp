@@ -119,6 +119,8 @@ TEST_F(TitleFlowTest, FirstRunNamesThePlayerAndQuittingLeavesEightSlots) {
     const ExprValue* lock = h.Top<MainMenu>()->GetVariables().Find("lock_bonus");
     ASSERT_NE(lock, nullptr);
     EXPECT_TRUE(lock->AsBool());
+    // On disk already: a kill on the main menu keeps the new player.
+    EXPECT_EQ(CountOf(h.UserText("profiles.xml"), "<profile name=\"Ann\">"), 1);
 
     QuitThroughQuestion();
     const std::string xml = h.UserText("profiles.xml");
@@ -142,6 +144,44 @@ TEST_F(TitleFlowTest, NameEntryRefusesALeadingSpaceAndAnEleventhLetterAndIgnores
     h.ClickWidget(entry->GetOkButton());
     ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
     EXPECT_EQ(GetProfileRecord(0)->mName, "Abcdefghij");
+}
+
+TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    h.ClickWidget(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    // Typed characters, with ^ for the Home key, ~ for Delete and @ for a paste of clipboard.
+    struct Case {
+        const char* keys;
+        const char* clipboard;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"Ann^ ", "", "Ann"},                // no leading space at the start either
+        {"Ann^B", "", "BAnn"},               // a letter at the start is fine
+        {"Abcdefghij^x", "", "Abcdefghij"},  // nor an eleventh letter there
+        {"@", "Bartholomew", ""},            // a paste too long for a name is refused
+        {"Jo@", "seph 3", "Joseph "},        // a paste keeps only letters and spaces
+        {"@", " Jo", ""},                    // nor may a paste begin with a space
+        {"A nn^~", "", "A nn"},              // deleting the first letter would leave one
+    };
+    for (const Case& c : cases) {
+        entry->GetNameBox()->SetText("", false);
+        h.app->CopyToClipboard(c.clipboard);
+        for (const char* k = c.keys; *k != '\0'; ++k) {
+            if (*k == '^' || *k == '~') {
+                const int key = *k == '^' ? 36 : 46;
+                h.app->OnKeyDown(key);
+                h.app->OnKeyUp(key);
+            } else {
+                h.app->OnKeyChar(*k == '@' ? '\x16' : *k);
+            }
+        }
+        h.Step(1);
+        EXPECT_EQ(entry->GetNameBox()->GetText(), c.name) << "keys " << c.keys;
+    }
 }
 
 TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
@@ -241,9 +281,10 @@ TEST_F(TitleFlowTest, OptionsChangeVolumesAndProfileFlagsAndAreSaved) {
     EXPECT_NE(profiles.find(tipsBefore ? "disable-tips=\"0\"" : "disable-tips=\"1\""),
               std::string::npos);
 
-    QuitThroughQuestion();
+    // Written as the dialog closed: a kill now keeps the new volumes.
     const std::string settings = h.UserText("settings.xml");
     EXPECT_NE(settings.find("0.25"), std::string::npos) << settings;
+    QuitThroughQuestion();
 }
 
 TEST_F(TitleFlowTest, ThePauseDialogReturnsToExactlyOneMainMenu) {

@@ -220,8 +220,12 @@ public:
     void ButtonDepress(uint32_t id) override {
         (void)id;
         ++clicks;
+        if (removeOnClick != nullptr) {
+            removeOnClick->MarkForRemoval();
+        }
     }
     int clicks = 0;
+    Widget* removeOnClick = nullptr;  // as a script that removes the button it acts for
 };
 
 TEST(DragWidget, DragButtonMovesItsPanelAndClicksOnlyWhenStill) {
@@ -247,6 +251,21 @@ TEST(DragWidget, DragButtonMovesItsPanelAndClicksOnlyWhenStill) {
     EXPECT_EQ(log.clicks, 1);
     EXPECT_EQ(panel->clicks, 1);
     EXPECT_EQ(button->GetTravel(), 0.0f);
+}
+
+TEST(DragWidget, ADragButtonRemovedByItsOwnClickReleasesItsPanel) {
+    WidgetHarness h;
+    auto* panel = MakeDrag(h, 0, 0, 800, 600, DragWidget::kBumpNone, Rect(), false);
+    auto* button = new DragButton(0, 0, "", "", false);
+    h.Add(button, 100, 100, 80, 40, panel);
+    ClickLog log;
+    log.removeOnClick = button;
+    button->SetButtonListener(&log);
+    h.Click(120, 120);
+    EXPECT_EQ(log.clicks, 1);
+    EXPECT_FALSE(panel->IsPressed());
+    h.MoveTo(200, 200);
+    EXPECT_EQ(panel->mX, 0.0f) << "the panel follows a pointer that let go of it";
 }
 
 TEST(DragWidget, SelectRequiredAndNotDraggable) {

@@ -207,6 +207,55 @@ TEST(WidgetTree, LinkingRules) {
     EXPECT_EQ(child->mManager, h.manager);  // taken back before the queue ran: alive
 }
 
+// Which part of the screen a change repaints: a widget that knows its drawn area (here its own
+// rectangle) reports it, old and new when it moves; one that cannot say reports its parent's,
+// and without such a parent the whole screen.
+TEST(WidgetTree, AChangeMarksTheAreaItsWidgetDraws) {
+    struct Bounded : ActionWidget {
+        using ActionWidget::ActionWidget;
+        bool GetDrawnArea(FRect* area) const override {
+            *area = FRect(0.0f, 0.0f, float(mWidth), float(mHeight));
+            return true;
+        }
+    };
+    const Rect kWhole(-1, -1, -1, -1);
+    struct Case {
+        const char* what;
+        std::function<void(Widget* bounded, Widget* child, Widget* plain)> change;
+        Rect expected;  // the bounded widget at (100, 100, 20, 10), two pixels of margin
+    };
+    const Case cases[] = {
+        {"moved", [](Widget* w, Widget*, Widget*) { w->Move(300, 200); }, Rect(98, 98, 224, 114)},
+        {"hidden", [](Widget* w, Widget*, Widget*) { w->SetVisible(false); }, Rect(98, 98, 24, 14)},
+        {"resized", [](Widget* w, Widget*, Widget*) { w->Resize(100, 100, 40, 30); },
+         Rect(98, 98, 44, 34)},
+        {"child that cannot say", [](Widget*, Widget* c, Widget*) { c->Move(6, 5); },
+         Rect(98, 98, 24, 14)},
+        {"widget that cannot say", [](Widget*, Widget*, Widget* p) { p->Move(1, 0); }, kWhole},
+        {"moved off the screen's left edge", [](Widget* w, Widget*, Widget*) { w->Move(-50, 100); },
+         Rect(0, 98, 122, 14)},
+        {"grown to the whole screen",
+         [](Widget* w, Widget*, Widget*) { w->Resize(0, 0, 1024, 768); }, kWhole},
+        {"added", [](Widget* w, Widget*, Widget*) { w->AddWidget(new Widget); }, kWhole},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Log log;
+        WidgetHarness h;
+        auto* bounded = h.Add(new Bounded("b", &log), 100, 100, 20, 10);
+        auto* child = h.Add(Probe("c", &log), 5, 5, 4, 4, bounded);
+        auto* plain = h.Add(Probe("p", &log), 0, 0, 10, 10);
+        h.Draw();
+        c.change(bounded, child, plain);
+        Rect area;
+        ASSERT_TRUE(h.manager->IsDirty());
+        EXPECT_EQ(h.manager->GetDirtyArea(&area) ? area : kWhole, c.expected)
+            << area.mX << "," << area.mY << " " << area.mWidth << "x" << area.mHeight;
+        h.Draw();
+        EXPECT_FALSE(h.manager->GetDirtyArea(&area));  // a draw starts afresh
+    }
+}
+
 TEST(WidgetTree, UpdateSuspensionFollowsTheUpdateOwner) {
     Log log;
     WidgetHarness h;

@@ -3,10 +3,13 @@
 
 #include <cmath>
 #include <numbers>
+#include <set>
+#include <string>
 #include <utility>
 
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 #include "widgets/WidgetHost.h"
 #include "widgets/anim/AnimationWidget.h"
 #include "widgets/script/ScriptCommands.h"
@@ -161,7 +164,23 @@ int AnimationWidget::RunBuiltIn(const AnimationCommand& command) {
         ScriptContext context(*this, command, nullptr);
         return (*handler)(context);
     }
+    // Nobody knows the word: skipped, and named once, so that a typing error in a script shows.
+    if (ReportScriptProblemOnce(command)) {
+        LogWarning("Script '%s': the command \"%s\" is not known here and is skipped%s",
+                   mCurrent ? mCurrent->mName.c_str() : "", command.mCommand.c_str(),
+                   command.Where().c_str());
+    }
     return ScriptContext::kDone;
+}
+
+bool ReportScriptProblemOnce(const AnimationCommand& command) {
+    // Main thread only, like every script run. Keyed by the command's place (or its record,
+    // for commands built in code), so a script that runs every update logs one line.
+    static std::set<std::string> reported;
+    const std::string key = command.mFile != nullptr
+                                ? *command.mFile + ":" + std::to_string(command.mLine)
+                                : StrFormat("%p", static_cast<const void*>(&command));
+    return reported.insert(key).second;
 }
 
 void AnimationWidget::CheckWait(float elapsed) {

@@ -792,12 +792,11 @@ void DynamicWidget::UpdateAllF(WidgetFlagState& state, float elapsed) {
     Widget::UpdateAllF(state, elapsed * mTimer);
 }
 
-void DynamicWidget::MarkDirty() {
+void DynamicWidget::DropKeptPicture() {
     if (mCache) {
         mCache->countdown = 30;
         mCache->rendered = false;
     }
-    Widget::MarkDirty();
 }
 
 FRect DynamicWidget::ToParentRect(const FRect& rect) const {
@@ -886,9 +885,8 @@ bool DynamicWidget::Contains(float x, float y) const {
     if (!mCheckPixels || mImage->IsListEmpty()) {
         return true;
     }
-    const uint32_t pixel =
-        mImage->GetPixel(static_cast<int>(ix), static_cast<int>(iy), mFrames.mFrame);
-    if (static_cast<int>(pixel >> 24) <= OpacityThreshold()) {
+    if (mImage->GetAlpha(static_cast<int>(ix), static_cast<int>(iy), mFrames.mFrame) <=
+        OpacityThreshold()) {
         return false;
     }
     if (mMaskImage != nullptr && !mMaskImage->IsListEmpty()) {

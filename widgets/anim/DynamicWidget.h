@@ -168,7 +168,7 @@ public:
     bool AnimatedStateHasScheduledWork() const;
     void Draw(Graphics* g) override;
     void DrawAll(WidgetFlagState& state, Graphics* g) override;
-    void MarkDirty() override;
+    void DropKeptPicture() override;
     FRect ToParentRect(const FRect& rect) const override;
     FRect ToLocalRect(const FRect& rect) const override;
     Widget* FindWidgetAt(float x, float y, uint32_t flags, float* outX, float* outY) override;

@@ -1,5 +1,7 @@
 #include "widgets/anim/TextLabel.h"
 
+#include <algorithm>
+
 #include "graphics/Graphics.h"
 #include "graphics/fonts/Font.h"
 #include "graphics/fonts/Fonts.h"
@@ -39,18 +41,31 @@ void TextLabel::SetJustification(int justification) {
 }
 
 void TextLabel::Layout() {
+    MarkDirty();  // the block as it was
     Graphics measure(nullptr);
     measure.SetFont(mFont);
     int widest = 0;
     mTextHeight =
         mFont != nullptr ? measure.GetWordWrappedHeight(mWrapWidth, mText, -1, &widest) : 0;
     mTextWidth = widest;
-    MarkDirty();
     mOffsetX = -(((mAnchorX + 1) * mTextWidth) / 2);
     const float ascent = mFont != nullptr ? mFont->GetAscent() : 0.0f;
     mOffsetY = static_cast<int>(ascent + static_cast<float>(-(((mAnchorY + 1) * mTextHeight) / 2)));
     mWidth = mTextWidth;
     mHeight = mTextHeight;
+    MarkDirty();
+}
+
+bool TextLabel::GetDrawnArea(FRect* area) const {
+    if (!mChildren.empty()) {
+        return false;
+    }
+    const float margin =
+        mFont != nullptr ? static_cast<float>(std::max(mFont->GetHeight(), 8)) : 0.0f;
+    *area = FRect(static_cast<float>(mOffsetX) - margin, static_cast<float>(mOffsetY) - margin,
+                  static_cast<float>(mTextWidth) + 2.0f * margin,
+                  static_cast<float>(mTextHeight) + 2.0f * margin);
+    return true;
 }
 
 void TextLabel::Draw(Graphics* g) {

@@ -34,13 +34,16 @@ public:
     int GetOffsetY() const { return mOffsetY; }
 
     void Draw(Graphics* g) override;
+    // The text block with a margin of one line height for glyphs reaching out of it; a label
+    // with children cannot say.
+    bool GetDrawnArea(FRect* area) const override;
     // Inside the text block (coordinates truncated to integers).
     bool Contains(float x, float y) const override;
     const PropertyTable& GetPropertyTable() const override;
     static const PropertyTable& Properties();
 
 protected:
-    // Measures the block and places it by the anchors; marks the widget dirty.
+    // Measures the block and places it by the anchors; marks the old and the new block dirty.
     void Layout();
 
 private:

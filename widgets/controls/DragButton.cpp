@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/expr/LiveObjectRegistry.h"
+
 #include "widgets/anim/DragWidget.h"
 
 DragButton::DragButton(int x, int y, const std::string& type, const std::string& label,
@@ -57,6 +59,12 @@ void DragButton::MouseDrag(int x, int y) {
 }
 
 void DragButton::MouseUp(int x, int y) {
+    // The parent is taken before the click is heard: a listener that removes this button unlinks
+    // it, and the panel must still hear the release or it stays pressed, following the pointer.
+    int px = 0;
+    int py = 0;
+    const uint32_t parentId =
+        LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, ParentPoint(x, y, &px, &py));
     // A press that wandered is a drag of the panel, not a click: the listener does not hear of
     // the release.
     ButtonListener* listener = GetButtonListener();
@@ -73,9 +81,7 @@ void DragButton::MouseUp(int x, int y) {
     mPressX = -1;
     mPressY = -1;
     mPointKnown = false;
-    int px = 0;
-    int py = 0;
-    if (Widget* parent = ParentPoint(x, y, &px, &py)) {
-        parent->MouseUp(px, py);
+    if (Widget* panel = parentId != 0 ? LiveObjectRegistry::ResolveWidget(parentId) : nullptr) {
+        panel->MouseUp(px, py);
     }
 }

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+// One lasting copy of a file name, for AnimationCommand::mFile. Any thread.
+const std::string* InternFileName(const std::string& name);
+
 class AnimationCommand {
 public:
     // Parameter name to raw attribute text, ordered by name (the order "define" stores them in).
@@ -24,4 +27,11 @@ public:
     std::string mIf;      // the "if" condition text; empty when absent (counts as true)
     std::string mUnless;  // the "unless" condition text; empty when absent (counts as false)
     std::vector<AnimationCommand> mChildren;  // the block that runs after this command
+    // Where it was read, for messages: the line and the file (an interned name that lives as long
+    // as the process); 0 and null when built in code.
+    int mLine = 0;
+    const std::string* mFile = nullptr;
+
+    // " on Line N in File 'name'" as the readers write it; empty when built in code.
+    std::string Where() const;
 };

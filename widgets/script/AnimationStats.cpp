@@ -132,6 +132,8 @@ void AnimationStats::HandleElementStart(const XMLElement& element) {
     }
     AnimationCommand& command = target->emplace_back();
     command.mCommand = name;
+    command.mLine = GetCurrentLine();
+    command.mFile = InternFileName(GetCurrentFile());
     for (const auto& [key, value] : element.mAttributes) {
         if (key == "if") {
             command.mIf = value;

@@ -122,9 +122,13 @@ Outcome Overlay(ScriptContext& c) {
 
 Outcome Call(ScriptContext& c) {
     const ScriptParams& p = c.Params();
-    std::shared_ptr<const Animation> called =
-        AnimationTable::Get().Lookup(p.GetString("animation"));
+    const std::string wanted = p.GetString("animation");
+    std::shared_ptr<const Animation> called = AnimationTable::Get().Lookup(wanted);
     if (!called) {
+        if (ReportScriptProblemOnce(c.Command())) {
+            LogWarning("\"call\" of the script '%s', which does not exist; skipped%s",
+                       wanted.c_str(), c.Command().Where().c_str());
+        }
         return ScriptContext::kDone;
     }
     for (const auto& [name, text] : c.Command().mParams) {

@@ -33,6 +33,10 @@ struct CommandTable {
 // The process-wide table, built on first use. Main thread.
 const CommandTable& GetCommandTable();
 
+// True the first time a broken command (an unknown word, a call of a missing script) is reported
+// from its place in a script file, false after: each problem gets one log line. Main thread.
+bool ReportScriptProblemOnce(const AnimationCommand& command);
+
 // The families ("wait-for", "persist", "stop"; variables; object properties; oscillations,
 // clamps and arcs; control flow, signals and diagnostics).
 void RegisterWaitCommands(CommandTable& table);
