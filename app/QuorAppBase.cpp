@@ -35,6 +35,9 @@ QuorAppBase* gApp = nullptr;
 
 namespace {
 
+// Blocks at least this large get their own memory mapping (glibc's starting threshold).
+constexpr int kOwnMappingBytes = 128 * 1024;
+
 // With one pointer every source behaves the same; the key only has to be constant.
 constexpr uintptr_t kMouseSourceKey = 1;
 
@@ -113,6 +116,10 @@ bool QuorAppBase::Init() {
     mStartMs = mClock->NowMs();
     mReportStartMs = mStartMs;
     SetMainThread();
+    // Pictures come and go in blocks of megabytes (decoded files, the driver's textures). A fixed
+    // threshold keeps every such block in its own mapping, handed back whole when freed; glibc's
+    // moving threshold would soon put them on the heap, where the holes they leave keep pages.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
 
     // Options first: a bad one stops the program before any file is touched.
     std::string error;

@@ -476,6 +476,7 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         return false;
     }
     d.mUsed = true;
+    d.mLastUseFrame = mFrame;
     if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h)) {
         DeleteSurfaceObjects(s);
     }
@@ -544,7 +545,8 @@ size_t D3DInterface::ReleaseUnusedImages(uint64_t nowMs) {
             // Also a surface seen for the first time: a loader may still be filling it.
             d.mUsed = false;
             d.mLastUseMs = nowMs;
-        } else if (nowMs - d.mLastUseMs >= kReleaseAfterMs && s->mSource && !s->mRenderTarget &&
+        } else if (nowMs - d.mLastUseMs >= kReleaseAfterMs && d.mLastUseFrame + 1 < mFrame &&
+                   s->mSource && !s->mRenderTarget &&
                    (d.mTexture != 0 || !s->mPixels.empty() || !s->mAlpha.empty())) {
             unused.push_back(s);
         }
@@ -1049,6 +1051,8 @@ bool D3DInterface::PresentInto(int x, int y, int width, int height) {
 
 bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow) {
     Flush();
+    // Images drawn from here on belong to the next frame.
+    ++mFrame;
     if (!EnsureFramebuffer(mScreen.get())) {
         return false;
     }
@@ -1063,8 +1067,12 @@ bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool cl
     if (!place.IsEmpty()) {
         // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
         const int bottom = dh - place.mY - place.mHeight;
+        // At the picture's own size every pixel lands on a pixel: the plain copy gives the same
+        // picture as the filtered one, for less work on a software driver.
+        const bool sameSize = place.mWidth == mWidth && place.mHeight == mHeight;
         glBlitFramebuffer(0, 0, mWidth, mHeight, place.mX, bottom + place.mHeight,
-                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     mBoundTarget = nullptr;

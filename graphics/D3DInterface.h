@@ -100,8 +100,9 @@ public:
     // Reads a render target's GPU content back into its memory pixels. Main thread.
     void ReadBackPixels(ImageSurface* surface);
     // Releases the texture and memory pixels of every image that can be decoded again from its
-    // file and was not drawn for a few seconds (a screen that went); they come back from the
-    // file when drawn or read. Looks at most once a second; nowMs is the caller's clock. Returns
+    // file, is not in the last presented frame and was not drawn for a few seconds (a screen
+    // that went); they come back from the file when drawn or read. A screen at rest keeps what
+    // it shows. Looks at most once a second; nowMs is the caller's clock. Returns
     // about how many bytes of pixels went. Main thread.
     size_t ReleaseUnusedImages(uint64_t nowMs);
 
@@ -214,6 +215,7 @@ private:
     static constexpr uint64_t kReleaseCheckMs = 1000;
     static constexpr uint64_t kReleaseAfterMs = 5000;
     uint64_t mLastReleaseMs = 0;
+    uint64_t mFrame = 1;                         // frames presented, from 1
     std::vector<uint32_t> mPendingTextures;      // freed off the main thread
     std::vector<uint32_t> mPendingFramebuffers;  // freed off the main thread
 };

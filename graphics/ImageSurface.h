@@ -84,11 +84,12 @@ private:
         uint32_t mFramebuffer = 0;
         int mTexWidth = 0;
         int mTexHeight = 0;
-        bool mWrap = false;         // the texture's current wrap mode
-        bool mTextureStale = true;  // memory pixels newer than the texture
-        bool mMemoryStale = false;  // GPU content newer than the memory pixels
-        bool mUsed = false;         // drawn since the device last looked
-        uint64_t mLastUseMs = 0;    // when the device last saw it drawn (0: not yet looked at)
+        bool mWrap = false;          // the texture's current wrap mode
+        bool mTextureStale = true;   // memory pixels newer than the texture
+        bool mMemoryStale = false;   // GPU content newer than the memory pixels
+        bool mUsed = false;          // drawn since the device last looked
+        uint64_t mLastUseMs = 0;     // when the device last saw it drawn (0: not yet looked at)
+        uint64_t mLastUseFrame = 0;  // the frame that last drew it
     };
 
     // Fills mPixels from the source (transparent when it fails). Main thread after first draw.

@@ -780,7 +780,10 @@ TEST_F(DrawGoldenTest, DecodedCopiesGoAfterUploadAndComeBackFromTheirFile) {
     EXPECT_EQ(decodes, 2);
     const uint64_t t0 = 1'000'000'000;
     sDevice->ReleaseUnusedImages(t0);
-    EXPECT_EQ(sDevice->ReleaseUnusedImages(t0 + 6000), 256u);
+    EXPECT_TRUE(sDevice->Present());
+    EXPECT_EQ(sDevice->ReleaseUnusedImages(t0 + 6000), 0u) << "in the last frame: still shown";
+    EXPECT_TRUE(sDevice->Present());
+    EXPECT_EQ(sDevice->ReleaseUnusedImages(t0 + 7000), 256u);
     EXPECT_EQ(drawn(), 0xFF00C000u);
     EXPECT_EQ(decodes, 3);
 
