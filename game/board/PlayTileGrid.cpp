@@ -105,22 +105,14 @@ void PlayTileGrid::ResolveEmptyLines() {
 void PlayTileGrid::CreateClueNumbers() {
     const int perRow = mNumbers != nullptr ? std::max(1, mNumbers->GetCols()) : 25;
     const int sheetRow = mSize > 15 ? 5 : 1;
-    const int cw = mNumbers != nullptr ? mNumbers->GetCelWidth() : 0;
-    const int ch = mNumbers != nullptr ? mNumbers->GetCelHeight() : 0;
     const ClueLists& clues = GetClues();
     for (int kind = 0; kind < 2; ++kind) {
         const std::vector<ClueLine>& lines = kind == 0 ? clues.columns : clues.rows;
         for (int i = 0; i < mSize; ++i) {
             const int m = static_cast<int>(lines[i].size());
             for (int j = 0; j < m; ++j) {
-                float x, y;
-                if (kind == 0) {
-                    x = static_cast<float>(i * mTileSize + (mTileSize - cw) / 2);
-                    y = static_cast<float>((mNumberHeight - ch) / 2 - (m - j) * mNumberHeight);
-                } else {
-                    x = static_cast<float>((mNumberWidth - cw) / 2 - (m - j) * mNumberWidth);
-                    y = static_cast<float>(i * mTileSize + (mTileSize - ch) / 2);
-                }
+                const FPoint at = CluePosition(kind, i, j, m);
+                const float x = at.mX, y = at.mY;
                 auto* number = new AnimationWidget("intro_number", 0, 0, false);
                 number->SetImage(mNumbers);
                 VariableTable& vars = number->GetVariables();
@@ -697,8 +689,6 @@ void PlayTileGrid::Draw(Graphics* g) {
     }
     const bool highlight = ShowsCursor();
     const CellPos current = mModel->GetStroke().GetCurrent();
-    const int cw = mNumbers->GetCelWidth();
-    const int ch = mNumbers->GetCelHeight();
     if (mNumberOpacity < 1.0f) {
         g->SetColorizeImages(true);
         g->SetColor(Color(255, 255, 255, static_cast<int>(mNumberOpacity * 255)));
@@ -707,20 +697,34 @@ void PlayTileGrid::Draw(Graphics* g) {
     for (int i = 0; i < mSize; ++i) {
         const int mc = static_cast<int>(clues.columns[i].size());
         for (int j = 0; j < mc; ++j) {
-            const float x = static_cast<float>(i * mTileSize + (mTileSize - cw) / 2);
-            const float y = static_cast<float>((mNumberHeight - ch) / 2 - (mc - j) * mNumberHeight);
-            DrawClueNumber(g, x + shiftX, y + shiftY, 0, i, j, highlight && i == current.a);
+            const FPoint at = CluePosition(0, i, j, mc);
+            DrawClueNumber(g, at.mX + shiftX, at.mY + shiftY, 0, i, j, highlight && i == current.a);
         }
         const int mr = static_cast<int>(clues.rows[i].size());
         for (int j = 0; j < mr; ++j) {
-            const float x = static_cast<float>((mNumberWidth - cw) / 2 - (mr - j) * mNumberWidth);
-            const float y = static_cast<float>(i * mTileSize + (mTileSize - ch) / 2);
-            DrawClueNumber(g, x + shiftX, y + shiftY, 1, i, j, highlight && i == current.b);
+            const FPoint at = CluePosition(1, i, j, mr);
+            DrawClueNumber(g, at.mX + shiftX, at.mY + shiftY, 1, i, j, highlight && i == current.b);
         }
     }
     if (mNumberOpacity < 1.0f) {
         g->SetColorizeImages(false);
     }
+}
+
+FPoint PlayTileGrid::CluePosition(int kind, int line, int index, int count) const {
+    const int cw = mNumbers != nullptr ? mNumbers->GetCelWidth() : 0;
+    const int ch = mNumbers != nullptr ? mNumbers->GetCelHeight() : 0;
+    if (kind == 0) {
+        // The gap comes out of the margin that the line's clues leave free.
+        const int gap = std::clamp(mOffsetY - count * mNumberHeight, 0, mNumberHeight / 4);
+        return FPoint(
+            static_cast<float>(line * mTileSize + (mTileSize - cw) / 2),
+            static_cast<float>((mNumberHeight - ch) / 2 - (count - index) * mNumberHeight - gap));
+    }
+    const int gap = std::clamp(mOffsetX - count * mNumberWidth, 0, mNumberWidth / 4);
+    return FPoint(
+        static_cast<float>((mNumberWidth - cw) / 2 - (count - index) * mNumberWidth - gap),
+        static_cast<float>(line * mTileSize + (mTileSize - ch) / 2));
 }
 
 bool PlayTileGrid::GetDrawnArea(FRect* area) const {

@@ -18,6 +18,7 @@
 #include "game/board/WeakWidget.h"
 #include "game/data/PuzzleId.h"
 #include "graphics/Color.h"
+#include "graphics/FPoint.h"
 
 class Image;
 class TrailWidget;
@@ -83,6 +84,13 @@ public:
 
     // --- state for the screen and tests ---
     float GetNumberOpacity() const { return mNumberOpacity; }
+    // The room one clue number takes across (row clues) and down (column clues).
+    int GetNumberWidth() const { return mNumberWidth; }
+    int GetNumberHeight() const { return mNumberHeight; }
+    // The top left of the number picture of clue index of a line holding count clues (kind 0
+    // column, 1 row), in the grid's coordinates: beside the tiles, a little apart from them so
+    // that a wide number never touches the board.
+    FPoint CluePosition(int kind, int line, int index, int count) const;
     size_t GetHintTrailCount() const { return mHintTrails.size() + mHintRevealTrails.size(); }
     size_t GetMistakeTrailCount() const { return mMistakeTrails.size(); }
     int GetSparkleCount() const { return mSparkles; }

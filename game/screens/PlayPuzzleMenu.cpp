@@ -96,6 +96,11 @@ ButtonWidget* PlayPuzzleMenu::GetToolButton(size_t index) const {
     return index < mTools.size() ? mTools[index].button.Get() : nullptr;
 }
 
+std::string PlayPuzzleMenu::GetToolLabelText(size_t index) const {
+    const TextLabel* label = index < mTools.size() ? mTools[index].label.Get() : nullptr;
+    return label != nullptr ? label->GetText() : std::string();
+}
+
 // --- scripts ---
 
 void PlayPuzzleMenu::OnScriptEnd() {
@@ -521,6 +526,13 @@ void PlayPuzzleMenu::EndPuzzle() {
     grid->SetDisabled(true);
     grid->SetMeters(nullptr, nullptr);
     FadeOutWidgets(LiveHud());
+    // The result panel answers from now on; the HUD's way to the pause menu must not look
+    // ready for a click it no longer takes.
+    if (const ExprValue* pause = GetVariables().Find("pause_btn")) {
+        if (Widget* button = pause->AsObject()) {
+            button->SetDisabled(true);
+        }
+    }
     if (lost) {
         mState = kLost;
         return;

@@ -58,6 +58,8 @@ public:
     int GetCurrentTool() const { return mCurrentTool; }
     size_t GetToolCount() const { return mTools.size(); }
     ButtonWidget* GetToolButton(size_t index) const;
+    // The text under a tool's button (empty when it has none).
+    std::string GetToolLabelText(size_t index) const;
     PlayTileGrid* GetGrid() const { return mGrid.Get(); }
     PlayArtGrid* GetArtGrid() const { return mArtGrid.Get(); }
     HintMeter* GetHintMeter() const { return mHintMeter.Get(); }

@@ -116,6 +116,33 @@ TEST_F(PlayGridTest, PlacedFromTheGridSettings) {
     EXPECT_EQ(grid->mWidth, 400);
 }
 
+// The nearest clue of a line stands a quarter of a number's room apart from the tiles (a wide
+// "10" never touches them); the farthest of as many clues as a line can hold stays in the margin.
+TEST_F(BoardTest, ClueNumbersStandApartFromTheTilesInsideTheMargin) {
+    SetConstant("max_number_count", ExprValue::FromInt(10));
+    AddTestImage("GridNumbers", 36, 36, 25, 8);  // the shipped sheet's cells
+    for (int n : {5, 10, 15, 20}) {
+        int mode = 0, set = 0, puzzle = 0;
+        ASSERT_TRUE(FindPuzzleOfSize(n, &mode, &set, &puzzle));
+        auto* grid = new PlayTileGrid(kDefaultGameName, {mode, set, puzzle});
+        h.manager->AddWidget(grid);
+        for (int kind : {0, 1}) {
+            const float room =
+                static_cast<float>(kind == 0 ? grid->GetNumberHeight() : grid->GetNumberWidth());
+            const float margin =
+                static_cast<float>(kind == 0 ? grid->GetOffsetY() : grid->GetOffsetX());
+            auto centre = [&](int index, int count) {
+                const FPoint at = grid->CluePosition(kind, 0, index, count);
+                return (kind == 0 ? at.mY : at.mX) + 18.0f;
+            };
+            EXPECT_LE(centre(0, 1), 1.0f - room * 3 / 4) << n << " kind " << kind;
+            EXPECT_GE(centre(0, (n + 1) / 2) - room / 2, -margin) << n << " kind " << kind;
+        }
+        grid->MarkForRemoval();
+        h.RunUpdates(1);
+    }
+}
+
 TEST_F(PlayGridTest, NumbersArriveBeforePlayStarts) {
     EXPECT_TRUE(grid->mDisabled);
     EXPECT_EQ(grid->GetNumberOpacity(), 0.0f);

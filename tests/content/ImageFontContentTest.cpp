@@ -16,10 +16,14 @@
 #include "ContentTestSupport.h"
 #include "core/expr/ExprValue.h"
 #include "core/expr/NamedConstants.h"
+#include "core/util/StringUtil.h"
 #include "graphics/assets/AssetCatalogue.h"
 #include "graphics/assets/ImageReader.h"
+#include "graphics/assets/Localization.h"
+#include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Fonts.h"
 #include "graphics/fonts/TrueTypeFont.h"
+#include "widgets/anim/TextLabel.h"
 #include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
 
@@ -385,6 +389,171 @@ TEST_F(ImageFontContentTest, EveryImageAndFontAScriptNamesExists) {
         }
     });
     RecordProperty("names_checked", checked);
+}
+
+// --- Texts in their boxes --------------------------------------------------------------------
+
+// The size a text takes in a font, wrapped as the game's text labels wrap it (width 0: one line).
+struct TextBox {
+    int width = 0;
+    int height = 0;
+};
+
+TextBox Measure(const std::string& text, const std::string& font, int wrapWidth) {
+    TextLabel label(text, 0, 0, font, wrapWidth, 0, -1, -1);
+    return TextBox{label.GetTextWidth(), label.GetTextHeight()};
+}
+
+// The most clue numbers any line of a desk puzzle holds (the tutorial's boards), read from the
+// catalogue's solution grids in play order.
+std::vector<int> DeskClueDepths() {
+    std::ifstream in("properties/puzzles_pelnora7.xml");
+    std::stringstream whole;
+    whole << in.rdbuf();
+    const std::string text = whole.str();
+    std::vector<int> depths;
+    for (size_t at = text.find("name=\"desk_"); at != std::string::npos;
+         at = text.find("name=\"desk_", at + 1)) {
+        const size_t open = text.find("<grid>", at) + 6;
+        std::istringstream lines(text.substr(open, text.find("</grid>", open) - open));
+        std::vector<std::string> rows;
+        for (std::string row; lines >> row;) {
+            rows.push_back(row);
+        }
+        int deepest = 0;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            int across = 0, down = 0;
+            for (size_t j = 0; j < rows.size(); ++j) {
+                across += rows[i][j] != '0' && (j == 0 || rows[i][j - 1] == '0');
+                down += rows[j][i] != '0' && (j == 0 || rows[j - 1][i] == '0');
+            }
+            deepest = std::max({deepest, across, down});
+        }
+        depths.push_back(deepest);
+    }
+    return depths;
+}
+
+// Every screen text the player reads stays in its box, measured with the game's own fonts, with
+// the longest name a player can type ("WWWWWWWWWW") wherever a name is put in.
+TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
+    std::string error;
+    ASSERT_TRUE(Fonts::Load("fonts.xml", &error)) << error;
+    Localization texts;
+    ASSERT_TRUE(texts.Read("localization.xml"));
+    const std::string name = "WWWWWWWWWW";
+    auto text = [&](const std::string& id) {
+        std::string value = LocalizedTexts::Lookup(id);
+        for (size_t at = value.find("[player]"); at != std::string::npos;
+             at = value.find("[player]")) {
+            value.replace(at, 8, name);
+        }
+        return value;
+    };
+    auto letter = [&](const std::string& id) {
+        return StrFormat(LocalizedTexts::Lookup(id).c_str(), name.c_str(), name.c_str());
+    };
+
+    // One line no wider than its room: buttons (236 wide, inside their rim), the options'
+    // check box labels (the next column 260 further on), the tool legends (104 apart), the main
+    // menu's greeting and its link.
+    struct Line {
+        std::vector<std::string> ids;
+        const char* font;
+        int room;
+    };
+    const Line lines[] = {
+        {{"main_play",         "main_bonus",    "main_options",   "main_tips",      "main_credits",
+          "main_quit",         "button_play",   "button_menu",    "button_cancel",  "button_quit",
+          "button_restart",    "button_delete", "button_museum",  "button_desk",    "button_yes",
+          "button_no",         "button_ok",     "button_resume",  "button_credits", "button_map",
+          "button_back_rooms", "letter_ok",     "level_continue", "level_retry",    "level_leave",
+          "intro_ok"},
+         "button",
+         210},
+        {{"disable_tips", "custom_cursors", "toggle_mode", "toggle_numbers", "full_screen",
+          "stretch_screen"},
+         "menu",
+         200},
+        {{"puzzle_left_click", "puzzle_right_click"}, "hud_text2", 100},
+        {{"main_welcome", "main_welcome_first"}, "subtitle", 944},
+        {{"main_change_player"}, "menu", 600},
+    };
+    for (const Line& line : lines) {
+        for (const std::string& id : line.ids) {
+            EXPECT_LE(Measure(text(id), line.font, 0).width, line.room)
+                << id << " in \"" << line.font << "\": " << text(id);
+        }
+    }
+
+    AnimationTable table;
+    AnimationStats reader(false, &table);
+    reader.ReadAll();
+    // Wrapped texts whose box ends where the next thing starts: each letter's body above its
+    // signature, the signature above the button (as the letter's script places them), the
+    // note beside the locked back rooms within the button's height.
+    auto param = [&](const char* script, const char* id, const char* field) {
+        for (const AnimationCommand& command : table.Find(script)->mCommands) {
+            const std::string* at = command.FindParam("id");
+            if (at != nullptr && *at == id && command.FindParam(field) != nullptr) {
+                return std::atoi(command.FindParam(field)->c_str());
+            }
+        }
+        ADD_FAILURE() << script << " has no " << id << " with " << field;
+        return 0;
+    };
+    const int bodyTop = param("letter_page", "letter_body", "y");
+    const int bodyWidth = param("letter_page", "letter_body", "width");
+    const int signatureTop = param("letter_page", "letter_signature", "y");
+    const int signatureWidth = param("letter_page", "letter_signature", "width");
+    const int buttonTop = param("letter_page", "letter_ok_btn", "y");
+    struct Block {
+        std::string text;
+        const char* font;
+        int width;
+        int room;
+        const char* what;
+    };
+    const Block blocks[] = {
+        {letter("intro_letter_start_pelnora7"), "letter", bodyWidth, signatureTop - bodyTop,
+         "opening letter"},
+        {letter("final_letter_start_pelnora7"), "letter", bodyWidth, signatureTop - bodyTop,
+         "closing letter"},
+        {letter("intro_letter_end_pelnora7"), "letter", signatureWidth, buttonTop - signatureTop,
+         "opening signature"},
+        {letter("final_letter_end_pelnora7"), "letter", signatureWidth, buttonTop - signatureTop,
+         "closing signature"},
+        {text("main_bonus_locked"), "small", param("main_menu", "bonus_lock_note", "width"), 56,
+         "locked back rooms note"},
+    };
+    for (const Block& block : blocks) {
+        EXPECT_LE(Measure(block.text, block.font, block.width).height, block.room)
+            << block.what << ": " << block.text;
+    }
+
+    // A tutorial tip's popup (from y 5: the text, 32 of margin, 72 for its OK button) ends
+    // above the highest clue number of its board: 5 x 5 tiles from y 239, numbers 36 high in a
+    // margin of 110, as far from the tiles as the margin leaves room for, at most 9.
+    const std::vector<int> depths = DeskClueDepths();
+    ASSERT_GE(depths.size(), 4u);
+    for (int board = 1; board <= 4; ++board) {
+        const auto script = table.Find("tutorial_" + std::to_string(board));
+        ASSERT_TRUE(script) << board;
+        const int depth = depths[static_cast<size_t>(board - 1)] * 36;
+        const int clueTop = 239 - std::clamp(110 - depth, 0, 9) - depth;
+        for (const AnimationCommand& command : script->mCommands) {
+            const std::string* id = command.FindParam("text");
+            if (command.mCommand != "popup" || id == nullptr) {
+                continue;
+            }
+            const std::string key = id->substr(1, id->size() - 2);
+            const int bottom = 5 + Measure(text(key), "small", 600).height + 32 + 72;
+            // The number's glyph sits 7 pixels inside its picture.
+            EXPECT_LE(bottom, clueTop + 7) << "tutorial_" << board << ": " << text(key);
+        }
+    }
+    LocalizedTexts::Clear();
+    Fonts::Clear();
 }
 
 // What counts as a literal name in a script parameter.

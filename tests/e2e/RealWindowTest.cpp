@@ -310,6 +310,35 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     EXPECT_NE(profiles.find("completed"), std::string::npos) << profiles;
 }
 
+// A new player with the longest name a player can type: the greeting and the opening letter
+// hold their layout; the tutorial's first board flashes the cells its tip asks for while the tip
+// shows, and takes the stroke at once, tip still open, without a word of reproach.
+TEST_F(RealWindowTest, xvfb_ANewPlayerWithTheLongestNameFollowsTheFirstTip) {
+    StartGame();
+    Expect("title", 120, 12000);
+    ASSERT_TRUE(x.Click(512, 575));
+    Expect("enter_name");
+    ASSERT_TRUE(x.Type("WWWWWWWWWW"));
+    ASSERT_TRUE(x.Key("Return"));
+    Expect("main_menu_long_name");
+    ASSERT_TRUE(x.Click(512, 258));
+    Expect("opening_letter_long_name");
+    ASSERT_TRUE(x.Click(512, 688));
+    Expect("tutorial_question_long_name");
+    ASSERT_TRUE(x.Click(376, 542));
+    Expect("tutorial_brush_intro");
+    ASSERT_TRUE(x.Click(512, 634));
+    Expect("tutorial_first_tip", 60, 6000);
+    ASSERT_TRUE(x.Click(658, 102));
+    // The pointer rests beside the board, so that no cell shows the hover instead of the flash.
+    ASSERT_TRUE(x.MoveTo(950, 700));
+    Expect("tutorial_tip_flashing");
+    // The tiles start at (487, 239), 80 pixels a side: the top row, as the tip says.
+    ASSERT_TRUE(x.Drag(527, 279, 847, 279, 9));
+    ASSERT_TRUE(x.MoveTo(950, 700));
+    Expect("tutorial_next_tip");
+}
+
 // Full screen on a screen of another shape: the picture should scale to the screen's height
 // with bars at the sides and the pointer map back onto the game.
 TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {

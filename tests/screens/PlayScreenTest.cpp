@@ -186,9 +186,14 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     ASSERT_NE(play, nullptr);
     PlayTileGrid* grid = play->GetGrid();
     const int allowed = grid->GetModel().GetAllowedMistakes();
+    const ExprValue* pause = play->GetVariables().Find("pause_btn");
+    ASSERT_TRUE(pause != nullptr && pause->AsObject() != nullptr);
+    EXPECT_FALSE(pause->AsObject()->mDisabled);
     RevealHoles(grid, allowed);
     EXPECT_EQ(grid->GetModel().GetMistakes(), allowed);
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelFailMenu>(); }));
+    // Under the fail panel the HUD's Menu button takes no click and does not look as if it did.
+    EXPECT_TRUE(pause->AsObject()->mDisabled);
     EXPECT_EQ(play->GetFallingTileCount(), 0u);
     session->Step(50);
     int failScreens = 0;
@@ -223,6 +228,28 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     ASSERT_TRUE(saved.read);
     EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
     EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
+}
+
+// With the toggle off the tool buttons are a legend of the mouse buttons: not pressable, the
+// tool in use lit and the other faded; with it on they are buttons and only the tool in use is
+// labelled, with the left button.
+TEST_F(PlayScreenTest, ToolButtonsAreALegendUnlessTheToggleIsOn) {
+    for (const bool toggle : {false, true}) {
+        Begin([&](PlayerState& state) { state.mToggleMode = toggle; });
+        PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+        ASSERT_NE(play, nullptr);
+        ButtonWidget* brush = play->GetToolButton(0);
+        ButtonWidget* shovel = play->GetToolButton(1);
+        ASSERT_TRUE(brush != nullptr && shovel != nullptr);
+        EXPECT_EQ(brush->mMouseVisible, toggle);
+        EXPECT_EQ(shovel->mMouseVisible, toggle);
+        EXPECT_EQ(brush->mOpacity, 1.0f);
+        EXPECT_EQ(shovel->mOpacity < 1.0f, !toggle);
+        EXPECT_EQ(play->GetToolLabelText(0), LocalizedTexts::Lookup("puzzle_left_click"));
+        EXPECT_EQ(play->GetToolLabelText(1),
+                  toggle ? std::string() : LocalizedTexts::Lookup("puzzle_right_click"));
+        session.reset();
+    }
 }
 
 TEST_F(PlayScreenTest, TheFirstMistakeExplainsItselfOnceInANoticeThatCloses) {
