@@ -8,6 +8,7 @@
 #include "game/board/SmallArtGrid.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
+#include "game/data/ProgressRules.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -320,6 +321,12 @@ void PuzzleSelectMenu::SetCurrentSet(int set) {
     const int count = PuzzleCount();
     if (set >= 0 && set < CountCatalogSets(mGameName, mMode)) {
         progress->mUnlock = std::min(progress->mUnlock, count);
+        // A puzzle the catalogue could not read does not block the set: once open it counts as
+        // done, and passing the set's last one opens the next set.
+        if (PassUnavailablePuzzles(*player, mMode, set,
+                                   FindUnavailablePuzzles(mGameName, mMode, set))) {
+            OpenNextSet(*player, mMode, set, CountCatalogSets(mGameName, mMode));
+        }
     }
     mAvailable = progress->mUnlock;
     progress->mIntroduced = true;

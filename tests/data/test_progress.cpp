@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "DataTestUtil.h"
 #include "game/data/ProgressRules.h"
 #include "game/data/PuzzleBooking.h"
@@ -59,6 +61,32 @@ TEST_F(ProgressTest, SolvingTheNewestOpenPuzzleOpensTheNextOne) {
     // Puzzles the state does not hold change nothing.
     EXPECT_FALSE(BookFinishedPuzzle(state, {0, 1, 3}, 3));
     EXPECT_FALSE(BookFinishedPuzzle(state, {2, 0, 0}, 3));
+}
+
+// A set with puzzles that can't be played (the catalogue kept their places) is still played to
+// its end: each one, once open, counts as done, whether in the middle, in a run or last.
+TEST_F(ProgressTest, UnavailablePuzzlesArePassedSoTheSetCanBeFinished) {
+    const struct {
+        std::vector<bool> unavailable;
+        std::vector<int> played;  // the playable puzzles, in the order they open
+    } cases[] = {
+        {{false, true, false}, {0, 2}},
+        {{true, true, false}, {2}},
+        {{false, false, true}, {0, 1}},
+    };
+    for (const auto& c : cases) {
+        PlayerState state;
+        state.mProgress[0][1].mUnlock = 1;  // set 1 of the story holds three puzzles
+        bool finished = PassUnavailablePuzzles(state, 0, 1, c.unavailable);
+        for (int puzzle : c.played) {
+            ASSERT_EQ(CountOpenPuzzles(state, 0, 1, 3), puzzle + 1) << puzzle;
+            finished = BookFinishedPuzzle(state, {0, 1, puzzle}, 3);
+            finished = PassUnavailablePuzzles(state, 0, 1, c.unavailable) || finished;
+        }
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(state.CountCompletedPuzzles(0, 1), 3);
+        EXPECT_FALSE(PassUnavailablePuzzles(state, 0, 1, c.unavailable)) << "passed once";
+    }
 }
 
 TEST_F(ProgressTest, FinishingASetOpensTheNextSetAndOnceTheBonusMode) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "GameSession.h"
 #include "audio/TrackInterface.h"
@@ -597,3 +600,119 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     EXPECT_EQ(session->FindMenu<MainMenu>(), nullptr);
     EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
 }
+
+// Whatever a seeded random player does (reveals, marks, hints, right or wrong), the screen's
+// verdict is the rules model's and "profiles.xml" records a completion exactly for a solve. One
+// test per set of each mode, every puzzle of the set; the tutorial's scripted boards are played
+// through by the whole-game test instead. Bounded by moves, not time.
+class RandomPlayerTest : public PlayScreenTest, public ::testing::WithParamInterface<PuzzleId> {};
+
+TEST_P(RandomPlayerTest, TheScreensVerdictIsTheRulesAndOnlyASolveIsBooked) {
+    const int mode = GetParam().mMode, set = GetParam().mSet;
+    // Nothing completed, so that the file shows what this play booked.
+    const auto nothingDone = [](PlayerState& state) {
+        PastTheTutorial(state);
+        for (PuzzleProgress& done : state.mProgress[0][0].mPuzzles) {
+            done.mCompleted = false;
+        }
+    };
+    session = std::make_unique<GameSession>(MakeProfilesXml("Ann", nothingDone),
+                                            GameSession::Frames::kNotDrawn);
+    ASSERT_TRUE(session->Start());
+    session->app->KillOpenMenus();
+    const int first = mode == 0 && set == 0 ? LookupConstant("tutorials") : 0;
+    for (int puzzle = first; puzzle < CountCatalogPuzzles(kDefaultGameName, mode, set); ++puzzle) {
+        SCOPED_TRACE("puzzle " + std::to_string(puzzle));
+        std::mt19937 random(static_cast<uint32_t>(mode * 10000 + set * 100 + puzzle));
+        OpenPuzzleLoading(kDefaultGameName, {mode, set, puzzle}, false);
+        PlayPuzzleMenu* play = nullptr;
+        ASSERT_TRUE(session->StepUntil([&] {
+            play = session->FindMenu<PlayPuzzleMenu>();
+            return play != nullptr && play->GetState() == PlayPuzzleMenu::kPlaying &&
+                   !play->GetGrid()->mDisabled;
+        }));
+        PlayTileGrid* grid = play->GetGrid();
+        const int n = grid->GetModel().GetSize();
+        const FPoint origin = grid->LocalToGlobal();
+        const int t = grid->GetTileSize();
+        // Each move acts on an untouched cell; wrong ones come about as often as the mistakes
+        // allowed, so that solves and losses both happen.
+        const int wrongIn = std::max(2, n * n / (grid->GetModel().GetAllowedMistakes() + 1));
+        for (int move = 0; move < n * n + 8; ++move) {
+            grid = play->GetGrid();
+            if (grid == nullptr || !grid->GetModel().IsPlaying()) {
+                break;
+            }
+            const PlayModel& model = grid->GetModel();
+            std::vector<CellPos> untouched;
+            for (int a = 0; a < n; ++a) {
+                for (int b = 0; b < n; ++b) {
+                    if (!model.IsResolved(a, b)) {
+                        untouched.push_back({a, b});
+                    }
+                }
+            }
+            if (random() % 30 == 0) {
+                play->GetHintMeter()->OnEvent("hint", std::to_string(random() % 4), 0);
+            } else if (!untouched.empty()) {
+                const CellPos cell = untouched[random() % untouched.size()];
+                const bool right = random() % static_cast<unsigned>(wrongIn) != 0;
+                const int x = static_cast<int>(origin.mX) + cell.a * t + t / 2;
+                const int y = static_cast<int>(origin.mY) + cell.b * t + t / 2;
+                const int count = model.IsSolid(cell.a, cell.b) == right ? 1 : -1;
+                session->app->OnMouseMove(x, y);
+                session->app->OnMouseDown(x, y, count);
+                session->app->OnMouseUp(x, y, count);
+            }
+            if (move % 8 == 0) {
+                session->Step(1);
+            }
+        }
+        // Trails and hint reveals still flying may end the game after the last move.
+        PlayModel::State verdict = PlayModel::State::kPlaying;
+        const auto ended = [&] {
+            return session->FindMenu<LevelCompleteMenu>() != nullptr ||
+                   session->FindMenu<LevelFailMenu>() != nullptr;
+        };
+        for (int i = 0; i < 1500 && !ended(); ++i) {
+            if (PlayTileGrid* live = play->GetGrid()) {
+                verdict = live->GetModel().GetState();
+            }
+            if (verdict == PlayModel::State::kPlaying && i >= 200) {
+                break;
+            }
+            session->Step(1);
+        }
+        EXPECT_EQ(session->FindMenu<LevelCompleteMenu>() != nullptr,
+                  verdict == PlayModel::State::kSolved);
+        EXPECT_EQ(session->FindMenu<LevelFailMenu>() != nullptr,
+                  verdict == PlayModel::State::kLost);
+        const SavedProfiles saved = session->ReadSaved();
+        ASSERT_TRUE(saved.read);
+        EXPECT_EQ(saved.profiles[0].mState.FindPuzzle({mode, set, puzzle})->mCompleted,
+                  verdict == PlayModel::State::kSolved);
+        session->app->KillOpenMenus();
+        session->Step(2);
+    }
+}
+
+std::vector<PuzzleId> EverySet() {
+    GameData data;
+    ScopedGameData scope(&data);
+    PuzzleStats().LoadText(
+        ReadWholeFile(std::string(P7_SOURCE_DIR) + "/content/properties/" + PuzzleStats::kFileName),
+        PuzzleStats::kFileName);
+    std::vector<PuzzleId> sets;
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        for (int set = 0; set < CountCatalogSets(kDefaultGameName, mode); ++set) {
+            sets.push_back({mode, set, 0});
+        }
+    }
+    return sets;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryShippedPuzzle, RandomPlayerTest, ::testing::ValuesIn(EverySet()),
+                         [](const ::testing::TestParamInfo<PuzzleId>& set) {
+                             return "mode" + std::to_string(set.param.mMode) + "_set" +
+                                    std::to_string(set.param.mSet);
+                         });

@@ -383,6 +383,46 @@ TEST_F(StoryAndLevelsTest, TheFailScreenRetriesOnceAndLeavesForTheSet) {
 
 // --- puzzle selection and the bonus list ---
 
+// A puzzle the catalogue could not read keeps its place, shown as unavailable; once open it
+// counts as done, so the set goes on past it and, when it is the last, the next set opens.
+TEST_F(StoryAndLevelsTest, APuzzleThatCantBePlayedDoesNotBlockItsSet) {
+    for (const bool last : {false, true}) {
+        int count = 0;
+        int bad = 0;
+        Begin([&](PlayerState& state) {
+            count = static_cast<int>(state.mProgress[0][kSaltmere].mPuzzles.size());
+            bad = last ? count - 1 : 1;  // the puzzle before it was just solved, opening it
+            state.mSeenTutorial = true;
+            CompleteSet(state, 0, 0);
+            for (int p = 0; p < bad; ++p) {
+                state.mProgress[0][kSaltmere].mPuzzles[static_cast<size_t>(p)].mCompleted = true;
+            }
+            state.mProgress[0][kSaltmere].mUnlock = bad + 1;
+            state.mCurrentCountry = kSaltmere;
+        });
+        ASSERT_GE(count, 3);
+        PuzzleRecord& record =
+            CurrentGameData().mCatalog[kDefaultGameName][0][kSaltmere][static_cast<size_t>(bad)];
+        record = PuzzleRecord();
+        record.mUnavailable = true;
+        OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, bad - 1, 1);
+        PuzzleSelectMenu* select = nullptr;
+        ASSERT_TRUE(session->StepUntil([&] {
+            select = session->FindMenu<PuzzleSelectMenu>();
+            return select != nullptr && static_cast<int>(select->GetEntries().size()) == count;
+        }));
+        const PlayerState saved = SavedState();
+        EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, last ? count : bad + 2) << bad;
+        EXPECT_EQ(saved.CountCompletedPuzzles(0, kSaltmere), bad + 1) << bad;
+        EXPECT_EQ(saved.mProgress[0][kSaltmere + 1].mUnlock > 0, last) << bad;
+        EXPECT_TRUE(select->GetEntryButton(bad)->mDisabled) << bad;
+        if (!last) {
+            EXPECT_FALSE(select->GetEntryButton(bad + 1)->mDisabled) << bad;
+        }
+        session.reset();
+    }
+}
+
 TEST_F(StoryAndLevelsTest, PuzzleSelectionShowsTheSolvedPuzzleAndRefreshesWithoutDoubles) {
     Begin([](PlayerState& state) {
         state.mSeenTutorial = true;
