@@ -1,7 +1,7 @@
 #!/bin/sh
-# Fails when a C++ source changed since the branch left main (or, with no main to compare with,
-# any tracked C++ source) does not follow .clang-format. Lists the files and the command to mend
-# them.
+# Fails when a C++ source changed since the branch left main (on main, by its last commit; with
+# no main to compare with, any tracked C++ source) does not follow .clang-format. Lists the
+# files and the command to mend them.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -12,12 +12,16 @@ if [ -z "$format" ]; then
 fi
 
 base=""
-for ref in origin/main main; do
+for ref in main origin/main; do
     if git rev-parse -q --verify "$ref^{commit}" >/dev/null; then
         base=$(git merge-base HEAD "$ref")
         break
     fi
 done
+# On main itself: the last commit's change.
+if [ -n "$base" ] && [ "$base" = "$(git rev-parse HEAD)" ]; then
+    base=$(git rev-parse -q --verify HEAD~1 || true)
+fi
 
 # On main itself (as in CI's clean clone) nothing has changed since the fork point, so the whole
 # tree is checked: it was formatted once and must stay so.

@@ -1,7 +1,7 @@
 #pragma once
 // The game's change from one screen to the next: a transition that opens the next screen beneath
 // a picture of the screen being left while its script plays over it. Screens return one from
-// CreateTransition; Menu::ShowWithTransition hands it to the dialog table. Main thread only.
+// CreateTransition; the application shows it in the next screen's place. Main thread only.
 
 #include <string>
 
