@@ -560,8 +560,14 @@ void PlayTileGrid::MarkCursorChange(CellPos before, const std::vector<CellPos>& 
     }
     const float top = whole.mY;
     const float left = whole.mX;
-    auto column = [&](int a) { MarkDirtyPart(FRect(a * t, top, t, side - top)); };
-    auto row = [&](int b) { MarkDirtyPart(FRect(left, b * t, side - left, t)); };
+    // The brass edges of the line stand half outside it (DrawOverlay).
+    const float edge = std::max(2.0f, t / 24.0f);
+    auto column = [&](int a) {
+        MarkDirtyPart(FRect(a * t - edge, top, t + 2.0f * edge, side - top + edge));
+    };
+    auto row = [&](int b) {
+        MarkDirtyPart(FRect(left, b * t - edge, side - left + edge, t + 2.0f * edge));
+    };
     auto cell = [&](CellPos c) { MarkDirtyPart(FRect(c.a * t, c.b * t, t, t)); };
     if (before.a != now.a) {
         column(before.a);
