@@ -1,8 +1,8 @@
 #!/bin/sh
 # Set-up for a fresh Debian 12 machine.
 #   ./setup.sh play   installs what is missing, builds the game and starts it
-#   ./setup.sh test   installs what is missing, checks the format of changed sources, builds
-#                     under the sanitizers and runs every test,
+#   ./setup.sh test   installs what is missing, checks the format of changed sources and that
+#                     no new code is unreferenced, builds under the sanitizers, runs every test,
 #                     then the tests that start threads under ThreadSanitizer
 set -eu
 cd "$(dirname "$0")"
@@ -43,8 +43,10 @@ play)
     ;;
 test)
     install_missing
-    # The cheap checks first: changed sources follow .clang-format.
+    # The cheap checks first: changed sources follow .clang-format, and no code is added that
+    # nothing in the game reaches (an unoptimized build of its own, build/unref).
     .ci/check-format.sh
+    python3 tools/unreferenced.py --jobs "$jobs"
     cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_SANITIZE=ON
     cmake --build build/asan -j "$jobs"
     ctest --test-dir build/asan --output-on-failure -j "$jobs"

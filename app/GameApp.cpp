@@ -77,6 +77,7 @@ bool GameApp::Init() {
     AnimationStats counter(true);
     counter.ReadAll();
     mTableEntryCount += counter.GetCount();
+    mScriptCount = counter.GetCount();
     // The game's own steps, the entries of the tables read so far, and the base step.
     SetLoadingTotal(GetExtraLoadingSteps() + mTableEntryCount + 1);
     ShowNextStartScreen();

@@ -101,6 +101,8 @@ protected:
     bool HasScheduledWork() const override;
     // Entries of the asset, font and animation tables, counted into the loading total.
     int mTableEntryCount = 0;
+    // The scripts Init found: none means the game's data folder is missing or empty.
+    int mScriptCount = 0;
 
 private:
     std::unique_ptr<AppAudio> mAppAudio;

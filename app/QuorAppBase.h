@@ -296,6 +296,9 @@ protected:
     // The same flag, for loaders that poll it themselves.
     const std::atomic<bool>& LoadingAbortFlag() const { return mAbortLoading; }
 
+    // The process status for a start-up that failed in a derived class's Init.
+    void SetExitCode(int code) { mExitCode = code; }
+
     // Marks that the player changed a setting, so "settings.xml" may be rewritten.
     void NoteSettingChanged() { mSettingsChanged = true; }
 

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "audio/MemoryFile.h"
 #include "audio/MusicSources.h"
 #include "audio/PcmData.h"
+#include "audio/SoundFileReaders.h"
+#include "core/util/Log.h"
 #include "core/util/StringUtil.h"
 
 namespace {
@@ -105,6 +110,16 @@ private:
 
 std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::string& name,
                                                   std::string* error) {
+    if (!IsOggStreamComplete(bytes)) {
+        // Named once: a track is opened again each time it starts.
+        static std::mutex mutex;
+        static std::set<std::string> named;
+        std::lock_guard<std::mutex> lock(mutex);
+        if (named.insert(name).second) {
+            LogWarning("Music file '%s' is cut off: it plays only up to where the file ends",
+                       name.c_str());
+        }
+    }
     auto source = std::make_unique<OggMusicSource>(std::move(bytes));
     std::string why;
     if (!source->Open(&why)) {

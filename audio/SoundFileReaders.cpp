@@ -324,3 +324,24 @@ std::string BuildWaveData(const PcmData& pcm, const std::string& depName, int64_
     }
     return out;
 }
+
+bool IsOggStreamComplete(std::string_view bytes) {
+    // A page: "OggS", version, header type (4: end of stream), granule, serial, sequence,
+    // checksum, then the count of segments and their lengths, then the segments.
+    constexpr size_t kHeaderSize = 27;
+    constexpr uint8_t kEndOfStream = 4;
+    const size_t last = bytes.rfind("OggS");
+    if (last == std::string_view::npos || bytes.size() - last < kHeaderSize) {
+        return false;
+    }
+    const auto byteAt = [&](size_t at) { return static_cast<uint8_t>(bytes[at]); };
+    const size_t segments = byteAt(last + 26);
+    size_t length = kHeaderSize + segments;
+    if (last + length > bytes.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < segments; ++i) {
+        length += byteAt(last + kHeaderSize + i);
+    }
+    return (byteAt(last + 5) & kEndOfStream) != 0 && last + length == bytes.size();
+}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "audio/PcmData.h"
 
@@ -25,6 +26,10 @@ SoundReadResult ReadAuFile(const std::string& path, PcmData* out, std::string* e
 
 // Decodes an Ogg Vorbis file to 16-bit PCM with the stream's channels (one or two) and rate.
 SoundReadResult ReadOggFile(const std::string& path, PcmData* out, std::string* error);
+
+// Whether an Ogg file ends as a whole stream does: its last page is complete and marks the end
+// of the stream. A cut-off file still decodes, only shorter, so this is how it is told apart.
+bool IsOggStreamComplete(std::string_view bytes);
 
 // The standard G.711 mu-law expansion of one byte to a 16-bit sample.
 int16_t MuLawToLinear(uint8_t code);

@@ -7,6 +7,8 @@
 #   bench/real_window.sh BUILD_DIR title   [RUNS]
 #   bench/real_window.sh BUILD_DIR screens [RUNS] [IDLE_SECONDS] [SETTLE_SECONDS]
 #   bench/real_window.sh BUILD_DIR stroke  [RUNS] [SECONDS]
+#   bench/real_window.sh BUILD_DIR drag    [RUNS] [SECONDS]
+#   bench/real_window.sh BUILD_DIR picture [RUNS]
 #
 # title:   the time from the start of the process until the title screen takes the click that
 #          leaves it, i.e. until its play button is on the screen (the button comes once the
@@ -26,8 +28,18 @@
 #          SIGUSR1 as the period starts, and again at exit with the button still held, so the
 #          exit line covers the stroke's frames only: the draw time per frame (mean, 95th
 #          percentile, longest) and the frame rate, beside the same of the idle partner.
+# drag:    the same pairs on a 10x10 board (the harbour set's lighthouse, whose bottom row is
+#          solid, reached through the map after the developer codes that open every set and
+#          puzzle), the pointer crossing a cell every 40 ms along the bottom row. Each line also
+#          gives the processor time of all the game's threads per frame (cpu_ms_per_frame, from
+#          /proc/PID/stat, so it does not depend on the machine's load as wall time does) and the
+#          share of partial frames.
+# picture: the time from the start of the process to its first mapped window and to the first
+#          picture in it that is not black (bench_window_probe --await-picture, watching the middle
+#          of the window); RUNS runs.
 #
-# BUILD_DIR holds pelnora7 and bench/bench_window_probe (a Release build with the benchmarks on).
+# BUILD_DIR holds pelnora7 and bench/bench_window_probe (a Release build with the benchmarks on;
+# PROBE=path takes the probe from elsewhere, e.g. to time an older build with a newer probe).
 # Needs Xvfb and xdotool (Debian packages xvfb, xdotool). Every figure is printed with the
 # 1-minute load average of the machine at the time. With SHOTS_DIR set (and xwd installed),
 # screens and stroke modes leave dumps of the screen there (each sample's end, each stroke's
@@ -38,7 +50,7 @@ mode=$2
 runs=${3:-3}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 game="$build/pelnora7"
-probe="$build/bench/bench_window_probe"
+probe="${PROBE:-$build/bench/bench_window_probe}"
 for f in "$game" "$probe"; do
     [ -x "$f" ] || { echo "missing $f" >&2; exit 2; }
 done
@@ -117,6 +129,16 @@ to_play() {
     click 112 171 3
     click 512 658 6
 }
+# Every set and puzzle opened by the developer codes, then through the map to the harbour set's
+# fifth puzzle, a 10x10 board whose tiles of 48 start at (477, 229).
+to_play10() {
+    xdotool type --delay 80 mowlasek
+    xdotool type --delay 80 pirdanux
+    sleep 1
+    to_map
+    click 248 575 6
+    click 112 267 6
+}
 
 # Idle figures of the running game on the current screen after settling, with the game's own
 # frame statistics over the same time (SIGUSR1 makes it log them, at its next step, for the
@@ -148,9 +170,10 @@ report() {
 
 # The frame rate and draw times of a statistics line, as name=value words.
 frame_figures() {
+    partial=$(echo "$1" | sed -n 's/.*, \([0-9]*\) partial frames.*/\1/p')
     echo "$1" | sed -n 's/.* \([0-9]*\) frames in \([0-9]*\) ms.* \([0-9]*\) idle waits.*mean \([0-9.]*\) ms, 95th percentile \([0-9.]*\) ms, max \([0-9.]*\) ms.*/\1 \2 \3 \4 \5 \6/p' |
-        awk '{ s = $2 > 0 ? $2 / 1000 : 1
-               printf "frames=%d frames_per_s=%.1f idle_waits_per_s=%.1f draw_ms_mean=%s draw_ms_p95=%s draw_ms_max=%s", $1, $1 / s, $3 / s, $4, $5, $6 }'
+        awk -v partial="${partial:--1}" '{ s = $2 > 0 ? $2 / 1000 : 1
+               printf "frames=%d frames_per_s=%.1f idle_waits_per_s=%.1f draw_ms_mean=%s draw_ms_p95=%s draw_ms_max=%s partial_frames=%s", $1, $1 / s, $3 / s, $4, $5, $6, partial }'
 }
 
 field() { tr ' ' '\n' | grep "^$1=" | cut -d= -f2; }
@@ -227,8 +250,19 @@ screens)
             idle_waits_per_s draw_ms_mean; do printf '%s=%s ' $key "$(field $key <"$work/screen" | median)"; done)"
     done
     ;;
-stroke)
+stroke | drag)
     seconds=${4:-20}
+    last_cell=4
+    navigate=to_play
+    if [ "$mode" = drag ]; then
+        grid_x=477
+        grid_y=229
+        tile=48
+        stroke_row=9
+        stroke_start=2
+        last_cell=9
+        navigate=to_play10
+    fi
     y=$((grid_y + stroke_row * tile + tile / 2))
     : >"$work/strokes"
     for i in $(seq "$runs"); do
@@ -237,7 +271,7 @@ stroke)
             sleep $title_wait
             to_main_menu
             to_puzzle_select
-            to_play
+            $navigate
             park
             sleep 2
             if [ $kind = stroke ]; then
@@ -249,7 +283,7 @@ stroke)
                 step=-1
                 n=0
                 while [ $n -lt $((seconds * 25)) ]; do
-                    if [ $((cell + step)) -lt 0 ] || [ $((cell + step)) -gt 4 ]; then
+                    if [ $((cell + step)) -lt 0 ] || [ $((cell + step)) -gt $last_cell ]; then
                         step=$((-step))
                     fi
                     cell=$((cell + step))
@@ -274,19 +308,36 @@ stroke)
             # Ended with the button still down: the last period holds the stroke's frames only.
             stop_game
             xdotool mouseup 1
-            echo "$kind $figures $(frame_figures "$(cat "$work/stats")") load=$(load)" |
-                tee -a "$work/strokes"
+            line="$figures $(frame_figures "$(cat "$work/stats")")"
+            # All threads' processor time per frame: the process's share of a core over the
+            # period, over the frames a second in it.
+            per_frame=$(echo "$line" | awk '{ for (i = 1; i <= NF; ++i) { split($i, kv, "=")
+                v[kv[1]] = kv[2] } }
+                END { if (v["frames_per_s"] > 0) printf "%.2f", v["idle_cpu_percent"] * 10 / v["frames_per_s"]; else print "-" }')
+            echo "$kind $line cpu_ms_per_frame=$per_frame load=$(load)" | tee -a "$work/strokes"
         done
     done
     for kind in idle stroke; do
         grep "^$kind " "$work/strokes" >"$work/kind" || true
         echo "median play screen, $kind: $(for key in frames_per_s draw_ms_mean draw_ms_p95 \
-            draw_ms_max idle_cpu_percent; do printf '%s=%s ' $key "$(field $key <"$work/kind" |
-                median)"; done)"
+            draw_ms_max idle_cpu_percent wakeups_per_s cpu_ms_per_frame partial_frames; do
+                printf '%s=%s ' $key "$(field $key <"$work/kind" | median)"; done)"
+    done
+    ;;
+picture)
+    : >"$work/pictures"
+    for i in $(seq "$runs"); do
+        line=$(env -u DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/p$i" \
+            "$probe" --region 480,352,64,64 --await-picture --settle 0.5 --idle 0.5 -- \
+            "$game" 2>"$work/p$i.log")
+        echo "picture $line load=$(load)" | tee -a "$work/pictures"
+    done
+    for key in map_ms picture_ms; do
+        echo "median $key: $(field $key <"$work/pictures" | median)"
     done
     ;;
 *)
-    echo "unknown mode $mode (title, screens or stroke)" >&2
+    echo "unknown mode $mode (title, screens, stroke, drag or picture)" >&2
     exit 2
     ;;
 esac

@@ -1067,8 +1067,12 @@ bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool cl
     if (!place.IsEmpty()) {
         // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
         const int bottom = dh - place.mY - place.mHeight;
+        // At the picture's own size every pixel lands on a pixel: the plain copy gives the same
+        // picture as the filtered one, for less work on a software driver.
+        const bool sameSize = place.mWidth == mWidth && place.mHeight == mHeight;
         glBlitFramebuffer(0, 0, mWidth, mHeight, place.mX, bottom + place.mHeight,
-                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     mBoundTarget = nullptr;

@@ -156,11 +156,6 @@ void Graphics::MultiplyTint(const Color& color) {
     }
 }
 
-void Graphics::ClearTint() {
-    mState.mTint = Color::White;
-    mState.mTinting = false;
-}
-
 void Graphics::SetDrawMode(int mode) {
     if (ActiveLayer() != nullptr) {
         return;

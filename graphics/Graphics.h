@@ -62,7 +62,6 @@ public:
     const Color& GetColor() const { return mState.mColor; }
     // Multiplies the tint; the first call sets it and switches tinting on.
     void MultiplyTint(const Color& color);
-    void ClearTint();
     bool IsTinting() const { return mState.mTinting; }
     const Color& GetTint() const { return mState.mTint; }
     void SetColorizeImages(bool on) { mState.mColorize = on; }

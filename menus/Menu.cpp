@@ -90,17 +90,6 @@ Widget* Menu::ShowAsDialog(Menu* m) {
     return shown;
 }
 
-Widget* Menu::ShowWithTransition(Menu* m) {
-    if (m == nullptr) {
-        return nullptr;
-    }
-    Widget* shown = m->CreateTransition();
-    if (gApp != nullptr) {
-        gApp->AddDialog(shown);
-    }
-    return shown;
-}
-
 Widget* Menu::CreateTransition() {
     GameApp* app = App();
     return app != nullptr ? app->WrapMenuInTransition(this) : this;
@@ -237,9 +226,15 @@ void Menu::SnapshotScreen(bool renderTree) {
         // A render target, so that the picture can be drawn into on the GPU as well.
         auto surface = std::make_unique<ImageSurface>(true);
         surface->Create(mWidth, mHeight);
-        if (mManager != nullptr) {
+        // A menu not yet shown pictures the screen it is about to replace: the application's
+        // tree, which it will join.
+        WidgetManager* manager = mManager;
+        if (manager == nullptr && gApp != nullptr) {
+            manager = gApp->GetWidgetManager();
+        }
+        if (manager != nullptr) {
             Graphics g(surface.get());
-            mManager->DrawPassA(&g);
+            manager->DrawPassA(&g);
         }
         mSnapshot = std::move(surface);
     } else if (D3DInterface* device = D3DInterface::Get()) {

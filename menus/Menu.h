@@ -33,8 +33,6 @@ public:
     // Hands m (or, when m->mShowThroughTransition is set, m->CreateTransition()) to the dialog
     // table, which owns it from then on. Returns the widget shown; null for null.
     static Widget* ShowAsDialog(Menu* m);
-    // Always shows m through its transition.
-    static Widget* ShowWithTransition(Menu* m);
     // The widget shown in the menu's place (the application wraps it; the base shows the menu).
     virtual Widget* CreateTransition();
 

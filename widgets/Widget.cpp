@@ -28,10 +28,6 @@ Widget::~Widget() {
     }
 }
 
-uint32_t Widget::PeekNextId() {
-    return gNextWidgetId;
-}
-
 void Widget::SetVisible(bool visible) {
     if (visible == mVisible) {
         return;

@@ -78,9 +78,6 @@ public:
     // overlays of lower priorities and before nodes of a higher drawPriority.
     void QueueDeferredDraw(int priority);
 
-    // The value the process-wide id counter will give next (tests).
-    static uint32_t PeekNextId();
-
     uint32_t mId;
     bool mVisible = true;
     bool mMouseVisible = false;  // only such widgets are found under the pointer

@@ -378,14 +378,22 @@ bool WidgetContainer::GetDrawnArea(FRect* area) const {
     return false;
 }
 
+void WidgetContainer::MarkDirtyPart(const FRect& part) {
+    FRect whole;
+    if (mParent == nullptr || mManager == nullptr || !GetDrawnArea(&whole)) {
+        MarkDirty();
+        return;
+    }
+    for (WidgetContainer* node = this; node != nullptr; node = node->mParent) {
+        node->DropKeptPicture();
+    }
+    mManager->MarkDirtyArea(LocalToGlobalArea(part));
+}
+
 void WidgetContainer::MarkDirty() {
     DropKeptPicture();
-    FRect area;
-    if (mParent != nullptr && mManager != nullptr && GetDrawnArea(&area)) {
-        for (WidgetContainer* up = mParent; up != nullptr; up = up->mParent) {
-            up->DropKeptPicture();
-        }
-        mManager->MarkDirtyArea(LocalToGlobalArea(area));
+    if (FRect area; mParent != nullptr && mManager != nullptr && GetDrawnArea(&area)) {
+        MarkDirtyPart(area);
         return;
     }
     if (mParent != nullptr) {

@@ -66,6 +66,9 @@ public:
     // draw (deferred overlays included). The default cannot say (false): a change here then
     // repaints what the parent reports. A class answers only when it knows its drawing's bounds.
     virtual bool GetDrawnArea(FRect* area) const;
+    // Marks only a part (this node's coordinates) of what a node that answers GetDrawnArea draws,
+    // for a change known to stay inside it; a node that cannot say marks as MarkDirty does.
+    void MarkDirtyPart(const FRect& part);
     // Forgets a picture kept of this node's subtree (a render cache); every mark calls it on the
     // marked node and its ancestors.
     virtual void DropKeptPicture() {}

@@ -3,7 +3,8 @@
 // it takes while idle, how often its threads wake, and its resident memory at rest.
 //
 //   bench_window_probe [--settle SECONDS] [--idle SECONDS] [--region X,Y,W,H]
-//                      [--await-region FILE | --save-region FILE] -- COMMAND [ARG ...]
+//                      [--await-region FILE | --save-region FILE | --await-picture]
+//                      -- COMMAND [ARG ...]
 //   bench_window_probe [--settle SECONDS] [--idle SECONDS] --attach PID
 //
 // Prints one line: map_ms=... idle_cpu_percent=... wakeups_per_s=... rss_mb=...
@@ -15,7 +16,9 @@
 // ready_ms=... (from the start of the process) to the line: the moment a screen is up, taken
 // from the screen itself; the settling time then counts from that moment. --attach measures a
 // program already running (the idle figures only, and the program is left running), so that a
-// driver script can take the figures screen by screen.
+// driver script can take the figures screen by screen. --await-picture watches the region from
+// the first mapped window on until it shows anything but black and adds picture_ms=...: the first
+// picture the player sees.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -203,6 +206,7 @@ int main(int argc, char** argv) {
     WindowArea region;
     std::string awaitFile;
     std::string saveFile;
+    bool awaitPicture = false;
     int first = 1;
     for (; first < argc; ++first) {
         const bool hasValue = first + 1 < argc;
@@ -221,6 +225,8 @@ int main(int argc, char** argv) {
             awaitFile = argv[++first];
         } else if (std::strcmp(argv[first], "--save-region") == 0 && hasValue) {
             saveFile = argv[++first];
+        } else if (std::strcmp(argv[first], "--await-picture") == 0) {
+            awaitPicture = true;
         } else if (std::strcmp(argv[first], "--") == 0) {
             ++first;
             break;
@@ -228,12 +234,12 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    const bool regionWanted = !awaitFile.empty() || !saveFile.empty();
+    const bool regionWanted = !awaitFile.empty() || !saveFile.empty() || awaitPicture;
     if ((attach <= 0 && first >= argc) || (regionWanted && region.width <= 0) ||
         (regionWanted && attach > 0)) {
         std::fprintf(stderr,
                      "usage: %s [--settle S] [--idle S] [--region X,Y,W,H] [--await-region FILE "
-                     "| --save-region FILE] -- COMMAND [ARG ...]\n"
+                     "| --save-region FILE | --await-picture] -- COMMAND [ARG ...]\n"
                      "       %s [--settle S] [--idle S] --attach PID\n",
                      argv[0], argv[0]);
         return 2;
@@ -308,6 +314,21 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Every 2 ms: the first grab with a channel above 16 of 255 anywhere in the region.
+    double pictureMs = -1.0;
+    while (awaitPicture && window != 0 && NowMs() - start < 30000.0) {
+        const std::vector<unsigned char> shown = GrabRegion(display, window, region);
+        bool lit = false;
+        for (unsigned char c : shown) {
+            lit = lit || c > 16;
+        }
+        if (lit) {
+            pictureMs = NowMs() - start;
+            break;
+        }
+        SleepSeconds(0.002);
+    }
+
     SleepSeconds(settle);
     if (!saveFile.empty() && window != 0 &&
         !WritePpm(saveFile, region, GrabRegion(display, window, region))) {
@@ -330,6 +351,9 @@ int main(int argc, char** argv) {
     std::printf("map_ms=%.1f %s", mapMs, idleFigures.c_str());
     if (!awaited.empty()) {
         std::printf(" ready_ms=%.1f", readyMs);
+    }
+    if (awaitPicture) {
+        std::printf(" picture_ms=%.1f", pictureMs);
     }
     std::printf("\n");
     return 0;

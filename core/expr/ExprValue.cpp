@@ -115,13 +115,6 @@ ExprValue ExprValue::FromObject2(Image* image) {
     return result;
 }
 
-ExprValue ExprValue::FromPropertyInterface(ExtendedPropertyInterface* props) {
-    ExprValue result;
-    result.mTag = kPropertyRef;
-    result.mData.id = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kProperty, props);
-    return result;
-}
-
 ExprValue ExprValue::FromBlob(const void* bytes) {
     ExprValue result;
     result.mData.blob = new uint8_t[kBlobSize];

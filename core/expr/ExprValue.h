@@ -57,7 +57,6 @@ public:
     // reads as none.
     static ExprValue FromObject(Widget* widget);
     static ExprValue FromObject2(Image* image);
-    static ExprValue FromPropertyInterface(ExtendedPropertyInterface* props);
     static ExprValue FromBlob(const void* bytes);  // copies kBlobSize bytes
 
     // Makes this an integer holding a field handle (see FieldRegistry): the field is registered

@@ -71,10 +71,6 @@ uint32_t LiveObjectRegistry::RegisterImage(Image* image, ExtendedPropertyInterfa
     return Add(Kind::kImage, static_cast<void*>(image), props);
 }
 
-uint32_t LiveObjectRegistry::RegisterProperties(ExtendedPropertyInterface* props) {
-    return Add(Kind::kProperty, static_cast<void*>(props), props);
-}
-
 void LiveObjectRegistry::Unregister(uint32_t id) {
     Registry& reg = GetRegistry();
     std::unique_lock lock(reg.mutex);
@@ -92,10 +88,6 @@ void LiveObjectRegistry::UnregisterWidget(const Widget* widget) {
 
 void LiveObjectRegistry::UnregisterImage(const Image* image) {
     RemoveObject(Kind::kImage, static_cast<const void*>(image));
-}
-
-void LiveObjectRegistry::UnregisterProperties(const ExtendedPropertyInterface* props) {
-    RemoveObject(Kind::kProperty, static_cast<const void*>(props));
 }
 
 uint32_t LiveObjectRegistry::FindId(Kind kind, const void* object) {

@@ -21,13 +21,11 @@ public:
     // returns its existing id.
     static uint32_t RegisterWidget(Widget* widget, ExtendedPropertyInterface* props);
     static uint32_t RegisterImage(Image* image, ExtendedPropertyInterface* props);
-    static uint32_t RegisterProperties(ExtendedPropertyInterface* props);
 
     // Forgets the object; values holding its id read as none from now on. Unknown ids are ignored.
     static void Unregister(uint32_t id);
     static void UnregisterWidget(const Widget* widget);
     static void UnregisterImage(const Image* image);
-    static void UnregisterProperties(const ExtendedPropertyInterface* props);
 
     // The id of a registered object, 0 when it is not registered.
     static uint32_t FindId(Kind kind, const void* object);

@@ -282,9 +282,3 @@ bool WriteBufferToFile(const std::string& path, std::string_view data) {
     }
     return true;
 }
-
-void AllowAllAccess(const std::string& path) {
-    // Files are created with the user's own rights, which is all the game needs; widening them
-    // would let other users rewrite the player's profiles.
-    (void)path;
-}

@@ -45,6 +45,3 @@ bool MkDir(const std::string& path);
 // failure (the old file, if any, is untouched). A new file gets mode 0644, a replaced one keeps
 // its mode.
 bool WriteBufferToFile(const std::string& path, std::string_view data);
-
-// Kept for callers that grant access after writing; never makes a file world-writable here.
-void AllowAllAccess(const std::string& path);

@@ -548,8 +548,51 @@ void PlayTileGrid::MouseLeave() {
 void PlayTileGrid::MouseMove(int x, int y) {
     AnimationWidget::MouseMove(x, y);
     int a, b;
+    const CellPos before = mModel->GetStroke().GetCurrent();
+    const std::vector<CellPos> beforeCells = mModel->StrokeCells();
     if (CellAt(x, y, &a, &b) && mModel->Hover(a, b)) {
+        MarkCursorChange(before, beforeCells);
+    }
+}
+
+void PlayTileGrid::MarkCursorChange(CellPos before, const std::vector<CellPos>& beforeCells) {
+    const CellPos now = mModel->GetStroke().GetCurrent();
+    const std::vector<CellPos> cells = mModel->StrokeCells();
+    const float t = static_cast<float>(mTileSize);
+    const float side = static_cast<float>(mSize) * t;
+    // The clue margins as the drawn area counts them; a tile's width more for the filter.
+    FRect whole;
+    if (!GetDrawnArea(&whole)) {
         MarkDirty();
+        return;
+    }
+    const float top = whole.mY;
+    const float left = whole.mX;
+    auto column = [&](int a) { MarkDirtyPart(FRect(a * t, top, t, side - top)); };
+    auto row = [&](int b) { MarkDirtyPart(FRect(left, b * t, side - left, t)); };
+    auto cell = [&](CellPos c) { MarkDirtyPart(FRect(c.a * t, c.b * t, t, t)); };
+    if (before.a != now.a) {
+        column(before.a);
+        column(now.a);
+    }
+    if (before.b != now.b) {
+        row(before.b);
+        row(now.b);
+    }
+    cell(before);
+    cell(now);
+    // A cell's picture and number follow its place in the stroke.
+    for (size_t i = 0; i < std::max(cells.size(), beforeCells.size()); ++i) {
+        const bool inBoth = i < cells.size() && i < beforeCells.size();
+        if (inBoth && cells[i] == beforeCells[i]) {
+            continue;
+        }
+        if (i < cells.size()) {
+            cell(cells[i]);
+        }
+        if (i < beforeCells.size()) {
+            cell(beforeCells[i]);
+        }
     }
 }
 
@@ -583,8 +626,10 @@ void PlayTileGrid::MouseDown(int x, int y, int clickCount) {
 void PlayTileGrid::MouseDrag(int x, int y) {
     AnimationWidget::MouseDrag(x, y);
     int a, b;
+    const CellPos before = mModel->GetStroke().GetCurrent();
+    const std::vector<CellPos> beforeCells = mModel->StrokeCells();
     if (CellAt(x, y, &a, &b) && mModel->Drag(a, b)) {
-        MarkDirty();
+        MarkCursorChange(before, beforeCells);
     }
 }
 

@@ -123,6 +123,10 @@ protected:
     // show sparkles.
     void LaunchTrail(TrailWidget* trail, bool hintTrail);
     void RefreshCursor();
+    // Marks what moving the current cell from `before` and the stroke from `beforeCells` changed:
+    // the bands and clue highlights of the rows and columns left and entered, and the stroke
+    // cells whose picture changed.
+    void MarkCursorChange(CellPos before, const std::vector<CellPos>& beforeCells);
     // The cell under a local point, by integer division; false when the grid has no tile size.
     bool CellAt(int x, int y, int* a, int* b) const;
     // After an action: a finished game disables the grid once and clears the tool highlights.

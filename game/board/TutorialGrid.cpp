@@ -97,6 +97,7 @@ void TutorialGrid::OnAnimationFinished() {
 void TutorialGrid::Resume() {
     mWait = Wait::kNone;
     mResumeReady = false;
+    mHintFinishedStep = false;
     RunCommands(true);
 }
 
@@ -141,15 +142,25 @@ void TutorialGrid::OnStroke(int startA, int startB, int endA, int endB, int step
 }
 
 void TutorialGrid::OnStrokeEnded() {
-    if (mResumeReady && mRemaining == 0 && mWait == Wait::kTiles) {
+    if ((mResumeReady || mHintFinishedStep) && mRemaining == 0 && mWait == Wait::kTiles) {
         Resume();
     }
 }
 
 void TutorialGrid::AnimationEnded(uint32_t id) {
-    mHintRevealing = mHintRevealTrails.count(id) != 0;
+    const bool hintReveal = mHintRevealTrails.count(id) != 0;
+    mHintRevealing = hintReveal;
     PlayTileGrid::AnimationEnded(id);
     mHintRevealing = false;
+    // A hint's reveal that does the step's last cell lets the script go on as a stroke would;
+    // during a held stroke the stroke's end does it.
+    if (hintReveal && mHintRevealTrails.count(id) == 0 && mRemaining == 0 &&
+        mWait == Wait::kTiles) {
+        mHintFinishedStep = true;
+        if (GetModel().GetAction() == PlayModel::kNoAction) {
+            Resume();
+        }
+    }
 }
 
 // --- the script's commands ---

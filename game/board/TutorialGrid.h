@@ -95,6 +95,7 @@ private:
     int mFlashCounter = 0;
     Wait mWait = Wait::kNone;
     bool mHintRevealing = false;
+    bool mHintFinishedStep = false;  // a hint revealed the step's last cell
     std::map<std::tuple<int, int, int>, bool> mClueHighlights;
     std::map<std::string, Link> mLinks;
     WeakWidget<DynamicWidget> mLinkLayer;

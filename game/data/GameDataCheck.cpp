@@ -19,7 +19,8 @@ std::vector<std::string> CheckGameData() {
                 const PuzzleSet& puzzles = modes[mode][set];
                 for (size_t puzzle = 0; puzzle < puzzles.size(); ++puzzle) {
                     const int size = puzzles[puzzle].GetGridSize();
-                    if (FindGridSettings(size) == nullptr) {
+                    // An unavailable puzzle was named when it was read; it is never played.
+                    if (!puzzles[puzzle].mUnavailable && FindGridSettings(size) == nullptr) {
                         problems.push_back(StrFormat(
                             "Puzzle %zu (\"%s\") of set %zu, mode %zu of game \"%s\" in '%s' is "
                             "%d by %d, a grid size that '%s' does not list",

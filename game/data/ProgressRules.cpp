@@ -34,6 +34,21 @@ bool BookFinishedPuzzle(PlayerState& state, const PuzzleId& id, int puzzleCount)
     return true;
 }
 
+bool PassUnavailablePuzzles(PlayerState& state, int mode, int set,
+                            const std::vector<bool>& unavailable) {
+    const int count = static_cast<int>(unavailable.size());
+    bool finished = false;
+    // In order, so that a run of unavailable puzzles opens one after the other.
+    for (int puzzle = 0; puzzle < count; ++puzzle) {
+        const PuzzleProgress* progress = state.FindPuzzle({mode, set, puzzle});
+        if (unavailable[static_cast<size_t>(puzzle)] && progress != nullptr &&
+            !progress->mCompleted && puzzle < CountOpenPuzzles(state, mode, set, count)) {
+            finished = BookFinishedPuzzle(state, {mode, set, puzzle}, count) || finished;
+        }
+    }
+    return finished;
+}
+
 int OpenNextSet(PlayerState& state, int mode, int set, int setCount) {
     const int next = std::min(set + 1, setCount - 1);
     if (next <= set) {

@@ -8,6 +8,8 @@
 // mode; finishing the story set whose number equals the named constant
 // "sets_before_extra_puzzles" opens the first bonus set.
 
+#include <vector>
+
 #include "game/data/PlayerState.h"
 
 // Open puzzles of a set: its unlock count, within 0 and the set's puzzle count. 0 for a set the
@@ -21,6 +23,12 @@ bool IsSetOpen(const PlayerState& state, int mode, int set);
 // the newest open puzzle, opens the next one. Returns true when that puzzle was the set's last
 // (the set is finished here). Nothing happens for a puzzle the state does not hold.
 bool BookFinishedPuzzle(PlayerState& state, const PuzzleId& id, int puzzleCount);
+
+// Passes the set's open unavailable puzzles (one flag per puzzle of the set, true where the
+// puzzle can't be played): each is booked as finished (BookFinishedPuzzle), so the puzzle after
+// it opens and the set can still be finished. True when that finished the set.
+bool PassUnavailablePuzzles(PlayerState& state, int mode, int set,
+                            const std::vector<bool>& unavailable);
 
 // Opens the set after set in the mode (first completion of a set's last puzzle). Returns the set
 // opened, or -1 when set is the mode's last. A set that is already open stays as it is: opening

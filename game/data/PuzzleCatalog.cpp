@@ -23,7 +23,10 @@ const GameCatalog* FindGameCatalog(const std::string& game) {
     return it == catalog.end() ? nullptr : &it->second;
 }
 
-const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id) {
+namespace {
+
+// The record at the place, unavailable ones included; null outside the catalogue.
+const PuzzleRecord* FindRecord(const std::string& game, const PuzzleId& id) {
     const int mode = id.mMode;
     const int set = id.mSet;
     const int puzzle = id.mIndex;
@@ -40,6 +43,26 @@ const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id) {
         return nullptr;
     }
     return &puzzles[static_cast<size_t>(puzzle)];
+}
+
+}  // namespace
+
+const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id) {
+    const PuzzleRecord* record = FindRecord(game, id);
+    return record != nullptr && !record->mUnavailable ? record : nullptr;
+}
+
+bool IsPuzzleUnavailable(const std::string& game, const PuzzleId& id) {
+    const PuzzleRecord* record = FindRecord(game, id);
+    return record != nullptr && record->mUnavailable;
+}
+
+std::vector<bool> FindUnavailablePuzzles(const std::string& game, int mode, int set) {
+    std::vector<bool> flags(static_cast<size_t>(CountCatalogPuzzles(game, mode, set)));
+    for (size_t puzzle = 0; puzzle < flags.size(); ++puzzle) {
+        flags[puzzle] = IsPuzzleUnavailable(game, {mode, set, static_cast<int>(puzzle)});
+    }
+    return flags;
 }
 
 int CountCatalogSets(const std::string& game, int mode) {

@@ -24,8 +24,13 @@ using GameCatalog = std::array<std::vector<PuzzleSet>, kModeCount>;
 const GameCatalog& GetGameCatalog(const std::string& game);
 // The game's two modes, or null for an unknown game.
 const GameCatalog* FindGameCatalog(const std::string& game);
-// The puzzle at (game, mode, set, puzzle), or null when any index is outside the catalogue.
+// The puzzle at (game, mode, set, puzzle), or null when any index is outside the catalogue or
+// the puzzle there is unavailable (its place is kept, but it can't be played or shown).
 const PuzzleRecord* FindPuzzle(const std::string& game, const PuzzleId& id);
+// Whether the puzzle at that place is one the file holds but could not be read.
+bool IsPuzzleUnavailable(const std::string& game, const PuzzleId& id);
+// One flag per puzzle of the set: true where the puzzle is unavailable.
+std::vector<bool> FindUnavailablePuzzles(const std::string& game, int mode, int set);
 // Number of sets of a mode; 0 for an unknown game or mode.
 int CountCatalogSets(const std::string& game, int mode);
 // Number of puzzles of a set; 0 when the set does not exist.

@@ -22,6 +22,10 @@ struct PuzzleRecord {
     bool mTested = false;  // "tested"
     std::vector<std::vector<int>> mSolution;  // [a][b]
     std::vector<std::vector<int>> mPicture;   // [a][b]; empty when the puzzle has no picture
+    // A puzzle the file holds but that could not be read: it keeps its place (progress and
+    // names refer to puzzles by index) with empty grids, can't be played, and counts as done
+    // for unlocking the puzzles after it.
+    bool mUnavailable = false;
 
     // Tiles along a side (the solution is always square once the catalogue has accepted it).
     int GetGridSize() const { return static_cast<int>(mSolution.size()); }

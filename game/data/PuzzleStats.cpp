@@ -125,7 +125,6 @@ void PuzzleStats::Reset() {
     mSet = nullptr;
     mSetIndex = -1;
     mInPuzzle = false;
-    mSetCutShort = false;
     mRejections.clear();
 }
 
@@ -177,7 +176,6 @@ void PuzzleStats::HandleElementStart(const XMLElement& element) {
         mSet = &sets.back();
         mSetIndex = static_cast<int>(sets.size()) - 1;
         mPuzzleIndex = 0;
-        mSetCutShort = false;
     } else if (name == "puzzle") {
         if (mSet == nullptr) {
             Fail("A \"puzzle\" outside a \"set\"");
@@ -247,20 +245,20 @@ void PuzzleStats::FinishPuzzle() {
             problem = "its grid has no solid cell";
         }
     }
-    if (problem.empty() && mSetCutShort) {
-        problem = "an earlier puzzle of its set was left out";
-    }
     if (!problem.empty()) {
         const std::string message = StrFormat(
-            "Puzzle %d (\"%s\") of set %d, mode %d of game \"%s\" is left out: %s on Line %d in "
-            "File '%s'",
+            "Puzzle %d (\"%s\") of set %d, mode %d of game \"%s\" can't be played: %s on Line %d "
+            "in File '%s'",
             index, mPuzzle.mName.c_str(), mSetIndex, mMode, mGameName.c_str(), problem.c_str(),
             mPuzzleLine, GetCurrentFile().c_str());
         LogWarning("%s", message.c_str());
         mRejections.push_back(message);
-        // Puzzles are known by their index in the set (progress, names, unlocking): the ones after
-        // a gap would all move up one, so the set ends before the first bad puzzle.
-        mSetCutShort = true;
+        // Puzzles are known by their index in the set (progress, names, unlocking): the bad one
+        // keeps its place, so that the ones after it keep theirs.
+        PuzzleRecord unavailable;
+        unavailable.mName = std::move(mPuzzle.mName);
+        unavailable.mUnavailable = true;
+        mSet->push_back(std::move(unavailable));
         mPuzzle = PuzzleRecord();
         return;
     }

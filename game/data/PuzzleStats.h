@@ -12,7 +12,8 @@
 // Any child of "puzzle" other than "grid" holds the picture. Every puzzle is checked when it ends
 // (square solution of '0' and '1' with a solid cell, picture of the same size or none, picture
 // cells of two capitals or a leading '0'); a bad one is reported with its file, line, set and
-// index and left out, and so is every later puzzle of its set, so that no puzzle changes index.
+// index and kept in its place as unavailable (PuzzleRecord::mUnavailable), so that no puzzle
+// changes index.
 // Elements without a slot (a "set" before its "mode", a third "mode") stop the read with an error.
 // The catalogue is replaced only when the whole file was read.
 
@@ -36,7 +37,7 @@ public:
     // The same over text in memory; fileName only names it in errors.
     bool LoadText(const std::string& text, const std::string& fileName);
 
-    // Puzzles left out by the last load, one message each.
+    // Puzzles kept as unavailable by the last load, one message each.
     const std::vector<std::string>& GetRejections() const { return mRejections; }
 
     // Decodes a solution text: tokens separated by white space, one '0' or '1' per cell; cell c
@@ -65,8 +66,7 @@ private:
     int mSetIndex = -1;
     bool mInPuzzle = false;
     int mPuzzleLine = 0;
-    int mPuzzleIndex = 0;       // position the current puzzle takes in its set, as written
-    bool mSetCutShort = false;  // a puzzle of the current set was left out: so are the later ones
+    int mPuzzleIndex = 0;  // position the current puzzle takes in its set, as written
     PuzzleRecord mPuzzle;
     std::string mSolutionText;
     std::string mPictureText;

@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "game/data/PlayerState.h"
+#include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
 
@@ -13,7 +14,7 @@ ConfirmMainMenu::ConfirmMainMenu(Widget* options)
 void ConfirmMainMenu::OnConfirm() {
     if (PlayerState* state = GetCurrentPlayerState()) {
         if (state->mCurrentCountry == 0 && state->mMode == 0) {
-            MarkTutorialSetPassed(*state);
+            PassTutorialSet(*state);
             state->mCurrentCountry = 1;
             state->mMode = 0;
         }

@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "game/data/PlayerState.h"
+#include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
 
@@ -27,7 +28,7 @@ void ConfirmPuzzleSelectMenu::OnConfirm() {
     const int set = mSet;
     if (mode == 0 && set == 0) {
         if (PlayerState* state = GetCurrentPlayerState()) {
-            MarkTutorialSetPassed(*state);
+            PassTutorialSet(*state);
             state->mCurrentCountry = 1;
         }
         OpenSetLoading(-1);

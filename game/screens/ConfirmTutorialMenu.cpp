@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "game/data/PlayerState.h"
+#include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
 
@@ -23,17 +24,7 @@ void ConfirmTutorialMenu::OnConfirm() {
 
 void ConfirmTutorialMenu::OnCancel() {
     if (PlayerState* state = GetCurrentPlayerState()) {
-        if (SetProgress* tutorial = state->FindSet(0, 0)) {
-            const int count = CountCatalogPuzzles(kDefaultGameName, 0, 0);
-            const int puzzles = count > 0 ? count : static_cast<int>(tutorial->mPuzzles.size());
-            for (int i = 0; i < puzzles && i < static_cast<int>(tutorial->mPuzzles.size()); ++i) {
-                tutorial->mPuzzles[static_cast<size_t>(i)].mCompleted = true;
-            }
-            tutorial->mUnlock = puzzles;
-        }
-        if (SetProgress* first = state->FindSet(0, 1)) {
-            first->mUnlock = 1;
-        }
+        PassTutorialSet(*state);
         state->mCurrentCountry = 1;
     }
     if (auto* app = dynamic_cast<GameApp*>(gApp)) {

@@ -5,8 +5,6 @@
 #include "core/expr/NamedConstants.h"
 #include "game/data/MyLocalization.h"
 #include "game/data/PlayerState.h"
-#include "game/data/ProfileManager.h"
-#include "game/data/ProgressRules.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -17,9 +15,6 @@
 #include "widgets/script/AnimationCommand.h"
 
 namespace {
-
-// The tutorial set of the main game chains its puzzles into the first story set.
-constexpr const char* kChainGame = "pelnora7";
 
 std::string CompleteScript(const PuzzleId& id) {
     if (id.mMode >= 1) {
@@ -33,11 +28,14 @@ std::string CompleteScript(const PuzzleId& id) {
 
 }  // namespace
 
-LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, const PuzzleId& id, int seconds,
-                                     int mistakes, int hints, Widget* artGrid, bool firstCompletion)
-    : LevelStatusMenu(CompleteScript(id), gameName, id, seconds, mistakes, hints),
-      mFirstCompletion(firstCompletion),
-      mChain(gameName == kChainGame && id.mMode == 0 && id.mSet == 0) {
+LevelCompleteMenu::LevelCompleteMenu(const FinishedPuzzle& solved, Widget* artGrid,
+                                     const PuzzleBooking& booking)
+    : LevelStatusMenu(CompleteScript(solved.mId), solved.mGame, solved.mId, solved.mSeconds,
+                      solved.mMistakes, solved.mHintsUsed),
+      mBooking(booking),
+      mChain(IsTutorialPuzzle(solved.mGame, solved.mId)) {
+    const std::string& gameName = solved.mGame;
+    const PuzzleId& id = solved.mId;
     const SetRecord* setRecord = GetSetRecord(gameName, id.mMode, id.mSet);
     const std::string setName = setRecord != nullptr ? setRecord->mName : std::string();
     std::string info;
@@ -70,59 +68,27 @@ LevelCompleteMenu::LevelCompleteMenu(const std::string& gameName, const PuzzleId
     }
 
     if (mChain) {
-        BookChain();
-    } else {
-        BookStars(mistakes, hints);
-    }
-    // The booking is a change of progress: on disk before the player decides where to go.
-    SaveProfiles();
-}
-
-void LevelCompleteMenu::BookChain() {
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr) {
-        return;
-    }
-    if (PuzzleProgress* solved = player->FindPuzzle(mId)) {
-        solved->mCompleted = true;
-    }
-    mNextPuzzle = mId.mIndex + 1;
-    player->mPuzzle = mNextPuzzle;
-    const int puzzles = CountCatalogPuzzles(mGameName, mId.mMode, mId.mSet);
-    if (mNextPuzzle < puzzles) {
-        if (SetProgress* progress = player->FindSet(mId.mMode, mId.mSet)) {
-            // A replayed tutorial never closes puzzles that are already open.
-            progress->mUnlock = std::max(progress->mUnlock, mNextPuzzle + 1);
+        // The tutorial set leads puzzle by puzzle into the first story set.
+        const int puzzles = CountCatalogPuzzles(gameName, id.mMode, id.mSet);
+        if (id.mIndex + 1 < puzzles) {
+            mNextPuzzle = id.mIndex + 1;
+        } else if (id.mSet + 1 < CountCatalogSets(gameName, id.mMode)) {
+            mNextSet = id.mSet + 1;
         }
-        return;
+    } else {
+        SetStarVariables(solved);
     }
-    // The tutorial set is done: the chain goes on into the next story set, when there is one.
-    const int sets = CountCatalogSets(mGameName, mId.mMode);
-    if (mId.mSet + 1 >= sets) {
-        return;
-    }
-    mNextSet = mId.mSet + 1;
-    if (SetProgress* next = player->FindSet(mId.mMode, mNextSet)) {
-        next->mUnlock = std::max(next->mUnlock, 1);
-    }
-    player->mCurrentCountry = mNextSet;
 }
 
-void LevelCompleteMenu::BookStars(int mistakes, int hints) {
-    PlayerState* player = CurrentPlayer();
-    PuzzleProgress* stored = player != nullptr ? player->FindPuzzle(mId) : nullptr;
+void LevelCompleteMenu::SetStarVariables(const FinishedPuzzle& solved) {
+    const PuzzleProgress& before = mBooking.mBefore;
     VariableTable& vars = GetVariables();
-    vars.Set("was_completed", ExprValue::FromBool(stored != nullptr && stored->mCompleted));
-    vars.Set("was_without_hints", ExprValue::FromBool(stored != nullptr && stored->mWithoutHints));
-    vars.Set("was_without_mistakes",
-             ExprValue::FromBool(stored != nullptr && stored->mWithoutMistakes));
-    vars.Set("without_hints", ExprValue::FromBool(hints == 0));
-    vars.Set("without_mistakes", ExprValue::FromBool(mistakes == 0));
-    vars.Set("is_completed", ExprValue::FromBool(mFirstCompletion));
-    if (stored != nullptr) {
-        stored->mWithoutHints = hints == 0;
-        stored->mWithoutMistakes = mistakes == 0;
-    }
+    vars.Set("was_completed", ExprValue::FromBool(before.mCompleted));
+    vars.Set("was_without_hints", ExprValue::FromBool(before.mWithoutHints));
+    vars.Set("was_without_mistakes", ExprValue::FromBool(before.mWithoutMistakes));
+    vars.Set("without_hints", ExprValue::FromBool(solved.mHintsUsed == 0));
+    vars.Set("without_mistakes", ExprValue::FromBool(solved.mMistakes == 0));
+    vars.Set("is_completed", ExprValue::FromBool(mBooking.mFirstCompletion));
 }
 
 CommandAnswer LevelCompleteMenu::HandleCommand(const AnimationCommand& command) {
@@ -177,10 +143,7 @@ void LevelCompleteMenu::AnimationEvent(uint32_t id, const std::string& message) 
 }
 
 bool LevelCompleteMenu::IsLastPuzzleOfSet() const {
-    const PlayerState* player = CurrentPlayer();
-    const SetProgress* progress =
-        player != nullptr ? player->FindSet(mId.mMode, mId.mSet) : nullptr;
-    return progress != nullptr && mId.mIndex == static_cast<int>(progress->mPuzzles.size()) - 1;
+    return mId.mIndex == CountCatalogPuzzles(mGameName, mId.mMode, mId.mSet) - 1;
 }
 
 void LevelCompleteMenu::SummaryShown() {
@@ -188,16 +151,7 @@ void LevelCompleteMenu::SummaryShown() {
         return;
     }
     mSummaryDone = true;
-    if (mChain || !mFirstCompletion || mId.mMode != 0 || !IsLastPuzzleOfSet()) {
-        return;
-    }
-    const int setsBefore = GetConstantValue("sets_before_extra_puzzles").AsInt();
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr || !FinishingSetOpensBonus(mId.mMode, mId.mSet, setsBefore)) {
-        return;
-    }
-    if (OpenFirstBonusSet(*player)) {
-        SaveProfiles();
+    if (mBooking.mOpenedBonus) {
         ShowAsDialog(new NoticeMenu("unlocked_bonus", nullptr, "menu", 2));
     }
 }
@@ -211,8 +165,10 @@ void LevelCompleteMenu::OnPrimary() {
                 player->mCurrentCountry = mNextSet;
             }
             OpenSetLoading(-1);
-        } else if (mNextPuzzle >= 0 &&
-                   mNextPuzzle < CountCatalogPuzzles(mGameName, mId.mMode, mId.mSet)) {
+        } else if (mNextPuzzle >= 0) {
+            if (player != nullptr) {
+                player->mPuzzle = mNextPuzzle;
+            }
             OpenPuzzleLoading(mGameName, {mId.mMode, mId.mSet, mNextPuzzle}, false);
         } else {
             OpenMainMenu();
@@ -223,24 +179,16 @@ void LevelCompleteMenu::OnPrimary() {
         player->mMode = mId.mMode;
         player->mCurrentCountry = mId.mSet;
     }
-    if (!mFirstCompletion || player == nullptr) {
+    if (!mBooking.mFirstCompletion || player == nullptr) {
         OpenSetLoading(-1);
         return;
     }
-    if (PuzzleProgress* solved = player->FindPuzzle(mId)) {
-        solved->mCompleted = true;
-    }
-    const int sets = CountSetsInMode(mGameName, mId.mMode);
     if (!IsLastPuzzleOfSet()) {
-        // The selection screen books the puzzle and opens the next one.
+        // The selection shows the solved puzzle as new and the next one open.
         OpenPuzzleSelect(mGameName, mId.mMode, mId.mSet, mId.mIndex, 0);
         return;
     }
-    if (mId.mSet + 1 < sets) {
-        OpenNextSet(*player, mId.mMode, mId.mSet, sets);
-    }
-    SaveProfiles();
-    const bool lastSet = mId.mSet + 1 >= sets;
+    const bool lastSet = mId.mSet + 1 >= CountSetsInMode(mGameName, mId.mMode);
     if (mId.mMode == 0) {
         if (lastSet) {
             OpenStoryFinal();

@@ -1,24 +1,23 @@
 #pragma once
-// The screen after a solved puzzle. It books the result (the tutorial chain through the first
-// story set; otherwise the stars of this solve), shows the revealed picture, and on "ok" decides
-// what comes next: the next tutorial puzzle or set, the set's loading screen, the puzzle
-// selection (which opens the next puzzle), the map, the bonus set list or the closing letter.
-// Finishing the story set the constant "sets_before_extra_puzzles" names opens the bonus mode.
-// Main thread only.
+// The screen after a solved puzzle. The solve is already booked (BookSolvedPuzzle) when it
+// opens; it shows the stars of this solve against those before it and the revealed picture, tells
+// of an opened bonus mode, and on "ok" decides what comes next: the next tutorial puzzle or set,
+// the set's loading screen, the puzzle selection (with the solved puzzle new), the map, the bonus
+// set list or the closing letter. It writes no progress. Main thread only.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "game/data/PuzzleBooking.h"
 #include "game/screens/LevelStatusMenu.h"
 
 class LevelCompleteMenu : public LevelStatusMenu {
 public:
     // artGrid (may be null) is the play screen's revealed picture: it is taken out of its parent
     // without being destroyed and from then on lives inside this screen (script object "art").
-    // firstCompletion: the puzzle was not completed before this solve.
-    LevelCompleteMenu(const std::string& gameName, const PuzzleId& id, int seconds, int mistakes,
-                      int hints, Widget* artGrid, bool firstCompletion);
+    // booking: what booking the solve found and opened.
+    LevelCompleteMenu(const FinishedPuzzle& solved, Widget* artGrid, const PuzzleBooking& booking);
 
     // The picture's reveal step, which the script waits for ("wait-for-art"): called once per
     // update while the script waits, until it answers true. Without one the wait ends at once.
@@ -28,7 +27,7 @@ public:
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
     void Update() override;
     // The star texts ("hint_star_text", "mistake_star_text", "complete_star_text"), and
-    // "summary_shown" (also as an animation event) for the bonus unlock.
+    // "summary_shown" (also as an animation event): the notice of an opened bonus mode.
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;
     void AnimationEvent(uint32_t id, const std::string& message) override;
 
@@ -43,13 +42,12 @@ public:
     bool IsWaitingForArt() const { return mWaitingForArt; }
 
 private:
-    void BookChain();
-    void BookStars(int mistakes, int hints);
-    // The bonus unlock of "summary_shown"; once.
+    void SetStarVariables(const FinishedPuzzle& solved);
+    // The notice of an opened bonus mode, at "summary_shown"; once.
     void SummaryShown();
     bool IsLastPuzzleOfSet() const;
 
-    bool mFirstCompletion;
+    PuzzleBooking mBooking;
     bool mChain;
     int mNextPuzzle = -1;
     int mNextSet = -1;

@@ -57,7 +57,7 @@ CommandAnswer LevelIntroMenu::HandleCommand(const AnimationCommand& command) {
                 image != nullptr ? image->GetCelHeight() : 0);
     AddWidget(box);
     mCheckboxLiveId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, box);
-    return CommandAnswer::kNotHandled;
+    return CommandAnswer::kHandled;
 }
 
 Checkbox* LevelIntroMenu::GetCheckbox() const {

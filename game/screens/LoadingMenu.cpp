@@ -49,10 +49,6 @@ bool LoadingMenu::IsSynchronousLoading() {
     return gSynchronousLoading;
 }
 
-Widget* LoadingMenu::GetScreenshot() const {
-    return mScreenshot.Get();
-}
-
 void LoadingMenu::StartLoading(const AssetSet& names, const std::string& group) {
     if (mWorker.joinable() || !mDone.load()) {
         return;

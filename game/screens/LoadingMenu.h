@@ -33,8 +33,6 @@ public:
     bool IsDone() const { return mDone.load(); }
     // The intro script has said "intro_finished".
     bool IsCovered() const { return mCovered; }
-    // The child showing the picture of the screen left, while the intro runs; null after.
-    Widget* GetScreenshot() const;
 
     // --- operations it replaces ---
     // "intro_finished": the screen covers itself and drops the picture of the old screen.

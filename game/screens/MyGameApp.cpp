@@ -1,6 +1,8 @@
 #include "game/screens/MyGameApp.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "core/expr/MainThread.h"
 #include "core/util/Log.h"
@@ -58,6 +60,15 @@ bool MyGameApp::Init() {
     SetPlayerNameHandler([this](const std::string& name) { mCurrentPlayerName = name; });
     SetTypedCodeHandler([this](const std::string& text) { HandleDeveloperCode(text); });
     if (!GameApp::Init()) {
+        return false;
+    }
+    // Every screen is a script: without them the window would stay black for ever.
+    if (mScriptCount == 0) {
+        std::error_code ignored;
+        ShowFatalError("The game's data is missing: no screen scripts were found in '" +
+                       (std::filesystem::current_path(ignored) / "properties").string() +
+                       "'. Please reinstall the game.");
+        SetExitCode(1);
         return false;
     }
     SetProfileSavingAllowed(!mScreenSaverMode && AreUserFilesWritable());

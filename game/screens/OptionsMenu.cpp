@@ -85,10 +85,15 @@ Checkbox* OptionsMenu::GetCheckbox(const std::string& type) const {
 }
 
 CommandAnswer OptionsMenu::HandleCommand(const AnimationCommand& command) {
+    // A word the screen acted on is answered as taken, so the script engine does not also look
+    // for it among its own words and name it as unknown.
     if (command.mCommand == "add-slider") {
         AddSlider();
-    } else if (command.mCommand == "add-checkbox") {
+        return CommandAnswer::kHandled;
+    }
+    if (command.mCommand == "add-checkbox") {
         AddCheckbox();
+        return CommandAnswer::kHandled;
     }
     return CommandAnswer::kNotHandled;
 }

@@ -17,6 +17,7 @@
 #include "game/data/MyLocalization.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
+#include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
 #include "game/screens/ScreenFlow.h"
@@ -477,23 +478,49 @@ void PlayPuzzleMenu::UseHintAt(int x, int y, int count) {
 
 // --- the end ---
 
+bool PlayPuzzleMenu::IsOutcomeShown() {
+    PlayTileGrid* grid = mGrid.Get();
+    if (grid == nullptr) {
+        return true;
+    }
+    const PlayModel::State outcome = grid->GetModel().GetState();
+    if (outcome == PlayModel::State::kPlaying || grid->HasTileAnimations()) {
+        return false;
+    }
+    // A loss shows once the last mistake's trail has reached the meter.
+    return outcome == PlayModel::State::kSolved || grid->IsLost();
+}
+
+PuzzleResult PlayPuzzleMenu::MakeResult() const {
+    const PlayTileGrid* grid = mGrid.Get();
+    const HintMeter* hints = mHintMeter.Get();
+    PuzzleResult result;
+    result.mGame = mGame;
+    result.mId = mId;
+    result.mSeconds = mTimer / kTicksPerSecond;
+    result.mMistakes = grid != nullptr ? grid->GetModel().GetMistakes() : 0;
+    result.mHintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;
+    return result;
+}
+
 void PlayPuzzleMenu::EndPuzzle() {
     PlayTileGrid* grid = mGrid.Get();
     if (mState != kPlaying || grid == nullptr) {
         return;
     }
-    const bool lost = grid->IsLost();
+    // The rules decide, and a loss wins over a last tile found by the same mistake.
+    const bool lost = grid->GetModel().GetState() == PlayModel::State::kLost;
     if (lost) {
         grid->StartMistakeExplosion();
     } else {
         grid->StartFadeTimer();
     }
+    // Read before the meters are let go.
+    const PuzzleResult result = MakeResult();
     SetPausesWhenInactive(false);
     grid->SetDisabled(true);
     grid->SetMeters(nullptr, nullptr);
     FadeOutWidgets(LiveHud());
-    HintMeter* hints = mHintMeter.Get();
-    const int hintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;
     if (lost) {
         mState = kLost;
         return;
@@ -512,33 +539,8 @@ void PlayPuzzleMenu::EndPuzzle() {
         // The catalogue is filled before play and read-only since; the flag is the record's.
         const_cast<PuzzleRecord*>(record)->mTested = true;
     }
-    const int seconds = mTimer / kTicksPerSecond;
-    if (PlayerState* state = GetCurrentPlayerState()) {
-        std::vector<SetProgress>& sets = state->mProgress[static_cast<size_t>(mId.mMode)];
-        if (sets.size() <= static_cast<size_t>(mId.mSet)) {
-            sets.resize(static_cast<size_t>(mId.mSet) + 1);
-        }
-        std::vector<PuzzleProgress>& puzzles = sets[static_cast<size_t>(mId.mSet)].mPuzzles;
-        const size_t count =
-            std::max(static_cast<size_t>(mId.mIndex) + 1,
-                     static_cast<size_t>(CountCatalogPuzzles(mGame, mId.mMode, mId.mSet)));
-        if (puzzles.size() < count) {
-            puzzles.resize(count);
-        }
-        PuzzleProgress& progress = puzzles[static_cast<size_t>(mId.mIndex)];
-        if (progress.mBestTime == 0 || seconds < progress.mBestTime) {
-            progress.mBestTime = seconds;
-        }
-        mFirstCompletion = !progress.mCompleted;
-    }
-    PuzzleResult result;
-    result.mGame = mGame;
-    result.mId = mId;
-    result.mSeconds = seconds;
-    result.mMistakes = grid->GetModel().GetMistakes();
-    result.mHintsUsed = hintsUsed;
-    OpenLevelComplete(result, art, mFirstCompletion);
-    SaveProfiles();
+    // Booked and saved before the end screen opens: leaving from there loses nothing.
+    OpenLevelComplete(result, art, BookSolvedPuzzle(result));
 }
 
 void PlayPuzzleMenu::AddExplosionTile(DynamicWidget* tile, float targetX, float targetY,
@@ -561,21 +563,15 @@ void PlayPuzzleMenu::RemoveWidget(Widget* widget) {
 
 void PlayPuzzleMenu::FailPuzzle() {
     // The collapse reports once it has thrown its tiles, and the last tile to land reports
-    // again: the fail screen opens once, when nothing is falling.
-    if (mFailShown || mState != kLost || !mFallingTiles.empty()) {
+    // again: the fail screen opens once, when nothing is falling. A screen that has left the
+    // manager opens nothing: the exit takes the screens down with their tiles still falling.
+    if (mFailShown || mState != kLost || !mFallingTiles.empty() || mManager == nullptr ||
+        mRemoved) {
         return;
     }
     mFailShown = true;
-    PlayTileGrid* grid = mGrid.Get();
-    HintMeter* hints = mHintMeter.Get();
-    PuzzleResult result;
-    result.mGame = mGame;
-    result.mId = mId;
-    result.mSeconds = mTimer / kTicksPerSecond;
-    result.mMistakes = grid != nullptr ? grid->GetModel().GetMistakes() : 0;
-    result.mHintsUsed = hints != nullptr ? hints->GetBulbs().GetHintsUsed() : 0;
-    OpenLevelFail(result);
-    if (grid != nullptr) {
+    OpenLevelFail(MakeResult());
+    if (PlayTileGrid* grid = mGrid.Get()) {
         FadeOutWidgets({grid});
     }
     mState = kFinished;
@@ -616,7 +612,8 @@ void PlayPuzzleMenu::Update() {
             }
             ShowToolLegends();
         }
-        if ((grid->GetModel().GetSolidLeft() > 0 || grid->HasTileAnimations()) && !grid->IsLost()) {
+        // The end screens wait for the last tile and trail of the ending stroke.
+        if (!IsOutcomeShown()) {
             ++mTimer;
             if (mTimer % kTicksPerSecond == 0) {
                 if (TextLabel* label = mTimerLabel.Get()) {

@@ -27,6 +27,7 @@
 #include "game/board/PlayTileGrid.h"
 #include "game/board/WeakWidget.h"
 #include "game/data/PuzzleId.h"
+#include "game/screens/ScreenFlow.h"
 #include "menus/Menu.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -71,7 +72,9 @@ public:
     void SelectTool(int n);
     // The tool buttons' looks: pressable with the toggle on, a legend with it off.
     void ShowToolLegends();
-    // Ends play: solved unless the grid is lost. Once; only while playing.
+    // Ends play as the rules' outcome says (lost wins over solved; an outcome while the rules
+    // still play is taken as solved, for the developer code). A solve is booked and saved here.
+    // Once; only while playing.
     void EndPuzzle();
     // Draws widgets into one picture of the screen's size and puts that picture in their place.
     void FadeOutWidgets(const std::vector<Widget*>& widgets);
@@ -118,6 +121,11 @@ private:
     void AddPicture(const std::vector<Widget*>& widgets, float x, float y, float opacity,
                     const std::string& id);
     void ReportMissingImages();
+    // The rules have decided and the board shows it: no tile animation runs, and a loss's last
+    // mistake trail has arrived.
+    bool IsOutcomeShown();
+    // This play's result so far.
+    PuzzleResult MakeResult() const;
 
     int mState = kSceneScript;
     std::string mGame;
@@ -129,7 +137,6 @@ private:
     std::vector<ToolEntry> mTools;
     int mCurrentTool = 0;
     bool mRevealLook = true;
-    bool mFirstCompletion = false;
     bool mFailShown = false;
 
     WeakWidget<PlayTileGrid> mGrid;

@@ -52,10 +52,12 @@ ButtonWidget* PlayerSelectMenu::GetRowOkButton(int i) const {
 CommandAnswer PlayerSelectMenu::HandleCommand(const AnimationCommand& command) {
     if (command.mCommand == "place-profiles") {
         PlaceProfiles();
-    } else if (command.mCommand == "place-buttons") {
-        PlaceButtons();
+        return CommandAnswer::kHandled;
     }
-    // Acted on, but reported as not taken, like every command the screen does not stop for.
+    if (command.mCommand == "place-buttons") {
+        PlaceButtons();
+        return CommandAnswer::kHandled;
+    }
     return CommandAnswer::kNotHandled;
 }
 

@@ -88,7 +88,7 @@ CommandAnswer PuzzleSelectMenu::HandleCommand(const AnimationCommand& command) {
     }
     if (word == "puzzle-loading-done") {
         PuzzleLoadingDone();
-        return CommandAnswer::kNotHandled;
+        return CommandAnswer::kHandled;
     }
     if (word == "set-puzzle-images") {
         SetPuzzleImages();
@@ -321,21 +321,26 @@ void PuzzleSelectMenu::SetCurrentSet(int set) {
     const int count = PuzzleCount();
     if (set >= 0 && set < CountCatalogSets(mGameName, mMode)) {
         progress->mUnlock = std::min(progress->mUnlock, count);
+        // A puzzle the catalogue could not read does not block the set: once open it counts as
+        // done, and passing the set's last one opens the next set.
+        if (PassUnavailablePuzzles(*player, mMode, set,
+                                   FindUnavailablePuzzles(mGameName, mMode, set))) {
+            OpenNextSet(*player, mMode, set, CountCatalogSets(mGameName, mMode));
+        }
     }
     mAvailable = progress->mUnlock;
     progress->mIntroduced = true;
 }
 
-void PuzzleSelectMenu::BookFinishedPuzzle() {
-    if (mFinishedPuzzle < 0 || mBooked) {
+void PuzzleSelectMenu::NoteFinishedSet() {
+    if (mFinishedPuzzle < 0 || mFinishNoted) {
         return;
     }
-    mBooked = true;
-    PlayerState* player = CurrentPlayer();
-    if (player == nullptr) {
-        return;
-    }
-    if (::BookFinishedPuzzle(*player, {mMode, mSet, mFinishedPuzzle}, PuzzleCount())) {
+    mFinishNoted = true;
+    const PlayerState* player = CurrentPlayer();
+    const PuzzleProgress* finished =
+        player != nullptr ? player->FindPuzzle({mMode, mSet, mFinishedPuzzle}) : nullptr;
+    if (finished != nullptr && finished->mCompleted && mFinishedPuzzle == PuzzleCount() - 1) {
         mCompletedSet = mSet;
         GetVariables().Set("c_set_completed", ExprValue::FromBool(true));
     }
@@ -370,7 +375,7 @@ void PuzzleSelectMenu::Refresh() {
 
 void PuzzleSelectMenu::DisplayPreview() {
     QueueAnimationRef(ModeWord() + "_load_preview_" + mGameName);
-    BookFinishedPuzzle();
+    NoteFinishedSet();
     if (GetInfoWidget() == nullptr) {
         auto* info = new AnimationWidget(0, 0, nullptr, 1.0f);
         AddWidget(info);

@@ -1,11 +1,10 @@
 #pragma once
 // The puzzles of one set (story or bonus) as buttons in three looks (complete, open, locked),
 // with a preview of the hovered puzzle (its picture when solved, its name, best time and stars)
-// and a flash on the newest open puzzle. A puzzle just solved is booked here: it is marked
-// completed, the next puzzle opens, and a finished set moves on to the map, or after the last
-// story set to the closing letter. The scripts "<mode>_puzzle_menu_<game>" and
-// "<mode>_puzzle_select_<game>" (mode "story" or "bonus") lay it out; "display_preview" books and
-// fills it. Main thread only.
+// and a flash on the newest open puzzle. A puzzle just solved (booked when it was solved) shows
+// as new, and a finished set moves on to the map, or after the last story set to the closing
+// letter. The scripts "<mode>_puzzle_menu_<game>" and "<mode>_puzzle_select_<game>" (mode
+// "story" or "bonus") lay it out; "display_preview" fills it. Main thread only.
 
 #include <cstdint>
 #include <string>
@@ -68,7 +67,8 @@ private:
     void SetPuzzleImages();
     void PuzzleLoadingDone();
     void ShowPuzzleInfo(int i);
-    void BookFinishedPuzzle();
+    // Whether the puzzle just solved finished the set (read only: the solve is already booked).
+    void NoteFinishedSet();
     void Refresh();
     void DisplayPreview();
     void HandleScreenEvent(const std::string& message);
@@ -96,6 +96,6 @@ private:
     std::string mImageNames[4] = {"ui_Puzzle_Incomplete", "ui_Puzzle_Complete", "ui_Puzzle_Current",
                                   ""};
     bool mReady = true;
-    bool mBooked = false;
+    bool mFinishNoted = false;
     bool mLeaving = false;
 };

@@ -38,10 +38,6 @@
 
 // --- the title and the board ---
 
-Widget* OpenTitleScreen() {
-    return Menu::ShowAsDialog(new MyTitleScreen());
-}
-
 Widget* OpenMainMenu() {
     return Menu::ShowAsDialog(new MainMenu(false));
 }
@@ -119,10 +115,9 @@ Widget* OpenPlayPuzzle(const std::string& game, const PuzzleId& id) {
     return Menu::ShowAsDialog(new PlayPuzzleMenu(game, id));
 }
 
-Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid, bool firstCompletion) {
-    auto* screen =
-        new LevelCompleteMenu(result.mGame, result.mId, result.mSeconds, result.mMistakes,
-                              result.mHintsUsed, artGrid, firstCompletion);
+Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid,
+                          const PuzzleBooking& booking) {
+    auto* screen = new LevelCompleteMenu(result, artGrid, booking);
     // The script waits for the picture ("wait-for-art") while the art grid reveals itself.
     if (auto* art = dynamic_cast<PlayArtGrid*>(artGrid)) {
         const uint32_t liveId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, art);

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "game/data/PuzzleId.h"
+#include "game/data/PuzzleBooking.h"
 
 class Menu;
 class Image;
@@ -18,17 +18,9 @@ class PlayerSelectMenu;
 class Widget;
 
 // What a finished puzzle hands to the level-complete and level-fail screens.
-struct PuzzleResult {
-    std::string mGame;
-    PuzzleId mId;
-    int mSeconds = 0;    // play time, timer ticks / 100
-    int mMistakes = 0;   // the grid's mistakes
-    int mHintsUsed = 0;  // hints spent on the hint meter
-};
+using PuzzleResult = FinishedPuzzle;
 
 // --- the title and the board ---
-// The game's title screen (shown after the start screens).
-Widget* OpenTitleScreen();
 // The main menu over the board.
 Widget* OpenMainMenu();
 // The first player's name entry over the title screen (title may be null: the game is then
@@ -68,8 +60,9 @@ Widget* OpenLevelIntro(const std::string& game, const PuzzleId& id);
 // The play screen of a puzzle.
 Widget* OpenPlayPuzzle(const std::string& game, const PuzzleId& id);
 // The end of a solved puzzle. artGrid is the play screen's picture grid (the level screen may
-// take it over; null when there is none); firstCompletion: the puzzle was not completed before.
-Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid, bool firstCompletion);
+// take it over; null when there is none); booking: what booking the solve found and opened.
+Widget* OpenLevelComplete(const PuzzleResult& result, Widget* artGrid,
+                          const PuzzleBooking& booking);
 // The end of a lost puzzle.
 Widget* OpenLevelFail(const PuzzleResult& result);
 

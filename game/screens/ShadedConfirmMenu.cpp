@@ -51,15 +51,3 @@ void ShadedConfirmMenu::CloseUnlessKilled() {
         ConfirmMenu::OnConfirm();
     }
 }
-
-void ShadedConfirmMenu::MarkTutorialSetPassed(PlayerState& state) {
-    if (SetProgress* tutorial = state.FindSet(0, 0)) {
-        for (int i = 0; i < 2 && i < static_cast<int>(tutorial->mPuzzles.size()); ++i) {
-            tutorial->mPuzzles[static_cast<size_t>(i)].mCompleted = true;
-        }
-        tutorial->mUnlock = 2;
-    }
-    if (SetProgress* first = state.FindSet(0, 1)) {
-        first->mUnlock = 1;
-    }
-}

@@ -30,7 +30,4 @@ protected:
     void CloseUnlessKilled();
     // Whether the dialog table still holds this dialog.
     bool IsStillShown() const;
-    // Leaving the tutorial by a menu: its first two puzzles count as completed, and the tutorial
-    // and the first story set are opened as far as playing them would have.
-    static void MarkTutorialSetPassed(PlayerState& state);
 };

@@ -5,6 +5,7 @@
 #include FT_SYNTHESIS_H
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "graphics/ImageSurface.h"
@@ -140,6 +141,11 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         set->Slot(codePoint);
     }
     std::vector<Bitmap> bitmaps(repertoire.size());
+    // A cut-off file still opens (its tables of contents come first) but its glyphs don't load:
+    // the text would be drawn blank, so such a file is refused.
+    int unreadable = 0;
+    int present = 0;
+    int blankLetters = 0;
     for (size_t n = 0; n < repertoire.size(); ++n) {
         const uint32_t codePoint = repertoire[n];
         const FT_UInt index = FT_Get_Char_Index(face, codePoint);
@@ -147,6 +153,7 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
             continue;
         }
         if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) {
+            ++unreadable;
             continue;
         }
         FT_GlyphSlot slot = face->glyph;
@@ -159,15 +166,23 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
             }
         }
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+            ++unreadable;
             continue;
         }
+        ++present;
         GlyphInfo& glyph = *set->Slot(codePoint);
         glyph.mPresent = true;
         glyph.mAdvance = RoundPixels(slot->advance.x);
         glyph.mLeft = slot->bitmap_left;
         glyph.mTop = slot->bitmap_top;
         const FT_Bitmap& source = slot->bitmap;
-        if (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.width == 0 || source.rows == 0) {
+        if (source.width == 0 || source.rows == 0) {
+            // A letter or digit always has ink; a blank one is a glyph whose data lies past the
+            // end of a cut-off file (FreeType reads it as empty rather than failing).
+            blankLetters += std::isalnum(static_cast<int>(codePoint < 128 ? codePoint : 0)) != 0;
+            continue;
+        }
+        if (source.pixel_mode != FT_PIXEL_MODE_GRAY) {
             continue;
         }
         Bitmap& bitmap = bitmaps[n];
@@ -181,6 +196,13 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         }
         glyph.mWidth = bitmap.mWidth;
         glyph.mHeight = bitmap.mHeight;
+    }
+
+    unreadable += blankLetters;
+    if (unreadable > 0 || present == 0) {
+        return fail(present == 0 ? "the file holds none of the game's characters"
+                                 : std::to_string(unreadable) +
+                                       " characters can't be read; the file is damaged or cut off");
     }
 
     // Shelf packing in character order; glyphs of one font differ little in height.

@@ -156,6 +156,22 @@ TEST_F(Appearance, ReplaceResizeTesselateAndRecursive) {
     EXPECT_TRUE(d->mTransformMode);
 }
 
+TEST_F(Appearance, AChildOfTheWidgetsOwnImageKeepsItsPixels) {
+    AddImage("dot", 4, 4);
+    // Twice: a piece of a piece still shows the picture the widget made for itself.
+    Load(R"(<animation name="a">
+              <add image="dot" id="e"/>
+              <replace id="e" width="6" height="5" red="1" alpha="0.5"/>
+              <child-image id="e"/>
+              <child-image id="e"/>
+            </animation>)");
+    DynamicWidget* e = Object(Host("a"), "e");
+    ASSERT_NE(e, nullptr);
+    ASSERT_NE(e->GetImage(), nullptr);
+    EXPECT_EQ(e->mWidth, 6);
+    EXPECT_EQ(e->GetImage()->GetPixel(1, 1, 0), 0x7FFF0000u);
+}
+
 TEST_F(Appearance, CircleAndShearAreNamedControllers) {
     AddImage("dot", 40, 20);
     Load(R"(<animation name="a">

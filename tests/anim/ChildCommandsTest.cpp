@@ -126,6 +126,30 @@ TEST_F(ChildCommands, CallRunsInlineThroughWaitsAndLoops) {
     EXPECT_EQ(host->Trace(), "out ");
 }
 
+// A command nobody knows and a "call" of a script that does not exist are skipped, each named
+// once with its line and file however often it runs.
+TEST_F(ChildCommands, UnknownCommandsAndMissingCallsAreNamedOnce) {
+    Load(R"(<animation name="a">
+              <call animation="nowhere"/>
+              <frobnicate x="1"/>
+              <mark v="'on'"/>
+            </animation>)");
+    testing::internal::CaptureStderr();
+    auto* host = Host("a");
+    host->PlayAnimationRef("a");
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(host->Trace(), "on on ");
+    for (const char* expected :
+         {"\"call\" of the script 'nowhere', which does not exist; skipped on Line 2 in File '",
+          "the command \"frobnicate\" is not known here and is skipped on Line 3 in File '"}) {
+        const size_t at = log.find(expected);
+        ASSERT_NE(at, std::string::npos) << expected << "\n" << log;
+        EXPECT_EQ(log.find(expected, at + 1), std::string::npos) << "named twice: " << expected;
+        const std::string line = log.substr(at, log.find('\n', at) - at);
+        EXPECT_TRUE(line.ends_with("animations.xml'")) << line;
+    }
+}
+
 TEST_F(ChildCommands, LoadAfterQueuesBehindTheScript) {
     Load(R"(<animation name="a">
               <load-after animation="next"/>

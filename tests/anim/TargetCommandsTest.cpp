@@ -129,6 +129,25 @@ TEST_F(TargetCommands, AttachKeepsThePlaceAndTheRunningScript) {
     EXPECT_EQ(mHost.queue.size(), 0u);
 }
 
+TEST_F(TargetCommands, AttachIntoTheTargetsOwnChildIsRefusedWithALogLine) {
+    AddImage("dot", 4, 4);
+    Load(R"(<animation name="a"><play animation="nest" id="mover" remove="false"/></animation>
+            <animation name="nest"><add image="dot" id="inner"/><wait-for time="1000"/></animation>
+            <animation name="go"><attach id="mover" to="inner"/></animation>)");
+    auto* host = Host("a");
+    auto* mover = dynamic_cast<AnimationWidget*>(VarObject(host, "mover"));
+    ASSERT_NE(mover, nullptr);
+    Widget* inner = VarObject(mover, "inner");
+    ASSERT_NE(inner, nullptr);
+    host->GetVariables().Set("inner", ExprValue::FromObject(inner));
+    testing::internal::CaptureStderr();
+    host->PlayAnimationRef("go");
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(mover->GetParent(), host);
+    EXPECT_EQ(inner->GetParent(), mover);
+    EXPECT_NE(log.find("\"attach\" of 'mover'"), std::string::npos) << log;
+}
+
 TEST_F(TargetCommands, GetPointFindsAPointOrReportsNone) {
     AddImage("area", 30, 20);
     auto clear = std::make_shared<ImageSurface>();

@@ -31,6 +31,7 @@ struct Launch {
     std::string workDir;
     rlim_t fileLimit = RLIM_INFINITY;
     bool asNobody = false;
+    const char* dataFolder = nullptr;  // "-changedir"
 };
 
 pid_t StartGame(const Launch& how) {
@@ -52,7 +53,8 @@ pid_t StartGame(const Launch& how) {
             execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
                   P7_GAME_EXE, static_cast<char*>(nullptr));
         }
-        execl(P7_GAME_EXE, P7_GAME_EXE, static_cast<char*>(nullptr));
+        execl(P7_GAME_EXE, P7_GAME_EXE, how.dataFolder != nullptr ? "-changedir" : nullptr,
+              how.dataFolder, static_cast<char*>(nullptr));
         _exit(127);
     }
     return pid;
@@ -156,6 +158,21 @@ TEST(GameExecutable, PerUserFolderIsAbsoluteOrTheGameStops) {
     homeless.errFile = folder.path + "/homeless.err";
     EXPECT_EQ(WaitExit(StartGame(homeless), 60), 1);
     EXPECT_NE(ReadText(homeless.errFile).find("HOME"), std::string::npos);
+}
+
+// A data folder without its "properties/" stops the game with a message naming the folder,
+// rather than leaving a black window.
+TEST(GameExecutable, MissingGameDataStopsWithAMessage) {
+    TempUserFolder folder;
+    Launch how;
+    how.env = {{"XDG_DATA_HOME", folder.path.c_str()}};
+    how.errFile = folder.path + "/game.err";
+    how.dataFolder = "/";
+    EXPECT_EQ(WaitExit(StartGame(how), 60), 1);
+    EXPECT_NE(ReadText(how.errFile).find("FATAL ERROR: The game's data is missing"),
+              std::string::npos)
+        << ReadText(how.errFile);
+    EXPECT_NE(ReadText(how.errFile).find("'/properties'"), std::string::npos);
 }
 
 // Standard error into a closed pipe, and a file-size limit that the sound cache runs into: the

@@ -3,6 +3,10 @@
 // up after the draw.
 
 #include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/GameApp.h"
 #include "app/LoadingCompleteListener.h"
@@ -288,4 +292,46 @@ TEST(MainLoop, TheDisplaySizesFollowTheDesktopsShape) {
         EXPECT_EQ(app.mNormalDisplaySize, c.normal) << c.desktopWidth << "x" << c.desktopHeight;
         app.Shutdown();
     }
+}
+
+// The window's first picture is the first screen's background, shown as the window maps and
+// before the rest of the start-up (the first settings write among it) and any frame.
+TEST(MainLoop, TheFirstPictureComesBeforeTheRestOfTheStartUp) {
+    struct RecordingPlatform : NullPlatform {
+        void ShowWindow(bool show) override {
+            NullPlatform::ShowWindow(show);
+            calls.push_back(show ? "shown" : "hidden");
+        }
+        void ShowPlainPicture(uint32_t rgb) override {
+            calls.push_back("picture " + std::to_string(rgb) +
+                            (std::filesystem::exists(settings) ? " after settings" : ""));
+        }
+        bool Present() override {
+            calls.push_back("frame");
+            return NullPlatform::Present();
+        }
+        std::vector<std::string> calls;
+        std::string settings;
+    };
+    struct WhiteFirstApp : HeldLoadingApp {
+        bool GetFirstPictureColor(uint32_t* rgb) const override {
+            *rgb = 0xFFFFFF;
+            return true;
+        }
+    };
+    TempUserFolder folder;
+    ManualClock clock;
+    WhiteFirstApp app;
+    auto platform = std::make_unique<RecordingPlatform>();
+    RecordingPlatform* recorder = platform.get();
+    recorder->settings = folder.UserFile("settings.xml");
+    app.SetPlatform(std::move(platform));
+    app.SetClock(&clock);
+    ASSERT_TRUE(app.Init());
+    ASSERT_GE(recorder->calls.size(), 2u);
+    EXPECT_EQ(recorder->calls[0], "shown");
+    EXPECT_EQ(recorder->calls[1], "picture 16777215");
+    app.Quit();
+    app.MainLoopStep();
+    app.Shutdown();
 }

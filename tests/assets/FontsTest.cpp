@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "support/TempFolder.h"
+
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/fonts/Fonts.h"
@@ -182,4 +187,20 @@ TEST(FontsTest, Utf8TextIsMeasuredAndLookedUpByCodePoint) {
     // Outside the set nothing is drawn and nothing advances.
     EXPECT_EQ(glyphs.Glyph(0x4E00).mAdvance, 0);
     EXPECT_EQ(glyphs.Glyph(0x4E00).mPage, -1);
+}
+
+// A font file cut off after its tables of contents still opens, but its glyphs don't: it is
+// refused with its name, so the table's stand-in shows the text instead of blank buttons.
+TEST(FontsTest, ACutOffFontFileIsRefusedWithItsName) {
+    std::ifstream in(std::string(P7_SOURCE_DIR) + "/content/fonts/Lato-Regular.ttf",
+                     std::ios::binary);
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    ASSERT_GT(whole.str().size(), 4096u);
+    TempFolder temp;
+    const std::string path = temp.Path() + "cut.ttf";
+    std::ofstream(path, std::ios::binary) << whole.str().substr(0, whole.str().size() / 2);
+    std::string error;
+    EXPECT_EQ(TrueTypeFont::FromFile(path, 0, 20, 0, &error), nullptr);
+    EXPECT_NE(error.find("font file '" + path + "'"), std::string::npos) << error;
 }

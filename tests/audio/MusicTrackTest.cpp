@@ -8,6 +8,7 @@
 #include "audio/MixSoundManager.h"
 #include "audio/MixTrackInterface.h"
 #include "audio/MusicSources.h"
+#include "audio/SoundFileReaders.h"
 #include "support/AudioTestUtil.h"
 
 using namespace audiotest;
@@ -252,6 +253,15 @@ TEST(OggMusicSourceTest, StereoKeepsItsSides) {
     EXPECT_GT(total, 5000);  // a quarter second at 22050 Hz
     EXPECT_GT(left, 10000);
     EXPECT_LT(right, 200);
+}
+
+// A cut-off Ogg file still decodes (shorter), so the end of its stream is what tells it apart.
+TEST(OggMusicSourceTest, ACutOffFileIsToldApart) {
+    const std::string whole = ReadFile(FixturePath("left.ogg"));
+    EXPECT_TRUE(IsOggStreamComplete(whole));
+    for (size_t cut : {whole.size() - 1, whole.size() / 2, size_t{30}, size_t{0}}) {
+        EXPECT_FALSE(IsOggStreamComplete(whole.substr(0, cut))) << cut;
+    }
 }
 
 TEST(BareTrackInterface, AcceptsEverythingAndPlaysNothing) {

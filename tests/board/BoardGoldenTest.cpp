@@ -250,7 +250,7 @@ TEST_F(GLTest, EverySolvedPictureAsTheGameDrawsIt) {
             const auto [mode, set] = sets[row];
             for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, mode, set); ++p) {
                 const CellGrid picture =
-                    ArtGrid::SquaredPicture(*FindPuzzle(kDefaultGameName, PuzzleId{mode, set, p}));
+                    ArtGrid::SquaredPicture(*FindPuzzle(kDefaultGameName, {mode, set, p}));
                 const float x = float(12 + (p % kColumns) * kStep), y = float(12 + row * kStep);
                 g.SetColor(Color(242, 230, 201));
                 g.FillRect(x, y, float(kPicture), float(kPicture));

@@ -187,6 +187,24 @@ TEST_F(PlayGridTest, DragLocksToOneAxisAndSkipsResolvedCells) {
     }
 }
 
+TEST_F(PlayGridTest, AStrokeStepRepaintsOnlyTheColumnsItLeavesAndEnters) {
+    StartPlay();
+    const int t = grid->GetTileSize();
+    const int x0 = static_cast<int>(grid->mX) + 2 * t + t / 2;
+    const int y0 = static_cast<int>(grid->mY) + 2 * t + t / 2;
+    h.MoveTo(x0, y0);
+    h.Press(x0, y0);
+    h.MoveTo(x0 + t, y0);
+    h.Draw();
+    h.MoveTo(x0 + 2 * t, y0);
+    Rect area;
+    ASSERT_TRUE(h.manager->GetDirtyArea(&area));
+    EXPECT_EQ(area.mX, static_cast<int>(grid->mX) + 3 * t - 2);
+    EXPECT_EQ(area.mWidth, 2 * t + 4);
+    EXPECT_EQ(area.mY + area.mHeight, static_cast<int>(grid->mY) + 10 * t + 2);
+    h.Release(x0 + 2 * t, y0);
+}
+
 TEST_F(PlayGridTest, HintsRevealUntouchedSolidCells) {
     StartPlay();
     hintMeter->OnEvent("hint", "7", 0);  // no such bulb

@@ -311,6 +311,21 @@ TEST_F(TutorialGridTest, HintRevealsLandOutsideTheStep) {
     }());
 }
 
+TEST_F(TutorialGridTest, AHintThatDoesTheStepsLastCellLetsTheScriptGoOn) {
+    ASSERT_NE(record->mSolution[5][1], 0);
+    grid->OnResume();
+    Stroke(2, 1, 4, 1);
+    EXPECT_EQ(grid->GetRemaining(), 1);
+    // A reward as large as the board: the hint's reveals take the step's last cell too.
+    grid->RevealHintTiles(0, 0, grid->GetModel().GetSize() * grid->GetModel().GetSize());
+    for (int i = 0; i < 3000 && grid->GetHintTrailCount() > 0; ++i) {
+        h.RunUpdates(1);
+    }
+    EXPECT_EQ(grid->GetRemaining(), 0);
+    EXPECT_FALSE(grid->IsWaitingForTiles());
+    EXPECT_GE(Stage(), 2);
+}
+
 // The shipped tutorial scripts name solid cells to reveal and holes to mark, on lines the grid
 // accepts, in the desk puzzles they run on.
 TEST_F(BoardTest, ShippedTutorialStepsMatchTheirPuzzles) {

@@ -8,14 +8,20 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/expr/ExprValue.h"
+#include "core/expr/NamedConstants.h"
+#include "widgets/script/AnimationStats.h"
 #include "widgets/script/AnimationTable.h"
 
 namespace contenttest {
@@ -109,6 +115,85 @@ inline std::set<std::string> ScriptVariables(const AnimationTable& table) {
         CollectDefinedVariables(table.Find(name)->mCommands, &variables);
     }
     return variables;
+}
+
+// The name a script parameter stands for when it is a literal: a quoted text with no quote or
+// escape inside, or a bare word that is neither a variable nor a named constant. Anything
+// computed is left to assets.txt.
+inline bool LiteralName(std::string text, const std::set<std::string>& variables,
+                        std::string* name) {
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
+    text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
+    if (text.size() > 2 && (text[0] == '\'' || text[0] == '"') && text.back() == text[0]) {
+        *name = text.substr(1, text.size() - 2);
+        return name->find_first_of("'\"\\") == std::string::npos;
+    }
+    const auto word = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.';
+    };
+    ExprValue value;
+    if (text.empty() || !(std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_') ||
+        !std::all_of(text.begin(), text.end(), word) || variables.count(text) > 0 ||
+        text == "true" || text == "false" || FindConstant(text, &value)) {
+        return false;
+    }
+    *name = text;
+    return true;
+}
+
+// Calls visit(script, command, parameter, name) for each parameter of the commands (children
+// included) whose value is a literal name.
+using LiteralVisit = std::function<void(const std::string&, const AnimationCommand&,
+                                        const std::string&, const std::string&)>;
+inline void ForEachLiteral(const std::string& script, const std::vector<AnimationCommand>& commands,
+                           const std::set<std::string>& variables, const LiteralVisit& visit) {
+    for (const AnimationCommand& command : commands) {
+        for (const auto& [param, value] : command.mParams) {
+            std::string name;
+            if (LiteralName(value, variables, &name)) {
+                visit(script, command, param, name);
+            }
+        }
+        ForEachLiteral(script, command.mChildren, variables, visit);
+    }
+}
+
+// ForEachLiteral over every script of the shipped table; a script that does not read fails the
+// test.
+inline void ForEachScriptLiteral(const LiteralVisit& visit) {
+    LoadConstants("constants.xml", nullptr);
+    AnimationTable table;
+    AnimationStats reader(false, &table);
+    reader.ReadAll();
+    for (const std::string& problem : reader.GetErrors()) {
+        ADD_FAILURE() << problem;
+    }
+    const std::set<std::string> variables = ScriptVariables(table);
+    for (const std::string& name : table.GetNames()) {
+        ForEachLiteral(name, table.Find(name)->mCommands, variables, visit);
+    }
+}
+
+// Every source file of the game's code (app, menus, widgets, game): its path and text.
+inline std::vector<std::pair<std::string, std::string>> GameSources() {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const char* folder : {"app", "menus", "widgets", "game"}) {
+        const std::string root = SourceFolder() + "/" + folder;
+        if (!std::filesystem::exists(root)) {
+            continue;
+        }
+        for (const auto& file : std::filesystem::recursive_directory_iterator(root)) {
+            if (file.path().extension() == ".cpp" || file.path().extension() == ".h") {
+                std::ifstream in(file.path(), std::ios::binary);
+                std::stringstream text;
+                text << in.rdbuf();
+                files.emplace_back(file.path().string(), text.str());
+            }
+        }
+    }
+    EXPECT_FALSE(files.empty());
+    return files;
 }
 
 // Runs a case with the content folder as the working folder, as the game does.

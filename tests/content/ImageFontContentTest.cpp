@@ -327,35 +327,18 @@ TEST_F(ImageFontContentTest, EveryImageAndFontTheCodeNamesExists) {
     const std::set<std::string> fonts = FontNames();
     // Lookups by a literal name; names built with a format ("Grid%d_%s") are listed with
     // every value in assets.txt instead.
-    int files = 0;
-    for (const char* folder : {"app", "menus", "widgets", "game"}) {
-        const std::string root = contenttest::SourceFolder() + "/" + folder;
-        if (!std::filesystem::exists(root)) {
-            continue;
+    for (const auto& [path, source] : contenttest::GameSources()) {
+        for (const char* call : {"LookupAssetTableA", "FindImage", "LookupImage"}) {
+            for (const std::string& name : LiteralArguments(source, call)) {
+                EXPECT_TRUE(images.count(name) > 0)
+                    << path << " looks up image \"" << name << "\", which is not in assets.xml";
+            }
         }
-        for (const auto& file : std::filesystem::recursive_directory_iterator(root)) {
-            if (file.path().extension() != ".cpp" && file.path().extension() != ".h") {
-                continue;
-            }
-            ++files;
-            std::ifstream in(file.path());
-            std::stringstream text;
-            text << in.rdbuf();
-            const std::string source = text.str();
-            for (const char* call : {"LookupAssetTableA", "FindImage", "LookupImage"}) {
-                for (const std::string& name : LiteralArguments(source, call)) {
-                    EXPECT_TRUE(images.count(name) > 0)
-                        << file.path().string() << " looks up image \"" << name
-                        << "\", which is not in assets.xml";
-                }
-            }
-            for (const std::string& name : LiteralArguments(source, "Fonts::Find")) {
-                EXPECT_TRUE(fonts.count(name) > 0) << file.path().string() << " looks up font \""
-                                                   << name << "\", which is not in fonts.xml";
-            }
+        for (const std::string& name : LiteralArguments(source, "Fonts::Find")) {
+            EXPECT_TRUE(fonts.count(name) > 0)
+                << path << " looks up font \"" << name << "\", which is not in fonts.xml";
         }
     }
-    EXPECT_GT(files, 0);
 }
 
 // Script parameters whose value is an image name, a font name, or the prefix of a set of
@@ -373,109 +356,59 @@ const std::map<std::string, std::vector<std::string>> kPrefixParams = {
     {"textbox", {"_lt", "_ct", "_rt", "_lc", "_cc", "_rc", "_lb", "_cb", "_rb"}},
     {"textends", {"_left", "_center", "_right"}}};
 
-// The name a parameter text stands for when it is a literal: a quoted string, or a bare word
-// that is neither a variable nor a named constant. Anything computed is left to assets.txt.
-bool LiteralName(const std::string& raw, const std::set<std::string>& variables,
-                 std::string* name) {
-    std::string text = raw;
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.pop_back();
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.erase(text.begin());
-    }
-    if (text.size() >= 2 && (text.front() == '\'' || text.front() == '"') &&
-        text.back() == text.front()) {
-        *name = text.substr(1, text.size() - 2);
-        return !name->empty() && name->find_first_of("'\"\\") == std::string::npos;
-    }
-    const bool bare =
-        !text.empty() && (std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_') &&
-        std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
-        });
-    if (!bare || variables.count(text) > 0) {
-        return false;
-    }
-    ExprValue value;
-    if (FindConstant(text, &value) || text == "true" || text == "false") {
-        return false;
-    }
-    *name = text;
-    return true;
-}
-
-struct ScriptNameCheck {
-    std::set<std::string> mImages;
-    std::set<std::string> mFonts;
-    std::set<std::string> mVariables;
-    int mChecked = 0;
-
-    void Walk(const std::string& script, const std::vector<AnimationCommand>& commands) {
-        for (const AnimationCommand& command : commands) {
-            for (const auto& [param, value] : command.mParams) {
-                std::string name;
-                if (!LiteralName(value, mVariables, &name)) {
-                    continue;
-                }
-                const std::string where =
-                    "script \"" + script + "\", command " + command.mCommand + ", " + param;
-                if (kImageParams.count(param) > 0) {
-                    ++mChecked;
-                    EXPECT_TRUE(mImages.count(name) > 0)
-                        << where << ": image \"" << name << "\" is not in assets.xml";
-                } else if (kFontParams.count(param) > 0) {
-                    ++mChecked;
-                    EXPECT_TRUE(mFonts.count(name) > 0)
-                        << where << ": font \"" << name << "\" is not in fonts.xml";
-                } else if (const auto prefix = kPrefixParams.find(param);
-                           prefix != kPrefixParams.end() && command.mCommand == "add") {
-                    for (const std::string& suffix : prefix->second) {
-                        ++mChecked;
-                        EXPECT_TRUE(mImages.count(name + suffix) > 0)
-                            << where << ": image \"" << name + suffix << "\" is not in assets.xml";
-                    }
-                }
-            }
-            Walk(script, command.mChildren);
-        }
-    }
-};
-
 TEST_F(ImageFontContentTest, EveryImageAndFontAScriptNamesExists) {
     std::string error;
     ASSERT_TRUE(mCatalogue.ReadFile("assets.xml", &error)) << error;
-    LoadConstants("constants.xml", nullptr);
-    AnimationTable table;
-    AnimationStats reader(false, &table);
-    reader.ReadAll();
-    for (const std::string& problem : reader.GetErrors()) {
-        ADD_FAILURE() << problem;
-    }
-    ScriptNameCheck check;
-    check.mImages = CatalogueNames(mCatalogue);
-    check.mFonts = FontNames();
-    check.mVariables = ScriptVariables(table);
-    for (const std::string& name : table.GetNames()) {
-        check.Walk(name, table.Find(name)->mCommands);
-    }
-    RecordProperty("names_checked", check.mChecked);
+    const std::set<std::string> images = CatalogueNames(mCatalogue);
+    const std::set<std::string> fonts = FontNames();
+    int checked = 0;
+    const auto expect = [&](const std::set<std::string>& table, const std::string& name,
+                            const std::string& where, const char* what) {
+        ++checked;
+        EXPECT_TRUE(table.count(name) > 0)
+            << where << ": " << what << " \"" << name << "\" is missing";
+    };
+    contenttest::ForEachScriptLiteral([&](const std::string& script,
+                                          const AnimationCommand& command, const std::string& param,
+                                          const std::string& name) {
+        const std::string where =
+            "script \"" + script + "\", command " + command.mCommand + ", " + param;
+        if (kImageParams.count(param) > 0) {
+            expect(images, name, where, "image");
+        } else if (kFontParams.count(param) > 0) {
+            expect(fonts, name, where, "font");
+        } else if (const auto prefix = kPrefixParams.find(param);
+                   prefix != kPrefixParams.end() && command.mCommand == "add") {
+            for (const std::string& suffix : prefix->second) {
+                expect(images, name + suffix, where, "image");
+            }
+        }
+    });
+    RecordProperty("names_checked", checked);
 }
 
-// The parameter reader: what counts as a literal name.
+// What counts as a literal name in a script parameter.
 TEST(ScriptLiteralNames, QuotedAndBareWordsAreNamesVariablesAndExpressionsAreNot) {
     const std::set<std::string> variables = {"tile_image"};
-    std::string name;
-    EXPECT_TRUE(LiteralName(" 'Dialog' ", variables, &name));
-    EXPECT_EQ(name, "Dialog");
-    EXPECT_TRUE(LiteralName("\"GridNumbers\"", variables, &name));
-    EXPECT_EQ(name, "GridNumbers");
-    EXPECT_TRUE(LiteralName("hud_back_ipad", variables, &name));
-    EXPECT_EQ(name, "hud_back_ipad");
-    EXPECT_FALSE(LiteralName("tile_image", variables, &name));
-    EXPECT_FALSE(LiteralName("'G' + dim + 'TileSolid_' + c_device", variables, &name));
-    EXPECT_FALSE(LiteralName("true", variables, &name));
-    EXPECT_FALSE(LiteralName("''", variables, &name));
+    const struct {
+        const char* text;
+        const char* name;  // null: not a literal name
+    } cases[] = {{" 'Dialog' ", "Dialog"},
+                 {"\"GridNumbers\"", "GridNumbers"},
+                 {"hud_back_ipad", "hud_back_ipad"},
+                 {"tile_image", nullptr},
+                 {"'G' + dim + 'TileSolid_' + c_device", nullptr},
+                 {"'reveal' + dim", nullptr},
+                 {"true", nullptr},
+                 {"''", nullptr},
+                 {"3", nullptr}};
+    for (const auto& c : cases) {
+        std::string name;
+        EXPECT_EQ(contenttest::LiteralName(c.text, variables, &name), c.name != nullptr) << c.text;
+        if (c.name != nullptr) {
+            EXPECT_EQ(name, c.name);
+        }
+    }
 }
 
 }  // namespace

@@ -200,111 +200,50 @@ TEST_F(SoundContentTest, EverySetsMusicIsATrack) {
 
 TEST_F(SoundContentTest, EverySoundTheCodeNamesExists) {
     // Literal lookups; a name built at run time ("reveal%d") is listed in assets.txt instead.
-    int files = 0;
-    for (const char* folder : {"app", "menus", "widgets", "game"}) {
-        const std::string root = contenttest::SourceFolder() + "/" + folder;
-        if (!std::filesystem::exists(root)) {
-            continue;
-        }
-        for (const auto& file : std::filesystem::recursive_directory_iterator(root)) {
-            if (file.path().extension() != ".cpp" && file.path().extension() != ".h") {
-                continue;
-            }
-            ++files;
-            const std::string source = ReadWhole(file.path().string());
-            for (const char* call :
-                 {"LookupAssetTableB(\"", "LookupAssetTableB2(\"", "PlaySoundEffectByName(\""}) {
-                for (const std::string& name : QuotedAfter(source, call)) {
-                    EXPECT_TRUE(mSounds.count(name) > 0)
-                        << file.path().string() << " plays sound \"" << name
-                        << "\", which is not in assets.xml";
-                }
+    for (const auto& [path, source] : contenttest::GameSources()) {
+        for (const char* call :
+             {"LookupAssetTableB(\"", "LookupAssetTableB2(\"", "PlaySoundEffectByName(\""}) {
+            for (const std::string& name : QuotedAfter(source, call)) {
+                EXPECT_TRUE(mSounds.count(name) > 0)
+                    << path << " plays sound \"" << name << "\", which is not in assets.xml";
             }
         }
     }
-    EXPECT_GT(files, 0);
 }
 
-// A script parameter that is a plain name: a quoted string, or a bare word that is not a
-// variable or constant. Computed names are left to assets.txt.
-bool PlainName(std::string text, const std::set<std::string>& variables, std::string* name) {
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
-    text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
-    if (text.size() > 2 && (text[0] == '\'' || text[0] == '"') && text.back() == text[0]) {
-        *name = text.substr(1, text.size() - 2);
-        // A quoted text that holds another quote or an escape is an expression, not a name.
-        return name->find_first_of("'\"\\") == std::string::npos;
+// Which table a parameter of a script command names, if any.
+const char* SoundKindOf(const std::string& command, const std::string& param) {
+    static const std::set<std::string> soundCommands = {"sound", "stop-sound", "start-soundloop",
+                                                        "stop-soundloop"};
+    static const std::set<std::string> trackCommands = {"play-track", "stop-track"};
+    static const std::set<std::string> soundParams = {"sound", "sound_down", "sound_over",
+                                                      "up_sound", "down_sound"};
+    if (param == "name" && soundCommands.count(command) > 0) {
+        return "sound";
     }
-    const auto word = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-    };
-    ExprValue value;
-    if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0])) ||
-        !std::all_of(text.begin(), text.end(), word) || variables.count(text) > 0 ||
-        text == "true" || text == "false" || FindConstant(text, &value)) {
-        return false;
+    if ((param == "name" && trackCommands.count(command) > 0) ||
+        (param == "track" && command == "wait-for")) {
+        return "track";
     }
-    *name = text;
-    return true;
+    return soundParams.count(param) > 0 ? "sound" : nullptr;
 }
-
-struct ScriptSoundCheck {
-    const std::map<std::string, std::string>* mSounds = nullptr;
-    const std::map<std::string, std::string>* mTracks = nullptr;
-    std::set<std::string> mVariables;
-    int mChecked = 0;
-
-    // Which table a parameter of a command names, if any.
-    static const char* KindOf(const std::string& command, const std::string& param) {
-        static const std::set<std::string> soundCommands = {"sound", "stop-sound",
-                                                            "start-soundloop", "stop-soundloop"};
-        static const std::set<std::string> trackCommands = {"play-track", "stop-track"};
-        static const std::set<std::string> soundParams = {"sound_down", "sound_over", "up_sound",
-                                                          "down_sound"};
-        if (param == "name" && soundCommands.count(command) > 0)
-            return "sound";
-        if (param == "name" && trackCommands.count(command) > 0)
-            return "track";
-        if (param == "track" && command == "wait-for")
-            return "track";
-        if (param == "sound" || soundParams.count(param) > 0)
-            return "sound";
-        return nullptr;
-    }
-
-    void Walk(const std::string& script, const std::vector<AnimationCommand>& commands) {
-        for (const AnimationCommand& command : commands) {
-            for (const auto& [param, value] : command.mParams) {
-                const char* kind = KindOf(command.mCommand, param);
-                std::string name;
-                if (kind == nullptr || !PlainName(value, mVariables, &name)) {
-                    continue;
-                }
-                ++mChecked;
-                const auto& table = std::string(kind) == "sound" ? *mSounds : *mTracks;
-                EXPECT_TRUE(table.count(name) > 0)
-                    << "script \"" << script << "\", command " << command.mCommand << ", " << param
-                    << ": " << kind << " \"" << name << "\" is not in assets.xml";
-            }
-            Walk(script, command.mChildren);
-        }
-    }
-};
 
 TEST_F(SoundContentTest, EverySoundAndTrackAScriptNamesExists) {
-    LoadConstants("constants.xml", nullptr);
-    AnimationTable table;
-    AnimationStats reader(false, &table);
-    reader.ReadAll();
-    ScriptSoundCheck check;
-    check.mSounds = &mSounds;
-    check.mTracks = &mTracks;
-    check.mVariables = ScriptVariables(table);
-    for (const std::string& name : table.GetNames()) {
-        check.Walk(name, table.Find(name)->mCommands);
-    }
-    RecordProperty("names_checked", check.mChecked);
+    int checked = 0;
+    contenttest::ForEachScriptLiteral([&](const std::string& script,
+                                          const AnimationCommand& command, const std::string& param,
+                                          const std::string& name) {
+        const char* kind = SoundKindOf(command.mCommand, param);
+        if (kind == nullptr) {
+            return;
+        }
+        ++checked;
+        const auto& table = std::string(kind) == "sound" ? mSounds : mTracks;
+        EXPECT_TRUE(table.count(name) > 0)
+            << "script \"" << script << "\", command " << command.mCommand << ", " << param << ": "
+            << kind << " \"" << name << "\" is not in assets.xml";
+    });
+    RecordProperty("names_checked", checked);
 }
 
 TEST_F(SoundContentTest, AudioStaysSmall) {
@@ -320,18 +259,6 @@ TEST_F(SoundContentTest, AudioStaysSmall) {
         }
     }
     EXPECT_LT(bytes, 20u * 1024 * 1024) << "sounds and music together take " << bytes << " bytes";
-}
-
-TEST(ScriptSoundNames, QuotedAndBareWordsAreNamesVariablesAndExpressionsAreNot) {
-    const std::set<std::string> variables = {"c_music"};
-    std::string name;
-    EXPECT_TRUE(PlainName(" 'whoosh' ", variables, &name));
-    EXPECT_EQ(name, "whoosh");
-    EXPECT_TRUE(PlainName("tile_solid", variables, &name));
-    EXPECT_EQ(name, "tile_solid");
-    EXPECT_FALSE(PlainName("c_music", variables, &name));
-    EXPECT_FALSE(PlainName("'reveal' + dim", variables, &name));
-    EXPECT_FALSE(PlainName("''", variables, &name));
 }
 
 }  // namespace

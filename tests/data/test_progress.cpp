@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "DataTestUtil.h"
 #include "game/data/ProgressRules.h"
+#include "game/data/PuzzleBooking.h"
 
 namespace {
 
@@ -60,6 +63,32 @@ TEST_F(ProgressTest, SolvingTheNewestOpenPuzzleOpensTheNextOne) {
     EXPECT_FALSE(BookFinishedPuzzle(state, {2, 0, 0}, 3));
 }
 
+// A set with puzzles that can't be played (the catalogue kept their places) is still played to
+// its end: each one, once open, counts as done, whether in the middle, in a run or last.
+TEST_F(ProgressTest, UnavailablePuzzlesArePassedSoTheSetCanBeFinished) {
+    const struct {
+        std::vector<bool> unavailable;
+        std::vector<int> played;  // the playable puzzles, in the order they open
+    } cases[] = {
+        {{false, true, false}, {0, 2}},
+        {{true, true, false}, {2}},
+        {{false, false, true}, {0, 1}},
+    };
+    for (const auto& c : cases) {
+        PlayerState state;
+        state.mProgress[0][1].mUnlock = 1;  // set 1 of the story holds three puzzles
+        bool finished = PassUnavailablePuzzles(state, 0, 1, c.unavailable);
+        for (int puzzle : c.played) {
+            ASSERT_EQ(CountOpenPuzzles(state, 0, 1, 3), puzzle + 1) << puzzle;
+            finished = BookFinishedPuzzle(state, {0, 1, puzzle}, 3);
+            finished = PassUnavailablePuzzles(state, 0, 1, c.unavailable) || finished;
+        }
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(state.CountCompletedPuzzles(0, 1), 3);
+        EXPECT_FALSE(PassUnavailablePuzzles(state, 0, 1, c.unavailable)) << "passed once";
+    }
+}
+
 TEST_F(ProgressTest, FinishingASetOpensTheNextSetAndOnceTheBonusMode) {
     PlayerState state;
     EXPECT_EQ(OpenNextSet(state, 0, 0, 3), 1);
@@ -80,6 +109,68 @@ TEST_F(ProgressTest, FinishingASetOpensTheNextSetAndOnceTheBonusMode) {
     EXPECT_EQ(state.mProgress[1][0].mUnlock, 1);
     EXPECT_FALSE(OpenFirstBonusSet(state));
     EXPECT_EQ(state.mProgress[1][0].mUnlock, 1);
+}
+
+// One solve booked into a player's progress, with "sets_before_extra_puzzles" 2.
+TEST_F(ProgressTest, BookingASolveRecordsItAndOpensWhatItEarnsLoweringNothing) {
+    struct Case {
+        const char* what;
+        PuzzleId id;
+        int unlockBefore;  // of the solved puzzle's set
+        bool completedBefore;
+        int unlockAfter;
+        bool first;
+        int openedSet;
+        bool openedBonus;
+    };
+    const Case cases[] = {
+        {"the newest open puzzle opens the next", {0, 1, 0}, 1, false, 2, true, -1, false},
+        {"an older puzzle opens nothing", {0, 1, 0}, 3, false, 3, true, -1, false},
+        {"a replay opens nothing", {0, 1, 1}, 3, true, 3, false, -1, false},
+        {"the set's last opens the next set and the bonus", {0, 1, 2}, 3, false, 3, true, 2, true},
+        {"a replayed last opens nothing", {0, 1, 2}, 3, true, 3, false, -1, false},
+        {"a tutorial puzzle opens the next one", {0, 0, 0}, 0, false, 2, true, -1, false},
+        {"the tutorial's last opens the first story set", {0, 0, 1}, 2, true, 2, false, 1, false},
+        {"a bonus set's last", {1, 0, 1}, 2, false, 2, true, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerState state;
+        state.mProgress[1][1].mUnlock = 1;  // an open set stays as it is
+        SetProgress& set = state.mProgress[c.id.mMode][c.id.mSet];
+        set.mUnlock = c.unlockBefore;
+        set.mPuzzles[c.id.mIndex] = {c.completedBefore, 40, true, true};
+        const PuzzleBooking booking =
+            RecordSolvedPuzzle(state, {"pelnora7", c.id, 55, 1, 0}, /*setsBeforeExtraPuzzles=*/2);
+        EXPECT_TRUE(booking.mBooked);
+        EXPECT_EQ(booking.mBefore, (PuzzleProgress{c.completedBefore, 40, true, true}));
+        EXPECT_EQ(*state.FindPuzzle(c.id), (PuzzleProgress{true, 40, true, false}));
+        EXPECT_EQ(set.mUnlock, c.unlockAfter);
+        EXPECT_EQ(booking.mFirstCompletion, c.first);
+        EXPECT_EQ(booking.mOpenedSet, c.openedSet);
+        EXPECT_EQ(booking.mOpenedBonus, c.openedBonus);
+        EXPECT_EQ(state.mProgress[1][0].mUnlock > 0, c.openedBonus || c.id.mMode == 1);
+        EXPECT_EQ(state.mProgress[1][1].mUnlock, 1);
+        EXPECT_EQ(state.mCurrentCountry, IsTutorialPuzzle("pelnora7", c.id) && c.openedSet > 0);
+    }
+    // A better time replaces the best; a puzzle past the catalogue grows the lists.
+    PlayerState state;
+    RecordSolvedPuzzle(state, {"pelnora7", {0, 2, 3}, 30, 0, 0}, 2);
+    EXPECT_EQ(*state.FindPuzzle({0, 2, 3}), (PuzzleProgress{true, 30, true, true}));
+    EXPECT_FALSE(RecordSolvedPuzzle(state, {"pelnora7", {2, 0, 0}, 30, 0, 0}, 2).mBooked);
+}
+
+TEST_F(ProgressTest, PassingTheTutorialCompletesItAndLowersNothing) {
+    PlayerState state;
+    state.mProgress[0][0].mUnlock = 1;
+    state.mProgress[0][1].mUnlock = 3;
+    PassTutorialSet(state);
+    EXPECT_EQ(state.CountCompletedPuzzles(0, 0), 2);
+    EXPECT_EQ(state.mProgress[0][0].mUnlock, 2);
+    EXPECT_EQ(state.mProgress[0][1].mUnlock, 3);
+    PlayerState fresh;
+    PassTutorialSet(fresh);
+    EXPECT_EQ(fresh.mProgress[0][1].mUnlock, 1);
 }
 
 TEST_F(ProgressTest, StorySetsNeededForABonusSet) {

@@ -15,8 +15,10 @@
 #include <typeinfo>
 
 #include "../screens/GameSession.h"
+#include "core/util/Random.h"
 #include "game/board/PlayTileGrid.h"
 #include "game/board/TutorialGrid.h"
+#include "game/data/GridSettings.h"
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ConfirmTutorialMenu.h"
@@ -166,6 +168,18 @@ protected:
         if (guided && !tutorial->IsWaitingForTiles()) {
             return false;
         }
+        // The fourth desk board starts with a lit bulb: this player leaves the step's last cell
+        // to it, then waits for its reveal to land.
+        const bool hintBoard = guided && takeTutorial && tutorial->GetScriptName() == "tutorial_4";
+        if (hintBoard && hintUsed && grid->GetHintTrailCount() > 0) {
+            return false;
+        }
+        if (hintBoard && !hintUsed && hintSeed != 0 && tutorial->GetRemaining() == 1) {
+            const ExprValue* use = play->GetHintMeter()->GetVariables().Find("hint_use1");
+            hintUsed = true;
+            CSeedRand(hintSeed);
+            return use != nullptr && Press(dynamic_cast<Widget*>(use->AsObject()));
+        }
         guidedStrokes += guided ? 1 : 0;
         const PuzzleRecord* record = guided ? nullptr : CatalogueRecordOf(model);
         if (!guided && record == nullptr) {
@@ -193,6 +207,29 @@ protected:
                 int end = a;
                 while (end + 1 < size && wanted(end + 1, b) == action) {
                     ++end;
+                }
+                if (hintBoard && !hintUsed && end > a && tutorial->GetRemaining() == end - a + 1) {
+                    // The cell left is one the bulb's shuffle will choose: a seed for the
+                    // board's random numbers is found for which it does.
+                    const int reward = FindGridSettings(size)->mHintReward;
+                    for (unsigned seed = 1; seed < 1000 && hintSeed == 0; ++seed) {
+                        for (const int left : {end, a}) {
+                            PlayModel after = model;
+                            for (int c = a; c <= end; ++c) {
+                                if (c != left) {
+                                    after.Apply(c, b, PlayModel::kReveal);
+                                }
+                            }
+                            CSeedRand(seed);
+                            for (const CellPos& cell : after.ChooseHintCells(reward)) {
+                                if (cell.a == left && cell.b == b && hintSeed == 0) {
+                                    hintSeed = seed;
+                                    a += left == a ? 1 : 0;
+                                    end -= left == end ? 1 : 0;
+                                }
+                            }
+                        }
+                    }
                 }
                 // The reveal tool is the left button's; marks go with the right one.
                 const int button = action == PlayModel::kMark ? -1 : 1;
@@ -311,6 +348,8 @@ protected:
     PlayerState mLive;
     bool takeTutorial = false;
     int guidedStrokes = 0;
+    bool hintUsed = false;             // on the fourth desk board
+    unsigned hintSeed = 0;             // makes its bulb choose the step's last cell
     bool noticeWithoutButton = false;  // a notice on top offers the player no way on
     bool sawClosingLetter = false;
     bool sawCredits = false;
@@ -396,6 +435,7 @@ TEST_F(Playthrough, playthrough_TutorialIsPlayedStepByStep) {
         50000))
         << "the desk set was not finished through the tutorial";
     EXPECT_GT(guidedStrokes, 0) << "no board was played as a guided tutorial";
+    EXPECT_TRUE(hintUsed) << "the fourth desk board's step was not left to its hint";
     const PlayerState state = Saved();
     EXPECT_TRUE(state.mSeenTutorial);
     EXPECT_GE(state.mProgress[0][1].mUnlock, 1) << "the first real set did not open";

@@ -34,8 +34,13 @@ public:
             touchedAfterClose = mRemoved;  // still alive until the pass ends
         }
     }
+    void Draw(Graphics* g) override {
+        Menu::Draw(g);
+        ++draws;
+    }
     bool closeOnPress = false;
     bool touchedAfterClose = false;
+    int draws = 0;
 
 private:
     int* mUpdates;
@@ -229,4 +234,11 @@ TEST_F(MenuTest, TheRenderedSnapshotHasTheMenusSize) {
     EXPECT_EQ(menu->GetSnapshot()->GetHeight(), 768);
     menu->SnapshotScreen(false);  // no render device here: no picture of the screen
     EXPECT_EQ(menu->GetSnapshot(), nullptr);
+
+    // A menu not yet shown pictures the screen it is to replace: the tree is drawn all the same.
+    CountingMenu next;
+    const int drawsBefore = menu->draws;
+    next.SnapshotScreen(true);
+    ASSERT_NE(next.GetSnapshot(), nullptr);
+    EXPECT_EQ(menu->draws, drawsBefore + 1);
 }

@@ -89,6 +89,27 @@ TEST_F(MenuTest, ANoticeWithContinueDoesNotWaitAndASecondReplacesTheFirst) {
     EXPECT_NE(TopNotice(h), first);
 }
 
+TEST_F(MenuTest, ARestartedScriptGivesTheMenuItsPauseBackWhenTheNoticeGoes) {
+    Scripts(
+        "<animation name=\"s\"><notice-menu text=\"x\"/><mark v=\"b\"/></animation>"
+        "<animation name=\"t\"><mark v=\"t\"/></animation>");
+    // Restarted into another script, or into the same one, which opens a second notice.
+    for (const char* restart : {"t", "s"}) {
+        SCOPED_TRACE(restart);
+        auto* menu = new MarkingMenu("s");
+        Menu::ShowAsDialog(menu);
+        ASSERT_FALSE(menu->GetPausesWhenInactive());
+        menu->PlayAnimationRef(restart);
+        while (NoticeMenu* notice = TopNotice(h)) {
+            notice->OnEvent("close", "", 0);
+            h.RunUpdates(1);
+        }
+        EXPECT_TRUE(menu->GetPausesWhenInactive());
+        menu->MarkForRemoval();
+        h.RunUpdates(1);
+    }
+}
+
 TEST_F(MenuTest, SoundLoopsAreCountedInTheHostAndItsMenu) {
     AssetManager::Get().SetSound("hum", 4);
     Scripts(

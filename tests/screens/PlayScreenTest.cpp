@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "GameSession.h"
 #include "audio/TrackInterface.h"
@@ -11,6 +14,7 @@
 #include "game/board/HintMeter.h"
 #include "game/board/MistakeMeter.h"
 #include "game/board/PlayTileGrid.h"
+#include "game/data/GridSettings.h"
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ConfirmPuzzleSelectMenu.h"
@@ -28,6 +32,7 @@
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
+#include "widgets/WidgetManager.h"
 
 namespace {
 
@@ -74,11 +79,12 @@ protected:
         return playing ? play : nullptr;
     }
 
-    void ClickCell(PlayTileGrid* grid, int a, int b) {
+    // clickCount as the pointer gives it: 1 left (the reveal tool), -1 right (mark).
+    void ClickCell(PlayTileGrid* grid, int a, int b, int clickCount = 1) {
         const FPoint origin = grid->LocalToGlobal();
         const int t = grid->GetTileSize();
         session->Click(static_cast<int>(origin.mX) + a * t + t / 2,
-                       static_cast<int>(origin.mY) + b * t + t / 2);
+                       static_cast<int>(origin.mY) + b * t + t / 2, clickCount);
     }
 
     // Reveals every solid cell still hidden.
@@ -91,6 +97,27 @@ protected:
                 }
             }
         }
+    }
+
+    // A Saltmere puzzle with more holes to slip on than its mistakes allow (holes in lines
+    // without clues are resolved before play). Once the game is loaded.
+    static int LosablePuzzle() {
+        for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, 0, kSaltmere); ++p) {
+            const CellGrid& solution = FindPuzzle(kDefaultGameName, {0, kSaltmere, p})->mSolution;
+            const PlayModel model(solution, FindGridSettings(int(solution.size()))->mMistakes);
+            int holes = 0;
+            for (int a = 0; a < model.GetSize(); ++a) {
+                for (int b = 0; b < model.GetSize(); ++b) {
+                    holes += !model.IsSolid(a, b) && !model.GetClues().columns[a].empty() &&
+                             !model.GetClues().rows[b].empty();
+                }
+            }
+            if (holes > model.GetAllowedMistakes()) {
+                return p;
+            }
+        }
+        ADD_FAILURE() << "no Saltmere puzzle can be lost";
+        return 0;
     }
 
     // Reveals hidden holes (each a mistake), count of them.
@@ -154,7 +181,8 @@ TEST_F(PlayScreenTest, ACleanSolveBooksTimeStarsAndOpensTheNextPuzzle) {
 
 TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     Begin(nullptr);
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    const int lose = LosablePuzzle();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, lose);
     ASSERT_NE(play, nullptr);
     PlayTileGrid* grid = play->GetGrid();
     const int allowed = grid->GetModel().GetAllowedMistakes();
@@ -193,17 +221,17 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     session->End();
     const SavedProfiles saved = session->ReadSaved();
     ASSERT_TRUE(saved.read);
-    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
-    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
 }
 
 TEST_F(PlayScreenTest, TheFirstMistakeExplainsItselfOnceInANoticeThatCloses) {
     Begin([](PlayerState& state) { state.mMadeMistake = false; });
-    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
     ASSERT_NE(play, nullptr);
     const PlayModel& model = play->GetGrid()->GetModel();
     int a = 0, b = 0;
-    while (model.IsSolid(a, b)) {
+    while (model.IsSolid(a, b) || model.IsResolved(a, b)) {
         b = (b + 1) % model.GetSize();
         a += b == 0 ? 1 : 0;
     }
@@ -479,6 +507,78 @@ TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
     EXPECT_EQ(title->AsString(), "A lantern is lit");
 }
 
+TEST_F(PlayScreenTest, TheLastSolidMarkedWithTheLastAllowedMistakeLosesThePuzzle) {
+    Begin(nullptr);
+    const int lose = LosablePuzzle();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, lose);
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    const PlayModel& model = grid->GetModel();
+    RevealHoles(grid, model.GetAllowedMistakes() - 1);
+    // Every solid cell but the last found; the last one marked as a hole: a mistake that both
+    // finds the last solid cell and uses up the mistakes. Its trail outlives its tile's look.
+    int lastA = -1, lastB = -1;
+    for (int a = 0; a < model.GetSize(); ++a) {
+        for (int b = 0; b < model.GetSize(); ++b) {
+            if (model.IsSolid(a, b) && !model.IsResolved(a, b)) {
+                if (lastA >= 0) {
+                    ClickCell(grid, lastA, lastB);
+                }
+                lastA = a, lastB = b;
+            }
+        }
+    }
+    ClickCell(grid, lastA, lastB, -1);
+    ASSERT_EQ(model.GetState(), PlayModel::State::kLost);
+    bool completeSeen = false;
+    ASSERT_TRUE(session->StepUntil([&] {
+        completeSeen |= session->FindMenu<LevelCompleteMenu>() != nullptr;
+        return session->FindMenu<LevelFailMenu>() != nullptr;
+    }));
+    EXPECT_FALSE(completeSeen);
+    session->End();
+    const SavedProfiles saved = session->ReadSaved();
+    EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, lose).mCompleted);
+    EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 1);
+}
+
+TEST_F(PlayScreenTest, ASolveIsBookedWhenSolvedEvenIfThePlayerQuitsOnTheCompleteScreen) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    Solve(play->GetGrid());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
+    // Saved at once, not first at the exit.
+    SavedProfiles saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+    session->End();
+    saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+TEST_F(PlayScreenTest, ClosingTheGameWhileALostGridsTilesFallOpensNothing) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    // Found tiles are what falls.
+    for (int a = 0, b = 0; b < grid->GetModel().GetSize(); ++b) {
+        if (grid->GetModel().IsSolid(a, b)) {
+            ClickCell(grid, a, b);
+        }
+    }
+    RevealHoles(grid, grid->GetModel().GetAllowedMistakes());
+    ASSERT_TRUE(session->StepUntil([&] { return play->GetFallingTileCount() > 0; }));
+    // The exit takes the screens down first, as here; the rest of the exit then runs on.
+    const size_t dialogs = session->app->GetDialogCount();
+    session->app->GetWidgetManager()->RemoveAllWidgets(true, true);
+    EXPECT_LE(session->app->GetDialogCount(), dialogs);
+    session->End();
+}
+
 TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion) {
     Begin(nullptr);
     PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
@@ -500,3 +600,119 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     EXPECT_EQ(session->FindMenu<MainMenu>(), nullptr);
     EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
 }
+
+// Whatever a seeded random player does (reveals, marks, hints, right or wrong), the screen's
+// verdict is the rules model's and "profiles.xml" records a completion exactly for a solve. One
+// test per set of each mode, every puzzle of the set; the tutorial's scripted boards are played
+// through by the whole-game test instead. Bounded by moves, not time.
+class RandomPlayerTest : public PlayScreenTest, public ::testing::WithParamInterface<PuzzleId> {};
+
+TEST_P(RandomPlayerTest, TheScreensVerdictIsTheRulesAndOnlyASolveIsBooked) {
+    const int mode = GetParam().mMode, set = GetParam().mSet;
+    // Nothing completed, so that the file shows what this play booked.
+    const auto nothingDone = [](PlayerState& state) {
+        PastTheTutorial(state);
+        for (PuzzleProgress& done : state.mProgress[0][0].mPuzzles) {
+            done.mCompleted = false;
+        }
+    };
+    session = std::make_unique<GameSession>(MakeProfilesXml("Ann", nothingDone),
+                                            GameSession::Frames::kNotDrawn);
+    ASSERT_TRUE(session->Start());
+    session->app->KillOpenMenus();
+    const int first = mode == 0 && set == 0 ? LookupConstant("tutorials") : 0;
+    for (int puzzle = first; puzzle < CountCatalogPuzzles(kDefaultGameName, mode, set); ++puzzle) {
+        SCOPED_TRACE("puzzle " + std::to_string(puzzle));
+        std::mt19937 random(static_cast<uint32_t>(mode * 10000 + set * 100 + puzzle));
+        OpenPuzzleLoading(kDefaultGameName, {mode, set, puzzle}, false);
+        PlayPuzzleMenu* play = nullptr;
+        ASSERT_TRUE(session->StepUntil([&] {
+            play = session->FindMenu<PlayPuzzleMenu>();
+            return play != nullptr && play->GetState() == PlayPuzzleMenu::kPlaying &&
+                   !play->GetGrid()->mDisabled;
+        }));
+        PlayTileGrid* grid = play->GetGrid();
+        const int n = grid->GetModel().GetSize();
+        const FPoint origin = grid->LocalToGlobal();
+        const int t = grid->GetTileSize();
+        // Each move acts on an untouched cell; wrong ones come about as often as the mistakes
+        // allowed, so that solves and losses both happen.
+        const int wrongIn = std::max(2, n * n / (grid->GetModel().GetAllowedMistakes() + 1));
+        for (int move = 0; move < n * n + 8; ++move) {
+            grid = play->GetGrid();
+            if (grid == nullptr || !grid->GetModel().IsPlaying()) {
+                break;
+            }
+            const PlayModel& model = grid->GetModel();
+            std::vector<CellPos> untouched;
+            for (int a = 0; a < n; ++a) {
+                for (int b = 0; b < n; ++b) {
+                    if (!model.IsResolved(a, b)) {
+                        untouched.push_back({a, b});
+                    }
+                }
+            }
+            if (random() % 30 == 0) {
+                play->GetHintMeter()->OnEvent("hint", std::to_string(random() % 4), 0);
+            } else if (!untouched.empty()) {
+                const CellPos cell = untouched[random() % untouched.size()];
+                const bool right = random() % static_cast<unsigned>(wrongIn) != 0;
+                const int x = static_cast<int>(origin.mX) + cell.a * t + t / 2;
+                const int y = static_cast<int>(origin.mY) + cell.b * t + t / 2;
+                const int count = model.IsSolid(cell.a, cell.b) == right ? 1 : -1;
+                session->app->OnMouseMove(x, y);
+                session->app->OnMouseDown(x, y, count);
+                session->app->OnMouseUp(x, y, count);
+            }
+            if (move % 8 == 0) {
+                session->Step(1);
+            }
+        }
+        // Trails and hint reveals still flying may end the game after the last move.
+        PlayModel::State verdict = PlayModel::State::kPlaying;
+        const auto ended = [&] {
+            return session->FindMenu<LevelCompleteMenu>() != nullptr ||
+                   session->FindMenu<LevelFailMenu>() != nullptr;
+        };
+        for (int i = 0; i < 1500 && !ended(); ++i) {
+            if (PlayTileGrid* live = play->GetGrid()) {
+                verdict = live->GetModel().GetState();
+            }
+            if (verdict == PlayModel::State::kPlaying && i >= 200) {
+                break;
+            }
+            session->Step(1);
+        }
+        EXPECT_EQ(session->FindMenu<LevelCompleteMenu>() != nullptr,
+                  verdict == PlayModel::State::kSolved);
+        EXPECT_EQ(session->FindMenu<LevelFailMenu>() != nullptr,
+                  verdict == PlayModel::State::kLost);
+        const SavedProfiles saved = session->ReadSaved();
+        ASSERT_TRUE(saved.read);
+        EXPECT_EQ(saved.profiles[0].mState.FindPuzzle({mode, set, puzzle})->mCompleted,
+                  verdict == PlayModel::State::kSolved);
+        session->app->KillOpenMenus();
+        session->Step(2);
+    }
+}
+
+std::vector<PuzzleId> EverySet() {
+    GameData data;
+    ScopedGameData scope(&data);
+    PuzzleStats().LoadText(
+        ReadWholeFile(std::string(P7_SOURCE_DIR) + "/content/properties/" + PuzzleStats::kFileName),
+        PuzzleStats::kFileName);
+    std::vector<PuzzleId> sets;
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        for (int set = 0; set < CountCatalogSets(kDefaultGameName, mode); ++set) {
+            sets.push_back({mode, set, 0});
+        }
+    }
+    return sets;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryShippedPuzzle, RandomPlayerTest, ::testing::ValuesIn(EverySet()),
+                         [](const ::testing::TestParamInfo<PuzzleId>& set) {
+                             return "mode" + std::to_string(set.param.mMode) + "_set" +
+                                    std::to_string(set.param.mSet);
+                         });

@@ -109,7 +109,7 @@ protected:
         result.mSeconds = 125;
         result.mMistakes = mistakes;
         result.mHintsUsed = hints;
-        OpenLevelComplete(result, nullptr, true);
+        OpenLevelComplete(result, nullptr, BookSolvedPuzzle(result));
         LevelCompleteMenu* complete = nullptr;
         EXPECT_TRUE(session->StepUntil([&] {
             complete = session->FindMenu<LevelCompleteMenu>();
@@ -308,7 +308,7 @@ TEST_F(StoryAndLevelsTest, AReplayedPuzzleRewritesItsStarsAndOpensNothing) {
     result.mGame = kDefaultGameName;
     result.mId = {0, kSaltmere, 0};
     result.mHintsUsed = 1;
-    OpenLevelComplete(result, nullptr, false);
+    OpenLevelComplete(result, nullptr, BookSolvedPuzzle(result));
     LevelCompleteMenu* complete = nullptr;
     ASSERT_TRUE(
         session->StepUntil([&] { return (complete = session->FindMenu<LevelCompleteMenu>()); }));
@@ -383,14 +383,59 @@ TEST_F(StoryAndLevelsTest, TheFailScreenRetriesOnceAndLeavesForTheSet) {
 
 // --- puzzle selection and the bonus list ---
 
-TEST_F(StoryAndLevelsTest, PuzzleSelectionBooksTheSolvedPuzzleAndRefreshesWithoutDoubles) {
+// A puzzle the catalogue could not read keeps its place, shown as unavailable; once open it
+// counts as done, so the set goes on past it and, when it is the last, the next set opens.
+TEST_F(StoryAndLevelsTest, APuzzleThatCantBePlayedDoesNotBlockItsSet) {
+    for (const bool last : {false, true}) {
+        int count = 0;
+        int bad = 0;
+        Begin([&](PlayerState& state) {
+            count = static_cast<int>(state.mProgress[0][kSaltmere].mPuzzles.size());
+            bad = last ? count - 1 : 1;  // the puzzle before it was just solved, opening it
+            state.mSeenTutorial = true;
+            CompleteSet(state, 0, 0);
+            for (int p = 0; p < bad; ++p) {
+                state.mProgress[0][kSaltmere].mPuzzles[static_cast<size_t>(p)].mCompleted = true;
+            }
+            state.mProgress[0][kSaltmere].mUnlock = bad + 1;
+            state.mCurrentCountry = kSaltmere;
+        });
+        ASSERT_GE(count, 3);
+        PuzzleRecord& record =
+            CurrentGameData().mCatalog[kDefaultGameName][0][kSaltmere][static_cast<size_t>(bad)];
+        record = PuzzleRecord();
+        record.mUnavailable = true;
+        OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, bad - 1, 1);
+        PuzzleSelectMenu* select = nullptr;
+        ASSERT_TRUE(session->StepUntil([&] {
+            select = session->FindMenu<PuzzleSelectMenu>();
+            return select != nullptr && static_cast<int>(select->GetEntries().size()) == count;
+        }));
+        const PlayerState saved = SavedState();
+        EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, last ? count : bad + 2) << bad;
+        EXPECT_EQ(saved.CountCompletedPuzzles(0, kSaltmere), bad + 1) << bad;
+        EXPECT_EQ(saved.mProgress[0][kSaltmere + 1].mUnlock > 0, last) << bad;
+        EXPECT_TRUE(select->GetEntryButton(bad)->mDisabled) << bad;
+        if (!last) {
+            EXPECT_FALSE(select->GetEntryButton(bad + 1)->mDisabled) << bad;
+        }
+        session.reset();
+    }
+}
+
+TEST_F(StoryAndLevelsTest, PuzzleSelectionShowsTheSolvedPuzzleAndRefreshesWithoutDoubles) {
     Begin([](PlayerState& state) {
         state.mSeenTutorial = true;
         CompleteSet(state, 0, 0);
         state.mProgress[0][kSaltmere].mUnlock = 1;
-        state.mProgress[0][kSaltmere].mPuzzles[0].mBestTime = 95;
         state.mCurrentCountry = kSaltmere;
     });
+    // Booked as the play screen books a solve; the selection only shows it.
+    PuzzleResult solved;
+    solved.mGame = kDefaultGameName;
+    solved.mId = {0, kSaltmere, 0};
+    solved.mSeconds = 95;
+    BookSolvedPuzzle(solved);
     OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, 0, 1);
     PuzzleSelectMenu* select = nullptr;
     const int count = PuzzlesIn(0, kSaltmere);
@@ -621,3 +666,30 @@ TEST_F(StoryAndLevelsTest, ATransitionOpensTheNextScreenOnceAndGoesWhenItsScript
 }
 
 }  // namespace
+
+TEST_F(StoryAndLevelsTest, LeavingATutorialPuzzleByAMenuPassesTheTutorialAndLowersNothing) {
+    for (const char* leave : {"button_menu", "button_museum"}) {
+        SCOPED_TRACE(leave);
+        // A player far into the first story set replays a desk puzzle.
+        Begin([](PlayerState& state) {
+            state.mSeenTutorial = true;
+            CompleteSet(state, 0, 0);
+            state.mProgress[0][0].mPuzzles[3].mCompleted = false;
+            state.mProgress[0][kSaltmere].mUnlock = 7;
+            state.mCurrentCountry = 0;
+        });
+        const Widget* confirm = leave == std::string("button_menu")
+                                    ? OpenConfirmMainMenu(nullptr)
+                                    : OpenConfirmPuzzleSelect(kDefaultGameName, 0, 0, nullptr);
+        ClickLabelled(confirm, leave);
+        session->Step(5);
+        const int desk = PuzzlesIn(0, 0);
+        session->End();
+        const PlayerState saved = SavedState();
+        EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, 7);
+        EXPECT_EQ(saved.mProgress[0][0].mUnlock, desk);
+        // The tutorial set is passed, so Play goes on to the first story set.
+        EXPECT_EQ(saved.CountCompletedPuzzles(0, 0), desk);
+        EXPECT_GE(saved.CountCompletedSets(0), 1);
+    }
+}

@@ -307,13 +307,10 @@ void AnimationWidget::OnChildRemoved(uint32_t id) {
     if (mNoticeWidgetId != 0 && id == mNoticeWidgetId) {
         mNoticeWidgetId = 0;
         mNoticeLiveId = 0;
+        // The menu's setting goes with the notice, whether or not the script still waits for it
+        // (a restarted script no longer does).
+        GiveBackNoticePause();
         if (mRunState == kNoticeMenu) {
-            if (mNoticeRestore) {
-                if (MenuInterface* menu = GetOwningMenu()) {
-                    menu->SetPausesWhenInactive(mNoticePreviousPauses);
-                }
-            }
-            mNoticeRestore = false;
             RunCommands(true);
         }
         return;
@@ -471,13 +468,25 @@ int AnimationWidget::GetMenuSoundLoopCount(int soundId) const {
     return it == mMenuSoundLoops.end() ? 0 : it->second;
 }
 
+void AnimationWidget::GiveBackNoticePause() {
+    if (!mNoticeRestore) {
+        return;
+    }
+    mNoticeRestore = false;
+    if (MenuInterface* menu = GetOwningMenu()) {
+        menu->SetPausesWhenInactive(mNoticePreviousPauses);
+    }
+}
+
 void AnimationWidget::SetNoticeMenu(Widget* notice) {
+    // A notice given up for another gives back the menu's setting it took; the next one takes it
+    // afresh.
+    GiveBackNoticePause();
     mNoticeLiveId = 0;
     if (notice != nullptr) {
         mNoticeLiveId = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, notice);
     }
     mNoticeWidgetId = notice != nullptr ? notice->mId : 0;
-    mNoticeRestore = false;
     if (auto* watched = dynamic_cast<RemovalWidget*>(notice)) {
         RemovalListener::ListenTo(watched);
     }
@@ -649,14 +658,6 @@ Image* AnimationWidget::GetParamImage(std::string_view name) const {
     }
     Image* image = LookupAssetTableA(text);
     return image != nullptr ? image : MissingImageFor(text);
-}
-
-int AnimationWidget::GetParamResource(std::string_view name) const {
-    return LookupAssetTableB(GetParamString(name));
-}
-
-int AnimationWidget::GetParamNamedId(std::string_view name) const {
-    return LookupNamedId(GetParamString(name));
 }
 
 Font* AnimationWidget::GetParamTableEntry(std::string_view name) const {

@@ -145,8 +145,6 @@ public:
     // The image of the parameter (an image value, or a name in the asset tables); null when the
     // parameter is absent or empty; a name the tables lack gives the magenta placeholder.
     Image* GetParamImage(std::string_view name) const;
-    int GetParamResource(std::string_view name) const;  // sound id, -1 when unknown
-    int GetParamNamedId(std::string_view name) const;   // track id, -1 when unknown
     // The font table's font of the evaluated name; null for a name not in the table. The table
     // keeps ownership.
     Font* GetParamTableEntry(std::string_view name) const;
@@ -192,7 +190,6 @@ public:
     // Process-wide limit of commands one run may execute before the script is parked (a loop that
     // never waits would otherwise hang the main thread).
     static void SetStepBudget(int steps);
-    static int GetStepBudget();
     // How the waits on a sound or a music track ask whether it still plays (the application
     // installs them; without them a sound or track counts as finished).
     static void SetPlayingQueries(std::function<bool(int)> soundPlaying,
@@ -223,6 +220,8 @@ public:
     uint32_t mLastButtonId = static_cast<uint32_t>(-1);
 
 private:
+    // The owning menu gets back the pause-when-inactive setting a notice took, once.
+    void GiveBackNoticePause();
     friend class ScriptContext;
 
     void SharedSetUp();

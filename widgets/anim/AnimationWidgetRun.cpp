@@ -27,10 +27,6 @@ void AnimationWidget::SetStepBudget(int steps) {
     gStepBudget = steps > 0 ? steps : 1;
 }
 
-int AnimationWidget::GetStepBudget() {
-    return gStepBudget;
-}
-
 void AnimationWidget::SetPlayingQueries(std::function<bool(int)> soundPlaying,
                                         std::function<bool(int)> trackPlaying) {
     gSoundPlaying = std::move(soundPlaying);

@@ -71,14 +71,6 @@ DragWidget::DragWidget(int x, int y, Image* image, float opacity, int bumpMode, 
 
 DragWidget::~DragWidget() = default;
 
-void DragWidget::SetBump(int mode, int left, int top, int width, int height) {
-    mBumpMode = mode;
-    mBumpLeft = left;
-    mBumpTop = top;
-    mBumpWidth = width;
-    mBumpHeight = height;
-}
-
 void DragWidget::SetDraggable(bool on, bool endDrag) {
     if (!on && mDragging && endDrag) {
         EndDrag();

@@ -59,7 +59,6 @@ public:
     // clear and accumulator is given, the clamped-away distance is added to it.
     virtual float ClampAxis(float value, float a, float b, int* accumulator);
 
-    void SetBump(int mode, int left, int top, int width, int height);
     int GetBumpMode() const { return mBumpMode; }
     Rect GetBumpRect() const { return Rect(mBumpLeft, mBumpTop, mBumpWidth, mBumpHeight); }
     // The limits of x (horizontal) or y: lowest and highest position, margins included.

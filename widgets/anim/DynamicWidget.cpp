@@ -233,16 +233,6 @@ void DynamicWidget::TweenNamedFloat(std::string_view name, float target, float d
     }
 }
 
-void DynamicWidget::CircleTo(int centerX, int centerY, float sweepDegrees, float duration,
-                             std::unique_ptr<EasingCurve> curve, int flags) {
-    // The radius and start angle are taken from the base position (see TweenNamedFloat).
-    mModifiers.RemoveEffects();
-    auto circler = std::make_unique<Circler>(this, "", std::move(curve), centerX, centerY,
-                                             sweepDegrees, duration, flags);
-    mModifiers.ApplyEffects();
-    AddController(std::move(circler));
-}
-
 void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance, int duration) {
     if (height == 0 || duration <= 0) {
         return;
@@ -277,12 +267,6 @@ void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance
     mModifiers.ApplyEffects();
     AddController(std::move(tx));
     AddController(std::move(ty));
-}
-
-void DynamicWidget::ShearTo(float shearX, float shearY, float offsetX, float offsetY, float speed,
-                            float acceleration, float damping) {
-    AddController(std::make_unique<Shearer>(this, "", shearX, shearY, offsetX, offsetY, speed,
-                                            acceleration, damping, kChangedTransform));
 }
 
 void DynamicWidget::AddController(std::unique_ptr<Controller> controller) {
@@ -369,6 +353,9 @@ void DynamicWidget::SetImage(Image* image) {
     if (mOwnedImage && mOwnedImage.get() != image) {
         mOwnedImage.reset();
     }
+    if (mOwnedBase && (image == nullptr || image->GetBaseSurface() != mOwnedBase.get())) {
+        mOwnedBase.reset();
+    }
     mImage = image;
     if (image != nullptr) {
         Resize(mX, mY, image->GetCelWidth(), image->GetCelHeight());
@@ -380,25 +367,25 @@ void DynamicWidget::SetImage(Image* image) {
 }
 
 void DynamicWidget::SetOwnImageCopy(std::unique_ptr<Image> image) {
+    // A piece cut from the picture this widget owns (a child image of its own image) only points
+    // at that picture's pixels: the picture stays, or the piece would show nothing.
+    const Image* base = image != nullptr ? image->GetBaseSurface() : nullptr;
+    std::unique_ptr<Image> keep;
+    if (base != nullptr && mOwnedBase.get() == base) {
+        keep = std::move(mOwnedBase);
+    } else if (base != nullptr && mOwnedImage.get() == base) {
+        keep = std::move(mOwnedImage);
+    }
     Image* raw = image.get();
     SetImage(raw);
     mOwnedImage = std::move(image);
+    mOwnedBase = std::move(keep);
 }
 
 void DynamicWidget::SetMaskRect(const FRect& rect) {
     mMaskRect = rect;
     mMaskRectGiven = true;
     MarkDirty();
-}
-
-void DynamicWidget::SetShader(std::unique_ptr<ShaderEffect> effect) {
-    mShader = std::move(effect);
-    mShaderConstants["Clock"] = &mClock;
-    MarkDirty();
-}
-
-void DynamicWidget::SetShaderConstantSource(const std::string& name, float* field) {
-    mShaderConstants[name] = field;
 }
 
 void DynamicWidget::SetTransformMode(bool on) {

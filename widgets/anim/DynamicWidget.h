@@ -78,13 +78,9 @@ public:
     // curve may be null (linear). duration in units of the widget's clock.
     void TweenNamedFloat(std::string_view name, float target, float duration,
                          std::unique_ptr<EasingCurve> curve, int flags);
-    void CircleTo(int centerX, int centerY, float sweepDegrees, float duration,
-                  std::unique_ptr<EasingCurve> curve, int flags);
     // A jump to (targetX, targetY) peaking height above (negative: below) the lower end, at
     // least clearance beyond the higher one. Nothing happens unless height != 0 and duration > 0.
     void JumpTo(float targetX, int targetY, int height, int clearance, int duration);
-    void ShearTo(float shearX, float shearY, float offsetX, float offsetY, float speed,
-                 float acceleration, float damping);
 
     // --- modifier tables ---
     void AddController(std::unique_ptr<Controller> controller);
@@ -109,7 +105,8 @@ public:
     void Flip(bool vertical);
     // Takes the image's cell size as the widget's size; an owned image is released first.
     void SetImage(Image* image);
-    // Takes ownership of a private image.
+    // Takes ownership of a private image; a piece of the picture the widget owns keeps that
+    // picture alive for as long as it is shown.
     void SetOwnImageCopy(std::unique_ptr<Image> image);
     Image* GetImage() const { return mImage; }
     void SetMask(Image* mask) { mMaskImage = mask; }
@@ -120,9 +117,6 @@ public:
         mMaskRectGiven = false;
         MarkDirty();
     }
-    // Takes ownership; "Clock" is fed from the widget's clock.
-    void SetShader(std::unique_ptr<ShaderEffect> effect);
-    void SetShaderConstantSource(const std::string& name, float* field);
     void SetTransformMode(bool on);
     void SetDrawMode(int mode);
     void SetBlendMode(int mode) { mBlendMode = mode; }
@@ -247,6 +241,8 @@ protected:
 
     Image* mImage = nullptr;
     std::unique_ptr<Image> mOwnedImage;
+    // The owned picture whose pixels mOwnedImage, a piece of it, shows (null when none).
+    std::unique_ptr<Image> mOwnedBase;
     Image* mMaskImage = nullptr;
     FRect mMaskRect;
     bool mMaskRectGiven = false;

@@ -70,11 +70,6 @@ bool PropertyModifiers::HasController(std::string_view name) const {
     return mControllers.find(name) != mControllers.end();
 }
 
-Controller* PropertyModifiers::FindController(std::string_view name) const {
-    const auto it = mControllers.find(name);
-    return it == mControllers.end() ? nullptr : it->second.get();
-}
-
 void PropertyModifiers::DropTweensOn(const float* field) {
     for (auto it = mControllers.begin(); it != mControllers.end();) {
         if (it->second->HasTarget(field) && it->second->DropTarget(field)) {
@@ -132,10 +127,6 @@ void PropertyModifiers::ClearOscillations(bool undo) {
     ClearEffects(mOscillations, undo);
 }
 
-bool PropertyModifiers::HasOscillation(std::string_view name) const {
-    return mOscillations.find(name) != mOscillations.end();
-}
-
 void PropertyModifiers::AddClamp(std::unique_ptr<PropertyClamp> clamp) {
     AddEffect(mClamps, std::move(clamp));
 }
@@ -146,8 +137,4 @@ bool PropertyModifiers::StopClamp(std::string_view name, bool undo) {
 
 void PropertyModifiers::ClearClamps(bool undo) {
     ClearEffects(mClamps, undo);
-}
-
-bool PropertyModifiers::HasClamp(std::string_view name) const {
-    return mClamps.find(name) != mClamps.end();
 }

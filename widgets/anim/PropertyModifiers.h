@@ -34,7 +34,6 @@ public:
     bool StopController(std::string_view name);  // deletes it; false when absent
     void ClearControllers();
     bool HasController(std::string_view name) const;
-    Controller* FindController(std::string_view name) const;
     size_t GetControllerCount() const { return mControllers.size(); }
     // Stops the tweens on that field: the field is dropped from each, and a tween left without
     // targets is deleted.
@@ -47,13 +46,11 @@ public:
     // the properties. False when absent.
     bool StopOscillation(std::string_view name, bool undo);
     void ClearOscillations(bool undo);
-    bool HasOscillation(std::string_view name) const;
 
     // As the oscillation operations, for clamps.
     void AddClamp(std::unique_ptr<PropertyClamp> clamp);
     bool StopClamp(std::string_view name, bool undo);
     void ClearClamps(bool undo);
-    bool HasClamp(std::string_view name) const;
 
     bool HasEffects() const { return !mOscillations.empty() || !mClamps.empty(); }
 

@@ -18,13 +18,6 @@ void ActiveWidget::MoveToAnchor() {
     Move(mAnchorX, mAnchorY);
 }
 
-void ActiveWidget::SetFrameIndex(int frame) {
-    if (frame != mFrameIndex) {
-        mFrameIndex = frame;
-        MarkDirty();
-    }
-}
-
 void ActiveWidget::Draw(Graphics* g) {
     if (mImage != nullptr) {
         g->DrawImage(mImage, 0.0f, 0.0f, mFrameIndex);

@@ -19,8 +19,6 @@ public:
 
     void SetRaiseOnPress(bool raise) { mRaiseOnPress = raise; }
     bool GetRaiseOnPress() const { return mRaiseOnPress; }
-    // The cell of the image that is drawn.
-    void SetFrameIndex(int frame);
     int GetFrameIndex() const { return mFrameIndex; }
     float GetAnchorX() const { return mAnchorX; }
     float GetAnchorY() const { return mAnchorY; }

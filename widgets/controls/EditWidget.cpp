@@ -115,12 +115,6 @@ void EditWidget::SetFont(const Font* font, bool addAsWidthFont) {
     MarkDirty();
 }
 
-void EditWidget::AddWidthFont(const Font* font, int maxWidth) {
-    if (font != nullptr) {
-        mWidthFonts.emplace_back(font->Duplicate(), maxWidth);
-    }
-}
-
 bool EditWidget::IsWordChar(char c) const {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
            c == 0;

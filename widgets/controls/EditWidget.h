@@ -42,8 +42,6 @@ public:
     virtual void ScrollToCursor(bool jump);
     // Resizes, then keeps the caret in view.
     void Resize(float x, float y, int width, int height) override;
-    // A further font the text must fit in: maxWidth of 1 or more replaces maxPixelWidth for it.
-    void AddWidthFont(const Font* font, int maxWidth);
     // Colours: 0 background, 1 outline, 2 text, 3 selection, 4 selected text.
     void SetColor(int index, const Color& color);
     const Color& GetColor(int index) const { return mColors[static_cast<size_t>(index)]; }

@@ -46,10 +46,6 @@ void FlashPlayer::Play() {
     mBackend->Play();
 }
 
-void FlashPlayer::StopPlay() {
-    mBackend->Stop();
-}
-
 void FlashPlayer::GotoFrame0() {
     mBackend->Rewind();
 }

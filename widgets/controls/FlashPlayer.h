@@ -29,7 +29,6 @@ public:
     void SetLoop(bool loop);
     bool IsPlaying() const;
     void Play();
-    void StopPlay();
     // Back to the first frame.
     void GotoFrame0();
 

@@ -123,7 +123,8 @@ Outcome Overlay(ScriptContext& c) {
 Outcome Call(ScriptContext& c) {
     const ScriptParams& p = c.Params();
     const std::string wanted = p.GetString("animation");
-    std::shared_ptr<const Animation> called = AnimationTable::Get().Lookup(wanted);
+    // Asked first, so that a missing name is named rather than entered as an empty script.
+    std::shared_ptr<const Animation> called = AnimationTable::Get().Find(wanted);
     if (!called) {
         if (ReportScriptProblemOnce(c.Command())) {
             LogWarning("\"call\" of the script '%s', which does not exist; skipped%s",

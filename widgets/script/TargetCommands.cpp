@@ -158,8 +158,19 @@ Outcome Attach(ScriptContext& c) {
     DynamicWidget& target = TargetOf(c);
     Widget* to = c.Params().GetObject("to");
     WidgetContainer* from = target.GetParent();
-    if (to == nullptr || to == &target) {
+    if (to == nullptr) {
         return ScriptContext::kDone;
+    }
+    // Into itself or into its own subtree the target would leave the tree with all it holds.
+    for (const WidgetContainer* at = to; at != nullptr; at = at->GetParent()) {
+        if (at == &target) {
+            const auto& script = c.Host().GetCurrentAnimation();
+            LogWarning(
+                "Script '%s': \"attach\" of '%s' into itself or one of its children; "
+                "skipped",
+                script ? script->mName.c_str() : "", target.mScriptName.c_str());
+            return ScriptContext::kDone;
+        }
     }
     const FPoint oldOrigin = from != nullptr ? AbsoluteOrigin(from) : FPoint(0.0f, 0.0f);
     const FPoint newOrigin = AbsoluteOrigin(to);
