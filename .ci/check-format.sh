@@ -18,11 +18,6 @@ for ref in main origin/main; do
         break
     fi
 done
-# On main itself: the last commit's change.
-if [ -n "$base" ] && [ "$base" = "$(git rev-parse HEAD)" ]; then
-    base=$(git rev-parse -q --verify HEAD~1 || true)
-fi
-
 # On main itself (as in CI's clean clone) nothing has changed since the fork point, so the whole
 # tree is checked: it was formatted once and must stay so.
 if [ -n "$base" ] && [ "$base" != "$(git rev-parse HEAD)" ]; then
