@@ -164,6 +164,20 @@ protected:
         }
     }
 
+    // From the title: the play button, the name typed, the main menu, the opening letter read,
+    // the tutorial question; each screen checked against its golden named with the suffix.
+    void GreetNewPlayer(const std::string& name, const std::string& suffix) {
+        ASSERT_TRUE(x.Click(512, 575));
+        Expect("enter_name");
+        ASSERT_TRUE(x.Type(name));
+        ASSERT_TRUE(x.Key("Return"));
+        Expect("main_menu" + suffix);
+        ASSERT_TRUE(x.Click(512, 258));
+        Expect("opening_letter" + suffix);
+        ASSERT_TRUE(x.Click(512, 688));
+        Expect("tutorial_question" + suffix);
+    }
+
     void Expect(const std::string& name, int seconds = 60, int settleMs = 1500,
                 double allowedShare = kAllowedShare) {
         const std::string golden = SourcePath("tests/e2e/golden/" + name + ".png");
@@ -245,18 +259,9 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - x.GameStart()).count();
     std::printf("[ xvfb ] start to title: %.2f s\n", toTitle);
 
-    // A first player: the play button asks for a name.
-    ASSERT_TRUE(x.Click(512, 575));
-    Expect("enter_name");
-    ASSERT_TRUE(x.Type("Ann"));
-    ASSERT_TRUE(x.Key("Return"));
-    Expect("main_menu");
-
-    // The story: the opening letter, the tutorial declined, the first set's puzzles.
-    ASSERT_TRUE(x.Click(512, 258));
-    Expect("opening_letter");
-    ASSERT_TRUE(x.Click(512, 688));
-    Expect("tutorial_question");
+    // A first player: the play button asks for a name; then the opening letter, the tutorial
+    // declined, the first set's puzzles.
+    ASSERT_NO_FATAL_FAILURE(GreetNewPlayer("Ann", ""));
     ASSERT_TRUE(x.Click(646, 542));
     Expect("puzzle_select");
     ASSERT_TRUE(x.Click(112, 171));
@@ -316,15 +321,7 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
 TEST_F(RealWindowTest, xvfb_ANewPlayerWithTheLongestNameFollowsTheFirstTip) {
     StartGame();
     Expect("title", 120, 12000);
-    ASSERT_TRUE(x.Click(512, 575));
-    Expect("enter_name");
-    ASSERT_TRUE(x.Type("WWWWWWWWWW"));
-    ASSERT_TRUE(x.Key("Return"));
-    Expect("main_menu_long_name");
-    ASSERT_TRUE(x.Click(512, 258));
-    Expect("opening_letter_long_name");
-    ASSERT_TRUE(x.Click(512, 688));
-    Expect("tutorial_question_long_name");
+    ASSERT_NO_FATAL_FAILURE(GreetNewPlayer("WWWWWWWWWW", "_long_name"));
     ASSERT_TRUE(x.Click(376, 542));
     Expect("tutorial_brush_intro");
     ASSERT_TRUE(x.Click(512, 634));
