@@ -1076,11 +1076,12 @@ bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool cl
         // neighbours at its edges than in the whole copy, so a scaled picture goes whole.
         const bool sameSize = place.mWidth == mWidth && place.mHeight == mHeight;
         Rect from(0, 0, mWidth, mHeight);
+        Rect to = place;
         if (part != nullptr && sameSize) {
             from = from.Intersection(*part);
+            to = Rect(place.mX + from.mX, place.mY + from.mY, from.mWidth, from.mHeight);
         }
         if (!from.IsEmpty()) {
-            const Rect to(place.mX + from.mX, place.mY + from.mY, from.mWidth, from.mHeight);
             // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
             const int bottom = dh - to.mY - to.mHeight;
             glBlitFramebuffer(from.mX, from.mY, from.mX + from.mWidth, from.mY + from.mHeight,
@@ -1088,9 +1089,7 @@ bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool cl
                               GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
         }
         if (shown != nullptr) {
-            *shown = part != nullptr && sameSize
-                         ? Rect(place.mX + from.mX, place.mY + from.mY, from.mWidth, from.mHeight)
-                         : place;
+            *shown = to;
         }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
