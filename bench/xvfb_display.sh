@@ -15,7 +15,7 @@ start_private_xvfb() {
     trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
     trap 'exit 130' INT TERM
     for _ in $(seq 200); do
-        [ -n "$(cat "$work/display")" ] && break
+        [ -s "$work/display" ] && break
         sleep 0.05
     done
     number=$(head -n 1 "$work/display")
