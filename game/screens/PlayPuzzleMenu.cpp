@@ -469,6 +469,12 @@ void PlayPuzzleMenu::ClearToolHighlights() {
     if (HintMeter* meter = mHintMeter.Get()) {
         meter->mMouseVisible = false;
     }
+    // The grid has just ended: a solve is booked now, not when its tiles have finished turning,
+    // so a game closed meanwhile keeps it.
+    if (const PlayTileGrid* grid = mGrid.Get();
+        grid != nullptr && grid->GetModel().GetState() == PlayModel::State::kSolved) {
+        BookSolve();
+    }
 }
 
 WidgetContainer* PlayPuzzleMenu::GetTrailLayer() {
@@ -508,6 +514,15 @@ PuzzleResult PlayPuzzleMenu::MakeResult() const {
     return result;
 }
 
+void PlayPuzzleMenu::BookSolve() {
+    if (mBooked || mState != kPlaying) {
+        return;
+    }
+    mBooked = true;
+    mSolvedResult = MakeResult();
+    mBooking = BookSolvedPuzzle(mSolvedResult);
+}
+
 void PlayPuzzleMenu::EndPuzzle() {
     PlayTileGrid* grid = mGrid.Get();
     if (mState != kPlaying || grid == nullptr) {
@@ -520,8 +535,12 @@ void PlayPuzzleMenu::EndPuzzle() {
     } else {
         grid->StartFadeTimer();
     }
-    // Read before the meters are let go.
-    const PuzzleResult result = MakeResult();
+    // Read before the meters are let go. A solve was booked when the rules said so (the developer
+    // code's is booked here), with the time it took.
+    if (!lost) {
+        BookSolve();
+    }
+    const PuzzleResult result = lost ? MakeResult() : mSolvedResult;
     SetPausesWhenInactive(false);
     grid->SetDisabled(true);
     grid->SetMeters(nullptr, nullptr);
@@ -551,8 +570,7 @@ void PlayPuzzleMenu::EndPuzzle() {
         // The catalogue is filled before play and read-only since; the flag is the record's.
         const_cast<PuzzleRecord*>(record)->mTested = true;
     }
-    // Booked and saved before the end screen opens: leaving from there loses nothing.
-    OpenLevelComplete(result, art, BookSolvedPuzzle(result));
+    OpenLevelComplete(result, art, mBooking);
 }
 
 void PlayPuzzleMenu::AddExplosionTile(DynamicWidget* tile, float targetX, float targetY,
@@ -624,10 +642,13 @@ void PlayPuzzleMenu::Update() {
             }
             ShowToolLegends();
         }
-        // The end screens wait for the last tile and trail of the ending stroke.
+        // The end screens wait for the last tile and trail of the ending stroke; the clock stops
+        // at the solve, whose time is booked.
+        if (grid->GetModel().GetState() == PlayModel::State::kSolved) {
+            BookSolve();
+        }
         if (!IsOutcomeShown()) {
-            ++mTimer;
-            if (mTimer % kTicksPerSecond == 0) {
+            if (!mBooked && ++mTimer % kTicksPerSecond == 0) {
                 if (TextLabel* label = mTimerLabel.Get()) {
                     label->SetText(FormatTime(mTimer));
                 }

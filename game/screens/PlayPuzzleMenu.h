@@ -75,8 +75,8 @@ public:
     // The tool buttons' looks: pressable with the toggle on, a legend with it off.
     void ShowToolLegends();
     // Ends play as the rules' outcome says (lost wins over solved; an outcome while the rules
-    // still play is taken as solved, for the developer code). A solve is booked and saved here.
-    // Once; only while playing.
+    // still play is taken as solved, for the developer code). A solve not yet booked is booked
+    // and saved here. Once; only while playing.
     void EndPuzzle();
     // Draws widgets into one picture of the screen's size and puts that picture in their place.
     void FadeOutWidgets(const std::vector<Widget*>& widgets);
@@ -128,6 +128,9 @@ private:
     bool IsOutcomeShown();
     // This play's result so far.
     PuzzleResult MakeResult() const;
+    // Books the solve and saves, once, while playing; the level-complete screen shows what was
+    // booked.
+    void BookSolve();
 
     int mState = kSceneScript;
     std::string mGame;
@@ -140,6 +143,9 @@ private:
     int mCurrentTool = 0;
     bool mRevealLook = true;
     bool mFailShown = false;
+    bool mBooked = false;
+    PuzzleResult mSolvedResult;
+    PuzzleBooking mBooking;
 
     WeakWidget<PlayTileGrid> mGrid;
     WeakWidget<PlayArtGrid> mArtGrid;

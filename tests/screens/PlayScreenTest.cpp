@@ -586,6 +586,30 @@ TEST_F(PlayScreenTest, ASolveIsBookedWhenSolvedEvenIfThePlayerQuitsOnTheComplete
     EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
 }
 
+// The last tile's turn and the picture take most of a second; a game closed meanwhile keeps the
+// solve, and the clock stops at the solve.
+TEST_F(PlayScreenTest, ASolveIsBookedTheMomentTheLastTileIsFoundNotWhenItHasTurned) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    Solve(grid);
+    ASSERT_EQ(play->GetState(), PlayPuzzleMenu::kPlaying);
+    ASSERT_TRUE(grid->HasTileAnimations());
+    EXPECT_EQ(session->FindMenu<LevelCompleteMenu>(), nullptr);
+    SavedProfiles saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+    const int timer = play->GetTimer();
+    session->Step(5);
+    EXPECT_EQ(play->GetTimer(), timer);
+    // Closed before the tiles have turned.
+    session->End();
+    saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+}
+
 TEST_F(PlayScreenTest, ClosingTheGameWhileALostGridsTilesFallOpensNothing) {
     Begin(nullptr);
     PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, LosablePuzzle());
