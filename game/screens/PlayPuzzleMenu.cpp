@@ -432,13 +432,15 @@ void PlayPuzzleMenu::SelectTool(int n) {
 }
 
 void PlayPuzzleMenu::ShowToolLegends() {
-    // With the toggle off the buttons cannot be pressed: they are a legend of which mouse
-    // button uses which tool, the one a stroke uses lit and the other faded, so that neither
-    // looks like a button waiting for a click.
-    const bool toggle = ToggleMode();
-    for (size_t i = 0; i < mTools.size(); ++i) {
-        if (ButtonWidget* button = mTools[i].button.Get()) {
-            button->SetNamedFloat("opacity", toggle || button->mDisabled ? 1.0f : 0.45f);
+    // With the toggle off both tools are in use at once, each on its mouse button, and the
+    // buttons cannot be pressed: a legend, both drawn alike in the in-use look. Lit and unlit
+    // tell the tool in use apart only with the toggle on, where one tool is chosen.
+    if (ToggleMode()) {
+        return;
+    }
+    for (const ToolEntry& tool : mTools) {
+        if (ButtonWidget* button = tool.button.Get()) {
+            button->SetDisabled(true);
         }
     }
 }
@@ -632,7 +634,8 @@ void PlayPuzzleMenu::Update() {
         const int action = grid->GetModel().GetAction();
         const bool revealLook = action == PlayModel::kReveal ||
                                 (action == PlayModel::kNoAction && grid->GetTool() == 0);
-        if (revealLook != mRevealLook) {
+        // Only a chosen tool lights up; without the toggle both stay alike.
+        if (ToggleMode() && revealLook != mRevealLook) {
             mRevealLook = revealLook;
             if (ButtonWidget* reveal = GetToolButton(0)) {
                 reveal->SetDisabled(revealLook);
@@ -640,7 +643,6 @@ void PlayPuzzleMenu::Update() {
             if (ButtonWidget* mark = GetToolButton(1)) {
                 mark->SetDisabled(!revealLook);
             }
-            ShowToolLegends();
         }
         // The end screens wait for the last tile and trail of the ending stroke; the clock stops
         // at the solve, whose time is booked.

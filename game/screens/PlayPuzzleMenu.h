@@ -72,7 +72,8 @@ public:
 
     // --- own steps ---
     void SelectTool(int n);
-    // The tool buttons' looks: pressable with the toggle on, a legend with it off.
+    // The tool buttons' looks: with the toggle off a legend of both tools drawn alike; with it
+    // on, buttons with the chosen tool lit.
     void ShowToolLegends();
     // Ends play as the rules' outcome says (lost wins over solved; an outcome while the rules
     // still play is taken as solved, for the developer code). A solve not yet booked is booked
