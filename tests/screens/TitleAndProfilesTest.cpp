@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "GameSession.h"
+#include "core/expr/NamedConstants.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
 #include "game/data/ProfileRecord.h"
@@ -21,6 +22,7 @@
 #include "game/screens/ScreenFlow.h"
 #include "graphics/Color.h"
 #include "graphics/assets/LocalizedTexts.h"
+#include "graphics/fonts/Font.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/controls/Checkbox.h"
 #include "widgets/controls/EditWidget.h"
@@ -186,6 +188,30 @@ TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
     }
 }
 
+// The widest names the rule allows stand whole in the box, from either end.
+TEST_F(TitleFlowTest, TheNameBoxHoldsTheWidestNamesWhole) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    h.ClickWidget(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    EditWidget* box = entry->GetNameBox();
+    // Centred where the card's box is drawn.
+    EXPECT_NEAR(box->mX + box->mWidth / 2.0f, GetConstantValue("nametextx").AsReal() + 100.0, 1.0);
+    for (const char* name : {"WWWWWWWWWW", "MMMMMMMMMM", "mmmmmmmmmm", "W W W W WW"}) {
+        box->SetText("", false);
+        h.Type(name);
+        ASSERT_EQ(box->GetText(), name);
+        EXPECT_EQ(box->mScrollOffset, 0) << name << " scrolled in a box " << box->mWidth << " wide";
+        h.app->OnKeyDown(36);  // Home
+        h.app->OnKeyUp(36);
+        h.Step(1);
+        EXPECT_EQ(box->mScrollOffset, 0) << name;
+        EXPECT_LT(box->GetFont()->StringWidth(name) + 8, box->mWidth) << name;
+    }
+    EXPECT_FALSE(entry->IsRuleShown());
+}
+
 TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     FirstRun("Ann");
     ClickLabel("main_change_player");
@@ -279,6 +305,36 @@ void PressPlay(GameSession& s) {
     s.ClickWidget(s.Top<MyTitleScreen>()->GetPlayButton());
     s.StepUntil([&s] { return s.Top<MainMenu>() != nullptr || s.Top<EnterNameMenu>() != nullptr; },
                 600);
+}
+
+// A paste or a key the name rule refuses writes the rule on the card instead of doing nothing.
+TEST(NameRuleNoticeTest, ARefusedPasteOrKeySaysWhy) {
+    struct Case {
+        const char* clipboard;  // pasted; empty: "1" typed
+        const char* before;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"Bartholomew", "", ""},  // eleven letters
+        {"Ann3", "", "Ann"},      // a digit left out
+        {" Jo", "", ""},          // a leading space
+        {"x", "Abcdefghij", "Abcdefghij"},
+        {"", "Ann", "Ann"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "\"" << c.clipboard << "\" after \"" << c.before << "\"");
+        GameSession s(std::string(), GameSession::Frames::kNotDrawn);
+        ASSERT_NO_FATAL_FAILURE(PressPlay(s));
+        auto* entry = s.Top<EnterNameMenu>();
+        ASSERT_NE(entry, nullptr);
+        s.Type(c.before);
+        EXPECT_FALSE(entry->IsRuleShown());
+        s.app->CopyToClipboard(c.clipboard);
+        s.Type(*c.clipboard != '\0' ? "\x16" : "1");
+        EXPECT_EQ(entry->GetNameBox()->GetText(), c.after);
+        EXPECT_TRUE(entry->IsRuleShown());
+    }
 }
 
 TEST(ProfileDeletionTest, DeletingTheSelectedPlayerSelectsTheFirstOneLeftForThisAndTheNextStart) {
