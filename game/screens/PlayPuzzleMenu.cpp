@@ -483,10 +483,9 @@ WidgetContainer* PlayPuzzleMenu::GetTrailLayer() {
     return mTrailLayer.Get();
 }
 
-void PlayPuzzleMenu::UseHintAt(int x, int y, int count) {
-    if (PlayTileGrid* grid = mGrid.Get()) {
-        grid->RevealHintTiles(x, y, count);
-    }
+bool PlayPuzzleMenu::UseHintAt(int x, int y, int count) {
+    PlayTileGrid* grid = mGrid.Get();
+    return grid != nullptr && grid->RevealHintTiles(x, y, count) > 0;
 }
 
 // --- the end ---

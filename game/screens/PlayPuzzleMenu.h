@@ -88,7 +88,7 @@ public:
     WidgetContainer* GetTrailLayer() override;
     void AddExplosionTile(DynamicWidget* tile, float targetX, float targetY, int ticks) override;
     void FailPuzzle() override;
-    void UseHintAt(int x, int y, int count) override;
+    bool UseHintAt(int x, int y, int count) override;
 
     // --- script hooks ---
     void OnScriptEnd() override;
