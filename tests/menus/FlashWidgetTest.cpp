@@ -1,4 +1,4 @@
-// The movie widget: with the platform's backend (no player) it keeps its size, draws nothing,
+// The movie widget: with the null backend (no player) it keeps its size, draws nothing,
 // reports not playing and logs once; with a scripted backend the player's pause count, end
 // report, commands and looping behave as the widget relies on.
 
@@ -42,6 +42,7 @@ public:
         mLog->playing = false;
     }
     void Rewind() override { mLog->calls.push_back("rewind"); }
+    bool Advance() override { return mLog->playing; }
     bool PaintInto(ImageSurface* surface) override {
         mLog->calls.push_back("paint " + std::to_string(surface->GetWidth()));
         return true;
@@ -68,7 +69,9 @@ public:
 }  // namespace
 
 TEST_F(MenuTest, WithoutAPlayerAMovieKeepsItsSizeDrawsNothingAndIsNotPlaying) {
-    auto* movie = h.Add(new FlashWidget(10, 20, "intro", 320, 240, true), 10, 20, 320, 240);
+    auto* movie =
+        h.Add(new FlashWidget(10, 20, "intro", 320, 240, true, std::make_unique<NullMoviePlayer>()),
+              10, 20, 320, 240);
     EXPECT_TRUE(NullMoviePlayer::HasLogged());
     EXPECT_EQ(movie->GetMoviePath(), "flash/intro.swf");
     EXPECT_EQ(movie->mWidth, 320);
@@ -80,7 +83,9 @@ TEST_F(MenuTest, WithoutAPlayerAMovieKeepsItsSizeDrawsNothingAndIsNotPlaying) {
     EXPECT_EQ(movie->GetPlayer()->GetState(), FlashPlayer::kFinished);
     EXPECT_FALSE(movie->GetPlayer()->DrawToSurface());
     // A second movie logs nothing more (the line is once per process).
-    auto* second = h.Add(new FlashWidget(0, 0, "outro", 64, 64, false), 0, 0, 64, 64);
+    auto* second =
+        h.Add(new FlashWidget(0, 0, "outro", 64, 64, false, std::make_unique<NullMoviePlayer>()), 0,
+              0, 64, 64);
     EXPECT_FALSE(second->IsAnimating());
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A movie in the widget tree: "flash/<name>.swf" played through the platform's movie backend,
-// painted into the widget's own surface on every draw and drawn like any image. Where no player
-// exists (this platform) the widget keeps its size, draws nothing and reports that it is not
+// painted into the widget's own surface when its frame changes and drawn like any image. A movie
+// that cannot be played keeps the widget's size, draws nothing and reports that it is not
 // playing. Main thread only.
 
 #include <memory>
