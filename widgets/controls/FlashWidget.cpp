@@ -33,6 +33,9 @@ void FlashWidget::Update() {
     if (mPlayer->Update()) {
         MarkDirty();
     }
+    if (!mPlayer->IsAvailable()) {
+        return;  // no player: nothing to restart
+    }
     // A paused movie stays paused: stopping it is not the end the loop rule restarts.
     if (mLoop && mPlayer->GetPauseCount() == 0 && !mPlayer->IsPlaying()) {
         mPlayer->GotoFrame0();

@@ -77,8 +77,7 @@ std::set<std::string>& ReportedFiles() {
 SwfMoviePlayer::SwfMoviePlayer() {
     // The libraries' own messages would go to the terminal; failures are logged here instead,
     // once per file.
-    static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
-    (void)quiet;
+    av_log_set_level(AV_LOG_QUIET);
     mShown = av_frame_alloc();
     mPending = av_frame_alloc();
     mPacket = av_packet_alloc();
