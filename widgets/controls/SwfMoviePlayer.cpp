@@ -4,6 +4,8 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
+#include <libavutil/macros.h>
+#include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
@@ -89,6 +91,7 @@ SwfMoviePlayer::~SwfMoviePlayer() {
     av_frame_free(&mPending);
     av_packet_free(&mPacket);
     sws_freeContext(mScaler);
+    av_freep(&mScratch);
 }
 
 int SwfMoviePlayer::ReadFromMemory(void* opaque, uint8_t* buffer, int size) {
@@ -362,9 +365,26 @@ bool SwfMoviePlayer::PaintInto(ImageSurface* surface) {
     if (mScaler == nullptr) {
         return false;
     }
-    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels.data()), nullptr, nullptr, nullptr};
-    int strides[4] = {width * 4, 0, 0, 0};
+    // The converter writes whole blocks of pixels, past the end of a row whose width is not a
+    // multiple of its block (seen with 200-pixel rows): it fills a padded scratch picture, whose
+    // rows are then copied.
+    const int stride = FFALIGN(width * 4, 64);
+    const size_t scratchSize = size_t(stride) * size_t(height) + 256;
+    if (mScratchSize < scratchSize) {
+        av_freep(&mScratch);
+        mScratch = static_cast<uint8_t*>(av_malloc(scratchSize));
+        mScratchSize = mScratch != nullptr ? scratchSize : 0;
+        if (mScratch == nullptr) {
+            return false;
+        }
+    }
+    uint8_t* planes[4] = {mScratch, nullptr, nullptr, nullptr};
+    int strides[4] = {stride, 0, 0, 0};
     sws_scale(mScaler, mShown->data, mShown->linesize, 0, mShown->height, planes, strides);
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(pixels.data() + size_t(y) * size_t(width),
+                    mScratch + size_t(y) * size_t(stride), size_t(width) * 4);
+    }
     surface->MarkPixelsChanged();
     mPaintedSerial = mShownSerial;
     mPaintedSurface = surface;

@@ -73,6 +73,8 @@ private:
     AVCodecContext* mCodec = nullptr;
     AVPacket* mPacket = nullptr;
     SwsContext* mScaler = nullptr;
+    uint8_t* mScratch = nullptr;  // the converter's padded picture
+    size_t mScratchSize = 0;
     int mStream = -1;
     int64_t mFirstPts = 0;
     int64_t mFrameTicks = 1;  // one frame in the stream's time base
