@@ -89,13 +89,9 @@ def lantern_frame(i):
         f'<circle cx="{lamp_x}" cy="{lamp_y}" r="{halo:.1f}" fill="#fff3c0" '
         f'opacity="{0.25 + 0.35 * max(0.0, facing):.2f}"/>'
     )
-    # Outside the rounded frame: the frame's own dark edge, so the corners read on any wall.
-    parts.append(
-        '<path d="M0 0 H200 V150 H0 Z M12 2 A10 10 0 0 0 2 12 V138 A10 10 0 0 0 12 148 H188 '
-        'A10 10 0 0 0 198 138 V12 A10 10 0 0 0 188 2 Z" fill="#2a1d14" fill-rule="evenodd"/>'
-    )
     # The brass frame of a picture on the museum's wall.
-    parts.append(art.rrect(2, 2, 196, 146, 10, "none", art.BRASS, 4))
+    # Square outside, so no corner of the video shows past the frame on a light wall.
+    parts.append(art.rrect(2, 2, 196, 146, 1, "none", art.BRASS, 4))
     parts.append(art.rrect(7, 7, 186, 136, 6, "none", art.BRASS_LIGHT, 1, 'opacity="0.6"'))
     defs = art.sky("#0e1730", "#2d4670")
     return (
