@@ -217,8 +217,14 @@ TEST_F(MenuTest, AMoviePlaysOnItsOwnRateHoldsWhilePausedAndEndsOrLoops) {
     h.Draw();
     EXPECT_TRUE(ShowsFrame(once, 4));
 
-    // The looping one went on from frame 2: frames 3 and 4, then round to the start.
+    // The looping one went on from frame 2: frames 3 and 4, then round to the start. A new
+    // frame repaints only the movie's part of the screen.
     Run(10);
+    Rect area;
+    ASSERT_TRUE(h.manager->GetDirtyArea(&area));
+    EXPECT_TRUE(area.mX <= 20 && area.mY <= 0 && area.mX + area.mWidth >= 36 &&
+                area.mY + area.mHeight >= 12 && area.mWidth <= 24 && area.mHeight <= 20)
+        << area.mX << "," << area.mY << " " << area.mWidth << "x" << area.mHeight;
     h.Draw();
     EXPECT_TRUE(ShowsFrame(looped, 3));
     Run(20);

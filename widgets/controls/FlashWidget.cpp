@@ -52,3 +52,12 @@ void FlashWidget::Draw(Graphics* g) {
 bool FlashWidget::IsAnimating() const {
     return DynamicWidget::IsAnimating() || (mPlayer != nullptr && mPlayer->IsPlaying());
 }
+
+bool FlashWidget::GetDrawnArea(FRect* area) const {
+    if (!mChildren.empty() || mSurface == nullptr) {
+        return false;
+    }
+    *area = FRect(-1.0f, -1.0f, static_cast<float>(mSurface->GetWidth()) + 2.0f,
+                  static_cast<float>(mSurface->GetHeight()) + 2.0f);
+    return true;
+}
