@@ -8,7 +8,9 @@
 # Needs Xvfb, xdotool and bc.
 set -eu
 game=$1
-disp=:$((200 + $$ % 50))
+n=200
+while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+disp=:$n
 Xvfb $disp -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 sleep 2
