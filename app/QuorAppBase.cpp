@@ -1,6 +1,7 @@
 #include "app/QuorAppBase.h"
 
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,14 +9,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "app/AppAudioControl.h"
 #include "core/expr/MainThread.h"
 #include "core/expr/MainThreadAssert.h"
 #include "core/files/ConfigFile.h"
 #include "core/util/FileUtil.h"
+#include "core/files/PakInterfaceBase.h"
 #include "core/util/Log.h"
 #include "core/util/Random.h"
 #include "core/util/StringUtil.h"
@@ -836,14 +836,13 @@ void QuorAppBase::ShowFatalError(const std::string& text) {
     if (mScreenSaverMode) {
         // No box may pop up over a screen saver; the text is kept for the player instead.
         const std::string path = GetAppDataFolder() + "ScrError.txt";
+        // Read only when it is a plain file (a FIFO in its place must not stop the game here);
+        // one that can't be read is never overwritten.
         std::string old;
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            std::ostringstream buffer;
-            buffer << in.rdbuf();
-            old = buffer.str();
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || PakInterfaceBase::Get()->ReadWholeFile(path, &old)) {
+            WriteBufferToFile(path, old + text + "\n");
         }
-        WriteBufferToFile(path, old + text + "\n");
         std::fprintf(stderr, "FATAL ERROR: %s\n", text.c_str());
         return;
     }
