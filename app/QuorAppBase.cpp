@@ -64,6 +64,12 @@ QuorAppBase::QuorAppBase()
 
 QuorAppBase::~QuorAppBase() {
     StopLoadingThread();
+    // A start that failed after marking the run in progress (no window, no game data) did not
+    // crash: the next start must not take it for one.
+    if (mSettings.mInProgress && !mScreenSaverMode) {
+        mSettings.mInProgress = false;
+        SaveSettings();
+    }
     if (mIdleWaiting) {
         SetMainThreadWakeUp(nullptr);  // it holds the platform
     }
@@ -134,12 +140,16 @@ bool QuorAppBase::Init() {
     }
 
     // Settled before the working folder changes: the lock, the settings, the profiles and the
-    // sound cache all land in the one absolute folder.
-    if (!SettleAppDataFolder(&error)) {
+    // sound cache all land in the one absolute folder, never inside the game's data; the log's
+    // folder too.
+    const std::string dataFolder =
+        mOptions.mChangeDir.empty() ? mDefaultDataFolder : mOptions.mChangeDir;
+    if (!SettleAppDataFolder(dataFolder.empty() ? std::string(".") : dataFolder, &error)) {
         ShowErrorOrLog(mTitle, error);
         mExitCode = 1;
         return false;
     }
+    SettleLogFolder();
     const std::string userFolder = GetAppDataFolder();
     std::string unwritable;
     mUserFilesWritable = IsAppDataFolderWritable(&unwritable);
@@ -172,8 +182,6 @@ bool QuorAppBase::Init() {
 
     ReadSettings();
 
-    const std::string dataFolder =
-        mOptions.mChangeDir.empty() ? mDefaultDataFolder : mOptions.mChangeDir;
     if (!dataFolder.empty() && ::chdir(dataFolder.c_str()) != 0) {
         ShowFatalError("Can't open the game's data folder '" + dataFolder + "'.");
         mExitCode = 1;

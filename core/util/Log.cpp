@@ -1,7 +1,9 @@
 #include "core/util/Log.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 
@@ -19,6 +21,14 @@ std::mutex& LogMutex() {
 
 FILE* gLogFile = nullptr;  // guarded by LogMutex
 std::string gLogPath;      // guarded by LogMutex
+std::string gLogFolder;    // guarded by LogMutex; empty until settled
+
+// The desktop, else the home folder, else the per-user folder: never the working folder, which is
+// the game's data once the game has changed into it.
+std::string FindLogFolder() {
+    const std::string desktop = GetDesktopFolder();
+    return desktop.empty() ? GetAppDataFolder() : desktop;
+}
 
 std::string TimePrefix() {
     const std::time_t now = std::time(nullptr);
@@ -82,8 +92,19 @@ void LogWarning(const char* format, ...) {
     Emit(text, true);
 }
 
+void SettleLogFolder() {
+    const std::string folder = FindLogFolder();
+    std::lock_guard<std::mutex> lock(LogMutex());
+    gLogFolder = folder;
+}
+
 bool StartLogging(const std::string& product, const std::string& version) {
-    const std::string path = GetDesktopFolder() + product + ".log";
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(LogMutex());
+        folder = gLogFolder;
+    }
+    const std::string path = (folder.empty() ? FindLogFolder() : folder) + product + ".log";
     std::lock_guard<std::mutex> lock(LogMutex());
     if (gLogFile != nullptr) {
         std::fclose(gLogFile);
@@ -92,7 +113,7 @@ bool StartLogging(const std::string& product, const std::string& version) {
     }
     gLogFile = std::fopen(path.c_str(), "a");
     if (gLogFile == nullptr) {
-        WriteStderrLocked("Could not open the log file '" + path + "'");
+        WriteStderrLocked("Could not open the log file '" + path + "': " + std::strerror(errno));
         return false;
     }
     gLogPath = path;
