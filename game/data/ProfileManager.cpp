@@ -337,7 +337,11 @@ bool LoadProfiles() {
             CommitList(std::move(reader.GetProfiles()), reader.GetSelected());
             return true;
         }
-        // The reader has logged why, with the file and line.
+        // A malformed file the reader has logged itself, with its line; one it could not open
+        // (a FIFO, a folder, no permission) is logged here.
+        if (reader.WasFileMissing()) {
+            LogWarning("Your profiles could not be read: %s", reader.GetError().c_str());
+        }
         std::string kept;
         if (MoveAside(candidate, &kept)) {
             if (candidate == path) {

@@ -2,6 +2,7 @@
 // profile operations and the selection hooks across threads.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -326,6 +327,18 @@ TEST_F(ProfilesTest, ProgressFarPastTheCatalogueIsLeftOut) {
     EXPECT_TRUE(a.mProgress[0][1].mPuzzles[0].mCompleted);
     ASSERT_TRUE(SaveProfiles());
     EXPECT_LT(ReadFile(mPath).size(), 300000u);
+}
+
+// A FIFO in the file's place is refused at once (reading it would block for ever) and named.
+TEST_F(ProfilesTest, AFifoInPlaceOfTheFileIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(mPath.c_str(), 0644), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LoadProfiles());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("it is not a regular file"), std::string::npos) << log;
+    EXPECT_NE(log.find(mPath), std::string::npos) << log;
+    EXPECT_EQ(GetProfiles().size(), 8u);
+    EXPECT_EQ(GetSelectedProfile(), -1);
 }
 
 TEST_F(ProfilesTest, TheBackupReplacesAnUnreadableOrMissingFile) {
