@@ -406,13 +406,15 @@ bool SaveProfiles() {
             fs::rename(temp, backup, error);
         }
         if (error) {
-            fs::remove(temp, error);
             std::string previous;
             if (!PakInterfaceBase::Get()->ReadWholeFile(path, &previous) ||
                 !WriteBufferToFile(backup, previous)) {
                 LogWarning("Could not keep a backup of '%s'", path.c_str());
             }
         }
+        // Whichever step failed (a full disk), the second name is never left behind.
+        std::error_code ignored;
+        fs::remove(temp, ignored);
     }
     if (!WriteBufferToFile(path, text)) {
         // A full disk fails every save: one line and one report until a save succeeds again.
@@ -432,6 +434,11 @@ bool SaveProfiles() {
     }
     gLastSaveFailed.store(false);
     return true;
+}
+
+bool IsProgressKept() {
+    return Store().loaded.load() && Store().savingAllowed.load() && !Store().savingBlocked.load() &&
+           !gLastSaveFailed.load();
 }
 
 void SetProfileSaveFailureHandler(std::function<void()> handler) {

@@ -86,6 +86,10 @@ bool AreProfilesLoaded();
 // aside) or when the write failed (the old file then stays). Main thread.
 bool SaveProfiles();
 
+// Whether the player's progress is being kept: the list was read, saving is on, and the last save
+// (if any) succeeded. Any thread.
+bool IsProgressKept();
+
 // Called once (on the main thread) when a save fails after the last one succeeded, so that the
 // game can tell the player; null for none. Any thread.
 void SetProfileSaveFailureHandler(std::function<void()> handler);
