@@ -1,5 +1,9 @@
 #include "core/util/Log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -37,6 +41,30 @@ std::string TimePrefix() {
     char buffer[32];
     std::strftime(buffer, sizeof(buffer), "%Y-%m-%d %H:%M:%S ", &local);
     return buffer;
+}
+
+// Opened without blocking and kept only when it is a plain file: a FIFO in the log's place would
+// stop the game. *why tells why on failure.
+FILE* OpenForAppending(const std::string& path, std::string* why) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *why = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        *why = "it is not a regular file";
+        return nullptr;
+    }
+    FILE* file = ::fdopen(fd, "a");
+    if (file == nullptr) {
+        *why = std::strerror(errno);
+        ::close(fd);
+    }
+    return file;
 }
 
 // Caller holds LogMutex.
@@ -111,9 +139,10 @@ bool StartLogging(const std::string& product, const std::string& version) {
         gLogFile = nullptr;
         gLogPath.clear();
     }
-    gLogFile = std::fopen(path.c_str(), "a");
+    std::string why;
+    gLogFile = OpenForAppending(path, &why);
     if (gLogFile == nullptr) {
-        WriteStderrLocked("Could not open the log file '" + path + "': " + std::strerror(errno));
+        WriteStderrLocked("Could not open the log file '" + path + "': " + why);
         return false;
     }
     gLogPath = path;

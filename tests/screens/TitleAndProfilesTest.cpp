@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "GameSession.h"
@@ -295,6 +296,42 @@ TEST_F(TitleFlowTest, AnEmptiedNameIsASlipNotADeletion) {
     EXPECT_EQ(select->GetSelectedRow(), -1);
     EXPECT_EQ(select->GetRow(2)->GetLabel(), LocalizedTexts::Lookup("no_name"));
     EXPECT_EQ(GetProfileRecord(0)->mName, "Ann");
+}
+
+// The quit question says the progress is kept only while it can be saved.
+TEST_F(TitleFlowTest, TheQuitQuestionPromisesProgressOnlyWhileSavesWork) {
+    FirstRun("Ann");
+    const struct {
+        const char* when;
+        std::function<void()> before;
+        const char* text;
+    } cases[] = {
+        {"saves work", [] {}, "quit_text"},
+        {"saves fail",
+         [this] {
+             // A folder where the file should go fails every save.
+             std::filesystem::remove(h.ProfilesPath());
+             std::filesystem::create_directory(h.ProfilesPath());
+             EXPECT_FALSE(SaveProfiles());
+         },
+         "quit_text_unsaved"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        c.before();
+        h.Step(2);
+        for (int i = 0; i < 3 && h.Top<MainMenu>() == nullptr; ++i) {
+            ClickLabel("button_ok");  // the notice that saving is off
+        }
+        ClickLabel("main_quit");
+        auto* question = h.Top<ConfirmQuitMenu>();
+        ASSERT_NE(question, nullptr);
+        const ExprValue* text = question->GetVariables().Find("text");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->AsString(), LocalizedTexts::Lookup(c.text));
+        ClickLabel("button_cancel");
+        ASSERT_NE(h.Top<MainMenu>(), nullptr);
+    }
 }
 
 TEST_F(TitleFlowTest, OptionsChangeVolumesAndProfileFlagsAndAreSaved) {
