@@ -14,8 +14,8 @@
 #include "core/expr/MainThread.h"
 #include "core/expr/MainThreadAssert.h"
 #include "core/files/ConfigFile.h"
-#include "core/util/FileUtil.h"
 #include "core/files/PakInterfaceBase.h"
+#include "core/util/FileUtil.h"
 #include "core/util/Log.h"
 #include "core/util/Random.h"
 #include "core/util/StringUtil.h"
@@ -848,7 +848,8 @@ void QuorAppBase::ShowFatalError(const std::string& text) {
         // one that can't be read is never overwritten.
         std::string old;
         struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || PakInterfaceBase::Get()->ReadWholeFile(path, &old)) {
+        if (::lstat(path.c_str(), &info) != 0 ||
+            PakInterfaceBase::Get()->ReadWholeFile(path, &old)) {
             WriteBufferToFile(path, old + text + "\n");
         }
         std::fprintf(stderr, "FATAL ERROR: %s\n", text.c_str());

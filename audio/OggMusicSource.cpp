@@ -116,10 +116,12 @@ std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::
     std::string why;
     if (!source->Open(&why)) {
         // A file that ends before its sound begins is cut off, not of another kind.
-        *error = complete || !oggStart ? StrFormat("Music file '%s': %s", name.c_str(), why.c_str())
-                          : StrFormat("Music file '%s' is cut off before its sound begins and "
-                                      "can't be played",
-                                      name.c_str());
+        *error = complete || !oggStart
+                     ? StrFormat("Music file '%s': %s", name.c_str(), why.c_str())
+                     : StrFormat(
+                           "Music file '%s' is cut off before its sound begins and "
+                           "can't be played",
+                           name.c_str());
         return nullptr;
     }
     if (!complete) {

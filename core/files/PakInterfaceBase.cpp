@@ -132,7 +132,8 @@ PFILE* PakInterfaceBase::FOpen(const char* name, const char* mode) {
     } else if (!S_ISREG(info.st_mode)) {
         tOpenError = "it is not a regular file";
     } else if (info.st_size > kMaxFileBytes) {
-        tOpenError = StrFormat("it is larger than %lld bytes", static_cast<long long>(kMaxFileBytes));
+        tOpenError =
+            StrFormat("it is larger than %lld bytes", static_cast<long long>(kMaxFileBytes));
     }
     // A regular file never blocks; stdio does not expect EAGAIN, so reads block as usual.
     const int flags = ::fcntl(fd, F_GETFL);
@@ -267,8 +268,8 @@ bool PakInterfaceBase::ReadWholeFile(const std::string& name, std::string* out) 
         data.append(buffer, got);
         if (data.size() > static_cast<size_t>(kMaxFileBytes)) {
             // Grown since it was opened: still never more than the bound.
-            tOpenError = StrFormat("it is larger than %lld bytes",
-                                   static_cast<long long>(kMaxFileBytes));
+            tOpenError =
+                StrFormat("it is larger than %lld bytes", static_cast<long long>(kMaxFileBytes));
             ok = false;
             break;
         }

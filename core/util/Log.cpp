@@ -46,7 +46,8 @@ std::string TimePrefix() {
 // Opened without blocking and kept only when it is a plain file: a FIFO in the log's place would
 // stop the game. *why tells why on failure.
 FILE* OpenForAppending(const std::string& path, std::string* why) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         *why = std::strerror(errno);
         return nullptr;

@@ -51,12 +51,12 @@ void GameStats::HandleElementStart(const XMLElement& element) {
     }
     if (settings.mHints < 1) {
         Reject(StrFormat("The \"grid\" of size %d needs \"hints\" of at least 1 (got %d)", size,
-                       settings.mHints));
+                         settings.mHints));
         return;
     }
     if (settings.mHintReward < 0 || settings.mMistakes < 0) {
         Reject(StrFormat("The \"grid\" of size %d has a negative \"hint-reward\" or \"mistakes\"",
-                       size));
+                         size));
         return;
     }
     mTable[size] = settings;

@@ -184,9 +184,10 @@ void ProfileManager::ReadInt(const char* name, int* out) {
     const auto result = std::from_chars(begin, end, value);
     if (text.empty() || result.ec != std::errc() || result.ptr != end) {
         // One unreadable field costs that field, not every player's progress.
-        LogWarning("'%s', line %d: the \"%s\" value \"%s\" is not a whole number; it takes its "
-                   "default",
-                   GetCurrentFile().c_str(), GetCurrentLine(), name, text.c_str());
+        LogWarning(
+            "'%s', line %d: the \"%s\" value \"%s\" is not a whole number; it takes its "
+            "default",
+            GetCurrentFile().c_str(), GetCurrentLine(), name, text.c_str());
         mRepaired = true;
         return;
     }
@@ -196,9 +197,10 @@ void ProfileManager::ReadInt(const char* name, int* out) {
 void ProfileManager::NoteTrimmed() {
     if (!mTrimmed) {
         mTrimmed = true;
-        LogWarning("'%s', line %d: progress past %d sets of a mode or %d puzzles of a set is more "
-                   "than a catalogue holds; it is left out",
-                   GetCurrentFile().c_str(), GetCurrentLine(), kMaxSetsKept, kMaxPuzzlesKept);
+        LogWarning(
+            "'%s', line %d: progress past %d sets of a mode or %d puzzles of a set is more "
+            "than a catalogue holds; it is left out",
+            GetCurrentFile().c_str(), GetCurrentLine(), kMaxSetsKept, kMaxPuzzlesKept);
     }
 }
 

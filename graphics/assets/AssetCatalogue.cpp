@@ -120,8 +120,8 @@ private:
             return false;
         }
         if (static_cast<long long>(*cols) * *rows > kMaxCells) {
-            Stop(StrFormat("The cells \"cols\" x \"rows\" (%d x %d) are more than %d", *cols,
-                           *rows, kMaxCells));
+            Stop(StrFormat("The cells \"cols\" x \"rows\" (%d x %d) are more than %d", *cols, *rows,
+                           kMaxCells));
             return false;
         }
         return true;

@@ -174,8 +174,7 @@ TEST(GameExecutable, MissingGameDataStopsWithAMessage) {
         << ReadText(how.errFile);
     EXPECT_NE(ReadText(how.errFile).find("'/properties'"), std::string::npos);
     // A start that failed is no crash: the next start must not take it for one.
-    const std::string settings =
-        ReadText(folder.path + "/Pelnora Studio/Pelnora 7/settings.xml");
+    const std::string settings = ReadText(folder.path + "/Pelnora Studio/Pelnora 7/settings.xml");
     EXPECT_NE(settings.find("in-progress=\"false\""), std::string::npos) << settings;
 }
 

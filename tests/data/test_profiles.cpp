@@ -236,14 +236,15 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
 // A field that can't be read costs that field only: it takes its default, with one log line
 // naming the file, the line and the field, and every other field and profile is read.
 TEST_F(ProfilesTest, AMalformedFieldTakesItsDefaultAndEverythingElseIsRead) {
-    const std::string good = "<profiles selected=\"1\">\n"
-                             "<profile name=\"Ann\"><state num-hints=\"3\" seen-tutorial=\"1\" "
-                             "hours=\"7\" minutes=\"4\" show-numbers=\"0\">\n"
-                             "<game name=\"pelnora7\"><game-state current-country=\"1\"/><mode>\n"
-                             "<set unlock=\"2\" introduced=\"1\"><puzzle completed=\"1\" "
-                             "best-time=\"40\"/></set></mode><mode/></game></state></profile>\n"
-                             "<profile name=\"Bob\"><state num-hints=\"5\" hours=\"2\"/></profile>"
-                             "</profiles>";
+    const std::string good =
+        "<profiles selected=\"1\">\n"
+        "<profile name=\"Ann\"><state num-hints=\"3\" seen-tutorial=\"1\" "
+        "hours=\"7\" minutes=\"4\" show-numbers=\"0\">\n"
+        "<game name=\"pelnora7\"><game-state current-country=\"1\"/><mode>\n"
+        "<set unlock=\"2\" introduced=\"1\"><puzzle completed=\"1\" "
+        "best-time=\"40\"/></set></mode><mode/></game></state></profile>\n"
+        "<profile name=\"Bob\"><state num-hints=\"5\" hours=\"2\"/></profile>"
+        "</profiles>";
     const struct {
         const char* from;  // the good attribute
         const char* to;    // the malformed one
@@ -280,8 +281,8 @@ TEST_F(ProfilesTest, AMalformedFieldTakesItsDefaultAndEverythingElseIsRead) {
         EXPECT_EQ(ReadFile(mPath), text) << "the file is kept where it is";
         EXPECT_FALSE(fs::exists(mPath + ".unreadable"));
         EXPECT_TRUE(GetProfilesLoadReport().repaired);
-        const std::string line = "'" + mPath + "', line " + std::to_string(c.line) + ": the \"" +
-                                 c.field + "\" value";
+        const std::string line =
+            "'" + mPath + "', line " + std::to_string(c.line) + ": the \"" + c.field + "\" value";
         EXPECT_EQ(CountOccurrences(log, line), 1u) << log;
         EXPECT_EQ(CountOccurrences(log, "\n"), 1u) << log;
         c.check();
@@ -305,8 +306,9 @@ TEST_F(ProfilesTest, AMalformedFieldTakesItsDefaultAndEverythingElseIsRead) {
 
 // A swollen file keeps only what a catalogue can use; it is not held and rewritten whole.
 TEST_F(ProfilesTest, ProgressFarPastTheCatalogueIsLeftOut) {
-    std::string text = "<profiles selected=\"0\"><profile name=\"a\"><state><game name=\"p\"><mode>"
-                       "<set unlock=\"1\">";
+    std::string text =
+        "<profiles selected=\"0\"><profile name=\"a\"><state><game name=\"p\"><mode>"
+        "<set unlock=\"1\">";
     for (int i = 0; i < 100000; ++i) {
         text += "<puzzle completed=\"1\"/>";
     }

@@ -60,8 +60,8 @@ TEST_F(GridSettingsTest, ABadGridIsLeftOutAndTheOthersAreKept) {
         SCOPED_TRACE(c.grid);
         GameStats reader;
         testing::internal::CaptureStderr();
-        EXPECT_TRUE(reader.LoadText(std::string("<game><grid size=\"7\" hints=\"2\"/>\n") +
-                                        c.grid + "\n<grid size=\"9\" hints=\"3\"/></game>",
+        EXPECT_TRUE(reader.LoadText(std::string("<game><grid size=\"7\" hints=\"2\"/>\n") + c.grid +
+                                        "\n<grid size=\"9\" hints=\"3\"/></game>",
                                     "game.xml"));
         const std::string log = testing::internal::GetCapturedStderr();
         ASSERT_EQ(reader.GetRejections().size(), 1u);

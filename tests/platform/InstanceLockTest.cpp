@@ -38,9 +38,12 @@ TEST(InstanceLock, ALinkOrAFifoInTheLocksPlaceIsRefused) {
         const char* words;
     } cases[] = {
         {"a dangling link",
-         [](const std::string& p, const std::string& t) { return ::symlink(t.c_str(), p.c_str()) == 0; },
+         [](const std::string& p, const std::string& t) {
+             return ::symlink(t.c_str(), p.c_str()) == 0;
+         },
          "is a link"},
-        {"a FIFO", [](const std::string& p, const std::string&) { return ::mkfifo(p.c_str(), 0644) == 0; },
+        {"a FIFO",
+         [](const std::string& p, const std::string&) { return ::mkfifo(p.c_str(), 0644) == 0; },
          "not a plain file"},
     };
     for (const auto& c : cases) {

@@ -108,11 +108,9 @@ TEST(FileUtil, APerUserFolderInsideTheGameDataIsRefused) {
         const char* xdg;   // null: unset
         bool settled;
     } cases[] = {
-        {".", nullptr, false},
-        {"../content/properties", nullptr, false},
+        {".", nullptr, false},     {"../content/properties", nullptr, false},
         {nullptr, "./sub", false},  // a relative XDG_DATA_HOME is ignored: no folder at all
-        {nullptr, nullptr, false},
-        {"../home", nullptr, true},
+        {nullptr, nullptr, false}, {"../home", nullptr, true},
     };
     std::string refusal;
     for (const auto& c : cases) {
@@ -133,10 +131,12 @@ TEST(FileUtil, APerUserFolderInsideTheGameDataIsRefused) {
         EXPECT_TRUE(ListFolder(data + "/properties").empty());
     }
     struct stat info {};
-    EXPECT_EQ(::stat((temp.Path() + "home/.local/share/Pelnora Studio/Pelnora 7").c_str(), &info), 0);
+    EXPECT_EQ(::stat((temp.Path() + "home/.local/share/Pelnora Studio/Pelnora 7").c_str(), &info),
+              0);
     std::filesystem::current_path(oldCwd);
     oldHome != nullptr ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
-    oldXdg != nullptr ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+    oldXdg != nullptr ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1)
+                      : ::unsetenv("XDG_DATA_HOME");
     SetAppDataFolder(temp.Path() + "custom");  // keep later tests out of the real home
 }
 

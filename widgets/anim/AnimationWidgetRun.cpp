@@ -105,8 +105,7 @@ bool AnimationWidget::RunCommands(bool advance) {
             // A loop that never waits would hang the main thread: the script is parked until it
             // is played again.
             LogWarning("Script '%s': more than %d commands without a wait (at \"%s\"); parked",
-                       ScriptNameOf(command).c_str(), gStepBudget,
-                       command.mCommand.c_str());
+                       ScriptNameOf(command).c_str(), gStepBudget, command.mCommand.c_str());
             mRunState = kParked;
             return true;
         }
