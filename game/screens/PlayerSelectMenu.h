@@ -24,7 +24,8 @@ public:
     // slot takes the name. A named profile's row emptied by typing takes its name back (deleting
     // goes through the Delete button); an empty row stays free with nothing selected.
     void CommitName();
-    // The confirmed deletion: the selected row's slot is emptied and nothing is selected.
+    // The confirmed deletion: the selected row's slot is emptied, and the first named row still
+    // left becomes the selected profile (saved at once); with none left nothing is selected.
     void DeleteSelectedProfile();
 
     int GetSelectedRow() const { return mSelected; }
