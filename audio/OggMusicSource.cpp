@@ -110,7 +110,21 @@ private:
 
 std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::string& name,
                                                   std::string* error) {
-    if (!IsOggStreamComplete(bytes)) {
+    const bool complete = IsOggStreamComplete(bytes);
+    const bool oggStart = bytes.compare(0, 4, "OggS") == 0;
+    auto source = std::make_unique<OggMusicSource>(std::move(bytes));
+    std::string why;
+    if (!source->Open(&why)) {
+        // A file that ends before its sound begins is cut off, not of another kind.
+        *error = complete || !oggStart
+                     ? StrFormat("Music file '%s': %s", name.c_str(), why.c_str())
+                     : StrFormat(
+                           "Music file '%s' is cut off before its sound begins and "
+                           "can't be played",
+                           name.c_str());
+        return nullptr;
+    }
+    if (!complete) {
         // Named once: a track is opened again each time it starts.
         static std::mutex mutex;
         static std::set<std::string> named;
@@ -119,12 +133,6 @@ std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::
             LogWarning("Music file '%s' is cut off: it plays only up to where the file ends",
                        name.c_str());
         }
-    }
-    auto source = std::make_unique<OggMusicSource>(std::move(bytes));
-    std::string why;
-    if (!source->Open(&why)) {
-        *error = StrFormat("Music file '%s': %s", name.c_str(), why.c_str());
-        return nullptr;
     }
     return source;
 }
