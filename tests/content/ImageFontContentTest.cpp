@@ -680,10 +680,11 @@ TEST_F(ImageFontContentTest, TheTipsStandOnTheJournalPagesRules) {
     const int lastRule = firstRule + 15 * 30;
     const int firstBaseline =
         std::atoi(tips->FindParam("y")->c_str()) + static_cast<int>(journal->GetAscent());
-    const int lines = Measure(LocalizedTexts::Lookup("tips_text"), "journal",
-                              std::atoi(tips->FindParam("width")->c_str()))
-                          .height /
-                      30;
+    // A block of n lines is n - 1 spacings and one line's height.
+    const int height = Measure(LocalizedTexts::Lookup("tips_text"), "journal",
+                               std::atoi(tips->FindParam("width")->c_str()))
+                           .height;
+    const int lines = (height - journal->GetHeight() + journal->GetAscentPadding()) / 30 + 1;
     EXPECT_EQ((firstBaseline - firstRule) % 30, 0) << "first baseline at " << firstBaseline;
     EXPECT_GE(firstBaseline, firstRule);
     EXPECT_LE(firstBaseline + (lines - 1) * 30, lastRule) << lines << " lines";
