@@ -740,9 +740,9 @@ def motif(place):
             out += (f'<g transform="translate({x},{470}) scale({s})"><path d="M-20 120 L-10 0 L10 0 L20 120 Z" fill="{NIGHT}"/>'
                     + "".join(f'<rect x="-6" y="-110" width="12" height="110" fill="{PAPER}" opacity="0.85" transform="rotate({a})"/>' for a in (20, 110, 200, 290))
                     + '</g>')
-        # The kite flies in the top-left corner: the HUD column hides it whole on the play screen
-        # and no card's edge cuts it on the other screens.
-        out += f'<path d="M150 30 L190 80 L150 140 L110 80 Z" fill="{CORAL}"/><path d="M150 140 Q130 230 190 310" stroke="{PAPER}" fill="none" stroke-width="2"/>'
+        # The kite flies in the top-left corner, above the puzzle buttons: the HUD column hides it
+        # whole on the play screen and no card's or button's edge cuts it on the other screens.
+        out += f'<path d="M150 15 L185 55 L150 105 L115 55 Z" fill="{CORAL}"/><path d="M150 105 Q140 125 60 128" stroke="{PAPER}" fill="none" stroke-width="2"/>'
         return out
     if place == "moonwater":  # moon, reeds, fireflies
         out = f'<circle cx="760" cy="160" r="60" fill="#f4efd6"/><circle cx="785" cy="145" r="54" fill="#1d2b45"/>'
