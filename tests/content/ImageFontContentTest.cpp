@@ -692,6 +692,96 @@ TEST_F(ImageFontContentTest, TheTipsStandOnTheJournalPagesRules) {
     Fonts::Clear();
 }
 
+// The title screen draws its logo and subtitle centred across the screen, three eighths down;
+// the background's lighthouse (warm paper and a brass lamp, bright on the night sea) stands
+// clear of that box, so no word of the subtitle is written over it.
+TEST_F(ImageFontContentTest, TheTitleLighthouseStandsClearOfTheLogo) {
+    DecodedImage background;
+    DecodedImage logo;
+    ASSERT_TRUE(ReadImageFile("images/title/title_background.jpg", &background));
+    ASSERT_TRUE(ReadImageFile("images/title/game_logo.png", &logo));
+    ASSERT_EQ(background.mWidth, 1024);
+    ASSERT_EQ(background.mHeight, 768);
+    const int left = (1024 - logo.mWidth) / 2;
+    const int top = 768 * 3 / 8 - logo.mHeight / 2;
+    int warm = 0;
+    for (int y = top; y < top + logo.mHeight; ++y) {
+        for (int x = left; x < left + logo.mWidth; ++x) {
+            const uint32_t pixel = background.mPixels[size_t(y) * 1024 + size_t(x)];
+            const int red = int((pixel >> 16) & 0xFF);
+            const int blue = int(pixel & 0xFF);
+            // The sky, the beams and the stars are cool or faint; paper and brass are not.
+            warm += red > 150 && red - blue > 30;
+        }
+    }
+    EXPECT_EQ(warm, 0) << "bright warm pixels under the logo";
+}
+
+// A place's background shows behind the play screen's HUD column (x below 240), the finished
+// picture's paper (36..504 x 150..618 on the level-complete page) and the puzzle buttons (from
+// y 140): a shape of the place that one of them covers must be covered whole, or an edge of it
+// peeks out beside the card. The desk's cup (its cream rim) and the steppe's kite (coral) stay
+// inside what covers them.
+TEST_F(ImageFontContentTest, APlacesShapesAreCoveredWholeOrNotAtAll) {
+    struct Rect {
+        int left, top, right, bottom;
+    };
+    const struct {
+        const char* path;
+        const char* what;
+        bool (*is)(int red, int green, int blue);
+        Rect look;    // where to look for the shape
+        Rect inside;  // where it must lie whole
+    } shapes[] = {
+        {"images/sets/set_desk.jpg", "cup",
+         [](int r, int g, int b) { return r > 140 && g > 130 && b > 110; }, {0, 0, 520, 768},
+         {36, 150, 240, 618}},
+        {"images/sets/set_windward.jpg", "kite",
+         [](int r, int g, int b) { return r > 90 && r > 2 * g && r > 2 * b; }, {0, 0, 1024, 768},
+         {0, 0, 240, 140}},
+    };
+    for (const auto& shape : shapes) {
+        DecodedImage image;
+        ASSERT_TRUE(ReadImageFile(shape.path, &image)) << shape.path;
+        ASSERT_EQ(image.mWidth, 1024);
+        int seen = 0;
+        int outside = 0;
+        for (int y = shape.look.top; y < shape.look.bottom; ++y) {
+            for (int x = shape.look.left; x < shape.look.right; ++x) {
+                const uint32_t pixel = image.mPixels[size_t(y) * 1024 + size_t(x)];
+                if (!shape.is(int((pixel >> 16) & 0xFF), int((pixel >> 8) & 0xFF),
+                              int(pixel & 0xFF))) {
+                    continue;
+                }
+                ++seen;
+                outside += x < shape.inside.left || x >= shape.inside.right ||
+                           y < shape.inside.top || y >= shape.inside.bottom;
+            }
+        }
+        EXPECT_GT(seen, 0) << shape.what << " not found in " << shape.path;
+        EXPECT_EQ(outside, 0) << shape.what << " of " << shape.path << " reaches past its cover";
+    }
+}
+
+// The map writes Fernhollow Woods' name on the sea left of its island (the island's left rim
+// near x 283, the name's line from y 456 to 480): open sea stands between them, so the name
+// reads as the island's label and not as part of its shore.
+TEST_F(ImageFontContentTest, TheMapsSideLabelLeavesSeaBeforeItsIsland) {
+    DecodedImage map;
+    ASSERT_TRUE(ReadImageFile("images/map/world_map.jpg", &map));
+    ASSERT_EQ(map.mWidth, 1024);
+    int openColumns = 0;
+    for (int x = 240; x < 300; ++x) {
+        bool sea = true;
+        for (int y = 456; y < 480 && sea; ++y) {
+            const uint32_t pixel = map.mPixels[size_t(y) * 1024 + size_t(x)];
+            sea = int(pixel & 0xFF) > int((pixel >> 16) & 0xFF) + 20;  // blue water
+        }
+        openColumns += sea;
+    }
+    EXPECT_GE(openColumns, 8);
+}
+
 // What counts as a literal name in a script parameter.
 TEST(ScriptLiteralNames, QuotedAndBareWordsAreNamesVariablesAndExpressionsAreNot) {
     const std::set<std::string> variables = {"tile_image"};
