@@ -591,8 +591,7 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     AnimationTable table;
     AnimationStats reader(false, &table);
     reader.ReadAll();
-    const AnimationCommand* pause =
-        FindCommand(table, "play_puzzle_menu_ipad", "id", "pause_btn");
+    const AnimationCommand* pause = FindCommand(table, "play_puzzle_menu_ipad", "id", "pause_btn");
     ASSERT_NE(pause, nullptr);
     const std::string pauseLabel = pause->FindParam("text")->substr(1);
     const std::string pauseKey = pauseLabel.substr(0, pauseLabel.size() - 1);
@@ -627,7 +626,8 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     EXPECT_NE(text(pauseKey), text("button_menu"));
 
     // Leaving a puzzle loses its progress, and every question that leaves one says so.
-    for (const char* leave : {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text"}) {
+    for (const char* leave :
+         {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text"}) {
         EXPECT_NE(text(leave).find("progress is lost"), std::string::npos) << text(leave);
     }
     // A lit lantern reveals as many solid tiles as the board's hint reward: one on the smallest
@@ -636,7 +636,8 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     std::ifstream grid("properties/game.xml");
     std::stringstream whole;
     whole << grid.rdbuf();
-    ASSERT_NE(whole.str().find("<grid size=\"5\" hints=\"6\" hint-reward=\"1\""), std::string::npos);
+    ASSERT_NE(whole.str().find("<grid size=\"5\" hints=\"6\" hint-reward=\"1\""),
+              std::string::npos);
     EXPECT_NE(text("tut4_hints").find("reveals one solid tile"), std::string::npos);
     for (const char* lantern : {"hint_intro_text", "intro_hints_text"}) {
         EXPECT_NE(text(lantern).find("one on the smallest sketches, more on larger"),
@@ -733,11 +734,15 @@ TEST_F(ImageFontContentTest, APlacesShapesAreCoveredWholeOrNotAtAll) {
         Rect look;    // where to look for the shape
         Rect inside;  // where it must lie whole
     } shapes[] = {
-        {"images/sets/set_desk.jpg", "cup",
-         [](int r, int g, int b) { return r > 140 && g > 130 && b > 110; }, {0, 0, 520, 768},
+        {"images/sets/set_desk.jpg",
+         "cup",
+         [](int r, int g, int b) { return r > 140 && g > 130 && b > 110; },
+         {0, 0, 520, 768},
          {36, 150, 240, 618}},
-        {"images/sets/set_windward.jpg", "kite",
-         [](int r, int g, int b) { return r > 90 && r > 2 * g && r > 2 * b; }, {0, 0, 1024, 768},
+        {"images/sets/set_windward.jpg",
+         "kite",
+         [](int r, int g, int b) { return r > 90 && r > 2 * g && r > 2 * b; },
+         {0, 0, 1024, 768},
          {0, 0, 240, 140}},
     };
     for (const auto& shape : shapes) {
