@@ -742,7 +742,9 @@ def motif(place):
             out += (f'<g transform="translate({x},{470}) scale({s})"><path d="M-20 120 L-10 0 L10 0 L20 120 Z" fill="{NIGHT}"/>'
                     + "".join(f'<rect x="-6" y="-110" width="12" height="110" fill="{PAPER}" opacity="0.85" transform="rotate({a})"/>' for a in (20, 110, 200, 290))
                     + '</g>')
-        out += f'<path d="M560 120 L600 170 L560 230 L520 170 Z" fill="{CORAL}"/><path d="M560 230 Q540 320 600 400" stroke="{PAPER}" fill="none" stroke-width="2"/>'
+        # The kite flies in the top-left corner, above the puzzle buttons: the HUD column hides it
+        # whole on the play screen and no card's or button's edge cuts it on the other screens.
+        out += f'<path d="M150 15 L185 55 L150 105 L115 55 Z" fill="{CORAL}"/><path d="M150 105 Q140 125 60 128" stroke="{PAPER}" fill="none" stroke-width="2"/>'
         return out
     if place == "moonwater":  # moon, reeds, fireflies
         out = f'<circle cx="760" cy="160" r="60" fill="#f4efd6"/><circle cx="785" cy="145" r="54" fill="#1d2b45"/>'
@@ -760,7 +762,8 @@ def motif(place):
     if place == "desk":  # a desk lamp's pool of light on wood
         return (f'<ellipse cx="512" cy="430" rx="420" ry="260" fill="#ffe3a0" opacity="0.18"/>'
                 f'<rect x="640" y="470" width="260" height="180" rx="6" fill="{PAPER}" opacity="0.85" transform="rotate(-8 770 560)"/>'
-                f'<circle cx="200" cy="560" r="60" fill="#e8dcc0" opacity="0.9"/><circle cx="200" cy="560" r="44" fill="#6b3f25"/>')
+                # The cup stands wholly under the HUD column and the finished picture's frame.
+                f'<circle cx="120" cy="470" r="60" fill="#e8dcc0" opacity="0.9"/><circle cx="120" cy="470" r="44" fill="#6b3f25"/>')
     if place == "cabinet":  # shelves with parcels
         out = ""
         for y in (200, 380, 560):
@@ -828,14 +831,16 @@ def make_screens():
     vig, vdefs = vignette()
     # Title: night sea under the lantern's beam, the archipelago on the horizon.
     body = '<rect width="1024" height="768" fill="url(#sky)"/>' + stars_field(200, 77, 380)
-    body += f'<path d="M512 330 L-100 120 L-100 260 Z" fill="#fff3c0" opacity="0.12"/>'
-    body += f'<path d="M512 330 L1124 140 L1124 270 Z" fill="#fff3c0" opacity="0.12"/>'
+    # The lighthouse stands on the eastern island, clear of the logo and its subtitle (centred
+    # from y 163 to 413); its beams sweep across the sky behind them.
+    body += f'<path d="M900 318 L-100 120 L-100 260 Z" fill="#fff3c0" opacity="0.12"/>'
+    body += f'<path d="M900 318 L1124 170 L1124 290 Z" fill="#fff3c0" opacity="0.12"/>'
     for k, (x, w) in enumerate(((120, 160), (330, 90), (700, 200), (900, 110))):
         body += f'<ellipse cx="{x}" cy="470" rx="{w}" ry="{26 + k * 6}" fill="#1a2a44"/>'
     body += hills(480, 4, 40, 1, "#1f3556") + hills(560, 6, 50, 2, "#1b2f4d") + hills(660, 8, 60, 3, "#16263f")
-    body += (f'<path d="M496 470 L528 470 L522 340 L502 340 Z" fill="{PAPER}" opacity="0.9"/>'
-             f'<rect x="498" y="322" width="28" height="20" fill="{BRASS_LIGHT}"/>'
-             f'<circle cx="512" cy="332" r="30" fill="#fff3c0" opacity="0.25"/>')
+    body += (f'<path d="M884 456 L916 456 L910 326 L890 326 Z" fill="{PAPER}" opacity="0.9"/>'
+             f'<rect x="886" y="308" width="28" height="20" fill="{BRASS_LIGHT}"/>'
+             f'<circle cx="900" cy="318" r="30" fill="#fff3c0" opacity="0.25"/>')
     body += vig
     emit("TitleBackground", 1024, 768, body, "images/title/title_background.jpg", "jpg",
          defs=sky("#0e1730", "#2d4670") + vdefs)
@@ -964,7 +969,8 @@ def make_map():
     body += (f'<path d="{path}" fill="none" stroke="{CORAL}" stroke-width="3" '
              f'stroke-dasharray="2 10" stroke-linecap="round" opacity="0.9"/>')
     # Where each name sits: below its island unless a neighbour or the route is in the way.
-    label_at = {"fernhollow": (282, 472, "end"), "glimmerfrost": (646, 120, "middle")}
+    # Fernhollow's island reaches x 283 with its rim: its name ends well clear of it.
+    label_at = {"fernhollow": (266, 472, "end"), "glimmerfrost": (646, 120, "middle")}
     for k, place in enumerate(route):
         cx, cy = centre[place]
         x, y, anchor = label_at.get(place, (cx, cy + 48 + k % 2 * 8 + 24, "middle"))

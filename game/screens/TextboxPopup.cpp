@@ -20,10 +20,12 @@
 
 namespace {
 
-// Room around the text, and below it for the OK button (the factory's button is 56 high and
-// centred three quarters down). Kept tight: a tutorial popup must fit above a board's clues.
+// Room around the text, and the OK button's place to its right (the factory's button is 240 x
+// 60): a tip stands above the board, and a button under its text would push a box of a few lines
+// down over the board's frame.
 constexpr int kMargin = 16;
-constexpr int kButtonRoom = 72;
+constexpr int kButtonWidth = 240;
+constexpr int kButtonHeight = 60;
 
 int Width(const Image* image) {
     return image != nullptr ? image->GetCelWidth() : 0;
@@ -95,10 +97,13 @@ TextboxPopup::TextboxPopup(int x, int y, Image* background, ButtonListener* list
     // Never the active menu, so it must not wait to become one.
     SetPausesWhenInactive(false);
     Move(static_cast<float>(x), static_cast<float>(y));
-    Widget* ok = AddWidgetFromApp(this, mWidth / 2, mHeight * 3 / 4 - 1, "button_ok");
+    // Centred in the room right of the text, which the box leaves at its right-hand end.
+    const int okX = std::max(mWidth / 2, mWidth - kMargin - kButtonWidth / 2);
+    const int okY = mHeight / 2 - 1;
+    Widget* ok = AddWidgetFromApp(this, okX, okY, "button_ok");
     if (ok == nullptr) {
         // Without the application's factory the popup must still be closable.
-        ok = AddButton(this, mWidth / 2, mHeight * 3 / 4 - 1, "button", "button_ok", true);
+        ok = AddButton(this, okX, okY, "button", "button_ok", true);
         ok->Move(ok->mX - static_cast<float>(ok->mWidth / 2), ok->mY);
     }
     ok->SetDisabled(true);
@@ -116,9 +121,8 @@ TextboxPopup* TextboxPopup::ForLabel(DynamicWidget* label, ButtonListener* liste
     }
     const int textWidth = std::max(text->GetTextWidth(), 1);
     const int textHeight = std::max(text->GetTextHeight(), 1);
-    // A short text still leaves the OK button (the factory centres it by "button") inside.
-    const int width = std::max(textWidth, Width(LookupAssetTableA("button"))) + 2 * kMargin;
-    const int height = textHeight + 2 * kMargin + kButtonRoom;
+    const int width = textWidth + 3 * kMargin + kButtonWidth;
+    const int height = std::max(textHeight, kButtonHeight) + 2 * kMargin;
     std::unique_ptr<ImageSurface> box = DrawBox(width, height);
     const FPoint at = label->LocalToGlobal();
     int x = static_cast<int>(at.mX) + text->GetOffsetX() - kMargin;
@@ -130,8 +134,8 @@ TextboxPopup* TextboxPopup::ForLabel(DynamicWidget* label, ButtonListener* liste
     y = std::clamp(y, 0, std::max(0, screenHeight - height));
     auto* popup = new TextboxPopup(x, y, box.get(), listener);
     popup->SetOwnImageCopy(std::move(box));
-    // The text itself, laid out as the label laid it out, in the middle of the box.
-    auto* copy = new TextLabel(text->GetText(), (width - textWidth) / 2, kMargin, "", textWidth,
+    // The text itself, laid out as the label laid it out, left of the button and level with it.
+    auto* copy = new TextLabel(text->GetText(), kMargin, (height - textHeight) / 2, "", textWidth,
                                text->GetJustification(), -1, -1);
     copy->SetFontObject(text->GetFont());
     // Ink on the paper box (#2b3350).

@@ -404,36 +404,6 @@ TextBox Measure(const std::string& text, const std::string& font, int wrapWidth)
     return TextBox{label.GetTextWidth(), label.GetTextHeight()};
 }
 
-// The most clue numbers any line of a desk puzzle holds (the tutorial's boards), read from the
-// catalogue's solution grids in play order.
-std::vector<int> DeskClueDepths() {
-    std::ifstream in("properties/puzzles_pelnora7.xml");
-    std::stringstream whole;
-    whole << in.rdbuf();
-    const std::string text = whole.str();
-    std::vector<int> depths;
-    for (size_t at = text.find("name=\"desk_"); at != std::string::npos;
-         at = text.find("name=\"desk_", at + 1)) {
-        const size_t open = text.find("<grid>", at) + 6;
-        std::istringstream lines(text.substr(open, text.find("</grid>", open) - open));
-        std::vector<std::string> rows;
-        for (std::string row; lines >> row;) {
-            rows.push_back(row);
-        }
-        int deepest = 0;
-        for (size_t i = 0; i < rows.size(); ++i) {
-            int across = 0, down = 0;
-            for (size_t j = 0; j < rows.size(); ++j) {
-                across += rows[i][j] != '0' && (j == 0 || rows[i][j - 1] == '0');
-                down += rows[j][i] != '0' && (j == 0 || rows[j - 1][i] == '0');
-            }
-            deepest = std::max({deepest, across, down});
-        }
-        depths.push_back(deepest);
-    }
-    return depths;
-}
-
 // Every screen text the player reads stays in its box, measured with the game's own fonts, with
 // the longest name a player can type ("WWWWWWWWWW") wherever a name is put in.
 TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
@@ -531,29 +501,290 @@ TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
             << block.what << ": " << block.text;
     }
 
-    // A tutorial tip's popup (from y 5: the text, 32 of margin, 72 for its OK button) ends
-    // above the highest clue number of its board: 5 x 5 tiles from y 239, numbers 36 high in a
-    // margin of 110, as far from the tiles as the margin leaves room for, at most 9.
-    const std::vector<int> depths = DeskClueDepths();
-    ASSERT_GE(depths.size(), 4u);
+    // A tutorial tip's box (its text, 16 of margin all round, the 60-high OK button beside the
+    // text) ends above the top edge of the board's frame: 5 x 5 tiles from y 239 under a clue
+    // margin of 110.
+    const int frameTop = 239 - 110;
     for (int board = 1; board <= 4; ++board) {
         const auto script = table.Find("tutorial_" + std::to_string(board));
         ASSERT_TRUE(script) << board;
-        const int depth = depths[static_cast<size_t>(board - 1)] * 36;
-        const int clueTop = 239 - std::clamp(110 - depth, 0, 9) - depth;
         for (const AnimationCommand& command : script->mCommands) {
             const std::string* id = command.FindParam("text");
             if (command.mCommand != "popup" || id == nullptr) {
                 continue;
             }
             const std::string key = id->substr(1, id->size() - 2);
-            const int bottom = 5 + Measure(text(key), "small", 600).height + 32 + 72;
-            // The number's glyph sits 7 pixels inside its picture.
-            EXPECT_LE(bottom, clueTop + 7) << "tutorial_" << board << ": " << text(key);
+            const int top = std::atoi(command.FindParam("y")->c_str());
+            const int width = std::atoi(command.FindParam("width")->c_str());
+            const int bottom = top + std::max(Measure(text(key), "small", width).height, 60) + 32;
+            EXPECT_LE(bottom, frameTop) << "tutorial_" << board << ": " << text(key);
+            // The box (text, three margins, the 240-wide button) stays right of the HUD column
+            // and on the screen.
+            const int left = std::atoi(command.FindParam("x")->c_str()) - 16;
+            EXPECT_GE(left, 240) << "tutorial_" << board;
+            EXPECT_LE(left + width + 3 * 16 + 240, 1024) << "tutorial_" << board;
         }
+    }
+
+    // A wrapped question or notice never leaves one word alone on its last line: the text
+    // without its last word would take a line less.
+    struct Wrapped {
+        std::string text;
+        const char* font;
+        int width;
+    };
+    const Wrapped wrapped[] = {
+        {text("quit_text"), "card", 500},
+        {text("restart_text"), "card", 500},
+        {StrFormat(text("delete_text").c_str(), name.c_str()), "card", 500},
+        {text("return_to_menu_text"), "card", 500},
+        {text("return_to_museum_text"), "card", 500},
+        {text("return_to_desk_text"), "card", 500},
+        {text("confirm_tutorial_text"), "card", 500},
+        {text("saving_off_text"), "card", 500},
+        {text("no_windowed_mode_text"), "card", 500},
+        {text("hint_intro_text"), "card", 500},
+        {text("mistake_intro_text"), "card", 500},
+        {text("unlocked_bonus_text"), "card", 500},
+        {text("completed_bonus_text"), "card", 500},
+    };
+    for (const Wrapped& w : wrapped) {
+        const size_t lastSpace = w.text.rfind(' ');
+        ASSERT_NE(lastSpace, std::string::npos) << w.text;
+        EXPECT_EQ(Measure(w.text.substr(0, lastSpace), w.font, w.width).height,
+                  Measure(w.text, w.font, w.width).height)
+            << "a lone last word: " << w.text;
     }
     LocalizedTexts::Clear();
     Fonts::Clear();
+}
+
+// The first command of a script that carries the given attribute with the given value.
+const AnimationCommand* FindCommand(const AnimationTable& table, const char* script,
+                                    const char* field, const std::string& value) {
+    const auto animation = table.Find(script);
+    if (animation == nullptr) {
+        return nullptr;
+    }
+    for (const AnimationCommand& command : animation->mCommands) {
+        const std::string* at = command.FindParam(field);
+        if (at != nullptr && *at == value) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Each screen has one name: a button that opens a screen or a question says what its title
+// says, and two buttons that lead to different places are not named alike. The texts tell the
+// rules as the game plays them.
+TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed) {
+    Localization texts;
+    ASSERT_TRUE(texts.Read("localization.xml"));
+    auto text = [](const std::string& id) { return LocalizedTexts::Lookup(id); };
+    AnimationTable table;
+    AnimationStats reader(false, &table);
+    reader.ReadAll();
+    const AnimationCommand* pause = FindCommand(table, "play_puzzle_menu_ipad", "id", "pause_btn");
+    ASSERT_NE(pause, nullptr);
+    const std::string pauseLabel = pause->FindParam("text")->substr(1);
+    const std::string pauseKey = pauseLabel.substr(0, pauseLabel.size() - 1);
+
+    // The button, and the title of the screen or question it opens.
+    const struct {
+        std::string button;
+        const char* title;
+    } opens[] = {
+        {pauseKey, "options_title"},
+        {"main_options", "options_title"},
+        {"main_tips", "tips_title"},
+        {"main_bonus", "bonus_title"},
+        {"button_back_rooms", "bonus_title"},
+        {"button_menu", "return_to_menu_title"},
+        {"button_sketches", "return_to_museum_title"},
+        {"button_sketches", "return_to_desk_title"},
+        {"button_museum", "return_to_museum_title"},
+        {"button_desk", "return_to_desk_title"},
+        {"button_restart", "restart_title"},
+        {"button_quit", "quit_title"},
+        {"main_quit", "quit_title"},
+        {"button_delete", "delete_title"},
+    };
+    for (const auto& pair : opens) {
+        EXPECT_NE(Lower(text(pair.title)).find(Lower(text(pair.button))), std::string::npos)
+            << pair.button << " \"" << text(pair.button) << "\" opens \"" << text(pair.title)
+            << "\"";
+    }
+    // The play screen's way to its dialog is not named like the way to the main menu, which
+    // that dialog holds.
+    EXPECT_NE(text(pauseKey), text("button_menu"));
+
+    // Leaving a puzzle loses its progress, and every question that leaves one says so.
+    for (const char* leave :
+         {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text"}) {
+        EXPECT_NE(text(leave).find("progress is lost"), std::string::npos) << text(leave);
+    }
+    // A lit lantern reveals as many solid tiles as the board's hint reward: one on the smallest
+    // board (the tutorial's and the first notice's), more on larger ones. A mark on a solid tile
+    // is a mistake, so no text calls a mark free.
+    std::ifstream grid("properties/game.xml");
+    std::stringstream whole;
+    whole << grid.rdbuf();
+    ASSERT_NE(whole.str().find("<grid size=\"5\" hints=\"6\" hint-reward=\"1\""),
+              std::string::npos);
+    EXPECT_NE(text("tut4_hints").find("reveals one solid tile"), std::string::npos);
+    for (const char* lantern : {"hint_intro_text", "intro_hints_text"}) {
+        EXPECT_NE(text(lantern).find("one on the smallest sketches, more on larger"),
+                  std::string::npos)
+            << text(lantern);
+    }
+    std::ifstream file("properties/localization.xml");
+    std::stringstream all;
+    all << file.rdbuf();
+    for (const std::string& written : AttributeValues(all.str(), "value")) {
+        const std::string value = Lower(written);
+        EXPECT_EQ(value.find("costs nothing"), std::string::npos) << written;
+        EXPECT_EQ(value.find("a few solid tiles"), std::string::npos) << written;
+        if (value.find("mark") != std::string::npos && value.find("cost") != std::string::npos) {
+            EXPECT_NE(value.find("compass token"), std::string::npos) << written;
+        }
+    }
+    LocalizedTexts::Clear();
+}
+
+// The tips are written on the journal page's ruled lines: every baseline of the text stands on
+// a rule (the page is ruled every 30 pixels from 90 below its top, sixteen rules), as in ink on
+// lined paper.
+TEST_F(ImageFontContentTest, TheTipsStandOnTheJournalPagesRules) {
+    std::string error;
+    ASSERT_TRUE(Fonts::Load("fonts.xml", &error)) << error;
+    Localization texts;
+    ASSERT_TRUE(texts.Read("localization.xml"));
+    AnimationTable table;
+    AnimationStats reader(false, &table);
+    reader.ReadAll();
+    const AnimationCommand* page = FindCommand(table, "tips", "image", "'JournalPage'");
+    const AnimationCommand* tips = FindCommand(table, "tips", "id", "ink_2");
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(tips, nullptr);
+    Font* journal = Fonts::Find("journal");
+    ASSERT_NE(journal, nullptr);
+    ASSERT_EQ(*tips->FindParam("font"), "'journal'");
+    ASSERT_EQ(journal->GetLineSpacing(), 30);
+    const int firstRule = std::atoi(page->FindParam("y")->c_str()) + 90;
+    const int lastRule = firstRule + 15 * 30;
+    const int firstBaseline =
+        std::atoi(tips->FindParam("y")->c_str()) + static_cast<int>(journal->GetAscent());
+    // A block of n lines is n - 1 spacings and one line's height.
+    const int height = Measure(LocalizedTexts::Lookup("tips_text"), "journal",
+                               std::atoi(tips->FindParam("width")->c_str()))
+                           .height;
+    const int lines = (height - journal->GetHeight() + journal->GetAscentPadding()) / 30 + 1;
+    EXPECT_EQ((firstBaseline - firstRule) % 30, 0) << "first baseline at " << firstBaseline;
+    EXPECT_GE(firstBaseline, firstRule);
+    EXPECT_LE(firstBaseline + (lines - 1) * 30, lastRule) << lines << " lines";
+    LocalizedTexts::Clear();
+    Fonts::Clear();
+}
+
+// The title screen draws its logo and subtitle centred across the screen, three eighths down;
+// the background's lighthouse (warm paper and a brass lamp, bright on the night sea) stands
+// clear of that box, so no word of the subtitle is written over it.
+TEST_F(ImageFontContentTest, TheTitleLighthouseStandsClearOfTheLogo) {
+    DecodedImage background;
+    DecodedImage logo;
+    ASSERT_TRUE(ReadImageFile("images/title/title_background.jpg", &background));
+    ASSERT_TRUE(ReadImageFile("images/title/game_logo.png", &logo));
+    ASSERT_EQ(background.mWidth, 1024);
+    ASSERT_EQ(background.mHeight, 768);
+    const int left = (1024 - logo.mWidth) / 2;
+    const int top = 768 * 3 / 8 - logo.mHeight / 2;
+    int warm = 0;
+    for (int y = top; y < top + logo.mHeight; ++y) {
+        for (int x = left; x < left + logo.mWidth; ++x) {
+            const uint32_t pixel = background.mPixels[size_t(y) * 1024 + size_t(x)];
+            const int red = int((pixel >> 16) & 0xFF);
+            const int blue = int(pixel & 0xFF);
+            // The sky, the beams and the stars are cool or faint; paper and brass are not.
+            warm += red > 150 && red - blue > 30;
+        }
+    }
+    EXPECT_EQ(warm, 0) << "bright warm pixels under the logo";
+}
+
+// A place's background shows behind the play screen's HUD column (x below 240), the finished
+// picture's paper (36..504 x 150..618 on the level-complete page) and the puzzle buttons (from
+// y 140): a shape of the place that one of them covers must be covered whole, or an edge of it
+// peeks out beside the card. The desk's cup (its cream rim) and the steppe's kite (coral) stay
+// inside what covers them.
+TEST_F(ImageFontContentTest, APlacesShapesAreCoveredWholeOrNotAtAll) {
+    struct Rect {
+        int left, top, right, bottom;
+    };
+    const struct {
+        const char* path;
+        const char* what;
+        bool (*is)(int red, int green, int blue);
+        Rect look;    // where to look for the shape
+        Rect inside;  // where it must lie whole
+    } shapes[] = {
+        {"images/sets/set_desk.jpg",
+         "cup",
+         [](int r, int g, int b) { return r > 140 && g > 130 && b > 110; },
+         {0, 0, 520, 768},
+         {36, 150, 240, 618}},
+        {"images/sets/set_windward.jpg",
+         "kite",
+         [](int r, int g, int b) { return r > 90 && r > 2 * g && r > 2 * b; },
+         {0, 0, 1024, 768},
+         {0, 0, 240, 140}},
+    };
+    for (const auto& shape : shapes) {
+        DecodedImage image;
+        ASSERT_TRUE(ReadImageFile(shape.path, &image)) << shape.path;
+        ASSERT_EQ(image.mWidth, 1024);
+        int seen = 0;
+        int outside = 0;
+        for (int y = shape.look.top; y < shape.look.bottom; ++y) {
+            for (int x = shape.look.left; x < shape.look.right; ++x) {
+                const uint32_t pixel = image.mPixels[size_t(y) * 1024 + size_t(x)];
+                if (!shape.is(int((pixel >> 16) & 0xFF), int((pixel >> 8) & 0xFF),
+                              int(pixel & 0xFF))) {
+                    continue;
+                }
+                ++seen;
+                outside += x < shape.inside.left || x >= shape.inside.right ||
+                           y < shape.inside.top || y >= shape.inside.bottom;
+            }
+        }
+        EXPECT_GT(seen, 0) << shape.what << " not found in " << shape.path;
+        EXPECT_EQ(outside, 0) << shape.what << " of " << shape.path << " reaches past its cover";
+    }
+}
+
+// The map writes Fernhollow Woods' name on the sea left of its island (the island's left rim
+// near x 283, the name's line from y 456 to 480): open sea stands between them, so the name
+// reads as the island's label and not as part of its shore.
+TEST_F(ImageFontContentTest, TheMapsSideLabelLeavesSeaBeforeItsIsland) {
+    DecodedImage map;
+    ASSERT_TRUE(ReadImageFile("images/map/world_map.jpg", &map));
+    ASSERT_EQ(map.mWidth, 1024);
+    int openColumns = 0;
+    for (int x = 240; x < 300; ++x) {
+        bool sea = true;
+        for (int y = 456; y < 480 && sea; ++y) {
+            const uint32_t pixel = map.mPixels[size_t(y) * 1024 + size_t(x)];
+            sea = int(pixel & 0xFF) > int((pixel >> 16) & 0xFF) + 20;  // blue water
+        }
+        openColumns += sea;
+    }
+    EXPECT_GE(openColumns, 8);
 }
 
 // What counts as a literal name in a script parameter.

@@ -338,7 +338,8 @@ TEST_F(RealWindowTest, xvfb_ANewPlayerWithTheLongestNameFollowsTheFirstTip) {
     Expect("tutorial_brush_intro");
     ASSERT_TRUE(x.Click(512, 634));
     Expect("tutorial_first_tip", 60, 6000);
-    ASSERT_TRUE(x.Click(658, 102));
+    // The tip's OK button stands right of its text, level with it.
+    ASSERT_TRUE(x.Click(851, 45));
     // The pointer rests beside the board, so that no cell shows the hover instead of the flash.
     ASSERT_TRUE(x.MoveTo(950, 700));
     Expect("tutorial_tip_flashing");

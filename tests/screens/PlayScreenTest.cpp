@@ -665,7 +665,7 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     Begin(nullptr);
     PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
     ASSERT_NE(play, nullptr);
-    ASSERT_TRUE(session->ClickLabelled(play, "button_menu"));
+    ASSERT_TRUE(session->ClickLabelled(play, "main_options"));
     OptionsMenu* pause = nullptr;
     ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
     ASSERT_TRUE(session->ClickLabelled(pause, "button_sketches"));
