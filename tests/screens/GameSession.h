@@ -32,6 +32,7 @@
 #include "platform/SdlPlatform.h"
 #include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
+#include "widgets/anim/OverlayAnimation.h"
 #include "widgets/controls/ButtonWidget.h"
 
 inline std::string ReadWholeFile(const std::string& path) {
@@ -231,8 +232,20 @@ public:
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
     }
-    // Steps until a button under screen labelled with the localized text of key can be pressed,
-    // then clicks it; false when none appears.
+    // Whether an overlay animation (a popup opening or closing) still covers root's widgets and
+    // takes the clicks meant for them.
+    static bool IsCovered(const WidgetContainer* root) {
+        for (const Widget* child : root->GetChildren()) {
+            if ((dynamic_cast<const OverlayAnimation*>(child) != nullptr && !child->mRemoved) ||
+                IsCovered(child)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Steps until a button under screen labelled with the localized text of key can be pressed
+    // (no opening animation covers it), then clicks it; false when none appears.
     bool ClickLabelled(const Widget* screen, const std::string& key) {
         const std::string label = LocalizedTexts::Lookup(key);
         ButtonWidget* button = nullptr;
@@ -240,7 +253,7 @@ public:
             button = FindButtonWhere(screen, [&](const ButtonWidget& candidate) {
                 return candidate.GetLabel() == label && !candidate.mRemoved;
             });
-            return button != nullptr && !button->mDisabled;
+            return button != nullptr && !button->mDisabled && !IsCovered(screen);
         });
         if (found) {
             ClickWidget(button);
@@ -258,7 +271,7 @@ public:
         StepUntil([&] {
             for (const Widget* child : notice->GetChildren()) {
                 if ((button = dynamic_cast<const ButtonWidget*>(child)) != nullptr) {
-                    return true;
+                    return !IsCovered(notice);
                 }
             }
             return false;
