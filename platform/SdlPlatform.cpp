@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/util/Log.h"
 #include "platform/KeyCodes.h"
 #include "platform/SessionBus.h"
 #include "platform/UnmanagedFullScreen.h"
@@ -93,6 +94,7 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
     SDL_GL_MakeCurrent(mWindow, mContext);
     SDL_GL_SetSwapInterval(0);
     ApplyCursor();
+    ApplyMouseSpeed();
     return true;
 }
 
@@ -202,9 +204,76 @@ void SdlPlatform::SetVSync(bool on) {
 }
 
 void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
+    const bool scaled = mPointerScaled && mWindow != nullptr;
+    if (scaled) {
+        // The pointer may be put anywhere on its display, so that it can leave the window.
+        const int display = SDL_GetWindowDisplayIndex(mWindow);
+        SDL_Rect bounds;
+        int wx = 0;
+        int wy = 0;
+        SDL_GetWindowPosition(mWindow, &wx, &wy);
+        if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+            mPointer.SetBounds(PlatformRect{bounds.x - wx, bounds.y - wy, bounds.w, bounds.h});
+        }
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (scaled) {
+            ScalePointer(&event);
+        }
         mTranslator.Translate(event, sink);
+    }
+    int x = 0;
+    int y = 0;
+    // Once per batch: the movements still queued were measured before any placing.
+    if (scaled && mPointer.TakeWarp(&x, &y)) {
+        SDL_WarpMouseInWindow(mWindow, x, y);
+    }
+}
+
+void SdlPlatform::ScalePointer(SDL_Event* event) {
+    switch (event->type) {
+        case SDL_MOUSEMOTION:
+            mPointer.Map(&event->motion.x, &event->motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            mPointer.Map(&event->button.x, &event->button.y);
+            break;
+        case SDL_WINDOWEVENT:
+            if (event->window.event == SDL_WINDOWEVENT_ENTER ||
+                event->window.event == SDL_WINDOWEVENT_LEAVE ||
+                event->window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                mPointer.Reset();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void SdlPlatform::SetMouseSpeed(int speed) {
+    mPointer.SetSpeed(speed);
+    ApplyMouseSpeed();
+}
+
+bool SdlPlatform::CanPlacePointer() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "x11") == 0;
+}
+
+void SdlPlatform::ApplyMouseSpeed() {
+    if (!mVideoStarted) {
+        return;  // applied when the window opens
+    }
+    mPointerScaled = mPointer.IsScaling() && CanPlacePointer();
+    if (mPointer.IsScaling() && !mPointerScaled && !mSpeedRefusalLogged) {
+        mSpeedRefusalLogged = true;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        LogWarning(
+            "The mouse speed %d is not applied: the \"%s\" video driver does not let the "
+            "game place the pointer, so it moves at the desktop's own speed.",
+            mPointer.GetSpeed(), driver != nullptr ? driver : "?");
     }
 }
 

@@ -124,7 +124,7 @@ protected:
     static constexpr double kAllowedShare = 0.012;
 
     void SetUp() override {
-        for (const char* program : {"Xvfb", "xdotool", "xwd"}) {
+        for (const char* program : {"Xvfb", "xdotool", "xwd", "xlogo"}) {
             if (FindProgram(program).empty()) {
                 GTEST_SKIP() << program
                              << " is not installed (Debian packages xvfb, xdotool, x11-apps); "
@@ -231,6 +231,33 @@ protected:
                << mOut + name + ".actual.png";
     }
 
+    // Right after an action: on its way from the screen of golden from to the one of golden to,
+    // the screen shows at least one picture that is neither, as an animated change does (the
+    // first is written as name.png to look at); then the screen of to, as Expect checks it.
+    void ExpectPassage(const std::string& from, const std::string& to, const std::string& name) {
+        DecodedImage fromImage;
+        DecodedImage toImage;
+        ASSERT_TRUE(ReadImageFile(SourcePath("tests/e2e/golden/" + from + ".png"), &fromImage));
+        ASSERT_TRUE(ReadImageFile(SourcePath("tests/e2e/golden/" + to + ".png"), &toImage));
+        const ScreenPicture before = FromDecoded(fromImage);
+        const ScreenPicture after = FromDecoded(toImage);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        bool between = false;
+        while (std::chrono::steady_clock::now() < end) {
+            const ScreenPicture seen = x.Capture(mOut + "capture.xwd");
+            if (ComparePictures(seen, after).Share() <= kAllowedShare) {
+                break;
+            }
+            if (!between && ComparePictures(seen, before).Share() > kAllowedShare) {
+                between = true;
+                WritePicture(mOut + name + ".png", seen);
+            }
+        }
+        EXPECT_TRUE(between) << "the screen changed from " << from << " to " << to
+                             << " at once, with no picture in between";
+        Expect(to);
+    }
+
     void StartGame() {
         mData = mOut + "data";
         mLog = mOut + "game.log";
@@ -269,6 +296,13 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     ASSERT_TRUE(x.Click(512, 658));
     Expect("play", 60, 6000);
 
+    // The player turns to another program: the game waits under its "paused" cover, clock and
+    // all, and plays on once its window has the keyboard focus again.
+    ASSERT_TRUE(x.FocusAway());
+    Expect("play_paused");
+    ASSERT_TRUE(x.FocusGame());
+    Expect("play");
+
     // Solved with strokes along the rows: each run of solid tiles in one stroke.
     const int size = static_cast<int>(layout.solution.size());
     auto centre = [&](int cell, float origin) { return origin + (cell + 0.5f) * layout.tile; };
@@ -299,12 +333,13 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     Expect("map", 60, 4000);
     ASSERT_TRUE(x.Click(160, 748));
     Expect("main_menu_again");
+    // The options card drops in over the shaded menu, and lifts away when closed.
     ASSERT_TRUE(x.Click(512, 398));
-    Expect("options");
+    ExpectPassage("main_menu_again", "options", "options_opening");
 
     // The options close; quitting asks first, then the game ends cleanly and has saved.
     ASSERT_TRUE(x.Click(646, 582));
-    Expect("main_menu_again");
+    ExpectPassage("options", "main_menu_again", "options_closing");
     ASSERT_TRUE(x.Click(512, 608));
     Expect("confirm_quit");
     ASSERT_TRUE(x.Click(376, 542));
@@ -359,6 +394,50 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
     ASSERT_TRUE(x.WaitGameExit(60));
     EXPECT_NE(ReadWholeFile(UserFile("settings.xml")).find("windowed=\"false\""),
               std::string::npos);
+}
+
+// The mouse speed at 5 of 20 (half the desktop's own): over the game's window the pointer goes
+// half as far as the mouse moves it; beside the window, and after the game was killed, as far.
+TEST_F(RealWindowTest, xvfb_AtHalfTheMouseSpeedThePointerGoesHalfAsFarOverTheWindow) {
+    mData = mOut + "data";
+    std::filesystem::create_directories(UserFile(""));
+    std::ofstream(UserFile("settings.xml")) << "<settings mouse-speed=\"5\"/>\n";
+    StartGame();
+    Expect("title", 120, 12000);
+    const std::string scratch = mOut + "pointer.txt";
+    // How far a move of the mouse by (80, 40) takes the pointer from a design point.
+    const auto moveFrom = [&](double dx, double dy, int* gotX, int* gotY) {
+        ASSERT_TRUE(x.MoveTo(dx, dy));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        int x0 = 0;
+        int y0 = 0;
+        ASSERT_TRUE(x.PointerAt(scratch, &x0, &y0));
+        ASSERT_TRUE(x.MoveBy(80, 40));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        int x1 = 0;
+        int y1 = 0;
+        ASSERT_TRUE(x.PointerAt(scratch, &x1, &y1));
+        *gotX = x1 - x0;
+        *gotY = y1 - y0;
+    };
+    int besideX = 0;
+    int besideY = 0;
+    ASSERT_NO_FATAL_FAILURE(moveFrom(-200, 300, &besideX, &besideY));  // left of the window
+    ASSERT_GT(besideX, 20);
+    int overX = 0;
+    int overY = 0;
+    ASSERT_NO_FATAL_FAILURE(moveFrom(400, 300, &overX, &overY));
+    EXPECT_NEAR(overX, besideX / 2.0, 2.0);
+    EXPECT_NEAR(overY, besideY / 2.0, 2.0);
+
+    // However the game ends, the desktop's pointer keeps its own speed.
+    ::kill(x.GamePid(), SIGKILL);
+    ASSERT_TRUE(x.WaitGameExit(30));
+    int afterX = 0;
+    int afterY = 0;
+    ASSERT_NO_FATAL_FAILURE(moveFrom(400, 300, &afterX, &afterY));
+    EXPECT_EQ(afterX, besideX);
+    EXPECT_EQ(afterY, besideY);
 }
 
 }  // namespace

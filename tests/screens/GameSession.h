@@ -27,11 +27,13 @@
 #include "game/screens/MyGameApp.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
+#include "menus/PopupMenu.h"
 #include "platform/ManualClock.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlPlatform.h"
 #include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
 #include "widgets/anim/OverlayAnimation.h"
 #include "widgets/controls/ButtonWidget.h"
 
@@ -220,7 +222,9 @@ public:
         });
     }
 
+    // A click where a player would click once no popup is moving.
     void Click(int x, int y, int clickCount = 1) {
+        SettlePopups();
         app->OnMouseMove(x, y);
         app->OnMouseDown(x, y, clickCount);
         app->OnMouseUp(x, y, clickCount > 0 ? 1 : (clickCount < 0 ? -1 : 0));
@@ -228,24 +232,37 @@ public:
     }
     // A click in the middle of a widget (root coordinates).
     void ClickWidget(const Widget* widget) {
+        SettlePopups();
         const FPoint at = widget->LocalToGlobal();
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
     }
-    // Whether an overlay animation (a popup opening or closing) still covers root's widgets and
-    // takes the clicks meant for them.
-    static bool IsCovered(const WidgetContainer* root) {
-        for (const Widget* child : root->GetChildren()) {
-            if ((dynamic_cast<const OverlayAnimation*>(child) != nullptr && !child->mRemoved) ||
-                IsCovered(child)) {
-                return true;
+    // Whether a popup is opening or closing: its overlay then takes every click meant for the
+    // screens.
+    bool IsPopupMoving() const {
+        for (const Widget* top : app->GetWidgetManager()->GetChildren()) {
+            if (dynamic_cast<const PopupMenu*>(top) == nullptr || top->mRemoved) {
+                continue;
+            }
+            for (const Widget* child : top->GetChildren()) {
+                const auto* overlay = dynamic_cast<const OverlayAnimation*>(child);
+                const Animation* script =
+                    overlay != nullptr ? overlay->GetCurrentAnimation().get() : nullptr;
+                if (script != nullptr && !overlay->mRemoved &&
+                    (script->mName == "popup_intro" || script->mName == "popup_outro")) {
+                    return true;
+                }
             }
         }
         return false;
     }
+    // Steps until no popup is opening or closing, as a player waits for a card to settle.
+    void SettlePopups() {
+        StepUntil([&] { return !IsPopupMoving(); }, 300);
+    }
 
     // Steps until a button under screen labelled with the localized text of key can be pressed
-    // (no opening animation covers it), then clicks it; false when none appears.
+    // (no popup is moving), then clicks it; false when none appears.
     bool ClickLabelled(const Widget* screen, const std::string& key) {
         const std::string label = LocalizedTexts::Lookup(key);
         ButtonWidget* button = nullptr;
@@ -253,7 +270,7 @@ public:
             button = FindButtonWhere(screen, [&](const ButtonWidget& candidate) {
                 return candidate.GetLabel() == label && !candidate.mRemoved;
             });
-            return button != nullptr && !button->mDisabled && !IsCovered(screen);
+            return button != nullptr && !button->mDisabled && !IsPopupMoving();
         });
         if (found) {
             ClickWidget(button);
@@ -271,7 +288,7 @@ public:
         StepUntil([&] {
             for (const Widget* child : notice->GetChildren()) {
                 if ((button = dynamic_cast<const ButtonWidget*>(child)) != nullptr) {
-                    return !IsCovered(notice);
+                    return !IsPopupMoving();
                 }
             }
             return false;
