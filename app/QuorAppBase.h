@@ -160,7 +160,6 @@ public:
     // while it is inactive (no keyboard focus, or minimised), outside screen-saver mode.
     void SetPauseCount(int count);
     int GetPauseCount() const { return mPauseCount; }
-    bool IsPausedByWindow() const { return mPausedByWindow; }
 
     // Settings as in memory and the file they live in.
     const AppSettings& GetSettings() const { return mSettings; }

@@ -242,11 +242,7 @@ public:
     // Ends the game (SIGTERM, then SIGKILL after a while), the other client and the server.
     void Stop() {
         StopGame(10);
-        if (mOther > 0) {
-            ::kill(mOther, SIGTERM);
-            ::waitpid(mOther, nullptr, 0);
-            mOther = -1;
-        }
+        EndOtherClient();
         if (mServer > 0) {
             ::kill(mServer, SIGTERM);
             ::waitpid(mServer, nullptr, 0);
@@ -382,13 +378,17 @@ public:
                 return false;
             }
         }
-        return RunClient("xdotool", {"search", "--sync", "--pid", std::to_string(mOther),
-                                     "windowfocus", "--sync", "%1"}) == 0;
+        // Xt programs do not name their process on the window: found by class.
+        return RunClient("xdotool", {"search", "--sync", "--classname", "^xlogo$", "windowfocus",
+                                     "--sync", "%1"}) == 0;
     }
-    // The game's window takes the keyboard focus back.
+    // The game's window takes the keyboard focus back, and the other client goes.
     bool FocusGame() {
-        return RunClient("xdotool", {"search", "--sync", "--pid", std::to_string(mGame),
-                                     "windowfocus", "--sync", "%1"}) == 0;
+        const bool focused =
+            RunClient("xdotool", {"search", "--sync", "--pid", std::to_string(mGame), "--name", ".",
+                                  "windowfocus", "--sync", "%1"}) == 0;
+        EndOtherClient();
+        return focused;
     }
     // Moves the pointer by (dx, dy) screen pixels from where it stands, as a mouse does.
     bool MoveBy(int dx, int dy) {
@@ -417,6 +417,14 @@ public:
     const std::string& Display() const { return mDisplay; }
 
 private:
+    void EndOtherClient() {
+        if (mOther > 0) {
+            ::kill(mOther, SIGTERM);
+            ::waitpid(mOther, nullptr, 0);
+            mOther = -1;
+        }
+    }
+
     // The test's own environment with DISPLAY set to the session's display and the headless
     // video driver of the test programs taken out.
     std::vector<std::string> BaseEnvironment() const {
