@@ -288,6 +288,7 @@ TEST_F(MenuTest, TheShippedPopupsAnimateOpenAndClosedWithTheirSoundsAndDialogsCr
     EXPECT_LT(popup->mOpacity, 1.0f);
     EXPECT_LT(popup->mY, restY);
     EXPECT_NE(FindOverlay(popup), nullptr);  // takes the clicks while the card moves
+    EXPECT_EQ(popup->mDrawMode, DynamicWidget::kDrawPostrender);  // fades as one picture
     int opening = 4;
     while (FindOverlay(popup) != nullptr && opening < 200) {
         Run(1);
@@ -297,6 +298,7 @@ TEST_F(MenuTest, TheShippedPopupsAnimateOpenAndClosedWithTheirSoundsAndDialogsCr
     EXPECT_LT(opening, 100);
     EXPECT_FLOAT_EQ(popup->mOpacity, 1.0f);
     EXPECT_NEAR(popup->mY, restY, 0.01f);
+    EXPECT_EQ(popup->mDrawMode, DynamicWidget::kDrawOwn);
 
     // A question over the popup cross-fades with it, neither at once nor for long.
     auto* question = new DialogMenu(popup);
