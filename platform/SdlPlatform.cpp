@@ -234,17 +234,28 @@ void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
 void SdlPlatform::ScalePointer(SDL_Event* event) {
     switch (event->type) {
         case SDL_MOUSEMOTION:
-            mPointer.Map(&event->motion.x, &event->motion.y);
+            // Over the window of another program's turn the pointer is the desktop's.
+            if (mPointerFocus) {
+                mPointer.Map(&event->motion.x, &event->motion.y);
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            mPointer.Map(&event->button.x, &event->button.y);
+            if (mPointerFocus) {
+                mPointer.Map(&event->button.x, &event->button.y);
+            }
             break;
         case SDL_WINDOWEVENT:
             if (event->window.event == SDL_WINDOWEVENT_ENTER ||
                 event->window.event == SDL_WINDOWEVENT_LEAVE ||
-                event->window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                event->window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                event->window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                 mPointer.Reset();
+                if (event->window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                    mPointerFocus = false;
+                } else if (event->window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    mPointerFocus = true;
+                }
             }
             break;
         default:

@@ -73,6 +73,7 @@ private:
     PointerSpeed mPointer;
     bool mPointerScaled = false;  // the speed applies: not 10 and the driver can place the pointer
     bool mSpeedRefusalLogged = false;
+    bool mPointerFocus = true;  // the window has the keyboard focus: the speed applies
     int mCursorNumber = 0;
     std::array<SDL_Cursor*, 4> mSystemCursors{};
     SDL_Cursor* mImageCursor = nullptr;

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/expr/LiveObjectRegistry.h"
 #include "core/util/FileUtil.h"
 #include "core/util/Random.h"
 #include "game/data/GameData.h"
@@ -232,7 +233,16 @@ public:
     }
     // A click in the middle of a widget (root coordinates).
     void ClickWidget(const Widget* widget) {
-        SettlePopups();
+        if (IsPopupMoving()) {
+            // The wait may take the widget away (a screen that closes meanwhile): no click then.
+            const uint32_t live =
+                LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, widget);
+            SettlePopups();
+            widget = live != 0 ? LiveObjectRegistry::ResolveWidget(live) : nullptr;
+            if (widget == nullptr) {
+                return;
+            }
+        }
         const FPoint at = widget->LocalToGlobal();
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
