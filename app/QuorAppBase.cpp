@@ -967,13 +967,37 @@ void QuorAppBase::OnKeyChar(char c) {
 }
 
 void QuorAppBase::OnFocusGained() {
-    const WidgetWalk walk(mWalkDepth);
-    mWidgetManager->GotFocus();
+    {
+        const WidgetWalk walk(mWalkDepth);
+        mWidgetManager->GotFocus();
+    }
+    mWindowFocused = true;
+    ApplyWindowPause();
 }
 
 void QuorAppBase::OnFocusLost() {
+    {
+        const WidgetWalk walk(mWalkDepth);
+        mWidgetManager->LostFocus();
+    }
+    mWindowFocused = false;
+    ApplyWindowPause();
+}
+
+void QuorAppBase::OnMinimized(bool minimized) {
+    mWindowMinimized = minimized;
+    ApplyWindowPause();
+}
+
+void QuorAppBase::ApplyWindowPause() {
+    // A screen saver runs without the keyboard focus by nature: it never pauses for it.
+    const bool inactive = !mScreenSaverMode && (!mWindowFocused || mWindowMinimized);
+    if (inactive == mPausedByWindow) {
+        return;
+    }
+    mPausedByWindow = inactive;
     const WidgetWalk walk(mWalkDepth);
-    mWidgetManager->LostFocus();
+    SetPauseCount(mPauseCount + (inactive ? 1 : -1));
 }
 
 void QuorAppBase::OnCloseRequested() {

@@ -156,7 +156,8 @@ public:
     // The float update of the widget tree (1.0 after each 10 ms fixed update).
     void UpdateFramesF(float elapsed);
 
-    // The pause count; every change calls PauseCountChanged.
+    // The pause count; every change calls PauseCountChanged. The window adds one of its own
+    // while it is inactive (no keyboard focus, or minimised), outside screen-saver mode.
     void SetPauseCount(int count);
     int GetPauseCount() const { return mPauseCount; }
 
@@ -222,6 +223,7 @@ public:
     void OnKeyChar(char c) override;
     void OnFocusGained() override;
     void OnFocusLost() override;
+    void OnMinimized(bool minimized) override;
     void OnCloseRequested() override;
     void OnWindowResized() override;
 
@@ -319,6 +321,8 @@ private:
     // updates owed for the time asleep. False when it did not wait.
     bool WaitWhileIdle();
     void NoteVSyncCheck(uint64_t now);
+    // Raises or lowers the pause count as the window turns inactive or active again.
+    void ApplyWindowPause();
     // Pacing by the sync: in full screen or when "wait-for-vsync" is set, at speed 1.0, unless
     // it was given up.
     void ApplyVSyncPacing();
@@ -367,6 +371,10 @@ private:
     Widget* mCursorWidget = nullptr;
     bool mMuted = false;
     int mPauseCount = 0;
+    // The window starts active: a driver that never reports the focus (offscreen) never pauses.
+    bool mWindowFocused = true;
+    bool mWindowMinimized = false;
+    bool mPausedByWindow = false;
     bool mCaptured = false;
     uint32_t mHeldButtons = 0;
 

@@ -33,6 +33,8 @@ public:
     // The window gained or lost the keyboard focus.
     virtual void OnFocusGained() = 0;
     virtual void OnFocusLost() = 0;
+    // The window was minimised (true), or shown again (false: restored or maximised).
+    virtual void OnMinimized(bool minimized) = 0;
     // The window's close button or a quit request from the system.
     virtual void OnCloseRequested() = 0;
     // The window's size changed; the viewport may have moved.

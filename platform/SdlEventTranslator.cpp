@@ -109,6 +109,13 @@ void SdlEventTranslator::Translate(const SDL_Event& event, PlatformEventSink& si
                     }
                     sink.OnFocusLost();
                     break;
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    sink.OnMinimized(true);
+                    break;
+                case SDL_WINDOWEVENT_RESTORED:
+                case SDL_WINDOWEVENT_MAXIMIZED:
+                    sink.OnMinimized(false);
+                    break;
                 case SDL_WINDOWEVENT_LEAVE:
                     sink.OnMouseLeave();
                     break;

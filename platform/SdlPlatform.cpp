@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/util/Log.h"
 #include "platform/KeyCodes.h"
 #include "platform/SessionBus.h"
 #include "platform/UnmanagedFullScreen.h"
@@ -105,6 +106,7 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
     mBackKept = false;
     mSubBuffer.Find();
     ApplyCursor();
+    ApplyMouseSpeed();
     return true;
 }
 
@@ -217,8 +219,23 @@ void SdlPlatform::SetVSync(bool on) {
 }
 
 void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
+    const bool scaled = mPointerScaled && mWindow != nullptr;
+    if (scaled) {
+        // The pointer may be put anywhere on its display, so that it can leave the window.
+        const int display = SDL_GetWindowDisplayIndex(mWindow);
+        SDL_Rect bounds;
+        int wx = 0;
+        int wy = 0;
+        SDL_GetWindowPosition(mWindow, &wx, &wy);
+        if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+            mPointer.SetBounds(PlatformRect{bounds.x - wx, bounds.y - wy, bounds.w, bounds.h});
+        }
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (scaled) {
+            ScalePointer(&event);
+        }
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
             KeepsLastFrame()) {
             // The server lost what the window showed; the back buffer still holds it all.
@@ -228,6 +245,69 @@ void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
             mSubBuffer.Copy(0, 0, w, h);
         }
         mTranslator.Translate(event, sink);
+    }
+    int x = 0;
+    int y = 0;
+    // Once per batch: the movements still queued were measured before any placing.
+    if (scaled && mPointer.TakeWarp(&x, &y)) {
+        SDL_WarpMouseInWindow(mWindow, x, y);
+    }
+}
+
+void SdlPlatform::ScalePointer(SDL_Event* event) {
+    switch (event->type) {
+        case SDL_MOUSEMOTION:
+            // Over the window of another program's turn the pointer is the desktop's.
+            if (mPointerFocus) {
+                mPointer.Map(&event->motion.x, &event->motion.y);
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (mPointerFocus) {
+                mPointer.Map(&event->button.x, &event->button.y);
+            }
+            break;
+        case SDL_WINDOWEVENT:
+            if (event->window.event == SDL_WINDOWEVENT_ENTER ||
+                event->window.event == SDL_WINDOWEVENT_LEAVE ||
+                event->window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                event->window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                mPointer.Reset();
+                if (event->window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                    mPointerFocus = false;
+                } else if (event->window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    mPointerFocus = true;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void SdlPlatform::SetMouseSpeed(int speed) {
+    mPointer.SetSpeed(speed);
+    ApplyMouseSpeed();
+}
+
+bool SdlPlatform::CanPlacePointer() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "x11") == 0;
+}
+
+void SdlPlatform::ApplyMouseSpeed() {
+    if (!mVideoStarted) {
+        return;  // applied when the window opens
+    }
+    mPointerScaled = mPointer.IsScaling() && CanPlacePointer();
+    if (mPointer.IsScaling() && !mPointerScaled && !mSpeedRefusalLogged) {
+        mSpeedRefusalLogged = true;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        LogWarning(
+            "The mouse speed %d is not applied: the \"%s\" video driver does not let the "
+            "game place the pointer, so it moves at the desktop's own speed.",
+            mPointer.GetSpeed(), driver != nullptr ? driver : "?");
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/PointerSpeed.h"
 #include "platform/SdlEventTranslator.h"
 #include "platform/SubBufferPresenter.h"
 
@@ -44,7 +45,9 @@ public:
     void SetMouseCapture(bool capture) override;
     void SetSystemCursor(int number) override;
     bool SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) override;
-    void SetMouseSpeed(int speed) override { mMouseSpeed = speed; }
+    // Scales the pointer's movements over the window where the driver lets the game place the
+    // pointer (X11); elsewhere says so once in the log.
+    void SetMouseSpeed(int speed) override;
     std::string GetClipboardText() override;
     void SetClipboardText(const std::string& text) override;
     bool ShowMessageBox(const std::string& caption, const std::string& text) override;
@@ -57,6 +60,12 @@ private:
     // window over its whole screen itself.
     void CoverScreenIfUnmanaged();
     void ApplyCursor();
+    // Whether the video driver lets the game place the pointer (X11 only).
+    bool CanPlacePointer() const;
+    void ApplyMouseSpeed();
+    // Movements and button positions scaled by the mouse speed (in place), and the pointer's
+    // state reset where it left the window or the window the focus.
+    void ScalePointer(SDL_Event* event);
 
     SDL_Window* mWindow = nullptr;
     SDL_GLContext mContext = nullptr;
@@ -65,7 +74,10 @@ private:
     bool mStretch = false;
     int mDesignWidth = 0;
     int mDesignHeight = 0;
-    int mMouseSpeed = 10;
+    PointerSpeed mPointer;
+    bool mPointerScaled = false;  // the speed applies: not 10 and the driver can place the pointer
+    bool mSpeedRefusalLogged = false;
+    bool mPointerFocus = true;  // the window has the keyboard focus: the speed applies
     int mCursorNumber = 0;
     std::array<SDL_Cursor*, 4> mSystemCursors{};
     SDL_Cursor* mImageCursor = nullptr;

@@ -13,10 +13,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -237,9 +239,10 @@ public:
         return mGame > 0;
     }
 
-    // Ends the game (SIGTERM, then SIGKILL after a while) and the server.
+    // Ends the game (SIGTERM, then SIGKILL after a while), the other client and the server.
     void Stop() {
         StopGame(10);
+        EndOtherClient();
         if (mServer > 0) {
             ::kill(mServer, SIGTERM);
             ::waitpid(mServer, nullptr, 0);
@@ -361,9 +364,67 @@ public:
     }
     bool Key(const std::string& key) { return RunClient("xdotool", {"key", key}) == 0; }
 
+    // The player turns to another program: a second client's small window in the screen's
+    // top-left corner, outside the game's, takes the keyboard focus.
+    bool FocusAway() {
+        if (mOther <= 0) {
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+            mOther = Spawn(FindProgram("xlogo"), {"xlogo", "-geometry", "24x24+0+0"},
+                           BaseEnvironment(), &actions);
+            posix_spawn_file_actions_destroy(&actions);
+            if (mOther <= 0) {
+                return false;
+            }
+        }
+        // Xt programs do not name their process on the window: found by class.
+        return RunClient("xdotool", {"search", "--sync", "--classname", "^xlogo$", "windowfocus",
+                                     "--sync", "%1"}) == 0;
+    }
+    // The game's window takes the keyboard focus back, and the other client goes.
+    bool FocusGame() {
+        const bool focused =
+            RunClient("xdotool", {"search", "--sync", "--pid", std::to_string(mGame), "--name", ".",
+                                  "windowfocus", "--sync", "%1"}) == 0;
+        EndOtherClient();
+        return focused;
+    }
+    // Moves the pointer by (dx, dy) screen pixels from where it stands, as a mouse does.
+    bool MoveBy(int dx, int dy) {
+        return RunClient("xdotool",
+                         {"mousemove_relative", "--", std::to_string(dx), std::to_string(dy)}) == 0;
+    }
+    // Where the pointer stands on the screen; false when it could not be asked.
+    bool PointerAt(const std::string& scratch, int* x, int* y) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        const pid_t pid = Spawn(FindProgram("xdotool"), {"xdotool", "getmouselocation"},
+                                BaseEnvironment(), &actions);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            return false;
+        }
+        std::ifstream in(scratch);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return std::sscanf(text.c_str(), "x:%d y:%d", x, y) == 2;
+    }
+
     const std::string& Display() const { return mDisplay; }
 
 private:
+    void EndOtherClient() {
+        if (mOther > 0) {
+            ::kill(mOther, SIGTERM);
+            ::waitpid(mOther, nullptr, 0);
+            mOther = -1;
+        }
+    }
+
     // The test's own environment with DISPLAY set to the session's display and the headless
     // video driver of the test programs taken out.
     std::vector<std::string> BaseEnvironment() const {
@@ -408,6 +469,7 @@ private:
     bool mFullScreen = false;
     pid_t mServer = -1;
     pid_t mGame = -1;
+    pid_t mOther = -1;  // the second client (FocusAway)
     int mGameStatus = -1;
     std::chrono::steady_clock::time_point mGameStart;
 };

@@ -125,6 +125,31 @@ TEST_F(MenuTest, RemovingAMenuThatIsNotActiveKeepsTheActiveOne) {
     EXPECT_EQ(h.app.GetMenus().size(), 1u);
 }
 
+// The window away (focus lost or minimised) pauses like the count, loops muted; a screen saver,
+// which never has the focus, plays on.
+TEST_F(MenuTest, AnInactiveWindowSuspendsEveryMenuButAScreenSaverPlaysOn) {
+    auto* menu = new CountingMenu;
+    Menu::ShowAsDialog(menu);
+    menu->StartLoopingSound(3, 0.0f);
+    h.app.OnFocusLost();
+    EXPECT_EQ(h.app.GetPauseCount(), 1);
+    EXPECT_TRUE(menu->IsUpdateSuspended());
+    EXPECT_EQ(sounds.made[0]->volume, 0.0);
+    h.app.OnMinimized(true);
+    h.app.OnFocusGained();
+    EXPECT_TRUE(menu->IsUpdateSuspended());  // still minimised
+    h.app.OnMinimized(false);
+    EXPECT_EQ(h.app.GetPauseCount(), 0);
+    EXPECT_FALSE(menu->IsUpdateSuspended());
+    EXPECT_GT(sounds.made[0]->volume, 0.0);
+
+    h.app.mScreenSaverMode = true;
+    h.app.OnFocusLost();
+    h.app.OnMinimized(true);
+    EXPECT_EQ(h.app.GetPauseCount(), 0);
+    EXPECT_FALSE(menu->IsUpdateSuspended());
+}
+
 TEST_F(MenuTest, ThePauseCountSuspendsEveryMenuTheActiveOneIncluded) {
     int updates = 0;
     auto* menu = new CountingMenu(&updates);

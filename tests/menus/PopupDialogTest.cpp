@@ -252,3 +252,76 @@ TEST_F(DialogTest, ANoticeShowsItsLocalizedTexts) {
     EXPECT_FALSE(h.app.HasDialog(notice));
     LocalizedTexts::Clear();
 }
+
+// The game's own scripts and constants: a popup drops in as it brightens and lifts away as it
+// fades, with its two sounds, taking no clicks until it has settled; a dialog asked over another
+// cross-fades with it over the shipped fade time.
+TEST_F(MenuTest, TheShippedPopupsAnimateOpenAndClosedWithTheirSoundsAndDialogsCrossFade) {
+    const std::string properties = std::string(P7_SOURCE_DIR) + "/content/properties/";
+    AnimationStats stats(false);
+    ASSERT_TRUE(stats.ReadAll("animations.xml", properties));
+    std::string error;
+    ASSERT_TRUE(LoadConstantsFromPath(properties + "constants.xml", &error)) << error;
+    const float fadeTime = GetConstantValue("dialog_fade_time").AsReal();
+    ASSERT_GT(fadeTime, 5.0f);
+    constexpr int kOpen = 7;
+    constexpr int kClose = 8;
+    AssetManager::Get().SetSound("popup_open", kOpen);
+    AssetManager::Get().SetSound("popup_close", kClose);
+    const auto played = [&](int id) {
+        int count = 0;
+        for (const auto& instance : sounds.made) {
+            count += instance->id == id ? 1 : 0;
+        }
+        return count;
+    };
+    AddMenuTestImage("Dialog", 400, 300);
+    auto* screen = new Menu(nullptr, false, false);
+    Menu::ShowAsDialog(screen);
+
+    auto* popup = new DialogMenu(nullptr);
+    const float restY = popup->mY;
+    Menu::ShowAsDialog(popup);
+    EXPECT_EQ(played(kOpen), 1);
+    Run(4);
+    EXPECT_GT(popup->mOpacity, 0.0f);
+    EXPECT_LT(popup->mOpacity, 1.0f);
+    EXPECT_LT(popup->mY, restY);
+    EXPECT_NE(FindOverlay(popup), nullptr);  // takes the clicks while the card moves
+    EXPECT_EQ(popup->mDrawMode, DynamicWidget::kDrawPostrender);  // fades as one picture
+    int opening = 4;
+    while (FindOverlay(popup) != nullptr && opening < 200) {
+        Run(1);
+        ++opening;
+    }
+    EXPECT_GT(opening, 10);
+    EXPECT_LT(opening, 100);
+    EXPECT_FLOAT_EQ(popup->mOpacity, 1.0f);
+    EXPECT_NEAR(popup->mY, restY, 0.01f);
+    EXPECT_EQ(popup->mDrawMode, DynamicWidget::kDrawOwn);
+
+    // A question over the popup cross-fades with it, neither at once nor for long.
+    auto* question = new DialogMenu(popup);
+    Menu::ShowAsDialog(question);
+    ASSERT_EQ(question->GetFadeState(), DialogMenu::kFadingIn);
+    Run(static_cast<int>(fadeTime / 2));
+    const DynamicWidget* shot = question->GetDialogSnapshot();
+    ASSERT_NE(shot, nullptr);
+    EXPECT_GT(shot->mOpacity, 0.1f);
+    EXPECT_LT(shot->mOpacity, 0.9f);
+    Run(static_cast<int>(fadeTime));
+    EXPECT_EQ(question->GetFadeState(), DialogMenu::kFaded);
+    question->OnEvent("close", "", 0);
+    Run(static_cast<int>(fadeTime) + 2);
+    EXPECT_FALSE(h.app.HasDialog(question));
+    EXPECT_EQ(played(kOpen), 1);  // a cross-fade is no popup
+
+    popup->OnEvent("close", "", 0);
+    EXPECT_EQ(played(kClose), 1);
+    Run(4);
+    EXPECT_TRUE(h.app.HasDialog(popup));
+    EXPECT_LT(popup->mOpacity, 1.0f);
+    Run(100);
+    EXPECT_FALSE(h.app.HasDialog(popup));
+    ClearConstants();
+}

@@ -109,10 +109,14 @@ TEST(EventTranslator, KeysWheelFocusAndCaptureLoss) {
     t.Translate(Window(SDL_WINDOWEVENT_FOCUS_LOST), sink);
     EXPECT_FALSE(t.IsCaptured());
     t.Translate(Window(SDL_WINDOWEVENT_FOCUS_GAINED), sink);
+    t.Translate(Window(SDL_WINDOWEVENT_MINIMIZED), sink);
+    t.Translate(Window(SDL_WINDOWEVENT_RESTORED), sink);
+    t.Translate(Window(SDL_WINDOWEVENT_MAXIMIZED), sink);
     t.Translate(Window(SDL_WINDOWEVENT_CLOSE), sink);
     const std::vector<std::string> expected = {
-        "keydown 67", "char 3",  "keyup 67",     "keydown 8", "char 8", "wheel -240", "wheel 240",
-        "leave",      "unfocus", "capture-lost", "unfocus",   "focus",  "close"};
+        "keydown 67", "char 3",   "keyup 67", "keydown 8",    "char 8",  "wheel -240",
+        "wheel 240",  "leave",    "unfocus",  "capture-lost", "unfocus", "focus",
+        "minimized",  "restored", "restored", "close"};
     EXPECT_EQ(sink.calls, expected);
 }
 

@@ -25,6 +25,7 @@ public:
     void OnKeyChar(char c) override { Add("char " + Num(static_cast<unsigned char>(c))); }
     void OnFocusGained() override { Add("focus"); }
     void OnFocusLost() override { Add("unfocus"); }
+    void OnMinimized(bool minimized) override { Add(minimized ? "minimized" : "restored"); }
     void OnCloseRequested() override { Add("close"); }
     void OnWindowResized() override { Add("resized"); }
 

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/expr/LiveObjectRegistry.h"
 #include "core/util/FileUtil.h"
 #include "core/util/Random.h"
 #include "game/data/GameData.h"
@@ -27,11 +28,14 @@
 #include "game/screens/MyGameApp.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/NoticeMenu.h"
+#include "menus/PopupMenu.h"
 #include "platform/ManualClock.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlPlatform.h"
 #include "support/AppTestSupport.h"
 #include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
+#include "widgets/anim/OverlayAnimation.h"
 #include "widgets/controls/ButtonWidget.h"
 
 inline std::string ReadWholeFile(const std::string& path) {
@@ -219,7 +223,9 @@ public:
         });
     }
 
+    // A click where a player would click once no popup is moving.
     void Click(int x, int y, int clickCount = 1) {
+        SettlePopups();
         app->OnMouseMove(x, y);
         app->OnMouseDown(x, y, clickCount);
         app->OnMouseUp(x, y, clickCount > 0 ? 1 : (clickCount < 0 ? -1 : 0));
@@ -227,12 +233,46 @@ public:
     }
     // A click in the middle of a widget (root coordinates).
     void ClickWidget(const Widget* widget) {
+        if (IsPopupMoving()) {
+            // The wait may take the widget away (a screen that closes meanwhile): no click then.
+            const uint32_t live =
+                LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, widget);
+            SettlePopups();
+            widget = live != 0 ? LiveObjectRegistry::ResolveWidget(live) : nullptr;
+            if (widget == nullptr) {
+                return;
+            }
+        }
         const FPoint at = widget->LocalToGlobal();
         Click(static_cast<int>(at.mX) + widget->mWidth / 2,
               static_cast<int>(at.mY) + widget->mHeight / 2);
     }
-    // Steps until a button under screen labelled with the localized text of key can be pressed,
-    // then clicks it; false when none appears.
+    // Whether a popup is opening or closing: its overlay then takes every click meant for the
+    // screens.
+    bool IsPopupMoving() const {
+        for (const Widget* top : app->GetWidgetManager()->GetChildren()) {
+            if (dynamic_cast<const PopupMenu*>(top) == nullptr || top->mRemoved) {
+                continue;
+            }
+            for (const Widget* child : top->GetChildren()) {
+                const auto* overlay = dynamic_cast<const OverlayAnimation*>(child);
+                const Animation* script =
+                    overlay != nullptr ? overlay->GetCurrentAnimation().get() : nullptr;
+                if (script != nullptr && !overlay->mRemoved &&
+                    (script->mName == "popup_intro" || script->mName == "popup_outro")) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    // Steps until no popup is opening or closing, as a player waits for a card to settle.
+    void SettlePopups() {
+        StepUntil([&] { return !IsPopupMoving(); }, 300);
+    }
+
+    // Steps until a button under screen labelled with the localized text of key can be pressed
+    // (no popup is moving), then clicks it; false when none appears.
     bool ClickLabelled(const Widget* screen, const std::string& key) {
         const std::string label = LocalizedTexts::Lookup(key);
         ButtonWidget* button = nullptr;
@@ -240,7 +280,7 @@ public:
             button = FindButtonWhere(screen, [&](const ButtonWidget& candidate) {
                 return candidate.GetLabel() == label && !candidate.mRemoved;
             });
-            return button != nullptr && !button->mDisabled;
+            return button != nullptr && !button->mDisabled && !IsPopupMoving();
         });
         if (found) {
             ClickWidget(button);
@@ -258,7 +298,7 @@ public:
         StepUntil([&] {
             for (const Widget* child : notice->GetChildren()) {
                 if ((button = dynamic_cast<const ButtonWidget*>(child)) != nullptr) {
-                    return true;
+                    return !IsPopupMoving();
                 }
             }
             return false;

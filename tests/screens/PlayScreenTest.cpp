@@ -30,6 +30,7 @@
 #include "game/screens/SetLoadingMenu.h"
 #include "graphics/Image.h"
 #include "graphics/assets/LocalizedTexts.h"
+#include "menus/Board.h"
 #include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
@@ -681,6 +682,58 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     EXPECT_EQ(session->FindMenu<OptionsMenu>(), nullptr);
     EXPECT_EQ(session->FindMenu<MainMenu>(), nullptr);
     EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
+}
+
+// The player looks away: the window loses the keyboard focus (or is minimised) and the game
+// waits, clock and all, under the board's "paused" cover; it plays on when the window is back.
+TEST_F(PlayScreenTest, AnInactiveWindowPausesPlayUntilItIsActiveAgain) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    auto* board = dynamic_cast<Board*>(session->app->GetPauseListener());
+    ASSERT_NE(board, nullptr);
+    EXPECT_FALSE(LocalizedTexts::Lookup("paused").empty());
+    const auto windowEvent = [&](SDL_WindowEventID id) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = static_cast<Uint8>(id);
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        session->Step(1);
+    };
+    session->Step(150);
+    const int before = play->GetTimer();
+    ASSERT_GT(before, 0);
+
+    struct Case {
+        SDL_WindowEventID away;
+        SDL_WindowEventID back;
+    };
+    for (const Case& c : {Case{SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_FOCUS_GAINED},
+                          Case{SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_RESTORED}}) {
+        windowEvent(c.away);
+        EXPECT_EQ(session->app->GetPauseCount(), 1);
+        EXPECT_TRUE(board->IsPaused());
+        EXPECT_TRUE(play->IsUpdateSuspended());
+        const int paused = play->GetTimer();
+        session->Step(300);
+        EXPECT_EQ(play->GetTimer(), paused) << "the clock ran while the window was away";
+        // Drawn over every screen.
+        EXPECT_EQ(board->GetParent()->GetChildren().back(), board);
+        windowEvent(c.back);
+        EXPECT_EQ(session->app->GetPauseCount(), 0);
+        EXPECT_FALSE(board->IsPaused());
+        EXPECT_FALSE(play->IsUpdateSuspended());
+        session->Step(100);
+        EXPECT_GT(play->GetTimer(), paused);
+    }
+    // Focus lost and the window minimised as well: one pause, lifted only when both are over.
+    windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    windowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(session->app->GetPauseCount(), 1);
+    windowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(session->app->GetPauseCount(), 1);
+    windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(session->app->GetPauseCount(), 0);
 }
 
 // Whatever a seeded random player does (reveals, marks, hints, right or wrong), the screen's

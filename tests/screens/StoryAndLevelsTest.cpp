@@ -681,8 +681,9 @@ TEST_F(StoryAndLevelsTest, TheTutorialsTextsShowInPopupsThatLeaveTheBoardPlayabl
     Menu::ShowAsDialog(notice);
     session->Step(5);
     EXPECT_EQ(session->app->GetActiveMenu(), notice);
-    notice->MarkForRemoval();
-    session->Step(5);
+    notice->MarkForRemoval();  // it lifts away first
+    ASSERT_TRUE(session->StepUntil([&] { return !session->app->HasDialog(notice); }, 200));
+    session->Step(1);
     EXPECT_EQ(session->app->GetActiveMenu(), play);
     // The first step waits for "ok": the button is enabled and moves the tutorial on.
     Widget* ok = popup->GetOkButton();

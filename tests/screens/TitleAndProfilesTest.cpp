@@ -88,6 +88,7 @@ protected:
         ASSERT_NE(button, nullptr) << "no button \"" << key << "\" on the top screen";
         h.ClickWidget(button);
         h.Step(2);
+        h.SettlePopups();
     }
     void QuitThroughQuestion() {
         ASSERT_NE(h.Top<MainMenu>(), nullptr);
