@@ -76,8 +76,6 @@ std::string FirstError(const std::string& log, const std::string& fileName) {
 
 bool MakeSpirv(const std::string& source, const std::string& fileName, const StageInfo& stage,
                std::vector<unsigned>* spirv, std::string* error) {
-    static std::once_flag sInit;
-    std::call_once(sInit, [] { glslang::InitializeProcess(); });
     glslang::TShader shader(stage.mLanguage);
     const char* text = source.c_str();
     const int length = int(source.size());
@@ -231,8 +229,28 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
 
 }  // namespace
 
+namespace {
+// The front end's process-wide tables (some megabytes) exist between the first translation and
+// ReleaseTables; one translation runs at a time.
+std::mutex gTranslatorLock;
+bool gTablesBuilt = false;
+}  // namespace
+
+void HlslTranslator::ReleaseTables() {
+    std::lock_guard<std::mutex> lock(gTranslatorLock);
+    if (gTablesBuilt) {
+        glslang::FinalizeProcess();
+        gTablesBuilt = false;
+    }
+}
+
 bool HlslTranslator::Translate(const std::string& source, const std::string& fileName,
                                TranslatedEffect* out, std::string* error) {
+    std::lock_guard<std::mutex> lock(gTranslatorLock);
+    if (!gTablesBuilt) {
+        glslang::InitializeProcess();
+        gTablesBuilt = true;
+    }
     for (const StageInfo* stage : {&kVertexStage, &kPixelStage}) {
         std::vector<unsigned> spirv;
         TranslatedStage* result = stage == &kVertexStage ? &out->mVertex : &out->mPixel;

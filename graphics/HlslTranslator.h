@@ -35,4 +35,7 @@ public:
     // false with *error naming the stage, the source line and the compiler's message.
     static bool Translate(const std::string& source, const std::string& fileName,
                           TranslatedEffect* out, std::string* error);
+    // Frees the front end's built-in tables, which the first translation builds (a later one
+    // builds them again). Any thread.
+    static void ReleaseTables();
 };

@@ -100,6 +100,11 @@ void ShaderEffect::DropPrograms() {
     }
 }
 
+size_t ShaderEffect::GetLiveCount() {
+    std::lock_guard<std::mutex> lock(gEffectsLock);
+    return gLiveEffects.size();
+}
+
 void ShaderEffect::SetConstants(const std::string& name, float value) {
     mValues[name] = value;
     Store(mCode->mVertex, &mVertexRegisters, name, &value, 1);
@@ -193,42 +198,66 @@ bool ShaderEffect::Use(const Matrix4& view) {
     return true;
 }
 
-std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name) {
+namespace {
+
+bool EffectsOn() {
     ExprValue enabled;
-    if (name.empty() || (FindConstant("shaders", &enabled) && !enabled.AsBool())) {
-        return nullptr;
-    }
-    const std::string file = "properties/" + name + ".hlsl";
-    std::shared_ptr<const TranslatedEffect> code;
+    return !FindConstant("shaders", &enabled) || enabled.AsBool();
+}
+
+// The file's translation, made on first use; null when the file is missing or does not
+// translate (reported once).
+std::shared_ptr<const TranslatedEffect> TranslationOf(const std::string& file) {
     {
         std::lock_guard<std::mutex> lock(gEffectsLock);
         auto it = gTranslations.find(file);
         if (it != gTranslations.end()) {
-            if (!it->second) {
-                return nullptr;
-            }
-            code = it->second;
+            return it->second;
         }
     }
+    std::string source;
+    if (!PakInterfaceBase::Get()->ReadWholeFile(file, &source)) {
+        DebugOutput("Shader effect \"%s\" is missing; drawn without it\n", file.c_str());
+        return nullptr;
+    }
+    auto translated = std::make_shared<TranslatedEffect>();
+    std::string error;
+    if (!HlslTranslator::Translate(source, file, translated.get(), &error)) {
+        LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
+        translated.reset();
+    }
+    std::lock_guard<std::mutex> lock(gEffectsLock);
+    // Another thread may have been first: its result stands.
+    return gTranslations.emplace(file, translated).first->second;
+}
+
+}  // namespace
+
+void PrepareShaderEffects() {
+    if (!EffectsOn()) {
+        return;
+    }
+    PakInterfaceBase* files = PakInterfaceBase::Get();
+    PFindData found;
+    if (PFindHandle* search = files->FindFirstFile("properties/*.hlsl", &found)) {
+        do {
+            if (!found.mIsFolder) {
+                TranslationOf("properties/" + found.mName);
+            }
+        } while (files->FindNextFile(search, &found));
+        files->FindClose(search);
+    }
+    HlslTranslator::ReleaseTables();
+}
+
+std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name) {
+    if (name.empty() || !EffectsOn()) {
+        return nullptr;
+    }
+    const std::string file = "properties/" + name + ".hlsl";
+    std::shared_ptr<const TranslatedEffect> code = TranslationOf(file);
     if (!code) {
-        std::string source;
-        if (!PakInterfaceBase::Get()->ReadWholeFile(file, &source)) {
-            DebugOutput("Shader effect \"%s\" is missing; drawn without it\n", file.c_str());
-            return nullptr;
-        }
-        auto translated = std::make_shared<TranslatedEffect>();
-        std::string error;
-        const bool ok = HlslTranslator::Translate(source, file, translated.get(), &error);
-        if (!ok) {
-            LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
-            translated.reset();
-        }
-        std::lock_guard<std::mutex> lock(gEffectsLock);
-        gTranslations[file] = translated;
-        if (!ok) {
-            return nullptr;
-        }
-        code = translated;
+        return nullptr;
     }
     auto effect = std::make_unique<ShaderEffect>(file, code);
     if (D3DInterface::Get() != nullptr && IsMainThread()) {

@@ -45,6 +45,8 @@ public:
     // Frees the program of every live effect: the device drops all its GL objects (a rebuild
     // or shutdown), and each effect builds its program again on its next use. Main thread.
     static void DropPrograms();
+    // How many effects exist (tests: an effect replaced is freed).
+    static size_t GetLiveCount();
 
 private:
     void DeleteProgram();
@@ -65,3 +67,8 @@ private:
 // (with a render device) compile, which the log says once per file, naming the stage, the line
 // and the message. A file is translated once per process.
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name);
+
+// Translates every effect file in "properties/" ahead of its use, then frees the translator's
+// tables: the start-up loader calls it, so that no screen waits for the translator and its
+// megabytes are not kept. Any thread.
+void PrepareShaderEffects();

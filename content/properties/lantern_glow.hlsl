@@ -21,7 +21,8 @@ VertexOut VS(float4 position : POSITION, float2 uv : TEXCOORD0, float4 color : C
 
 float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0) : COLOR0 {
     float4 texel = tex2D(Picture, uv) * color;
-    float breath = 0.5 - 0.5 * cos(Clock * 2.0943951);
+    // The clock counts updates, a hundred a second.
+    float breath = 0.5 - 0.5 * cos(Clock * 0.020943951);
     // Lamplight (255, 214, 120), strongest where the lantern is brightest.
     float3 lamp = float3(1.0, 0.84, 0.47);
     float light = dot(texel.rgb, float3(0.3, 0.5, 0.2));

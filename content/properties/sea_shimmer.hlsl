@@ -1,5 +1,5 @@
 // A small patch of the chart's sea catches the light: soft glints drift slowly across it, faded
-// at the patch's edges, for twelve seconds after the chart is shown.
+// at the patch's edges, for eight seconds after the chart is shown.
 
 float4x4 WorldViewProj;
 float Clock;
@@ -21,14 +21,15 @@ VertexOut VS(float4 position : POSITION, float2 uv : TEXCOORD0, float4 color : C
 
 float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0) : COLOR0 {
     float2 p = uv * float2(11.0, 5.0);
-    float t = Clock * 0.6;
+    // The clock counts updates, a hundred a second.
+    float t = Clock * 0.006;
     float waves = sin(p.x * 1.7 + t + sin(p.y * 2.3 - t * 0.7) * 1.3) *
                   sin(p.y * 2.9 - t * 0.8 + sin(p.x * 1.1 + t * 0.5));
     float glint = smoothstep(0.55, 0.95, waves);
     // An oval patch: full in the middle, nothing at its rim.
     float2 d = (uv - 0.5) * 2.0;
     float patch = 1.0 - smoothstep(0.35, 1.0, dot(d, d));
-    float life = smoothstep(0.0, 2.0, Clock) * (1.0 - smoothstep(10.0, 12.0, Clock));
+    float life = smoothstep(0.0, 150.0, Clock) * (1.0 - smoothstep(650.0, 800.0, Clock));
     // Light sea (92, 130, 176) at most two thirds over the water.
     float a = glint * patch * life * 0.65 * color.a;
     return float4(float3(0.36, 0.51, 0.69) * a, a);

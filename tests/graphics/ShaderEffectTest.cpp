@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "core/expr/NamedConstants.h"
 #include "graphics/HlslTranslator.h"
@@ -88,19 +89,49 @@ protected:
 
 }  // namespace
 
-// Each shipped effect over the navy sea, at two moments (or two coverings for the ink).
+// A picture of the game's content folder, with its cells.
+std::unique_ptr<ImageSurface> ContentPicture(const std::string& path, int cols) {
+    const char* root = std::getenv("P7_SOURCE_DIR");
+    DecodedImage decoded;
+    if (!ReadImageFile(std::string(root != nullptr ? root : ".") + "/content/" + path, &decoded)) {
+        return nullptr;
+    }
+    auto image = std::make_unique<ImageSurface>();
+    image->SetName(path);
+    image->SetPixels(decoded.mWidth, decoded.mHeight, std::move(decoded.mPixels));
+    image->SetCells(cols, 1);
+    return image;
+}
+
+// Each shipped effect where the game uses it, at two moments (or two coverings for the ink):
+// the lit lantern's light over the hint meter, the ink over a paper card, the glints over the
+// navy sea.
 TEST_F(ShaderEffectTest, ShippedEffectsAtTwoMoments) {
     auto picture = MakePicture();
+    auto meter = ContentPicture("images/ipad/hint_meter_ipad.png", 1);
+    auto bulb = ContentPicture("images/ipad/hint_bulb_ipad.png", 12);
+    ASSERT_NE(meter, nullptr);
+    ASSERT_NE(bulb, nullptr);
+    auto lantern = [&](Graphics& g, ShaderEffect* effect) {
+        g.DrawImage(meter.get(), -20, -30);
+        g.DrawImage(bulb.get(), 18, 10, 11);
+        g.SetShaderEffect(effect);
+        g.DrawImage(bulb.get(), 18, 10, 11);
+    };
+    auto card = [&](Graphics& g, ShaderEffect* effect) {
+        g.SetShaderEffect(effect);
+        g.DrawImage(picture.get(), 8, 8);
+    };
     struct Case {
         const char* effect;
         const char* constant;
         float values[2];
-        bool overPicture;  // the effect is light laid over the picture drawn plainly
+        std::function<void(Graphics&, ShaderEffect*)> draw;
     };
     const Case cases[] = {
-        {"lantern_glow", "Clock", {0.75f, 1.5f}, true},
-        {"ink_reveal", "Cover", {0.7f, 0.3f}, false},
-        {"sea_shimmer", "Clock", {3.0f, 6.5f}, false},
+        {"lantern_glow", "Clock", {75.0f, 150.0f}, lantern},
+        {"ink_reveal", "Cover", {0.7f, 0.3f}, card},
+        {"sea_shimmer", "Clock", {300.0f, 650.0f}, card},
     };
     for (const Case& c : cases) {
         auto effect = LoadShipped(c.effect);
@@ -111,11 +142,7 @@ TEST_F(ShaderEffectTest, ShippedEffectsAtTwoMoments) {
             effect->SetConstants(c.constant, c.values[i]);
             {
                 Graphics g(target.get());
-                if (c.overPicture) {
-                    g.DrawImage(picture.get(), 8, 8);
-                }
-                g.SetShaderEffect(effect.get());
-                g.DrawImage(picture.get(), 8, 8);
+                c.draw(g, effect.get());
             }
             ExpectGolden(target.get(), std::string("effect_") + c.effect + "_" + std::to_string(i));
         }
