@@ -63,6 +63,55 @@ GLuint CompileStage(GLenum type, const std::string& source, const char* title,
     return shader;
 }
 
+// The program of one file's translation on the device, shared by every effect of the file:
+// each "shader" command makes an effect, and a compile per effect would stall the screen.
+struct SharedProgram {
+    GLuint mId = 0;
+    int mVertexLocation = -1;
+    int mPixelLocation = -1;
+};
+std::map<const TranslatedEffect*, SharedProgram> gPrograms;
+
+// Compiles and links the translation; false with *error naming the stage, line and message.
+bool BuildProgram(const TranslatedEffect& code, SharedProgram* out, std::string* error) {
+    GLuint vs = CompileStage(GL_VERTEX_SHADER, code.mVertex.mGlsl, "vertex shader \"VS\"", error);
+    GLuint fs = vs == 0 ? 0
+                        : CompileStage(GL_FRAGMENT_SHADER, code.mPixel.mGlsl,
+                                       "pixel shader \"PS\"", error);
+    if (vs == 0 || fs == 0) {
+        glDeleteShader(vs);
+        return false;
+    }
+    GLuint id = glCreateProgram();
+    glAttachShader(id, vs);
+    glAttachShader(id, fs);
+    glLinkProgram(id);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(id, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetProgramInfoLog(id, sizeof(log), nullptr, log);
+        *error = StrFormat("linking the two shaders: %s", FirstLine(log).c_str());
+        glDeleteProgram(id);
+        return false;
+    }
+    out->mId = id;
+    auto location = [id](const TranslatedStage& stage) {
+        return stage.mRegisters.empty() ? -1 : glGetUniformLocation(id, stage.mRegisters.c_str());
+    };
+    out->mVertexLocation = location(code.mVertex);
+    out->mPixelLocation = location(code.mPixel);
+    glUseProgram(id);
+    for (const TranslatedStage* stage : {&code.mVertex, &code.mPixel}) {
+        for (const std::string& sampler : stage->mSamplers) {
+            glUniform1i(glGetUniformLocation(id, sampler.c_str()), 0);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 ShaderEffect::ShaderEffect(std::string fileName, std::shared_ptr<const TranslatedEffect> code)
@@ -75,29 +124,20 @@ ShaderEffect::ShaderEffect(std::string fileName, std::shared_ptr<const Translate
 }
 
 ShaderEffect::~ShaderEffect() {
-    DeleteProgram();
-    std::lock_guard<std::mutex> lock(gEffectsLock);
-    gLiveEffects.erase(this);
-}
-
-void ShaderEffect::DeleteProgram() {
     D3DInterface* device = D3DInterface::Get();
     if (device != nullptr && IsMainThread()) {
         // A pending draw may still name this effect: it goes out before the effect does.
         device->Flush();
-        glDeleteProgram(mProgram);
     }
-    mProgram = 0;
+    std::lock_guard<std::mutex> lock(gEffectsLock);
+    gLiveEffects.erase(this);
 }
 
 void ShaderEffect::DropPrograms() {
-    std::lock_guard<std::mutex> lock(gEffectsLock);
-    for (ShaderEffect* effect : gLiveEffects) {
-        if (effect->mProgram != 0) {
-            glDeleteProgram(effect->mProgram);
-            effect->mProgram = 0;
-        }
+    for (auto& [code, program] : gPrograms) {
+        glDeleteProgram(program.mId);
     }
+    gPrograms.clear();
 }
 
 size_t ShaderEffect::GetLiveCount() {
@@ -120,64 +160,28 @@ bool ShaderEffect::GetConstant(const std::string& name, float* value) const {
     return true;
 }
 
-bool ShaderEffect::HasConstant(const std::string& name) const {
-    return mCode->mVertex.mConstants.count(name) != 0 || mCode->mPixel.mConstants.count(name) != 0;
-}
-
 bool ShaderEffect::Build(std::string* error) {
-    if (mProgram != 0) {
+    if (gPrograms.count(mCode.get()) != 0) {
         return true;
     }
-    GLuint vs = CompileStage(GL_VERTEX_SHADER, mCode->mVertex.mGlsl, "vertex shader \"VS\"", error);
-    GLuint fs =
-        vs == 0 ? 0
-                : CompileStage(GL_FRAGMENT_SHADER, mCode->mPixel.mGlsl, "pixel shader \"PS\"", error);
-    if (vs == 0 || fs == 0) {
-        glDeleteShader(vs);
+    SharedProgram program;
+    if (!BuildProgram(*mCode, &program, error)) {
         return false;
     }
-    GLuint id = glCreateProgram();
-    glAttachShader(id, vs);
-    glAttachShader(id, fs);
-    glLinkProgram(id);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(id, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        glGetProgramInfoLog(id, sizeof(log), nullptr, log);
-        *error = StrFormat("linking the two shaders: %s", FirstLine(log).c_str());
-        glDeleteProgram(id);
-        return false;
-    }
-    mProgram = id;
-    mVertexLocation = mCode->mVertex.mRegisters.empty()
-                          ? -1
-                          : glGetUniformLocation(id, mCode->mVertex.mRegisters.c_str());
-    mPixelLocation = mCode->mPixel.mRegisters.empty()
-                         ? -1
-                         : glGetUniformLocation(id, mCode->mPixel.mRegisters.c_str());
-    glUseProgram(id);
-    for (const TranslatedStage* stage : {&mCode->mVertex, &mCode->mPixel}) {
-        for (const std::string& sampler : stage->mSamplers) {
-            glUniform1i(glGetUniformLocation(id, sampler.c_str()), 0);
-        }
-    }
+    gPrograms[mCode.get()] = program;
     return true;
 }
 
 bool ShaderEffect::Use(const Matrix4& view) {
-    if (mProgram == 0) {
-        std::string error;
-        if (mBuildFailed || !Build(&error)) {
-            if (!mBuildFailed) {
-                LogWarning("Shader effect \"%s\": %s", mFileName.c_str(), error.c_str());
-            }
-            mBuildFailed = true;
-            return false;
+    std::string error;
+    if (mBuildFailed || !Build(&error)) {
+        if (!mBuildFailed) {
+            LogWarning("Shader effect \"%s\": %s", mFileName.c_str(), error.c_str());
         }
+        mBuildFailed = true;
+        return false;
     }
+    const SharedProgram& program = gPrograms[mCode.get()];
     // mul(position, WorldViewProj) in the effect's terms is the device's view times the
     // position: the registers hold the view's rows.
     float rows[16];
@@ -188,12 +192,14 @@ bool ShaderEffect::Use(const Matrix4& view) {
     }
     Store(mCode->mVertex, &mVertexRegisters, kViewConstant, rows, 16);
     Store(mCode->mPixel, &mPixelRegisters, kViewConstant, rows, 16);
-    glUseProgram(mProgram);
-    if (mVertexLocation >= 0) {
-        glUniform4fv(mVertexLocation, GLsizei(mVertexRegisters.size() / 4), mVertexRegisters.data());
+    glUseProgram(program.mId);
+    if (program.mVertexLocation >= 0) {
+        glUniform4fv(program.mVertexLocation, GLsizei(mVertexRegisters.size() / 4),
+                     mVertexRegisters.data());
     }
-    if (mPixelLocation >= 0) {
-        glUniform4fv(mPixelLocation, GLsizei(mPixelRegisters.size() / 4), mPixelRegisters.data());
+    if (program.mPixelLocation >= 0) {
+        glUniform4fv(program.mPixelLocation, GLsizei(mPixelRegisters.size() / 4),
+                     mPixelRegisters.data());
     }
     return true;
 }

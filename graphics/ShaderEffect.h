@@ -7,7 +7,6 @@
 // returns premultiplied colour that blends in the draw mode in force (the modes that read the
 // destination, and multiply, draw without the effect).
 
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,35 +29,27 @@ public:
     void SetConstants(const std::string& name, float value);
     // The last value set for a constant; false when it was never set.
     bool GetConstant(const std::string& name, float* value) const;
-    // Whether either shader declares the constant.
-    bool HasConstant(const std::string& name) const;
-    const std::string& GetFileName() const { return mFileName; }
 
-    // Compiles and links the program on the current GL context when it has none (the first use,
-    // or after the device dropped its objects). False with *error naming the stage, the line
-    // and the compiler's message. Main thread.
+    // Compiles and links the program on the current GL context when the file has none (its
+    // first effect, or after the device dropped its objects); the effects of one file share it.
+    // False with *error naming the stage, the line and the compiler's message. Main thread.
     bool Build(std::string* error);
     // Makes the program current with the view and the constants, for the device's draw. False
     // when the program cannot be built (the draw then goes without the effect). Main thread.
     bool Use(const Matrix4& view);
 
-    // Frees the program of every live effect: the device drops all its GL objects (a rebuild
-    // or shutdown), and each effect builds its program again on its next use. Main thread.
+    // Frees every effect program: the device drops all its GL objects (a rebuild or shutdown),
+    // and each effect builds its program again on its next use. Main thread.
     static void DropPrograms();
     // How many effects exist (tests: an effect replaced is freed).
     static size_t GetLiveCount();
 
 private:
-    void DeleteProgram();
-
     std::string mFileName;
     std::shared_ptr<const TranslatedEffect> mCode;
     std::map<std::string, float> mValues;
     std::vector<float> mVertexRegisters;  // four floats per register
     std::vector<float> mPixelRegisters;
-    uint32_t mProgram = 0;
-    int mVertexLocation = -1;
-    int mPixelLocation = -1;
     bool mBuildFailed = false;  // reported once; the effect then draws plainly
 };
 

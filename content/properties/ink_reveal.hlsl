@@ -1,6 +1,6 @@
-// A solved grid's tile dissolves like paper soaking up ink: "Cover" (1 whole, 0 gone) eats into
-// the tile in blots that run across neighbouring tiles, with a rim of ink at the wet edge. The
-// blots follow the screen position, so the whole board spreads as one stain.
+// A sheet over a solved picture gives way like paper soaking up ink: "Cover" (1 whole, 0 gone)
+// eats into it in blots with a rim of ink at the wet edge. The blots follow the screen
+// position, so pieces drawn side by side spread as one stain.
 
 float4x4 WorldViewProj;
 float Cover;
@@ -40,7 +40,7 @@ float Noise(float2 p) {
 
 float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0, float2 stain : TEXCOORD1) : COLOR0 {
     float4 texel = tex2D(Picture, uv);
-    // The tile's own fading is carried by Cover; its colour is taken without that alpha.
+    // The fading is carried by Cover; the colour is taken without the draw's alpha.
     float3 tint = color.rgb / max(color.a, 0.004);
     float blot = 0.65 * Noise(stain) + 0.35 * Noise(stain * 3.1 + 7.0);
     float wet = blot - (1.0 - Cover) * 1.1 + 0.05;

@@ -20,7 +20,8 @@ VertexOut VS(float4 position : POSITION, float2 uv : TEXCOORD0, float4 color : C
 }
 
 float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0) : COLOR0 {
-    float2 p = uv * float2(11.0, 5.0);
+    // Stretched across: glints on water lie along the swell.
+    float2 p = uv * float2(7.0, 8.0);
     // The clock counts updates, a hundred a second.
     float t = Clock * 0.006;
     float waves = sin(p.x * 1.7 + t + sin(p.y * 2.3 - t * 0.7) * 1.3) *
@@ -30,7 +31,7 @@ float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0) : COLOR0 {
     float2 d = (uv - 0.5) * 2.0;
     float patch = 1.0 - smoothstep(0.35, 1.0, dot(d, d));
     float life = smoothstep(0.0, 150.0, Clock) * (1.0 - smoothstep(650.0, 800.0, Clock));
-    // Light sea (92, 130, 176) at most two thirds over the water.
-    float a = glint * patch * life * 0.65 * color.a;
-    return float4(float3(0.36, 0.51, 0.69) * a, a);
+    // Pale sea light (140, 175, 210), at most three quarters over the water.
+    float a = glint * patch * life * 0.75 * color.a;
+    return float4(float3(0.55, 0.69, 0.82) * a, a);
 }
