@@ -62,7 +62,8 @@ std::string FirstError(const std::string& log, const std::string& fileName) {
     }
     start += 7;
     size_t end = log.find('\n', start);
-    std::string line = log.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string line =
+        log.substr(start, end == std::string::npos ? std::string::npos : end - start);
     const std::string prefix = fileName + ":";
     if (line.compare(0, prefix.size(), prefix) == 0) {
         size_t colon = line.find(':', prefix.size());
@@ -89,8 +90,8 @@ bool MakeSpirv(const std::string& source, const std::string& fileName, const Sta
     shader.setEnvTargetHlslFunctionality1();
     shader.setAutoMapBindings(true);
     shader.setAutoMapLocations(true);
-    const auto messages = EShMessages(EShMsgSpvRules | EShMsgVulkanRules | EShMsgReadHlsl |
-                                      EShMsgHlslDX9Compatible);
+    const auto messages =
+        EShMessages(EShMsgSpvRules | EShMsgVulkanRules | EShMsgReadHlsl | EShMsgHlslDX9Compatible);
     if (!shader.parse(GetDefaultResources(), 100, false, messages)) {
         *error = StrFormat("%s \"%s\", %s", stage.mTitle, stage.mEntry,
                            FirstError(shader.getInfoLog(), fileName).c_str());
@@ -122,8 +123,7 @@ using ResourceList = std::vector<spvc_reflected_resource>;
 ResourceList ResourcesOf(spvc_resources resources, spvc_resource_type type) {
     const spvc_reflected_resource* list = nullptr;
     size_t count = 0;
-    if (spvc_resources_get_resource_list_for_type(resources, type, &list, &count) !=
-        SPVC_SUCCESS) {
+    if (spvc_resources_get_resource_list_for_type(resources, type, &list, &count) != SPVC_SUCCESS) {
         return {};
     }
     return ResourceList(list, list + count);
@@ -139,8 +139,7 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     spvc_parsed_ir ir = nullptr;
     spvc_compiler compiler = nullptr;
     if (cross.mContext == nullptr ||
-        spvc_context_parse_spirv(cross.mContext, spirv.data(), spirv.size(), &ir) !=
-            SPVC_SUCCESS ||
+        spvc_context_parse_spirv(cross.mContext, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS ||
         spvc_context_create_compiler(cross.mContext, SPVC_BACKEND_GLSL, ir,
                                      SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler) != SPVC_SUCCESS) {
         return fail(cross.mContext != nullptr ? spvc_context_get_last_error_string(cross.mContext)
@@ -158,7 +157,8 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     spvc_resources resources = nullptr;
     spvc_compiler_create_shader_resources(compiler, &resources);
     const bool vertex = stage.mLanguage == EShLangVertex;
-    for (const spvc_reflected_resource& input : ResourcesOf(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
+    for (const spvc_reflected_resource& input :
+         ResourcesOf(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
         std::string semantic = NormalSemantic(
             spvc_compiler_get_decoration_string(compiler, input.id, SpvDecorationUserSemantic));
         if (vertex) {

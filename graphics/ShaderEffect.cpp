@@ -45,8 +45,7 @@ std::string FirstLine(const char* log) {
     return std::string(TrimBlanks(end == std::string::npos ? text : text.substr(0, end)));
 }
 
-GLuint CompileStage(GLenum type, const std::string& source, const char* title,
-                    std::string* error) {
+GLuint CompileStage(GLenum type, const std::string& source, const char* title, std::string* error) {
     GLuint shader = glCreateShader(type);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
@@ -75,9 +74,9 @@ std::map<const TranslatedEffect*, SharedProgram> gPrograms;
 // Compiles and links the translation; false with *error naming the stage, line and message.
 bool BuildProgram(const TranslatedEffect& code, SharedProgram* out, std::string* error) {
     GLuint vs = CompileStage(GL_VERTEX_SHADER, code.mVertex.mGlsl, "vertex shader \"VS\"", error);
-    GLuint fs = vs == 0 ? 0
-                        : CompileStage(GL_FRAGMENT_SHADER, code.mPixel.mGlsl,
-                                       "pixel shader \"PS\"", error);
+    GLuint fs =
+        vs == 0 ? 0
+                : CompileStage(GL_FRAGMENT_SHADER, code.mPixel.mGlsl, "pixel shader \"PS\"", error);
     if (vs == 0 || fs == 0) {
         glDeleteShader(vs);
         return false;

@@ -54,9 +54,10 @@ private:
 };
 
 // Loads "properties/" + name + ".hlsl" as a new effect owned by the caller; none for an empty
-// name (which takes an effect off a widget), when the named constant "shaders" is set false, when the file is missing, or when it does not translate or
-// (with a render device) compile, which the log says once per file, naming the stage, the line
-// and the message. A file is translated once per process.
+// name (which takes an effect off a widget), when the named constant "shaders" is set false, when
+// the file is missing, or when it does not translate or (with a render device) compile, which the
+// log says once per file, naming the stage, the line and the message. A file is translated once per
+// process.
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name);
 
 // Translates every effect file in "properties/" ahead of its use, then frees the translator's

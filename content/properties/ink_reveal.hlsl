@@ -18,7 +18,7 @@ VertexOut VS(float4 position : POSITION, float2 uv : TEXCOORD0, float4 color : C
     o.position = mul(position, WorldViewProj);
     o.uv = uv;
     o.color = color;
-    o.stain = position.xy / 37.0;
+    o.stain = position.xy / 64.0;
     return o;
 }
 
@@ -42,12 +42,12 @@ float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0, float2 stain : TEXCOORD1
     float4 texel = tex2D(Picture, uv);
     // The fading is carried by Cover; the colour is taken without the draw's alpha.
     float3 tint = color.rgb / max(color.a, 0.004);
-    float blot = 0.65 * Noise(stain) + 0.35 * Noise(stain * 3.1 + 7.0);
+    float blot = 0.75 * Noise(stain) + 0.25 * Noise(stain * 2.7 + 7.0);
     float wet = blot - (1.0 - Cover) * 1.1 + 0.05;
     float keep = smoothstep(0.0, 0.04, wet);
-    float rim = keep * (1.0 - smoothstep(0.04, 0.12, wet));
+    float rim = keep * (1.0 - smoothstep(0.03, 0.16, wet));
     // Ink (43, 51, 80) at the wet edge, the tile itself behind it.
     float3 ink = float3(0.17, 0.2, 0.31);
-    float3 rgb = lerp(texel.rgb * tint, ink * texel.a, rim * 0.85);
+    float3 rgb = lerp(texel.rgb * tint, ink * texel.a, rim * 0.75);
     return float4(rgb, texel.a) * keep;
 }

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/expr/FieldRegistry.h"
 #include "graphics/Color.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"
-#include "core/expr/FieldRegistry.h"
 #include "graphics/ShaderEffect.h"
 #include "widgets/anim/DynamicWidget.h"
 
