@@ -1,5 +1,5 @@
 // A small patch of the chart's sea catches the light: soft glints drift slowly across it, faded
-// at the patch's edges, for eight seconds after the chart is shown.
+// at the patch's edges, for four and a half seconds after the chart is shown.
 
 float4x4 WorldViewProj;
 float Clock;
@@ -30,7 +30,7 @@ float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0) : COLOR0 {
     // An oval patch: full in the middle, nothing at its rim.
     float2 d = (uv - 0.5) * 2.0;
     float patch = 1.0 - smoothstep(0.35, 1.0, dot(d, d));
-    float life = smoothstep(0.0, 150.0, Clock) * (1.0 - smoothstep(650.0, 800.0, Clock));
+    float life = smoothstep(0.0, 100.0, Clock) * (1.0 - smoothstep(330.0, 450.0, Clock));
     // Pale sea light (140, 175, 210), at most three quarters over the water.
     float a = glint * patch * life * 0.75 * color.a;
     return float4(float3(0.55, 0.69, 0.82) * a, a);

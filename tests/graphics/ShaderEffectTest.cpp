@@ -138,7 +138,7 @@ TEST_F(ShaderEffectTest, ShippedEffectsAtTwoMoments) {
     const Case cases[] = {
         {"lantern_glow", "Clock", {75.0f, 150.0f}, lantern},
         {"ink_reveal", "Cover", {0.8f, 0.6f}, inkOver},
-        {"sea_shimmer", "Clock", {300.0f, 650.0f}, card},
+        {"sea_shimmer", "Clock", {150.0f, 300.0f}, card},
     };
     for (const Case& c : cases) {
         auto effect = LoadShipped(c.effect);
