@@ -21,6 +21,11 @@ struct StageInfo {
     const char* mRegisters;  // the flattened constant array's name
 };
 
+// The front end's process-wide tables (some megabytes) exist between the first translation and
+// ReleaseTables; one translation runs at a time.
+std::mutex gTranslatorLock;
+bool gTablesBuilt = false;
+
 const StageInfo kVertexStage{EShLangVertex, "VS", "vertex shader", "uVertexRegisters"};
 const StageInfo kPixelStage{EShLangFragment, "PS", "pixel shader", "uPixelRegisters"};
 
@@ -227,13 +232,6 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     return true;
 }
 
-}  // namespace
-
-namespace {
-// The front end's process-wide tables (some megabytes) exist between the first translation and
-// ReleaseTables; one translation runs at a time.
-std::mutex gTranslatorLock;
-bool gTablesBuilt = false;
 }  // namespace
 
 void HlslTranslator::ReleaseTables() {
