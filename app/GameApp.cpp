@@ -11,6 +11,7 @@
 #include "core/expr/NamedConstants.h"
 #include "core/files/Parser.h"
 #include "core/util/Log.h"
+#include "graphics/ShaderEffect.h"
 #include "graphics/assets/AssetManager.h"
 #include "graphics/fonts/Fonts.h"
 #include "widgets/MenuInterface.h"
@@ -98,6 +99,7 @@ void GameApp::LoadingThreadProc() {
     // A broken script file is logged with its file and line by the reader itself.
     AnimationStats reader(false, nullptr, entryDone);
     reader.ReadAll();
+    PrepareShaderEffects();
 }
 
 void GameApp::UpdateFrame() {

@@ -16,6 +16,7 @@
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/RenderState.h"
+#include "graphics/ShaderEffect.h"
 
 namespace {
 
@@ -165,7 +166,8 @@ bool DrawKey::operator==(const DrawKey& o) const {
     return mTarget == o.mTarget && mTexture == o.mTexture && mMask == o.mMask &&
            (mMask == nullptr ||
             std::memcmp(mMaskBounds, o.mMaskBounds, sizeof(mMaskBounds)) == 0) &&
-           mClip == o.mClip && mDrawMode == o.mDrawMode && mCull == o.mCull && mWrap == o.mWrap;
+           mClip == o.mClip && mDrawMode == o.mDrawMode && mCull == o.mCull && mWrap == o.mWrap &&
+           mEffect == o.mEffect;
 }
 
 bool D3DTestResult(uint32_t result, const char* context) {
@@ -390,6 +392,7 @@ bool D3DInterface::CreatePipeline() {
 }
 
 void D3DInterface::DestroyPipeline() {
+    ShaderEffect::DropPrograms();
     glDeleteProgram(mNormal.mId);
     glDeleteProgram(mBackdrop.mId);
     glDeleteProgram(mMultiply.mId);
@@ -757,12 +760,17 @@ void D3DInterface::DrawBatch() {
         return;
     }
     BindTarget(key.mTarget);
-    glUseProgram(program->mId);
     Matrix4 view = TargetView(key.mTarget->GetWidth(), key.mTarget->GetHeight());
-    glUniformMatrix4fv(program->mView, 1, GL_FALSE, &view.m[0][0]);
-    glUniform1i(program->mUseMask, key.mMask != nullptr ? 1 : 0);
-    if (key.mMask != nullptr) {
-        glUniform4fv(program->mMaskBounds, 1, key.mMaskBounds);
+    // Multiply needs the device's second output: such a draw goes without its effect.
+    const bool effect =
+        key.mEffect != nullptr && key.mDrawMode != kDrawMultiply && key.mEffect->Use(view);
+    if (!effect) {
+        glUseProgram(program->mId);
+        glUniformMatrix4fv(program->mView, 1, GL_FALSE, &view.m[0][0]);
+        glUniform1i(program->mUseMask, key.mMask != nullptr ? 1 : 0);
+        if (key.mMask != nullptr) {
+            glUniform4fv(program->mMaskBounds, 1, key.mMaskBounds);
+        }
     }
     ApplyKeyState(key);
     DrawVertices(key.mTarget, mVertices.data(), mVertices.size());

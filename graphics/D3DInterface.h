@@ -23,6 +23,7 @@
 struct SDL_Window;
 class Image;
 class ImageSurface;
+class ShaderEffect;
 
 // One vertex of a draw: position in target pixels before the perspective view (z away from the
 // viewer), texture and mask coordinates (0..1 over the whole texture), and a premultiplied colour
@@ -44,6 +45,7 @@ struct DrawKey {
     int mDrawMode = 0;
     bool mCull = false;
     bool mWrap = false;
+    ShaderEffect* mEffect = nullptr;  // null: the device's own programs
 
     bool operator==(const DrawKey& other) const;
 };

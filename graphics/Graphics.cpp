@@ -360,6 +360,7 @@ DrawKey Graphics::MakeKey(ImageSurface* texture) const {
     key.mDrawMode = layer != nullptr ? int(kDrawNormal) : mState.mRender.mDrawMode;
     key.mCull = mState.mRender.mCull;
     key.mWrap = mState.mRender.mWrap;
+    key.mEffect = mState.mRender.mEffect;
     return key;
 }
 

@@ -71,7 +71,8 @@ public:
     int GetDrawMode() const { return mState.mRender.mDrawMode; }
     void SetCulling(bool on) { mState.mRender.mCull = on; }
     void SetTextureWrap(bool on) { mState.mRender.mWrap = on; }
-    // The effect is carried in the render state; with shaders off it changes nothing drawn.
+    // The effect draws the images that follow in place of the device's own shaders (none: the
+    // device's own); it is carried in the render state, so batches never mix two effects.
     void SetShaderEffect(ShaderEffect* effect) { mState.mRender.mEffect = effect; }
     void SetFont(Font* font) { mState.mFont = font; }
     Font* GetFont() const { return mState.mFont; }

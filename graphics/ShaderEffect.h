@@ -1,29 +1,66 @@
 #pragma once
-// A pixel and a vertex shader pair with named float constants. The content's effects are written
-// for a shader compiler this platform does not have, so no effect is ever compiled:
-// LoadShaderEffect answers none, and every caller draws without an effect. The class stays so that
-// widgets can own, pass and configure effects the same way whether shaders are on or off.
+// A pixel and a vertex shader pair with named float constants, read from an effect file of HLSL
+// and translated to GLSL when it loads (HlslTranslator). The render device draws a draw whose
+// state carries an effect through the effect's program instead of its own: the vertex shader
+// gets the vertex stream by semantic and the view in the constant "WorldViewProj" (for
+// mul(position, WorldViewProj)), every sampler reads the drawn image, and the pixel shader
+// returns premultiplied colour that blends in the draw mode in force (the modes that read the
+// destination, and multiply, draw without the effect).
 
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "graphics/Matrix4.h"
+
+struct TranslatedEffect;
 
 class ShaderEffect {
 public:
-    ShaderEffect() = default;
-    ~ShaderEffect() = default;
+    // An effect over translated code; fileName names it in messages.
+    ShaderEffect(std::string fileName, std::shared_ptr<const TranslatedEffect> code);
+    // Destroys both shaders. Main thread when a device exists.
+    ~ShaderEffect();
     ShaderEffect(const ShaderEffect&) = delete;
     ShaderEffect& operator=(const ShaderEffect&) = delete;
 
-    // Sets the constant on both shaders. Main thread.
+    // Sets the constant on both shaders (on each that declares it). Main thread.
     void SetConstants(const std::string& name, float value);
     // The last value set for a constant; false when it was never set.
     bool GetConstant(const std::string& name, float* value) const;
 
+    // Compiles and links the program on the current GL context when the file has none (its
+    // first effect, or after the device dropped its objects); the effects of one file share it.
+    // False with *error naming the stage, the line and the compiler's message. Main thread.
+    bool Build(std::string* error);
+    // Makes the program current with the view and the constants, for the device's draw. False
+    // when the program cannot be built (the draw then goes without the effect). Main thread.
+    bool Use(const Matrix4& view);
+
+    // Frees every effect program: the device drops all its GL objects (a rebuild or shutdown),
+    // and each effect builds its program again on its next use. Main thread.
+    static void DropPrograms();
+    // How many effects exist (tests: an effect replaced is freed).
+    static size_t GetLiveCount();
+
 private:
-    std::map<std::string, float> mConstants;
+    std::string mFileName;
+    std::shared_ptr<const TranslatedEffect> mCode;
+    std::map<std::string, float> mValues;
+    std::vector<float> mVertexRegisters;  // four floats per register
+    std::vector<float> mPixelRegisters;
+    bool mBuildFailed = false;  // reported once; the effect then draws plainly
 };
 
-// Loads "properties/" + name + ".hlsl" as a new effect owned by the caller. Shaders are off on
-// this platform: always none (a debug line is written once per process).
+// Loads "properties/" + name + ".hlsl" as a new effect owned by the caller; none for an empty
+// name (which takes an effect off a widget), when the named constant "shaders" is set false, when
+// the file is missing, or when it does not translate or (with a render device) compile, which the
+// log says once per file, naming the stage, the line and the message. A file is translated once per
+// process.
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name);
+
+// Translates every effect file in "properties/" ahead of its use, then frees the translator's
+// tables: the start-up loader calls it, so that no screen waits for the translator and its
+// megabytes are not kept. Any thread.
+void PrepareShaderEffects();

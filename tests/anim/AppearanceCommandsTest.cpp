@@ -1,8 +1,13 @@
 // The appearance, frame and shader commands.
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "ScriptWidgetsHarness.h"
+#include "graphics/Graphics.h"
+#include "graphics/ShaderEffect.h"
+#include "support/TempFolder.h"
 #include "widgets/anim/DragWidget.h"
 
 namespace {
@@ -192,16 +197,77 @@ TEST_F(Appearance, CircleAndShearAreNamedControllers) {
     EXPECT_EQ(d->mShearYOffset, 10.0f);
 }
 
-TEST_F(Appearance, ShaderCommandsOnlyReadTheirParameters) {
+// "shader" attaches an effect and feeds it the widget's clock; "set-shader-constant" feeds a
+// field by its handle at every draw ("real_ptr") or sets a value at once ("real"), and changes
+// nothing on a widget without an effect; a new effect frees the old one; a visible widget with
+// an effect is drawn again at every update.
+TEST_F(Appearance, ShaderAttachesFeedsAndReplacesEffects) {
+    TempFolder temp;
+    const std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path(temp.Path());
+    std::filesystem::create_directories("properties");
+    std::ofstream("properties/glow.hlsl") << R"(float4x4 WorldViewProj;
+float Clock;
+float Level;
+float Depth;
+sampler2D Picture;
+float4 VS(float4 p : POSITION, inout float2 uv : TEXCOORD0) : POSITION {
+    return mul(p, WorldViewProj) * (1.0 + Clock * 0.0);
+}
+float4 PS(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(Picture, uv) * Level * Depth; }
+)";
     AddImage("dot", 4, 4);
     Load(R"(<animation name="a">
               <add image="dot" id="d"/>
+              <add image="dot" id="e" x="7"/>
+              <set-shader-constant id="e" name="'Level'" real="0.5"/>
               <shader id="d" name="'glow'"/>
-              <set-shader-constant id="d" name="'Level'" real="0.5"/>
-              <mark v="'on'"/>
-            </animation>)");
+              <set-shader-constant id="d" name="'Level'" real="0.25"/>
+              <set-shader-constant id="d" name="'Depth'" real_ptr="e.x_ptr"/>
+            </animation>
+            <animation name="again"><shader id="d" name="'glow'"/></animation>
+            <animation name="off"><shader id="d" name="''"/></animation>)");
     auto* host = Host("a");
-    EXPECT_EQ(host->Trace(), "on ");
+    DynamicWidget* d = Object(host, "d");
+    DynamicWidget* e = Object(host, "e");
+    ASSERT_NE(d, nullptr);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->GetShader(), nullptr);
+    ShaderEffect* first = d->GetShader();
+    ASSERT_NE(first, nullptr);
+    float value = 0.0f;
+    ASSERT_TRUE(first->GetConstant("Level", &value));  // at once, before any draw
+    EXPECT_EQ(value, 0.25f);
+    EXPECT_FALSE(first->GetConstant("Clock", &value));
+
+    Run(3);
+    e->Move(9.0f, 0.0f);
+    ImageSurface canvas;
+    canvas.Create(16, 16);
+    {
+        Graphics g(&canvas);
+        d->Draw(&g);
+        EXPECT_EQ(g.GetRenderState().mEffect, nullptr) << "the effect is the widget's draw's only";
+    }
+    ASSERT_TRUE(first->GetConstant("Clock", &value));
+    EXPECT_EQ(value, d->mClock);
+    EXPECT_GT(value, 0.0f);
+    ASSERT_TRUE(first->GetConstant("Depth", &value));
+    EXPECT_EQ(value, 9.0f);
+
+    mManager->DrawScreen(nullptr);
+    EXPECT_FALSE(mManager->IsDirty());
+    Run();
+    EXPECT_TRUE(mManager->IsDirty()) << "an effect at rest still changes with the clock";
+
+    const size_t live = ShaderEffect::GetLiveCount();
+    host->PlayAnimationRef("again");
+    EXPECT_NE(d->GetShader(), first);
+    EXPECT_EQ(ShaderEffect::GetLiveCount(), live) << "the old effect went with the new one";
+    host->PlayAnimationRef("off");
+    EXPECT_EQ(d->GetShader(), nullptr);
+    EXPECT_EQ(ShaderEffect::GetLiveCount(), live - 1);
+    std::filesystem::current_path(old);
 }
 
 TEST_F(Appearance, DragSwitchesOnlyOnDragWidgets) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "BoardTestSupport.h"
 #include "game/board/HintMeter.h"
 #include "game/board/PlayGridHost.h"
+#include "graphics/ShaderEffect.h"
 
 namespace {
 
@@ -87,4 +90,34 @@ TEST_F(HintMeterTest, FillingShowsTheBulbAndItsFrame) {
     // The next reveal goes to the third bulb.
     meter->AddFill(1);
     EXPECT_EQ(Var("hint_bulb").AsString(), "hint_bulb3");
+}
+
+// A bulb that becomes full breathes in lamplight over itself for a while ("lantern_breath"
+// with the shipped "lantern_glow" effect), and the light goes, so the meter comes to rest.
+TEST_F(HintMeterTest, AFullBulbBreathesForAWhile) {
+    AddTestImage("HintBulb_ipad", 44, 60, 12, 1);
+    const std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path(std::string(P7_SOURCE_DIR) + "/content");
+    for (int i = 0; i < 14; ++i) {
+        meter->AddFill(1);  // the second bulb fills
+    }
+    std::filesystem::current_path(old);
+    auto breaths = [this] {
+        std::vector<DynamicWidget*> found;
+        for (Widget* child : meter->GetChildren()) {
+            auto* widget = dynamic_cast<DynamicWidget*>(child);
+            if (widget != nullptr && widget->GetShader() != nullptr) {
+                found.push_back(widget);
+            }
+        }
+        return found;
+    };
+    const std::vector<DynamicWidget*> light = breaths();
+    ASSERT_EQ(light.size(), 1u);
+    EXPECT_EQ(light[0]->mX, 78.0f);  // over "hint_bulb2"
+    EXPECT_EQ(light[0]->mY, 40.0f);
+    EXPECT_EQ(light[0]->mFrames.mFrame, 11);
+    EXPECT_FALSE(light[0]->mMouseVisible);
+    h.RunUpdates(905);
+    EXPECT_TRUE(breaths().empty());
 }

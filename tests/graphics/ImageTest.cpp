@@ -6,7 +6,6 @@
 #include "core/expr/LiveObjectRegistry.h"
 #include "graphics/ImageAtlasPiece.h"
 #include "graphics/ImageSurface.h"
-#include "graphics/ShaderEffect.h"
 
 TEST(ImageTest, CellsBoundsAndProperties) {
     ImageSurface sheet;
@@ -59,14 +58,4 @@ TEST(ImageTest, ChildrenAndPiecesNeverOutliveTheirPage) {
     EXPECT_EQ(piece.GetBaseSurface(), nullptr);
     EXPECT_EQ(piece.GetPixel(1, 1), 0u);
     EXPECT_TRUE(child->IsListEmpty());
-}
-
-TEST(ImageTest, ShaderEffectsAreOff) {
-    EXPECT_EQ(LoadShaderEffect("glow"), nullptr);
-    ShaderEffect effect;
-    effect.SetConstants("Clock", 1.5f);
-    float value = 0.0f;
-    EXPECT_TRUE(effect.GetConstant("Clock", &value));
-    EXPECT_EQ(value, 1.5f);
-    EXPECT_FALSE(effect.GetConstant("Other", &value));
 }

@@ -420,6 +420,16 @@ void DynamicWidget::SetTextureWrap(bool on) {
     MarkDirty();
 }
 
+void DynamicWidget::SetShader(std::unique_ptr<ShaderEffect> effect) {
+    mShader = std::move(effect);
+    mShaderConstants["Clock"] = FieldRegistry::Register(&mClock, this);
+    MarkDirty();
+}
+
+void DynamicWidget::SetShaderConstantSource(const std::string& name, int32_t handle) {
+    mShaderConstants[name] = handle;
+}
+
 void DynamicWidget::SetCache(bool enable, bool soon) {
     if (!enable) {
         mCache.reset();

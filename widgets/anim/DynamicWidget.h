@@ -10,6 +10,7 @@
 // them); the "_ptr" handles that scripts see are field-registry handles, dropped when the widget
 // is destroyed, so a binding to a removed widget's field reads as none.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -124,6 +125,13 @@ public:
     void SetTessellation(int cols, int rows);
     void SetTextureWrap(bool on);
     void SetCulling(bool on) { mCulling = on; }
+    // Attaches the effect (none: draws plainly again), deleting the previous one, and feeds the
+    // widget's clock to its constant "Clock" from then on.
+    void SetShader(std::unique_ptr<ShaderEffect> effect);
+    ShaderEffect* GetShader() const { return mShader.get(); }
+    // Feeds the float field behind a field handle (a "_ptr" value) to the effect's constant of
+    // that name at every draw; a handle whose field went feeds nothing.
+    void SetShaderConstantSource(const std::string& name, int32_t handle);
     // false deletes the render cache; true creates one (rendered after 1 draw when soon, else 30).
     void SetCache(bool enable, bool soon);
     void SetFrame(int frame);
@@ -247,7 +255,9 @@ protected:
     FRect mMaskRect;
     bool mMaskRectGiven = false;
     std::unique_ptr<ShaderEffect> mShader;
-    std::map<std::string, float*> mShaderConstants;
+    // Constant name to field handle: the widget's own clock, or a field of any widget, which a
+    // handle outlives safely.
+    std::map<std::string, int32_t> mShaderConstants;
 
     struct RenderCache {
         std::unique_ptr<ImageSurface> target;

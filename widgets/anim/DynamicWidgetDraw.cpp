@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/expr/FieldRegistry.h"
 #include "graphics/Color.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageSurface.h"
@@ -168,8 +169,10 @@ void DynamicWidget::Draw(Graphics* g) {
     g->SetCulling(mCulling);
     g->SetTextureWrap(mTextureWrap);
     if (mShader) {
-        for (const auto& [name, field] : mShaderConstants) {
-            mShader->SetConstants(name, *field);
+        for (const auto& [name, handle] : mShaderConstants) {
+            if (const float* field = FieldRegistry::GetFloat(handle)) {
+                mShader->SetConstants(name, *field);
+            }
         }
         g->SetShaderEffect(mShader.get());
     }

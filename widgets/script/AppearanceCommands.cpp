@@ -9,6 +9,7 @@
 
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
+#include "graphics/ShaderEffect.h"
 #include "widgets/anim/Circler.h"
 #include "widgets/anim/DragWidget.h"
 #include "widgets/anim/EasingCurveFactory.h"
@@ -100,15 +101,22 @@ Outcome TileTexture(ScriptContext& c) {
     return ScriptContext::kDone;
 }
 
-// Shader effects load as none on this platform, so the command only reads its parameter.
 Outcome Shader(ScriptContext& c) {
-    (void)c.Params().GetString("name");
+    TargetOf(c).SetShader(LoadShaderEffect(c.Params().GetString("name")));
     return ScriptContext::kDone;
 }
 
-// Without an effect there is no constant to feed; the parameters are read and dropped.
+// "real_ptr" feeds a field to the constant at every draw; "real" sets the constant once, on an
+// attached effect only.
 Outcome SetShaderConstant(ScriptContext& c) {
-    (void)c.Params().GetString("name");
+    const ScriptParams& p = c.Params();
+    DynamicWidget& target = TargetOf(c);
+    const std::string name = p.GetString("name");
+    if (p.Has("real_ptr")) {
+        target.SetShaderConstantSource(name, p.GetInt("real_ptr"));
+    } else if (p.Has("real") && target.GetShader() != nullptr) {
+        target.GetShader()->SetConstants(name, p.GetFloat("real"));
+    }
     return ScriptContext::kDone;
 }
 
