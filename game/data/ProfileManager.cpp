@@ -293,6 +293,11 @@ bool LoadProfiles() {
     RemoveStaleTemporaries(GetAppDataFolder());
     Store().savingBlocked.store(false);
     std::string setAside;
+    {
+        // A list read whole sets nothing aside: an earlier load's file is not this one's.
+        std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+        gSetAside.clear();
+    }
 
     for (const std::string& candidate : {path, backup}) {
         if (!Exists(candidate)) {
@@ -506,6 +511,10 @@ void ClearProfiles() {
     Store().profiles.clear();
     Store().selected = -1;
     Store().loaded.store(false);
+    // The next list starts with a clean record: its first failed save is reported again.
+    gLastSaveFailed.store(false);
+    std::lock_guard<std::mutex> failureLock(gSaveFailureMutex);
+    gSetAside.clear();
 }
 
 const std::vector<ProfileRecord>& GetProfiles() {

@@ -224,6 +224,7 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         const std::string aside =
             mPath + ".unreadable" + (n == 0 ? std::string() : "-" + std::to_string(n + 1));
         EXPECT_EQ(ReadFile(aside), text);
+        EXPECT_EQ(GetProfilesSetAside(), aside);
         ++n;
         // A save now writes a new file and leaves the moved file alone.
         AddProfile("new");
@@ -232,6 +233,15 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         fs::remove(mPath);
         fs::remove(GetProfilesBackupPath());
     }
+    // Neither a list read whole nor the next list after clearing reports an earlier file.
+    AddProfile("good");
+    ASSERT_TRUE(SaveProfiles());
+    ASSERT_TRUE(SaveProfiles());  // a backup to fall back on
+    ClearProfiles();
+    EXPECT_EQ(GetProfilesSetAside(), "");
+    WriteFile(mPath, bad[0]);
+    EXPECT_TRUE(LoadProfiles());
+    EXPECT_EQ(GetProfilesSetAside(), "");
 }
 
 TEST_F(ProfilesTest, TheBackupReplacesAnUnreadableOrMissingFile) {
