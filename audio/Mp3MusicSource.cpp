@@ -154,8 +154,8 @@ bool IsMp3StreamComplete(std::string_view bytes) {
     size_t pos = 0;
     if (size >= 10 && bytes.substr(0, 3) == "ID3") {
         // An ID3v2 tag: its size in four 7-bit bytes, then a footer of 10 when flagged.
-        const size_t tag = (size_t{data[6]} << 21) | (size_t{data[7]} << 14) |
-                           (size_t{data[8]} << 7) | data[9];
+        const size_t tag =
+            (size_t{data[6]} << 21) | (size_t{data[7]} << 14) | (size_t{data[8]} << 7) | data[9];
         pos = 10 + tag + ((data[5] & 0x10) != 0 ? 10 : 0);
         if (pos > size) {
             return false;

@@ -67,7 +67,8 @@ TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
     EXPECT_EQ(menuButton->mX, 500 - normal->GetCelWidth() / 2);
     EXPECT_EQ(menuButton->mY, 300 - normal->GetCelHeight() / 2);
 
-    std::unique_ptr<Widget> textButton(session.app->CreateTextButton(500, 300, "button_credits", 7));
+    std::unique_ptr<Widget> textButton(
+        session.app->CreateTextButton(500, 300, "button_credits", 7));
     auto* button = dynamic_cast<ButtonWidget*>(textButton.get());
     ASSERT_NE(button, nullptr);
     ASSERT_NE(button->GetLabelFont(), nullptr);

@@ -624,7 +624,8 @@ TEST_F(PlayScreenTest, ALostGridsTilesJumpBeforeTheyFall) {
         play->AddExplosionTile(tile, 600.0f, 768.0f, 60);
         float top = static_cast<float>(c.y);
         for (int step = 0; step < 80; ++step) {
-            const auto* flying = dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(id));
+            const auto* flying =
+                dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(id));
             if (flying == nullptr) {
                 break;
             }

@@ -443,7 +443,8 @@ TEST_F(StoryAndLevelsTest, AnUnplayableLastPuzzleFinishesTheSetAsASolveWould) {
             EXPECT_GT(saved.mProgress[0][static_cast<size_t>(set) + 1].mUnlock, 0);
             EXPECT_GT(saved.mProgress[1][0].mUnlock, 0) << "the bonus rooms open";
         }
-        EXPECT_TRUE(SavedState().mProgress[0][static_cast<size_t>(set)]
+        EXPECT_TRUE(SavedState()
+                        .mProgress[0][static_cast<size_t>(set)]
                         .mPuzzles[static_cast<size_t>(last)]
                         .mCompleted);
         session.reset();
