@@ -158,11 +158,12 @@ std::vector<CellPos> PlayModel::ResolveEmptyLines() {
     return cells;
 }
 
-std::vector<CellPos> PlayModel::ChooseHintCells(int count) {
+std::vector<CellPos> PlayModel::ChooseHintCells(int count,
+                                                const std::function<bool(int a, int b)>& eligible) {
     std::vector<CellPos> candidates;
     for (int a = 0; a < mSize; ++a) {
         for (int b = 0; b < mSize; ++b) {
-            if (mSolution[a][b] == 1 && mResolved[a][b] == 0) {
+            if (mSolution[a][b] == 1 && mResolved[a][b] == 0 && (!eligible || eligible(a, b))) {
                 candidates.push_back({a, b});
             }
         }

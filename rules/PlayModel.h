@@ -4,6 +4,7 @@
 // the choice of hint tiles, and the end of the game. The play grid widget drives it from the
 // pointer and adds the looks; tests and tools call it directly.
 
+#include <functional>
 #include <vector>
 
 #include "rules/CellPos.h"
@@ -97,9 +98,11 @@ public:
     std::vector<CellPos> ResolveEmptyLines();
 
     // --- hints ---
-    // Picks up to count untouched solid cells not already chosen by a hint, in a shuffled order
-    // (CRandShuffle), and flags each so no later hint picks it again before it arrives.
-    std::vector<CellPos> ChooseHintCells(int count);
+    // Picks up to count untouched solid cells not already chosen by a hint, and of those only
+    // the ones eligible accepts (every one when it is empty), in a shuffled order (CRandShuffle),
+    // and flags each so no later hint picks it again before it arrives.
+    std::vector<CellPos> ChooseHintCells(int count,
+                                         const std::function<bool(int a, int b)>& eligible = {});
     // A hint's reveal arrived at its cell: revealed whatever the stroke's action, which is put
     // back afterwards only while the game is still being played.
     Outcome RevealHintCell(int a, int b);

@@ -277,7 +277,9 @@ def make_panels():
     # (drawn by the game at y 75), the name box and the OK button.
     body = f'<rect width="1024" height="768" fill="{NIGHT}" opacity="0.55"/>'
     body += paper_card(272, 30, 480, 250, 18)
-    body += rrect(402, 132, 220, 45, 8, WHITE, BRASS, 2, extra='opacity="0.9"')
+    # The box leaves room round the widest ten-letter name in the name font (the game sizes its
+    # field to that name, about 220 pixels, centred on x 512).
+    body += rrect(392, 132, 240, 45, 8, WHITE, BRASS, 2, extra='opacity="0.9"')
     emit("EnterName", 1024, 768, body, "images/title/enter_name.png", defs=PAPER_DEFS)
     # The explorer's journal page: level screens, letters, tips.
     body = paper_card(6, 6, 468, 588, 10)

@@ -96,17 +96,20 @@ void HintMeter::OnEvent(const std::string& name, const std::string& parameter, i
     int bulb = -1;
     const auto [end, error] =
         std::from_chars(parameter.data(), parameter.data() + parameter.size(), bulb);
-    if (error != std::errc() || end != parameter.data() + parameter.size() || !mBulbs.Use(bulb)) {
+    if (error != std::errc() || end != parameter.data() + parameter.size() ||
+        !mBulbs.CanUse(bulb)) {
         return;  // a bad index, an unfilled bulb or no hint left
     }
+    const Point from =
+        ToParentPoint(static_cast<float>(bulb * 50), static_cast<float>(mHeight / 2) + 10.0f);
+    PlayGridHost* host = mHost.Get();
+    if (host != nullptr && !host->UseHintAt(from.mX, from.mY, mHintReward)) {
+        return;  // nothing the hint may uncover now: the lantern stays lit
+    }
+    mBulbs.Use(bulb);
     SyncPlayerHints();
     GetVariables().Set("hint_bulb", ExprValue::FromString(StrFormat("hint_bulb%d", bulb + 1)));
     PlayAnimationRef("use_hint");
-    const Point from =
-        ToParentPoint(static_cast<float>(bulb * 50), static_cast<float>(mHeight / 2) + 10.0f);
-    if (PlayGridHost* host = mHost.Get()) {
-        host->UseHintAt(from.mX, from.mY, mHintReward);
-    }
     SaveProfiles();
 }
 

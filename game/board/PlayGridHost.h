@@ -20,6 +20,7 @@ public:
     virtual void AddExplosionTile(DynamicWidget* tile, float targetX, float targetY, int ticks) = 0;
     // The collapse has thrown its tiles: the screen ends the puzzle as lost.
     virtual void FailPuzzle() = 0;
-    // A used hint at (x, y) on the screen should reveal count tiles.
-    virtual void UseHintAt(int x, int y, int count) = 0;
+    // A hint at (x, y) on the screen should reveal count tiles; false when there is none it may
+    // reveal now, and the hint is not spent.
+    virtual bool UseHintAt(int x, int y, int count) = 0;
 };

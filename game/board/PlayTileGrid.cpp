@@ -285,15 +285,18 @@ CellPos PlayTileGrid::CellCentreInParent(int a, int b) const {
             static_cast<int>(mY) + b * mTileSize + mTileSize / 2};
 }
 
-void PlayTileGrid::RevealHintTiles(int sx, int sy, int count) {
+int PlayTileGrid::RevealHintTiles(int sx, int sy, int count) {
     int delay = 0;
-    for (const CellPos& cell : mModel->ChooseHintCells(count)) {
+    const std::vector<CellPos> cells =
+        mModel->ChooseHintCells(count, [this](int a, int b) { return MayHintReveal(a, b); });
+    for (const CellPos& cell : cells) {
         const CellPos centre = CellCentreInParent(cell.a, cell.b);
         auto* trail = new TrailWidget("revealed_tile", sx, sy, centre.a, centre.b, delay);
         mHintRevealTrails[trail->mId] = cell;
         LaunchTrail(trail, true);
         delay += 11;
     }
+    return static_cast<int>(cells.size());
 }
 
 void PlayTileGrid::OnTrailArrived(uint32_t id) {

@@ -65,8 +65,9 @@ public:
     void StartFadeTimer() { mFading = true; }
     // The numbers fade and the mistake meter's explosion starts; it calls Explode later.
     void StartMistakeExplosion();
-    // A used hint at (sx, sy) in the grid's parent sends trails that reveal up to count tiles.
-    void RevealHintTiles(int sx, int sy, int count);
+    // A used hint at (sx, sy) in the grid's parent sends trails that reveal up to count tiles
+    // the grid lets a hint take (MayHintReveal); answers how many it sent.
+    int RevealHintTiles(int sx, int sy, int count);
     // The picture covers the solved grid: every tile fades ("fade_tile").
     void FadeTiles();
 
@@ -74,6 +75,8 @@ public:
     virtual void OnResume() {}
     // True when the current action has bit (1 reveal, 2 mark).
     virtual bool IsActionAllowed(int a, int b, int bit);
+    // Whether a hint may pick the hidden solid tile (a, b).
+    virtual bool MayHintReveal(int /*a*/, int /*b*/) const { return true; }
     virtual void OnStroke(int startA, int startB, int endA, int endB, int stepA, int stepB) {
         (void)startA, (void)startB, (void)endA, (void)endB, (void)stepA, (void)stepB;
     }

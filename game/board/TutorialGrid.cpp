@@ -119,6 +119,10 @@ bool TutorialGrid::IsActionAllowed(int a, int b, int bit) {
     return true;
 }
 
+bool TutorialGrid::MayHintReveal(int a, int b) const {
+    return mFreePlay || (GetStepCell(a, b).action & PlayModel::kReveal) != 0;
+}
+
 void TutorialGrid::OnStroke(int startA, int startB, int endA, int endB, int stepA, int stepB) {
     const int action = GetModel().GetAction();
     int count = 0;

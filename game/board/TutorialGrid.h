@@ -43,6 +43,9 @@ public:
     // --- the tutorial's hooks into play ---
     void OnResume() override;
     bool IsActionAllowed(int a, int b, int bit) override;
+    // While the script leads, only the tiles the step asks to reveal: a hint must not uncover a
+    // tile of a later step, whose tip counts the tiles it still hides.
+    bool MayHintReveal(int a, int b) const override;
     void OnStroke(int startA, int startB, int endA, int endB, int stepA, int stepB) override;
     void OnStrokeEnded() override;
     void DrawClueNumber(Graphics* g, float x, float y, int kind, int line, int index,

@@ -446,6 +446,14 @@ void SelectProfile(int index) {
     Notify(true, name);
 }
 
+void DeselectProfile() {
+    {
+        std::lock_guard<std::mutex> lock(Store().listMutex);
+        Store().selected = -1;
+    }
+    SaveProfiles();
+}
+
 void SetProfile(int index, const std::string& name) {
     bool notify = false;
     {

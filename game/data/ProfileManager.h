@@ -92,6 +92,10 @@ void SetProfileSavingAllowed(bool allowed);
 // order.
 void SelectProfile(int index);
 
+// No profile is selected any more, and the saved file says so: the next start asks for a name.
+// The current state stays until another profile is selected. Main thread.
+void DeselectProfile();
+
 // Names slot index and saves the profiles. A new name for a free slot, or an empty name (deleting
 // the profile), gives the slot a fresh state; renaming a named profile keeps its progress. The
 // player-name handler hears of a change to the selected slot. Ignored outside the slots or when the

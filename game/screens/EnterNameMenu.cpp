@@ -1,5 +1,7 @@
 #include "game/screens/EnterNameMenu.h"
 
+#include <algorithm>
+
 #include "app/GameApp.h"
 #include "core/expr/NamedConstants.h"
 #include "core/util/Log.h"
@@ -20,7 +22,12 @@ namespace {
 constexpr int kKeyEnter = 13;
 constexpr int kNameBoxWidth = 200;
 constexpr int kNameBoxHeight = 35;
+// The box writes its text 4 pixels in and scrolls once the text reaches 8 short of its width;
+// the caret past the last letter needs 2 more.
+constexpr int kNameBoxRoom = 8 + 3;
 constexpr float kQuestionY = 75.0f;
+// The name rule, when it refused something, under the OK button on the card.
+constexpr float kRuleY = 250.0f;
 
 int ConstantInt(const char* name) {
     return GetConstantValue(name).AsInt();
@@ -32,12 +39,28 @@ Color PaperInk() {
                  ConstantInt("paper_ink_blue"));
 }
 
+// Wide enough for the widest name the rule allows (ten of the widest letter), never narrower than
+// the card's box was drawn for.
+int NameBoxWidth(Font* font) {
+    if (font == nullptr) {
+        return kNameBoxWidth;
+    }
+    int widest = 0;
+    for (char c = 'A'; c <= 'z'; ++c) {
+        if (NameAllowsChar(c)) {
+            widest = std::max(widest, font->StringWidth(std::string(kMaxNameLength, c)));
+        }
+    }
+    return std::max(kNameBoxWidth, widest + kNameBoxRoom);
+}
+
 }  // namespace
 
 EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
     : Menu(LookupAssetTableA("EnterName"), true, true), mTitle(title) {
     mNameBox = new EditWidget(this);
-    mNameBox->SetFont(Fonts::Find("normal15"), false);
+    Font* font = Fonts::Find("normal15");
+    mNameBox->SetFont(font, false);
     mNameBox->SetColor(0, Color(0, 0, 0, 0));
     mNameBox->SetColor(1, Color(0, 0, 0, 0));
     mNameBox->SetColor(2, PaperInk());
@@ -47,7 +70,9 @@ EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
     mNameBox->SetColor(4, Color(255, 255, 255));
     const float x = static_cast<float>(static_cast<int>(GetConstantValue("nametextx").AsReal()));
     const float y = static_cast<float>(static_cast<int>(GetConstantValue("nametexty").AsReal()));
-    mNameBox->Resize(x, y, kNameBoxWidth, kNameBoxHeight);
+    // The constants place a box of the drawn width; a wider one keeps the same centre.
+    const int width = NameBoxWidth(font);
+    mNameBox->Resize(x - static_cast<float>((width - kNameBoxWidth) / 2), y, width, kNameBoxHeight);
     mNameBox->SetVisible(true);
     AddWidget(mNameBox);
 
@@ -73,6 +98,18 @@ void EnterNameMenu::Draw(Graphics* g) {
     g->SetFont(font);
     g->SetColor(PaperInk());
     g->WriteString(LocalizedTexts::Lookup("enter_your_name"), 0.0f, kQuestionY, mWidth, 0);
+    Font* small = Fonts::Find("small");
+    if (mRuleShown && small != nullptr) {
+        g->SetFont(small);
+        g->WriteString(LocalizedTexts::Lookup("name_rule"), 0.0f, kRuleY, mWidth, 0);
+    }
+}
+
+void EnterNameMenu::ShowRule() {
+    if (!mRuleShown) {
+        mRuleShown = true;
+        MarkDirty();
+    }
 }
 
 void EnterNameMenu::ButtonDepress(uint32_t id) {
@@ -88,11 +125,20 @@ bool EnterNameMenu::AllowChar(uint32_t id, char c) {
     }
     // Only the kind of character here: where it lands (a paste, the caret moved to the start)
     // shows in the whole text, which AllowText judges.
-    return NameAllowsChar(c);
+    if (NameAllowsChar(c)) {
+        return true;
+    }
+    // A refused key or pasted character says why, rather than doing nothing.
+    ShowRule();
+    return false;
 }
 
 bool EnterNameMenu::AllowText(uint32_t id, const std::string& text) {
-    return mNameBox == nullptr || id != mNameBox->mId || NameAcceptsText(text);
+    if (mNameBox == nullptr || id != mNameBox->mId || NameAcceptsText(text)) {
+        return true;
+    }
+    ShowRule();
+    return false;
 }
 
 bool EnterNameMenu::AllowKey(uint32_t id, int key) {

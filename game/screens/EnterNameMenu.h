@@ -20,6 +20,8 @@ public:
     explicit EnterNameMenu(MyTitleScreen* title);
 
     EditWidget* GetNameBox() const { return mNameBox; }
+    // Whether the name rule is written on the card: once it refused a key or a paste.
+    bool IsRuleShown() const { return mRuleShown; }
     ButtonWidget* GetOkButton() const { return mOkButton; }
 
     // The name box takes the keyboard focus.
@@ -28,7 +30,8 @@ public:
     void ButtonDepress(uint32_t id) override;
 
     // EditListener: the name rule for the name box (letters and spaces typed or pasted, the
-    // whole text judged after each key); Enter with a name acts as OK.
+    // whole text judged after each key), written on the card once it refused something; Enter
+    // with a name acts as OK.
     bool AllowChar(uint32_t id, char c) override;
     bool AllowText(uint32_t id, const std::string& text) override;
     bool AllowKey(uint32_t id, int key) override;
@@ -36,9 +39,11 @@ public:
 private:
     // Makes the profile and leaves, once; false (nothing done) for an empty name.
     bool Commit();
+    void ShowRule();
 
     WeakWidget<MyTitleScreen> mTitle;
     EditWidget* mNameBox = nullptr;     // a child of this menu
     ButtonWidget* mOkButton = nullptr;  // a child of this menu
     bool mCommitted = false;
+    bool mRuleShown = false;
 };

@@ -432,13 +432,15 @@ void PlayPuzzleMenu::SelectTool(int n) {
 }
 
 void PlayPuzzleMenu::ShowToolLegends() {
-    // With the toggle off the buttons cannot be pressed: they are a legend of which mouse
-    // button uses which tool, the one a stroke uses lit and the other faded, so that neither
-    // looks like a button waiting for a click.
-    const bool toggle = ToggleMode();
-    for (size_t i = 0; i < mTools.size(); ++i) {
-        if (ButtonWidget* button = mTools[i].button.Get()) {
-            button->SetNamedFloat("opacity", toggle || button->mDisabled ? 1.0f : 0.45f);
+    // With the toggle off both tools are in use at once, each on its mouse button, and the
+    // buttons cannot be pressed: a legend, both drawn alike in the in-use look. Lit and unlit
+    // tell the tool in use apart only with the toggle on, where one tool is chosen.
+    if (ToggleMode()) {
+        return;
+    }
+    for (const ToolEntry& tool : mTools) {
+        if (ButtonWidget* button = tool.button.Get()) {
+            button->SetDisabled(true);
         }
     }
 }
@@ -469,16 +471,21 @@ void PlayPuzzleMenu::ClearToolHighlights() {
     if (HintMeter* meter = mHintMeter.Get()) {
         meter->mMouseVisible = false;
     }
+    // The grid has just ended: a solve is booked now, not when its tiles have finished turning,
+    // so a game closed meanwhile keeps it.
+    if (const PlayTileGrid* grid = mGrid.Get();
+        grid != nullptr && grid->GetModel().GetState() == PlayModel::State::kSolved) {
+        BookSolve();
+    }
 }
 
 WidgetContainer* PlayPuzzleMenu::GetTrailLayer() {
     return mTrailLayer.Get();
 }
 
-void PlayPuzzleMenu::UseHintAt(int x, int y, int count) {
-    if (PlayTileGrid* grid = mGrid.Get()) {
-        grid->RevealHintTiles(x, y, count);
-    }
+bool PlayPuzzleMenu::UseHintAt(int x, int y, int count) {
+    PlayTileGrid* grid = mGrid.Get();
+    return grid != nullptr && grid->RevealHintTiles(x, y, count) > 0;
 }
 
 // --- the end ---
@@ -508,6 +515,15 @@ PuzzleResult PlayPuzzleMenu::MakeResult() const {
     return result;
 }
 
+void PlayPuzzleMenu::BookSolve() {
+    if (mBooked || mState != kPlaying) {
+        return;
+    }
+    mBooked = true;
+    mSolvedResult = MakeResult();
+    mBooking = BookSolvedPuzzle(mSolvedResult);
+}
+
 void PlayPuzzleMenu::EndPuzzle() {
     PlayTileGrid* grid = mGrid.Get();
     if (mState != kPlaying || grid == nullptr) {
@@ -520,8 +536,12 @@ void PlayPuzzleMenu::EndPuzzle() {
     } else {
         grid->StartFadeTimer();
     }
-    // Read before the meters are let go.
-    const PuzzleResult result = MakeResult();
+    // Read before the meters are let go. A solve was booked when the rules said so (the developer
+    // code's is booked here), with the time it took.
+    if (!lost) {
+        BookSolve();
+    }
+    const PuzzleResult result = lost ? MakeResult() : mSolvedResult;
     SetPausesWhenInactive(false);
     grid->SetDisabled(true);
     grid->SetMeters(nullptr, nullptr);
@@ -551,8 +571,7 @@ void PlayPuzzleMenu::EndPuzzle() {
         // The catalogue is filled before play and read-only since; the flag is the record's.
         const_cast<PuzzleRecord*>(record)->mTested = true;
     }
-    // Booked and saved before the end screen opens: leaving from there loses nothing.
-    OpenLevelComplete(result, art, BookSolvedPuzzle(result));
+    OpenLevelComplete(result, art, mBooking);
 }
 
 void PlayPuzzleMenu::AddExplosionTile(DynamicWidget* tile, float targetX, float targetY,
@@ -614,7 +633,8 @@ void PlayPuzzleMenu::Update() {
         const int action = grid->GetModel().GetAction();
         const bool revealLook = action == PlayModel::kReveal ||
                                 (action == PlayModel::kNoAction && grid->GetTool() == 0);
-        if (revealLook != mRevealLook) {
+        // Only a chosen tool lights up; without the toggle both stay alike.
+        if (ToggleMode() && revealLook != mRevealLook) {
             mRevealLook = revealLook;
             if (ButtonWidget* reveal = GetToolButton(0)) {
                 reveal->SetDisabled(revealLook);
@@ -622,12 +642,14 @@ void PlayPuzzleMenu::Update() {
             if (ButtonWidget* mark = GetToolButton(1)) {
                 mark->SetDisabled(!revealLook);
             }
-            ShowToolLegends();
         }
-        // The end screens wait for the last tile and trail of the ending stroke.
+        // The end screens wait for the last tile and trail of the ending stroke; the clock stops
+        // at the solve, whose time is booked.
+        if (grid->GetModel().GetState() == PlayModel::State::kSolved) {
+            BookSolve();
+        }
         if (!IsOutcomeShown()) {
-            ++mTimer;
-            if (mTimer % kTicksPerSecond == 0) {
+            if (!mBooked && ++mTimer % kTicksPerSecond == 0) {
                 if (TextLabel* label = mTimerLabel.Get()) {
                     label->SetText(FormatTime(mTimer));
                 }

@@ -72,11 +72,12 @@ public:
 
     // --- own steps ---
     void SelectTool(int n);
-    // The tool buttons' looks: pressable with the toggle on, a legend with it off.
+    // The tool buttons' looks: with the toggle off a legend of both tools drawn alike; with it
+    // on, buttons with the chosen tool lit.
     void ShowToolLegends();
     // Ends play as the rules' outcome says (lost wins over solved; an outcome while the rules
-    // still play is taken as solved, for the developer code). A solve is booked and saved here.
-    // Once; only while playing.
+    // still play is taken as solved, for the developer code). A solve not yet booked is booked
+    // and saved here. Once; only while playing.
     void EndPuzzle();
     // Draws widgets into one picture of the screen's size and puts that picture in their place.
     void FadeOutWidgets(const std::vector<Widget*>& widgets);
@@ -87,7 +88,7 @@ public:
     WidgetContainer* GetTrailLayer() override;
     void AddExplosionTile(DynamicWidget* tile, float targetX, float targetY, int ticks) override;
     void FailPuzzle() override;
-    void UseHintAt(int x, int y, int count) override;
+    bool UseHintAt(int x, int y, int count) override;
 
     // --- script hooks ---
     void OnScriptEnd() override;
@@ -128,6 +129,9 @@ private:
     bool IsOutcomeShown();
     // This play's result so far.
     PuzzleResult MakeResult() const;
+    // Books the solve and saves, once, while playing; the level-complete screen shows what was
+    // booked.
+    void BookSolve();
 
     int mState = kSceneScript;
     std::string mGame;
@@ -140,6 +144,9 @@ private:
     int mCurrentTool = 0;
     bool mRevealLook = true;
     bool mFailShown = false;
+    bool mBooked = false;
+    PuzzleResult mSolvedResult;
+    PuzzleBooking mBooking;
 
     WeakWidget<PlayTileGrid> mGrid;
     WeakWidget<PlayArtGrid> mArtGrid;

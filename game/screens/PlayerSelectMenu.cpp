@@ -198,6 +198,16 @@ void PlayerSelectMenu::DeleteSelectedProfile() {
     }
     RefreshSelection();
     mSelected = -1;
+    // The saved selection must not point at the emptied slot: the next start would take the
+    // player for a new one while the other players' progress is still stored.
+    for (int i = 0; i < kRows; ++i) {
+        const ProfileNameWidget* row = GetRow(i);
+        if (row != nullptr && !row->IsNameEmpty()) {
+            SelectRow(i);
+            return;
+        }
+    }
+    DeselectProfile();
 }
 
 void PlayerSelectMenu::ButtonDepress(uint32_t id) {

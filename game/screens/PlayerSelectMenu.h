@@ -23,7 +23,8 @@ public:
     // The row being named commits: its OK button hides, the focus returns to the menu, and the
     // slot takes the name (an emptied row leaves the slot free and nothing selected).
     void CommitName();
-    // The confirmed deletion: the selected row's slot is emptied and nothing is selected.
+    // The confirmed deletion: the selected row's slot is emptied, and the first named row still
+    // left becomes the selected profile (saved at once); with none left nothing is selected.
     void DeleteSelectedProfile();
 
     int GetSelectedRow() const { return mSelected; }

@@ -269,23 +269,20 @@ void PuzzleSelectMenu::ShowPuzzleInfo(int i) {
 }
 
 void PuzzleSelectMenu::PuzzleLoadingDone() {
-    int shown = mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
-    if (shown < 0 && mFirstOpen >= 0 && mFirstOpen < mAvailable) {
-        // Nothing restored here yet: the page shows the puzzle to play, not a blank.
-        shown = mFirstOpen;
-    }
+    const bool glows = mFirstOpen >= 0 && mFirstOpen < static_cast<int>(mEntries.size()) &&
+                       mFirstOpen < mAvailable &&
+                       !mEntries[static_cast<size_t>(mFirstOpen)].mCompleted &&
+                       GetEntryButton(mFirstOpen) != nullptr;
+    // The page shows the puzzle the glow invites to, on every arrival; with every open puzzle
+    // solved, the one just solved or else the last one.
+    const int shown = glows ? mFirstOpen : mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
     if (shown >= 0 && shown < static_cast<int>(mEntries.size())) {
         ShowPuzzleInfo(shown);
     }
-    if (mFirstOpen < 0 || mFirstOpen >= static_cast<int>(mEntries.size()) ||
-        mFirstOpen >= mAvailable) {
+    if (!glows) {
         return;
     }
-    const Entry& first = mEntries[static_cast<size_t>(mFirstOpen)];
     const Widget* button = GetEntryButton(mFirstOpen);
-    if (first.mCompleted || button == nullptr) {
-        return;
-    }
     if (Widget* old = GetFlashWidget()) {
         old->MarkForRemoval();
     }

@@ -35,6 +35,37 @@ TEST_F(HintMeterTest, ScriptVariablesAtStart) {
     EXPECT_EQ(Var("hint_frame").AsInt(), 0);
 }
 
+// A host that answers whether a hint found tiles to reveal.
+class AnsweringHost : public PlayGridHost {
+public:
+    void NextTool() override {}
+    void ClearToolHighlights() override {}
+    WidgetContainer* GetTrailLayer() override { return nullptr; }
+    void AddExplosionTile(DynamicWidget*, float, float, int) override {}
+    void FailPuzzle() override {}
+    bool UseHintAt(int, int, int) override {
+        ++asked;
+        return answer;
+    }
+    bool answer = false;
+    int asked = 0;
+};
+
+// A hint with no tile it may take (a tutorial step that reveals none) keeps its lantern lit.
+TEST_F(HintMeterTest, AHintWithNothingToRevealIsNotSpent) {
+    AnsweringHost host;
+    meter->SetHost(&host);
+    ASSERT_EQ(meter->GetBulbs().GetAvailableHints(), 1);
+    for (const bool answer : {false, true}) {
+        host.answer = answer;
+        meter->OnEvent("hint", "0", 0);
+        EXPECT_EQ(meter->GetBulbs().GetAvailableHints(), answer ? 0 : 1);
+        EXPECT_EQ(meter->GetBulbs().GetHintsUsed(), answer ? 1 : 0);
+    }
+    EXPECT_EQ(host.asked, 2);
+    meter->SetHost(nullptr);
+}
+
 TEST_F(HintMeterTest, FillingShowsTheBulbAndItsFrame) {
     // 14 correct reveals fill a bulb of a 10 x 10 grid (game.xml).
     meter->AddFill(1);

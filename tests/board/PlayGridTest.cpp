@@ -25,7 +25,10 @@ public:
         delete tile;
     }
     void FailPuzzle() override { ++failed; }
-    void UseHintAt(int x, int y, int count) override { hintX = x, hintY = y, hintCount = count; }
+    bool UseHintAt(int x, int y, int count) override {
+        hintX = x, hintY = y, hintCount = count;
+        return true;
+    }
     int nextTools = 0, clears = 0, thrown = 0, failed = 0;
     int hintX = 0, hintY = 0, hintCount = 0;
 };

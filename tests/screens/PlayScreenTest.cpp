@@ -232,24 +232,55 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     EXPECT_EQ(SavedPuzzle(saved, kSaltmere, lose).mBestTime, 0);
 }
 
-// With the toggle off the tool buttons are a legend of the mouse buttons: not pressable, the
-// tool in use lit and the other faded; with it on they are buttons and only the tool in use is
-// labelled, with the left button.
-TEST_F(PlayScreenTest, ToolButtonsAreALegendUnlessTheToggleIsOn) {
+// With the toggle off both tools are in use at once (left button brush, right button shovel):
+// the buttons are a legend, not pressable and drawn alike, also while either button strokes.
+// With it on they are buttons, the chosen tool lit, and only it is labelled, with the left
+// button.
+TEST_F(PlayScreenTest, ToolButtonsAreALegendDrawnAlikeUnlessTheToggleIsOn) {
     for (const bool toggle : {false, true}) {
+        SCOPED_TRACE(toggle ? "toggle on" : "toggle off");
         Begin([&](PlayerState& state) { state.mToggleMode = toggle; });
         PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
         ASSERT_NE(play, nullptr);
         ButtonWidget* brush = play->GetToolButton(0);
         ButtonWidget* shovel = play->GetToolButton(1);
         ASSERT_TRUE(brush != nullptr && shovel != nullptr);
+        const auto alike = [&] {
+            return brush->mDisabled == shovel->mDisabled && brush->mOpacity == shovel->mOpacity;
+        };
         EXPECT_EQ(brush->mMouseVisible, toggle);
         EXPECT_EQ(shovel->mMouseVisible, toggle);
+        EXPECT_EQ(alike(), !toggle);
         EXPECT_EQ(brush->mOpacity, 1.0f);
-        EXPECT_EQ(shovel->mOpacity < 1.0f, !toggle);
         EXPECT_EQ(play->GetToolLabelText(0), LocalizedTexts::Lookup("puzzle_left_click"));
         EXPECT_EQ(play->GetToolLabelText(1),
                   toggle ? std::string() : LocalizedTexts::Lookup("puzzle_right_click"));
+        if (toggle) {
+            EXPECT_TRUE(brush->mDisabled);
+            session->ClickWidget(shovel);
+            EXPECT_EQ(play->GetCurrentTool(), 1);
+            EXPECT_TRUE(shovel->mDisabled);
+            EXPECT_FALSE(brush->mDisabled);
+        } else {
+            // A right-button stroke held on a hole: the shovel at work, the legend unchanged.
+            PlayTileGrid* grid = play->GetGrid();
+            int hole = 0;
+            while (grid->GetModel().IsSolid(hole, 0)) {
+                ++hole;
+            }
+            const FPoint origin = grid->LocalToGlobal();
+            const int t = grid->GetTileSize();
+            const int x = static_cast<int>(origin.mX) + hole * t + t / 2;
+            const int y = static_cast<int>(origin.mY) + t / 2;
+            session->app->OnMouseMove(x, y);
+            session->app->OnMouseDown(x, y, -1);
+            session->Step(3);
+            EXPECT_EQ(grid->GetModel().GetAction(), PlayModel::kMark);
+            EXPECT_TRUE(alike());
+            session->app->OnMouseUp(x, y, -1);
+            session->Step(3);
+            EXPECT_TRUE(alike());
+        }
         session.reset();
     }
 }
@@ -582,6 +613,30 @@ TEST_F(PlayScreenTest, ASolveIsBookedWhenSolvedEvenIfThePlayerQuitsOnTheComplete
     SavedProfiles saved = session->ReadSaved();
     EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
     EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+    session->End();
+    saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+// The last tile's turn and the picture take most of a second; a game closed meanwhile keeps the
+// solve, and the clock stops at the solve.
+TEST_F(PlayScreenTest, ASolveIsBookedTheMomentTheLastTileIsFoundNotWhenItHasTurned) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    PlayTileGrid* grid = play->GetGrid();
+    Solve(grid);
+    ASSERT_EQ(play->GetState(), PlayPuzzleMenu::kPlaying);
+    ASSERT_TRUE(grid->HasTileAnimations());
+    EXPECT_EQ(session->FindMenu<LevelCompleteMenu>(), nullptr);
+    SavedProfiles saved = session->ReadSaved();
+    EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);
+    EXPECT_EQ(saved.profiles.at(0).mState.mProgress[0][kSaltmere].mUnlock, 2);
+    const int timer = play->GetTimer();
+    session->Step(5);
+    EXPECT_EQ(play->GetTimer(), timer);
+    // Closed before the tiles have turned.
     session->End();
     saved = session->ReadSaved();
     EXPECT_TRUE(SavedPuzzle(saved, kSaltmere, 0).mCompleted);

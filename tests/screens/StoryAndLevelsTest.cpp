@@ -478,13 +478,12 @@ TEST_F(StoryAndLevelsTest, PuzzleSelectionShowsTheSolvedPuzzleAndRefreshesWithou
     EXPECT_EQ(select->GetEntries()[0].mBestTime, 95);
     EXPECT_EQ(select->GetEntries()[1].mBestTime, -1);
     EXPECT_TRUE(select->GetEntryButton(2)->mDisabled);
-    // The solved puzzle is shown, with its name and time.
-    EXPECT_EQ(select->GetShownEntry(), 0);
+    // The page shows the puzzle it opened, unbeaten; hovering the solved one shows its time.
+    EXPECT_EQ(select->GetShownEntry(), 1);
+    EXPECT_EQ(select->GetNameLabel()->GetText(), LocalizedTexts::Lookup("exhibit_name_unbeaten"));
+    select->ButtonMouseEnter(select->GetEntryButton(0)->mId);
     ASSERT_NE(select->GetTimeLabel(), nullptr);
     EXPECT_EQ(select->GetTimeLabel()->GetText(), "Best time 1:35");
-    // Hovering the open puzzle shows the unbeaten texts.
-    select->ButtonMouseEnter(select->GetEntryButton(1)->mId);
-    EXPECT_EQ(select->GetNameLabel()->GetText(), LocalizedTexts::Lookup("exhibit_name_unbeaten"));
 
     // A second refresh replaces the buttons instead of adding a second set.
     select->OnEvent("transition_complete", "", 0);
@@ -498,6 +497,59 @@ TEST_F(StoryAndLevelsTest, PuzzleSelectionShowsTheSolvedPuzzleAndRefreshesWithou
     session->Step(3);
     EXPECT_EQ(static_cast<int>(select->GetEntries().size()), count);
     EXPECT_EQ(SavedState().mProgress[0][kSaltmere].mUnlock, 2);
+}
+
+// Whichever way the player arrives (from the set's loading screen, after a solve, from the fail
+// screen), the page beside the puzzles shows the one the glow invites to; with none left to play,
+// the one just solved or else the last.
+TEST_F(StoryAndLevelsTest, ThePageShowsThePuzzleTheGlowIsOnOnEveryArrival) {
+    constexpr int count = 10;  // Saltmere's puzzles
+    struct Case {
+        int solved;    // puzzles solved from the first
+        int finished;  // the selection's finished-puzzle argument
+        int shown;
+        bool glow;
+    };
+    const Case cases[] = {
+        {0, PuzzleSelectMenu::kOpenedPlainly, 0, true},
+        {2, PuzzleSelectMenu::kOpenedPlainly, 2, true},
+        {2, 1, 2, true},
+        {2, 0, 2, true},
+        {2, PuzzleSelectMenu::kFromFailScreen, 2, true},
+        {count, PuzzleSelectMenu::kOpenedPlainly, count - 1, false},
+        {count, 3, 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.solved << " solved, arriving with " << c.finished);
+        Begin([&](PlayerState& state) {
+            state.mSeenTutorial = true;
+            CompleteSet(state, 0, 0);
+            CompleteSet(state, 0, kSaltmere);
+            for (int p = c.solved; p < count; ++p) {
+                state.mProgress[0][kSaltmere].mPuzzles[size_t(p)] = PuzzleProgress();
+            }
+            state.mProgress[0][kSaltmere].mUnlock = std::min(c.solved + 1, count);
+            state.mCurrentCountry = kSaltmere;
+        });
+        ASSERT_EQ(PuzzlesIn(0, kSaltmere), count);
+        CloseOpenScreens();
+        OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, c.finished, 1);
+        PuzzleSelectMenu* select = nullptr;
+        ASSERT_TRUE(session->StepUntil([&] {
+            select = session->FindMenu<PuzzleSelectMenu>();
+            return select != nullptr && static_cast<int>(select->GetEntries().size()) == count &&
+                   select->GetShownEntry() >= 0;
+        }));
+        session->Step(5);
+        EXPECT_EQ(select->GetShownEntry(), c.shown);
+        const Widget* flash = select->GetFlashWidget();
+        ASSERT_EQ(flash != nullptr, c.glow);
+        if (c.glow) {
+            EXPECT_EQ(flash->mX, select->GetEntryButton(c.shown)->mX);
+            EXPECT_EQ(flash->mY, select->GetEntryButton(c.shown)->mY);
+        }
+        session.reset();
+    }
 }
 
 TEST_F(StoryAndLevelsTest, TheStarsTellWhatTheyMeanWhenThePointerComesOverThem) {

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "GameSession.h"
+#include "core/expr/NamedConstants.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
+#include "game/data/ProfileRecord.h"
+#include "game/data/PuzzleStats.h"
 #include "game/screens/ConfirmDeleteMenu.h"
 #include "game/screens/ConfirmMainMenu.h"
 #include "game/screens/ConfirmQuitMenu.h"
@@ -19,6 +22,7 @@
 #include "game/screens/ScreenFlow.h"
 #include "graphics/Color.h"
 #include "graphics/assets/LocalizedTexts.h"
+#include "graphics/fonts/Font.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/controls/Checkbox.h"
 #include "widgets/controls/EditWidget.h"
@@ -184,6 +188,30 @@ TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
     }
 }
 
+// The widest names the rule allows stand whole in the box, from either end.
+TEST_F(TitleFlowTest, TheNameBoxHoldsTheWidestNamesWhole) {
+    MyTitleScreen* title = ReachTitle();
+    ASSERT_NE(title, nullptr);
+    h.ClickWidget(title->GetPlayButton());
+    auto* entry = h.Top<EnterNameMenu>();
+    ASSERT_NE(entry, nullptr);
+    EditWidget* box = entry->GetNameBox();
+    // Centred where the card's box is drawn.
+    EXPECT_NEAR(box->mX + box->mWidth / 2.0f, GetConstantValue("nametextx").AsReal() + 100.0, 1.0);
+    for (const char* name : {"WWWWWWWWWW", "MMMMMMMMMM", "mmmmmmmmmm", "W W W W WW"}) {
+        box->SetText("", false);
+        h.Type(name);
+        ASSERT_EQ(box->GetText(), name);
+        EXPECT_EQ(box->mScrollOffset, 0) << name << " scrolled in a box " << box->mWidth << " wide";
+        h.app->OnKeyDown(36);  // Home
+        h.app->OnKeyUp(36);
+        h.Step(1);
+        EXPECT_EQ(box->mScrollOffset, 0) << name;
+        EXPECT_LT(box->GetFont()->StringWidth(name) + 8, box->mWidth) << name;
+    }
+    EXPECT_FALSE(entry->IsRuleShown());
+}
+
 TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     FirstRun("Ann");
     ClickLabel("main_change_player");
@@ -227,15 +255,13 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     ClickLabel("button_delete");
     EXPECT_EQ(h.Top<PlayerSelectMenu>(), select);
     EXPECT_TRUE(GetProfileRecord(1)->mName.empty());
-    EXPECT_EQ(select->GetSelectedRow(), -1);
     EXPECT_EQ(select->GetRow(1)->GetLabel(), LocalizedTexts::Lookup("no_name"));
-    EXPECT_FALSE(select->GetMenuButton()->mVisible);
-    EXPECT_FALSE(select->GetDeleteButton()->mVisible);
-    EXPECT_FALSE(select->GetPlayButton()->mVisible);
-    EXPECT_TRUE(h.app->mCurrentPlayerName.empty());
 
-    // Back to Ann, and on to the main menu.
-    h.ClickWidget(select->GetRow(0));
+    // Ann, the first player left, is the selected one at once, on disk too; on to the main menu.
+    EXPECT_EQ(select->GetSelectedRow(), 0);
+    EXPECT_EQ(GetSelectedProfile(), 0);
+    EXPECT_EQ(h.UserText("profiles.xml").rfind("<profiles selected=\"0\">", 0), 0u);
+    EXPECT_TRUE(select->GetPlayButton()->mVisible);
     EXPECT_EQ(h.app->mCurrentPlayerName, "Ann");
     EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(0)->mState);
     h.ClickWidget(select->GetPlayButton());
@@ -248,6 +274,127 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
     EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
     EXPECT_EQ(CountOf(xml, "<profile name=\"\">"), 7);
+}
+
+// A profiles file with these names in the first slots (empty: a free slot) and selected.
+std::string ProfilesWith(const std::vector<std::string>& names, int selected) {
+    GameData data;
+    ScopedGameData scope(&data);
+    const std::string catalogue =
+        ReadWholeFile(std::string(P7_SOURCE_DIR) + "/content/properties/" + PuzzleStats::kFileName);
+    EXPECT_TRUE(PuzzleStats().LoadText(catalogue, PuzzleStats::kFileName));
+    std::vector<ProfileRecord> profiles(kProfileSlots);
+    for (size_t i = 0; i < names.size(); ++i) {
+        profiles[i].mName = names[i];
+        profiles[i].mState = PlayerState();
+        profiles[i].mState.mNumHints = static_cast<int>(i) + 3;  // progress to find again
+    }
+    return BuildProfilesXml(profiles, selected);
+}
+
+// From the title through the play button: the main menu when a player is selected, else the
+// name entry.
+void PressPlay(GameSession& s) {
+    ASSERT_TRUE(s.Load());
+    ASSERT_TRUE(s.StepUntil(
+        [&s] {
+            auto* title = s.Top<MyTitleScreen>();
+            return title != nullptr && title->GetPlayButton() != nullptr;
+        },
+        6000));
+    s.ClickWidget(s.Top<MyTitleScreen>()->GetPlayButton());
+    s.StepUntil([&s] { return s.Top<MainMenu>() != nullptr || s.Top<EnterNameMenu>() != nullptr; },
+                600);
+}
+
+// A paste or a key the name rule refuses writes the rule on the card instead of doing nothing.
+TEST(NameRuleNoticeTest, ARefusedPasteOrKeySaysWhy) {
+    struct Case {
+        const char* clipboard;  // pasted; empty: "1" typed
+        const char* before;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"Bartholomew", "", ""},  // eleven letters
+        {"Ann3", "", "Ann"},      // a digit left out
+        {" Jo", "", ""},          // a leading space
+        {"x", "Abcdefghij", "Abcdefghij"},
+        {"", "Ann", "Ann"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "\"" << c.clipboard << "\" after \"" << c.before << "\"");
+        GameSession s(std::string(), GameSession::Frames::kNotDrawn);
+        ASSERT_NO_FATAL_FAILURE(PressPlay(s));
+        auto* entry = s.Top<EnterNameMenu>();
+        ASSERT_NE(entry, nullptr);
+        s.Type(c.before);
+        EXPECT_FALSE(entry->IsRuleShown());
+        s.app->CopyToClipboard(c.clipboard);
+        s.Type(*c.clipboard != '\0' ? "\x16" : "1");
+        EXPECT_EQ(entry->GetNameBox()->GetText(), c.after);
+        EXPECT_TRUE(entry->IsRuleShown());
+    }
+}
+
+TEST(ProfileDeletionTest, DeletingTheSelectedPlayerSelectsTheFirstOneLeftForThisAndTheNextStart) {
+    struct Case {
+        std::vector<std::string> names;
+        int deleted;  // the selected slot, deleted
+        int selectedAfter;
+    };
+    const Case cases[] = {
+        {{"Ann", "Bob"}, 1, 0},
+        {{"Ann", "Bob"}, 0, 1},
+        {{"", "Bob", "Cid"}, 2, 1},
+        {{"Ann"}, 0, -1},  // nobody left: the next start asks for a name
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("deleting slot " + std::to_string(c.deleted));
+        std::string saved;
+        {
+            GameSession s(ProfilesWith(c.names, c.deleted), GameSession::Frames::kNotDrawn);
+            ASSERT_NO_FATAL_FAILURE(PressPlay(s));
+            ASSERT_NE(s.Top<MainMenu>(), nullptr);
+            std::string change = LocalizedTexts::Lookup("main_change_player");
+            change.replace(change.find("[player]"), 8, s.app->mCurrentPlayerName);
+            ButtonWidget* changeButton = GameSession::FindButton(s.Top<MainMenu>(), change);
+            ASSERT_NE(changeButton, nullptr);
+            s.ClickWidget(changeButton);
+            s.Step(2);
+            auto* select = s.Top<PlayerSelectMenu>();
+            ASSERT_NE(select, nullptr);
+            ASSERT_EQ(select->GetSelectedRow(), c.deleted);
+            s.ClickWidget(select->GetDeleteButton());
+            auto* question = s.Top<ConfirmDeleteMenu>();
+            ASSERT_NE(question, nullptr);
+            s.ClickWidget(
+                GameSession::FindButton(question, LocalizedTexts::Lookup("button_delete")));
+            s.Step(2);
+            EXPECT_EQ(select->GetSelectedRow(), c.selectedAfter);
+            EXPECT_EQ(GetSelectedProfile(), c.selectedAfter);
+            EXPECT_EQ(select->GetPlayButton()->mVisible, c.selectedAfter >= 0);
+            if (c.selectedAfter >= 0) {
+                EXPECT_EQ(s.app->mCurrentPlayerName, c.names[size_t(c.selectedAfter)]);
+                EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(c.selectedAfter)->mState);
+            }
+            // On disk at once: a kill now loses nothing.
+            const SavedProfiles now = s.ReadSaved();
+            ASSERT_TRUE(now.read);
+            EXPECT_EQ(now.selected, c.selectedAfter);
+            EXPECT_TRUE(now.profiles[size_t(c.deleted)].mName.empty());
+            saved = s.UserText("profiles.xml");
+        }
+        GameSession next(saved, GameSession::Frames::kNotDrawn);
+        ASSERT_NO_FATAL_FAILURE(PressPlay(next));
+        if (c.selectedAfter < 0) {
+            EXPECT_NE(next.Top<EnterNameMenu>(), nullptr);
+            continue;
+        }
+        ASSERT_NE(next.Top<MainMenu>(), nullptr) << "the next start asked for a name again";
+        EXPECT_EQ(next.app->mCurrentPlayerName, c.names[size_t(c.selectedAfter)]);
+        EXPECT_EQ(GetCurrentPlayerState()->mNumHints, c.selectedAfter + 3);
+    }
 }
 
 TEST_F(TitleFlowTest, OptionsChangeVolumesAndProfileFlagsAndAreSaved) {
