@@ -37,6 +37,8 @@ namespace {
 
 // Blocks at least this large get their own memory mapping (glibc's starting threshold).
 constexpr int kOwnMappingBytes = 128 * 1024;
+// Free memory at the top of the heap kept for the next frame rather than handed back.
+constexpr int kKeptHeapTopBytes = 2 * 1024 * 1024;
 
 // With one pointer every source behaves the same; the key only has to be constant.
 constexpr uintptr_t kMouseSourceKey = 1;
@@ -120,6 +122,10 @@ bool QuorAppBase::Init() {
     // threshold keeps every such block in its own mapping, handed back whole when freed; glibc's
     // moving threshold would soon put them on the heap, where the holes they leave keep pages.
     mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
+    // Setting the threshold also fixes the trim threshold at 128 KiB, so each frame's buffers,
+    // freed at its end, handed the top of the heap back and took it again on the next frame.
+    // Only the pictures' blocks are worth handing back, and they have their own mappings.
+    mallopt(M_TRIM_THRESHOLD, kKeptHeapTopBytes);
 
     // Options first: a bad one stops the program before any file is touched.
     std::string error;
@@ -464,12 +470,15 @@ void QuorAppBase::DrawFrame() {
         return;
     }
     const uint64_t drawStartUs = mClock->NowUs();
-    mPlatform->BeginFrame();
+    // Every widget still draws, in order; only the pixels of the marked part are written, and
+    // where the window still shows the last frame only they go to the window.
+    Rect area(0, 0, mWidth, mHeight);
+    const bool partial = mDevice != nullptr && mScreenKept && mWidgetManager->GetDirtyArea(&area);
+    const bool partialWindow = partial && mPlatform->KeepsLastFrame();
+    mPlatform->BeginFrame(!partialWindow);
+    Rect shown;
     if (mDevice != nullptr) {
         ImageSurface* screen = mDevice->GetScreenImage();
-        // Every widget still draws, in order; only the pixels of the marked part are written.
-        Rect area(0, 0, mWidth, mHeight);
-        const bool partial = mScreenKept && mWidgetManager->GetDirtyArea(&area);
         if (partial) {
             mDevice->SetScreenLimit(area);
             ++mPartialDrawCount;
@@ -487,12 +496,14 @@ void QuorAppBase::DrawFrame() {
             mDevice->ClearScreenLimit();
         }
         const PlatformRect view = mPlatform->GetViewport();
-        mScreenKept = mDevice->PresentInto(view.x, view.y, view.width, view.height);
+        mScreenKept = mDevice->PresentInto(view.x, view.y, view.width, view.height,
+                                           partialWindow ? &area : nullptr, &shown);
     } else {
         const WidgetWalk walk(mWalkDepth);
         mWidgetManager->DrawScreen(nullptr);
     }
-    if (!mPlatform->Present()) {
+    const PlatformRect shownPart{shown.mX, shown.mY, shown.mWidth, shown.mHeight};
+    if (!mPlatform->Present(partialWindow && mScreenKept ? &shownPart : nullptr)) {
         LogWarning("Presenting a frame failed.");
     }
     // Presenting is counted in: a software driver finishes its drawing there.

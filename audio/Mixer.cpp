@@ -10,7 +10,10 @@
 namespace {
 
 constexpr int kBlockFrames = 1024;
-constexpr int kStreamBufferFrames = 2048;
+// A stream decodes ahead into its buffer in large steps: each refill goes on until at least
+// kRefillFrames are ready, so a device callback seldom has to call the decoder at all.
+constexpr int kStreamBufferFrames = 8192;
+constexpr int kRefillFrames = kStreamBufferFrames / 2;
 
 bool ValidVoice(int slot) {
     return slot >= 0 && slot < Mixer::kVoiceCount;
@@ -308,7 +311,8 @@ bool Mixer::Refill(Stream& stream) {
         int got = stream.source->Decode(dest, room, stream.loop);
         if (got <= 0) {
             if (!stream.loop || rewound || !stream.source->Seek(0)) {
-                return false;
+                // The end: what was decoded before it still plays.
+                return skip == 0 && stream.position + 1.0 < stream.frames;
             }
             rewound = true;  // one rewind per refill, so an empty source can't spin
             continue;
@@ -321,7 +325,7 @@ bool Mixer::Refill(Stream& stream) {
             skip -= static_cast<size_t>(dropped);
         }
         stream.frames += got;
-        if (skip == 0 && stream.position + 1.0 < stream.frames) {
+        if (skip == 0 && stream.position + 1.0 < stream.frames && stream.frames >= kRefillFrames) {
             return true;
         }
         if (stream.frames >= kStreamBufferFrames) {

@@ -26,9 +26,11 @@ public:
     bool IsPausedForSilence() const { return mPausedForSilence.load(); }
 
 private:
-    // Silent callbacks (of 1024 frames) before the device is paused: about a second, so a run
-    // of short sounds does not pause and resume the device between them.
-    static constexpr int kSilentCallbacksBeforePause = 43;
+    // Frames the device asks for in one callback.
+    static constexpr int kDeviceFrames = 2048;
+    // Silent callbacks before the device is paused: about a second, so a run of short sounds
+    // does not pause and resume the device between them.
+    static constexpr int kSilentCallbacksBeforePause = 44100 / kDeviceFrames;
 
     SdlAudioOutput() = default;
     static void Callback(void* self, Uint8* stream, int length);

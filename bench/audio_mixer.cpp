@@ -1,5 +1,5 @@
 // The mixer's cost: 32 sound-effect voices at assorted pitches and pans plus one music stream,
-// mixed in the device's 1024-frame blocks. "core_fraction" is the share of one core that one
+// mixed in the mixer's 1024-frame blocks. "core_fraction" is the share of one core that one
 // second of output costs (0.01 = 1 %).
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,11 @@
 #!/bin/sh
 # Figures of the game in a real window on a private Xvfb display, driven from outside with
 # xdotool as a player drives it (the clicks and waits of tests/e2e/RealWindowTest.cpp, in the
-# window's own coordinates: the game runs windowed, 1024x768, in the middle of a 1280x1024
-# screen, no window manager, no desktop session bus, dummy audio driver).
+# window's own coordinates: the game runs windowed, 1024x768, on a 1024x768 screen, no window
+# manager, no desktop session bus, dummy audio driver). A first start, not counted, fills the
+# driver's shader cache, which every run then keeps, as on a player's machine; each run has a
+# fresh per-user folder otherwise. MUSIC_VOLUME=0 (or another value from 0 to 1) starts the game
+# with that music volume in its settings; unset, the game's default.
 #
 #   bench/real_window.sh BUILD_DIR title   [RUNS]
 #   bench/real_window.sh BUILD_DIR screens [RUNS] [IDLE_SECONDS] [SETTLE_SECONDS]
@@ -57,7 +60,7 @@ done
 command -v xdotool >/dev/null || { echo "xdotool is not installed" >&2; exit 2; }
 
 . "$source_dir/bench/xvfb_display.sh"
-start_private_xvfb 1280x1024
+start_private_xvfb 1024x768
 cd "$source_dir"
 
 # From the start to the title with its play button: the start screens take about 13 s on
@@ -77,12 +80,24 @@ stroke_start=2
 
 load() { cut -d' ' -f1 /proc/loadavg; }
 
+# The environment of a game run with a fresh per-user folder named after $1 (and the music
+# volume asked for), as a command prefix.
+game_env() {
+    mkdir -p "$work/$1" "$work/shader-cache"
+    if [ -n "${MUSIC_VOLUME:-}" ]; then
+        mkdir -p "$work/$1/Pelnora Studio/Pelnora 7"
+        printf '<?xml version="1.0" encoding="ISO-8859-1"?>\n<settings music-volume="%s"/>\n' \
+            "$MUSIC_VOLUME" >"$work/$1/Pelnora Studio/Pelnora 7/settings.xml"
+    fi
+    echo env -u DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/$1" \
+        MESA_SHADER_CACHE_DIR="$work/shader-cache"
+}
+
 # Starts the game with a fresh per-user folder named after $1; sets pid, win and log.
 start_game() {
-    mkdir -p "$work/$1"
     log="$work/$1.log"
-    env -u DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/$1" \
-        "$game" >"$log" 2>&1 &
+    # shellcheck disable=SC2046
+    $(game_env "$1") "$game" >"$log" 2>&1 &
     pid=$!
     win=""
     for _ in $(seq 300); do
@@ -102,6 +117,12 @@ stop_game() {
     grep -h 'Frame statistics' "$log" | tail -n 1 >"$work/stats"
     [ -s "$work/stats" ] || echo "no statistics line in $log" >&2
 }
+
+# The uncounted start that fills the shader cache.
+start_game warm-up
+sleep 8
+kill -TERM "$pid"
+wait "$pid" || true
 
 click() {
     xdotool mousemove --window "$win" "$1" "$2" click 1
@@ -184,8 +205,8 @@ title)
     run_probe() {
         name=$1
         shift
-        env -u DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/$name" \
-            "$probe" --region $play_button_area "$@" -- "$game" 2>"$work/$name.log"
+        # shellcheck disable=SC2046
+        $(game_env "$name") "$probe" --region $play_button_area "$@" -- "$game" 2>"$work/$name.log"
     }
     run_probe calibrate --settle $title_wait --idle 0.5 --save-region "$ref" >/dev/null
     for kind in unattended clicked; do
@@ -327,8 +348,8 @@ stroke | drag)
 picture)
     : >"$work/pictures"
     for i in $(seq "$runs"); do
-        line=$(env -u DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/p$i" \
-            "$probe" --region 480,352,64,64 --await-picture --settle 0.5 --idle 0.5 -- \
+        # shellcheck disable=SC2046
+        line=$($(game_env "p$i") "$probe" --region 480,352,64,64 --await-picture --settle 0.5 --idle 0.5 -- \
             "$game" 2>"$work/p$i.log")
         echo "picture $line load=$(load)" | tee -a "$work/pictures"
     done

@@ -6,7 +6,9 @@
 #
 #   bench/startup_idle.sh BUILD_DIR [RUNS] [IDLE_SECONDS] [SETTLE_SECONDS] [SCREEN_SETTLE_SECONDS]
 #
-# Start: each run starts every program in turn under bench_window_probe, which times the first
+# Start: a first round, not counted, starts every program once so that the driver's shader cache
+# holds their shaders, as on a player's machine after the first start. Then each run starts
+# every program in turn under bench_window_probe, which times the first
 # mapped window from the fork, then after SETTLE_SECONDS (default 16: the game has loaded and
 # its start screens have given way to the title) reads the processor time of all threads and
 # their wake-ups (voluntary context switches: sleeps that ended) over IDLE_SECONDS (default 20),
@@ -17,8 +19,10 @@
 # after it was reached, with the pointer parked on the background. Memory should not climb
 # from one visit of a screen to the next.
 #
-# Every program gets a fresh per-user folder per run; the caller's session bus is kept, as a
-# player's desktop has one. BUILD_DIR holds pelnora7, bench/bench_bare_window and
+# The bare window is a typical game loop: events, a clear and a present 60 times a second.
+# Every program gets a fresh per-user folder per run (the shader cache excepted); the caller's
+# session bus is kept, as a player's desktop has one. MUSIC_VOLUME=0 (or another value from 0
+# to 1) starts the game with that music volume in its settings; unset, the game's default. BUILD_DIR holds pelnora7, bench/bench_bare_window and
 # bench/bench_window_probe (a Release build with the benchmarks on). The last lines are the
 # medians, and each program's difference from the bare window. Needs Xvfb (Debian package xvfb)
 # and, for the screens, xdotool.
@@ -63,14 +67,27 @@ command_of() {
 
 load() { cut -d' ' -f1 /proc/loadavg; }
 
-# A fresh per-user folder for one run of one program: data, configuration and cache.
+# A fresh per-user folder for one run of one program: data, configuration and cache; the
+# driver's shader cache is kept from run to run.
 fresh_home() {
     rm -rf "$work/home"
-    mkdir -p "$work/home/data" "$work/home/config" "$work/home/cache"
+    mkdir -p "$work/home/data" "$work/home/config" "$work/home/cache" "$work/shader-cache"
+    if [ -n "${MUSIC_VOLUME:-}" ]; then
+        mkdir -p "$work/home/data/Pelnora Studio/Pelnora 7"
+        printf '<?xml version="1.0" encoding="ISO-8859-1"?>\n<settings music-volume="%s"/>\n' \
+            "$MUSIC_VOLUME" >"$work/home/data/Pelnora Studio/Pelnora 7/settings.xml"
+    fi
     set -- env SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home/data" \
-        XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache"
+        XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache" \
+        MESA_SHADER_CACHE_DIR="$work/shader-cache"
     echo "$@"
 }
+
+# The uncounted round that fills the shader cache.
+for name in $programs; do
+    # shellcheck disable=SC2046
+    $(fresh_home) "$probe" --settle 6 --idle 1 -- $(command_of $name) >/dev/null 2>&1 || true
+done
 
 : >"$work/start"
 for i in $(seq "$runs"); do
@@ -127,9 +144,10 @@ if command -v xdotool >/dev/null && [ "$runs" -gt 0 ]; then
             click 112 171
             click 512 658 6
             [ $visit = 1 ] && sample play || sample play_again
-            # Menu, menu, and the confirmation: back to the main menu, then the set and its map.
+            # The play screen's menu, its main-menu button and the confirmation: back to the main
+            # menu, then the set and its map.
             click 120 698 2
-            click 327 562 2
+            click 646 574 2
             click 377 542 4
             click 512 258 4
             click 240 718 6

@@ -1,6 +1,6 @@
 # Sourced by the real-window measurement scripts under bench/: starts a private Xvfb display on
-# the first free display number from 97 up, with a scratch folder, both gone when the script
-# ends.
+# a free display number the server picks itself (so that measurements run side by side never
+# share a display), with a scratch folder, both gone when the script ends.
 #
 #   start_private_xvfb WIDTHxHEIGHT
 #
@@ -8,20 +8,19 @@
 # DISPLAY. Needs Xvfb (Debian package xvfb).
 start_private_xvfb() {
     command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
-    number=97
-    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do
-        number=$((number + 1))
-    done
-    display=":$number"
     work=$(mktemp -d)
-    Xvfb "$display" -screen 0 "$1x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # The server writes the number it took once it accepts connections.
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
     trap 'exit 130' INT TERM
-    for _ in $(seq 100); do
-        [ -e "/tmp/.X11-unix/X$number" ] && break
+    for _ in $(seq 200); do
+        [ -s "$work/display" ] && break
         sleep 0.05
     done
+    number=$(head -n 1 "$work/display")
+    [ -n "$number" ] || { echo "Xvfb did not start" >&2; exit 2; }
+    display=":$number"
     export DISPLAY="$display"
 }
 

@@ -10,6 +10,8 @@ const char* __lsan_default_suppressions() {
     return "leak:libGLX_mesa\nleak:libEGL_mesa\nleak:swrast_dri\nleak:libgallium\n"
            "leak:libLLVM\nleak:libglapi\nleak:libfontconfig\nleak:libdbus\nleak:libSDL2\n"
            "leak:libX11\n"
+           // The movie libraries' dependencies allocate once when they are loaded.
+           "leak:libsrt-gnutls\nleak:libglib-2.0\n"
            // The dynamic loader's own lists of loaded libraries, reported once its allocations
            // stop counting as roots (below).
            "leak:add_to_global_resize\nleak:_dl_map_object_deps\n";

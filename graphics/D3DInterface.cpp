@@ -1020,14 +1020,15 @@ bool D3DInterface::Present() {
     const double scale = dw > 0 && dh > 0 ? std::min(double(dw) / mWidth, double(dh) / mHeight) : 0;
     const int w = int(mWidth * scale);
     const int h = int(mHeight * scale);
-    if (!CopyScreenToWindow(dw, dh, Rect((dw - w) / 2, (dh - h) / 2, w, h), true)) {
+    if (!CopyScreenToWindow(dw, dh, Rect((dw - w) / 2, (dh - h) / 2, w, h), true, nullptr,
+                            nullptr)) {
         return false;
     }
     SDL_GL_SwapWindow(mWindow);
     return true;
 }
 
-bool D3DInterface::PresentInto(int x, int y, int width, int height) {
+bool D3DInterface::PresentInto(int x, int y, int width, int height, const Rect* part, Rect* shown) {
     if (mContext == nullptr || !mScreen) {
         return false;
     }
@@ -1046,10 +1047,11 @@ bool D3DInterface::PresentInto(int x, int y, int width, int height) {
         width = right - x;
         height = bottom - y;
     }
-    return CopyScreenToWindow(dw, dh, Rect(x, y, width, height), false);
+    return CopyScreenToWindow(dw, dh, Rect(x, y, width, height), false, part, shown);
 }
 
-bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow) {
+bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow,
+                                      const Rect* part, Rect* shown) {
     Flush();
     // Images drawn from here on belong to the next frame.
     ++mFrame;
@@ -1064,15 +1066,31 @@ bool D3DInterface::CopyScreenToWindow(int dw, int dh, const Rect& place, bool cl
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    if (shown != nullptr) {
+        *shown = place;
+    }
     if (!place.IsEmpty()) {
-        // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
-        const int bottom = dh - place.mY - place.mHeight;
         // At the picture's own size every pixel lands on a pixel: the plain copy gives the same
-        // picture as the filtered one, for less work on a software driver.
+        // picture as the filtered one, for less work on a software driver, and a part of it is
+        // exactly that part of the whole copy. A scaled part would be filtered with other
+        // neighbours at its edges than in the whole copy, so a scaled picture goes whole.
         const bool sameSize = place.mWidth == mWidth && place.mHeight == mHeight;
-        glBlitFramebuffer(0, 0, mWidth, mHeight, place.mX, bottom + place.mHeight,
-                          place.mX + place.mWidth, bottom, GL_COLOR_BUFFER_BIT,
-                          sameSize ? GL_NEAREST : GL_LINEAR);
+        Rect from(0, 0, mWidth, mHeight);
+        Rect to = place;
+        if (part != nullptr && sameSize) {
+            from = from.Intersection(*part);
+            to = Rect(place.mX + from.mX, place.mY + from.mY, from.mWidth, from.mHeight);
+        }
+        if (!from.IsEmpty()) {
+            // Source row 0 is the top; the window's row 0 is the bottom: blit upside down.
+            const int bottom = dh - to.mY - to.mHeight;
+            glBlitFramebuffer(from.mX, from.mY, from.mX + from.mWidth, from.mY + from.mHeight,
+                              to.mX, bottom + to.mHeight, to.mX + to.mWidth, bottom,
+                              GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+        }
+        if (shown != nullptr) {
+            *shown = to;
+        }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     mBoundTarget = nullptr;

@@ -84,8 +84,12 @@ public:
     // Copies the screen image into the window rectangle given in window units from the top left
     // (the window system's letterboxed or stretched place for the design picture; scaled to
     // drawable pixels on high-density displays), without clearing or swapping: the window system
-    // does both. False, with the device rebuilt, on a failure.
-    bool PresentInto(int x, int y, int width, int height);
+    // does both. With part (screen image pixels), when the window still holds the last frame,
+    // only that part is copied where the picture is shown at its own size (the whole image
+    // otherwise); shown, when given, receives the drawable pixels written, from the top left.
+    // False, with the device rebuilt, on a failure.
+    bool PresentInto(int x, int y, int width, int height, const Rect* part = nullptr,
+                     Rect* shown = nullptr);
     // Drops and remakes every GL object (programs, buffers, textures, framebuffers).
     bool Rebuild();
 
@@ -136,7 +140,9 @@ public:
 
 private:
     // dw, dh: the window's drawable size; place: the screen image's place in it, from the top.
-    bool CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow);
+    // part: the screen image pixels to copy, or null for all; shown: the drawable pixels written.
+    bool CopyScreenToWindow(int dw, int dh, const Rect& place, bool clearWindow, const Rect* part,
+                            Rect* shown);
     void ReleaseTarget();
     struct Program {
         uint32_t mId = 0;

@@ -16,9 +16,9 @@ void SetImageResourceFolders(const std::vector<std::string>& folders);
 std::vector<std::string> GetImageResourceFolders();
 
 // Loads the image at path (with or without its extension; without one, ".png", ".jpg", ".jpeg",
-// ".gif" and ".tga" are tried) from the first resource folder that has it, as a surface named
-// name with the given image flags and cols x rows cells. Null, with a warning naming the file,
-// when no folder has a readable image. Any thread: no GL call is made.
+// ".gif", ".tga", ".j2k" and ".jp2" are tried) from the first resource folder that has it, as a
+// surface named name with the given image flags and cols x rows cells. Null, with a warning naming
+// the file, when no folder has a readable image. Any thread: no GL call is made.
 std::unique_ptr<ImageSurface> LoadImageSurface(const std::string& name, const std::string& path,
                                                uint32_t flags = 0, int cols = 1, int rows = 1);
 

@@ -42,7 +42,7 @@ void NullPlatform::PumpEvents(PlatformEventSink& sink) {
     }
 }
 
-bool NullPlatform::Present() {
+bool NullPlatform::Present(const PlatformRect* /*part*/) {
     ++mPresents;
     return true;
 }

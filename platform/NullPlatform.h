@@ -17,8 +17,8 @@ public:
     bool GetDesktopSize(int* width, int* height) const override;
     void SetVSync(bool on) override { mVSync = on; }
     void PumpEvents(PlatformEventSink& sink) override;
-    void BeginFrame() override {}
-    bool Present() override;
+    void BeginFrame(bool /*whole*/) override {}
+    bool Present(const PlatformRect* part) override;
     void SetMouseCapture(bool capture) override { mCaptured = capture; }
     void SetSystemCursor(int number) override { mCursor = number; }
     bool SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) override;

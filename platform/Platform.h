@@ -77,10 +77,16 @@ public:
     }
     // Ends a WaitForEvents under way soon. Any thread.
     virtual void WakeUp() {}
-    // Prepares the back buffer for a frame: viewport set, cleared to black.
-    virtual void BeginFrame() = 0;
-    // Shows the frame; false when presenting failed.
-    virtual bool Present() = 0;
+    // Prepares the back buffer for a frame: viewport set; on a whole frame the window is cleared
+    // to black where the design picture does not cover it. A frame that is not whole draws over
+    // the last one (only when KeepsLastFrame answered true).
+    virtual void BeginFrame(bool whole) = 0;
+    // True when the back buffer still holds the last presented frame, so a frame may redraw and
+    // present only a part of the window.
+    virtual bool KeepsLastFrame() const { return false; }
+    // Shows the frame; part (drawable pixels from the top left), when given after KeepsLastFrame
+    // answered true, is all of the window that changed. False when presenting failed.
+    virtual bool Present(const PlatformRect* part) = 0;
 
     // Keeps mouse events coming while a button is held outside the window (true), or frees them.
     virtual void SetMouseCapture(bool capture) = 0;

@@ -23,6 +23,14 @@ bool IsHeadlessDriver() {
            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+// Mesa's software rasteriser starts a thread per processor and wakes them all for every frame,
+// however little it changed; a puzzle's frames are small, so two threads do the work with far
+// fewer wake-ups and switches. Only that driver reads the variable, and it reads it when the GL
+// library starts, so it is settled before the window is made; a player's own setting stands.
+void LimitSoftwareRasteriserThreads() {
+    setenv("LP_NUM_THREADS", "2", 0);
+}
+
 }  // namespace
 
 SdlPlatform::SdlPlatform() = default;
@@ -44,6 +52,7 @@ SdlPlatform::~SdlPlatform() {
 bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int designHeight,
                              bool windowed, bool stretch, std::string* error) {
     if (!mVideoStarted) {
+        LimitSoftwareRasteriserThreads();
         // The application handles SIGINT and SIGTERM itself (a clean quit that saves).
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SettleSessionBusAddress();
@@ -92,6 +101,9 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
     }
     SDL_GL_MakeCurrent(mWindow, mContext);
     SDL_GL_SetSwapInterval(0);
+    mVSync = false;
+    mBackKept = false;
+    mSubBuffer.Find();
     ApplyCursor();
     return true;
 }
@@ -102,6 +114,7 @@ void SdlPlatform::CloseWindow() {
         SDL_FreeCursor(mImageCursor);
         mImageCursor = nullptr;
     }
+    mBackKept = false;
     if (mContext != nullptr) {
         SDL_GL_DeleteContext(mContext);
         mContext = nullptr;
@@ -135,6 +148,7 @@ void SdlPlatform::SetTitle(const std::string& title) {
 
 bool SdlPlatform::SetDisplayMode(bool windowed, bool stretch) {
     mStretch = stretch;
+    mBackKept = false;
     if (mWindow == nullptr) {
         mWindowed = windowed;
         return true;
@@ -196,6 +210,7 @@ bool SdlPlatform::GetDesktopSize(int* width, int* height) const {
 }
 
 void SdlPlatform::SetVSync(bool on) {
+    mVSync = on;
     if (mContext != nullptr) {
         SDL_GL_SetSwapInterval(on ? 1 : 0);
     }
@@ -204,6 +219,14 @@ void SdlPlatform::SetVSync(bool on) {
 void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
+            KeepsLastFrame()) {
+            // The server lost what the window showed; the back buffer still holds it all.
+            int w = 0;
+            int h = 0;
+            SDL_GL_GetDrawableSize(mWindow, &w, &h);
+            mSubBuffer.Copy(0, 0, w, h);
+        }
         mTranslator.Translate(event, sink);
     }
 }
@@ -233,7 +256,7 @@ void SdlPlatform::ShowPlainPicture(uint32_t rgb) {
     if (mWindow == nullptr || mContext == nullptr) {
         return;
     }
-    BeginFrame();
+    BeginFrame(true);
     int w = 0;
     int h = 0;
     SDL_GL_GetDrawableSize(mWindow, &w, &h);
@@ -245,29 +268,63 @@ void SdlPlatform::ShowPlainPicture(uint32_t rgb) {
                  static_cast<float>(rgb & 0xFF) / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
-    SDL_GL_SwapWindow(mWindow);
+    Present(nullptr);
+    // The back buffer holds no frame of the game's.
+    mBackKept = false;
 }
 
-void SdlPlatform::BeginFrame() {
+void SdlPlatform::BeginFrame(bool whole) {
     if (mWindow == nullptr) {
         return;
     }
     int w = 0;
     int h = 0;
     SDL_GL_GetDrawableSize(mWindow, &w, &h);
-    glViewport(0, 0, w, h);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    // Drawing goes into the design picture's place; the bars around it stay black.
     const PlatformRect r = FitDesign(w, h);
+    // Where the picture covers the window, it overwrites every pixel: a clear would only be
+    // paid for. The bars, where there are any, are black from the last whole frame on.
+    const bool covered = r.x <= 0 && r.y <= 0 && r.width >= w && r.height >= h;
+    if (whole && !covered) {
+        glViewport(0, 0, w, h);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    // Drawing goes into the design picture's place.
     glViewport(r.x, h - r.y - r.height, r.width, r.height);
 }
 
-bool SdlPlatform::Present() {
+bool SdlPlatform::KeepsLastFrame() const {
+    if (!mBackKept || mWindow == nullptr) {
+        return false;
+    }
+    // A new size gives the window new buffers.
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(mWindow, &w, &h);
+    return w == mKeptWidth && h == mKeptHeight;
+}
+
+bool SdlPlatform::Present(const PlatformRect* part) {
     if (mWindow == nullptr) {
         return false;
     }
-    SDL_GL_SwapWindow(mWindow);
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(mWindow, &w, &h);
+    // Pacing by the vertical sync needs a real swap, after which the back buffer is undefined.
+    if (!mSubBuffer.Available() || mVSync) {
+        SDL_GL_SwapWindow(mWindow);
+        mBackKept = false;
+        return true;
+    }
+    if (part != nullptr && mBackKept) {
+        mSubBuffer.Copy(part->x, h - part->y - part->height, part->width, part->height);
+    } else {
+        mSubBuffer.Copy(0, 0, w, h);
+    }
+    mBackKept = true;
+    mKeptWidth = w;
+    mKeptHeight = h;
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/SdlEventTranslator.h"
+#include "platform/SubBufferPresenter.h"
 
 class SdlPlatform : public Platform {
 public:
@@ -35,8 +36,11 @@ public:
     // (X11, Wayland); the others would poll every millisecond, so they answer false.
     bool WaitForEvents(int timeoutMs) override;
     void WakeUp() override;
-    void BeginFrame() override;
-    bool Present() override;
+    void BeginFrame(bool whole) override;
+    // Keeps it where the window system can show part of the back buffer without a swap (GLX
+    // on X11) and frames are not paced by the vertical sync.
+    bool KeepsLastFrame() const override;
+    bool Present(const PlatformRect* part) override;
     void SetMouseCapture(bool capture) override;
     void SetSystemCursor(int number) override;
     bool SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) override;
@@ -66,4 +70,10 @@ private:
     std::array<SDL_Cursor*, 4> mSystemCursors{};
     SDL_Cursor* mImageCursor = nullptr;
     SdlEventTranslator mTranslator;
+    SubBufferPresenter mSubBuffer;
+    bool mVSync = false;
+    // The back buffer holds the last presented frame of a drawable of the kept size.
+    bool mBackKept = false;
+    int mKeptWidth = 0;
+    int mKeptHeight = 0;
 };

@@ -1,6 +1,7 @@
 // The floor for start-up and idle figures: the smallest SDL2 + OpenGL 3.3 program that opens a
-// window of the game's size, clears it once, presents, and then waits for events until it is
-// asked to close. Built from bench/ and run beside the game by bench/startup_idle.sh.
+// window of the game's size and runs a typical game loop until it is asked to close: take the
+// pending events, clear the window, present, and sleep out the rest of a 60th of a second.
+// Built from bench/ and run beside the game by bench/startup_idle.sh.
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
@@ -28,13 +29,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
         return 1;
     }
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    SDL_GL_SwapWindow(window);
-    SDL_Event event;
+    constexpr Uint32 kFrameMs = 1000 / 60;
     bool running = true;
-    while (running && SDL_WaitEvent(&event) != 0) {
-        running = event.type != SDL_QUIT;
+    while (running) {
+        const Uint32 start = SDL_GetTicks();
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            running = running && event.type != SDL_QUIT;
+        }
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapWindow(window);
+        const Uint32 spent = SDL_GetTicks() - start;
+        if (spent < kFrameMs) {
+            SDL_Delay(kFrameMs - spent);
+        }
     }
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);

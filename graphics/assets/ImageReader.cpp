@@ -14,7 +14,8 @@ bool EndsWith(const std::string& text, const char* suffix) {
 }  // namespace
 
 const std::vector<std::string>& GetImageExtensions() {
-    static const std::vector<std::string> kExtensions = {".png", ".jpg", ".jpeg", ".gif", ".tga"};
+    static const std::vector<std::string> kExtensions = {".png", ".jpg", ".jpeg", ".gif",
+                                                         ".tga", ".j2k", ".jp2"};
     return kExtensions;
 }
 
@@ -30,14 +31,14 @@ bool DecodeImage(const std::string& name, const uint8_t* data, size_t size, Deco
     if (size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0)) {
         return DecodeGif(data, size, out, error);
     }
+    if ((size >= 4 && std::memcmp(data, "\xFF\x4F\xFF\x51", 4) == 0) ||
+        (size >= 12 && std::memcmp(data, "\0\0\0\x0CjP  \r\n\x87\n", 12) == 0)) {
+        return DecodeJpeg2000(data, size, out, error);
+    }
     if (EndsWith(lower, ".tga")) {
         return DecodeTga(data, size, out, error);
     }
-    if (EndsWith(lower, ".j2k") || EndsWith(lower, ".jp2")) {
-        *error = "JPEG-2000 images are not supported";
-        return false;
-    }
-    *error = "not a PNG, JPEG, GIF or TGA image";
+    *error = "not a PNG, JPEG, GIF, TGA or JPEG-2000 image";
     return false;
 }
 

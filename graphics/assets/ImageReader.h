@@ -1,5 +1,6 @@
 #pragma once
-// Image file readers: PNG (libpng), JPEG (libjpeg) and our own TGA and GIF readers. Every reader
+// Image file readers: PNG (libpng), JPEG (libjpeg), JPEG-2000 (OpenJPEG) and our own TGA and GIF
+// readers. Every reader
 // validates its input against the buffer's size before touching pixels: a broken or truncated
 // file gives no image and a warning naming the file. Thread-safe (asset loaders decode on their
 // own threads).
@@ -26,14 +27,16 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage* out, std::string*
 bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out, std::string* error);
 bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out, std::string* error);
 bool DecodeGif(const uint8_t* data, size_t size, DecodedImage* out, std::string* error);
+// A ".j2k" code stream or a ".jp2" file; any precision is scaled to 8 bits per channel.
+bool DecodeJpeg2000(const uint8_t* data, size_t size, DecodedImage* out, std::string* error);
 
-// Decodes by content (PNG, JPEG and GIF signatures), falling back to the name's extension for
-// TGA, which has none. name is used only for the choice and for messages.
+// Decodes by content (PNG, JPEG, GIF and JPEG-2000 signatures), falling back to the name's
+// extension for TGA, which has none. name is used only for the choice and for messages.
 bool DecodeImage(const std::string& name, const uint8_t* data, size_t size, DecodedImage* out,
                  std::string* error);
 
 // Reads and decodes a file through the file layer. False, with a warning naming the file, when
-// it is missing, unreadable, of an unsupported kind (".j2k", ".jp2") or broken.
+// it is missing, unreadable, of an unsupported kind or broken.
 bool ReadImageFile(const std::string& path, DecodedImage* out);
 
 // The extensions tried, in order, for an image named without one.

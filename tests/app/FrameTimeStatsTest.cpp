@@ -65,9 +65,9 @@ TEST(FrameTimeStats, FramesLongerThanTheBucketsGiveTheLongest) {
 class SlowPresentPlatform : public NullPlatform {
 public:
     explicit SlowPresentPlatform(ManualClock* clock) : mClock(clock) {}
-    bool Present() override {
+    bool Present(const PlatformRect* part) override {
         mClock->Advance(7);
-        return NullPlatform::Present();
+        return NullPlatform::Present(part);
     }
 
 private:

@@ -306,9 +306,9 @@ TEST(MainLoop, TheFirstPictureComesBeforeTheRestOfTheStartUp) {
             calls.push_back("picture " + std::to_string(rgb) +
                             (std::filesystem::exists(settings) ? " after settings" : ""));
         }
-        bool Present() override {
+        bool Present(const PlatformRect* part) override {
             calls.push_back("frame");
-            return NullPlatform::Present();
+            return NullPlatform::Present(part);
         }
         std::vector<std::string> calls;
         std::string settings;

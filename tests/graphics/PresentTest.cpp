@@ -130,4 +130,38 @@ TEST_F(PresentTest, FrameDrawnThroughTheWindowSystemsContext) {
     EXPECT_EQ(WindowPixel(100, 50), 0x0000FFu);
 }
 
+// At its own size a part of the picture goes to the window alone, where the window system keeps
+// the last frame; a scaled picture is copied whole, as its filtered edges depend on neighbours.
+TEST_F(PresentTest, APartOfThePictureAtItsOwnSizeIsCopiedAlone) {
+    auto device = std::make_unique<D3DInterface>();
+    ASSERT_TRUE(device->InitOnContext(mWindow, mContext, kDesignWidth, kDesignHeight))
+        << GetRuntimeError();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(mWindow, &dw, &dh);
+    if (dw != kWindowWidth || dh != kWindowHeight) {
+        GTEST_SKIP() << "the offscreen window has no drawable of its own size";
+    }
+    ImageSurface* screen = device->GetScreenImage();
+    const Rect all(0, 0, kDesignWidth, kDesignHeight);
+    ClearWindow();
+    device->ClearTarget(screen, all, Color(255, 0, 0));
+    Rect shown;
+    ASSERT_TRUE(device->PresentInto(10, 20, kDesignWidth, kDesignHeight, nullptr, &shown));
+    EXPECT_EQ(shown, Rect(10, 20, kDesignWidth, kDesignHeight));
+
+    device->ClearTarget(screen, all, Color(0, 255, 0));
+    const Rect part(8, 4, 16, 8);
+    ASSERT_TRUE(device->PresentInto(10, 20, kDesignWidth, kDesignHeight, &part, &shown));
+    EXPECT_EQ(shown, Rect(18, 24, 16, 8));
+    EXPECT_EQ(WindowPixel(18, 24), 0x00FF00u);
+    EXPECT_EQ(WindowPixel(18 + 15, 24 + 7), 0x00FF00u);
+    EXPECT_EQ(WindowPixel(17, 24), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(18 + 16, 24 + 8), 0xFF0000u);
+    EXPECT_EQ(WindowPixel(5, 5), 0x0000FFu);
+
+    ASSERT_TRUE(device->PresentInto(33, 0, 133, 100, &part, &shown));
+    EXPECT_EQ(shown, Rect(33, 0, 133, 100));
+    EXPECT_EQ(WindowPixel(33 + 2, 2), 0x00FF00u);
+}
+
 }  // namespace

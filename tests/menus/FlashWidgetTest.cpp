@@ -1,13 +1,17 @@
-// The movie widget: with the platform's backend (no player) it keeps its size, draws nothing,
+// The movie widget: with the null backend (no player) it keeps its size, draws nothing,
 // reports not playing and logs once; with a scripted backend the player's pause count, end
-// report, commands and looping behave as the widget relies on.
+// report, commands and looping behave as the widget relies on; with the platform's backend a
+// movie the test encodes plays, pauses, loops and ends on the clock of updates.
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "MenuTestSupport.h"
+#include "support/TestMovies.h"
 #include "widgets/controls/FlashListener.h"
 #include "widgets/controls/FlashPlayer.h"
 #include "widgets/controls/FlashWidget.h"
@@ -42,6 +46,7 @@ public:
         mLog->playing = false;
     }
     void Rewind() override { mLog->calls.push_back("rewind"); }
+    bool Advance() override { return mLog->playing; }
     bool PaintInto(ImageSurface* surface) override {
         mLog->calls.push_back("paint " + std::to_string(surface->GetWidth()));
         return true;
@@ -68,7 +73,9 @@ public:
 }  // namespace
 
 TEST_F(MenuTest, WithoutAPlayerAMovieKeepsItsSizeDrawsNothingAndIsNotPlaying) {
-    auto* movie = h.Add(new FlashWidget(10, 20, "intro", 320, 240, true), 10, 20, 320, 240);
+    auto* movie =
+        h.Add(new FlashWidget(10, 20, "intro", 320, 240, true, std::make_unique<NullMoviePlayer>()),
+              10, 20, 320, 240);
     EXPECT_TRUE(NullMoviePlayer::HasLogged());
     EXPECT_EQ(movie->GetMoviePath(), "flash/intro.swf");
     EXPECT_EQ(movie->mWidth, 320);
@@ -80,7 +87,9 @@ TEST_F(MenuTest, WithoutAPlayerAMovieKeepsItsSizeDrawsNothingAndIsNotPlaying) {
     EXPECT_EQ(movie->GetPlayer()->GetState(), FlashPlayer::kFinished);
     EXPECT_FALSE(movie->GetPlayer()->DrawToSurface());
     // A second movie logs nothing more (the line is once per process).
-    auto* second = h.Add(new FlashWidget(0, 0, "outro", 64, 64, false), 0, 0, 64, 64);
+    auto* second =
+        h.Add(new FlashWidget(0, 0, "outro", 64, 64, false, std::make_unique<NullMoviePlayer>()), 0,
+              0, 64, 64);
     EXPECT_FALSE(second->IsAnimating());
 }
 
@@ -144,4 +153,111 @@ TEST_F(MenuTest, ALoopingMovieStartsAgainWhenItStops) {
     EXPECT_EQ(log.calls, (std::vector<std::string>{"paint 128"}));
     movie->MarkForRemoval();  // the backend reports into this test's log: gone before it
     Run(1);
+}
+
+namespace {
+
+// Runs a test's movies from a temporary working folder, where "flash/" holds what it wrote.
+class MovieFolder {
+public:
+    explicit MovieFolder(const std::string& path) : mOld(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+        std::filesystem::create_directories("flash");
+    }
+    ~MovieFolder() { std::filesystem::current_path(mOld); }
+
+private:
+    std::filesystem::path mOld;
+};
+
+// The colour painted at the middle of a movie widget's surface is frame k's.
+bool ShowsFrame(FlashWidget* movie, int k) {
+    const uint32_t pixel = movie->GetImage()->GetPixel(movie->mWidth / 2, movie->mHeight / 2, 0);
+    const uint32_t want = TestMovieColour(k);
+    for (int shift = 0; shift < 32; shift += 8) {
+        if (std::abs(int((pixel >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 12) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST_F(MenuTest, AMoviePlaysOnItsOwnRateHoldsWhilePausedAndEndsOrLoops) {
+    MovieFolder movies(folder.Path());
+    if (!WriteTestMovie("flash/five.swf", 5, 10, 32, 24)) {
+        GTEST_SKIP() << "libavcodec has no Sorenson Spark encoder here";
+    }
+    auto* once = h.Add(new FlashWidget(0, 0, "five", 16, 12, false), 0, 0, 16, 12);
+    auto* looped = h.Add(new FlashWidget(20, 0, "five", 16, 12, true), 20, 0, 16, 12);
+    EXPECT_TRUE(once->IsAnimating());
+    h.Draw();
+    EXPECT_TRUE(ShowsFrame(once, 0));
+    Run(25);
+    h.Draw();
+    EXPECT_TRUE(ShowsFrame(once, 2));
+    EXPECT_TRUE(ShowsFrame(looped, 2));
+
+    // Nested pauses hold the looping movie on its frame; the loop rule does not restart it.
+    looped->GetPlayer()->Pause();
+    looped->GetPlayer()->Pause();
+    Run(100);
+    looped->GetPlayer()->Resume();
+    Run(10);
+    h.Draw();
+    EXPECT_TRUE(ShowsFrame(looped, 2));
+    EXPECT_EQ(looped->GetPlayer()->GetState(), FlashPlayer::kPaused);
+    looped->GetPlayer()->Resume();
+    EXPECT_TRUE(looped->IsAnimating());
+
+    // The other movie ended at 50 updates on its last frame and stays there.
+    EXPECT_FALSE(once->IsAnimating());
+    EXPECT_EQ(once->GetPlayer()->GetState(), FlashPlayer::kFinished);
+    h.Draw();
+    EXPECT_TRUE(ShowsFrame(once, 4));
+
+    // The looping one went on from frame 2: frames 3 and 4, then round to the start. A new
+    // frame repaints only the movie's part of the screen.
+    Run(10);
+    Rect area;
+    ASSERT_TRUE(h.manager->GetDirtyArea(&area));
+    EXPECT_TRUE(area.mX <= 20 && area.mY <= 0 && area.mX + area.mWidth >= 36 &&
+                area.mY + area.mHeight >= 12 && area.mWidth <= 24 && area.mHeight <= 20)
+        << area.mX << "," << area.mY << " " << area.mWidth << "x" << area.mHeight;
+    h.Draw();
+    EXPECT_TRUE(ShowsFrame(looped, 3));
+    Run(20);
+    h.Draw();
+    EXPECT_TRUE(ShowsFrame(looped, 0));
+    EXPECT_TRUE(looped->IsAnimating());
+}
+
+TEST(FlashPlayerTest, TheListenerHearsTheEndOnceAndAHostPauseOnlyPutsItOff) {
+    TempFolder folder;
+    MovieFolder movies(folder.Path());
+    if (!WriteTestMovie("flash/two.swf", 2, 20, 16, 16)) {
+        GTEST_SKIP() << "libavcodec has no Sorenson Spark encoder here";
+    }
+    for (bool pausedAtTheEnd : {false, true}) {
+        RecordingListener listener;
+        ImageSurface surface;
+        surface.Create(8, 8);
+        FlashPlayer player(&listener, &surface);
+        ASSERT_TRUE(player.LoadMovie("flash/two.swf"));
+        for (int i = 0; i < 9; ++i) {
+            player.Update();
+        }
+        if (pausedAtTheEnd) {
+            player.mPauseRequested = true;
+            player.Update();
+            player.mPauseRequested = false;
+        }
+        for (int i = 0; i < 20; ++i) {
+            player.Update();
+        }
+        EXPECT_EQ(player.GetState(), FlashPlayer::kFinished);
+        EXPECT_EQ(listener.finished, 1);
+        EXPECT_TRUE(player.DrawToSurface());
+    }
 }

@@ -149,8 +149,8 @@ TEST(SdlPlatform, OffscreenWindowPumpsTranslatedEvents) {
                                                "char 188"};
     EXPECT_EQ(sink.calls, expected);
 
-    platform.BeginFrame();
-    EXPECT_TRUE(platform.Present());
+    platform.BeginFrame(true);
+    EXPECT_TRUE(platform.Present(nullptr));
     platform.SetSystemCursor(1);
     platform.SetSystemCursor(11);
     const uint32_t pixels[4] = {0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF};

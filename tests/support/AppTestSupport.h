@@ -38,9 +38,10 @@ inline std::string ReadText(const std::string& path) {
     return out.str();
 }
 
-// Runs steps until the loading thread has finished and its completion step ran.
+// Runs steps until the loading thread has finished and its completion step ran. The thread may
+// take a while on a busy machine: up to a minute of waiting for it.
 inline void FinishLoading(QuorAppBase& app, ManualClock& clock) {
-    for (int i = 0; i < 2000 && !app.IsLoadingComplete(); ++i) {
+    for (int i = 0; i < 60000 && !app.IsLoadingComplete(); ++i) {
         if (app.GetLoadingThreadProgress() < 1.0f) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;

@@ -71,26 +71,28 @@ void FlashPlayer::Resume() {
     }
 }
 
-void FlashPlayer::Update() {
+bool FlashPlayer::Update() {
     if (mAutoPause) {
         if (mPauseRequested) {
             if (!mPausedByHost) {
                 Pause();
                 mPausedByHost = true;
             }
-            return;
+            return false;
         }
         if (mPausedByHost) {
             mPausedByHost = false;
             Resume();
         }
     }
+    const bool newFrame = mBackend->Advance();
     if (mState == kPlaying && !mBackend->IsPlaying()) {
         mState = kFinished;
         if (mPauseCount == 0 && mListener != nullptr) {
             mListener->MovieFinished();
         }
     }
+    return newFrame;
 }
 
 bool FlashPlayer::DrawToSurface() {

@@ -36,8 +36,9 @@ public:
     // finished).
     void Pause();
     void Resume();
-    // Once per fixed update: the host's pause request, then the end of the movie.
-    void Update();
+    // Once per fixed update: the host's pause request, the movie's clock, then the end of the
+    // movie. True when the movie has a new frame to show.
+    bool Update();
     // Paints the current frame into the surface; true when something was painted.
     bool DrawToSurface();
 

@@ -8,7 +8,7 @@
 FlashWidget::FlashWidget(int x, int y, const std::string& movieName, int width, int height,
                          bool loop, std::unique_ptr<MoviePlayer> backend)
     : DynamicWidget(x, y, nullptr, 1.0f), mLoop(loop) {
-    auto surface = std::make_unique<ImageSurface>(true);
+    auto surface = std::make_unique<ImageSurface>();
     surface->Create(width, height);
     mSurface = surface.get();
     SetOwnImageCopy(std::move(surface));
@@ -28,12 +28,16 @@ void FlashWidget::Update() {
     if (mPlayer == nullptr) {
         return;
     }
-    mPlayer->Update();
-    if (!mPlayer->IsAvailable()) {
-        return;  // nothing will ever be painted: no redraws for it
+    // Redraws only when the frame changes: a small movie at its own rate costs a few draws a
+    // second, not one every update.
+    if (mPlayer->Update()) {
+        MarkDirty();
     }
-    MarkDirty();
-    if (mLoop && !mPlayer->IsPlaying()) {
+    if (!mPlayer->IsAvailable()) {
+        return;  // no player: nothing to restart
+    }
+    // A paused movie stays paused: stopping it is not the end the loop rule restarts.
+    if (mLoop && mPlayer->GetPauseCount() == 0 && !mPlayer->IsPlaying()) {
         mPlayer->GotoFrame0();
         mPlayer->Play();
     }
@@ -47,4 +51,13 @@ void FlashWidget::Draw(Graphics* g) {
 
 bool FlashWidget::IsAnimating() const {
     return DynamicWidget::IsAnimating() || (mPlayer != nullptr && mPlayer->IsPlaying());
+}
+
+bool FlashWidget::GetDrawnArea(FRect* area) const {
+    if (!mChildren.empty() || mSurface == nullptr) {
+        return false;
+    }
+    *area = FRect(-1.0f, -1.0f, static_cast<float>(mSurface->GetWidth()) + 2.0f,
+                  static_cast<float>(mSurface->GetHeight()) + 2.0f);
+    return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A movie in the widget tree: "flash/<name>.swf" played through the platform's movie backend,
-// painted into the widget's own surface on every draw and drawn like any image. Where no player
-// exists (this platform) the widget keeps its size, draws nothing and reports that it is not
+// painted into the widget's own surface when its frame changes and drawn like any image. A movie
+// that cannot be played keeps the widget's size, draws nothing and reports that it is not
 // playing. Main thread only.
 
 #include <memory>
@@ -28,6 +28,9 @@ public:
     void Draw(Graphics* g) override;
     // The widget's own animations, else whether the movie plays.
     bool IsAnimating() const override;
+    // The movie's rectangle (with a pixel's margin for filtering), so that a new frame repaints
+    // only that part of the screen; a widget with children cannot say.
+    bool GetDrawnArea(FRect* area) const override;
 
     // FlashListener: nothing here; screens that host movies override them.
     void MovieFinished() override {}

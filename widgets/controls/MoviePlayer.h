@@ -1,9 +1,8 @@
 #pragma once
 // The narrow interface through which a movie widget plays its movie. A backend loads a movie
-// file, runs it on its own clock, paints the current frame into a surface and reports commands
-// that the movie sends. The only backend of this platform reports that no player is available:
-// no program here plays the movie files the game names, so a movie widget keeps its size, draws
-// nothing and reports that it is not playing. Main thread only.
+// file, runs it on the clock of fixed updates, paints the current frame into a surface and
+// reports commands that the movie sends. The platform's backend plays the video of SWF movies
+// (SwfMoviePlayer); the null backend plays nothing. Main thread only.
 
 #include <functional>
 #include <memory>
@@ -27,6 +26,9 @@ public:
     virtual void Play() = 0;
     virtual void Stop() = 0;
     virtual void Rewind() = 0;
+    // Once per fixed update: moves the movie's clock on while it plays. True when the frame to
+    // show changed since the last call (so the widget draws again only then).
+    virtual bool Advance() = 0;
     // Paints the current frame into the surface (its whole rectangle); false when nothing was
     // painted.
     virtual bool PaintInto(ImageSurface* surface) = 0;
@@ -35,5 +37,5 @@ public:
         std::function<void(const std::string&, const std::string&)> handler) = 0;
 };
 
-// The platform's backend: here always one that reports no player available.
+// The platform's backend.
 std::unique_ptr<MoviePlayer> CreateMoviePlayer();

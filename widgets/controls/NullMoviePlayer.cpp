@@ -21,7 +21,3 @@ bool NullMoviePlayer::Load(const std::string& path, int width, int height) {
 bool NullMoviePlayer::HasLogged() {
     return gLogged;
 }
-
-std::unique_ptr<MoviePlayer> CreateMoviePlayer() {
-    return std::make_unique<NullMoviePlayer>();
-}

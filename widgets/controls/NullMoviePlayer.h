@@ -14,6 +14,7 @@ public:
     void Play() override {}
     void Stop() override {}
     void Rewind() override {}
+    bool Advance() override { return false; }
     bool PaintInto(ImageSurface* surface) override {
         (void)surface;
         return false;
