@@ -1,6 +1,7 @@
 #include "app/QuorAppBase.h"
 
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,13 +9,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "app/AppAudioControl.h"
 #include "core/expr/MainThread.h"
 #include "core/expr/MainThreadAssert.h"
 #include "core/files/ConfigFile.h"
+#include "core/files/PakInterfaceBase.h"
 #include "core/util/FileUtil.h"
 #include "core/util/Log.h"
 #include "core/util/Random.h"
@@ -66,6 +66,12 @@ QuorAppBase::QuorAppBase()
 
 QuorAppBase::~QuorAppBase() {
     StopLoadingThread();
+    // A start that failed after marking the run in progress (no window, no game data) did not
+    // crash: the next start must not take it for one.
+    if (mSettings.mInProgress && !mScreenSaverMode) {
+        mSettings.mInProgress = false;
+        SaveSettings();
+    }
     if (mIdleWaiting) {
         SetMainThreadWakeUp(nullptr);  // it holds the platform
     }
@@ -140,12 +146,16 @@ bool QuorAppBase::Init() {
     }
 
     // Settled before the working folder changes: the lock, the settings, the profiles and the
-    // sound cache all land in the one absolute folder.
-    if (!SettleAppDataFolder(&error)) {
+    // sound cache all land in the one absolute folder, never inside the game's data; the log's
+    // folder too.
+    const std::string dataFolder =
+        mOptions.mChangeDir.empty() ? mDefaultDataFolder : mOptions.mChangeDir;
+    if (!SettleAppDataFolder(dataFolder.empty() ? std::string(".") : dataFolder, &error)) {
         ShowErrorOrLog(mTitle, error);
         mExitCode = 1;
         return false;
     }
+    SettleLogFolder();
     const std::string userFolder = GetAppDataFolder();
     std::string unwritable;
     mUserFilesWritable = IsAppDataFolderWritable(&unwritable);
@@ -178,8 +188,6 @@ bool QuorAppBase::Init() {
 
     ReadSettings();
 
-    const std::string dataFolder =
-        mOptions.mChangeDir.empty() ? mDefaultDataFolder : mOptions.mChangeDir;
     if (!dataFolder.empty() && ::chdir(dataFolder.c_str()) != 0) {
         ShowFatalError("Can't open the game's data folder '" + dataFolder + "'.");
         mExitCode = 1;
@@ -847,14 +855,14 @@ void QuorAppBase::ShowFatalError(const std::string& text) {
     if (mScreenSaverMode) {
         // No box may pop up over a screen saver; the text is kept for the player instead.
         const std::string path = GetAppDataFolder() + "ScrError.txt";
+        // Read only when it is a plain file (a FIFO in its place must not stop the game here);
+        // one that can't be read is never overwritten.
         std::string old;
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            std::ostringstream buffer;
-            buffer << in.rdbuf();
-            old = buffer.str();
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 ||
+            PakInterfaceBase::Get()->ReadWholeFile(path, &old)) {
+            WriteBufferToFile(path, old + text + "\n");
         }
-        WriteBufferToFile(path, old + text + "\n");
         std::fprintf(stderr, "FATAL ERROR: %s\n", text.c_str());
         return;
     }

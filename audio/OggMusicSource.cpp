@@ -107,14 +107,22 @@ private:
 
 std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::string& name,
                                                   std::string* error) {
-    if (!IsOggStreamComplete(bytes)) {
-        LogCutOffFile("Music file", name);
-    }
+    const bool complete = IsOggStreamComplete(bytes);
+    const bool oggStart = bytes.compare(0, 4, "OggS") == 0;
     auto source = std::make_unique<OggMusicSource>(std::move(bytes));
     std::string why;
     if (!source->Open(&why)) {
-        *error = StrFormat("Music file '%s': %s", name.c_str(), why.c_str());
+        // A file that ends before its sound begins is cut off, not of another kind.
+        *error = complete || !oggStart
+                     ? StrFormat("Music file '%s': %s", name.c_str(), why.c_str())
+                     : StrFormat(
+                           "Music file '%s' is cut off before its sound begins and "
+                           "can't be played",
+                           name.c_str());
         return nullptr;
+    }
+    if (!complete) {
+        LogCutOffFile("Music file", name);
     }
     return source;
 }

@@ -60,6 +60,20 @@ void WriteCache(const std::string& cachePath, const std::string& sourcePath, con
     }
 }
 
+// A link anywhere below the per-user folder would lead cache writes (and the folders made for them)
+// out of it: such a cache is not used at all.
+bool CacheHasLink(const std::string& cachePath) {
+    const std::string link = FindLinkBelow(GetAppDataFolder(), cachePath);
+    if (link.empty()) {
+        return false;
+    }
+    if (TurnCacheOff()) {
+        LogWarning("'%s' is a link, so sounds are not cached: the cache stays inside '%s'",
+                   link.c_str(), GetAppDataFolder().c_str());
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsRelativeSoundName(const std::string& name) {
@@ -92,7 +106,10 @@ std::string GetSoundCachePath(const std::string& name) {
 bool LoadSoundFile(const std::string& name, PcmData* out, SoundSource* source) {
     SoundSource found = SoundSource::kNone;
     std::string error;
-    const std::string cachePath = GetSoundCachePath(name);
+    std::string cachePath = GetSoundCachePath(name);
+    if (!cachePath.empty() && CacheHasLink(cachePath)) {
+        cachePath.clear();
+    }
     if (!cachePath.empty()) {
         const SoundReadResult cached = ReadWaveFile(cachePath, out, &error);
         if (cached == SoundReadResult::kOk) {

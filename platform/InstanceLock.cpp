@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,19 +14,32 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::Acquire(const std::string& path, std::string* error) {
     Release();
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link (it would create or lock a file outside the per-user folder), and
+    // never blocking on a FIFO put in the lock's place.
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0644);
     if (fd < 0 && (errno == EACCES || errno == EROFS)) {
         // A read-only folder: a lock file already there can still be locked through a read-only
         // descriptor.
         const int openError = errno;
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | kFlags);
         if (fd < 0) {
             errno = openError;
         }
     }
     if (fd < 0) {
         if (error != nullptr) {
-            *error = "Can't open the lock file '" + path + "': " + std::strerror(errno);
+            *error = errno == ELOOP
+                         ? "The lock file '" + path + "' is a link; please remove it"
+                         : "Can't open the lock file '" + path + "': " + std::strerror(errno);
+        }
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (error != nullptr) {
+            *error = "The lock file '" + path + "' is not a plain file; please remove it";
         }
         return false;
     }

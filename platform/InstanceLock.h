@@ -13,8 +13,9 @@ public:
     InstanceLock& operator=(const InstanceLock&) = delete;
 
     // Takes the lock on path (created when missing, its content never touched; in a read-only
-    // folder an existing file is locked read-only). False when another process holds it, or the
-    // file can't be opened (*error says which).
+    // folder an existing file is locked read-only). Never through a link, never blocking. False
+    // when another process holds it ("already running"), or the file is a link, is not a plain
+    // file or can't be opened (*error says which).
     bool Acquire(const std::string& path, std::string* error);
     // Lets the lock go; harmless when not held.
     void Release();

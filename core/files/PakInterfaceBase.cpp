@@ -1,14 +1,19 @@
 #include "core/files/PakInterfaceBase.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "core/util/StringUtil.h"
 
 struct PFILE {
     FILE* mFile = nullptr;
@@ -61,6 +66,8 @@ bool FindCaseInsensitive(const std::string& folder, const std::string& component
     return found;
 }
 
+thread_local std::string tOpenError;  // why the last FOpen of this thread failed
+
 bool IsReadMode(const char* mode) {
     return mode != nullptr && mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
 }
@@ -104,20 +111,48 @@ std::string PakInterfaceBase::ResolvePath(const std::string& name) {
 }
 
 PFILE* PakInterfaceBase::FOpen(const char* name, const char* mode) {
+    tOpenError.clear();
     if (name == nullptr || !IsReadMode(mode)) {
+        tOpenError = "only reading is allowed";
         return nullptr;
     }
     const std::string path = ResolvePath(name);
-    struct stat info {};
-    // Opening a folder succeeds on Linux and then fails on the first read; report it as missing.
-    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    // Opened without blocking: a FIFO or a device in a file's place must not stop the game before
+    // it can even look at what it opened.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        tOpenError = std::strerror(errno);
         return nullptr;
     }
-    FILE* file = std::fopen(path.c_str(), "rb");
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        tOpenError = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        tOpenError = "it is a folder";
+    } else if (!S_ISREG(info.st_mode)) {
+        tOpenError = "it is not a regular file";
+    } else if (info.st_size > kMaxFileBytes) {
+        tOpenError =
+            StrFormat("it is larger than %lld bytes", static_cast<long long>(kMaxFileBytes));
+    }
+    // A regular file never blocks; stdio does not expect EAGAIN, so reads block as usual.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (tOpenError.empty() && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+        tOpenError = std::strerror(errno);
+    }
+    FILE* file = tOpenError.empty() ? ::fdopen(fd, "rb") : nullptr;
     if (file == nullptr) {
+        if (tOpenError.empty()) {
+            tOpenError = std::strerror(errno);
+        }
+        ::close(fd);
         return nullptr;
     }
     return new PFILE{file};
+}
+
+std::string PakInterfaceBase::LastOpenError() {
+    return tOpenError.empty() ? std::string("no such file") : tOpenError;
 }
 
 int PakInterfaceBase::FClose(PFILE* file) {
@@ -231,8 +266,18 @@ bool PakInterfaceBase::ReadWholeFile(const std::string& name, std::string* out) 
     for (;;) {
         const size_t got = FRead(buffer, 1, sizeof(buffer), file);
         data.append(buffer, got);
+        if (data.size() > static_cast<size_t>(kMaxFileBytes)) {
+            // Grown since it was opened: still never more than the bound.
+            tOpenError =
+                StrFormat("it is larger than %lld bytes", static_cast<long long>(kMaxFileBytes));
+            ok = false;
+            break;
+        }
         if (got < sizeof(buffer)) {
             ok = std::ferror(file->mFile) == 0;
+            if (!ok) {
+                tOpenError = std::strerror(errno);
+            }
             break;
         }
     }

@@ -24,9 +24,17 @@ public:
     // used by one thread at a time).
     static PakInterfaceBase* Get();
 
-    // Opens a file for reading ("r" or "rb"; text and binary read the same here). Null when the
-    // file is missing or the mode asks for writing: files are written with WriteBufferToFile.
+    // The largest file read: generous for any content or per-user file, and a bound on memory.
+    static constexpr long long kMaxFileBytes = 1LL << 30;
+
+    // Opens a file for reading ("r" or "rb"; text and binary read the same here). Opening never
+    // blocks, and only a regular file of at most kMaxFileBytes opens: a FIFO, a device or a
+    // folder in a file's place is refused. Null when the file can't be opened (LastOpenError
+    // says why) or the mode asks for writing: files are written with WriteBufferToFile.
     virtual PFILE* FOpen(const char* name, const char* mode);
+    // Why the calling thread's last FOpen or ReadWholeFile failed, for messages ("it is a
+    // folder", "Permission denied", "No such file or directory").
+    static std::string LastOpenError();
     virtual int FClose(PFILE* file);                          // 0; null is ignored
     virtual int FSeek(PFILE* file, long offset, int origin);  // SEEK_SET, SEEK_CUR, SEEK_END
     virtual long FTell(PFILE* file);
@@ -47,7 +55,8 @@ public:
     // Modification time of a file in seconds since the epoch; false when it does not exist.
     virtual bool GetFileTime(const char* name, int64_t* seconds);
 
-    // Convenience: reads a whole file; false when it can't be opened or read.
+    // Convenience: reads a whole file (at most kMaxFileBytes); false when it can't be opened or
+    // read.
     bool ReadWholeFile(const std::string& name, std::string* out);
 
     // The path on disk that a name refers to: separators turned to '/', and when the exact

@@ -146,7 +146,8 @@ bool Parser::ParseFileAtPath(const std::string& path) {
     PakInterfaceBase* pak = PakInterfaceBase::Get();
     PFILE* file = pak->FOpen(path.c_str(), "rb");
     if (file == nullptr) {
-        mError = StrFormat("Could not open the file on Line 0 in File '%s'", path.c_str());
+        mError = StrFormat("Could not open the file (%s) on Line 0 in File '%s'",
+                           PakInterfaceBase::LastOpenError().c_str(), path.c_str());
         mFileMissing = true;
         return false;
     }

@@ -73,6 +73,18 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Whether path is folder or lies below it, after making both absolute and resolving the links
+// and dots of the parts that exist.
+bool IsBelow(const std::string& path, const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const std::string inner =
+        WithSlash(fs::weakly_canonical(Absolute(path), error).lexically_normal().string());
+    const std::string outer =
+        WithSlash(fs::weakly_canonical(Absolute(folder), error).lexically_normal().string());
+    return !error && inner.compare(0, outer.size(), outer) == 0;
+}
+
 // XDG_DESKTOP_DIR="$HOME/Desktop" from user-dirs.dirs; empty when absent.
 std::string DesktopFromUserDirs() {
     std::string configHome;
@@ -142,14 +154,22 @@ std::string GetAppDataFolder() {
     return gAppDataFolder;
 }
 
-bool SettleAppDataFolder(std::string* error) {
+bool SettleAppDataFolder(const std::string& dataFolder, std::string* error) {
     {
         std::lock_guard<std::mutex> lock(gFolderMutex);
-        if (gAppDataFolder.empty() && DataHome().empty()) {
+        const std::string folder = !gAppDataFolder.empty() ? gAppDataFolder
+                                   : DataHome().empty()
+                                       ? std::string()
+                                       : DataHome() + kStudioFolder + "/" + kProductFolder + "/";
+        // The game's data is the folder that holds "properties/"; the player's files must never
+        // land among it (a HOME of "." started from inside it).
+        const bool inData = !folder.empty() && IsFolder(WithSlash(dataFolder) + "properties") &&
+                            IsBelow(folder, dataFolder);
+        if (folder.empty() || inData) {
             if (error != nullptr) {
                 *error =
-                    "Neither HOME nor XDG_DATA_HOME names a folder for your saved games. Please "
-                    "set HOME to your home folder.";
+                    "Neither HOME nor XDG_DATA_HOME names a folder for your saved games outside "
+                    "the game's data. Please set HOME to your home folder.";
             }
             return false;
         }
@@ -210,12 +230,38 @@ std::string GetDesktopFolder() {
     if (!fromFile.empty() && fromFile[0] == '/' && IsFolder(fromFile)) {
         return WithSlash(fromFile);
     }
-    return HomeFolder().empty() ? WorkingFolder() : HomeFolder();
+    // Never the working folder: once the game has changed into its data, that is the data.
+    return HomeFolder();
 }
 
 std::string GetFileDir(const std::string& path) {
     const size_t last = path.find_last_of("/\\");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string FindLinkBelow(const std::string& base, const std::string& path) {
+    const std::string root = WithSlash(ToSlashes(base));
+    const std::string full = ToSlashes(path);
+    if (full.compare(0, root.size(), root) != 0) {
+        return std::string();
+    }
+    size_t pos = root.size();
+    while (pos < full.size()) {
+        size_t slash = full.find('/', pos);
+        if (slash == std::string::npos) {
+            slash = full.size();
+        }
+        const std::string part = full.substr(0, slash);
+        struct stat info {};
+        if (::lstat(part.c_str(), &info) != 0) {
+            return std::string();  // missing from here on
+        }
+        if (S_ISLNK(info.st_mode)) {
+            return part;
+        }
+        pos = slash + 1;
+    }
+    return std::string();
 }
 
 bool MkDir(const std::string& path) {

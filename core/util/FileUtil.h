@@ -11,8 +11,10 @@
 std::string GetAppDataFolder();
 
 // Settles the per-user data folder before anything changes the working folder. False, with a
-// message for the player in *error, when neither XDG_DATA_HOME nor HOME names a folder.
-bool SettleAppDataFolder(std::string* error);
+// message for the player in *error, when neither XDG_DATA_HOME nor HOME names a folder, or the
+// folder would lie inside the game's data folder dataFolder (one holding "properties/"); nothing
+// is created then.
+bool SettleAppDataFolder(const std::string& dataFolder, std::string* error);
 
 // Overrides the per-user data folder (tests, or start-up after reading the environment); a
 // missing trailing '/' is added and a relative path is made absolute. An empty text returns to
@@ -30,11 +32,16 @@ void RemoveLeftoverTemporaries(const std::string& folder);
 
 // The desktop folder, ending in '/': $XDG_DESKTOP_DIR, else XDG_DESKTOP_DIR from
 // $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/user-dirs.dirs), when that folder exists; else the
-// home folder. Log files go there.
+// home folder; empty without HOME (never the working folder). Log files go there.
 std::string GetDesktopFolder();
 
 // The folder part of a path, up to and including the last '/' or '\\'; empty when none.
 std::string GetFileDir(const std::string& path);
+
+// The first part of path below base (a folder) that is a symbolic link, as a full path; empty when
+// none is (parts that don't exist yet are no links). Writing through such a link would put files
+// outside base.
+std::string FindLinkBelow(const std::string& base, const std::string& path);
 
 // Creates every folder along the path; true when the folder exists afterwards.
 bool MkDir(const std::string& path);

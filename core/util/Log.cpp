@@ -1,7 +1,13 @@
 #include "core/util/Log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 
@@ -19,6 +25,14 @@ std::mutex& LogMutex() {
 
 FILE* gLogFile = nullptr;  // guarded by LogMutex
 std::string gLogPath;      // guarded by LogMutex
+std::string gLogFolder;    // guarded by LogMutex; empty until settled
+
+// The desktop, else the home folder, else the per-user folder: never the working folder, which is
+// the game's data once the game has changed into it.
+std::string FindLogFolder() {
+    const std::string desktop = GetDesktopFolder();
+    return desktop.empty() ? GetAppDataFolder() : desktop;
+}
 
 std::string TimePrefix() {
     const std::time_t now = std::time(nullptr);
@@ -27,6 +41,31 @@ std::string TimePrefix() {
     char buffer[32];
     std::strftime(buffer, sizeof(buffer), "%Y-%m-%d %H:%M:%S ", &local);
     return buffer;
+}
+
+// Opened without blocking and kept only when it is a plain file: a FIFO in the log's place would
+// stop the game. *why tells why on failure.
+FILE* OpenForAppending(const std::string& path, std::string* why) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *why = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        *why = "it is not a regular file";
+        return nullptr;
+    }
+    FILE* file = ::fdopen(fd, "a");
+    if (file == nullptr) {
+        *why = std::strerror(errno);
+        ::close(fd);
+    }
+    return file;
 }
 
 // Caller holds LogMutex.
@@ -82,17 +121,29 @@ void LogWarning(const char* format, ...) {
     Emit(text, true);
 }
 
+void SettleLogFolder() {
+    const std::string folder = FindLogFolder();
+    std::lock_guard<std::mutex> lock(LogMutex());
+    gLogFolder = folder;
+}
+
 bool StartLogging(const std::string& product, const std::string& version) {
-    const std::string path = GetDesktopFolder() + product + ".log";
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(LogMutex());
+        folder = gLogFolder;
+    }
+    const std::string path = (folder.empty() ? FindLogFolder() : folder) + product + ".log";
     std::lock_guard<std::mutex> lock(LogMutex());
     if (gLogFile != nullptr) {
         std::fclose(gLogFile);
         gLogFile = nullptr;
         gLogPath.clear();
     }
-    gLogFile = std::fopen(path.c_str(), "a");
+    std::string why;
+    gLogFile = OpenForAppending(path, &why);
     if (gLogFile == nullptr) {
-        WriteStderrLocked("Could not open the log file '" + path + "'");
+        WriteStderrLocked("Could not open the log file '" + path + "': " + why);
         return false;
     }
     gLogPath = path;

@@ -15,7 +15,13 @@ void WriteLogLine(const std::string& text, bool withTime = true);
 // standard error, and to the log file when logging is on. Texts name the file and line.
 void LogWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Switches logging on: opens "<product>.log" in the desktop folder (GetDesktopFolder) for
+// Fixes the log's folder now: the desktop folder (GetDesktopFolder), else the per-user data folder.
+// The application calls it before changing into its data folder, so that a relative HOME is taken
+// as the player started the game and the log never lands among the game's data.
+void SettleLogFolder();
+
+// Switches logging on: opens "<product>.log" in the settled log folder (see SettleLogFolder;
+// found as it describes when not settled) for
 // appending and writes "Started <product>, version <version>". The application calls it at
 // start-up when the named constant "logging" is set. False when the file can't be opened (the
 // reason goes to standard error and logging stays off). A second call reopens the file.

@@ -27,7 +27,7 @@ constexpr const char* kProfilesName = "profiles.xml";
 
 std::mutex gSaveFailureMutex;
 std::function<void()> gSaveFailureHandler;  // guarded by gSaveFailureMutex
-std::string gSetAside;                      // guarded by gSaveFailureMutex
+ProfilesLoadReport gLoadReport;             // guarded by gSaveFailureMutex
 std::atomic<bool> gLastSaveFailed{false};
 
 ProfileStore& Store() {
@@ -172,29 +172,42 @@ bool ProfileManager::Finish(bool parsed) {
     return true;
 }
 
-bool ProfileManager::ReadInt(const char* name, int* out) {
+void ProfileManager::ReadInt(const char* name, int* out) {
     if (!HasAttribute(name)) {
         *out = 0;
-        return true;
+        return;
     }
     const std::string text = GetAttribute(name);
     const char* begin = text.data();
     const char* end = begin + text.size();
-    const auto result = std::from_chars(begin, end, *out);
+    int value = 0;
+    const auto result = std::from_chars(begin, end, value);
     if (text.empty() || result.ec != std::errc() || result.ptr != end) {
-        Fail(StrFormat("The \"%s\" value \"%s\" is not a whole number", name, text.c_str()));
-        return false;
+        // One unreadable field costs that field, not every player's progress.
+        LogWarning(
+            "'%s', line %d: the \"%s\" value \"%s\" is not a whole number; it takes its "
+            "default",
+            GetCurrentFile().c_str(), GetCurrentLine(), name, text.c_str());
+        mRepaired = true;
+        return;
     }
-    return true;
+    *out = value;
 }
 
-bool ProfileManager::ReadFlag(const char* name, bool* out) {
-    int value = 0;
-    if (!ReadInt(name, &value)) {
-        return false;
+void ProfileManager::NoteTrimmed() {
+    if (!mTrimmed) {
+        mTrimmed = true;
+        LogWarning(
+            "'%s', line %d: progress past %d sets of a mode or %d puzzles of a set is more "
+            "than a catalogue holds; it is left out",
+            GetCurrentFile().c_str(), GetCurrentLine(), kMaxSetsKept, kMaxPuzzlesKept);
     }
+}
+
+void ProfileManager::ReadFlag(const char* name, bool* out) {
+    int value = *out ? 1 : 0;
+    ReadInt(name, &value);
     *out = value != 0;
-    return true;
 }
 
 void ProfileManager::HandleElementStart(const XMLElement& element) {
@@ -226,15 +239,16 @@ void ProfileManager::HandleElementStart(const XMLElement& element) {
     PlayerState& state = mProfile->mState;
     if (name == "state") {
         state.mStarted = GetAttributeBool("started");
-        (void)(ReadInt("num-hints", &state.mNumHints) &&
-               ReadFlag("seen-tutorial", &state.mSeenTutorial) &&
-               ReadFlag("made-mistake", &state.mMadeMistake) &&
-               ReadFlag("seen-hint", &state.mSeenHint) &&
-               ReadFlag("disable-tips", &state.mDisableTips) &&
-               ReadFlag("toggle-mode", &state.mToggleMode) &&
-               ReadFlag("show-numbers", &state.mShowNumbers) && ReadInt("hours", &state.mHours) &&
-               ReadInt("minutes", &state.mMinutes) &&
-               ReadInt("centiseconds", &state.mCentiseconds));
+        ReadInt("num-hints", &state.mNumHints);
+        ReadFlag("seen-tutorial", &state.mSeenTutorial);
+        ReadFlag("made-mistake", &state.mMadeMistake);
+        ReadFlag("seen-hint", &state.mSeenHint);
+        ReadFlag("disable-tips", &state.mDisableTips);
+        ReadFlag("toggle-mode", &state.mToggleMode);
+        ReadFlag("show-numbers", &state.mShowNumbers);
+        ReadInt("hours", &state.mHours);
+        ReadInt("minutes", &state.mMinutes);
+        ReadInt("centiseconds", &state.mCentiseconds);
         mMode = -1;
     } else if (name == "game") {
         // The name is not taken over: the state follows the default game's catalogue.
@@ -253,26 +267,39 @@ void ProfileManager::HandleElementStart(const XMLElement& element) {
         auto& sets = state.mProgress[static_cast<size_t>(mMode)];
         if (static_cast<size_t>(mSet) >= sets.size()) {
             // Progress of a set the catalogue no longer holds is kept, so that a later catalogue
-            // with the set finds it again.
+            // with the set finds it again; but only a catalogue's worth, or a swollen file would
+            // be held and rewritten whole on every save.
+            if (mSet >= kMaxSetsKept) {
+                NoteTrimmed();
+                return;
+            }
             sets.resize(static_cast<size_t>(mSet) + 1);
         }
         SetProgress& set = sets[static_cast<size_t>(mSet)];
-        (void)(ReadInt("unlock", &set.mUnlock) && ReadFlag("introduced", &set.mIntroduced));
+        ReadInt("unlock", &set.mUnlock);
+        ReadFlag("introduced", &set.mIntroduced);
     } else if (name == "puzzle") {
         if (mMode < 0 || mMode > 1 || mSet < 0) {
             return;
         }
         ++mPuzzle;
-        auto& puzzles =
-            state.mProgress[static_cast<size_t>(mMode)][static_cast<size_t>(mSet)].mPuzzles;
+        auto& sets = state.mProgress[static_cast<size_t>(mMode)];
+        if (static_cast<size_t>(mSet) >= sets.size()) {
+            return;  // a set past the kept ones
+        }
+        auto& puzzles = sets[static_cast<size_t>(mSet)].mPuzzles;
         if (static_cast<size_t>(mPuzzle) >= puzzles.size()) {
+            if (mPuzzle >= kMaxPuzzlesKept) {
+                NoteTrimmed();
+                return;
+            }
             puzzles.resize(static_cast<size_t>(mPuzzle) + 1);
         }
         PuzzleProgress& puzzle = puzzles[static_cast<size_t>(mPuzzle)];
-        (void)(ReadFlag("completed", &puzzle.mCompleted) &&
-               ReadInt("best-time", &puzzle.mBestTime) &&
-               ReadFlag("without-hints", &puzzle.mWithoutHints) &&
-               ReadFlag("without-mistakes", &puzzle.mWithoutMistakes));
+        ReadFlag("completed", &puzzle.mCompleted);
+        ReadInt("best-time", &puzzle.mBestTime);
+        ReadFlag("without-hints", &puzzle.mWithoutHints);
+        ReadFlag("without-mistakes", &puzzle.mWithoutMistakes);
     }
 }
 
@@ -292,12 +319,7 @@ bool LoadProfiles() {
     const std::string backup = GetProfilesBackupPath();
     RemoveStaleTemporaries(GetAppDataFolder());
     Store().savingBlocked.store(false);
-    std::string setAside;
-    {
-        // A list read whole sets nothing aside: an earlier load's file is not this one's.
-        std::lock_guard<std::mutex> lock(gSaveFailureMutex);
-        gSetAside.clear();
-    }
+    ProfilesLoadReport report;
 
     for (const std::string& candidate : {path, backup}) {
         if (!Exists(candidate)) {
@@ -307,16 +329,25 @@ bool LoadProfiles() {
         if (reader.ReadFile(candidate)) {
             if (candidate == backup) {
                 LogWarning("Your profiles were restored from the backup '%s'", backup.c_str());
+                report.restoredFromBackup = true;
+            }
+            report.repaired = reader.WasRepaired();
+            {
+                std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+                gLoadReport = report;
             }
             CommitList(std::move(reader.GetProfiles()), reader.GetSelected());
             return true;
         }
-        LogWarning("Your profiles in '%s' could not be read: %s", candidate.c_str(),
-                   reader.GetError().c_str());
+        // A malformed file the reader has logged itself, with its line; one it could not open
+        // (a FIFO, a folder, no permission) is logged here.
+        if (reader.WasFileMissing()) {
+            LogWarning("Your profiles could not be read: %s", reader.GetError().c_str());
+        }
         std::string kept;
         if (MoveAside(candidate, &kept)) {
             if (candidate == path) {
-                setAside = kept;
+                report.setAside = kept;
             }
         } else if (candidate == path) {
             // The file stays where a save would replace it: never save over it.
@@ -326,7 +357,7 @@ bool LoadProfiles() {
     }
     {
         std::lock_guard<std::mutex> lock(gSaveFailureMutex);
-        gSetAside = setAside;
+        gLoadReport = report;
     }
     CommitList(std::vector<ProfileRecord>(kProfileSlots), -1);
     return false;
@@ -377,13 +408,15 @@ bool SaveProfiles() {
             fs::rename(temp, backup, error);
         }
         if (error) {
-            fs::remove(temp, error);
             std::string previous;
             if (!PakInterfaceBase::Get()->ReadWholeFile(path, &previous) ||
                 !WriteBufferToFile(backup, previous)) {
                 LogWarning("Could not keep a backup of '%s'", path.c_str());
             }
         }
+        // Whichever step failed (a full disk), the second name is never left behind.
+        std::error_code ignored;
+        fs::remove(temp, ignored);
     }
     if (!WriteBufferToFile(path, text)) {
         // A full disk fails every save: one line and one report until a save succeeds again.
@@ -405,14 +438,19 @@ bool SaveProfiles() {
     return true;
 }
 
+bool IsProgressKept() {
+    return Store().loaded.load() && Store().savingAllowed.load() && !Store().savingBlocked.load() &&
+           !gLastSaveFailed.load();
+}
+
 void SetProfileSaveFailureHandler(std::function<void()> handler) {
     std::lock_guard<std::mutex> lock(gSaveFailureMutex);
     gSaveFailureHandler = std::move(handler);
 }
 
-std::string GetProfilesSetAside() {
+ProfilesLoadReport GetProfilesLoadReport() {
     std::lock_guard<std::mutex> lock(gSaveFailureMutex);
-    return gSetAside;
+    return gLoadReport;
 }
 
 void SelectProfile(int index) {
@@ -519,10 +557,11 @@ void ClearProfiles() {
     Store().profiles.clear();
     Store().selected = -1;
     Store().loaded.store(false);
-    // The next list starts with a clean record: its first failed save is reported again.
+    // The next list starts with a clean record: its first failed save is reported again, and
+    // nothing of this list's load is told of it.
     gLastSaveFailed.store(false);
     std::lock_guard<std::mutex> failureLock(gSaveFailureMutex);
-    gSetAside.clear();
+    gLoadReport = ProfilesLoadReport();
 }
 
 const std::vector<ProfileRecord>& GetProfiles() {

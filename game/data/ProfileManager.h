@@ -22,14 +22,20 @@
 #include "game/data/ProfileRecord.h"
 
 // Reads the text of a profiles file into eight fresh slots, without touching the process-wide
-// list. Numbers must be plain decimal integers (the game writes nothing else); anything else makes
-// the file unreadable rather than half-read.
+// list. Numbers must be plain decimal integers (the game writes nothing else); a field that is not
+// one keeps its default, with one log line naming the file, line and field (WasRepaired).
+// Progress past the catalogue is kept up to kMaxSetsKept sets of a mode and kMaxPuzzlesKept
+// puzzles of a set, so that a later catalogue finds it; more than that is left out.
 class ProfileManager : public Parser {
 public:
+    static constexpr int kMaxSetsKept = 64;
+    static constexpr int kMaxPuzzlesKept = 256;
+
     ProfileManager();
 
-    // Read a whole file or text; false (GetError names the file and line) leaves eight empty
-    // slots and no selection, so a broken file is never taken for a partly read one. Any thread.
+    // Read a whole file or text; false (GetError names the file and line) when it is not XML or
+    // not a profiles file, leaving eight empty slots and no selection, so a broken file is never
+    // taken for a partly read one. Any thread.
     bool ReadFile(const std::string& path);
     bool ReadText(const std::string& text, const std::string& fileName);
 
@@ -38,18 +44,24 @@ public:
     // nearest set, play time carried up.
     std::vector<ProfileRecord>& GetProfiles() { return mProfiles; }
     int GetSelected() const { return mSelected; }
+    // Whether a field could not be read and took its default.
+    bool WasRepaired() const { return mRepaired; }
 
 protected:
     void HandleElementStart(const XMLElement& element) override;
 
 private:
     bool Finish(bool parsed);
-    bool ReadInt(const char* name, int* out);
-    bool ReadFlag(const char* name, bool* out);
+    // Absent reads as 0; unreadable keeps *out (the field's default) and is logged.
+    void ReadInt(const char* name, int* out);
+    void ReadFlag(const char* name, bool* out);
+    void NoteTrimmed();
 
     std::vector<ProfileRecord> mProfiles;
     int mSelected = -1;
     bool mSawRoot = false;
+    bool mRepaired = false;
+    bool mTrimmed = false;
     int mProfileIndex = -1;
     ProfileRecord* mProfile = nullptr;
     int mMode = -1;
@@ -74,13 +86,24 @@ bool AreProfilesLoaded();
 // aside) or when the write failed (the old file then stays). Main thread.
 bool SaveProfiles();
 
+// Whether the player's progress is being kept: the list was read, saving is on, and the last save
+// (if any) succeeded. Any thread.
+bool IsProgressKept();
+
 // Called once (on the main thread) when a save fails after the last one succeeded, so that the
 // game can tell the player; null for none. Any thread.
 void SetProfileSaveFailureHandler(std::function<void()> handler);
 
-// The name an unreadable "profiles.xml" was kept under by the last LoadProfiles when no backup
-// could be read either (the player starts with no profiles); empty when nothing was set aside.
-std::string GetProfilesSetAside();
+// What the last LoadProfiles had to do that the player should hear of.
+struct ProfilesLoadReport {
+    // The name an unreadable "profiles.xml" was kept under; empty when nothing was set aside.
+    std::string setAside;
+    // The profiles came from "profiles.xml.bak".
+    bool restoredFromBackup = false;
+    // A field could not be read and took its default (each one logged).
+    bool repaired = false;
+};
+ProfilesLoadReport GetProfilesLoadReport();
 
 // Screen-saver mode never writes the profiles. Any thread, before or after loading.
 void SetProfileSavingAllowed(bool allowed);

@@ -116,9 +116,15 @@ void MyGameApp::UpdateFrame() {
     }
     if (!mSetAsideShown) {
         mSetAsideShown = true;
-        const std::string kept = GetProfilesSetAside();
-        if (!kept.empty()) {
-            Menu::ShowAsDialog(new NoticeMenu("profiles_set_aside", nullptr, "menu", 2, kept));
+        // One notice: what happened to the file matters more than a repaired field in it.
+        const ProfilesLoadReport report = GetProfilesLoadReport();
+        if (report.restoredFromBackup) {
+            Menu::ShowAsDialog(new NoticeMenu("profiles_restored", nullptr, "menu", 2));
+        } else if (!report.setAside.empty()) {
+            Menu::ShowAsDialog(
+                new NoticeMenu("profiles_set_aside", nullptr, "menu", 2, report.setAside));
+        } else if (report.repaired) {
+            Menu::ShowAsDialog(new NoticeMenu("profiles_repaired", nullptr, "menu", 2));
         }
     }
     if (TakeSaveProblem()) {

@@ -144,6 +144,12 @@ void PlayerSelectMenu::RefreshSelection() {
 
 void PlayerSelectMenu::CommitName() {
     ProfileNameWidget* row = GetRow(mSelected);
+    // Typing a named row down to nothing is a slip, not a deletion: hours of progress go only
+    // through the Delete button and its question. The row takes its profile's name back.
+    if (const ProfileRecord* record = GetProfileRecord(mSelected);
+        row != nullptr && row->IsNameEmpty() && record != nullptr && !record->mName.empty()) {
+        row->RestoreName(record->mName);
+    }
     if (ButtonWidget* ok = GetRowOkButton(mSelected)) {
         ok->SetVisible(false);
     }

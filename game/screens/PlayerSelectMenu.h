@@ -21,7 +21,8 @@ public:
     PlayerSelectMenu();
 
     // The row being named commits: its OK button hides, the focus returns to the menu, and the
-    // slot takes the name (an emptied row leaves the slot free and nothing selected).
+    // slot takes the name. A named profile's row emptied by typing takes its name back (deleting
+    // goes through the Delete button); an empty row stays free with nothing selected.
     void CommitName();
     // The confirmed deletion: the selected row's slot is emptied, and the first named row still
     // left becomes the selected profile (saved at once); with none left nothing is selected.

@@ -50,6 +50,12 @@ void ProfileNameWidget::ResetLook() {
     MarkDirty();
 }
 
+void ProfileNameWidget::RestoreName(const std::string& name) {
+    mNameEmpty = name.empty();
+    SetLabel(mNameEmpty ? LocalizedTexts::Lookup("no_name") : name);
+    MarkDirty();
+}
+
 void ProfileNameWidget::BeginEdit() {
     if (mNameEmpty) {
         SetLabel(LocalizedTexts::Lookup("enter_your_name"));

@@ -29,6 +29,8 @@ public:
     std::string GetName() const { return mNameEmpty ? std::string() : mLabel; }
     bool IsNameEmpty() const { return mNameEmpty; }
     void SetNameEmpty(bool empty) { mNameEmpty = empty; }
+    // Shows name again as the row's name (an emptied row taking back its profile's name).
+    void RestoreName(const std::string& name);
 
 private:
     PlayerSelectMenu* mOwner;

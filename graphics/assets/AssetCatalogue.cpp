@@ -1,11 +1,18 @@
 #include "graphics/assets/AssetCatalogue.h"
 
 #include <charconv>
+#include <limits>
 #include <set>
 
 #include "core/files/Parser.h"
+#include "core/util/StringUtil.h"
 
 namespace {
+
+// Ceilings on what an entry may ask the loader to allocate: a side or a place of a picture (the
+// largest texture a driver takes is 16384 pixels a side) and the cells of one image.
+constexpr int kMaxPixels = 16384;
+constexpr int kMaxCells = 4096;
 
 // Reads the whole file into temporaries; the catalogue takes them only when the file is sound.
 class CatalogueReader : public Parser {
@@ -79,8 +86,10 @@ private:
     }
 
     // A whole decimal number; absent gives fallback. Catalogue numbers are plain integers so that
-    // a typing mistake is caught here rather than read as 0.
-    bool ReadInt(const char* attribute, int fallback, int minimum, int* out) {
+    // a typing mistake is caught here rather than read as 0. Every number sizes something the
+    // loader allocates, so each has a ceiling too.
+    bool ReadInt(const char* attribute, int fallback, int minimum, int* out,
+                 int maximum = kMaxPixels) {
         if (!HasAttribute(attribute)) {
             *out = fallback;
             return true;
@@ -96,7 +105,25 @@ private:
             Stop(StrAttr(attribute) + " must be at least " + std::to_string(minimum));
             return false;
         }
+        if (value > maximum) {
+            Stop(StrAttr(attribute) + " must be at most " + std::to_string(maximum) + ", not " +
+                 text);
+            return false;
+        }
         *out = value;
+        return true;
+    }
+
+    // Cells are laid out per image: rows x cols of them is bounded, not only each side.
+    bool ReadCells(int* cols, int* rows) {
+        if (!ReadInt("cols", 1, 1, cols, kMaxCells) || !ReadInt("rows", 1, 1, rows, kMaxCells)) {
+            return false;
+        }
+        if (static_cast<long long>(*cols) * *rows > kMaxCells) {
+            Stop(StrFormat("The cells \"cols\" x \"rows\" (%d x %d) are more than %d", *cols, *rows,
+                           kMaxCells));
+            return false;
+        }
         return true;
     }
 
@@ -129,8 +156,8 @@ private:
         AssetImageEntry image;
         image.mLine = GetCurrentLine();
         if (!RequireText("name", &image.mName) || !RequireText("path", &image.mPath) ||
-            !ReadInt("cols", 1, 1, &image.mCols) || !ReadInt("rows", 1, 1, &image.mRows) ||
-            !ReadInt("flags", 0, 0, &image.mFlags) ||
+            !ReadCells(&image.mCols, &image.mRows) ||
+            !ReadInt("flags", 0, 0, &image.mFlags, std::numeric_limits<int>::max()) ||
             !ClaimName(&mImageNames, image.mName, "image")) {
             return;
         }
@@ -151,7 +178,7 @@ private:
         }
         if (!ReadInt("x", 0, 0, &piece.mX) || !ReadInt("y", 0, 0, &piece.mY) ||
             !ReadInt("width", 0, 1, &piece.mWidth) || !ReadInt("height", 0, 1, &piece.mHeight) ||
-            !ReadInt("cols", 1, 1, &piece.mCols) || !ReadInt("rows", 1, 1, &piece.mRows) ||
+            !ReadCells(&piece.mCols, &piece.mRows) ||
             !ClaimName(&mImageNames, piece.mName, "image")) {
             return;
         }

@@ -14,8 +14,10 @@
 namespace {
 
 // Pages of this size hold the printable characters of a large title font in a few pages, and
-// texture size limits are no concern at 512.
+// texture size limits are no concern at 512. A page grows (to at most the largest) only for a
+// glyph that does not fit it.
 constexpr int kPageSize = 512;
+constexpr int kLargestPageSize = 4096;
 // Empty pixels around each glyph keep bilinear filtering from bleeding neighbours into it.
 constexpr int kPadding = 1;
 
@@ -205,6 +207,16 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
                                        " characters can't be read; the file is damaged or cut off");
     }
 
+    // Pages hold the largest glyph: a font at the largest size the table allows (512) has
+    // glyphs wider than the usual page. Still far inside any driver's texture limit.
+    int pageSize = kPageSize;
+    for (uint32_t codePoint : repertoire) {
+        const GlyphInfo& glyph = *set->Slot(codePoint);
+        while (std::max(glyph.mWidth, glyph.mHeight) + 2 * kPadding > pageSize &&
+               pageSize < kLargestPageSize) {
+            pageSize *= 2;
+        }
+    }
     // Shelf packing in character order; glyphs of one font differ little in height.
     int shelfX = kPadding;
     int shelfY = kPadding;
@@ -214,19 +226,19 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         if (glyph.mWidth == 0) {
             continue;
         }
-        if (glyph.mWidth + 2 * kPadding > kPageSize || glyph.mHeight + 2 * kPadding > kPageSize) {
+        if (glyph.mWidth + 2 * kPadding > pageSize || glyph.mHeight + 2 * kPadding > pageSize) {
             return fail("a glyph is larger than a glyph page");
         }
         if (set->mPages.empty()) {
-            set->mPages.push_back(GlyphPage{kPageSize, kPageSize, {}});
+            set->mPages.push_back(GlyphPage{pageSize, pageSize, {}});
         }
-        if (shelfX + glyph.mWidth + kPadding > kPageSize) {
+        if (shelfX + glyph.mWidth + kPadding > pageSize) {
             shelfX = kPadding;
             shelfY += shelfHeight + kPadding;
             shelfHeight = 0;
         }
-        if (shelfY + glyph.mHeight + kPadding > kPageSize) {
-            set->mPages.push_back(GlyphPage{kPageSize, kPageSize, {}});
+        if (shelfY + glyph.mHeight + kPadding > pageSize) {
+            set->mPages.push_back(GlyphPage{pageSize, pageSize, {}});
             shelfX = kPadding;
             shelfY = kPadding;
             shelfHeight = 0;

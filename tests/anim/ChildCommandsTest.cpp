@@ -127,12 +127,17 @@ TEST_F(ChildCommands, CallRunsInlineThroughWaitsAndLoops) {
 }
 
 // A command nobody knows and a "call" of a script that does not exist are skipped, each named
-// once with its line and file however often it runs.
+// once with its script, line and file however often it runs; a called script's command is named
+// by its own script.
 TEST_F(ChildCommands, UnknownCommandsAndMissingCallsAreNamedOnce) {
     Load(R"(<animation name="a">
               <call animation="nowhere"/>
               <frobnicate x="1"/>
               <mark v="'on'"/>
+              <call animation="inner"/>
+            </animation>
+            <animation name="inner">
+              <wobble/>
             </animation>)");
     testing::internal::CaptureStderr();
     auto* host = Host("a");
@@ -141,7 +146,10 @@ TEST_F(ChildCommands, UnknownCommandsAndMissingCallsAreNamedOnce) {
     EXPECT_EQ(host->Trace(), "on on ");
     for (const char* expected :
          {"\"call\" of the script 'nowhere', which does not exist; skipped on Line 2 in File '",
-          "the command \"frobnicate\" is not known here and is skipped on Line 3 in File '"}) {
+          "Script 'a': the command \"frobnicate\" is not known here and is skipped on Line 3 in "
+          "File '",
+          "Script 'inner': the command \"wobble\" is not known here and is skipped on Line 8 in "
+          "File '"}) {
         const size_t at = log.find(expected);
         ASSERT_NE(at, std::string::npos) << expected << "\n" << log;
         EXPECT_EQ(log.find(expected, at + 1), std::string::npos) << "named twice: " << expected;

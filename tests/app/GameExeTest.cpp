@@ -173,6 +173,9 @@ TEST(GameExecutable, MissingGameDataStopsWithAMessage) {
               std::string::npos)
         << ReadText(how.errFile);
     EXPECT_NE(ReadText(how.errFile).find("'/properties'"), std::string::npos);
+    // A start that failed is no crash: the next start must not take it for one.
+    const std::string settings = ReadText(folder.path + "/Pelnora Studio/Pelnora 7/settings.xml");
+    EXPECT_NE(settings.find("in-progress=\"false\""), std::string::npos) << settings;
 }
 
 // Standard error into a closed pipe, and a file-size limit that the sound cache runs into: the

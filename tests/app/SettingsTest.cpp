@@ -1,6 +1,8 @@
 // "settings.xml": round trip, bad values, and a file that can't be read (defaults, a log line,
 // and the file kept until the player changes something).
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <map>
 #include "support/AppTestSupport.h"
@@ -113,6 +115,21 @@ TEST(Settings, UnreadableFileGivesDefaultsAndIsKeptUntilAChange) {
     ASSERT_TRUE(ReadSettingsFile(path, &after, &error, &missing)) << error;
     EXPECT_NEAR(after.mSfxVolume, 0.3, 1e-6);
     EXPECT_FALSE(after.mInProgress);
+}
+
+// A FIFO in the file's place would block the start for ever: it is refused at once, named, and
+// the defaults are used.
+TEST(Settings, AFifoInPlaceOfTheFileIsRefusedAtOnce) {
+    TempUserFolder folder;
+    const std::string path = folder.UserFile("settings.xml");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    AppSettings s;
+    std::string error;
+    bool missing = false;
+    EXPECT_FALSE(ReadSettingsFile(path, &s, &error, &missing));
+    EXPECT_NE(error.find("it is not a regular file"), std::string::npos) << error;
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(s, AppSettings());
 }
 
 TEST(Settings, InProgressIsSetAtStartAndClearedAtQuit) {

@@ -76,6 +76,16 @@ TEST(AssetCatalogueTest, MalformedCataloguesNameFileAndLineAndKeepTheOldOne) {
         {"<assets>\n<group name=\"a\" load=\"later\"/></assets>", 2, "\"load\""},
         {"<assets>\n<group name=\"a\">\n<sound name=\"s\"/></group></assets>", 3, "\"path\""},
         {"<assets>\n<group name=\"a\">\n</assets>", 3, ""},
+        // Sizes the loader allocates from are bounded: each side, and the cells as a whole.
+        {"<assets><group name=\"a\">\n<image name=\"x\" path=\"p\" rows=\"100000\" "
+         "cols=\"100000\"/></group></assets>",
+         2, "\"cols\" must be at most 4096"},
+        {"<assets><group name=\"a\">\n<image name=\"x\" path=\"p\" rows=\"4096\" "
+         "cols=\"4096\"/></group></assets>",
+         2, "(4096 x 4096) are more than 4096"},
+        {"<assets><group name=\"a\"><image name=\"x\" path=\"p\">\n<piece name=\"y\" x=\"0\" "
+         "y=\"0\" width=\"100000\" height=\"4\"/></image></group></assets>",
+         2, "\"width\" must be at most 16384"},
     };
     for (const Case& c : cases) {
         AssetCatalogue catalogue;

@@ -204,3 +204,20 @@ TEST(FontsTest, ACutOffFontFileIsRefusedWithItsName) {
     EXPECT_EQ(TrueTypeFont::FromFile(path, 0, 20, 0, &error), nullptr);
     EXPECT_NE(error.find("font file '" + path + "'"), std::string::npos) << error;
 }
+
+// The largest size the font table allows makes glyphs wider than the usual page: the pages grow
+// to hold them rather than refusing the font.
+TEST(FontsTest, TheLargestAllowedSizeLoads) {
+    const std::string path = std::string(P7_SOURCE_DIR) + "/content/fonts/Lato-Regular.ttf";
+    std::string error;
+    std::unique_ptr<TrueTypeFont> font = TrueTypeFont::FromFile(path, 0, 512, 0, &error);
+    ASSERT_NE(font, nullptr) << error;
+    const GlyphSet& glyphs = font->GetGlyphs();
+    const GlyphInfo& w = glyphs.Glyph('W');
+    ASSERT_GE(w.mPage, 0);
+    EXPECT_GT(w.mWidth, 400);
+    const ImageSurface* page = glyphs.GetPageImage(w.mPage);
+    ASSERT_NE(page, nullptr);
+    EXPECT_LE(w.mX + w.mWidth, page->GetWidth());
+    EXPECT_LE(w.mY + w.mHeight, page->GetHeight());
+}

@@ -209,6 +209,18 @@ TEST_F(MusicTrackTest, OggMp3AndModuleTracks) {
     EXPECT_FALSE(mTracks->IsTrackPlaying(13));
 }
 
+// An Ogg file cut off inside its headers can't be played at all: one line says so, not that it
+// plays up to where it ends.
+TEST_F(MusicTrackTest, AnOggCutOffInItsHeadersIsOneLineThatItCantBeRead) {
+    WriteFile("short.ogg", ReadFile(FixturePath("tone.ogg")).substr(0, 200));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mTracks->LoadTrack(30, "short.ogg", "music"));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find("'short.ogg'"), std::string::npos) << log;
+    EXPECT_EQ(log.find("plays only"), std::string::npos) << log;
+}
+
 TEST_F(MusicTrackTest, OnlyTheCurrentAndTheLastTrackHoldTheirFiles) {
     mTracks->SetChannelVolume("music", 1.0);
     for (const char* name : {"a.ogg", "b.ogg", "c.ogg"}) {

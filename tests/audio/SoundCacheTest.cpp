@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <filesystem>
@@ -145,4 +147,48 @@ TEST_F(SoundCacheTest, CutOffSoundFilesPlayWhatTheyHaveAndAreNamedOnce) {
         EXPECT_EQ(log.find(line), log.rfind(line)) << "one line for the run\n" << log;
         EXPECT_FALSE(fs::exists(CachePath(name))) << file;
     }
+}
+
+// A FIFO or a link to an endless device in a cache entry's place is not read (it would block or
+// grow without end): the sound is decoded from its source.
+TEST_F(SoundCacheTest, StrangeCacheEntriesAreDecodedFromTheirSource) {
+    const struct {
+        const char* name;
+        bool (*make)(const std::string& path);
+    } cases[] = {
+        {"fifo", [](const std::string& p) { return ::mkfifo(p.c_str(), 0644) == 0; }},
+        {"zero", [](const std::string& p) { return ::symlink("/dev/zero", p.c_str()) == 0; }},
+    };
+    fs::create_directories(mFolder + "/userdata/cached");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(std::string(c.name) + ".au", Au(1, 8000, 1, "abcd"));
+        ASSERT_TRUE(c.make(CachePath(c.name)));
+        PcmData pcm;
+        SoundSource source = SoundSource::kNone;
+        ASSERT_TRUE(LoadSoundFile(c.name, &pcm, &source));
+        EXPECT_EQ(source, SoundSource::kAu);
+        EXPECT_EQ(pcm.bytes.size(), 8u);
+    }
+}
+
+// A "cached" folder that is a link would put the cache's folders and files wherever it points:
+// the cache is then not used, and nothing is written outside the per-user folder.
+TEST_F(SoundCacheTest, ACacheFolderLinkIsNeverWrittenThrough) {
+    fs::create_directories(mFolder + "/outside");
+    fs::create_directories(mFolder + "/userdata");
+    ASSERT_EQ(::symlink((mFolder + "/outside").c_str(), (mFolder + "/userdata/cached").c_str()), 0);
+    fs::create_directories("sfx");
+    WriteFile("sfx/beep.au", Au(1, 8000, 1, "abcd"));
+    testing::internal::CaptureStderr();
+    for (int load = 0; load < 2; ++load) {
+        PcmData pcm;
+        SoundSource source = SoundSource::kNone;
+        ASSERT_TRUE(LoadSoundFile("sfx/beep", &pcm, &source));
+        EXPECT_EQ(source, SoundSource::kAu);
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fs::is_empty(mFolder + "/outside"));
+    EXPECT_NE(log.find("is a link"), std::string::npos) << log;
+    EXPECT_EQ(log.find("is a link"), log.rfind("is a link")) << "one line: " << log;
 }

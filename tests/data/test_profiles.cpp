@@ -2,6 +2,7 @@
 // profile operations and the selection hooks across threads.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -209,8 +210,6 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         "<profiles selected=\"0\"><profile name=\"a\"><state num-hints=\"1\"",  // truncated
         std::string("\x01\x02garbage\xff", 11),
         "<settings/>",  // not a profiles file
-        "<profiles selected=\"0\"><profile name=\"a\"><state "
-        "num-hints=\"x1\"/></profile></profiles>",
         "",
     };
     int n = 0;
@@ -224,7 +223,7 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         const std::string aside =
             mPath + ".unreadable" + (n == 0 ? std::string() : "-" + std::to_string(n + 1));
         EXPECT_EQ(ReadFile(aside), text);
-        EXPECT_EQ(GetProfilesSetAside(), aside);
+        EXPECT_EQ(GetProfilesLoadReport().setAside, aside);
         ++n;
         // A save now writes a new file and leaves the moved file alone.
         AddProfile("new");
@@ -234,14 +233,125 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         fs::remove(GetProfilesBackupPath());
     }
     // Neither a list read whole nor the next list after clearing reports an earlier file.
+    WriteFile(mPath, bad[0]);
+    EXPECT_FALSE(LoadProfiles());
+    EXPECT_NE(GetProfilesLoadReport().setAside, "");
     AddProfile("good");
     ASSERT_TRUE(SaveProfiles());
-    ASSERT_TRUE(SaveProfiles());  // a backup to fall back on
     ClearProfiles();
-    EXPECT_EQ(GetProfilesSetAside(), "");
-    WriteFile(mPath, bad[0]);
+    EXPECT_EQ(GetProfilesLoadReport().setAside, "");
     EXPECT_TRUE(LoadProfiles());
-    EXPECT_EQ(GetProfilesSetAside(), "");
+    EXPECT_EQ(GetProfilesLoadReport().setAside, "");
+}
+
+// A field that can't be read costs that field only: it takes its default, with one log line
+// naming the file, the line and the field, and every other field and profile is read.
+TEST_F(ProfilesTest, AMalformedFieldTakesItsDefaultAndEverythingElseIsRead) {
+    const std::string good =
+        "<profiles selected=\"1\">\n"
+        "<profile name=\"Ann\"><state num-hints=\"3\" seen-tutorial=\"1\" "
+        "hours=\"7\" minutes=\"4\" show-numbers=\"0\">\n"
+        "<game name=\"pelnora7\"><game-state current-country=\"1\"/><mode>\n"
+        "<set unlock=\"2\" introduced=\"1\"><puzzle completed=\"1\" "
+        "best-time=\"40\"/></set></mode><mode/></game></state></profile>\n"
+        "<profile name=\"Bob\"><state num-hints=\"5\" hours=\"2\"/></profile>"
+        "</profiles>";
+    const struct {
+        const char* from;  // the good attribute
+        const char* to;    // the malformed one
+        int line;
+        const char* field;
+        std::function<void()> check;  // the field is back at its default
+    } cases[] = {
+        {"hours=\"7\"", "hours=\"+5\"", 2, "hours",
+         [] { EXPECT_EQ(GetProfileRecord(0)->mState.mHours, 0); }},
+        {"hours=\"7\"", "hours=\"1.5\"", 2, "hours",
+         [] { EXPECT_EQ(GetProfileRecord(0)->mState.mHours, 0); }},
+        {"num-hints=\"3\"", "num-hints=\"0x10\"", 2, "num-hints",
+         [] { EXPECT_EQ(GetProfileRecord(0)->mState.mNumHints, 0); }},
+        {"hours=\"7\"", "hours=\"12345678901234567890\"", 2, "hours",
+         [] { EXPECT_EQ(GetProfileRecord(0)->mState.mHours, 0); }},
+        {"seen-tutorial=\"1\"", "seen-tutorial=\"yes\"", 2, "seen-tutorial",
+         [] { EXPECT_FALSE(GetProfileRecord(0)->mState.mSeenTutorial); }},
+        {"show-numbers=\"0\"", "show-numbers=\"off\"", 2, "show-numbers",
+         [] { EXPECT_TRUE(GetProfileRecord(0)->mState.mShowNumbers); }},
+        {"selected=\"1\"", "selected=\"abc\"", 1, "selected",
+         [] { EXPECT_EQ(GetSelectedProfile(), -1); }},
+        {"best-time=\"40\"", "best-time=\"4e1\"", 4, "best-time",
+         [] { EXPECT_EQ(GetProfileRecord(0)->mState.mProgress[0][0].mPuzzles[0].mBestTime, 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
+        std::string text = good;
+        text.replace(text.find(c.from), std::string(c.from).size(), c.to);
+        ClearProfiles();
+        WriteFile(mPath, text);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(LoadProfiles());
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(ReadFile(mPath), text) << "the file is kept where it is";
+        EXPECT_FALSE(fs::exists(mPath + ".unreadable"));
+        EXPECT_TRUE(GetProfilesLoadReport().repaired);
+        const std::string line =
+            "'" + mPath + "', line " + std::to_string(c.line) + ": the \"" + c.field + "\" value";
+        EXPECT_EQ(CountOccurrences(log, line), 1u) << log;
+        EXPECT_EQ(CountOccurrences(log, "\n"), 1u) << log;
+        c.check();
+        const PlayerState& ann = GetProfileRecord(0)->mState;
+        EXPECT_EQ(GetProfileRecord(0)->mName, "Ann");
+        EXPECT_EQ(ann.mMinutes, 4);
+        EXPECT_EQ(ann.mCurrentCountry, 1);
+        EXPECT_EQ(ann.mProgress[0][0].mUnlock, 2);
+        EXPECT_TRUE(ann.mProgress[0][0].mPuzzles[0].mCompleted);
+        EXPECT_EQ(GetProfileRecord(1)->mName, "Bob");
+        EXPECT_EQ(GetProfileRecord(1)->mState.mNumHints, 5);
+        EXPECT_EQ(GetProfileRecord(1)->mState.mHours, 2);
+    }
+    // A clean file reports nothing to repair.
+    ClearProfiles();
+    WriteFile(mPath, good);
+    EXPECT_TRUE(LoadProfiles());
+    EXPECT_FALSE(GetProfilesLoadReport().repaired);
+    EXPECT_EQ(GetSelectedProfile(), 1);
+}
+
+// A swollen file keeps only what a catalogue can use; it is not held and rewritten whole.
+TEST_F(ProfilesTest, ProgressFarPastTheCatalogueIsLeftOut) {
+    std::string text =
+        "<profiles selected=\"0\"><profile name=\"a\"><state><game name=\"p\"><mode>"
+        "<set unlock=\"1\">";
+    for (int i = 0; i < 100000; ++i) {
+        text += "<puzzle completed=\"1\"/>";
+    }
+    text += "</set>";
+    for (int i = 0; i < 1000; ++i) {
+        text += "<set unlock=\"1\"><puzzle completed=\"1\"/></set>";
+    }
+    text += "</mode></game></state></profile></profiles>";
+    WriteFile(mPath, text);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(LoadProfiles());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(CountOccurrences(log, "is left out"), 1u) << log;
+    const PlayerState& a = GetProfileRecord(0)->mState;
+    ASSERT_EQ(a.mProgress[0].size(), static_cast<size_t>(ProfileManager::kMaxSetsKept));
+    EXPECT_EQ(a.mProgress[0][0].mPuzzles.size(),
+              static_cast<size_t>(ProfileManager::kMaxPuzzlesKept));
+    EXPECT_TRUE(a.mProgress[0][1].mPuzzles[0].mCompleted);
+    ASSERT_TRUE(SaveProfiles());
+    EXPECT_LT(ReadFile(mPath).size(), 300000u);
+}
+
+// A FIFO in the file's place is refused at once (reading it would block for ever) and named.
+TEST_F(ProfilesTest, AFifoInPlaceOfTheFileIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(mPath.c_str(), 0644), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LoadProfiles());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("it is not a regular file"), std::string::npos) << log;
+    EXPECT_NE(log.find(mPath), std::string::npos) << log;
+    EXPECT_EQ(GetProfiles().size(), 8u);
+    EXPECT_EQ(GetSelectedProfile(), -1);
 }
 
 TEST_F(ProfilesTest, TheBackupReplacesAnUnreadableOrMissingFile) {
@@ -258,7 +368,14 @@ TEST_F(ProfilesTest, TheBackupReplacesAnUnreadableOrMissingFile) {
     EXPECT_NE(backup.find("num-hints=\"2\""), std::string::npos);
 
     WriteFile(mPath, "<profiles selected=\"0\"><prof");
+    testing::internal::CaptureStderr();
     Reload();
+    const std::string log = testing::internal::GetCapturedStderr();
+    // The parse error once, where it was kept, and the restore: one line each.
+    EXPECT_EQ(CountOccurrences(log, "on Line"), 1u) << log;
+    EXPECT_EQ(CountOccurrences(log, "\n"), 3u) << log;
+    // The player hears of the restore on screen, not only in the log.
+    EXPECT_TRUE(GetProfilesLoadReport().restoredFromBackup);
     EXPECT_EQ(GetProfileRecord(0)->mName, "first");
     EXPECT_EQ(GetProfileRecord(0)->mState.mNumHints, 2);
     EXPECT_EQ(GetSelectedProfile(), 0);

@@ -45,23 +45,39 @@ TEST_F(GridSettingsTest, ReadsRecordsEvaluatesExpressionsAndNeverInserts) {
     ClearConstants();
 }
 
-TEST_F(GridSettingsTest, BadRecordsFailWithFileAndLineAndKeepTheTable) {
-    GameStats good;
-    ASSERT_TRUE(good.LoadText(R"(<game><grid size="5" hints="2" mistakes="3"/></game>)", "a.xml"));
-    const char* bad[] = {
-        "<game>\n<grid size=\"5\" hints=\"0\" mistakes=\"3\"/></game>",   // divides the meter by 0
-        "<game>\n<grid hints=\"2\" mistakes=\"3\"/></game>",              // no size
-        "<game>\n<grid size=\"5\" hints=\"2\" mistakes=\"-1\"/></game>",  // negative
-        "<game>\n<grid size=\"5\" hints=\"2\"",                           // broken XML
+// One grid whose values can't be used is left out with its file and line; the file's other grids
+// are kept. Only a file that is not XML leaves the table as it was.
+TEST_F(GridSettingsTest, ABadGridIsLeftOutAndTheOthersAreKept) {
+    const struct {
+        const char* grid;
+        const char* words;
+    } bad[] = {
+        {"<grid size=\"5\" hints=\"0\" mistakes=\"3\"/>", "needs \"hints\" of at least 1"},
+        {"<grid hints=\"2\" mistakes=\"3\"/>", "needs a \"size\""},
+        {"<grid size=\"5\" hints=\"2\" mistakes=\"-1\"/>", "negative"},
     };
-    for (const char* text : bad) {
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.grid);
         GameStats reader;
-        EXPECT_FALSE(reader.LoadText(text, "game.xml")) << text;
-        EXPECT_NE(reader.GetError().find(" on Line 2"), std::string::npos) << reader.GetError();
-        EXPECT_NE(reader.GetError().find(" in File 'game.xml'"), std::string::npos);
-        ASSERT_NE(FindGridSettings(5), nullptr);
-        EXPECT_EQ(FindGridSettings(5)->mHints, 2);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(reader.LoadText(std::string("<game><grid size=\"7\" hints=\"2\"/>\n") + c.grid +
+                                        "\n<grid size=\"9\" hints=\"3\"/></game>",
+                                    "game.xml"));
+        const std::string log = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(reader.GetRejections().size(), 1u);
+        const std::string& message = reader.GetRejections()[0];
+        EXPECT_NE(message.find(c.words), std::string::npos) << message;
+        EXPECT_NE(message.find(" on Line 2 in File 'game.xml'"), std::string::npos) << message;
+        EXPECT_EQ(log, message + "\n");
+        ASSERT_NE(FindGridSettings(7), nullptr);
+        ASSERT_NE(FindGridSettings(9), nullptr);
+        EXPECT_EQ(FindGridSettings(9)->mHints, 3);
+        EXPECT_EQ(FindGridSettings(5), nullptr);
     }
+    GameStats broken;
+    EXPECT_FALSE(broken.LoadText("<game>\n<grid size=\"5\" hints=\"2\"", "game.xml"));
+    EXPECT_NE(broken.GetError().find(" on Line 2 in File 'game.xml'"), std::string::npos);
+    EXPECT_NE(FindGridSettings(9), nullptr) << "a file that is not XML leaves the table";
 }
 
 class CatalogTest : public DataTest {};

@@ -1,11 +1,14 @@
 #include "core/files/PakInterfaceBase.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/files/Parser.h"
 #include "support/WorkingFolder.h"
 
 class PakInterfaceBaseTest : public WorkingFolderTest {};
@@ -70,6 +73,41 @@ TEST_F(PakInterfaceBaseTest, MissingFilesFoldersAndWriteModes) {
     Write("big.bin", large);
     ASSERT_TRUE(pak->ReadWholeFile("big.bin", &text));
     EXPECT_EQ(text, large);
+}
+
+// What stands in a file's place is opened without blocking and read only when it is a regular
+// file of bounded size; anything else is refused at once with its reason, also by the XML reader.
+TEST_F(PakInterfaceBaseTest, StrangeFilesAreRefusedAtOnceWithTheReason) {
+    ASSERT_EQ(::mkfifo("fifo.xml", 0644), 0);
+    ASSERT_EQ(::symlink("/dev/zero", "zero.xml"), 0);
+    Write("folder.xml/inside.txt", "x");
+    Write("huge.xml", "<a/>");
+    ASSERT_EQ(::truncate("huge.xml", PakInterfaceBase::kMaxFileBytes + 1), 0);  // sparse
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"fifo.xml", "it is not a regular file"},
+        {"zero.xml", "it is not a regular file"},
+        {"folder.xml", "it is a folder"},
+        {"huge.xml", "it is larger than"},
+        {"missing.xml", "No such file or directory"},
+    };
+    PakInterfaceBase* pak = PakInterfaceBase::Get();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(pak->FOpen(c.name, "rb"), nullptr);
+        EXPECT_NE(PakInterfaceBase::LastOpenError().find(c.reason), std::string::npos)
+            << PakInterfaceBase::LastOpenError();
+        std::string text;
+        EXPECT_FALSE(pak->ReadWholeFile(c.name, &text));
+        Parser parser;
+        EXPECT_FALSE(parser.ParseFileAtPath(c.name));
+        EXPECT_EQ(parser.GetError(), std::string("Could not open the file (") +
+                                         PakInterfaceBase::LastOpenError() +
+                                         ") on Line 0 in File '" + c.name + "'");
+        EXPECT_NE(parser.GetError().find(c.reason), std::string::npos);
+    }
 }
 
 TEST_F(PakInterfaceBaseTest, CaseInsensitiveFallback) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "GameSession.h"
 #include "game/data/PlayerState.h"
@@ -206,6 +207,37 @@ TEST(GameApplication, PlayerIsToldOnceOfProfilesSetAsideAndOfFailedSaves) {
         AddProfile(name);
         session.Step(2);
         EXPECT_EQ(session.CountMenus<NoticeMenu>(), 2) << name;
+    }
+}
+
+// A profiles file read from its backup, or read with a field set back to its default, is told
+// on screen too, not only in the log.
+TEST(GameApplication, PlayerIsToldOfProfilesRestoredOrRepaired) {
+    std::string repaired = MakeProfilesXml("Ann", nullptr);
+    const size_t hours = repaired.find("hours=\"0\"");
+    ASSERT_NE(hours, std::string::npos);
+    repaired.replace(hours, 9, "hours=\"+5\"");
+    const struct {
+        std::string file;
+        std::string backup;  // empty: none
+        const char* notice;
+    } cases[] = {
+        {"<profiles selected=\"0\"><prof", MakeProfilesXml("Ann", nullptr), "profiles_restored"},
+        {repaired, "", "profiles_repaired"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notice);
+        GameSession session(c.file);
+        if (!c.backup.empty()) {
+            std::ofstream(session.ProfilesPath() + ".bak", std::ios::binary) << c.backup;
+        }
+        ASSERT_TRUE(session.Start());
+        session.Step(2);
+        ASSERT_EQ(session.CountMenus<NoticeMenu>(), 1);
+        const ExprValue* text = session.FindMenu<NoticeMenu>()->GetVariables().Find("text");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->AsString(), LocalizedTexts::Lookup(std::string(c.notice) + "_text"));
+        EXPECT_EQ(GetProfileRecord(0)->mName, "Ann");
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "GameSession.h"
 #include "core/expr/NamedConstants.h"
 #include "game/data/PlayerState.h"
@@ -274,6 +277,87 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
     EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
     EXPECT_EQ(CountOf(xml, "<profile name=\"\">"), 7);
+}
+
+// Typing a named profile's row down to nothing and committing it is a slip, not a deletion: the
+// row takes its name back and the progress stays, on screen and in both files. An empty row
+// emptied again stays free.
+TEST_F(TitleFlowTest, AnEmptiedNameIsASlipNotADeletion) {
+    const struct {
+        const char* how;
+        std::function<void(PlayerSelectMenu*)> commit;
+    } commits[] = {
+        {"Enter", [this](PlayerSelectMenu*) { h.Key(kEnter); }},
+        {"another row", [this](PlayerSelectMenu* select) { h.ClickWidget(select->GetRow(3)); }},
+    };
+    FirstRun("Ann");
+    GetCurrentPlayerState()->mHours = 5;
+    ClickLabel("main_change_player");
+    auto* select = h.Top<PlayerSelectMenu>();
+    ASSERT_NE(select, nullptr);
+    for (const auto& c : commits) {
+        SCOPED_TRACE(c.how);
+        h.ClickWidget(select->GetRow(0));
+        ASSERT_EQ(select->GetSelectedRow(), 0);
+        for (int i = 0; i < 4; ++i) {
+            h.Key(kBackspace);
+        }
+        ASSERT_EQ(select->GetRow(0)->GetLabel(), LocalizedTexts::Lookup("enter_your_name"));
+        c.commit(select);
+        EXPECT_EQ(select->GetRow(0)->GetLabel(), "Ann");
+        EXPECT_EQ(GetProfileRecord(0)->mName, "Ann");
+        EXPECT_EQ(GetProfileRecord(0)->mState.mHours, 5);
+        // One more save: the backup holds the profile too.
+        ASSERT_TRUE(SaveProfiles());
+        EXPECT_NE(h.UserText("profiles.xml.bak").find("<profile name=\"Ann\"><state"),
+                  std::string::npos);
+        EXPECT_NE(h.UserText("profiles.xml").find("hours=\"5\""), std::string::npos);
+    }
+    // A free row typed into and emptied again is left free, with nothing selected.
+    h.ClickWidget(select->GetRow(2));
+    h.Type("Z");
+    h.Key(kBackspace);
+    h.Key(kEnter);
+    EXPECT_TRUE(GetProfileRecord(2)->mName.empty());
+    EXPECT_EQ(select->GetSelectedRow(), -1);
+    EXPECT_EQ(select->GetRow(2)->GetLabel(), LocalizedTexts::Lookup("no_name"));
+    EXPECT_EQ(GetProfileRecord(0)->mName, "Ann");
+}
+
+// The quit question says the progress is kept only while it can be saved.
+TEST_F(TitleFlowTest, TheQuitQuestionPromisesProgressOnlyWhileSavesWork) {
+    FirstRun("Ann");
+    const struct {
+        const char* when;
+        std::function<void()> before;
+        const char* text;
+    } cases[] = {
+        {"saves work", [] {}, "quit_text"},
+        {"saves fail",
+         [this] {
+             // A folder where the file should go fails every save.
+             std::filesystem::remove(h.ProfilesPath());
+             std::filesystem::create_directory(h.ProfilesPath());
+             EXPECT_FALSE(SaveProfiles());
+         },
+         "quit_text_unsaved"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        c.before();
+        h.Step(2);
+        for (int i = 0; i < 3 && h.Top<MainMenu>() == nullptr; ++i) {
+            ClickLabel("button_ok");  // the notice that saving is off
+        }
+        ClickLabel("main_quit");
+        auto* question = h.Top<ConfirmQuitMenu>();
+        ASSERT_NE(question, nullptr);
+        const ExprValue* text = question->GetVariables().Find("text");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->AsString(), LocalizedTexts::Lookup(c.text));
+        ClickLabel("button_cancel");
+        ASSERT_NE(h.Top<MainMenu>(), nullptr);
+    }
 }
 
 // A profiles file with these names in the first slots (empty: a free slot) and selected.

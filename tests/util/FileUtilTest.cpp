@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -86,6 +87,56 @@ TEST(FileUtil, AppDataFolderFollowsXdgDataHome) {
     } else {
         ::unsetenv("XDG_DATA_HOME");
     }
+    SetAppDataFolder(temp.Path() + "custom");  // keep later tests out of the real home
+}
+
+// The per-user folder never lies inside the game's data (a HOME of "." started from inside it):
+// the game stops with the same message as without any HOME, and nothing is created.
+TEST(FileUtil, APerUserFolderInsideTheGameDataIsRefused) {
+    TempFolder temp;
+    const std::string data = temp.Path() + "content";
+    ASSERT_TRUE(MkDir(data + "/properties"));
+    ASSERT_TRUE(MkDir(temp.Path() + "home"));
+    const auto oldCwd = std::filesystem::current_path();
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome != nullptr ? oldHome : "";
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    const std::string savedXdg = oldXdg != nullptr ? oldXdg : "";
+    ::unsetenv("XDG_DATA_HOME");
+    const struct {
+        const char* home;  // null: unset
+        const char* xdg;   // null: unset
+        bool settled;
+    } cases[] = {
+        {".", nullptr, false},     {"../content/properties", nullptr, false},
+        {nullptr, "./sub", false},  // a relative XDG_DATA_HOME is ignored: no folder at all
+        {nullptr, nullptr, false}, {"../home", nullptr, true},
+    };
+    std::string refusal;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.home != nullptr ? c.home : "-") + " " +
+                     (c.xdg != nullptr ? c.xdg : "-"));
+        c.home != nullptr ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+        c.xdg != nullptr ? ::setenv("XDG_DATA_HOME", c.xdg, 1) : ::unsetenv("XDG_DATA_HOME");
+        ASSERT_EQ(::chdir(data.c_str()), 0);  // started from inside the data
+        SetAppDataFolder("");
+        std::string error;
+        EXPECT_EQ(SettleAppDataFolder(".", &error), c.settled) << error;
+        if (!c.settled) {
+            EXPECT_NE(error.find("HOME"), std::string::npos);
+            EXPECT_TRUE(refusal.empty() || error == refusal) << "one message for every refusal";
+            refusal = error;
+        }
+        EXPECT_EQ(ListFolder(data), std::vector<std::string>{"properties"});
+        EXPECT_TRUE(ListFolder(data + "/properties").empty());
+    }
+    struct stat info {};
+    EXPECT_EQ(::stat((temp.Path() + "home/.local/share/Pelnora Studio/Pelnora 7").c_str(), &info),
+              0);
+    std::filesystem::current_path(oldCwd);
+    oldHome != nullptr ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
+    oldXdg != nullptr ? ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1)
+                      : ::unsetenv("XDG_DATA_HOME");
     SetAppDataFolder(temp.Path() + "custom");  // keep later tests out of the real home
 }
 

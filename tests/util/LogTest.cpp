@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -108,5 +110,39 @@ TEST(Log, LogFileOnDesktopWithStartAndStopLines) {
     EXPECT_FALSE(StartLogging("Pelnora 7", "v1.2"));
     EXPECT_FALSE(IsLogging());
     ::unsetenv("XDG_DESKTOP_DIR");
+    ::setenv("HOME", oldHome.c_str(), 1);
+}
+
+// The log's folder is settled before the game changes into its data folder and is never the
+// working folder: without HOME it is the per-user folder, and a relative HOME is taken as the
+// player started the game. Nothing lands in the data folder.
+TEST(Log, TheLogFolderIsSettledBeforeTheGameChangesIntoItsData) {
+    TempFolder temp;
+    ::mkdir((temp.Path() + "data").c_str(), 0755);
+    ::mkdir((temp.Path() + "home").c_str(), 0755);
+    const auto oldCwd = std::filesystem::current_path();
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::unsetenv("XDG_DESKTOP_DIR");
+    ::unsetenv("XDG_CONFIG_HOME");
+    SetAppDataFolder(temp.Path() + "user");
+    const struct {
+        const char* home;  // null: unset
+        std::string logFolder;
+    } cases[] = {
+        {nullptr, temp.Path() + "user/"},
+        {"home", temp.Path() + "home/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.home != nullptr ? c.home : "no HOME");
+        c.home != nullptr ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+        ASSERT_EQ(::chdir(temp.Path().c_str()), 0);
+        SettleLogFolder();
+        ASSERT_EQ(::chdir((temp.Path() + "data").c_str()), 0);
+        ASSERT_TRUE(StartLogging("Pelnora 7", "v1.2"));
+        EXPECT_EQ(GetLogFilePath(), c.logFolder + "Pelnora 7.log");
+        StopLogging();
+        EXPECT_TRUE(std::filesystem::is_empty(temp.Path() + "data"));
+    }
+    std::filesystem::current_path(oldCwd);
     ::setenv("HOME", oldHome.c_str(), 1);
 }

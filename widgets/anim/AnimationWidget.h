@@ -126,6 +126,9 @@ public:
     void SetRunState(int state) { mRunState = state; }
     int GetRunCounter() const { return mRunCounter; }
     const std::shared_ptr<const Animation>& GetCurrentAnimation() const { return mCurrent; }
+    // The name of the script a command belongs to, for messages: the script it was read in, else
+    // the one playing, else "(built in)".
+    std::string ScriptNameOf(const AnimationCommand& command) const;
     VariableTable& GetVariables() { return mVars; }
     const ExpressionEvaluator& GetEvaluator() const { return mEvaluator; }
     void SetRemoveWhenScriptEnds(bool on) { mRemoveWhenScriptEnds = on; }

@@ -105,8 +105,7 @@ bool AnimationWidget::RunCommands(bool advance) {
             // A loop that never waits would hang the main thread: the script is parked until it
             // is played again.
             LogWarning("Script '%s': more than %d commands without a wait (at \"%s\"); parked",
-                       mCurrent ? mCurrent->mName.c_str() : "", gStepBudget,
-                       command.mCommand.c_str());
+                       ScriptNameOf(command).c_str(), gStepBudget, command.mCommand.c_str());
             mRunState = kParked;
             return true;
         }
@@ -148,7 +147,7 @@ int AnimationWidget::RunBuiltIn(const AnimationCommand& command) {
             if (target == nullptr) {
                 // An object that is gone (or never was) is not the script: nothing happens.
                 DebugOutput("Script '%s': \"%s\" names no object (id=\"%s\")\n",
-                            mCurrent ? mCurrent->mName.c_str() : "", command.mCommand.c_str(),
+                            ScriptNameOf(command).c_str(), command.mCommand.c_str(),
                             FindParamText("id").c_str());
                 return ScriptContext::kDone;
             }
@@ -163,10 +162,17 @@ int AnimationWidget::RunBuiltIn(const AnimationCommand& command) {
     // Nobody knows the word: skipped, and named once, so that a typing error in a script shows.
     if (ReportScriptProblemOnce(command)) {
         LogWarning("Script '%s': the command \"%s\" is not known here and is skipped%s",
-                   mCurrent ? mCurrent->mName.c_str() : "", command.mCommand.c_str(),
+                   ScriptNameOf(command).c_str(), command.mCommand.c_str(),
                    command.Where().c_str());
     }
     return ScriptContext::kDone;
+}
+
+std::string AnimationWidget::ScriptNameOf(const AnimationCommand& command) const {
+    if (command.mScript != nullptr) {
+        return *command.mScript;
+    }
+    return mCurrent && !mCurrent->mName.empty() ? mCurrent->mName : std::string("(built in)");
 }
 
 bool ReportScriptProblemOnce(const AnimationCommand& command) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-// One lasting copy of a file name, for AnimationCommand::mFile. Any thread.
+// One lasting copy of a file or script name, for AnimationCommand::mFile and mScript. Any thread.
 const std::string* InternFileName(const std::string& name);
 
 class AnimationCommand {
@@ -31,6 +31,8 @@ public:
     // as the process); 0 and null when built in code.
     int mLine = 0;
     const std::string* mFile = nullptr;
+    // The script the command was read in (interned); null when built in code.
+    const std::string* mScript = nullptr;
 
     // " on Line N in File 'name'" as the readers write it; empty when built in code.
     std::string Where() const;

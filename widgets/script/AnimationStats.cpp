@@ -147,6 +147,8 @@ void AnimationStats::HandleElementStart(const XMLElement& element) {
     command.mCommand = name;
     command.mLine = GetCurrentLine();
     command.mFile = InternFileName(GetCurrentFile());
+    // Named by its own script: a called or queued script runs under another's name.
+    command.mScript = InternFileName(mStaged.back()->mName);
     for (const auto& [key, value] : element.mAttributes) {
         if (key == "if") {
             command.mIf = value;

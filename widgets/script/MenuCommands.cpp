@@ -11,9 +11,8 @@ namespace {
 
 using Outcome = ScriptContext::Outcome;
 
-const char* ScriptName(AnimationWidget& host) {
-    const auto& current = host.GetCurrentAnimation();
-    return current ? current->mName.c_str() : "";
+std::string ScriptName(ScriptContext& c) {
+    return c.Host().ScriptNameOf(c.Command());
 }
 
 // A fade of 0 or less means at once.
@@ -32,7 +31,7 @@ Outcome NoticeMenuCommand(ScriptContext& c) {
     MenuInterface* menu = host.GetOwningMenu();
     if (menu == nullptr) {
         LogWarning("Script '%s': \"notice-menu\" on a widget that stands in no menu; skipped",
-                   ScriptName(host));
+                   ScriptName(c).c_str());
         return ScriptContext::kDone;
     }
     Widget* notice = menu->OpenNotice(p.GetString("text"));
@@ -58,7 +57,7 @@ Outcome StartSoundLoop(ScriptContext& c) {
     const int soundId = LookupAssetTableB(p.GetString("name"));
     if (!host.StartMenuSoundLoop(soundId, FadeRate(p))) {
         LogWarning("Script '%s': \"start-soundloop\" on a widget that stands in no menu; skipped",
-                   ScriptName(host));
+                   ScriptName(c).c_str());
     }
     return ScriptContext::kDone;
 }
@@ -70,7 +69,7 @@ Outcome StopSoundLoop(ScriptContext& c) {
     // Only a loop this widget started is released: another widget's count is not ours to drop.
     if (!host.StopMenuSoundLoop(soundId, FadeRate(p))) {
         DebugOutput("Script '%s': \"stop-soundloop\" of a sound this widget did not start\n",
-                    ScriptName(host));
+                    ScriptName(c).c_str());
     }
     return ScriptContext::kDone;
 }

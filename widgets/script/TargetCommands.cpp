@@ -164,11 +164,10 @@ Outcome Attach(ScriptContext& c) {
     // Into itself or into its own subtree the target would leave the tree with all it holds.
     for (const WidgetContainer* at = to; at != nullptr; at = at->GetParent()) {
         if (at == &target) {
-            const auto& script = c.Host().GetCurrentAnimation();
             LogWarning(
                 "Script '%s': \"attach\" of '%s' into itself or one of its children; "
                 "skipped",
-                script ? script->mName.c_str() : "", target.mScriptName.c_str());
+                c.Host().ScriptNameOf(c.Command()).c_str(), target.mScriptName.c_str());
             return ScriptContext::kDone;
         }
     }
