@@ -167,6 +167,11 @@ Widget* GameApp::CreateMenuButton(int x, int y, const std::string& label, bool l
     return nullptr;
 }
 
+Widget* GameApp::CreateTextButton(int /*x*/, int /*y*/, const std::string& /*label*/,
+                                  int /*unused*/) {
+    return nullptr;
+}
+
 CommandAnswer GameApp::HandleScriptCommand(const AnimationCommand& command,
                                            AnimationWidget* widget) {
     (void)command, (void)widget;

@@ -40,8 +40,10 @@ public:
     // Shows the next start-up screen; called by the logo and splash screens as they leave.
     virtual void ShowNextStartScreen() {}
 
-    // The button factory; the game's override makes its own buttons. The base makes none (null).
+    // Button factories; the game's override makes its own buttons. The base makes none (null).
     virtual Widget* CreateMenuButton(int x, int y, const std::string& label, bool localize);
+    // The fourth argument is not used.
+    virtual Widget* CreateTextButton(int x, int y, const std::string& label, int unused);
     // The widget shown in a menu's place while it opens; the base shows the menu itself.
     virtual Widget* WrapMenuInTransition(Widget* menu) { return menu; }
     // A one-shot sound through the sound player: not replayed within minTicks updates (-1 never

@@ -7,6 +7,7 @@
 #include "audio/MusicSources.h"
 #include "core/files/PakInterfaceBase.h"
 #include "core/util/Log.h"
+#include "core/util/StringUtil.h"
 
 MixTrackInterface::MixTrackInterface(std::shared_ptr<Mixer> mixer) : mMixer(std::move(mixer)) {}
 
@@ -84,9 +85,10 @@ std::unique_ptr<MusicSource> MixTrackInterface::Open(const std::string& path, bo
     if (!PakInterfaceBase::Get()->ReadWholeFile(path, &bytes)) {
         return nullptr;
     }
-    // The extension decides, letter case included, as the catalogue's names were written for.
+    // The extension decides, in either letter case: "TUNE.OGG" is a stream like "tune.ogg".
     const size_t dot = path.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? std::string() : path.substr(dot + 1, 3);
+    const std::string ext =
+        StringToLower(dot == std::string::npos ? std::string() : path.substr(dot + 1, 3));
     std::string error;
     std::unique_ptr<MusicSource> source;
     *module = false;

@@ -7,6 +7,7 @@
 #include "audio/MemoryFile.h"
 #include "audio/MusicSources.h"
 #include "audio/PcmData.h"
+#include "audio/SoundFileReaders.h"
 #include "core/util/StringUtil.h"
 
 namespace {
@@ -112,10 +113,78 @@ private:
     std::vector<int16_t> mScratch;
 };
 
+// The length in bytes of the MPEG audio frame whose 4-byte header starts at p; 0 when p holds
+// no valid header, or a free-format one whose length the header does not give.
+size_t Mp3FrameLength(const unsigned char* p) {
+    if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) {
+        return 0;
+    }
+    const int version = (p[1] >> 3) & 3;  // 0 MPEG 2.5, 1 reserved, 2 MPEG 2, 3 MPEG 1
+    const int layer = (p[1] >> 1) & 3;    // 1 layer III, 2 layer II, 3 layer I
+    const int bitrateIndex = p[2] >> 4;
+    const int rateIndex = (p[2] >> 2) & 3;
+    if (version == 1 || layer == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3) {
+        return 0;
+    }
+    static constexpr int kBitrates[5][15] = {
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // 1, layer I
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // 1, layer II
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // 1, layer III
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // 2, layer I
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // 2, II and III
+    };
+    static constexpr int kRates[3] = {44100, 48000, 32000};
+    const bool mpeg1 = version == 3;
+    const int table = mpeg1 ? 3 - layer : (layer == 3 ? 3 : 4);
+    const int bitrate = kBitrates[table][bitrateIndex] * 1000;
+    const int rate = kRates[rateIndex] >> (mpeg1 ? 0 : (version == 2 ? 1 : 2));
+    const int padding = (p[2] >> 1) & 1;
+    if (layer == 3) {
+        return static_cast<size_t>((12 * bitrate / rate + padding) * 4);
+    }
+    const int perSample = layer == 1 && !mpeg1 ? 72 : 144;
+    return static_cast<size_t>(perSample * bitrate / rate + padding);
+}
+
 }  // namespace
+
+bool IsMp3StreamComplete(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t size = bytes.size();
+    size_t pos = 0;
+    if (size >= 10 && bytes.substr(0, 3) == "ID3") {
+        // An ID3v2 tag: its size in four 7-bit bytes, then a footer of 10 when flagged.
+        const size_t tag =
+            (size_t{data[6]} << 21) | (size_t{data[7]} << 14) | (size_t{data[8]} << 7) | data[9];
+        pos = 10 + tag + ((data[5] & 0x10) != 0 ? 10 : 0);
+        if (pos > size) {
+            return false;
+        }
+    }
+    while (pos < size) {
+        if (size - pos == 128 && bytes.substr(pos, 3) == "TAG") {
+            return true;  // the ID3v1 tag that ends a file
+        }
+        if (size - pos < 4) {
+            return data[pos] != 0xFF;  // the start of a header the file cuts off
+        }
+        const size_t length = Mp3FrameLength(data + pos);
+        if (length == 0) {
+            return true;  // not frames this can follow
+        }
+        if (length > size - pos) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
 
 std::unique_ptr<MusicSource> CreateMp3MusicSource(std::string bytes, const std::string& name,
                                                   std::string* error) {
+    if (!IsMp3StreamComplete(bytes)) {
+        LogCutOffFile("Music file", name);
+    }
     auto source = std::make_unique<Mp3MusicSource>(std::move(bytes));
     std::string why;
     if (!source->Open(&why)) {

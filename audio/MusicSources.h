@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "audio/MusicSource.h"
 
@@ -16,6 +17,11 @@ std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::
 // An MPEG audio stream through libmpg123; positions are frames.
 std::unique_ptr<MusicSource> CreateMp3MusicSource(std::string bytes, const std::string& name,
                                                   std::string* error);
+// Whether an MPEG audio file ends as a whole stream does: its last frame is complete (an ID3
+// tag before the frames and one after them are allowed). A cut-off file still decodes, only
+// shorter, so this is how it is told apart. A file whose frames can't be followed to its end
+// counts as whole.
+bool IsMp3StreamComplete(std::string_view bytes);
 // A tracker module through libxmp, rendered at outputRate; positions are orders.
 std::unique_ptr<MusicSource> CreateModuleMusicSource(const std::string& bytes,
                                                      const std::string& name, int outputRate,

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -11,7 +9,6 @@
 #include "audio/MusicSources.h"
 #include "audio/PcmData.h"
 #include "audio/SoundFileReaders.h"
-#include "core/util/Log.h"
 #include "core/util/StringUtil.h"
 
 namespace {
@@ -125,14 +122,7 @@ std::unique_ptr<MusicSource> CreateOggMusicSource(std::string bytes, const std::
         return nullptr;
     }
     if (!complete) {
-        // Named once: a track is opened again each time it starts.
-        static std::mutex mutex;
-        static std::set<std::string> named;
-        std::lock_guard<std::mutex> lock(mutex);
-        if (named.insert(name).second) {
-            LogWarning("Music file '%s' is cut off: it plays only up to where the file ends",
-                       name.c_str());
-        }
+        LogCutOffFile("Music file", name);
     }
     return source;
 }

@@ -13,12 +13,15 @@
 
 namespace {
 
-// Warns about a malformed file once per read; a missing or stale file is an ordinary miss.
-bool Accept(SoundReadResult result, const std::string& error) {
+// Warns about a malformed file once per read and about a cut-off one once per run, which plays
+// what it has; a missing or stale file is an ordinary miss.
+bool Accept(SoundReadResult result, const std::string& error, const std::string& path) {
     if (result == SoundReadResult::kBad) {
         LogWarning("%s", error.c_str());
+    } else if (result == SoundReadResult::kCutOff) {
+        LogCutOffFile("Sound file", path);
     }
-    return result == SoundReadResult::kOk;
+    return result == SoundReadResult::kOk || result == SoundReadResult::kCutOff;
 }
 
 // The per-user folder where a cache write failed (a read-only or full folder, a file-size limit):
@@ -114,20 +117,38 @@ bool LoadSoundFile(const std::string& name, PcmData* out, SoundSource* source) {
         } else {
             if (cached == SoundReadResult::kBad) {
                 DebugOutput("%s; decoding the source again\n", error.c_str());
+            } else if (cached == SoundReadResult::kCutOff) {
+                DebugOutput("Sound cache file '%s' is cut off; decoding the source again\n",
+                            cachePath.c_str());
             }
             MkDir(GetFileDir(cachePath));
         }
     }
-    if (found == SoundSource::kNone && Accept(ReadWaveFile(name + ".wav", out, &error), error)) {
-        found = SoundSource::kWave;
+    if (found == SoundSource::kNone) {
+        const std::string path = name + ".wav";
+        if (Accept(ReadWaveFile(path, out, &error), error, path)) {
+            found = SoundSource::kWave;
+        }
     }
-    if (found == SoundSource::kNone && Accept(ReadOggFile(name + ".ogg", out, &error), error)) {
-        found = SoundSource::kOgg;
-        WriteCache(cachePath, name + ".ogg", *out);
-    }
-    if (found == SoundSource::kNone && Accept(ReadAuFile(name + ".au", out, &error), error)) {
-        found = SoundSource::kAu;
-        WriteCache(cachePath, name + ".au", *out);
+    const struct {
+        const char* extension;
+        SoundReadResult (*read)(const std::string&, PcmData*, std::string*);
+        SoundSource source;
+    } decoded[] = {{".ogg", ReadOggFile, SoundSource::kOgg}, {".au", ReadAuFile, SoundSource::kAu}};
+    for (const auto& format : decoded) {
+        if (found != SoundSource::kNone) {
+            break;
+        }
+        const std::string path = name + format.extension;
+        const SoundReadResult result = format.read(path, out, &error);
+        if (Accept(result, error, path)) {
+            found = format.source;
+            if (result == SoundReadResult::kOk) {
+                // A cut-off file is decoded again each run, so its log line comes back until
+                // the file is mended.
+                WriteCache(cachePath, path, *out);
+            }
+        }
     }
     if (source) {
         *source = found;

@@ -6,8 +6,11 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "core/files/PakInterfaceBase.h"
+#include "core/util/Log.h"
 #include "core/util/StringUtil.h"
 
 namespace {
@@ -125,15 +128,14 @@ SoundReadResult ParseWaveData(const std::string& data, const std::string& fileNa
             }
             xorByte = static_cast<uint8_t>(data[body]);
         } else if (id == "data") {
-            if (!fits) {
-                return Bad(error, fileName, "the \"data\" chunk is longer than the file");
-            }
             std::string why;
             if (!FormatSupported(pcm, &why)) {
                 return Bad(error, fileName, why);
             }
+            // A file that ends inside its data plays what it has.
+            const size_t there = fits ? size : data.size() - body;
             // A partial last frame can't be played; drop it rather than reject the file.
-            const size_t usable = size - size % pcm.BlockAlign();
+            const size_t usable = there - there % pcm.BlockAlign();
             pcm.bytes.assign(data.begin() + body, data.begin() + body + usable);
             if (xorByte != 0) {
                 for (uint8_t& b : pcm.bytes) {
@@ -141,7 +143,7 @@ SoundReadResult ParseWaveData(const std::string& data, const std::string& fileNa
                 }
             }
             *out = std::move(pcm);
-            return SoundReadResult::kOk;
+            return fits ? SoundReadResult::kOk : SoundReadResult::kCutOff;
         }
         if (!fits) {
             return Bad(error, fileName, StrFormat("chunk \"%s\" runs past the end", id.c_str()));
@@ -181,10 +183,12 @@ SoundReadResult ReadAuFile(const std::string& path, PcmData* out, std::string* e
     if (offset < 24 || offset > data.size()) {
         return Bad(error, path, "the data offset lies outside the file");
     }
+    bool cutOff = false;
     if (size == 0xFFFFFFFFu) {
         size = data.size() - offset;  // the format's "size unknown": read to the end
     } else if (size > data.size() - offset) {
-        return Bad(error, path, "the data runs past the end of the file");
+        size = data.size() - offset;  // the file ends inside its data: what is there plays
+        cutOff = true;
     }
     if (encoding == 1) {
         pcm.bitsPerSample = 16;
@@ -214,7 +218,7 @@ SoundReadResult ReadAuFile(const std::string& path, PcmData* out, std::string* e
         }
     }
     *out = std::move(pcm);
-    return SoundReadResult::kOk;
+    return cutOff ? SoundReadResult::kCutOff : SoundReadResult::kOk;
 }
 
 namespace {
@@ -269,7 +273,8 @@ SoundReadResult ReadOggFile(const std::string& path, PcmData* out, std::string* 
             const long got = ov_read(&vf, reinterpret_cast<char*>(pcm.bytes.data() + filled),
                                      static_cast<int>(want), &bitstream);
             if (got < 1) {
-                result = Bad(error, path, "the stream ended before its stated length");
+                pcm.bytes.resize(filled - filled % static_cast<size_t>(pcm.BlockAlign()));
+                result = SoundReadResult::kCutOff;
                 break;
             }
             filled += static_cast<size_t>(got);
@@ -277,10 +282,27 @@ SoundReadResult ReadOggFile(const std::string& path, PcmData* out, std::string* 
     }
     ov_clear(&vf);
     pak->FClose(file);
-    if (result == SoundReadResult::kOk) {
+    // A stream cut off after a whole page decodes to its end without a fault; only the missing
+    // end-of-stream page tells.
+    std::string bytes;
+    if (result == SoundReadResult::kOk && pak->ReadWholeFile(path, &bytes) &&
+        !IsOggStreamComplete(bytes)) {
+        result = SoundReadResult::kCutOff;
+    }
+    if (result == SoundReadResult::kOk || result == SoundReadResult::kCutOff) {
         *out = std::move(pcm);
     }
     return result;
+}
+
+void LogCutOffFile(const char* kind, const std::string& name) {
+    static std::mutex mutex;
+    static std::set<std::string> named;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (named.insert(name).second) {
+        LogWarning("%s '%s' is cut off: it plays only up to where the file ends", kind,
+                   name.c_str());
+    }
 }
 
 std::string BuildWaveData(const PcmData& pcm, const std::string& depName, int64_t depTime) {

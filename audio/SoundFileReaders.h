@@ -9,10 +9,11 @@
 
 #include "audio/PcmData.h"
 
-// Why a reader gave up. kMissing means the file is not there (the next try follows quietly);
-// kStale means a "dep " chunk names a source whose time changed; kBad means the file exists but is
-// malformed or unsupported, and error names the file and the fault.
-enum class SoundReadResult { kOk, kMissing, kStale, kBad };
+// How a read went. kMissing means the file is not there (the next try follows quietly); kStale
+// means a "dep " chunk names a source whose time changed; kBad means the file exists but is
+// malformed or unsupported, and error names the file and the fault. kCutOff means the file ends
+// before its sound does: out holds the part that is there, and error is left as it was.
+enum class SoundReadResult { kOk, kMissing, kStale, kBad, kCutOff };
 
 // Parses a RIFF WAVE image held in memory; fileName is only used in messages.
 SoundReadResult ParseWaveData(const std::string& data, const std::string& fileName, PcmData* out,
@@ -30,6 +31,11 @@ SoundReadResult ReadOggFile(const std::string& path, PcmData* out, std::string* 
 // Whether an Ogg file ends as a whole stream does: its last page is complete and marks the end
 // of the stream. A cut-off file still decodes, only shorter, so this is how it is told apart.
 bool IsOggStreamComplete(std::string_view bytes);
+
+// Logs that the file is cut off and plays only up to where it ends, once per file name for the
+// whole run (a track is opened again each time it starts). kind begins the line: "Music file",
+// "Sound file". Any thread.
+void LogCutOffFile(const char* kind, const std::string& name);
 
 // The standard G.711 mu-law expansion of one byte to a 16-bit sample.
 int16_t MuLawToLinear(uint8_t code);

@@ -41,7 +41,10 @@ private:
 std::unique_ptr<MusicSource> CreateWaveMusicSource(std::string bytes, const std::string& name,
                                                    std::string* error) {
     PcmData pcm;
-    if (ParseWaveData(bytes, name, &pcm, error) != SoundReadResult::kOk) {
+    const SoundReadResult read = ParseWaveData(bytes, name, &pcm, error);
+    if (read == SoundReadResult::kCutOff) {
+        LogCutOffFile("Music file", name);
+    } else if (read != SoundReadResult::kOk) {
         if (error->empty()) {
             *error = "Music file '" + name + "': its \"dep \" source has changed";
         }

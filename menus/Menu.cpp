@@ -23,6 +23,13 @@ SoundPlayer* Player() {
     return app != nullptr ? app->mSoundPlayer : nullptr;
 }
 
+Widget* AddAsDialog(Widget* shown) {
+    if (gApp != nullptr) {
+        gApp->AddDialog(shown);
+    }
+    return shown;
+}
+
 }  // namespace
 
 GameApp* Menu::App() {
@@ -83,11 +90,11 @@ Widget* Menu::ShowAsDialog(Menu* m) {
     if (m == nullptr) {
         return nullptr;
     }
-    Widget* shown = m->mShowThroughTransition ? m->CreateTransition() : m;
-    if (gApp != nullptr) {
-        gApp->AddDialog(shown);
-    }
-    return shown;
+    return AddAsDialog(m->mShowThroughTransition ? m->CreateTransition() : m);
+}
+
+Widget* Menu::ShowWithTransition(Menu* m) {
+    return m != nullptr ? AddAsDialog(m->CreateTransition()) : nullptr;
 }
 
 Widget* Menu::CreateTransition() {

@@ -33,6 +33,9 @@ public:
     // Hands m (or, when m->mShowThroughTransition is set, m->CreateTransition()) to the dialog
     // table, which owns it from then on. Returns the widget shown; null for null.
     static Widget* ShowAsDialog(Menu* m);
+    // Hands m->CreateTransition() to the dialog table whatever m's flag says. Returns the widget
+    // shown; null for null.
+    static Widget* ShowWithTransition(Menu* m);
     // The widget shown in the menu's place (the application wraps it; the base shows the menu).
     virtual Widget* CreateTransition();
 

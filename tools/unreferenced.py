@@ -14,6 +14,10 @@ Two kinds of entry:
 The allow-list is tools/unreferenced.allow: entries kept on purpose (an interface the game's
 content can reach, an override whose base needs the parameter). An entry that is no longer found
 is reported so the list can shrink.
+
+The functions the game's design names (tools/interface.names, by qualified name) are not listed
+however unreferenced: the interface stays whole. Each of them that nothing in the game reaches
+must be named by a test instead, or the check fails.
 """
 
 import argparse
@@ -24,6 +28,8 @@ import sys
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 ALLOW = os.path.join(ROOT, "tools", "unreferenced.allow")
+INTERFACE = os.path.join(ROOT, "tools", "interface.names")
+TEST_FOLDERS = ("tests",)
 LONG_STRING = "std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >"
 SOURCE_FOLDERS = ("app", "audio", "core", "game", "graphics", "menus", "platform", "rules",
                   "widgets", "tools")
@@ -85,6 +91,53 @@ def unreferenced_functions(folder):
     return found
 
 
+def read_names(path):
+    """The non-comment lines of a list file, as a set."""
+    if not os.path.exists(path):
+        return set()
+    with open(path, encoding="utf-8") as f:
+        return {line.strip() for line in f if line.strip() and not line.startswith("#")}
+
+
+def qualified_name(entry):
+    """Foo::Bar for 'function a/Foo.cpp: Foo::Bar(int) const'; None for other entries."""
+    if not entry.startswith("function "):
+        return None
+    name = entry.split(": ", 1)[1]
+    depth = 0
+    for i, ch in enumerate(name):
+        if ch == "<":
+            depth += 1
+        elif ch == ">":
+            depth -= 1
+        elif ch == "(" and depth == 0:
+            return name[:i]
+    return name
+
+
+def test_sources():
+    texts = []
+    for folder in TEST_FOLDERS:
+        for top, _, files in os.walk(os.path.join(ROOT, folder)):
+            for f in sorted(files):
+                if f.endswith((".cpp", ".h")):
+                    with open(os.path.join(top, f), encoding="utf-8") as src:
+                        texts.append(src.read())
+    return "\n".join(texts)
+
+
+def split_interface(found, interface):
+    """(entries still to judge, named interface functions that no test names either)."""
+    kept = {e for e in found if qualified_name(e) in interface}
+    tests = test_sources() if kept else ""
+    untested = set()
+    for entry in kept:
+        short = qualified_name(entry).rsplit("::", 1)[-1]
+        if not re.search(r"\b" + re.escape(short) + r"\s*\(", tests):
+            untested.add(entry)
+    return found - kept, untested
+
+
 def discarded_parameters():
     found = set()
     for folder in SOURCE_FOLDERS:
@@ -110,7 +163,11 @@ def main():
     args = parser.parse_args()
 
     build(args.build, args.jobs)
-    found = unreferenced_functions(args.build) | discarded_parameters()
+    found, untested = split_interface(unreferenced_functions(args.build),
+                                      read_names(INTERFACE))
+    found |= discarded_parameters()
+    for entry in sorted(untested):
+        print(f"unreferenced: neither the game nor a test reaches {entry}", file=sys.stderr)
     if args.write:
         with open(ALLOW, "w", encoding="utf-8") as f:
             f.write("# What nothing in the game reaches, allowed: test seams, tools' helpers, "
@@ -119,10 +176,7 @@ def main():
             f.writelines(entry + "\n" for entry in sorted(found))
         print(f"unreferenced: {len(found)} entries written to {os.path.relpath(ALLOW, ROOT)}")
         return
-    allowed = set()
-    if os.path.exists(ALLOW):
-        with open(ALLOW, encoding="utf-8") as f:
-            allowed = {line.rstrip("\n") for line in f if line.strip() and not line.startswith("#")}
+    allowed = read_names(ALLOW)
     new = sorted(found - allowed)
     gone = sorted(allowed - found)
     for entry in gone:
@@ -132,6 +186,10 @@ def main():
     if new:
         print(f"unreferenced: {len(new)} new entries; remove the code, or if the game's content "
               f"reaches it, add it to {os.path.relpath(ALLOW, ROOT)}", file=sys.stderr)
+    if untested:
+        print(f"unreferenced: {len(untested)} functions of the named interface untested; add a "
+              f"test that calls each", file=sys.stderr)
+    if new or untested:
         sys.exit(1)
     print(f"unreferenced: nothing new ({len(found)} entries allowed)")
 

@@ -557,6 +557,11 @@ void ClearProfiles() {
     Store().profiles.clear();
     Store().selected = -1;
     Store().loaded.store(false);
+    // The next list starts with a clean record: its first failed save is reported again, and
+    // nothing of this list's load is told of it.
+    gLastSaveFailed.store(false);
+    std::lock_guard<std::mutex> failureLock(gSaveFailureMutex);
+    gLoadReport = ProfilesLoadReport();
 }
 
 const std::vector<ProfileRecord>& GetProfiles() {

@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "game/data/PlayerState.h"
+#include "game/data/ProfileManager.h"
 #include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
@@ -17,6 +18,8 @@ void ConfirmMainMenu::OnConfirm() {
             PassTutorialSet(*state);
             state->mCurrentCountry = 1;
             state->mMode = 0;
+            // Progress reaches the disk when it changes; the main menu itself saves nothing.
+            SaveProfiles();
         }
     }
     auto* app = dynamic_cast<GameApp*>(gApp);

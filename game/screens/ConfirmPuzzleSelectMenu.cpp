@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 #include "app/QuorAppBase.h"
 #include "game/data/PlayerState.h"
+#include "game/data/ProfileManager.h"
 #include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
@@ -30,6 +31,7 @@ void ConfirmPuzzleSelectMenu::OnConfirm() {
         if (PlayerState* state = GetCurrentPlayerState()) {
             PassTutorialSet(*state);
             state->mCurrentCountry = 1;
+            SaveProfiles();  // saved when it changes, not once the set's screens are loaded
         }
         OpenSetLoading(-1);
     } else {

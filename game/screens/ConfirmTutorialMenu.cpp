@@ -5,6 +5,7 @@
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleBooking.h"
 #include "game/data/PuzzleCatalog.h"
+#include "game/screens/PuzzleLoadingMenu.h"
 #include "game/screens/ScreenFlow.h"
 
 ConfirmTutorialMenu::ConfirmTutorialMenu()
@@ -18,7 +19,7 @@ void ConfirmTutorialMenu::OnConfirm() {
     if (PlayerState* state = GetCurrentPlayerState()) {
         state->mSeenTutorial = true;
     }
-    OpenPuzzleLoading(kDefaultGameName, {0, 0, 0}, true);
+    ShowWithTransition(new PuzzleLoadingMenu(kDefaultGameName, {0, 0, 0}, true));
     CloseUnlessKilled();
 }
 

@@ -7,6 +7,7 @@
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/SetTable.h"
+#include "game/screens/PuzzleLoadingMenu.h"
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/ScreenTexts.h"
 #include "graphics/assets/LocalizedTexts.h"
@@ -169,7 +170,8 @@ void LevelCompleteMenu::OnPrimary() {
             if (player != nullptr) {
                 player->mPuzzle = mNextPuzzle;
             }
-            OpenPuzzleLoading(mGameName, {mId.mMode, mId.mSet, mNextPuzzle}, false);
+            ShowWithTransition(
+                new PuzzleLoadingMenu(mGameName, {mId.mMode, mId.mSet, mNextPuzzle}, false));
         } else {
             OpenMainMenu();
         }

@@ -1,5 +1,6 @@
 #include "game/screens/LevelFailMenu.h"
 
+#include "game/screens/PuzzleLoadingMenu.h"
 #include "game/screens/ScreenFlow.h"
 
 namespace {
@@ -18,7 +19,7 @@ LevelFailMenu::LevelFailMenu(const std::string& gameName, const PuzzleId& id, in
 }
 
 void LevelFailMenu::OnPrimary() {
-    OpenPuzzleLoading(mGameName, mId, false);
+    ShowWithTransition(new PuzzleLoadingMenu(mGameName, mId, false));
 }
 
 void LevelFailMenu::OnSecondary() {

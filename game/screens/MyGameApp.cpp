@@ -1,6 +1,7 @@
 #include "game/screens/MyGameApp.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -175,6 +176,20 @@ Widget* MyGameApp::CreateMenuButton(int x, int y, const std::string& label, bool
     const int width = normal != nullptr ? normal->GetCelWidth() : button->mWidth;
     const int height = normal != nullptr ? normal->GetCelHeight() : button->mHeight;
     button->Move(static_cast<float>(x - width / 2), static_cast<float>(y - height / 2));
+    return button;
+}
+
+Widget* MyGameApp::CreateTextButton(int x, int y, const std::string& label, int /*unused*/) {
+    auto* button = static_cast<ButtonWidget*>(CreateMenuButton(x, y, label, true));
+    // A bare label: it does not shift when pressed, and it may be as wide as its text.
+    button->mDownOffsetX = 0;
+    button->mDownOffsetY = 0;
+    button->mLabelWidth = -1;
+    if (const Font* font = button->GetLabelFont()) {
+        const int width = static_cast<int>(std::lround(font->StringWidthF(button->GetLabel())));
+        const int height = font->GetHeight();
+        button->Resize(static_cast<float>(x - width / 2), static_cast<float>(y), width, height);
+    }
     return button;
 }
 

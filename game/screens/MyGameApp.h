@@ -36,8 +36,9 @@ public:
     // localize is set. Owned by the caller until added.
     Widget* CreateMenuButton(int x, int y, const std::string& label, bool localize) override;
     // A menu button sized to its localized label in its font, centred horizontally on x with its
-    // top at y.
-    // The "transition" script over the screen being left, opening menu beneath it.
+    // top at y, as high as the font; the fourth argument is not used.
+    Widget* CreateTextButton(int x, int y, const std::string& label, int unused) override;
+    // The "transition"" script over the screen being left, opening menu beneath it.
     Widget* WrapMenuInTransition(Widget* menu) override;
     // The typed developer codes: exactly one of seven eight-letter words acts; anything else
     // does nothing. Main thread.

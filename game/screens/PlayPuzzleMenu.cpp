@@ -581,7 +581,7 @@ void PlayPuzzleMenu::AddExplosionTile(DynamicWidget* tile, float targetX, float 
     }
     AddWidget(tile);
     mFallingTiles.insert(tile->mId);
-    tile->JumpTo(targetX, static_cast<int>(targetY), -60, 20, ticks);
+    tile->JumpTo(targetX, static_cast<int>(targetY), -50, -150, ticks);
     tile->SetRemoveWhenDone(true);
 }
 

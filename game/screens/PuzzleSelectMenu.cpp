@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/expr/LiveObjectRegistry.h"
+#include "core/expr/NamedConstants.h"
 #include "game/board/PuzzleIcon.h"
 #include "game/board/SmallArtGrid.h"
 #include "game/data/PlayerState.h"
@@ -319,10 +320,17 @@ void PuzzleSelectMenu::SetCurrentSet(int set) {
     if (set >= 0 && set < CountCatalogSets(mGameName, mMode)) {
         progress->mUnlock = std::min(progress->mUnlock, count);
         // A puzzle the catalogue could not read does not block the set: once open it counts as
-        // done, and passing the set's last one opens the next set.
+        // done, and passing the set's last one finishes the set as solving it would (the next
+        // set, the bonus rooms, and this screen's end-of-set steps).
         if (PassUnavailablePuzzles(*player, mMode, set,
                                    FindUnavailablePuzzles(mGameName, mMode, set))) {
             OpenNextSet(*player, mMode, set, CountCatalogSets(mGameName, mMode));
+            if (FinishingSetOpensBonus(mMode, set,
+                                       GetConstantValue("sets_before_extra_puzzles").AsInt())) {
+                OpenFirstBonusSet(*player);
+            }
+            mCompletedSet = set;
+            GetVariables().Set("c_set_completed", ExprValue::FromBool(true));
         }
     }
     mAvailable = progress->mUnlock;

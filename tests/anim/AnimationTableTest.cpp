@@ -74,7 +74,17 @@ TEST_F(AnimationTableTest, IncludesAreReadInQueueOrderAndLaterDefinitionsWin) {
 </animations>)");
     int progress = 0;
     AnimationStats stats(false, &mTable, [&progress] { ++progress; });
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(Load(&stats));
+    const std::string log = testing::internal::GetCapturedStderr();
+    // Every repeat is named with the file of the definition it replaces and its own.
+    EXPECT_NE(log.find("Script 'shared' is defined in 'animations.xml' and again in 'b.xml'"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Script 'shared' is defined in 'b.xml' and again in 'd.xml'"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("'main'"), std::string::npos) << log;
     EXPECT_EQ(stats.GetFilesRead(),
               (std::vector<std::string>{"animations.xml", "b.xml", "c.xml", "d.xml"}));
     // d is read last, so its definition alone remains.
@@ -226,8 +236,18 @@ TEST(AnimationContent, TheShippedScriptFileReadsCleanly) {
     AnimationTable table;
     AnimationStats stats(false, &table);
     const std::string folder = std::string(std::getenv("P7_SOURCE_DIR")) + "/content/properties/";
+    testing::internal::CaptureStderr();
     EXPECT_TRUE(stats.ReadAll("animations.xml", folder))
         << (stats.GetErrors().empty() ? "" : stats.GetErrors()[0]);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("is defined in"), std::string::npos) << "one script per name\n" << log;
+    // Loading screens open with their transition's sound.
+    bool sound = false;
+    for (const AnimationCommand& command : table.Find("map_to_select_transition")->mCommands) {
+        sound = sound || (command.mCommand == "sound" && command.FindParam("name") != nullptr &&
+                          *command.FindParam("name") == "'transition'");
+    }
+    EXPECT_TRUE(sound);
 }
 
 }  // namespace

@@ -224,6 +224,33 @@ TEST_F(Dynamic, FinishActionsAndFrameClock) {
     EXPECT_FLOAT_EQ(slow->mClock, 1.0f);
 }
 
+// The circle is planned on the base position: an oscillation's offset on top of it neither
+// widens the radius nor turns the start angle.
+TEST_F(Dynamic, CirclesAndShearsAsItsOwnMotions) {
+    auto* w = Make<DynamicWidget>(true, 10, 0, nullptr, 1.0f);
+    auto osc = PropertyOscillation::Create(w, "wave", std::make_unique<SineWave>(), 0.25, 100.0,
+                                           kChangedPosition);
+    ASSERT_TRUE(osc);
+    osc->AddProperty("y", 5.0f);
+    w->AddOscillation(std::move(osc));
+    w->CircleTo("orbit", 0, 0, 90.0f, 2.0f, nullptr, kChangedPosition);
+    EXPECT_TRUE(w->HasController("orbit"));
+    EXPECT_TRUE(w->IsAnimating());
+    Tick(2);
+    w->StopOscillation("wave", true);
+    EXPECT_NEAR(w->mX, 0.0f, 1e-3f);
+    EXPECT_NEAR(w->mY, -10.0f, 1e-3f);
+    EXPECT_FALSE(w->HasController("orbit"));
+
+    w->ShearTo("lean", 0.5f, 0.25f, 3.0f, -2.0f, 0.0f, 0.0f, 1.0f);
+    EXPECT_TRUE(w->HasController("lean"));
+    Tick();
+    EXPECT_FLOAT_EQ(w->mShearX, 0.5f);
+    EXPECT_FLOAT_EQ(w->mShearY, 0.25f);
+    EXPECT_FLOAT_EQ(w->mShearXOffset, 3.0f);
+    EXPECT_FLOAT_EQ(w->mShearYOffset, -2.0f);
+}
+
 TEST_F(Dynamic, BlinkingShowsAndHidesAndCountsDown) {
     auto* w = Make<DynamicWidget>(true, 0, 0, nullptr, 1.0f);
     w->StartBlinking(2, 1, 0);

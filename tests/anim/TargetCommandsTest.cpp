@@ -193,6 +193,46 @@ TEST_F(TargetCommands, DefineAssignAndPlayInAnotherWidget) {
     EXPECT_EQ(VarInt(other, "total"), 3);
 }
 
+// Without "id" the scripted widget is the target: it defines, assigns, erases and plays in
+// itself, and moves itself into another parent.
+TEST_F(TargetCommands, WithoutAnIdTheInCommandsAndAttachActOnTheScriptsOwnWidget) {
+    Load(R"(<animation name="a">
+              <play animation="hold" id="right" x="300" y="70" remove="false"/>
+              <play animation="hold" id="mover" x="10" y="20" remove="false"/>
+            </animation>
+            <animation name="hold"><wait-for time="1000"/></animation>
+            <animation name="self">
+              <define-in speed="4" gone="1" lost="1"/>
+              <assign-in name="'total'" value="2 + 1"/>
+              <undefine-in name="gone"/>
+              <define key="'lost'"/>
+              <unassign-in name="key"/>
+              <attach to="right"/>
+              <play-in animation="report" level="2"/>
+            </animation>
+            <animation name="report"><assign name="seen" value="level + speed"/></animation>)");
+    auto* host = Host("a", 5.0f, 5.0f);
+    auto* mover = dynamic_cast<AnimationWidget*>(VarObject(host, "mover"));
+    auto* right = VarObject(host, "right");
+    ASSERT_NE(mover, nullptr);
+    mover->GetVariables().Set("right", ExprValue::FromObject(right));
+    testing::internal::CaptureStderr();
+    mover->PlayAnimationRef("self");
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("not known"), std::string::npos) << log;
+    EXPECT_EQ(VarInt(mover, "speed"), 4);
+    EXPECT_EQ(VarInt(mover, "total"), 3);
+    EXPECT_FALSE(mover->GetVariables().Contains("gone"));
+    EXPECT_FALSE(mover->GetVariables().Contains("lost"));
+    EXPECT_EQ(VarInt(mover, "seen"), 6);
+    EXPECT_EQ(mover->GetParent(), right);
+    EXPECT_FLOAT_EQ(mover->LocalToGlobal().mX, 15.0f);
+    EXPECT_FLOAT_EQ(mover->LocalToGlobal().mY, 25.0f);
+    // Still the host's named object, not one of its own.
+    EXPECT_EQ(VarObject(host, "mover"), mover);
+    EXPECT_FALSE(mover->GetVariables().Contains(""));
+}
+
 TEST_F(TargetCommands, WhenDoneActsAtOnceOnAnIdleTarget) {
     AddImage("dot", 4, 4);
     Load(R"(<animation name="a">

@@ -178,9 +178,15 @@ TEST_F(MusicTrackTest, OggMp3AndModuleTracks) {
     mTracks->PlayTrack(10, 0, false);
     EXPECT_GT(Peak(Pull(2000)), 3000);
 
-    // The extension decides, case included: an upper-case ".OGG" is taken for a module.
+    // The extension decides, in either letter case.
     std::filesystem::copy_file(FixturePath("tone.ogg"), "TONE.OGG");
-    EXPECT_FALSE(mTracks->LoadTrack(11, "TONE.OGG", "music"));
+    ASSERT_TRUE(mTracks->LoadTrack(11, "TONE.OGG", "music"));
+    mTracks->StopTrack(10);
+    mTracks->PlayTrack(11, 0, false);
+    EXPECT_GT(Peak(Pull(2000)), 3000);
+    mTracks->StopTrack(11);
+    WriteFile("QUIET.Mp3", SilentMp3(12));
+    EXPECT_TRUE(mTracks->LoadTrack(16, "QUIET.Mp3", "music"));
 
     WriteFile("quiet.mp3", SilentMp3(12));
     ASSERT_TRUE(mTracks->LoadTrack(12, "quiet.mp3", "music"));
@@ -274,6 +280,47 @@ TEST(OggMusicSourceTest, ACutOffFileIsToldApart) {
     for (size_t cut : {whole.size() - 1, whole.size() / 2, size_t{30}, size_t{0}}) {
         EXPECT_FALSE(IsOggStreamComplete(whole.substr(0, cut))) << cut;
     }
+}
+
+// The frames are followed to the end: one that runs past it, or a header cut short, is a cut-off
+// file; ID3 tags before and after the frames are allowed.
+TEST(Mp3MusicSourceTest, ACutOffFileIsToldApart) {
+    const std::string frames = SilentMp3(6);
+    std::string id3 = "ID3";
+    id3 += std::string("\x04\x00\x00\x00\x00\x00\x05", 7) + "abcde";
+    const std::string trailer = "TAG" + std::string(125, ' ');
+    const struct {
+        std::string bytes;
+        bool whole;
+    } cases[] = {
+        {frames, true},
+        {id3 + frames + trailer, true},
+        {frames.substr(0, 5 * 417), true},  // ends between frames: nothing tells
+        {frames.substr(0, frames.size() - 1), false},
+        {frames.substr(0, 5 * 417 + 2), false},
+        {id3 + frames.substr(0, 200), false},
+        {id3.substr(0, 12), false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(IsMp3StreamComplete(cases[i].bytes), cases[i].whole) << i;
+    }
+}
+
+TEST_F(MusicTrackTest, ACutOffMp3PlaysWithOneLogLine) {
+    mTracks->SetChannelVolume("music", 1.0);
+    const std::string frames = SilentMp3(12);
+    WriteFile("cut.mp3", frames.substr(0, frames.size() - 100));
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(mTracks->LoadTrack(30, "cut.mp3", "music"));
+    mTracks->PlayTrack(30, 0, false);
+    Pull(1000);
+    mTracks->StopTrack(30);
+    mTracks->PlayTrack(30, 0, false);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(mTracks->IsTrackPlaying(30));
+    const std::string line = "Music file 'cut.mp3' is cut off";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << log;
 }
 
 TEST(BareTrackInterface, AcceptsEverythingAndPlaysNothing) {

@@ -114,6 +114,41 @@ TEST_F(SoundCacheTest, WaveAndAbsoluteNamesAreNeverCached) {
     EXPECT_EQ(source, SoundSource::kNone);
 }
 
+// A sound file that ends early plays what it has, each load, with one log line naming it for the
+// whole run; it is not cached, so the line comes back next run until the file is mended.
+TEST_F(SoundCacheTest, CutOffSoundFilesPlayWhatTheyHaveAndAreNamedOnce) {
+    const std::string ogg = ReadFile(FixturePath("tone.ogg"));
+    const std::string wave = Wave16(1, 8000, std::vector<int16_t>(100, 5));
+    const struct {
+        const char* name;
+        std::string file;
+        SoundSource source;
+        bool sounds;  // the fixture's Ogg stream has one page of sound, the one cut off
+    } cases[] = {
+        {"cutwave.wav", wave.substr(0, wave.size() - 51), SoundSource::kWave, true},
+        {"cutau.au", Au(1, 8000, 1, std::string(40, '\x10'), 400), SoundSource::kAu, true},
+        {"cutogg.ogg", ogg.substr(0, ogg.size() - 200), SoundSource::kOgg, false},
+    };
+    for (const auto& c : cases) {
+        const std::string file = c.name;
+        WriteFile(file, c.file);
+        const std::string name = file.substr(0, file.find('.'));
+        testing::internal::CaptureStderr();
+        for (int load = 0; load < 2; ++load) {
+            PcmData pcm;
+            SoundSource source = SoundSource::kNone;
+            ASSERT_TRUE(LoadSoundFile(name, &pcm, &source)) << file;
+            EXPECT_EQ(source, c.source) << file;
+            EXPECT_EQ(pcm.bytes.empty(), !c.sounds) << file;
+        }
+        const std::string log = testing::internal::GetCapturedStderr();
+        const std::string line = "Sound file '" + file + "' is cut off";
+        EXPECT_NE(log.find(line), std::string::npos) << log;
+        EXPECT_EQ(log.find(line), log.rfind(line)) << "one line for the run\n" << log;
+        EXPECT_FALSE(fs::exists(CachePath(name))) << file;
+    }
+}
+
 // A FIFO or a link to an endless device in a cache entry's place is not read (it would block or
 // grow without end): the sound is decoded from its source.
 TEST_F(SoundCacheTest, StrangeCacheEntriesAreDecodedFromTheirSource) {

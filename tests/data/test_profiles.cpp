@@ -223,6 +223,7 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         const std::string aside =
             mPath + ".unreadable" + (n == 0 ? std::string() : "-" + std::to_string(n + 1));
         EXPECT_EQ(ReadFile(aside), text);
+        EXPECT_EQ(GetProfilesLoadReport().setAside, aside);
         ++n;
         // A save now writes a new file and leaves the moved file alone.
         AddProfile("new");
@@ -231,6 +232,16 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
         fs::remove(mPath);
         fs::remove(GetProfilesBackupPath());
     }
+    // Neither a list read whole nor the next list after clearing reports an earlier file.
+    WriteFile(mPath, bad[0]);
+    EXPECT_FALSE(LoadProfiles());
+    EXPECT_NE(GetProfilesLoadReport().setAside, "");
+    AddProfile("good");
+    ASSERT_TRUE(SaveProfiles());
+    ClearProfiles();
+    EXPECT_EQ(GetProfilesLoadReport().setAside, "");
+    EXPECT_TRUE(LoadProfiles());
+    EXPECT_EQ(GetProfilesLoadReport().setAside, "");
 }
 
 // A field that can't be read costs that field only: it takes its default, with one log line

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -58,7 +59,7 @@ TEST(GameApplication, LeavingTheTitleBuildsOneBoardAndSetsTheDeviceWord) {
     EXPECT_EQ(session.app->GetExtraLoadingSteps(), 6);
 }
 
-TEST(GameApplication, MenuButtonsAreCentred) {
+TEST(GameApplication, MenuButtonsAreCentredAndTextButtonsFitTheirLabel) {
     GameSession session(MakeProfilesXml("Ann", nullptr));
     ASSERT_TRUE(session.Start());
     const Image* normal = LookupAssetTableA("button");
@@ -66,6 +67,23 @@ TEST(GameApplication, MenuButtonsAreCentred) {
     std::unique_ptr<Widget> menuButton(session.app->CreateMenuButton(500, 300, "Play", false));
     EXPECT_EQ(menuButton->mX, 500 - normal->GetCelWidth() / 2);
     EXPECT_EQ(menuButton->mY, 300 - normal->GetCelHeight() / 2);
+
+    std::unique_ptr<Widget> textButton(
+        session.app->CreateTextButton(500, 300, "button_credits", 7));
+    auto* button = dynamic_cast<ButtonWidget*>(textButton.get());
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(button->GetLabelFont(), nullptr);
+    EXPECT_EQ(button->GetLabel(), LocalizedTexts::Lookup("button_credits")) << "localized";
+    const int width =
+        static_cast<int>(std::lround(button->GetLabelFont()->StringWidthF(button->GetLabel())));
+    EXPECT_GT(width, 0);
+    EXPECT_EQ(button->mWidth, width);
+    EXPECT_EQ(button->mHeight, button->GetLabelFont()->GetHeight());
+    EXPECT_EQ(button->mX, 500 - width / 2);
+    EXPECT_EQ(button->mY, 300);
+    EXPECT_EQ(button->mDownOffsetX, 0);
+    EXPECT_EQ(button->mDownOffsetY, 0);
+    EXPECT_EQ(button->mLabelWidth, -1);
 }
 
 TEST(GameBoard, ANewPlayerReadsTheOpeningLetterAndTheFirstSetOpens) {

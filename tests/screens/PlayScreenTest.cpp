@@ -10,6 +10,7 @@
 
 #include "GameSession.h"
 #include "audio/TrackInterface.h"
+#include "core/expr/LiveObjectRegistry.h"
 #include "core/util/StringUtil.h"
 #include "game/board/HintMeter.h"
 #include "game/board/MistakeMeter.h"
@@ -34,6 +35,7 @@
 #include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
+#include "widgets/anim/DynamicWidget.h"
 
 namespace {
 
@@ -660,6 +662,35 @@ TEST_F(PlayScreenTest, ClosingTheGameWhileALostGridsTilesFallOpensNothing) {
     session->app->GetWidgetManager()->RemoveAllWidgets(true, true);
     EXPECT_LE(session->app->GetDialogCount(), dialogs);
     session->End();
+}
+
+// A thrown tile first jumps 50 up, but its arc tops out at least 150 above the bottom it falls
+// to: a tile low on the screen rises further.
+TEST_F(PlayScreenTest, ALostGridsTilesJumpBeforeTheyFall) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    const struct {
+        int y;
+        float top;
+    } cases[] = {{400, 350.0f}, {700, 618.0f}};
+    for (const auto& c : cases) {
+        auto* tile = new DynamicWidget(500, c.y, nullptr, 1.0f);
+        const uint32_t id = LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, tile);
+        play->AddExplosionTile(tile, 600.0f, 768.0f, 60);
+        float top = static_cast<float>(c.y);
+        for (int step = 0; step < 80; ++step) {
+            const auto* flying =
+                dynamic_cast<DynamicWidget*>(LiveObjectRegistry::ResolveWidget(id));
+            if (flying == nullptr) {
+                break;
+            }
+            top = std::min(top, flying->mY);
+            session->Step(1);
+        }
+        EXPECT_NEAR(top, c.top, 1.5f) << c.y;
+        EXPECT_EQ(LiveObjectRegistry::ResolveWidget(id), nullptr) << "removed once it lands";
+    }
 }
 
 TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion) {

@@ -423,6 +423,34 @@ TEST_F(StoryAndLevelsTest, APuzzleThatCantBePlayedDoesNotBlockItsSet) {
     }
 }
 
+// Passing a set's last puzzle that can't be played finishes the set as solving it would: the
+// next set, the bonus rooms after their set, the end-of-set screens and the closing letter.
+TEST_F(StoryAndLevelsTest, AnUnplayableLastPuzzleFinishesTheSetAsASolveWould) {
+    for (const int set : {kAmberdune, kStarfall}) {
+        SCOPED_TRACE(set);
+        Begin([&](PlayerState& state) { UpToLastPuzzleOf(state, set); });
+        const int last = PuzzlesIn(0, set) - 1;
+        PuzzleRecord& record =
+            CurrentGameData().mCatalog[kDefaultGameName][0][set][static_cast<size_t>(last)];
+        record = PuzzleRecord();
+        record.mUnavailable = true;
+        OpenPuzzleSelect(kDefaultGameName, 0, set, last - 1, 1);
+        if (set == kStarfall) {
+            EXPECT_TRUE(session->StepUntil([&] { return session->FindMenu<StoryFinalMenu>(); }));
+        } else {
+            EXPECT_TRUE(session->StepUntil([&] { return session->FindMenu<MapMenu>(); }));
+            const PlayerState saved = SavedState();
+            EXPECT_GT(saved.mProgress[0][static_cast<size_t>(set) + 1].mUnlock, 0);
+            EXPECT_GT(saved.mProgress[1][0].mUnlock, 0) << "the bonus rooms open";
+        }
+        EXPECT_TRUE(SavedState()
+                        .mProgress[0][static_cast<size_t>(set)]
+                        .mPuzzles[static_cast<size_t>(last)]
+                        .mCompleted);
+        session.reset();
+    }
+}
+
 TEST_F(StoryAndLevelsTest, PuzzleSelectionShowsTheSolvedPuzzleAndRefreshesWithoutDoubles) {
     Begin([](PlayerState& state) {
         state.mSeenTutorial = true;
@@ -718,6 +746,16 @@ TEST_F(StoryAndLevelsTest, ATransitionOpensTheNextScreenOnceAndGoesWhenItsScript
     EXPECT_TRUE(session->app->HasDialog(LiveObjectRegistry::ResolveWidget(nextId)));
 }
 
+TEST_F(StoryAndLevelsTest, ShowingThroughATransitionWrapsEvenAMenuThatWouldShowItself) {
+    Begin(nullptr);
+    auto* tips = new TipsMenu();
+    Widget* shown = Menu::ShowWithTransition(tips);
+    ASSERT_NE(dynamic_cast<ScreenTransition*>(shown), nullptr);
+    EXPECT_TRUE(session->app->HasDialog(shown));
+    EXPECT_TRUE(session->app->HasDialog(tips));
+    EXPECT_EQ(Menu::ShowWithTransition(nullptr), nullptr);
+}
+
 }  // namespace
 
 TEST_F(StoryAndLevelsTest, LeavingATutorialPuzzleByAMenuPassesTheTutorialAndLowersNothing) {
@@ -737,12 +775,17 @@ TEST_F(StoryAndLevelsTest, LeavingATutorialPuzzleByAMenuPassesTheTutorialAndLowe
         ClickLabelled(confirm, leave);
         session->Step(5);
         const int desk = PuzzlesIn(0, 0);
-        session->End();
-        const PlayerState saved = SavedState();
-        EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, 7);
-        EXPECT_EQ(saved.mProgress[0][0].mUnlock, desk);
-        // The tutorial set is passed, so Play goes on to the first story set.
-        EXPECT_EQ(saved.CountCompletedPuzzles(0, 0), desk);
-        EXPECT_GE(saved.CountCompletedSets(0), 1);
+        // On disk at once, not only when the game ends.
+        for (const bool ended : {false, true}) {
+            if (ended) {
+                session->End();
+            }
+            const PlayerState saved = SavedState();
+            EXPECT_EQ(saved.mProgress[0][kSaltmere].mUnlock, 7) << ended;
+            EXPECT_EQ(saved.mProgress[0][0].mUnlock, desk) << ended;
+            // The tutorial set is passed, so Play goes on to the first story set.
+            EXPECT_EQ(saved.CountCompletedPuzzles(0, 0), desk) << ended;
+            EXPECT_GE(saved.CountCompletedSets(0), 1) << ended;
+        }
     }
 }

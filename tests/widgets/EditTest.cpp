@@ -78,6 +78,24 @@ TEST_F(EditTest, TypingIsUndoneInOneStepAndRedone) {
     EXPECT_EQ(owner.entered, (std::vector<std::string>{"abcdef"}));
 }
 
+// Typing after a deletion at the end of the text is an edit of its own: undo takes back only it.
+TEST_F(EditTest, TypingAfterADeletionAtTheEndStartsANewUndoStep) {
+    h.Type("abcd");
+    h.Key(kBackspace);
+    h.Type("x");
+    EXPECT_EQ(edit->GetText(), "abcx");
+    h.Char(26);
+    EXPECT_EQ(edit->GetText(), "abc");
+
+    edit->SetText("hello", false);  // all of it selected
+    h.Key(kDelete);
+    h.Type("x");
+    h.Char(26);
+    EXPECT_EQ(edit->GetText(), "");
+    h.Char(26);
+    EXPECT_EQ(edit->GetText(), "x");
+}
+
 TEST_F(EditTest, CaretMovesStopAtBothEnds) {
     h.Key(kBackspace);  // empty field: nothing
     h.Key(kLeft);

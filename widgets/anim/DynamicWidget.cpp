@@ -269,6 +269,21 @@ void DynamicWidget::JumpTo(float targetX, int targetY, int height, int clearance
     AddController(std::move(ty));
 }
 
+void DynamicWidget::CircleTo(std::string_view name, int centerX, int centerY, float sweepDegrees,
+                             float duration, std::unique_ptr<EasingCurve> curve, int flags) {
+    mModifiers.RemoveEffects();
+    auto circler = std::make_unique<Circler>(this, name, std::move(curve), centerX, centerY,
+                                             sweepDegrees, duration, flags);
+    mModifiers.ApplyEffects();
+    AddController(std::move(circler));
+}
+
+void DynamicWidget::ShearTo(std::string_view name, float shearX, float shearY, float offsetX,
+                            float offsetY, float speed, float acceleration, float damping) {
+    AddController(std::make_unique<Shearer>(this, name, shearX, shearY, offsetX, offsetY, speed,
+                                            acceleration, damping, kChangedTransform));
+}
+
 void DynamicWidget::AddController(std::unique_ptr<Controller> controller) {
     mModifiers.AddController(std::move(controller));
 }

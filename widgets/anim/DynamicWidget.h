@@ -82,6 +82,15 @@ public:
     // A jump to (targetX, targetY) peaking height above (negative: below) the lower end, at
     // least clearance beyond the higher one. Nothing happens unless height != 0 and duration > 0.
     void JumpTo(float targetX, int targetY, int height, int clearance, int duration);
+    // A controller named name moving "x" and "y" about (centerX, centerY) by sweepDegrees over
+    // duration; the radius and start angle come from the base position, under the oscillations
+    // and clamps. curve may be null (linear).
+    void CircleTo(std::string_view name, int centerX, int centerY, float sweepDegrees,
+                  float duration, std::unique_ptr<EasingCurve> curve, int flags);
+    // A controller named name bringing the shear to (shearX, shearY) about the offset from the
+    // centre; speed, acceleration and damping as the shear controller takes them.
+    void ShearTo(std::string_view name, float shearX, float shearY, float offsetX, float offsetY,
+                 float speed, float acceleration, float damping);
 
     // --- modifier tables ---
     void AddController(std::unique_ptr<Controller> controller);

@@ -342,8 +342,10 @@ void EditWidget::ProcessInput(int key, char c, const std::string& typed) {
             DeleteSelection();
             newUndoStep = true;
         } else {
-            // A run of typing joins one undo step while each character follows the last.
-            newUndoStep = mUndoRunPosition < 0 || mCursor != NextChar(mUndoRunPosition);
+            // A run of typing joins one undo step while each character follows the last. A run
+            // position at or past the end is left from deleting there: no character follows it.
+            newUndoStep = mUndoRunPosition < 0 || mUndoRunPosition >= length ||
+                          mCursor != NextChar(mUndoRunPosition);
         }
         mCursor = std::clamp(mCursor, 0, static_cast<int>(mText.size()));
         mText.insert(static_cast<size_t>(mCursor), typed);

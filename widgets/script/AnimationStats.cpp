@@ -48,9 +48,21 @@ void AnimationStats::Report(const std::string& message) {
     mErrors.push_back(text);
 }
 
+void AnimationStats::NoteDefinition(const std::string& script, const std::string& file) {
+    auto [at, first] = mDefinedIn.try_emplace(script, file);
+    if (!first) {
+        // Allowed (the later one replaces the earlier), but seldom meant: two screens that
+        // each wrote their own script under one name.
+        LogWarning("Script '%s' is defined in '%s' and again in '%s'; the later one is kept",
+                   script.c_str(), at->second.c_str(), file.c_str());
+        at->second = file;
+    }
+}
+
 bool AnimationStats::ReadAll(const std::string& firstFile, const std::string& folder) {
     mQueue.clear();
     mQueueKeys.clear();
+    mDefinedIn.clear();
     QueueFile(firstFile);
     bool allRead = true;
     for (size_t i = 0; i < mQueue.size(); ++i) {
@@ -77,6 +89,7 @@ bool AnimationStats::ReadAll(const std::string& firstFile, const std::string& fo
             std::vector<Animation> scripts;
             scripts.reserve(mStaged.size());
             for (auto& staged : mStaged) {
+                NoteDefinition(staged->mName, name);
                 scripts.push_back(std::move(*staged));
             }
             mTable->DefineAll(std::move(scripts));

@@ -8,9 +8,11 @@
 // its scripts enter the table: a file that cannot be read or is malformed adds nothing (and queues
 // none of its includes), its error names the file and line, and reading goes on with the next
 // file. A command element outside every "animation" is reported with its file and line and
-// skipped together with its children.
+// skipped together with its children. A script name defined again (in a later file or the same
+// one) replaces the earlier script, with a log line naming both files.
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +52,8 @@ private:
     void Report(const std::string& message);
     void QueueFile(const std::string& name);
     static std::string FileKey(const std::string& name);
+    // Remembers where a script was defined and logs a name defined before, with both files.
+    void NoteDefinition(const std::string& script, const std::string& file);
 
     bool mCounting;
     AnimationTable* mTable;
@@ -60,6 +64,7 @@ private:
     std::vector<std::string> mQueueKeys;  // their normalised forms, for the repeat check
     std::vector<std::string> mFilesRead;
     std::vector<std::string> mErrors;
+    std::map<std::string, std::string> mDefinedIn;  // script name -> the file that defined it
 
     // State of the file being read: its scripts and includes wait here until it has parsed whole.
     // The destination stack holds the list that receives the next command; null while inside a

@@ -10,10 +10,8 @@
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/ShaderEffect.h"
-#include "widgets/anim/Circler.h"
 #include "widgets/anim/DragWidget.h"
 #include "widgets/anim/EasingCurveFactory.h"
-#include "widgets/anim/Shearer.h"
 #include "widgets/script/ScriptCommands.h"
 #include "widgets/script/ScriptText.h"
 
@@ -123,14 +121,9 @@ Outcome SetShaderConstant(ScriptContext& c) {
 Outcome Circle(ScriptContext& c) {
     const ScriptParams& p = c.Params();
     DynamicWidget& target = TargetOf(c);
-    std::unique_ptr<EasingCurve> curve = MakeEasingCurve(CurveText(c, "curve"), &p, &c.Vars());
-    // The radius and start angle come from the base position, under oscillations and clamps.
-    target.GetModifiers().RemoveEffects();
-    auto circler = std::make_unique<Circler>(&target, NameParam(p, "controller"), std::move(curve),
-                                             p.GetInt("x"), p.GetInt("y"), p.GetFloat("angle"),
-                                             p.GetFloat("time"), kChangedPosition);
-    target.GetModifiers().ApplyEffects();
-    target.AddController(std::move(circler));
+    target.CircleTo(NameParam(p, "controller"), p.GetInt("x"), p.GetInt("y"), p.GetFloat("angle"),
+                    p.GetFloat("time"), MakeEasingCurve(CurveText(c, "curve"), &p, &c.Vars()),
+                    kChangedPosition);
     return ScriptContext::kDone;
 }
 
@@ -161,9 +154,8 @@ Outcome Shear(ScriptContext& c) {
     if (IsNotGiven(y)) {
         y = target.mShearY;
     }
-    target.AddController(std::make_unique<Shearer>(
-        &target, NameParam(p, "controller"), x, y, offsetX, offsetY, p.GetFloatOr("speed", -1.0f),
-        p.GetFloat("accel"), p.GetFloatOr("decay", 1.0f), kChangedTransform));
+    target.ShearTo(NameParam(p, "controller"), x, y, offsetX, offsetY, p.GetFloatOr("speed", -1.0f),
+                   p.GetFloat("accel"), p.GetFloatOr("decay", 1.0f));
     return ScriptContext::kDone;
 }
 

@@ -179,10 +179,15 @@ Outcome Attach(ScriptContext& c) {
         target.mRemoved = false;
     }
     AnimationWidget& host = c.Host();
-    const WidgetContainer* keptLayer = host.GetLayer();
-    host.SetLayer(to);
-    host.RegisterObject(c.Params().FindText("id"), &target);
-    host.SetLayer(const_cast<WidgetContainer*>(keptLayer));
+    if (&target == &host) {
+        // The scripted widget is not a named object of its own: it only changes parents.
+        to->AddWidget(&host);
+    } else {
+        const WidgetContainer* keptLayer = host.GetLayer();
+        host.SetLayer(to);
+        host.RegisterObject(c.Params().FindText("id"), &target);
+        host.SetLayer(const_cast<WidgetContainer*>(keptLayer));
+    }
     target.OffsetNamedFloats("x", "y", oldOrigin.mX - newOrigin.mX, oldOrigin.mY - newOrigin.mY);
     return ScriptContext::kDone;
 }
@@ -300,7 +305,7 @@ Outcome Pick(ScriptContext& c) {
 }
 
 AnimationWidget* ScriptedTarget(ScriptContext& c) {
-    return dynamic_cast<AnimationWidget*>(c.Target());
+    return dynamic_cast<AnimationWidget*>(&TargetOf(c));
 }
 
 Outcome DefineIn(ScriptContext& c) {
@@ -374,6 +379,12 @@ void RegisterTargetCommands(CommandTable& table) {
         {"merge", Merge},
         {"get-point", GetPoint},
         {"pick", Pick},
+        {"attach", Attach},
+        {"define-in", DefineIn},
+        {"assign-in", AssignIn},
+        {"undefine-in", UndefineIn},
+        {"unassign-in", UnassignIn},
+        {"play-in", PlayIn},
     };
     for (const auto& [word, handler] : both) {
         table.general[word] = handler;
@@ -383,10 +394,4 @@ void RegisterTargetCommands(CommandTable& table) {
     table.general["pop-layer"] = PopLayer;
     table.general["put-in-front"] = PutRelative<true>;
     table.general["put-behind"] = PutRelative<false>;
-    table.object["attach"] = Attach;
-    table.object["define-in"] = DefineIn;
-    table.object["assign-in"] = AssignIn;
-    table.object["undefine-in"] = UndefineIn;
-    table.object["unassign-in"] = UnassignIn;
-    table.object["play-in"] = PlayIn;
 }
