@@ -208,11 +208,17 @@ protected:
                 std::this_thread::sleep_for(std::chrono::milliseconds(500));
                 std::this_thread::sleep_for(std::chrono::milliseconds(500));
                 seen = x.Capture(scratch);
-                if (ComparePictures(before, seen).Share() < 0.002) {
+                // A loaded machine can hold the screen before for longer than the settling
+                // wait, and a still earlier screen is as settled as the one wanted.
+                const bool stillBefore =
+                    !mLastSettled.Empty() &&
+                    ComparePictures(mLastSettled, seen).Share() <= allowedShare;
+                if (ComparePictures(before, seen).Share() < 0.002 && !stillBefore) {
                     break;
                 }
                 before = seen;
             }
+            mLastSettled = seen;
             ASSERT_TRUE(WritePicture(golden, seen)) << golden;
             WritePicture(mOut + name + ".png", seen);
             // The README's pictures are the window's own part of the same screens.
@@ -289,6 +295,8 @@ protected:
 
     XSession x;
     std::string mOut;
+    // The last picture taken as a golden, so the next one waits for its screen to go.
+    ScreenPicture mLastSettled;
     std::string mData;
     std::string mLog;
 };
