@@ -1,10 +1,11 @@
 #pragma once
 // The puzzles of one set (story or bonus) as buttons in three looks (complete, open, locked),
 // with a preview of the hovered puzzle (its picture when solved, its name, best time and stars)
-// and a flash on the newest open puzzle, whose preview shows on arrival. A puzzle just solved (booked when it was solved) shows
-// as new, and a finished set moves on to the map, or after the last story set to the closing
-// letter. The scripts "<mode>_puzzle_menu_<game>" and "<mode>_puzzle_select_<game>" (mode
-// "story" or "bonus") lay it out; "display_preview" fills it. Main thread only.
+// and a flash on the newest open puzzle, whose preview shows on arrival. A puzzle just solved
+// (booked when it was solved) shows as new, and a finished set moves on to the map, or after the
+// last story set to the closing letter. The scripts "<mode>_puzzle_menu_<game>" and
+// "<mode>_puzzle_select_<game>" (mode "story" or "bonus") lay it out; "display_preview" fills it.
+// Main thread only.
 
 #include <cstdint>
 #include <string>
