@@ -13,6 +13,7 @@
 #include "core/expr/MainThread.h"
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
+#include "graphics/GlProgram.h"
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
 #include "graphics/RenderState.h"
@@ -282,41 +283,17 @@ void D3DInterface::Shutdown() {
 }
 
 bool D3DInterface::BuildProgram(Program* program, const char* fragmentSource) {
-    auto compile = [](GLenum type, const char* source) -> GLuint {
-        GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        if (!ok) {
-            char log[1024] = {};
-            glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-            SetRuntimeError(StrFormat("Render device: shader compile failed: %s", log));
-            glDeleteShader(shader);
-            return 0;
-        }
-        return shader;
-    };
-    GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
+    std::string log;
+    GLuint vs = GlProgram::Compile(GL_VERTEX_SHADER, kVertexShader, &log);
+    GLuint fs = vs == 0 ? 0 : GlProgram::Compile(GL_FRAGMENT_SHADER, fragmentSource, &log);
     if (vs == 0 || fs == 0) {
         glDeleteShader(vs);
-        glDeleteShader(fs);
+        SetRuntimeError(StrFormat("Render device: shader compile failed: %s", log.c_str()));
         return false;
     }
-    GLuint id = glCreateProgram();
-    glAttachShader(id, vs);
-    glAttachShader(id, fs);
-    glLinkProgram(id);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(id, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        glGetProgramInfoLog(id, sizeof(log), nullptr, log);
-        SetRuntimeError(StrFormat("Render device: shader link failed: %s", log));
-        glDeleteProgram(id);
+    GLuint id = GlProgram::Link(vs, fs, &log);
+    if (id == 0) {
+        SetRuntimeError(StrFormat("Render device: shader link failed: %s", log.c_str()));
         return false;
     }
     program->mId = id;

@@ -12,6 +12,7 @@
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
+#include "graphics/GlProgram.h"
 #include "graphics/HlslTranslator.h"
 
 namespace {
@@ -46,18 +47,10 @@ std::string FirstLine(const char* log) {
 }
 
 GLuint CompileStage(GLenum type, const std::string& source, const char* title, std::string* error) {
-    GLuint shader = glCreateShader(type);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-        *error = StrFormat("%s, translated text: %s", title, FirstLine(log).c_str());
-        glDeleteShader(shader);
-        return 0;
+    std::string log;
+    GLuint shader = GlProgram::Compile(type, source.c_str(), &log);
+    if (shader == 0) {
+        *error = StrFormat("%s, translated text: %s", title, FirstLine(log.c_str()).c_str());
     }
     return shader;
 }
@@ -81,19 +74,10 @@ bool BuildProgram(const TranslatedEffect& code, SharedProgram* out, std::string*
         glDeleteShader(vs);
         return false;
     }
-    GLuint id = glCreateProgram();
-    glAttachShader(id, vs);
-    glAttachShader(id, fs);
-    glLinkProgram(id);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(id, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        glGetProgramInfoLog(id, sizeof(log), nullptr, log);
-        *error = StrFormat("linking the two shaders: %s", FirstLine(log).c_str());
-        glDeleteProgram(id);
+    std::string log;
+    GLuint id = GlProgram::Link(vs, fs, &log);
+    if (id == 0) {
+        *error = StrFormat("linking the two shaders: %s", FirstLine(log.c_str()).c_str());
         return false;
     }
     out->mId = id;
