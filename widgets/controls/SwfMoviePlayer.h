@@ -18,6 +18,7 @@ struct AVFrame;
 struct AVIOContext;
 struct AVPacket;
 struct SwsContext;
+class MovieLibraries;
 
 class SwfMoviePlayer : public MoviePlayer {
 public:
@@ -26,7 +27,8 @@ public:
     SwfMoviePlayer(const SwfMoviePlayer&) = delete;
     SwfMoviePlayer& operator=(const SwfMoviePlayer&) = delete;
 
-    bool IsAvailable() const override { return true; }
+    // False when the movie libraries could not be loaded.
+    bool IsAvailable() const override { return mAv != nullptr; }
     // Reads the file, opens its video stream and decodes the first frame; the movie then plays.
     // False, with one log line per file, when it cannot be read, has no video stream or no frame.
     bool Load(const std::string& path, int width, int height) override;
@@ -57,6 +59,8 @@ private:
     int64_t TimeOf(const AVFrame* frame) const;
     void LogOnce(const std::string& message);
 
+    // The movie libraries, null when they could not be loaded (no movie then plays).
+    const MovieLibraries* mAv = nullptr;
     std::string mPath;
     // The whole file, and where the demuxer reads it through mIo.
     struct MemoryFile {
