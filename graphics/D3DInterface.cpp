@@ -984,7 +984,12 @@ std::unique_ptr<ImageSurface> D3DInterface::SnapshotCursorImage() {
         return nullptr;
     }
     Flush();
-    std::vector<uint32_t> pixels = mScreen->GetPixelData();
+    mScreen->GetPixelData();
+    // The screen's memory copy is stale after the next frame, yet would stay: the snapshot
+    // takes it, and a later reader reads the screen back again.
+    std::vector<uint32_t> pixels;
+    pixels.swap(mScreen->mPixels);
+    mScreen->mDevice.mMemoryStale = true;
     auto copy = std::make_unique<ImageSurface>();
     copy->SetName("screen copy");
     if (pixels.size() == size_t(mWidth) * size_t(mHeight)) {
