@@ -140,13 +140,12 @@ if command -v xdotool >/dev/null && [ "$runs" -gt 0 ]; then
         sample map
         for visit in 1 2; do
             if [ "${BOARD:-5}" = 20 ]; then
-                # From the map: the coral set, whose last puzzle is chosen on arrival, and that
-                # puzzle; the second time after the main menu and the map again.
+                # The second time from the main menu: the story's button, which now opens the
+                # map. From the map: the coral set, whose last puzzle is chosen on arrival, and
+                # that puzzle.
                 if [ $visit = 2 ]; then
-                    click 160 748
                     sample main_menu_again
-                    click 512 258 4
-                    click 240 718 6
+                    click 512 258 6
                     sample map_again
                 fi
                 click 894 594 6
@@ -168,12 +167,14 @@ if command -v xdotool >/dev/null && [ "$runs" -gt 0 ]; then
             fi
             [ $visit = 1 ] && sample play || sample play_again
             # The play screen's menu, its main-menu button and the confirmation: back to the main
-            # menu, then the set and its map.
+            # menu, then (the first story puzzle) the set and its map.
             click 120 698 2
             click 646 574 2
             click 377 542 4
-            click 512 258 4
-            click 240 718 6
+            if [ "${BOARD:-5}" != 20 ]; then
+                click 512 258 4
+                click 240 718 6
+            fi
         done
         kill -TERM "$pid"
         wait "$pid" || true
