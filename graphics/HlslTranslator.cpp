@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <mutex>
+#include <string_view>
 
 #include "core/util/StringUtil.h"
 
@@ -80,6 +81,39 @@ std::string FirstError(const std::string& log, const std::string& fileName) {
     return line;
 }
 
+// The translator writes "#line N \"file\"" under an extension that GL drivers do not offer.
+// Core GLSL's "#line N S" names a line of source string S instead: the effect file's lines are
+// string 0, and the translator's own declarations before them string 1 (their line in the text),
+// so that a driver's message tells the one from the other.
+std::string PlainLineDirectives(const char* glsl) {
+    static const std::string kExtension = "#extension GL_GOOGLE_cpp_style_line_directive";
+    std::string out;
+    const std::string text(glsl);
+    size_t start = 0;
+    int lineNumber = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string_view line(text.data() + start, end - start);
+        start = end;
+        if (line.substr(0, kExtension.size()) == kExtension) {
+            continue;
+        }
+        ++lineNumber;
+        const size_t quote = line.find(" \"");
+        if (line.substr(0, 6) == "#line " && quote != std::string_view::npos) {
+            out.append(line.substr(0, quote));
+            out.append(" 0\n");
+            continue;
+        }
+        out.append(line);
+        if (line.substr(0, 9) == "#version ") {
+            out.append(StrFormat("#line %d 1\n", lineNumber + 1));
+        }
+    }
+    return out;
+}
+
 bool MakeSpirv(const std::string& source, const std::string& fileName, const StageInfo& stage,
                std::vector<unsigned>* spirv, std::string* error) {
     glslang::TShader shader(stage.mLanguage);
@@ -110,6 +144,8 @@ bool MakeSpirv(const std::string& source, const std::string& fileName, const Sta
         return false;
     }
     glslang::SpvOptions options;
+    // Each statement's source line rides along, so that the translated text can carry it.
+    options.generateDebugInfo = true;
     glslang::GlslangToSpv(*program.getIntermediate(stage.mLanguage), *spirv, &options);
     return !spirv->empty();
 }
@@ -156,6 +192,7 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION,
                                    SPVC_FALSE);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_EMIT_LINE_DIRECTIVES, SPVC_TRUE);
     spvc_compiler_install_compiler_options(compiler, options);
     spvc_compiler_build_combined_image_samplers(compiler);
 
@@ -228,7 +265,7 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     if (spvc_compiler_compile(compiler, &glsl) != SPVC_SUCCESS || glsl == nullptr) {
         return fail(spvc_context_get_last_error_string(cross.mContext));
     }
-    out->mGlsl = glsl;
+    out->mGlsl = PlainLineDirectives(glsl);
     return true;
 }
 

@@ -230,7 +230,8 @@ TEST_F(ShaderEffectTest, EffectsComeBackAfterTheDeviceRebuilds) {
 }
 
 // A missing file, an empty name and the "shaders" switch give none; a file that does not
-// translate gives none and one line naming the file, the stage, the line and the message.
+// translate, or whose translation the GL driver refuses, gives none and one line naming the file,
+// the stage, the effect file's line and the message.
 TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
     WriteEffect("plain", kPlainEffect);
     std::string broken = kPlainEffect;
@@ -240,7 +241,14 @@ TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
     noPixel.replace(noPixel.find("float4 PS("), 10, "float4 PX(");
     WriteEffect("nopixel", noPixel);
 
+    // Translates, but GLSL 330 indexes an array of samplers only by a constant.
+    std::string picked = kPlainEffect;
+    picked.replace(picked.find("sampler2D Picture;"), 18, "sampler2D Pictures[2];");
+    picked.replace(picked.find("tex2D(Picture, uv)"), 18, "tex2D(Pictures[int(Level)], uv)");
+    WriteEffect("picked", picked);
+
     testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadShaderEffect("picked"), nullptr);
     EXPECT_EQ(LoadShaderEffect("absent"), nullptr);
     EXPECT_EQ(LoadShaderEffect(""), nullptr);
     EXPECT_EQ(LoadShaderEffect("broken"), nullptr);
@@ -251,6 +259,9 @@ TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
               std::string::npos)
         << log;
     EXPECT_NE(log.find("\"properties/nopixel.hlsl\": pixel shader \"PS\""), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\"properties/picked.hlsl\": pixel shader \"PS\", line 17:"),
+              std::string::npos)
         << log;
     EXPECT_EQ(log.find("broken.hlsl", log.find("broken.hlsl") + 1), std::string::npos) << log;
     EXPECT_EQ(log.find("absent.hlsl\":"), std::string::npos) << log;
