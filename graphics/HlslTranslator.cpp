@@ -5,9 +5,14 @@
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
+#include <glslang/build_info.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <elf.h>
+#include <link.h>
+
 #include <cctype>
+#include <cstring>
 #include <mutex>
 #include <string_view>
 
@@ -269,7 +274,58 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     return true;
 }
 
+// The GNU build id of the program itself (the first object dl_iterate_phdr lists), in hex;
+// empty when it was linked without one.
+std::string ProgramBuildId() {
+    std::string id;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            auto* out = static_cast<std::string*>(data);
+            for (int i = 0; i < info->dlpi_phnum; ++i) {
+                const ElfW(Phdr)& header = info->dlpi_phdr[i];
+                if (header.p_type != PT_NOTE) {
+                    continue;
+                }
+                const size_t align = header.p_align == 8 ? 8 : 4;
+                auto padded = [align](size_t n) { return (n + align - 1) & ~(align - 1); };
+                const char* at = reinterpret_cast<const char*>(info->dlpi_addr + header.p_vaddr);
+                const char* end = at + header.p_memsz;
+                while (at + sizeof(ElfW(Nhdr)) <= end) {
+                    const auto* note = reinterpret_cast<const ElfW(Nhdr)*>(at);
+                    const char* name = at + sizeof(ElfW(Nhdr));
+                    const auto* desc =
+                        reinterpret_cast<const unsigned char*>(name + padded(note->n_namesz));
+                    if (note->n_type == NT_GNU_BUILD_ID && note->n_namesz == 4 &&
+                        std::memcmp(name, "GNU", 4) == 0 &&
+                        reinterpret_cast<const char*>(desc) + note->n_descsz <= end) {
+                        for (size_t b = 0; b < note->n_descsz; ++b) {
+                            *out += StrFormat("%02x", desc[b]);
+                        }
+                        return 1;
+                    }
+                    at = reinterpret_cast<const char*>(desc) + padded(note->n_descsz);
+                }
+            }
+            return 1;  // only the program itself
+        },
+        &id);
+    return id;
+}
+
 }  // namespace
+
+std::string HlslTranslator::BuildIdentity() {
+    static const std::string identity = [] {
+        unsigned major = 0;
+        unsigned minor = 0;
+        unsigned patch = 0;
+        spvc_get_version(&major, &minor, &patch);
+        return StrFormat("glslang %d.%d.%d, SPIRV-Cross %u.%u.%u, build %s", GLSLANG_VERSION_MAJOR,
+                         GLSLANG_VERSION_MINOR, GLSLANG_VERSION_PATCH, major, minor, patch,
+                         ProgramBuildId().c_str());
+    }();
+    return identity;
+}
 
 void HlslTranslator::ReleaseTables() {
     std::lock_guard<std::mutex> lock(gTranslatorLock);

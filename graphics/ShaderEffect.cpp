@@ -13,6 +13,7 @@
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
+#include "graphics/EffectCache.h"
 #include "graphics/GlProgram.h"
 #include "graphics/HlslTranslator.h"
 
@@ -232,10 +233,21 @@ std::shared_ptr<const TranslatedEffect> TranslationOf(const std::string& file) {
         return nullptr;
     }
     auto translated = std::make_shared<TranslatedEffect>();
+    std::string problem;
+    const EffectCache::Lookup cached = EffectCache::Read(file, source, translated.get(), &problem);
+    if (cached == EffectCache::Lookup::kCorrupt) {
+        LogWarning("Shader effect cache: %s; translating \"%s\" again", problem.c_str(),
+                   file.c_str());
+    }
+    // On a hit the translator is never run, and its code never paged in.
     std::string error;
-    if (!HlslTranslator::Translate(source, file, translated.get(), &error)) {
-        LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
-        translated.reset();
+    if (cached != EffectCache::Lookup::kHit) {
+        if (HlslTranslator::Translate(source, file, translated.get(), &error)) {
+            EffectCache::Write(file, source, *translated);
+        } else {
+            LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
+            translated.reset();
+        }
     }
     std::lock_guard<std::mutex> lock(gEffectsLock);
     // Another thread may have been first: its result stands.
