@@ -4,8 +4,10 @@
 // through the title, name entry, main menu, the opening letter, a set, one puzzle solved with
 // strokes, the map, the options and the quit confirmation. Each screen is compared with a picture
 // kept under tests/e2e/golden/; every picture of the run is written under the build folder, so a
-// failing run leaves what it saw. P7_UPDATE_GOLDEN=1 rewrites the pictures (and the README's)
-// instead of comparing.
+// failing run leaves what it saw. The shader effects, which run for a few seconds and stop, are
+// caught while they run (the solved picture's ink, the sea's glints on the map) and compared with
+// the settled screen. P7_UPDATE_GOLDEN=1 rewrites the pictures (and the README's) instead of
+// comparing.
 //
 // Needs Xvfb, xdotool and xwd; without them the test is skipped.
 
