@@ -105,9 +105,9 @@ std::string PlainLineDirectives(const char* glsl) {
             continue;
         }
         ++lineNumber;
-        const size_t quote = line.find(" \"");
-        if (line.substr(0, 6) == "#line " && quote != std::string_view::npos) {
-            out.append(line.substr(0, quote));
+        if (line.substr(0, 6) == "#line ") {
+            const size_t digits = line.find_first_not_of("0123456789", 6);
+            out.append(line.substr(0, digits));
             out.append(" 0\n");
             continue;
         }

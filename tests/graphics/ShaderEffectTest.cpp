@@ -383,7 +383,7 @@ TEST_F(ShaderEffectTest, CacheEntriesAnswerOnlyForTheirOwnSource) {
 }
 
 // What the translator hands the device: vertex inputs by semantic, the stages joined by
-// semantic, constants found by name in one flattened array per stage.
+// semantic, constants found by name in one flattened array per stage, the file's lines.
 TEST(HlslTranslatorTest, SemanticsAndRegisters) {
     TranslatedEffect effect;
     std::string error;
@@ -398,6 +398,12 @@ TEST(HlslTranslatorTest, SemanticsAndRegisters) {
     EXPECT_EQ(effect.mVertex.mConstants.at("Level"), 16);
     EXPECT_EQ(effect.mVertex.mRegisterCount, 5);
     EXPECT_EQ(effect.mPixel.mSamplers.size(), 1u);
+    // The pixel shader's one statement stands on line 17 of the file, and a driver says so.
+    const std::string& pixel = effect.mPixel.mGlsl;
+    const size_t statement = pixel.find("texture(Picture");
+    ASSERT_NE(statement, std::string::npos) << pixel;
+    EXPECT_EQ(pixel.rfind("#line ", statement), pixel.rfind("#line 17 0\n", statement)) << pixel;
+    EXPECT_EQ(pixel.find("#extension"), std::string::npos) << pixel;
 
     std::string unfed = kPlainEffect;
     unfed.replace(unfed.find("COLOR0) {"), 6, "NORMAL");
