@@ -89,6 +89,22 @@ protected:
         return effect;
     }
 
+    // An 8 by 8 white square drawn through the effect at (at, at) on a black target of size by
+    // size pixels.
+    static std::unique_ptr<ImageSurface> DrawWhite(ShaderEffect* effect, int size, int at) {
+        auto white = std::make_unique<ImageSurface>();
+        white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
+        auto target = MakeTarget(size, size);
+        target->Fill(Color(0, 0, 0));
+        {
+            Graphics g(target.get());
+            g.SetShaderEffect(effect);
+            g.DrawImage(white.get(), float(at), float(at));
+        }
+        sDevice->Flush();
+        return target;
+    }
+
     TempFolder mTemp;
     std::filesystem::path mOld;
 };
@@ -168,19 +184,10 @@ TEST_F(ShaderEffectTest, ConstantsReachBothStagesByName) {
     ASSERT_NE(effect, nullptr);
     float value = 0.0f;
     EXPECT_FALSE(effect->GetConstant("Level", &value));
-    auto white = std::make_unique<ImageSurface>();
-    white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
     // Level reaches the vertex colour and the pixel: 0.5 in both gives a quarter of white.
     for (float level : {1.0f, 0.5f}) {
         effect->SetConstants("Level", level);
-        auto target = MakeTarget(16, 16);
-        target->Fill(Color(0, 0, 0));
-        {
-            Graphics g(target.get());
-            g.SetShaderEffect(effect.get());
-            g.DrawImage(white.get(), 4, 4);
-        }
-        sDevice->Flush();
+        auto target = DrawWhite(effect.get(), 16, 4);
         const int expected = int(std::lround(255.0f * level * level));
         EXPECT_NEAR(int((target->GetPixel(8, 8) >> 16) & 0xFF), expected, 2) << level;
         EXPECT_EQ(target->GetPixel(1, 1), 0xFF000000u) << "the draw stays in its place";
@@ -221,17 +228,8 @@ TEST_F(ShaderEffectTest, EffectsComeBackAfterTheDeviceRebuilds) {
     auto effect = LoadShaderEffect("plain");
     ASSERT_NE(effect, nullptr);
     effect->SetConstants("Level", 0.5f);
-    auto white = std::make_unique<ImageSurface>();
-    white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
     ASSERT_TRUE(sDevice->Rebuild());
-    auto target = MakeTarget(8, 8);
-    target->Fill(Color(0, 0, 0));
-    {
-        Graphics g(target.get());
-        g.SetShaderEffect(effect.get());
-        g.DrawImage(white.get(), 0, 0);
-    }
-    sDevice->Flush();
+    auto target = DrawWhite(effect.get(), 8, 0);
     EXPECT_NEAR(int((target->GetPixel(4, 4) >> 8) & 0xFF), 64, 2);
 }
 
@@ -298,16 +296,7 @@ TEST_F(ShaderEffectTest, TranslationsComeFromTheCacheOnALaterStart) {
     auto effect = LoadShaderEffect("kept");
     ASSERT_NE(effect, nullptr);
     effect->SetConstants("Level", 0.5f);
-    auto white = std::make_unique<ImageSurface>();
-    white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
-    auto target = MakeTarget(8, 8);
-    target->Fill(Color(0, 0, 0));
-    {
-        Graphics g(target.get());
-        g.SetShaderEffect(effect.get());
-        g.DrawImage(white.get(), 0, 0);
-    }
-    sDevice->Flush();
+    auto target = DrawWhite(effect.get(), 8, 0);
     EXPECT_NEAR(int((target->GetPixel(4, 4) >> 8) & 0xFF), 128, 2) << "Level once, not twice";
 
     const std::string damaged = EffectCache::PathFor("properties/damaged.hlsl");
