@@ -366,7 +366,7 @@ protected:
                                  << mOut;
         WritePicture(mOut + name + ".png", *best);
         WritePicture(mOut + name + ".settled.png", settled);
-        EXPECT_GT(bestChange, 0.05) << name << " never changed its rectangle";
+        EXPECT_GT(bestChange, 0.02) << name << " never changed its rectangle";
     }
 
     // The screen once the rectangle holds still: two pictures half a second apart agree there
