@@ -250,9 +250,18 @@ void Mixer::Mix(int16_t* out, int frames) {
     while (frames > 0) {
         const int block = std::min(frames, kBlockFrames);
         float* acc = mAccumulator.data();
-        std::fill(acc, acc + block * 2, 0.0f);
+        // Most blocks at rest hold nothing to hear (no effect, music silent or none): those are
+        // written as silence without the sums and the conversion.
+        bool audible = false;
+        const auto startSums = [&] {
+            if (!audible) {
+                std::fill(acc, acc + block * 2, 0.0f);
+                audible = true;
+            }
+        };
         for (Voice& voice : mVoices) {
             if (voice.playing) {
+                startSums();
                 MixVoice(voice, acc, block);
             }
         }
@@ -260,14 +269,19 @@ void Mixer::Mix(int16_t* out, int frames) {
             if (stream.source && stream.state == StreamState::kPlaying) {
                 const bool silent = stream.gain == 0.0f || mMasterGain == 0.0;
                 if (!silent || !PassQuietly(stream, block)) {
+                    startSums();
                     MixStream(stream, acc, block);
                 }
             }
         }
-        const float master = static_cast<float>(mMasterGain);
-        for (int i = 0; i < block * 2; ++i) {
-            const float v = std::clamp(acc[i] * master, -32768.0f, 32767.0f);
-            out[i] = static_cast<int16_t>(std::lrint(v));
+        if (!audible) {
+            std::fill(out, out + block * 2, int16_t{0});
+        } else {
+            const float master = static_cast<float>(mMasterGain);
+            for (int i = 0; i < block * 2; ++i) {
+                const float v = std::clamp(acc[i] * master, -32768.0f, 32767.0f);
+                out[i] = static_cast<int16_t>(std::lrint(v));
+            }
         }
         out += block * 2;
         frames -= block;
