@@ -5,10 +5,16 @@
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
+#include <glslang/build_info.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <elf.h>
+#include <link.h>
+
 #include <cctype>
+#include <cstring>
 #include <mutex>
+#include <string_view>
 
 #include "core/util/StringUtil.h"
 
@@ -80,6 +86,39 @@ std::string FirstError(const std::string& log, const std::string& fileName) {
     return line;
 }
 
+// The translator writes "#line N \"file\"" under an extension that GL drivers do not offer.
+// Core GLSL's "#line N S" names a line of source string S instead: the effect file's lines are
+// string 0, and the translator's own declarations before them string 1 (their line in the text),
+// so that a driver's message tells the one from the other.
+std::string PlainLineDirectives(const char* glsl) {
+    static const std::string kExtension = "#extension GL_GOOGLE_cpp_style_line_directive";
+    std::string out;
+    const std::string text(glsl);
+    size_t start = 0;
+    int lineNumber = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string_view line(text.data() + start, end - start);
+        start = end;
+        if (line.substr(0, kExtension.size()) == kExtension) {
+            continue;
+        }
+        ++lineNumber;
+        if (line.substr(0, 6) == "#line ") {
+            const size_t digits = line.find_first_not_of("0123456789", 6);
+            out.append(line.substr(0, digits));
+            out.append(" 0\n");
+            continue;
+        }
+        out.append(line);
+        if (line.substr(0, 9) == "#version ") {
+            out.append(StrFormat("#line %d 1\n", lineNumber + 1));
+        }
+    }
+    return out;
+}
+
 bool MakeSpirv(const std::string& source, const std::string& fileName, const StageInfo& stage,
                std::vector<unsigned>* spirv, std::string* error) {
     glslang::TShader shader(stage.mLanguage);
@@ -110,6 +149,8 @@ bool MakeSpirv(const std::string& source, const std::string& fileName, const Sta
         return false;
     }
     glslang::SpvOptions options;
+    // Each statement's source line rides along, so that the translated text can carry it.
+    options.generateDebugInfo = true;
     glslang::GlslangToSpv(*program.getIntermediate(stage.mLanguage), *spirv, &options);
     return !spirv->empty();
 }
@@ -156,6 +197,7 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION,
                                    SPVC_FALSE);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_EMIT_LINE_DIRECTIVES, SPVC_TRUE);
     spvc_compiler_install_compiler_options(compiler, options);
     spvc_compiler_build_combined_image_samplers(compiler);
 
@@ -228,11 +270,62 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     if (spvc_compiler_compile(compiler, &glsl) != SPVC_SUCCESS || glsl == nullptr) {
         return fail(spvc_context_get_last_error_string(cross.mContext));
     }
-    out->mGlsl = glsl;
+    out->mGlsl = PlainLineDirectives(glsl);
     return true;
 }
 
+// The GNU build id of the program itself (the first object dl_iterate_phdr lists), in hex;
+// empty when it was linked without one.
+std::string ProgramBuildId() {
+    std::string id;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            auto* out = static_cast<std::string*>(data);
+            for (int i = 0; i < info->dlpi_phnum; ++i) {
+                const ElfW(Phdr)& header = info->dlpi_phdr[i];
+                if (header.p_type != PT_NOTE) {
+                    continue;
+                }
+                const size_t align = header.p_align == 8 ? 8 : 4;
+                auto padded = [align](size_t n) { return (n + align - 1) & ~(align - 1); };
+                const char* at = reinterpret_cast<const char*>(info->dlpi_addr + header.p_vaddr);
+                const char* end = at + header.p_memsz;
+                while (at + sizeof(ElfW(Nhdr)) <= end) {
+                    const auto* note = reinterpret_cast<const ElfW(Nhdr)*>(at);
+                    const char* name = at + sizeof(ElfW(Nhdr));
+                    const auto* desc =
+                        reinterpret_cast<const unsigned char*>(name + padded(note->n_namesz));
+                    if (note->n_type == NT_GNU_BUILD_ID && note->n_namesz == 4 &&
+                        std::memcmp(name, "GNU", 4) == 0 &&
+                        reinterpret_cast<const char*>(desc) + note->n_descsz <= end) {
+                        for (size_t b = 0; b < note->n_descsz; ++b) {
+                            *out += StrFormat("%02x", desc[b]);
+                        }
+                        return 1;
+                    }
+                    at = reinterpret_cast<const char*>(desc) + padded(note->n_descsz);
+                }
+            }
+            return 1;  // only the program itself
+        },
+        &id);
+    return id;
+}
+
 }  // namespace
+
+std::string HlslTranslator::BuildIdentity() {
+    static const std::string identity = [] {
+        unsigned major = 0;
+        unsigned minor = 0;
+        unsigned patch = 0;
+        spvc_get_version(&major, &minor, &patch);
+        return StrFormat("glslang %d.%d.%d, SPIRV-Cross %u.%u.%u, build %s", GLSLANG_VERSION_MAJOR,
+                         GLSLANG_VERSION_MINOR, GLSLANG_VERSION_PATCH, major, minor, patch,
+                         ProgramBuildId().c_str());
+    }();
+    return identity;
+}
 
 void HlslTranslator::ReleaseTables() {
     std::lock_guard<std::mutex> lock(gTranslatorLock);

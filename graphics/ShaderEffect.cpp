@@ -1,5 +1,6 @@
 #include "graphics/ShaderEffect.h"
 
+#include <cstdio>
 #include <mutex>
 #include <set>
 
@@ -12,6 +13,7 @@
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
+#include "graphics/EffectCache.h"
 #include "graphics/GlProgram.h"
 #include "graphics/HlslTranslator.h"
 
@@ -39,18 +41,39 @@ void Store(const TranslatedStage& stage, std::vector<float>* registers, const st
     }
 }
 
-// The first line of a GL log, whose line numbers are those of the translated text.
-std::string FirstLine(const char* log) {
-    std::string text(log);
+// The first line of a GL log.
+std::string FirstLine(const std::string& text) {
     size_t end = text.find('\n');
     return std::string(TrimBlanks(end == std::string::npos ? text : text.substr(0, end)));
+}
+
+// The first line of a GL driver's compile log of a translated stage, naming the effect file's
+// line ("line N: message") where the driver names one.
+std::string DriverMessage(const std::string& log) {
+    const std::string first = FirstLine(log);
+    // "S:L(C): message" (Mesa) or "S(L) : message"; S is the source string the translation's
+    // line directives name: 0 the effect file, 1 the translator's declarations.
+    int source = 0;
+    int line = 0;
+    int used = 0;
+    if (std::sscanf(first.c_str(), "%d:%d(%*d):%n", &source, &line, &used) < 2 || used == 0) {
+        used = 0;
+        if (std::sscanf(first.c_str(), "%d(%d) :%n", &source, &line, &used) < 2 || used == 0) {
+            return first;
+        }
+    }
+    const std::string message(TrimBlanks(std::string_view(first).substr(size_t(used))));
+    if (source == 0) {
+        return StrFormat("line %d: %s", line, message.c_str());
+    }
+    return StrFormat("line %d of the translator's declarations: %s", line, message.c_str());
 }
 
 GLuint CompileStage(GLenum type, const std::string& source, const char* title, std::string* error) {
     std::string log;
     GLuint shader = GlProgram::Compile(type, source.c_str(), &log);
     if (shader == 0) {
-        *error = StrFormat("%s, translated text: %s", title, FirstLine(log.c_str()).c_str());
+        *error = StrFormat("%s, %s", title, DriverMessage(log).c_str());
     }
     return shader;
 }
@@ -77,7 +100,7 @@ bool BuildProgram(const TranslatedEffect& code, SharedProgram* out, std::string*
     std::string log;
     GLuint id = GlProgram::Link(vs, fs, &log);
     if (id == 0) {
-        *error = StrFormat("linking the two shaders: %s", FirstLine(log.c_str()).c_str());
+        *error = StrFormat("linking the two shaders: %s", FirstLine(log).c_str());
         return false;
     }
     out->mId = id;
@@ -210,10 +233,21 @@ std::shared_ptr<const TranslatedEffect> TranslationOf(const std::string& file) {
         return nullptr;
     }
     auto translated = std::make_shared<TranslatedEffect>();
+    std::string problem;
+    const EffectCache::Lookup cached = EffectCache::Read(file, source, translated.get(), &problem);
+    if (cached == EffectCache::Lookup::kCorrupt) {
+        LogWarning("Shader effect cache: %s; translating \"%s\" again", problem.c_str(),
+                   file.c_str());
+    }
+    // On a hit the translator is never run, and its code never paged in.
     std::string error;
-    if (!HlslTranslator::Translate(source, file, translated.get(), &error)) {
-        LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
-        translated.reset();
+    if (cached != EffectCache::Lookup::kHit) {
+        if (HlslTranslator::Translate(source, file, translated.get(), &error)) {
+            EffectCache::Write(file, source, *translated);
+        } else {
+            LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
+            translated.reset();
+        }
     }
     std::lock_guard<std::mutex> lock(gEffectsLock);
     // Another thread may have been first: its result stands.

@@ -4,6 +4,7 @@ ConfirmMenu::ConfirmMenu(const std::string& title, const std::string& text,
                          const std::string& okText, const std::string& cancelText,
                          Widget* fadeTarget)
     : DialogMenu(fadeTarget) {
+    DeclareNoUpdatesOfItsOwn(typeid(ConfirmMenu));
     VariableTable& vars = GetVariables();
     vars.Set("title", ExprValue::FromString(title));
     vars.Set("text", ExprValue::FromString(text));

@@ -130,6 +130,10 @@ void DialogMenu::RemovedFromManager(WidgetManager* manager) {
     PopupMenu::RemovedFromManager(manager);
 }
 
+bool DialogMenu::HasScheduledWork() const {
+    return mFadeState == kFadingIn || mFadeState == kFadingOut || PopupMenu::HasScheduledWork();
+}
+
 void DialogMenu::Update() {
     PopupMenu::Update();
     if (mFadeState == kFadingIn) {

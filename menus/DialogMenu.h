@@ -34,6 +34,8 @@ public:
     DynamicWidget* GetDialogSnapshot() const;
 
     void Update() override;
+    // Busy while fading in or out; otherwise as a menu of its exact type answers.
+    bool HasScheduledWork() const override;
     void AddedToManager(WidgetManager* manager) override;
     void RemovedFromManager(WidgetManager* manager) override;
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;

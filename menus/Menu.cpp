@@ -122,7 +122,8 @@ Widget* Menu::AddWidgetFromApp(WidgetContainer* container, int x, int y, const s
 
 bool Menu::HasScheduledWork() const {
     const std::type_info& type = typeid(*this);
-    if (type != typeid(Menu) && type != typeid(TitleScreen)) {
+    if (type != typeid(Menu) && type != typeid(TitleScreen) &&
+        (mRestingType == nullptr || type != *mRestingType)) {
         return true;  // a derived menu with updates of its own answers for itself
     }
     return ScriptHasScheduledWork();

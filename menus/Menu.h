@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 #include "widgets/MenuInterface.h"
 #include "widgets/anim/AnimationWidget.h"
@@ -100,6 +101,10 @@ protected:
     void RefreshSuspension();
     // The application as a GameApp; null without one (widget tests without an application).
     static GameApp* App();
+    // Called from the constructor of a derived menu that adds no updates of its own, with that
+    // menu's own type: it then rests when its script and widgets do. A class derived from it
+    // again stays busy until it says the same of itself.
+    void DeclareNoUpdatesOfItsOwn(const std::type_info& type) { mRestingType = &type; }
 
 private:
     void SharedSetUp();
@@ -111,4 +116,5 @@ private:
     std::unique_ptr<Image> mSnapshot;
     std::map<int, int> mLoopingSounds;  // sound id -> starts not yet stopped
     bool mPausesWhenInactive = true;
+    const std::type_info* mRestingType = nullptr;
 };

@@ -5,6 +5,7 @@
 NoticeMenu::NoticeMenu(const std::string& key, Widget* fadeTarget, const std::string& fontName,
                        int order, const std::string& file)
     : DialogMenu(fadeTarget) {
+    DeclareNoUpdatesOfItsOwn(typeid(NoticeMenu));
     mDrawPriority = order;
     mZOrder = order;
     VariableTable& vars = GetVariables();

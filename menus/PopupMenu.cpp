@@ -12,7 +12,9 @@ uint32_t LiveId(Widget* widget) {
 
 }  // namespace
 
-PopupMenu::PopupMenu(Image* background) : Menu(background, true, true) {}
+PopupMenu::PopupMenu(Image* background) : Menu(background, true, true) {
+    DeclareNoUpdatesOfItsOwn(typeid(PopupMenu));
+}
 
 AnimationWidget* PopupMenu::GetBackground() const {
     return mBackgroundLiveId != 0 ? dynamic_cast<AnimationWidget*>(

@@ -380,14 +380,22 @@ bool WidgetContainer::GetDrawnArea(FRect* area) const {
 
 void WidgetContainer::MarkDirtyPart(const FRect& part) {
     FRect whole;
-    if (mParent == nullptr || mManager == nullptr || !GetDrawnArea(&whole)) {
+    if (!GetDrawnArea(&whole)) {
+        MarkDirty();
+        return;
+    }
+    MarkDirtyWithin(part);
+}
+
+void WidgetContainer::MarkDirtyWithin(const FRect& area) {
+    if (mParent == nullptr || mManager == nullptr) {
         MarkDirty();
         return;
     }
     for (WidgetContainer* node = this; node != nullptr; node = node->mParent) {
         node->DropKeptPicture();
     }
-    mManager->MarkDirtyArea(LocalToGlobalArea(part));
+    mManager->MarkDirtyArea(LocalToGlobalArea(area));
 }
 
 void WidgetContainer::MarkDirty() {

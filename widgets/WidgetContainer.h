@@ -69,6 +69,9 @@ public:
     // Marks only a part (this node's coordinates) of what a node that answers GetDrawnArea draws,
     // for a change known to stay inside it; a node that cannot say marks as MarkDirty does.
     void MarkDirtyPart(const FRect& part);
+    // Marks an area (this node's coordinates) known to hold all of a change, such as the node's
+    // own picture drawn anew in its place; the whole tree when the node is not on a screen.
+    void MarkDirtyWithin(const FRect& area);
     // Forgets a picture kept of this node's subtree (a render cache); every mark calls it on the
     // marked node and its ancestors.
     virtual void DropKeptPicture() {}

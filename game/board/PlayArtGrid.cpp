@@ -58,8 +58,16 @@ bool PlayArtGrid::StepArtReveal() {
 
 void PlayArtGrid::Update() {
     ArtGrid::Update();
-    ++mStep;
-    MarkDirty();
+    // Once every tile is whole the picture stands still; redrawing it on every update kept the
+    // level-complete page painting a frame each update for as long as the player read it.
+    if (mStep <= mEndStep) {
+        ++mStep;
+        MarkDirty();
+    }
+}
+
+bool PlayArtGrid::HasScheduledWork() const {
+    return mStep <= mEndStep || ScriptHasScheduledWork();
 }
 
 void PlayArtGrid::Draw(Graphics* g) {

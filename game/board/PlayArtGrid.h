@@ -28,8 +28,10 @@ public:
     // The alpha cell (a, b) is drawn with now: 0 before its step, then rising to 255.
     int GetTileAlpha(int a, int b) const;
 
-    // One tick of the reveal.
+    // One tick of the reveal; nothing once it has ended.
     void Update() override;
+    // Busy until the reveal has ended.
+    bool HasScheduledWork() const override;
     // Only the picture cells: the play grid stays visible around and under them.
     void Draw(Graphics* g) override;
 

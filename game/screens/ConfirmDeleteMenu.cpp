@@ -25,7 +25,9 @@ std::string DeleteQuestion(const std::string& name) {
 ConfirmDeleteMenu::ConfirmDeleteMenu(const std::string& name, PlayerSelectMenu* asker)
     : ShadedConfirmMenu(PreparedText{}, LocalizedTexts::Lookup("delete_title"),
                         DeleteQuestion(name), "button_delete", "button_cancel", nullptr),
-      mAsker(asker) {}
+      mAsker(asker) {
+    DeclareNoUpdatesOfItsOwn(typeid(ConfirmDeleteMenu));
+}
 
 void ConfirmDeleteMenu::OnConfirm() {
     if (PlayerSelectMenu* asker = mAsker.Get()) {

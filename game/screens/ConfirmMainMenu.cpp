@@ -10,7 +10,9 @@
 
 ConfirmMainMenu::ConfirmMainMenu(Widget* options)
     : ShadedConfirmMenu("return_to_menu_title", "return_to_menu_text", "button_menu",
-                        "button_cancel", options) {}
+                        "button_cancel", options) {
+    DeclareNoUpdatesOfItsOwn(typeid(ConfirmMainMenu));
+}
 
 void ConfirmMainMenu::OnConfirm() {
     if (PlayerState* state = GetCurrentPlayerState()) {

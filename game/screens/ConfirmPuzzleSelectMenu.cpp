@@ -15,7 +15,9 @@ ConfirmPuzzleSelectMenu::ConfirmPuzzleSelectMenu(const std::string& game, int mo
                         mode < 1 ? "button_museum" : "button_desk", "button_cancel", options),
       mGame(game),
       mMode(mode),
-      mSet(set) {}
+      mSet(set) {
+    DeclareNoUpdatesOfItsOwn(typeid(ConfirmPuzzleSelectMenu));
+}
 
 void ConfirmPuzzleSelectMenu::OnConfirm() {
     auto* app = dynamic_cast<GameApp*>(gApp);

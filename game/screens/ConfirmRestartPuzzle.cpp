@@ -8,7 +8,9 @@
 
 ConfirmRestartPuzzle::ConfirmRestartPuzzle(Widget* options)
     : ShadedConfirmMenu("restart_title", "restart_text", "button_restart", "button_cancel",
-                        options) {}
+                        options) {
+    DeclareNoUpdatesOfItsOwn(typeid(ConfirmRestartPuzzle));
+}
 
 void ConfirmRestartPuzzle::OnConfirm() {
     ClearChildren(false);

@@ -10,7 +10,9 @@
 
 ConfirmTutorialMenu::ConfirmTutorialMenu()
     : ShadedConfirmMenu("confirm_tutorial_title", "confirm_tutorial_text", "button_yes",
-                        "button_no", nullptr) {}
+                        "button_no", nullptr) {
+    DeclareNoUpdatesOfItsOwn(typeid(ConfirmTutorialMenu));
+}
 
 void ConfirmTutorialMenu::OnConfirm() {
     if (auto* app = dynamic_cast<GameApp*>(gApp)) {

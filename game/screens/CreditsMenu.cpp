@@ -7,6 +7,7 @@
 #include "game/screens/TipsMenu.h"
 
 CreditsMenu::CreditsMenu() : Menu("credits") {
+    DeclareNoUpdatesOfItsOwn(typeid(CreditsMenu));
     SaveProfiles();
     const PlayerState* player = CurrentPlayer();
     const int hours = player != nullptr ? player->mHours : 0;

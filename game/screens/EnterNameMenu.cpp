@@ -58,6 +58,7 @@ int NameBoxWidth(Font* font) {
 
 EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
     : Menu(LookupAssetTableA("EnterName"), true, true), mTitle(title) {
+    DeclareNoUpdatesOfItsOwn(typeid(EnterNameMenu));
     mNameBox = new EditWidget(this);
     Font* font = Fonts::Find("normal15");
     mNameBox->SetFont(font, false);

@@ -116,6 +116,11 @@ void LevelCompleteMenu::Update() {
     RunCommands(true);
 }
 
+bool LevelCompleteMenu::HasScheduledWork() const {
+    // Parked for the picture's reveal, the script looks at rest, but the update drives it.
+    return mWaitingForArt || ScriptHasScheduledWork();
+}
+
 void LevelCompleteMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
     std::string description;
     if (name == "hint_star_text") {

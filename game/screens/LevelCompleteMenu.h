@@ -26,6 +26,8 @@ public:
     // "wait-for-art" parks the script until the reveal step is done.
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
     void Update() override;
+    // Busy while the solved picture is being revealed, then at rest with its script.
+    bool HasScheduledWork() const override;
     // The star texts ("hint_star_text", "mistake_star_text", "complete_star_text"), and
     // "summary_shown" (also as an animation event): the notice of an opened bonus mode.
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;

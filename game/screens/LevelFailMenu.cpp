@@ -13,6 +13,7 @@ constexpr int kFromFailScreen = -2;
 LevelFailMenu::LevelFailMenu(const std::string& gameName, const PuzzleId& id, int seconds,
                              int mistakes, int hints)
     : LevelStatusMenu("level_fail", gameName, id, seconds, mistakes, hints) {
+    DeclareNoUpdatesOfItsOwn(typeid(LevelFailMenu));
     VariableTable& vars = GetVariables();
     vars.Set("intro", ExprValue::FromBool(false));
     vars.Set("bonus", ExprValue::FromBool(id.mMode >= 1));

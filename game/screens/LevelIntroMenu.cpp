@@ -14,7 +14,9 @@
 #include "widgets/script/AnimationTable.h"
 
 LevelIntroMenu::LevelIntroMenu(const std::string& gameName, const PuzzleId& id)
-    : Menu(nullptr, false, false), mGameName(gameName), mId(id) {}
+    : Menu(nullptr, false, false), mGameName(gameName), mId(id) {
+    DeclareNoUpdatesOfItsOwn(typeid(LevelIntroMenu));
+}
 
 std::string LevelIntroMenu::ScriptName(int set, int puzzle) {
     return StrFormat("intro_%d_%d", set + 1, puzzle + 1);

@@ -10,6 +10,7 @@
 LevelStatusMenu::LevelStatusMenu(const std::string& scriptName, const std::string& gameName,
                                  const PuzzleId& id, int seconds, int mistakes, int hints)
     : Menu(nullptr, false, false), mGameName(gameName), mId(id) {
+    DeclareNoUpdatesOfItsOwn(typeid(LevelStatusMenu));
     const PuzzleRecord* record = FindPuzzle(gameName, id);
     VariableTable& vars = GetVariables();
     vars.Set("puzzle_name", ExprValue::FromString(record != nullptr ? record->mName : ""));

@@ -612,6 +612,10 @@ void PlayPuzzleMenu::FailPuzzle() {
 
 bool PlayPuzzleMenu::HasScheduledWork() const {
     const PlayTileGrid* grid = mGrid.Get();
+    // Under its end screens the board only waits, with its script, once the picture is whole.
+    if ((mState == kFinished || mState == kLost) && GetRunState() != kParked) {
+        return ScriptHasScheduledWork();
+    }
     if (mState != kPlaying || GetRunState() == kParked || grid == nullptr ||
         grid->GetModel().GetSolidLeft() == 0 || grid->HasTileAnimations() ||
         grid->GetModel().GetMistakes() >= grid->GetModel().GetAllowedMistakes()) {

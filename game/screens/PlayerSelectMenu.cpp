@@ -35,6 +35,7 @@ void ShowButton(Widget* button, bool shown) {
 
 PlayerSelectMenu::PlayerSelectMenu()
     : Menu(LookupAssetTableA("TitleBackground"), false, false), mSelected(GetSelectedProfile()) {
+    DeclareNoUpdatesOfItsOwn(typeid(PlayerSelectMenu));
     if (mSelected >= kRows) {
         mSelected = -1;
     }

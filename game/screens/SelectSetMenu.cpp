@@ -19,6 +19,7 @@
 
 SelectSetMenu::SelectSetMenu(const std::string& gameName, int mode, bool allDone)
     : Menu("select_set_" + gameName), mGameName(gameName), mMode(mode) {
+    DeclareNoUpdatesOfItsOwn(typeid(SelectSetMenu));
     if (const PlayerState* player = CurrentPlayer()) {
         mCompletedStorySets = player->CountCompletedSets(0);
     }

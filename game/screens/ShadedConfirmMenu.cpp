@@ -18,6 +18,7 @@ ShadedConfirmMenu::ShadedConfirmMenu(const std::string& titleKey, const std::str
                                      Widget* fadeTarget)
     : ConfirmMenu(LocalizedTexts::Lookup(titleKey), LocalizedTexts::Lookup(textKey), okKey,
                   cancelKey, fadeTarget) {
+    DeclareNoUpdatesOfItsOwn(typeid(ShadedConfirmMenu));
     GetVariables().Set("title_y", GetConstantValue("dialog_title_y"));
 }
 
@@ -25,6 +26,7 @@ ShadedConfirmMenu::ShadedConfirmMenu(PreparedText, const std::string& title,
                                      const std::string& text, const std::string& okKey,
                                      const std::string& cancelKey, Widget* fadeTarget)
     : ConfirmMenu(title, text, okKey, cancelKey, fadeTarget) {
+    DeclareNoUpdatesOfItsOwn(typeid(ShadedConfirmMenu));
     GetVariables().Set("title_y", GetConstantValue("dialog_title_y"));
 }
 

@@ -4,6 +4,7 @@
 #include "game/screens/ScreenTexts.h"
 
 StoryFinalMenu::StoryFinalMenu() : Menu("story_final") {
+    DeclareNoUpdatesOfItsOwn(typeid(StoryFinalMenu));
     const std::string game = CurrentGameName();
     const std::string name = SelectedProfileName();
     VariableTable& vars = GetVariables();

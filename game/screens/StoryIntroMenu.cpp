@@ -6,6 +6,7 @@
 #include "game/screens/ScreenTexts.h"
 
 StoryIntroMenu::StoryIntroMenu() : Menu("story_intro") {
+    DeclareNoUpdatesOfItsOwn(typeid(StoryIntroMenu));
     const std::string game = CurrentGameName();
     const std::string name = SelectedProfileName();
     VariableTable& vars = GetVariables();

@@ -94,6 +94,7 @@ void EnableOk(Widget* popup) {
 
 TextboxPopup::TextboxPopup(int x, int y, Image* background, ButtonListener* listener)
     : Menu(background, false, false) {
+    DeclareNoUpdatesOfItsOwn(typeid(TextboxPopup));
     // Never the active menu, so it must not wait to become one.
     SetPausesWhenInactive(false);
     Move(static_cast<float>(x), static_cast<float>(y));

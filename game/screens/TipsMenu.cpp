@@ -2,7 +2,9 @@
 
 #include "game/screens/ScreenFlow.h"
 
-TipsMenu::TipsMenu() : Menu("tips") {}
+TipsMenu::TipsMenu() : Menu("tips") {
+    DeclareNoUpdatesOfItsOwn(typeid(TipsMenu));
+}
 
 void TipsMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
     (void)parameter, (void)object;

@@ -200,7 +200,7 @@ TEST_F(Appearance, CircleAndShearAreNamedControllers) {
 // "shader" attaches an effect and feeds it the widget's clock; "set-shader-constant" feeds a
 // field by its handle at every draw ("real_ptr") or sets a value at once ("real"), and changes
 // nothing on a widget without an effect; a new effect frees the old one; a visible widget with
-// an effect is drawn again at every update.
+// an effect is drawn again at every update, and only where its picture is.
 TEST_F(Appearance, ShaderAttachesFeedsAndReplacesEffects) {
     TempFolder temp;
     const std::filesystem::path old = std::filesystem::current_path();
@@ -255,10 +255,21 @@ float4 PS(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(Picture, uv) * Level * 
     ASSERT_TRUE(first->GetConstant("Depth", &value));
     EXPECT_EQ(value, 9.0f);
 
+    mManager->mWidth = 64;
+    mManager->mHeight = 48;
     mManager->DrawScreen(nullptr);
     EXPECT_FALSE(mManager->IsDirty());
     Run();
     EXPECT_TRUE(mManager->IsDirty()) << "an effect at rest still changes with the clock";
+    // Only the widget's own picture changes: only its part of the screen is drawn again.
+    Rect area;
+    ASSERT_TRUE(mManager->GetDirtyArea(&area)) << "the whole screen was marked";
+    const FRect picture = d->LocalToGlobalArea(FRect(0.0f, 0.0f, 4.0f, 4.0f));
+    EXPECT_TRUE(area.mX <= picture.mX && area.mY <= picture.mY &&
+                area.mX + area.mWidth >= picture.mX + 4.0f &&
+                area.mY + area.mHeight >= picture.mY + 4.0f && area.mWidth <= 9 &&
+                area.mHeight <= 9)
+        << area.mX << "," << area.mY << " " << area.mWidth << "x" << area.mHeight;
 
     const size_t live = ShaderEffect::GetLiveCount();
     host->PlayAnimationRef("again");

@@ -115,6 +115,7 @@ TEST_F(PictureTest, RevealEndsByFadingThePlayGridOnce) {
         ++ticks;
     }
     EXPECT_EQ(ticks, 256);
+    EXPECT_FALSE(art->HasScheduledWork()) << "the whole picture stands still";
     ASSERT_NE(tile->GetVariables().Find("tile_x"), nullptr);
     EXPECT_EQ(tile->GetVariables().Find("tile_x")->AsInt(), 2);
     ASSERT_NE(tile->GetCurrentAnimation(), nullptr);

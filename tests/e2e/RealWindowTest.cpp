@@ -4,8 +4,10 @@
 // through the title, name entry, main menu, the opening letter, a set, one puzzle solved with
 // strokes, the map, the options and the quit confirmation. Each screen is compared with a picture
 // kept under tests/e2e/golden/; every picture of the run is written under the build folder, so a
-// failing run leaves what it saw. P7_UPDATE_GOLDEN=1 rewrites the pictures (and the README's)
-// instead of comparing.
+// failing run leaves what it saw. The shader effects, which run for a few seconds and stop, are
+// caught while they run (the solved picture's ink, the sea's glints on the map) and compared with
+// the settled screen. P7_UPDATE_GOLDEN=1 rewrites the pictures (and the README's) instead of
+// comparing.
 //
 // Needs Xvfb, xdotool and xwd; without them the test is skipped.
 
@@ -283,6 +285,142 @@ protected:
         Expect(to);
     }
 
+    // A rectangle of the game's design surface.
+    struct DesignRect {
+        int x;
+        int y;
+        int width;
+        int height;
+    };
+
+    // The share of the rectangle's pixels whose colour differs between two pictures of the
+    // screen by more than a rasteriser's rounding.
+    double RegionChange(const ScreenPicture& a, const ScreenPicture& b, const DesignRect& r) const {
+        int left = 0;
+        int top = 0;
+        x.DesignToScreen(r.x, r.y, &left, &top);
+        int changed = 0;
+        for (int y = top; y < top + r.height; ++y) {
+            for (int px = left; px < left + r.width; ++px) {
+                const size_t i = size_t(y) * size_t(a.width) + size_t(px);
+                for (int shift : {0, 8, 16}) {
+                    if (std::abs(int((a.pixels[i] >> shift) & 0xFF) -
+                                 int((b.pixels[i] >> shift) & 0xFF)) > 12) {
+                        ++changed;
+                        break;
+                    }
+                }
+            }
+        }
+        return double(changed) / (double(r.width) * r.height);
+    }
+
+    // How far a picture is from another outside the rectangle (ComparePictures' share).
+    double ShareOutside(const ScreenPicture& seen, const ScreenPicture& settled,
+                        const DesignRect& r) const {
+        ScreenPicture masked = seen;
+        int left = 0;
+        int top = 0;
+        x.DesignToScreen(r.x, r.y, &left, &top);
+        for (int y = top; y < top + r.height; ++y) {
+            for (int px = left; px < left + r.width; ++px) {
+                const size_t i = size_t(y) * size_t(seen.width) + size_t(px);
+                masked.pixels[i] = settled.pixels[i];
+            }
+        }
+        return ComparePictures(masked, settled).Share();
+    }
+
+    // An effect seen while it runs: of the pictures taken while it ran, one that shows the
+    // screen as it settles everywhere but in the effect's rectangle, where it differs. That one
+    // is written as name.png to look at.
+    void ExpectEffectSeen(const std::vector<ScreenPicture>& running, const ScreenPicture& settled,
+                          const DesignRect& r, const std::string& name,
+                          double allowedOutside = kAllowedShare) {
+        const ScreenPicture* best = nullptr;
+        double bestChange = 0.0;
+        for (const ScreenPicture& seen : running) {
+            if (seen.width != settled.width || seen.height != settled.height ||
+                ShareOutside(seen, settled, r) > allowedOutside) {
+                continue;
+            }
+            const double change = RegionChange(seen, settled, r);
+            if (change > bestChange) {
+                best = &seen;
+                bestChange = change;
+            }
+        }
+        std::printf(
+            "[ xvfb ] %s: %zu pictures while it ran; at most %.1f %% of its pixels changed\n",
+            name.c_str(), running.size(), 100.0 * bestChange);
+        if (best == nullptr) {
+            for (size_t i = 0; i < running.size(); ++i) {
+                WritePicture(mOut + name + ".seen" + std::to_string(i) + ".png", running[i]);
+                std::printf("[ xvfb ] %s.seen%zu: %.3f of the blocks outside differ\n",
+                            name.c_str(), i, ShareOutside(running[i], settled, r));
+            }
+            WritePicture(mOut + name + ".settled.png", settled);
+        }
+        ASSERT_NE(best, nullptr) << "no picture showed " << name
+                                 << " with the rest of the screen settled; what was seen is in "
+                                 << mOut;
+        WritePicture(mOut + name + ".png", *best);
+        WritePicture(mOut + name + ".settled.png", settled);
+        EXPECT_GT(bestChange, 0.02) << name << " never changed its rectangle";
+    }
+
+    // The screen once the rectangle holds still: two pictures half a second apart agree there
+    // (at most seconds).
+    ScreenPicture SettledIn(const DesignRect& r, int seconds) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        ScreenPicture before = x.Capture(mOut + "capture.xwd");
+        while (std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            ScreenPicture seen = x.Capture(mOut + "capture.xwd");
+            if (!before.Empty() && seen.width == before.width && seen.height == before.height &&
+                RegionChange(before, seen, r) < 0.002) {
+                return seen;
+            }
+            before = std::move(seen);
+        }
+        return ScreenPicture();
+    }
+
+    // Pictures taken a tenth of a second apart until one shows the golden picture name, or for
+    // at most seconds: the last dozen (a picture of the screen is some megabytes).
+    std::vector<ScreenPicture> CaptureUntil(const std::string& name, int seconds) {
+        DecodedImage golden;
+        if (!ReadImageFile(SourcePath("tests/e2e/golden/" + name + ".png"), &golden)) {
+            return {};
+        }
+        const ScreenPicture expected = FromDecoded(golden);
+        std::vector<ScreenPicture> pictures;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < end) {
+            if (pictures.size() == 12) {
+                pictures.erase(pictures.begin());
+            }
+            pictures.push_back(x.Capture(mOut + "capture.xwd"));
+            if (ComparePictures(pictures.back(), expected).Share() <= kAllowedShare) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return pictures;
+    }
+
+    // Pictures taken a fifth of a second apart for milliseconds (a picture of the screen is
+    // some megabytes).
+    std::vector<ScreenPicture> CaptureFor(int milliseconds) {
+        std::vector<ScreenPicture> pictures;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < end) {
+            pictures.push_back(x.Capture(mOut + "capture.xwd"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return pictures;
+    }
+
     void StartGame() {
         mData = mOut + "data";
         mLog = mOut + "game.log";
@@ -331,8 +469,13 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     Expect("play");
 
     // Solved with strokes along the rows: each run of solid tiles in one stroke.
+    struct Stroke {
+        int a;
+        int end;
+        int b;
+    };
+    std::vector<Stroke> strokes;
     const int size = static_cast<int>(layout.solution.size());
-    auto centre = [&](int cell, float origin) { return origin + (cell + 0.5f) * layout.tile; };
     for (int b = 0; b < size; ++b) {
         for (int a = 0; a < size; ++a) {
             if (layout.solution[size_t(a)][size_t(b)] != PuzzleRecord::kSolid) {
@@ -343,27 +486,46 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
                    layout.solution[size_t(end + 1)][size_t(b)] == PuzzleRecord::kSolid) {
                 ++end;
             }
-            ASSERT_TRUE(x.Drag(centre(a, layout.x), centre(b, layout.y), centre(end, layout.x),
-                               centre(b, layout.y), 2 * (end - a) + 1));
-            CloseNoticeIfShown();
-            if (b == size / 2) {
-                // Mid-solve, tiles still turning: a looser match.
-                Expect("play_stroke", 60, 1500, 0.08);
-            }
+            strokes.push_back({a, end, b});
             a = end;
         }
     }
+    auto centre = [&](int cell, float origin) { return origin + (cell + 0.5f) * layout.tile; };
+    for (size_t i = 0; i < strokes.size(); ++i) {
+        const Stroke& s = strokes[i];
+        ASSERT_TRUE(x.Drag(centre(s.a, layout.x), centre(s.b, layout.y), centre(s.end, layout.x),
+                           centre(s.b, layout.y), 2 * (s.end - s.a) + 1));
+        if (i + 1 == strokes.size()) {
+            break;  // solved: the page comes at once
+        }
+        CloseNoticeIfShown();
+        if (s.b == size / 2) {
+            // Mid-solve, tiles still turning: a looser match.
+            Expect("play_stroke", 60, 1500, 0.08);
+        }
+    }
+    // The solved picture shows through a blank sheet that soaks up ink and gives way to it; the
+    // journal page's lines of this solve are written meanwhile (a looser match beside it).
+    const DesignRect sheet{50, 164, 440, 440};
+    const std::vector<ScreenPicture> inking = CaptureUntil("level_complete", 20);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectEffectSeen(inking, SettledIn(sheet, 30), sheet, "ink_reveal", 0.04));
     Expect("level_complete");
     ASSERT_TRUE(x.Click(760, 618));
     Expect("puzzle_select_next");
     ASSERT_TRUE(x.Click(240, 718));
+    // The sea's glints run for a few seconds after the map shows, then the map is still.
+    const DesignRect glints{612, 672, 176, 80};
+    const std::vector<ScreenPicture> glinting = CaptureFor(4000);
     Expect("map", 60, 4000);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectEffectSeen(glinting, SettledIn(glints, 30), glints, "map_glints"));
     ASSERT_TRUE(x.Click(160, 748));
     Expect("main_menu_again");
-    // The credits, with their small movie playing on the wall (its frame differs from capture
-    // to capture: a looser match), and back.
+    // The credits, once their small movie on the wall has played through to its last frame,
+    // and back.
     ASSERT_TRUE(x.Click(512, 538));
-    Expect("credits", 60, 3000, 0.05);
+    Expect("credits", 60, 5000);
     ASSERT_TRUE(x.Click(512, 690));
     Expect("main_menu_again");
     // The options card drops in over the menu as the shade darkens.

@@ -7,6 +7,9 @@
 #include <functional>
 
 #include "core/expr/NamedConstants.h"
+#include "core/files/PakInterfaceBase.h"
+#include "core/util/FileUtil.h"
+#include "graphics/EffectCache.h"
 #include "graphics/HlslTranslator.h"
 #include "graphics/ShaderEffect.h"
 #include "support/GLTestSupport.h"
@@ -63,10 +66,13 @@ protected:
         GLTest::SetUp();
         mOld = std::filesystem::current_path();
         std::filesystem::current_path(mTemp.Path());
+        // Translations are cached in the per-user folder: a test's own.
+        SetAppDataFolder(mTemp.Path() + "user/");
         ClearConstants();
     }
     void TearDown() override {
         std::filesystem::current_path(mOld);
+        SetAppDataFolder("");
         ClearConstants();
     }
     void WriteEffect(const std::string& name, const std::string& text) {
@@ -81,6 +87,22 @@ protected:
         auto effect = LoadShaderEffect(name);
         std::filesystem::current_path(here);
         return effect;
+    }
+
+    // An 8 by 8 white square drawn through the effect at (at, at) on a black target of size by
+    // size pixels.
+    static std::unique_ptr<ImageSurface> DrawWhite(ShaderEffect* effect, int size, int at) {
+        auto white = std::make_unique<ImageSurface>();
+        white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
+        auto target = MakeTarget(size, size);
+        target->Fill(Color(0, 0, 0));
+        {
+            Graphics g(target.get());
+            g.SetShaderEffect(effect);
+            g.DrawImage(white.get(), float(at), float(at));
+        }
+        sDevice->Flush();
+        return target;
     }
 
     TempFolder mTemp;
@@ -162,19 +184,10 @@ TEST_F(ShaderEffectTest, ConstantsReachBothStagesByName) {
     ASSERT_NE(effect, nullptr);
     float value = 0.0f;
     EXPECT_FALSE(effect->GetConstant("Level", &value));
-    auto white = std::make_unique<ImageSurface>();
-    white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
     // Level reaches the vertex colour and the pixel: 0.5 in both gives a quarter of white.
     for (float level : {1.0f, 0.5f}) {
         effect->SetConstants("Level", level);
-        auto target = MakeTarget(16, 16);
-        target->Fill(Color(0, 0, 0));
-        {
-            Graphics g(target.get());
-            g.SetShaderEffect(effect.get());
-            g.DrawImage(white.get(), 4, 4);
-        }
-        sDevice->Flush();
+        auto target = DrawWhite(effect.get(), 16, 4);
         const int expected = int(std::lround(255.0f * level * level));
         EXPECT_NEAR(int((target->GetPixel(8, 8) >> 16) & 0xFF), expected, 2) << level;
         EXPECT_EQ(target->GetPixel(1, 1), 0xFF000000u) << "the draw stays in its place";
@@ -215,22 +228,14 @@ TEST_F(ShaderEffectTest, EffectsComeBackAfterTheDeviceRebuilds) {
     auto effect = LoadShaderEffect("plain");
     ASSERT_NE(effect, nullptr);
     effect->SetConstants("Level", 0.5f);
-    auto white = std::make_unique<ImageSurface>();
-    white->SetPixels(8, 8, std::vector<uint32_t>(64, 0xFFFFFFFFu));
     ASSERT_TRUE(sDevice->Rebuild());
-    auto target = MakeTarget(8, 8);
-    target->Fill(Color(0, 0, 0));
-    {
-        Graphics g(target.get());
-        g.SetShaderEffect(effect.get());
-        g.DrawImage(white.get(), 0, 0);
-    }
-    sDevice->Flush();
+    auto target = DrawWhite(effect.get(), 8, 0);
     EXPECT_NEAR(int((target->GetPixel(4, 4) >> 8) & 0xFF), 64, 2);
 }
 
 // A missing file, an empty name and the "shaders" switch give none; a file that does not
-// translate gives none and one line naming the file, the stage, the line and the message.
+// translate, or whose translation the GL driver refuses, gives none and one line naming the file,
+// the stage, the effect file's line and the message.
 TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
     WriteEffect("plain", kPlainEffect);
     std::string broken = kPlainEffect;
@@ -240,7 +245,14 @@ TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
     noPixel.replace(noPixel.find("float4 PS("), 10, "float4 PX(");
     WriteEffect("nopixel", noPixel);
 
+    // Translates, but GLSL 330 indexes an array of samplers only by a constant.
+    std::string picked = kPlainEffect;
+    picked.replace(picked.find("sampler2D Picture;"), 18, "sampler2D Pictures[2];");
+    picked.replace(picked.find("tex2D(Picture, uv)"), 18, "tex2D(Pictures[int(Level)], uv)");
+    WriteEffect("picked", picked);
+
     testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadShaderEffect("picked"), nullptr);
     EXPECT_EQ(LoadShaderEffect("absent"), nullptr);
     EXPECT_EQ(LoadShaderEffect(""), nullptr);
     EXPECT_EQ(LoadShaderEffect("broken"), nullptr);
@@ -252,6 +264,9 @@ TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
         << log;
     EXPECT_NE(log.find("\"properties/nopixel.hlsl\": pixel shader \"PS\""), std::string::npos)
         << log;
+    EXPECT_NE(log.find("\"properties/picked.hlsl\": pixel shader \"PS\", line 17:"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(log.find("broken.hlsl", log.find("broken.hlsl") + 1), std::string::npos) << log;
     EXPECT_EQ(log.find("absent.hlsl\":"), std::string::npos) << log;
 
@@ -261,8 +276,103 @@ TEST_F(ShaderEffectTest, NoneWithAReasonOnlyWhereOneIsOwed) {
     EXPECT_NE(LoadShaderEffect("plain"), nullptr);
 }
 
+// A translation is kept in the per-user folder and read back instead of translating again: the
+// entry drawn here was made from other source (the pixel's Level left out), so the draw shows
+// which one ran. A damaged entry is said once in the log, translated anew and written over.
+TEST_F(ShaderEffectTest, TranslationsComeFromTheCacheOnALaterStart) {
+    WriteEffect("fresh", kPlainEffect);
+    ASSERT_NE(LoadShaderEffect("fresh"), nullptr);
+    TranslatedEffect kept;
+    std::string problem;
+    EXPECT_EQ(EffectCache::Read("properties/fresh.hlsl", kPlainEffect, &kept, &problem),
+              EffectCache::Lookup::kHit);
+
+    std::string other = kPlainEffect;
+    other.replace(other.find("* color * Level"), 15, "* color");
+    TranslatedEffect otherCode;
+    ASSERT_TRUE(HlslTranslator::Translate(other, "other.hlsl", &otherCode, &problem)) << problem;
+    EffectCache::Write("properties/kept.hlsl", kPlainEffect, otherCode);
+    WriteEffect("kept", kPlainEffect);
+    auto effect = LoadShaderEffect("kept");
+    ASSERT_NE(effect, nullptr);
+    effect->SetConstants("Level", 0.5f);
+    auto target = DrawWhite(effect.get(), 8, 0);
+    EXPECT_NEAR(int((target->GetPixel(4, 4) >> 8) & 0xFF), 128, 2) << "Level once, not twice";
+
+    const std::string damaged = EffectCache::PathFor("properties/damaged.hlsl");
+    std::string whole;
+    ASSERT_TRUE(PakInterfaceBase::Get()->ReadWholeFile(
+        EffectCache::PathFor("properties/fresh.hlsl"), &whole));
+    ASSERT_TRUE(WriteBufferToFile(damaged, whole.substr(0, whole.size() / 2)));
+    WriteEffect("damaged", kPlainEffect);
+    testing::internal::CaptureStderr();
+    EXPECT_NE(LoadShaderEffect("damaged"), nullptr);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("'" + damaged + "' is"), std::string::npos) << log;
+    EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
+    EXPECT_EQ(EffectCache::Read("properties/damaged.hlsl", kPlainEffect, &kept, &problem),
+              EffectCache::Lookup::kHit);
+}
+
+// An entry answers only for the source it was made from; whatever cuts it short or writes over
+// it reads as damaged, never as a translation.
+TEST_F(ShaderEffectTest, CacheEntriesAnswerOnlyForTheirOwnSource) {
+    TranslatedEffect code;
+    code.mVertex.mGlsl = "#version 330\nvoid main() {}\n\n";
+    code.mVertex.mRegisters = "uVertexRegisters";
+    code.mVertex.mRegisterCount = 5;
+    code.mVertex.mConstants = {{"WorldViewProj", 0}, {"Level", 16}};
+    code.mPixel.mGlsl = "#version 330\nstage 1 2 3\n";  // text that looks like a header
+    code.mPixel.mSamplers = {"Picture", "Mask"};
+    const std::string file = "properties/glow.hlsl";
+    EffectCache::Write(file, "source", code);
+
+    TranslatedEffect read;
+    std::string problem;
+    ASSERT_EQ(EffectCache::Read(file, "source", &read, &problem), EffectCache::Lookup::kHit);
+    EXPECT_EQ(read.mVertex.mGlsl, code.mVertex.mGlsl);
+    EXPECT_EQ(read.mVertex.mRegisters, code.mVertex.mRegisters);
+    EXPECT_EQ(read.mVertex.mRegisterCount, 5);
+    EXPECT_EQ(read.mVertex.mConstants, code.mVertex.mConstants);
+    EXPECT_EQ(read.mPixel.mGlsl, code.mPixel.mGlsl);
+    EXPECT_EQ(read.mPixel.mRegisters, "");
+    EXPECT_EQ(read.mPixel.mSamplers, code.mPixel.mSamplers);
+    EXPECT_EQ(EffectCache::Read(file, "source changed", &read, &problem),
+              EffectCache::Lookup::kMiss);
+    EXPECT_EQ(EffectCache::Read("properties/other.hlsl", "source", &read, &problem),
+              EffectCache::Lookup::kMiss);
+    EXPECT_EQ(EffectCache::PathFor("../outside.hlsl"), "");
+
+    const std::string path = EffectCache::PathFor(file);
+    std::string whole;
+    ASSERT_TRUE(PakInterfaceBase::Get()->ReadWholeFile(path, &whole));
+    const size_t body = whole.find('\n') + 1;
+    const struct {
+        const char* what;
+        std::string text;
+    } damaged[] = {
+        {"empty", ""},
+        {"another kind of file", "<settings/>\n"},
+        {"cut off after the key", whole.substr(0, body)},
+        {"cut off in the first stage", whole.substr(0, body + 30)},
+        {"cut off before its last line end", whole.substr(0, whole.size() - 1)},
+        {"more after the end", whole + "x"},
+        {"a count far too large",
+         whole.substr(0, body) + "stage - 99999999 0 0 0\n" + whole.substr(body)},
+        {"a constant past its registers",
+         std::string(whole).replace(whole.find("Level 16"), 8, "Level 99")},
+    };
+    for (const auto& d : damaged) {
+        ASSERT_TRUE(WriteBufferToFile(path, d.text));
+        problem.clear();
+        EXPECT_EQ(EffectCache::Read(file, "source", &read, &problem), EffectCache::Lookup::kCorrupt)
+            << d.what;
+        EXPECT_NE(problem.find(path), std::string::npos) << d.what << ": " << problem;
+    }
+}
+
 // What the translator hands the device: vertex inputs by semantic, the stages joined by
-// semantic, constants found by name in one flattened array per stage.
+// semantic, constants found by name in one flattened array per stage, the file's lines.
 TEST(HlslTranslatorTest, SemanticsAndRegisters) {
     TranslatedEffect effect;
     std::string error;
@@ -277,6 +387,12 @@ TEST(HlslTranslatorTest, SemanticsAndRegisters) {
     EXPECT_EQ(effect.mVertex.mConstants.at("Level"), 16);
     EXPECT_EQ(effect.mVertex.mRegisterCount, 5);
     EXPECT_EQ(effect.mPixel.mSamplers.size(), 1u);
+    // The pixel shader's one statement stands on line 17 of the file, and a driver says so.
+    const std::string& pixel = effect.mPixel.mGlsl;
+    const size_t statement = pixel.find("texture(Picture");
+    ASSERT_NE(statement, std::string::npos) << pixel;
+    EXPECT_EQ(pixel.rfind("#line ", statement), pixel.rfind("#line 17 0\n", statement)) << pixel;
+    EXPECT_EQ(pixel.find("#extension"), std::string::npos) << pixel;
 
     std::string unfed = kPlainEffect;
     unfed.replace(unfed.find("COLOR0) {"), 6, "NORMAL");

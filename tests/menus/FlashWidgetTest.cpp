@@ -202,6 +202,7 @@ TEST_F(MenuTest, AMoviePlaysOnItsOwnRateHoldsWhilePausedAndEndsOrLoops) {
     // Nested pauses hold the looping movie on its frame; the loop rule does not restart it.
     looped->GetPlayer()->Pause();
     looped->GetPlayer()->Pause();
+    EXPECT_FALSE(looped->HasScheduledWork()) << "a paused movie lets the game wait for events";
     Run(100);
     looped->GetPlayer()->Resume();
     Run(10);
@@ -214,6 +215,8 @@ TEST_F(MenuTest, AMoviePlaysOnItsOwnRateHoldsWhilePausedAndEndsOrLoops) {
     // The other movie ended at 50 updates on its last frame and stays there.
     EXPECT_FALSE(once->IsAnimating());
     EXPECT_EQ(once->GetPlayer()->GetState(), FlashPlayer::kFinished);
+    EXPECT_FALSE(once->HasScheduledWork()) << "a finished movie lets the game wait for events";
+    EXPECT_TRUE(looped->HasScheduledWork());
     h.Draw();
     EXPECT_TRUE(ShowsFrame(once, 4));
 

@@ -9,6 +9,8 @@
 
 #include "GameSession.h"
 #include "game/data/PlayerState.h"
+#include "game/screens/ConfirmQuitMenu.h"
+#include "game/screens/CreditsMenu.h"
 #include "game/screens/MapMenu.h"
 #include "game/screens/MyBoard.h"
 #include "game/screens/OptionsMenu.h"
@@ -17,6 +19,7 @@
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
 #include "game/screens/StoryIntroMenu.h"
+#include "game/screens/TipsMenu.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
@@ -153,7 +156,8 @@ TEST(MapScreen, ArrivingFadesFromThePictureOfTheScreenLeft) {
 // A screen the player only looks at lets the application sleep until the next event: the
 // main menu, the map arriving over the last screen, a set's puzzle selection through its loading
 // screen (once its newest puzzle has pulsed a few times) and the options, each over the board
-// that counts the play time, and the play screen between strokes.
+// that counts the play time, the tips, the credits once their movie has played, a question, and
+// the play screen between strokes.
 TEST(GameBoard, TheMainScreensComeToRest) {
     GameSession session(
         MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
@@ -178,6 +182,19 @@ TEST(GameBoard, TheMainScreensComeToRest) {
     EXPECT_TRUE(
         session.StepUntil([&] { return session.FindMenu<OptionsMenu>() && atRest(); }, 1000))
         << "the options";
+    closeScreens();
+    OpenTips();
+    EXPECT_TRUE(session.StepUntil([&] { return session.FindMenu<TipsMenu>() && atRest(); }, 1000))
+        << "the tips";
+    closeScreens();
+    OpenCredits();
+    EXPECT_TRUE(
+        session.StepUntil([&] { return session.FindMenu<CreditsMenu>() && atRest(); }, 1500))
+        << "the credits";
+    OpenConfirmQuit();
+    EXPECT_TRUE(
+        session.StepUntil([&] { return session.FindMenu<ConfirmQuitMenu>() && atRest(); }, 1000))
+        << "the question whether to quit";
     // The play screen while the player thinks: only the clock counts, caught up after a wait.
     closeScreens();
     OpenPuzzleLoading(kDefaultGameName, {0, 2, 0}, false);

@@ -166,6 +166,9 @@ TEST_F(PlayScreenTest, ACleanSolveBooksTimeStarsAndOpensTheNextPuzzle) {
     // Continue: the set's puzzles, where the solve is booked and the next puzzle opens.
     LevelCompleteMenu* complete = session->FindMenu<LevelCompleteMenu>();
     ASSERT_TRUE(session->StepUntil([&] { return complete->GetPrimaryButton() != nullptr; }));
+    // Read at leisure: the page lets the game wait for events once the picture is whole.
+    EXPECT_TRUE(session->StepUntil(
+        [&] { return !session->app->GetWidgetManager()->HasScheduledWork(); }, 1500));
     session->ClickWidget(complete->GetPrimaryButton());
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<PuzzleSelectMenu>(); }));
     EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
@@ -208,6 +211,9 @@ TEST_F(PlayScreenTest, LosingOpensTheFailScreenOnceThenRetryAndQuit) {
     // Retry: the puzzle again, straight into play.
     LevelFailMenu* fail = session->FindMenu<LevelFailMenu>();
     ASSERT_TRUE(session->StepUntil([&] { return fail->GetPrimaryButton() != nullptr; }));
+    EXPECT_TRUE(session->StepUntil(
+        [&] { return !session->app->GetWidgetManager()->HasScheduledWork(); }, 1500))
+        << "the fail page lets the game wait for events";
     session->ClickWidget(fail->GetPrimaryButton());
     PlayPuzzleMenu* again = nullptr;
     ASSERT_TRUE(session->StepUntil([&] {

@@ -794,10 +794,24 @@ void DynamicWidget::UpdateF(float elapsed) {
     StepFrames(elapsed);
     if (!IsAnimating()) {
         if (mShader && mVisible) {
-            MarkDirty();
+            MarkEffectDrawn();
         }
         RunFinishActions();
     }
+}
+
+void DynamicWidget::MarkEffectDrawn() {
+    const bool inPlace = mImage != nullptr && mDrawMode == kDrawOwn && mMaskImage == nullptr &&
+                         !(mBlendMode >= 2 && mBlendMode <= 4) && !mTessellated &&
+                         (mTransformMode || !IsTransformNonTrivial());
+    if (!inPlace) {
+        MarkDirty();
+        return;
+    }
+    const float width = static_cast<float>(mImage->GetCelWidth());
+    const float height = static_cast<float>(mImage->GetCelHeight());
+    MarkDirtyWithin(mTextureWrap ? FRect(0.0f, 0.0f, width * mScaleX, height * mScaleY)
+                                 : FRect(0.0f, 0.0f, width, height));
 }
 
 void DynamicWidget::UpdateAllF(WidgetFlagState& state, float elapsed) {

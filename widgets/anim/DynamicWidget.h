@@ -280,6 +280,9 @@ protected:
 
 private:
     void BuildTransform();
+    // An effect changes the widget's own picture at every update: where that picture is drawn
+    // plainly in the widget's place, only its rectangle is drawn again, else the whole tree.
+    void MarkEffectDrawn();
     void ApplyBlinkVisibility();
     void StepFrames(float dt);
 

@@ -1,5 +1,7 @@
 #include "widgets/controls/FlashWidget.h"
 
+#include <typeinfo>
+
 #include "core/util/StringUtil.h"
 #include "graphics/ImageSurface.h"
 #include "widgets/controls/FlashPlayer.h"
@@ -51,6 +53,15 @@ void FlashWidget::Draw(Graphics* g) {
 
 bool FlashWidget::IsAnimating() const {
     return DynamicWidget::IsAnimating() || (mPlayer != nullptr && mPlayer->IsPlaying());
+}
+
+bool FlashWidget::HasScheduledWork() const {
+    if (typeid(*this) != typeid(FlashWidget)) {
+        return true;  // a derived widget with updates of its own answers for itself
+    }
+    // The loop restarts a movie in the update that ends it, so a looping movie never stops
+    // playing here; only a finished, paused or missing one rests.
+    return AnimatedStateHasScheduledWork() || (mPlayer != nullptr && mPlayer->IsPlaying());
 }
 
 bool FlashWidget::GetDrawnArea(FRect* area) const {

@@ -28,6 +28,9 @@ public:
     void Draw(Graphics* g) override;
     // The widget's own animations, else whether the movie plays.
     bool IsAnimating() const override;
+    // True while the movie plays (or the widget animates): a finished, paused or missing movie
+    // lets the application wait for events.
+    bool HasScheduledWork() const override;
     // The movie's rectangle (with a pixel's margin for filtering), so that a new frame repaints
     // only that part of the screen; a widget with children cannot say.
     bool GetDrawnArea(FRect* area) const override;
