@@ -1,12 +1,7 @@
 #include "widgets/controls/SwfMoviePlayer.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/log.h>
 #include <libavutil/macros.h>
-#include <libavutil/mem.h>
-#include <libswscale/swscale.h>
 }
 
 #include <zlib.h>
@@ -19,6 +14,7 @@ extern "C" {
 #include "core/files/PakInterfaceBase.h"
 #include "core/util/Log.h"
 #include "graphics/ImageSurface.h"
+#include "widgets/controls/MovieLibraries.h"
 
 namespace {
 
@@ -29,9 +25,9 @@ const AVRational kUpdateTime = {1, 100};
 constexpr int kMaxFramesPerUpdate = 4;
 constexpr int kIoBufferSize = 16 * 1024;
 
-std::string AvError(int code) {
+std::string AvError(const MovieLibraries& av, int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof(text));
+    av.av_strerror(code, text, sizeof(text));
     return text;
 }
 
@@ -76,22 +72,28 @@ std::set<std::string>& ReportedFiles() {
 
 }  // namespace
 
-SwfMoviePlayer::SwfMoviePlayer() {
+SwfMoviePlayer::SwfMoviePlayer() : mAv(OpenMovieLibraries(&mLibraryError)) {
+    if (mAv == nullptr) {
+        return;
+    }
     // The libraries' own messages would go to the terminal; failures are logged here instead,
     // once per file.
-    av_log_set_level(AV_LOG_QUIET);
-    mShown = av_frame_alloc();
-    mPending = av_frame_alloc();
-    mPacket = av_packet_alloc();
+    mAv->av_log_set_level(AV_LOG_QUIET);
+    mShown = mAv->av_frame_alloc();
+    mPending = mAv->av_frame_alloc();
+    mPacket = mAv->av_packet_alloc();
 }
 
 SwfMoviePlayer::~SwfMoviePlayer() {
+    if (mAv == nullptr) {
+        return;
+    }
     Close();
-    av_frame_free(&mShown);
-    av_frame_free(&mPending);
-    av_packet_free(&mPacket);
-    sws_freeContext(mScaler);
-    av_freep(&mScratch);
+    mAv->av_frame_free(&mShown);
+    mAv->av_frame_free(&mPending);
+    mAv->av_packet_free(&mPacket);
+    mAv->sws_freeContext(mScaler);
+    mAv->av_freep(&mScratch);
 }
 
 int SwfMoviePlayer::ReadFromMemory(void* opaque, uint8_t* buffer, int size) {
@@ -141,11 +143,14 @@ void SwfMoviePlayer::LogOnce(const std::string& message) {
 }
 
 void SwfMoviePlayer::Close() {
-    avcodec_free_context(&mCodec);
-    avformat_close_input(&mFormat);
+    if (mAv == nullptr) {
+        return;
+    }
+    mAv->avcodec_free_context(&mCodec);
+    mAv->avformat_close_input(&mFormat);
     if (mIo != nullptr) {
-        av_freep(&mIo->buffer);
-        avio_context_free(&mIo);
+        mAv->av_freep(&mIo->buffer);
+        mAv->avio_context_free(&mIo);
     }
     mStream = -1;
     mFlushed = false;
@@ -158,6 +163,10 @@ bool SwfMoviePlayer::Load(const std::string& path, int width, int height) {
     mHasFrame = false;
     mPlaying = false;
     mData.clear();
+    if (mAv == nullptr) {
+        LogOnce("movies can't be played (" + mLibraryError + "); it is not shown");
+        return false;
+    }
     if (mShown == nullptr || mPending == nullptr || mPacket == nullptr) {
         LogOnce("out of memory");
         return false;
@@ -181,17 +190,17 @@ bool SwfMoviePlayer::OpenFromStart(std::string* error) {
     Close();
     mIoState.mData = &mData;
     mIoState.mPos = 0;
-    auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+    auto* buffer = static_cast<uint8_t*>(mAv->av_malloc(kIoBufferSize));
     if (buffer != nullptr) {
-        mIo = avio_alloc_context(buffer, kIoBufferSize, 0, &mIoState, ReadFromMemory, nullptr,
-                                 SeekInMemory);
+        mIo = mAv->avio_alloc_context(buffer, kIoBufferSize, 0, &mIoState, ReadFromMemory, nullptr,
+                                      SeekInMemory);
     }
     if (mIo == nullptr) {
-        av_free(buffer);
+        mAv->av_free(buffer);
         *error = "out of memory";
         return false;
     }
-    mFormat = avformat_alloc_context();
+    mFormat = mAv->avformat_alloc_context();
     if (mFormat == nullptr) {
         *error = "out of memory";
         return false;
@@ -199,19 +208,20 @@ bool SwfMoviePlayer::OpenFromStart(std::string* error) {
     mFormat->pb = mIo;
     mFormat->flags |= AVFMT_FLAG_CUSTOM_IO;
     // Only the SWF reader is asked, so a file of another kind is refused rather than guessed.
-    int rc = avformat_open_input(&mFormat, mPath.c_str(), av_find_input_format("swf"), nullptr);
+    int rc = mAv->avformat_open_input(&mFormat, mPath.c_str(), mAv->av_find_input_format("swf"),
+                                      nullptr);
     if (rc < 0) {
-        *error = "not a movie file (" + AvError(rc) + ")";
+        *error = "not a movie file (" + AvError(*mAv, rc) + ")";
         return false;
     }
     // The reader finds its streams as it meets them: look through the file for them.
-    rc = avformat_find_stream_info(mFormat, nullptr);
+    rc = mAv->avformat_find_stream_info(mFormat, nullptr);
     if (rc < 0) {
-        *error = "broken movie file (" + AvError(rc) + ")";
+        *error = "broken movie file (" + AvError(*mAv, rc) + ")";
         return false;
     }
     const AVCodec* decoder = nullptr;
-    mStream = av_find_best_stream(mFormat, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    mStream = mAv->av_find_best_stream(mFormat, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (mStream < 0 || decoder == nullptr) {
         *error = mStream == AVERROR_DECODER_NOT_FOUND
                      ? "no decoder for its video"
@@ -219,24 +229,25 @@ bool SwfMoviePlayer::OpenFromStart(std::string* error) {
         return false;
     }
     const AVStream* stream = mFormat->streams[mStream];
-    mCodec = avcodec_alloc_context3(decoder);
-    if (mCodec == nullptr || avcodec_parameters_to_context(mCodec, stream->codecpar) < 0) {
+    mCodec = mAv->avcodec_alloc_context3(decoder);
+    if (mCodec == nullptr || mAv->avcodec_parameters_to_context(mCodec, stream->codecpar) < 0) {
         *error = "out of memory";
         return false;
     }
     mCodec->thread_count = 1;  // small frames; no threads behind the game's back
-    rc = avcodec_open2(mCodec, decoder, nullptr);
+    rc = mAv->avcodec_open2(mCodec, decoder, nullptr);
     if (rc < 0) {
-        *error = "its video can't be decoded (" + AvError(rc) + ")";
+        *error = "its video can't be decoded (" + AvError(*mAv, rc) + ")";
         return false;
     }
     AVRational rate = stream->avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) {
         rate = stream->r_frame_rate;
     }
-    mFrameTicks = rate.num > 0 && rate.den > 0
-                      ? std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), stream->time_base))
-                      : 1;
+    mFrameTicks =
+        rate.num > 0 && rate.den > 0
+            ? std::max<int64_t>(1, mAv->av_rescale_q(1, av_inv_q(rate), stream->time_base))
+            : 1;
 
     mClock = 0;
     mHasPending = false;
@@ -260,22 +271,22 @@ int64_t SwfMoviePlayer::TimeOf(const AVFrame* frame) const {
     }
     const AVRational base = mFormat->streams[mStream]->time_base;
     if (frame == nullptr) {
-        return av_rescale_q(mFrameTicks, base, kUpdateTime);  // one frame's length
+        return mAv->av_rescale_q(mFrameTicks, base, kUpdateTime);  // one frame's length
     }
     const int64_t pts = frame->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE) {
-        return mShownTime + av_rescale_q(mFrameTicks, base, kUpdateTime);
+        return mShownTime + mAv->av_rescale_q(mFrameTicks, base, kUpdateTime);
     }
-    return av_rescale_q(pts - mFirstPts, base, kUpdateTime);
+    return mAv->av_rescale_q(pts - mFirstPts, base, kUpdateTime);
 }
 
 bool SwfMoviePlayer::DecodeFrame(AVFrame* frame) {
     if (mCodec == nullptr) {
         return false;
     }
-    av_frame_unref(frame);
+    mAv->av_frame_unref(frame);
     for (;;) {
-        int rc = avcodec_receive_frame(mCodec, frame);
+        int rc = mAv->avcodec_receive_frame(mCodec, frame);
         if (rc == 0) {
             ++mDecodedFrames;
             return true;
@@ -283,18 +294,18 @@ bool SwfMoviePlayer::DecodeFrame(AVFrame* frame) {
         if (rc != AVERROR(EAGAIN) || mFlushed) {
             return false;  // the end, or a decoder that gave up
         }
-        rc = av_read_frame(mFormat, mPacket);
+        rc = mAv->av_read_frame(mFormat, mPacket);
         if (rc < 0) {
             // The file is over: let the decoder give up what it still holds.
             mFlushed = true;
-            avcodec_send_packet(mCodec, nullptr);
+            mAv->avcodec_send_packet(mCodec, nullptr);
             continue;
         }
         if (mPacket->stream_index == mStream) {
             // A damaged frame is skipped; the next key frame repairs the picture.
-            avcodec_send_packet(mCodec, mPacket);
+            mAv->avcodec_send_packet(mCodec, mPacket);
         }
-        av_packet_unref(mPacket);
+        mAv->av_packet_unref(mPacket);
     }
 }
 
@@ -359,9 +370,9 @@ bool SwfMoviePlayer::PaintInto(ImageSurface* surface) {
         return false;
     }
     // BGRA bytes are 0xAARRGGBB words on a little-endian machine, as the surface keeps them.
-    mScaler = sws_getCachedContext(mScaler, mShown->width, mShown->height,
-                                   AVPixelFormat(mShown->format), width, height, AV_PIX_FMT_BGRA,
-                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
+    mScaler = mAv->sws_getCachedContext(mScaler, mShown->width, mShown->height,
+                                        AVPixelFormat(mShown->format), width, height,
+                                        AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (mScaler == nullptr) {
         return false;
     }
@@ -371,8 +382,8 @@ bool SwfMoviePlayer::PaintInto(ImageSurface* surface) {
     const int stride = FFALIGN(width * 4, 64);
     const size_t scratchSize = size_t(stride) * size_t(height) + 256;
     if (mScratchSize < scratchSize) {
-        av_freep(&mScratch);
-        mScratch = static_cast<uint8_t*>(av_malloc(scratchSize));
+        mAv->av_freep(&mScratch);
+        mScratch = static_cast<uint8_t*>(mAv->av_malloc(scratchSize));
         mScratchSize = mScratch != nullptr ? scratchSize : 0;
         if (mScratch == nullptr) {
             return false;
@@ -380,7 +391,7 @@ bool SwfMoviePlayer::PaintInto(ImageSurface* surface) {
     }
     uint8_t* planes[4] = {mScratch, nullptr, nullptr, nullptr};
     int strides[4] = {stride, 0, 0, 0};
-    sws_scale(mScaler, mShown->data, mShown->linesize, 0, mShown->height, planes, strides);
+    mAv->sws_scale(mScaler, mShown->data, mShown->linesize, 0, mShown->height, planes, strides);
     for (int y = 0; y < height; ++y) {
         std::memcpy(pixels.data() + size_t(y) * size_t(width),
                     mScratch + size_t(y) * size_t(stride), size_t(width) * 4);
