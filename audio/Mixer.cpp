@@ -124,6 +124,7 @@ int Mixer::AttachStream(MusicSource* source) {
             s.gain = 1.0f;
             s.loop = false;
             s.state = StreamState::kStopped;
+            s.quiet = false;
             return slot;
         }
     }
@@ -135,9 +136,24 @@ void Mixer::DetachStream(int slot) {
         assert(!"stream slot out of range");
         return;
     }
-    std::lock_guard lock(mMutex);
-    mStreams[slot].source = nullptr;
-    mStreams[slot].state = StreamState::kStopped;
+    MusicSource* source = nullptr;
+    int64_t quietAt = -1;
+    {
+        std::lock_guard lock(mMutex);
+        Stream& stream = mStreams[slot];
+        if (stream.source && stream.quiet) {
+            source = stream.source;
+            quietAt = static_cast<int64_t>(stream.quietPosition);
+        }
+        stream.source = nullptr;
+        stream.state = StreamState::kStopped;
+        stream.quiet = false;
+    }
+    // A source passed over in silence stands where it was when it went quiet; it is ours again
+    // now, so it is moved to where its time has come (a seek, outside the lock).
+    if (source) {
+        source->Seek(quietAt);
+    }
 }
 
 void Mixer::SetStreamGain(int slot, float gain) {
@@ -234,21 +250,38 @@ void Mixer::Mix(int16_t* out, int frames) {
     while (frames > 0) {
         const int block = std::min(frames, kBlockFrames);
         float* acc = mAccumulator.data();
-        std::fill(acc, acc + block * 2, 0.0f);
+        // Most blocks at rest hold nothing to hear (no effect, music silent or none): those are
+        // written as silence without the sums and the conversion.
+        bool audible = false;
+        const auto startSums = [&] {
+            if (!audible) {
+                std::fill(acc, acc + block * 2, 0.0f);
+                audible = true;
+            }
+        };
         for (Voice& voice : mVoices) {
             if (voice.playing) {
+                startSums();
                 MixVoice(voice, acc, block);
             }
         }
         for (Stream& stream : mStreams) {
             if (stream.source && stream.state == StreamState::kPlaying) {
-                MixStream(stream, acc, block);
+                const bool silent = stream.gain == 0.0f || mMasterGain == 0.0;
+                if (!silent || !PassQuietly(stream, block)) {
+                    startSums();
+                    MixStream(stream, acc, block);
+                }
             }
         }
-        const float master = static_cast<float>(mMasterGain);
-        for (int i = 0; i < block * 2; ++i) {
-            const float v = std::clamp(acc[i] * master, -32768.0f, 32767.0f);
-            out[i] = static_cast<int16_t>(std::lrint(v));
+        if (!audible) {
+            std::fill(out, out + block * 2, int16_t{0});
+        } else {
+            const float master = static_cast<float>(mMasterGain);
+            for (int i = 0; i < block * 2; ++i) {
+                const float v = std::clamp(acc[i] * master, -32768.0f, 32767.0f);
+                out[i] = static_cast<int16_t>(std::lrint(v));
+            }
         }
         out += block * 2;
         frames -= block;
@@ -334,12 +367,63 @@ bool Mixer::Refill(Stream& stream) {
     }
 }
 
+bool Mixer::PassQuietly(Stream& stream, int frames) {
+    if (stream.pendingSeek >= 0) {
+        stream.source->Seek(stream.pendingSeek);
+        stream.pendingSeek = -1;
+        stream.frames = 0;
+        stream.position = 0.0;
+        stream.quiet = false;
+    }
+    if (!stream.quiet) {
+        const int64_t length = stream.source->GetLength();
+        const int64_t next = stream.source->Tell();
+        if (length < 0 || next < 0) {
+            return false;
+        }
+        // The frames decoded ahead are not played yet: the read position stands before the
+        // decoder's by their count, or in the pass before when a loop has rewound the decoder.
+        double at = static_cast<double>(next) - stream.frames + stream.position;
+        if (at < 0.0) {
+            at += static_cast<double>(length);
+        }
+        stream.quiet = true;
+        stream.quietPosition = std::max(at, 0.0);
+        stream.length = length;
+    }
+    const double step = static_cast<double>(stream.source->GetRate()) / mOutputRate;
+    stream.quietPosition += step * frames;
+    const double length = static_cast<double>(stream.length);
+    if (stream.loop && stream.length > 0) {
+        if (stream.quietPosition >= length) {
+            stream.quietPosition = std::fmod(stream.quietPosition, length);
+        }
+    } else if (stream.quietPosition + 1.0 >= length) {
+        // The end, where a played stream ends (its last frame has no partner to run to):
+        // stopped, its decoder at the end.
+        stream.source->Seek(stream.length);
+        stream.state = StreamState::kStopped;
+        stream.frames = 0;
+        stream.position = 0.0;
+        stream.quiet = false;
+    }
+    return true;
+}
+
 void Mixer::MixStream(Stream& stream, float* acc, int frames) {
     if (stream.pendingSeek >= 0) {
         stream.source->Seek(stream.pendingSeek);
         stream.pendingSeek = -1;
         stream.frames = 0;
         stream.position = 0.0;
+        stream.quiet = false;
+    } else if (stream.quiet) {
+        // Heard again: from where its time has come, the fraction kept for the interpolation.
+        stream.quiet = false;
+        const double whole = std::floor(stream.quietPosition);
+        stream.source->Seek(static_cast<int64_t>(whole));
+        stream.frames = 0;
+        stream.position = stream.quietPosition - whole;
     }
     const double step = static_cast<double>(stream.source->GetRate()) / mOutputRate;
     const float gain = stream.gain;

@@ -57,6 +57,9 @@ public:
     // source must stay alive until DetachStream(slot) has returned.
     int AttachStream(MusicSource* source);
     void DetachStream(int slot);
+    // A stream whose gain (or the master gain) is 0 is not decoded while it plays: its time goes
+    // on, so it is heard from where it would be once its gain is above 0 again, and a stream
+    // that does not loop still ends when it would.
     void SetStreamGain(int slot, float gain);
     void SetStreamLoop(int slot, bool loop);
     void PlayStream(int slot);  // from where it stands
@@ -85,10 +88,18 @@ private:
         float gain = 1.0f;
         bool loop = false;
         StreamState state = StreamState::kStopped;
+        // Playing silent: nothing is decoded, only the time is kept, as the source frame under
+        // the read position (fraction included) and the source's length.
+        bool quiet = false;
+        double quietPosition = 0.0;
+        int64_t length = 0;
     };
 
     void MixVoice(Voice& voice, float* acc, int frames);
     void MixStream(Stream& stream, float* acc, int frames);
+    // Keeps a silent stream's time over frames of output without decoding; false when its source
+    // can't tell its length and position (the stream is then mixed at gain 0).
+    bool PassQuietly(Stream& stream, int frames);
     bool Refill(Stream& stream);
 
     const int mOutputRate;

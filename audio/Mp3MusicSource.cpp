@@ -94,6 +94,12 @@ public:
         return mpg123_seek(mHandle, static_cast<off_t>(position), SEEK_SET) >= 0;
     }
 
+    int64_t GetLength() const override { return mLength > 0 ? mLength : -1; }
+    int64_t Tell() const override {
+        const off_t next = mpg123_tell(mHandle);
+        return next < 0 ? -1 : static_cast<int64_t>(next);
+    }
+
 private:
     static constexpr int kScratchFrames = 4096;
 

@@ -22,4 +22,10 @@ public:
     // Bytes per frame of the decoded PCM at its own channel count, for byte offsets of streams;
     // 0 for modules, whose positions are orders.
     virtual int BytesPerFrame() const = 0;
+
+    // The source's length in frames, and the frame Decode hands out next; -1 where a source
+    // can't tell (modules). A source that tells both can be passed over while it plays silent:
+    // the mixer keeps its time and seeks to where it would be once it is heard again.
+    virtual int64_t GetLength() const { return -1; }
+    virtual int64_t Tell() const { return -1; }
 };

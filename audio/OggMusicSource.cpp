@@ -40,6 +40,8 @@ public:
         mChannels = info->channels;
         mRate = static_cast<int>(info->rate);
         mScratch.resize(static_cast<size_t>(kScratchFrames) * mChannels);
+        const ogg_int64_t length = ov_pcm_total(&mVorbis, -1);
+        mLength = length < 0 ? -1 : static_cast<int64_t>(length);
         return true;
     }
 
@@ -76,6 +78,14 @@ public:
 
     bool Seek(int64_t position) override { return ov_pcm_seek(&mVorbis, position) == 0; }
 
+    int64_t GetLength() const override { return mLength; }
+    int64_t Tell() const override {
+        // The decoder's count is not const in its interface, though reading it changes nothing.
+        return mLength < 0
+                   ? -1
+                   : static_cast<int64_t>(ov_pcm_tell(const_cast<OggVorbis_File*>(&mVorbis)));
+    }
+
 private:
     static constexpr int kScratchFrames = 4096;
 
@@ -100,6 +110,7 @@ private:
     bool mOpen = false;
     int mChannels = 2;
     int mRate = 44100;
+    int64_t mLength = -1;  // frames; -1 when the stream does not say
     std::vector<int16_t> mScratch;
 };
 

@@ -31,6 +31,9 @@ public:
         return true;
     }
 
+    int64_t GetLength() const override { return static_cast<int64_t>(mSamples.Frames()); }
+    int64_t Tell() const override { return static_cast<int64_t>(mNext); }
+
 private:
     SoundSamples mSamples;
     size_t mNext = 0;

@@ -26,7 +26,10 @@
 # The bare window is a typical game loop: events, a clear and a present 60 times a second.
 # Every program gets a fresh per-user folder per run (the shader cache excepted); the caller's
 # session bus is kept, as a player's desktop has one. MUSIC_VOLUME=0 (or another value from 0
-# to 1) starts the game with that music volume in its settings; unset, the game's default. BUILD_DIR holds pelnora7, bench/bench_bare_window and
+# to 1) starts the game with that music volume in its settings; unset, the game's default.
+# BEFORE_BUILD=DIR adds the game of another build (e.g. the tree before a change) as the program
+# "before", started in the same interleaved rounds; SCREENS=0 leaves the screens out (for the
+# start figures alone, in many rounds). BUILD_DIR holds pelnora7, bench/bench_bare_window and
 # bench/bench_window_probe (a Release build with the benchmarks on). The last lines are the
 # medians, and each program's difference from the bare window. Needs Xvfb (Debian package xvfb)
 # and, for the screens, xdotool.
@@ -54,6 +57,11 @@ cd "$source_dir"
 
 # The peers, when installed.
 programs="game bare"
+if [ -n "${BEFORE_BUILD:-}" ]; then
+    before_game="$(cd "$BEFORE_BUILD" && pwd)/pelnora7"
+    [ -x "$before_game" ] || { echo "missing $before_game" >&2; exit 2; }
+    programs="$programs before"
+fi
 for peer in /usr/games/sgt-pattern /usr/games/pattern /usr/bin/sgt-pattern; do
     [ -x "$peer" ] && { gtk_game=$peer; programs="$programs gtk"; break; }
 done
@@ -64,6 +72,7 @@ command_of() {
     case $1 in
     game) echo "$game" ;;
     bare) echo "$bare" ;;
+    before) echo "$before_game" ;;
     gtk) echo "$gtk_game" ;;
     qt) echo "$qt_game" ;;
     esac
@@ -114,7 +123,7 @@ sample() {
     echo "screen $1 $("$probe" --settle 0 --idle "$idle" --attach "$pid") load=$(load)" |
         tee -a "$work/start"
 }
-if command -v xdotool >/dev/null && [ "$runs" -gt 0 ]; then
+if command -v xdotool >/dev/null && [ "$runs" -gt 0 ] && [ "${SCREENS:-1}" != 0 ]; then
     for i in $(seq "$runs"); do
         # shellcheck disable=SC2046
         $(fresh_home) "$game" >"$work/screens$i.log" 2>&1 &

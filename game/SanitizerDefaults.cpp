@@ -12,11 +12,10 @@ const char* __lsan_default_suppressions() {
            "leak:libX11\n"
            // The movie libraries' dependencies allocate once when they are loaded.
            "leak:libsrt-gnutls\nleak:libglib-2.0\n"
-           // The dynamic loader's own lists of loaded libraries, reported once its allocations
-           // stop counting as roots (below).
-           "leak:add_to_global_resize\nleak:_dl_map_object_deps\n"
-           // Its thread-local table, grown when the movie libraries are opened late.
-           "leak:_dl_resize_dtv\n";
+           // The dynamic loader's own lists of loaded libraries and its table of their
+           // thread-local blocks (grown when a library is opened while the program runs),
+           // reported once its allocations stop counting as roots (below).
+           "leak:add_to_global_resize\nleak:_dl_map_object_deps\nleak:_dl_resize_dtv\n";
 }
 // Walking the threads' dynamic TLS can crash the leak checker's tracer once the GL driver's
 // libraries are loaded (seen as "Tracer caught signal 11" at exit, depending on the stack

@@ -13,6 +13,7 @@ bool NullPlatform::OpenWindow(const std::string& title, int designWidth, int des
     mWindowed = windowed;
     mStretch = stretch;
     mOpen = true;
+    mShown = true;  // as a real window, shown as soon as it opens
     return true;
 }
 

@@ -38,9 +38,10 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Opens the (still hidden) window showing a designWidth x designHeight picture, windowed or
-    // full screen, stretched to the screen or kept at its aspect. False with *error set when the
-    // window or its GL 3.3 core context can't be made.
+    // Opens and shows the window of a designWidth x designHeight picture, windowed or full
+    // screen, stretched to the screen or kept at its aspect; shown as soon as it exists, before
+    // its GL 3.3 core context is made. False with *error set when the window or the context
+    // can't be made.
     virtual bool OpenWindow(const std::string& title, int designWidth, int designHeight,
                             bool windowed, bool stretch, std::string* error) = 0;
     virtual void CloseWindow() = 0;

@@ -91,6 +91,13 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
         }
         return false;
     }
+    // Shown before the GL context is made (the driver's set-up takes longer than the window),
+    // at its final size: created hidden only so that a full screen without a window manager is
+    // covered before it is first seen.
+    SDL_ShowWindow(mWindow);
+    if (!windowed) {
+        CoverScreenIfUnmanaged();
+    }
     mContext = SDL_GL_CreateContext(mWindow);
     if (mContext == nullptr) {
         if (error != nullptr) {

@@ -2,73 +2,54 @@
 
 #include <dlfcn.h>
 
-#include <mutex>
+#include <libavutil/macros.h>
 
 namespace {
 
-// The library names of the versions the headers describe, so a table is never filled from
-// libraries of another interface.
-#define P7_STRINGIFY_VALUE(value) #value
-#define P7_SONAME(library, major) "lib" library ".so." P7_STRINGIFY_VALUE(major)
+// The versions the player was compiled against: a library of another major version has
+// another interface.
+constexpr const char* kAvutil = "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR);
+constexpr const char* kSwscale = "libswscale.so." AV_STRINGIFY(LIBSWSCALE_VERSION_MAJOR);
+constexpr const char* kAvcodec = "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR);
+constexpr const char* kAvformat = "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR);
 
-struct Library {
-    const char* mKey;
-    const char* mName;
-    void* mHandle;
+struct Opened {
+    MovieLibraries calls;
+    std::string error;  // empty when every call was found
 };
+
+Opened Open() {
+    Opened opened;
+    // Opened for good: the process keeps them to its end, as it kept them when linked.
+    void* avutil = dlopen(kAvutil, RTLD_NOW | RTLD_LOCAL);
+    void* swscale = avutil ? dlopen(kSwscale, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    void* avcodec = swscale ? dlopen(kAvcodec, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    void* avformat = avcodec ? dlopen(kAvformat, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (avformat == nullptr) {
+        const char* why = dlerror();
+        opened.error = why ? why : "the movie libraries can't be opened";
+        return opened;
+    }
+#define P7_MOVIE_CALL_LOOKUP(library, name)                                         \
+    opened.calls.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name)); \
+    if (opened.calls.name == nullptr) {                                             \
+        opened.error = "the movie libraries lack " #name;                           \
+        return opened;                                                              \
+    }
+    P7_MOVIE_CALLS(P7_MOVIE_CALL_LOOKUP)
+#undef P7_MOVIE_CALL_LOOKUP
+    return opened;
+}
 
 }  // namespace
 
-bool MovieLibraries::Open(std::string* error) {
-    // Dependencies first, although each would load the ones below it anyway.
-    Library libraries[] = {
-        {"avutil", P7_SONAME("avutil", LIBAVUTIL_VERSION_MAJOR), nullptr},
-        {"swscale", P7_SONAME("swscale", LIBSWSCALE_VERSION_MAJOR), nullptr},
-        {"avcodec", P7_SONAME("avcodec", LIBAVCODEC_VERSION_MAJOR), nullptr},
-        {"avformat", P7_SONAME("avformat", LIBAVFORMAT_VERSION_MAJOR), nullptr},
-    };
-    for (Library& library : libraries) {
-        library.mHandle = dlopen(library.mName, RTLD_NOW | RTLD_LOCAL);
-        if (library.mHandle == nullptr) {
-            const char* why = dlerror();
-            *error = std::string("the movie library ") + library.mName + " can't be loaded (" +
-                     (why != nullptr ? why : "?") + ")";
-            return false;
-        }
-    }
-    auto find = [&libraries, error](const char* key, const char* name) -> void* {
-        for (const Library& library : libraries) {
-            if (std::string(library.mKey) == key) {
-                if (void* symbol = dlsym(library.mHandle, name)) {
-                    return symbol;
-                }
-            }
-        }
-        *error = std::string("the movie libraries lack the function ") + name;
-        return nullptr;
-    };
-#define P7_MOVIE_FUNCTION_FIND(library, name)                          \
-    name = reinterpret_cast<decltype(&::name)>(find(#library, #name)); \
-    if (name == nullptr) {                                             \
-        return false;                                                  \
-    }
-    P7_MOVIE_FUNCTIONS(P7_MOVIE_FUNCTION_FIND)
-#undef P7_MOVIE_FUNCTION_FIND
-    // The handles stay open for the rest of the process: the table points into them.
-    return true;
-}
-
-const MovieLibraries* MovieLibraries::Get(std::string* error) {
-    static std::once_flag once;
-    static MovieLibraries table;
-    static bool opened = false;
-    static std::string failure;
-    std::call_once(once, [] { opened = table.Open(&failure); });
-    if (!opened) {
+const MovieLibraries* OpenMovieLibraries(std::string* error) {
+    static const Opened opened = Open();
+    if (!opened.error.empty()) {
         if (error != nullptr) {
-            *error = failure;
+            *error = opened.error;
         }
         return nullptr;
     }
-    return &table;
+    return &opened.calls;
 }

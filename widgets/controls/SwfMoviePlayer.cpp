@@ -1,5 +1,9 @@
 #include "widgets/controls/SwfMoviePlayer.h"
 
+extern "C" {
+#include <libavutil/macros.h>
+}
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -68,15 +72,8 @@ std::set<std::string>& ReportedFiles() {
 
 }  // namespace
 
-SwfMoviePlayer::SwfMoviePlayer() {
-    std::string error;
-    mAv = MovieLibraries::Get(&error);
+SwfMoviePlayer::SwfMoviePlayer() : mAv(OpenMovieLibraries(&mLibraryError)) {
     if (mAv == nullptr) {
-        static bool sReported = false;
-        if (!sReported) {
-            sReported = true;
-            LogWarning("Movies are not shown: %s.", error.c_str());
-        }
         return;
     }
     // The libraries' own messages would go to the terminal; failures are logged here instead,
@@ -167,7 +164,7 @@ bool SwfMoviePlayer::Load(const std::string& path, int width, int height) {
     mPlaying = false;
     mData.clear();
     if (mAv == nullptr) {
-        LogOnce("the movie libraries are missing; it is not shown");
+        LogOnce("movies can't be played (" + mLibraryError + "); it is not shown");
         return false;
     }
     if (mShown == nullptr || mPending == nullptr || mPacket == nullptr) {

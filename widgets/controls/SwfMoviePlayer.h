@@ -1,11 +1,12 @@
 #pragma once
 // The movie backend of this platform: plays the video stream of an SWF movie (the kind FFmpeg
 // writes, plain or zlib-compressed) with libavformat and libavcodec, and paints the frame due
-// with libswscale at the widget's size. The movie keeps its own frame rate on the clock of fixed
-// updates, so a widget that is not updated (a suspended menu) holds its frame. Frames are decoded
-// one at a time, when the one before is shown, and converted only when drawn. Vector drawings,
-// sounds and the movie's scripts are not played: a movie without a video stream logs once,
-// naming the file, and counts as ended. Main thread only.
+// with libswscale at the widget's size. The libraries are opened when the first player is made
+// (MovieLibraries); where they are missing no movie plays, and a load logs why. The movie keeps its
+// own frame rate on the clock of fixed updates, so a widget that is not updated (a suspended menu)
+// holds its frame. Frames are decoded one at a time, when the one before is shown, and converted
+// only when drawn. Vector drawings, sounds and the movie's scripts are not played: a movie without
+// a video stream logs once, naming the file, and counts as ended. Main thread only.
 
 #include <cstdint>
 #include <string>
@@ -17,8 +18,8 @@ struct AVFormatContext;
 struct AVFrame;
 struct AVIOContext;
 struct AVPacket;
+struct MovieLibraries;
 struct SwsContext;
-class MovieLibraries;
 
 class SwfMoviePlayer : public MoviePlayer {
 public:
@@ -27,7 +28,6 @@ public:
     SwfMoviePlayer(const SwfMoviePlayer&) = delete;
     SwfMoviePlayer& operator=(const SwfMoviePlayer&) = delete;
 
-    // False when the movie libraries could not be loaded.
     bool IsAvailable() const override { return mAv != nullptr; }
     // Reads the file, opens its video stream and decodes the first frame; the movie then plays.
     // False, with one log line per file, when it cannot be read, has no video stream or no frame.
@@ -59,8 +59,8 @@ private:
     int64_t TimeOf(const AVFrame* frame) const;
     void LogOnce(const std::string& message);
 
-    // The movie libraries, null when they could not be loaded (no movie then plays).
-    const MovieLibraries* mAv = nullptr;
+    const MovieLibraries* mAv;  // null when the libraries are missing
+    std::string mLibraryError;
     std::string mPath;
     // The whole file, and where the demuxer reads it through mIo.
     struct MemoryFile {
