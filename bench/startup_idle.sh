@@ -19,6 +19,10 @@
 # after it was reached, with the pointer parked on the background. Memory should not climb
 # from one visit of a screen to the next.
 #
+# BOARD=20 plays a 20x20 board instead (the coral set's last puzzle, reached through the map
+# after the developer codes that open every set and puzzle, as in bench/real_window.sh drag), and
+# goes back to it through the map on the second visit.
+#
 # The bare window is a typical game loop: events, a clear and a present 60 times a second.
 # Every program gets a fresh per-user folder per run (the shader cache excepted); the caller's
 # session bus is kept, as a player's desktop has one. MUSIC_VOLUME=0 (or another value from 0
@@ -136,30 +140,50 @@ if command -v xdotool >/dev/null && [ "$runs" -gt 0 ] && [ "${SCREENS:-1}" != 0 
         click 512 258
         click 512 688
         click 646 542 4
+        if [ "${BOARD:-5}" = 20 ]; then
+            xdotool type --delay 80 mowlasek
+            xdotool type --delay 80 pirdanux
+            sleep 1
+        fi
         click 240 718 6
         sample map
         for visit in 1 2; do
-            # The map's menu button; the story's button, now the set's puzzles; the first
-            # puzzle and its play button.
-            click 160 748
-            [ $visit = 2 ] && sample main_menu_again
-            click 512 258 4
-            if [ $visit = 2 ]; then
-                click 240 718 6
-                sample map_again
+            if [ "${BOARD:-5}" = 20 ]; then
+                # The second time from the main menu: the story's button, which now opens the
+                # map. From the map: the coral set, whose last puzzle is chosen on arrival, and
+                # that puzzle.
+                if [ $visit = 2 ]; then
+                    sample main_menu_again
+                    click 512 258 6
+                    sample map_again
+                fi
+                click 894 594 6
+                click 208 362 8
+            else
+                # The map's menu button; the story's button, now the set's puzzles; the first
+                # puzzle and its play button.
                 click 160 748
+                [ $visit = 2 ] && sample main_menu_again
                 click 512 258 4
+                if [ $visit = 2 ]; then
+                    click 240 718 6
+                    sample map_again
+                    click 160 748
+                    click 512 258 4
+                fi
+                click 112 171
+                click 512 658 6
             fi
-            click 112 171
-            click 512 658 6
             [ $visit = 1 ] && sample play || sample play_again
             # The play screen's menu, its main-menu button and the confirmation: back to the main
-            # menu, then the set and its map.
+            # menu, then (the first story puzzle) the set and its map.
             click 120 698 2
             click 646 574 2
             click 377 542 4
-            click 512 258 4
-            click 240 718 6
+            if [ "${BOARD:-5}" != 20 ]; then
+                click 512 258 4
+                click 240 718 6
+            fi
         done
         kill -TERM "$pid"
         wait "$pid" || true

@@ -247,11 +247,10 @@ bool D3DInterface::InitOnContext(SDL_Window* window, void* context, int width, i
     mScreen = std::make_unique<ImageSurface>(true);
     mScreen->SetName("screen");
     mScreen->Create(width, height);
-    // The screen lives in its texture: the memory copy (3 MiB at 1024x768) is dropped and made
-    // again only when something reads the pixels back (a snapshot, a saved picture).
+    // The screen lives in its texture: its memory copy (3 MiB at 1024x768) goes with the
+    // upload, as every render target's does, and is made again only when something reads the
+    // pixels back (a snapshot, a saved picture).
     if (EnsureFramebuffer(mScreen.get())) {
-        std::vector<uint32_t>().swap(mScreen->mPixels);
-        mScreen->mDevice.mMemoryStale = true;
         ReleaseTarget();
     }
     return true;
@@ -268,6 +267,10 @@ void D3DInterface::Shutdown() {
     {
         std::lock_guard<std::recursive_mutex> lock(mLock);
         for (ImageSurface* s : mSurfaces) {
+            // Render targets keep their picture in memory once the device is gone.
+            if (s->mRenderTarget && s->mPixels.empty()) {
+                ReadBackPixels(s);
+            }
             DeleteSurfaceObjects(s);
         }
         mSurfaces.clear();
@@ -507,6 +510,11 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         if (s->MayDropPixels()) {
             // The texture holds the picture now; the file gives it back when it is read.
             std::vector<uint32_t>().swap(s->mPixels);
+        } else if (s->mRenderTarget) {
+            // A render target lives in its texture, drawn into on the GPU: its memory copy
+            // (often a full screen of zeros) would only go stale. A reader reads it back.
+            std::vector<uint32_t>().swap(s->mPixels);
+            d.mMemoryStale = true;
         }
     }
     return true;
@@ -964,6 +972,10 @@ void D3DInterface::ReadBackPixels(ImageSurface* s) {
     DrawPendingUsing(s);
     int w = s->GetWidth();
     int h = s->GetHeight();
+    if (s->mDevice.mFramebuffer == 0 && s->mDevice.mTexture != 0 && s->mRenderTarget) {
+        // Uploaded but never drawn into: its picture is in the texture alone.
+        EnsureFramebuffer(s);
+    }
     if (s->mDevice.mFramebuffer == 0 || w <= 0 || h <= 0) {
         s->mDevice.mMemoryStale = false;
         return;
@@ -984,7 +996,12 @@ std::unique_ptr<ImageSurface> D3DInterface::SnapshotCursorImage() {
         return nullptr;
     }
     Flush();
-    std::vector<uint32_t> pixels = mScreen->GetPixelData();
+    mScreen->GetPixelData();
+    // The screen's memory copy is stale after the next frame, yet would stay: the snapshot
+    // takes it, and a later reader reads the screen back again.
+    std::vector<uint32_t> pixels;
+    pixels.swap(mScreen->mPixels);
+    mScreen->mDevice.mMemoryStale = true;
     auto copy = std::make_unique<ImageSurface>();
     copy->SetName("screen copy");
     if (pixels.size() == size_t(mWidth) * size_t(mHeight)) {
