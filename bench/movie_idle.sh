@@ -11,7 +11,7 @@ game=$1
 n=200
 while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 disp=:$n
-Xvfb $disp -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb $disp -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 sleep 2
 export DISPLAY=$disp SDL_AUDIODRIVER=dummy

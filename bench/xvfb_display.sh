@@ -10,7 +10,7 @@ start_private_xvfb() {
     command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
     work=$(mktemp -d)
     # The server writes the number it took once it accepts connections.
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
     trap 'exit 130' INT TERM

@@ -24,6 +24,19 @@ bool IsHeadlessDriver() {
            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+// True when SDL settled on a driver without a screen that nobody asked for: with no display it
+// falls back to its offscreen driver, and the game would run on with no window at all.
+bool FellBackToHeadless(std::string* driverName) {
+    const char* chosen = SDL_GetCurrentVideoDriver();
+    if (chosen == nullptr ||
+        (std::strcmp(chosen, "offscreen") != 0 && std::strcmp(chosen, "dummy") != 0)) {
+        return false;
+    }
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    *driverName = chosen;
+    return asked == nullptr || std::strstr(asked, chosen) == nullptr;
+}
+
 // Mesa's software rasteriser starts a thread per processor and wakes them all for every frame,
 // however little it changed; a puzzle's frames are small, so two threads do the work with far
 // fewer wake-ups and switches. Only that driver reads the variable, and it reads it when the GL
@@ -60,6 +73,17 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             if (error != nullptr) {
                 *error = std::string("Can't start the video system: ") + SDL_GetError();
+            }
+            return false;
+        }
+        std::string fallback;
+        if (FellBackToHeadless(&fallback)) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            if (error != nullptr) {
+                *error =
+                    "Can't start the video system: no display could be opened (SDL offered "
+                    "only its \"" +
+                    fallback + "\" driver).";
             }
             return false;
         }

@@ -184,6 +184,24 @@ TEST(GameExecutable, MissingGameDataStopsWithAMessage) {
     EXPECT_NE(settings.find("in-progress=\"false\""), std::string::npos) << settings;
 }
 
+// No display to open: SDL would settle on its offscreen driver and the game would run with no
+// window, unseen; it stops with a message instead. Asking for that driver still works (every
+// other test here does).
+TEST(GameExecutable, WithoutADisplayTheGameStopsInsteadOfRunningUnseen) {
+    TempUserFolder folder;
+    Launch how;
+    how.env = {{"XDG_DATA_HOME", folder.path.c_str()},
+               {"SDL_VIDEODRIVER", nullptr},
+               {"DISPLAY", ":65000"},
+               {"WAYLAND_DISPLAY", nullptr},
+               {"XDG_RUNTIME_DIR", folder.path.c_str()}};
+    how.errFile = folder.path + "/game.err";
+    EXPECT_EQ(WaitExit(StartGame(how), 60), 1);
+    EXPECT_NE(ReadText(how.errFile).find("FATAL ERROR: Can't start the video system"),
+              std::string::npos)
+        << ReadText(how.errFile);
+}
+
 // Standard error into a closed pipe, and a file-size limit that the sound cache runs into: the
 // game plays on and quits cleanly (its exit save made), leaving no temporary file, and the
 // temporaries that earlier killed saves left are gone after start-up.
@@ -284,8 +302,8 @@ TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
         if (freopen("/dev/null", "w", stderr) == nullptr) {
             _exit(126);
         }
-        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", name.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     ASSERT_GT(xvfb, 0);
