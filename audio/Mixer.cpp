@@ -367,13 +367,17 @@ bool Mixer::Refill(Stream& stream) {
     }
 }
 
+void Mixer::SeekStream(Stream& stream, int64_t frame) {
+    stream.source->Seek(frame);
+    stream.pendingSeek = -1;
+    stream.frames = 0;
+    stream.position = 0.0;
+    stream.quiet = false;
+}
+
 bool Mixer::PassQuietly(Stream& stream, int frames) {
     if (stream.pendingSeek >= 0) {
-        stream.source->Seek(stream.pendingSeek);
-        stream.pendingSeek = -1;
-        stream.frames = 0;
-        stream.position = 0.0;
-        stream.quiet = false;
+        SeekStream(stream, stream.pendingSeek);
     }
     if (!stream.quiet) {
         const int64_t length = stream.source->GetLength();
@@ -401,28 +405,19 @@ bool Mixer::PassQuietly(Stream& stream, int frames) {
     } else if (stream.quietPosition + 1.0 >= length) {
         // The end, where a played stream ends (its last frame has no partner to run to):
         // stopped, its decoder at the end.
-        stream.source->Seek(stream.length);
+        SeekStream(stream, stream.length);
         stream.state = StreamState::kStopped;
-        stream.frames = 0;
-        stream.position = 0.0;
-        stream.quiet = false;
     }
     return true;
 }
 
 void Mixer::MixStream(Stream& stream, float* acc, int frames) {
     if (stream.pendingSeek >= 0) {
-        stream.source->Seek(stream.pendingSeek);
-        stream.pendingSeek = -1;
-        stream.frames = 0;
-        stream.position = 0.0;
-        stream.quiet = false;
+        SeekStream(stream, stream.pendingSeek);
     } else if (stream.quiet) {
         // Heard again: from where its time has come, the fraction kept for the interpolation.
-        stream.quiet = false;
         const double whole = std::floor(stream.quietPosition);
-        stream.source->Seek(static_cast<int64_t>(whole));
-        stream.frames = 0;
+        SeekStream(stream, static_cast<int64_t>(whole));
         stream.position = stream.quietPosition - whole;
     }
     const double step = static_cast<double>(stream.source->GetRate()) / mOutputRate;

@@ -100,6 +100,8 @@ private:
     // Keeps a silent stream's time over frames of output without decoding; false when its source
     // can't tell its length and position (the stream is then mixed at gain 0).
     bool PassQuietly(Stream& stream, int frames);
+    // Moves the stream's decoder to a source frame and empties what was decoded ahead.
+    void SeekStream(Stream& stream, int64_t frame);
     bool Refill(Stream& stream);
 
     const int mOutputRate;

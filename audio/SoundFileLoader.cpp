@@ -76,31 +76,8 @@ bool CacheHasLink(const std::string& cachePath) {
 
 }  // namespace
 
-bool IsRelativeSoundName(const std::string& name) {
-    if (name.size() <= 2 || name[0] == '\\' || name[0] == '/' || name[1] == ':') {
-        return false;
-    }
-    std::string folder;
-    for (size_t i = 0; i <= name.size(); ++i) {
-        if (i == name.size() || name[i] == '/' || name[i] == '\\') {
-            if (folder == "..") {
-                return false;
-            }
-            folder.clear();
-        } else {
-            folder.push_back(name[i]);
-        }
-    }
-    return true;
-}
-
 std::string GetSoundCachePath(const std::string& name) {
-    if (!IsRelativeSoundName(name)) {
-        return std::string();
-    }
-    std::string relative = name;
-    std::replace(relative.begin(), relative.end(), '\\', '/');
-    return GetAppDataFolder() + "cached/" + relative + ".wav";
+    return GetUserCachePath(name, ".wav");
 }
 
 bool LoadSoundFile(const std::string& name, PcmData* out, SoundSource* source) {

@@ -9,12 +9,9 @@
 // Where a loaded sound came from.
 enum class SoundSource { kNone, kCache, kWave, kOgg, kAu };
 
-// True for names that may use the cache: longer than 2 characters, not starting with '\\' or '/',
-// no drive colon as the second character, and no ".." folder that would point out of the cache.
-bool IsRelativeSoundName(const std::string& name);
-
 // The cache file of a relative name: the per-user data folder + "cached/" + name + ".wav", with
-// '\\' turned into '/'. Empty for names that are not relative.
+// '\\' turned into '/'. Empty for names that are not relative
+// (IsRelativeCacheName).
 std::string GetSoundCachePath(const std::string& name);
 
 // Loads name (without extension) in the order of tries; false when every try fails. Malformed

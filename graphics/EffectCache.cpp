@@ -156,19 +156,9 @@ bool Writable(const TranslatedStage& stage) {
 }  // namespace
 
 std::string EffectCache::PathFor(const std::string& file) {
-    if (file.empty() || file[0] == '/' || file[0] == '\\' || file.find(':') != file.npos) {
-        return std::string();
-    }
-    std::string relative = file;
-    for (char& c : relative) {
-        c = c == '\\' ? '/' : c;
-    }
-    if (("/" + relative + "/").find("/../") != std::string::npos) {
-        return std::string();
-    }
-    const std::string path = GetAppDataFolder() + "cached/" + relative + ".translated";
+    const std::string path = GetUserCachePath(file, ".translated");
     // A link would lead the entries (and the folders made for them) out of the per-user folder.
-    return FindLinkBelow(GetAppDataFolder(), path).empty() ? path : std::string();
+    return !path.empty() && FindLinkBelow(GetAppDataFolder(), path).empty() ? path : std::string();
 }
 
 EffectCache::Lookup EffectCache::Read(const std::string& file, const std::string& source,

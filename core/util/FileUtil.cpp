@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -237,6 +238,33 @@ std::string GetDesktopFolder() {
 std::string GetFileDir(const std::string& path) {
     const size_t last = path.find_last_of("/\\");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+bool IsRelativeCacheName(const std::string& name) {
+    if (name.size() <= 2 || name[0] == '\\' || name[0] == '/' || name[1] == ':') {
+        return false;
+    }
+    std::string folder;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i == name.size() || name[i] == '/' || name[i] == '\\') {
+            if (folder == "..") {
+                return false;
+            }
+            folder.clear();
+        } else {
+            folder.push_back(name[i]);
+        }
+    }
+    return true;
+}
+
+std::string GetUserCachePath(const std::string& name, const std::string& suffix) {
+    if (!IsRelativeCacheName(name)) {
+        return std::string();
+    }
+    std::string relative = name;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return GetAppDataFolder() + "cached/" + relative + suffix;
 }
 
 std::string FindLinkBelow(const std::string& base, const std::string& path) {

@@ -43,6 +43,16 @@ std::string GetFileDir(const std::string& path);
 // outside base.
 std::string FindLinkBelow(const std::string& base, const std::string& path);
 
+// True for names that may have a file in the per-user cache: longer than 2 characters, not
+// starting with '\\' or '/', no drive colon as the second character, and no ".." folder that
+// would point out of the cache.
+bool IsRelativeCacheName(const std::string& name);
+
+// The per-user cache file of a relative name: the per-user data folder + "cached/" + name +
+// suffix, with '\\' turned into '/'. Empty for names that are not relative (links are the
+// caller's to check).
+std::string GetUserCachePath(const std::string& name, const std::string& suffix);
+
 // Creates every folder along the path; true when the folder exists afterwards.
 bool MkDir(const std::string& path);
 

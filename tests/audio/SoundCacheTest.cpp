@@ -7,6 +7,7 @@
 
 #include "audio/SoundFileLoader.h"
 #include "audio/SoundFileReaders.h"
+#include "core/util/FileUtil.h"
 #include "support/AudioTestUtil.h"
 
 using namespace audiotest;
@@ -24,13 +25,13 @@ protected:
 };
 
 TEST_F(SoundCacheTest, RelativeNamesOnly) {
-    EXPECT_TRUE(IsRelativeSoundName("sounds/click"));
-    EXPECT_TRUE(IsRelativeSoundName("sounds\\click"));
-    EXPECT_FALSE(IsRelativeSoundName("ab"));
-    EXPECT_FALSE(IsRelativeSoundName("/abs/click"));
-    EXPECT_FALSE(IsRelativeSoundName("\\abs\\click"));
-    EXPECT_FALSE(IsRelativeSoundName("c:sounds"));
-    EXPECT_FALSE(IsRelativeSoundName("sounds/../../escape"));
+    EXPECT_TRUE(IsRelativeCacheName("sounds/click"));
+    EXPECT_TRUE(IsRelativeCacheName("sounds\\click"));
+    EXPECT_FALSE(IsRelativeCacheName("ab"));
+    EXPECT_FALSE(IsRelativeCacheName("/abs/click"));
+    EXPECT_FALSE(IsRelativeCacheName("\\abs\\click"));
+    EXPECT_FALSE(IsRelativeCacheName("c:sounds"));
+    EXPECT_FALSE(IsRelativeCacheName("sounds/../../escape"));
     EXPECT_EQ(GetSoundCachePath("sounds\\click"), CachePath("sounds/click"));
     EXPECT_EQ(GetSoundCachePath("/abs/click"), "");
 }
