@@ -13,18 +13,18 @@
 # its start screens have given way to the title) reads the processor time of all threads and
 # their wake-ups (voluntary context switches: sleeps that ended) over IDLE_SECONDS (default 20),
 # and the resident memory at the end.
-# Screens (RUNS > 0 and xdotool installed): each run then drives the game as a player does
-# through the title, the main menu, the map, the play screen of the first puzzle and back again
-# (main menu, map, play), each screen measured the same way SCREEN_SETTLE_SECONDS (default 5)
-# after it was reached, with the pointer parked on the background. Memory should not climb
-# from one visit of a screen to the next.
+# Screens (RUNS > 0 and xdotool installed): after one uncounted run, each run then drives the
+# game as a player does through the title, the main menu, the map, the play screen of the first
+# puzzle and back again (main menu, map, play), each screen measured the same way
+# SCREEN_SETTLE_SECONDS (default 5) after it was reached, with the pointer parked on the
+# background. Memory should not climb from one visit of a screen to the next.
 #
 # BOARD=20 plays a 20x20 board instead (the coral set's last puzzle, reached through the map
 # after the developer codes that open every set and puzzle, as in bench/real_window.sh drag), and
 # goes back to it through the map on the second visit.
 #
 # The bare window is a typical game loop: events, a clear and a present 60 times a second.
-# Every program gets a fresh per-user folder per run (the shader cache excepted); the caller's
+# Every program gets a fresh per-user folder per run (the shader caches excepted); the caller's
 # session bus is kept, as a player's desktop has one. MUSIC_VOLUME=0 (or another value from 0
 # to 1) starts the game with that music volume in its settings; unset, the game's default.
 # BEFORE_BUILD=DIR adds the game of another build (e.g. the tree before a change) as the program
@@ -80,15 +80,28 @@ command_of() {
 
 load() { cut -d' ' -f1 /proc/loadavg; }
 
-# A fresh per-user folder for one run of one program: data, configuration and cache; the
-# driver's shader cache is kept from run to run.
+# A fresh per-user folder for one run of program $1: data, configuration and cache. The
+# driver's shader cache is kept from run to run, and so is the game's own cache of translated
+# effects and decoded sounds ("cached" in its folder), as both are on a player's machine after
+# the first start; the uncounted rounds below fill them. Each build keeps its own, as the
+# translations are kept per build.
 fresh_home() {
+    game_folder="$work/home/data/Pelnora Studio/Pelnora 7"
+    mkdir -p "$work/game-cache"
+    # The game writes through no link, so its cache moves in and out whole (this runs in a
+    # subshell: the folder's program is noted in a file).
+    if [ -d "$game_folder/cached" ]; then
+        mv "$game_folder/cached" "$work/game-cache/$(cat "$work/home/program")"
+    fi
     rm -rf "$work/home"
-    mkdir -p "$work/home/data" "$work/home/config" "$work/home/cache" "$work/shader-cache"
+    mkdir -p "$game_folder" "$work/home/config" "$work/home/cache" "$work/shader-cache"
+    if [ -d "$work/game-cache/$1" ]; then
+        mv "$work/game-cache/$1" "$game_folder/cached"
+    fi
+    echo "$1" >"$work/home/program"
     if [ -n "${MUSIC_VOLUME:-}" ]; then
-        mkdir -p "$work/home/data/Pelnora Studio/Pelnora 7"
         printf '<?xml version="1.0" encoding="ISO-8859-1"?>\n<settings music-volume="%s"/>\n' \
-            "$MUSIC_VOLUME" >"$work/home/data/Pelnora Studio/Pelnora 7/settings.xml"
+            "$MUSIC_VOLUME" >"$game_folder/settings.xml"
     fi
     set -- env SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home/data" \
         XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache" \
@@ -99,14 +112,14 @@ fresh_home() {
 # The uncounted round that fills the shader cache.
 for name in $programs; do
     # shellcheck disable=SC2046
-    $(fresh_home) "$probe" --settle 6 --idle 1 -- $(command_of $name) >/dev/null 2>&1 || true
+    $(fresh_home $name) "$probe" --settle 6 --idle 1 -- $(command_of $name) >/dev/null 2>&1 || true
 done
 
 : >"$work/start"
 for i in $(seq "$runs"); do
     for name in $programs; do
         # shellcheck disable=SC2046
-        line=$($(fresh_home) "$probe" --settle "$settle" --idle "$idle" -- \
+        line=$($(fresh_home $name) "$probe" --settle "$settle" --idle "$idle" -- \
             $(command_of $name) 2>>"$work/$name.err") || line="failed: $(tail -n 1 "$work/$name.err")"
         echo "start $name $line load=$(load)" | tee -a "$work/start"
     done
@@ -119,14 +132,16 @@ click() {
 }
 sample() {
     xdotool mousemove --window "$win" 1000 20
+    # Run 0 only fills the caches with what the screens after the title translate and decode.
+    [ "$i" = 0 ] && return
     sleep "$screen_settle"
     echo "screen $1 $("$probe" --settle 0 --idle "$idle" --attach "$pid") load=$(load)" |
         tee -a "$work/start"
 }
 if command -v xdotool >/dev/null && [ "$runs" -gt 0 ] && [ "${SCREENS:-1}" != 0 ]; then
-    for i in $(seq "$runs"); do
+    for i in $(seq 0 "$runs"); do
         # shellcheck disable=SC2046
-        $(fresh_home) "$game" >"$work/screens$i.log" 2>&1 &
+        $(fresh_home game) "$game" >"$work/screens$i.log" 2>&1 &
         pid=$!
         sleep 25
         win=$(xdotool search --name '^Pelnora 7$' | head -n 1)

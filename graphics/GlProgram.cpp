@@ -28,6 +28,10 @@ unsigned Link(unsigned vertex, unsigned fragment, std::string* log) {
     glLinkProgram(id);
     glDeleteShader(vertex);
     glDeleteShader(fragment);
+    // Programs are built one at a time, at start-up or at a first use, and never many in a row.
+    // Mesa keeps its compiler's tables of built-in functions (megabytes) after every build;
+    // giving them back costs the next build a few milliseconds.
+    glReleaseShaderCompiler();
     GLint ok = 0;
     glGetProgramiv(id, GL_LINK_STATUS, &ok);
     if (!ok) {

@@ -3,6 +3,7 @@
 # into the game's files:
 #   sounds up to one second long  -> content/sounds/<name>.wav (16-bit PCM, read directly)
 #   longer sounds                 -> content/sounds/<name>.ogg (Ogg Vorbis)
+#   sounds of the play screen      -> content/sounds/ipad/ (the list play_only below)
 #   scores                        -> content/music/<name>.ogg (Ogg Vorbis, one seamless loop)
 # (content/sounds and content/music hold only what this script writes.)
 #
@@ -25,6 +26,13 @@ mkdir -p "$sounds" "$music"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
+# Heard only while a puzzle is played or ends. Their path holds the device word, so the puzzle's
+# loading screen loads them with the board's pictures (the catalogue's "PlayAssets" group) and
+# the title and the menus do without their decoded samples.
+play_only="glow reveal5 reveal10 reveal15 reveal20 tile_solid tile_hole tile_invalid number_pop
+hint_trail hint_use hint_reveal mistake_mark explosion tiles_fall tool_switch level_complete
+level_fail"
+
 selected() {
     name=$1
     shift
@@ -41,14 +49,19 @@ for source in "$here"/*.sfx; do
     line=$("$synth" "$source" "$scratch/$name.wav")
     seconds=${line% s}
     seconds=${seconds##* }
-    rm -f "$sounds/$name.wav" "$sounds/$name.ogg"
+    rm -f "$sounds/$name.wav" "$sounds/$name.ogg" "$sounds/ipad/$name.wav" "$sounds/ipad/$name.ogg"
+    folder=$sounds
+    for play in $play_only; do
+        [ "$play" = "$name" ] && folder=$sounds/ipad
+    done
+    mkdir -p "$folder"
     # Short sounds stay PCM: they are small and load without decoding.
     if awk "BEGIN { exit !($seconds <= 1.0) }"; then
-        mv "$scratch/$name.wav" "$sounds/$name.wav"
-        echo "$name.wav $seconds s"
+        mv "$scratch/$name.wav" "$folder/$name.wav"
+        echo "${folder#"$root/content/sounds"}/$name.wav $seconds s"
     else
-        oggenc -Q -q 3 -o "$sounds/$name.ogg" "$scratch/$name.wav"
-        echo "$name.ogg $seconds s"
+        oggenc -Q -q 3 -o "$folder/$name.ogg" "$scratch/$name.wav"
+        echo "${folder#"$root/content/sounds"}/$name.ogg $seconds s"
     fi
 done
 

@@ -256,6 +256,10 @@ TEST_F(ImageFontContentTest, LoadingScreenGroupsHoldWhatTheirScreensCollect) {
         EXPECT_NE(image.mPath.find("ipad"), std::string::npos)
             << image.mName << " would never be loaded: its path lacks the device word";
     }
+    for (const AssetAudioEntry& sound : play->mSounds) {
+        EXPECT_NE(sound.mPath.find("ipad"), std::string::npos)
+            << sound.mName << " would never be loaded: its path lacks the device word";
+    }
     std::ifstream in("properties/sets7.xml");
     std::stringstream text;
     text << in.rdbuf();
