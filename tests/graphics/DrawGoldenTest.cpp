@@ -572,7 +572,9 @@ TEST_F(DrawGoldenTest, TexturesFollowTheMemoryPixelsAndScratchSurfacesArePooled)
     EXPECT_EQ(page->GetPixel(5, 5), 0xFFFFFFFFu);
     EXPECT_EQ(page->GetPixel(2, 2) >> 24, 0u);
 
-    // Scratch surfaces come back from the pool, on any thread.
+    // Scratch surfaces come back from the pool, on any thread. (Other tests of this process may
+    // have left theirs in it.)
+    Graphics::FreeScratchPool();
     ImageSurface* scratch = Graphics::AcquireScratchSurface(10, 6);
     ASSERT_NE(scratch, nullptr);
     EXPECT_TRUE(scratch->IsRenderTarget());
