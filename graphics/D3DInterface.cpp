@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -150,6 +151,53 @@ uint32_t PremultiplyARGB(uint32_t p) {
     uint32_t g = (((p >> 8) & 0xFF) * a + 127) / 255;
     uint32_t b = ((p & 0xFF) * a + 127) / 255;
     return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+// Loads straight ARGB pixels, premultiplied, into the bound RGBA texture; a fresh texture
+// without pixels is made transparent, an old one keeps its content.
+void UploadPremultiplied(const std::vector<uint32_t>& pixels, int w, int h, bool fresh) {
+    std::vector<uint32_t> premultiplied;
+    if (pixels.size() == size_t(w) * size_t(h)) {
+        premultiplied.resize(pixels.size());
+        std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
+    } else if (fresh) {
+        premultiplied.assign(size_t(w) * size_t(h), 0u);
+    } else {
+        return;
+    }
+    if (fresh) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                     premultiplied.data());
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                        premultiplied.data());
+    }
+}
+
+// As UploadPremultiplied for straight white pixels, into the bound one-channel texture: their
+// alpha alone, which is also each premultiplied channel.
+void UploadCoverage(const std::vector<uint32_t>& pixels, int w, int h, bool fresh) {
+    assert(std::all_of(pixels.begin(), pixels.end(),
+                       [](uint32_t p) { return p < 0x01000000u || (p & 0xFFFFFFu) == 0xFFFFFFu; }) &&
+           "a white-coverage surface holds a pixel that is not white");
+    std::vector<uint8_t> coverage;
+    if (pixels.size() == size_t(w) * size_t(h)) {
+        coverage.resize(pixels.size());
+        std::transform(pixels.begin(), pixels.end(), coverage.begin(),
+                       [](uint32_t p) { return uint8_t(p >> 24); });
+    } else if (fresh) {
+        coverage.assign(size_t(w) * size_t(h), 0);
+    } else {
+        return;
+    }
+    // Rows of single bytes are packed: a width that is not a multiple of 4 has no row padding.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    if (fresh) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, w, h, 0, GL_RED, GL_UNSIGNED_BYTE, coverage.data());
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RED, GL_UNSIGNED_BYTE, coverage.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
 uint32_t UnpremultiplyARGB(uint32_t p) {
@@ -460,7 +508,9 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
     }
     d.mUsed = true;
     d.mLastUseFrame = mFrame;
-    if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h)) {
+    const bool oneChannel = s->mWhiteCoverage;
+    if (d.mTexture != 0 &&
+        (d.mTexWidth != w || d.mTexHeight != h || d.mOneChannel != oneChannel)) {
         DeleteSurfaceObjects(s);
     }
     bool fresh = false;
@@ -471,6 +521,13 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        if (oneChannel) {
+            // Premultiplied white with alpha a is (a, a, a, a): every channel reads the coverage,
+            // so shaders, blending and filtering see what the full colour texture gave them.
+            const GLint swizzle[4] = {GL_RED, GL_RED, GL_RED, GL_RED};
+            glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+        }
+        d.mOneChannel = oneChannel;
         d.mWrap = false;
         d.mTexWidth = w;
         d.mTexHeight = h;
@@ -484,26 +541,11 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
             // Dropped after an earlier upload, or released while unused: decode the file again.
             s->ReloadPixels();
         }
-        const std::vector<uint32_t>& pixels = s->mPixels;
-        std::vector<uint32_t> premultiplied;
-        const void* data = nullptr;
-        if (pixels.size() == size_t(w) * size_t(h)) {
-            premultiplied.resize(pixels.size());
-            std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
-            data = premultiplied.data();
-        } else if (fresh) {
-            premultiplied.assign(size_t(w) * size_t(h), 0u);
-            data = premultiplied.data();
-        }
         glBindTexture(GL_TEXTURE_2D, d.mTexture);
-        if (data != nullptr) {
-            if (fresh) {
-                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA,
-                             GL_UNSIGNED_INT_8_8_8_8_REV, data);
-            } else {
-                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                                data);
-            }
+        if (oneChannel) {
+            UploadCoverage(s->mPixels, w, h, fresh);
+        } else {
+            UploadPremultiplied(s->mPixels, w, h, fresh);
         }
         d.mTextureStale = false;
         d.mMemoryStale = false;
@@ -549,6 +591,7 @@ size_t D3DInterface::ReleaseUnusedImages(uint64_t nowMs) {
 }
 
 bool D3DInterface::EnsureFramebuffer(ImageSurface* s) {
+    assert(!s->mWhiteCoverage && "a white-coverage surface (a glyph page) is never drawn into");
     if (!EnsureTexture(s)) {
         return false;
     }
