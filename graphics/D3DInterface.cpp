@@ -153,49 +153,44 @@ uint32_t PremultiplyARGB(uint32_t p) {
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
-// Loads straight ARGB pixels, premultiplied, into the bound RGBA texture; a fresh texture
-// without pixels is made transparent, an old one keeps its content.
-void UploadPremultiplied(const std::vector<uint32_t>& pixels, int w, int h, bool fresh) {
+// Loads straight ARGB pixels into the bound texture: premultiplied into RGBA, or, for a surface
+// of straight white, their alpha alone into one channel (which is also each premultiplied
+// channel). A fresh texture without pixels is made transparent, an old one keeps its content.
+void UploadPixels(const std::vector<uint32_t>& pixels, int w, int h, bool fresh, bool oneChannel) {
+    const size_t count = size_t(w) * size_t(h);
+    const bool whole = pixels.size() == count;
+    if (!whole && !fresh) {
+        return;
+    }
     std::vector<uint32_t> premultiplied;
-    if (pixels.size() == size_t(w) * size_t(h)) {
-        premultiplied.resize(pixels.size());
-        std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
-    } else if (fresh) {
-        premultiplied.assign(size_t(w) * size_t(h), 0u);
-    } else {
-        return;
-    }
-    if (fresh) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                     premultiplied.data());
-    } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                        premultiplied.data());
-    }
-}
-
-// As UploadPremultiplied for straight white pixels, into the bound one-channel texture: their
-// alpha alone, which is also each premultiplied channel.
-void UploadCoverage(const std::vector<uint32_t>& pixels, int w, int h, bool fresh) {
-    assert(std::all_of(pixels.begin(), pixels.end(),
-                       [](uint32_t p) { return p < 0x01000000u || (p & 0xFFFFFFu) == 0xFFFFFFu; }) &&
-           "a white-coverage surface holds a pixel that is not white");
     std::vector<uint8_t> coverage;
-    if (pixels.size() == size_t(w) * size_t(h)) {
-        coverage.resize(pixels.size());
-        std::transform(pixels.begin(), pixels.end(), coverage.begin(),
-                       [](uint32_t p) { return uint8_t(p >> 24); });
-    } else if (fresh) {
-        coverage.assign(size_t(w) * size_t(h), 0);
+    const void* data = nullptr;
+    if (oneChannel) {
+        assert(std::all_of(
+                   pixels.begin(), pixels.end(),
+                   [](uint32_t p) { return p < 0x01000000u || (p & 0xFFFFFFu) == 0xFFFFFFu; }) &&
+               "a white-coverage surface holds a pixel that is not white");
+        coverage.resize(count, 0);
+        if (whole) {
+            std::transform(pixels.begin(), pixels.end(), coverage.begin(),
+                           [](uint32_t p) { return uint8_t(p >> 24); });
+        }
+        data = coverage.data();
     } else {
-        return;
+        premultiplied.resize(count, 0u);
+        if (whole) {
+            std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
+        }
+        data = premultiplied.data();
     }
+    const GLenum format = oneChannel ? GL_RED : GL_BGRA;
+    const GLenum type = oneChannel ? GL_UNSIGNED_BYTE : GL_UNSIGNED_INT_8_8_8_8_REV;
     // Rows of single bytes are packed: a width that is not a multiple of 4 has no row padding.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, oneChannel ? 1 : 4);
     if (fresh) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, w, h, 0, GL_RED, GL_UNSIGNED_BYTE, coverage.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, oneChannel ? GL_R8 : GL_RGBA8, w, h, 0, format, type, data);
     } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RED, GL_UNSIGNED_BYTE, coverage.data());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, type, data);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
@@ -509,8 +504,7 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
     d.mUsed = true;
     d.mLastUseFrame = mFrame;
     const bool oneChannel = s->mWhiteCoverage;
-    if (d.mTexture != 0 &&
-        (d.mTexWidth != w || d.mTexHeight != h || d.mOneChannel != oneChannel)) {
+    if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h || d.mOneChannel != oneChannel)) {
         DeleteSurfaceObjects(s);
     }
     bool fresh = false;
@@ -542,11 +536,7 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
             s->ReloadPixels();
         }
         glBindTexture(GL_TEXTURE_2D, d.mTexture);
-        if (oneChannel) {
-            UploadCoverage(s->mPixels, w, h, fresh);
-        } else {
-            UploadPremultiplied(s->mPixels, w, h, fresh);
-        }
+        UploadPixels(s->mPixels, w, h, fresh, oneChannel);
         d.mTextureStale = false;
         d.mMemoryStale = false;
         if (s->MayDropPixels()) {
