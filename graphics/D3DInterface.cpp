@@ -503,7 +503,7 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
     }
     d.mUsed = true;
     d.mLastUseFrame = mFrame;
-    const bool oneChannel = s->mWhiteCoverage;
+    const bool oneChannel = s->IsWhiteCoverage();
     if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h || d.mOneChannel != oneChannel)) {
         DeleteSurfaceObjects(s);
     }
@@ -581,7 +581,7 @@ size_t D3DInterface::ReleaseUnusedImages(uint64_t nowMs) {
 }
 
 bool D3DInterface::EnsureFramebuffer(ImageSurface* s) {
-    assert(!s->mWhiteCoverage && "a white-coverage surface (a glyph page) is never drawn into");
+    assert(!s->IsWhiteCoverage() && "a white-coverage surface (a glyph page) is never drawn into");
     if (!EnsureTexture(s)) {
         return false;
     }
