@@ -359,8 +359,16 @@ bool QuorAppBase::MainLoopStep() {
         }
     }
     // Images no screen drew for a while give their memory back; their files give them again.
-    if (mDevice && !loaderRunning && mDevice->ReleaseUnusedImages(now) > 0) {
-        malloc_trim(0);
+    // So do the screen-sized targets a fade or a group draw left in the pool.
+    if (mDevice && !loaderRunning) {
+        size_t freed = mDevice->ReleaseUnusedImages(now);
+        if (now >= mLastScratchTrimMs + kScratchTrimPeriodMs) {
+            mLastScratchTrimMs = now;
+            freed += Graphics::TrimScratchPool();
+        }
+        if (freed > 0) {
+            malloc_trim(0);
+        }
     }
     // Sleep for the rest of the frame when nothing was drawn; while a loader works, yield to it
     // on every step.

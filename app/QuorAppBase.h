@@ -257,6 +257,8 @@ public:
     static constexpr int kVSyncFailuresToStop = 3;
     static constexpr int kLoaderYieldMs = 250;
     static constexpr int kLoaderDrawSpacingMs = 100;
+    // How often the scratch pool is checked; a pool untouched for a whole period is freed.
+    static constexpr uint64_t kScratchTrimPeriodMs = 2000;
 
 protected:
     // Runs on the loading thread started by Start; the base does nothing.
@@ -394,6 +396,7 @@ private:
     uint64_t mLastTickMs = 0;
     uint64_t mOwedMs = 0;
     uint64_t mLastDrawMs = 0;
+    uint64_t mLastScratchTrimMs = 0;
     bool mNeedsRedraw = true;
     bool mVSyncPacing = false;
     bool mVSyncGivenUp = false;  // the sync did not pace the loop: off for the rest of the run

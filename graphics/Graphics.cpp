@@ -40,6 +40,8 @@ void MatrixQuadCorners(const Matrix4& matrix, const Rect& source, float corners[
 std::mutex gPoolLock;
 std::vector<ImageSurface*> gPool;
 constexpr size_t kMaxPooled = 12;
+uint64_t gScratchTakes = 0;        // under gPoolLock
+uint64_t gScratchTakesAtTrim = 0;  // under gPoolLock
 
 }  // namespace
 
@@ -706,6 +708,7 @@ ImageSurface* Graphics::GetScratchTarget() {
 ImageSurface* Graphics::AcquireScratchSurface(int width, int height) {
     {
         std::lock_guard<std::mutex> lock(gPoolLock);
+        ++gScratchTakes;
         for (auto it = gPool.begin(); it != gPool.end(); ++it) {
             if ((*it)->GetWidth() == width && (*it)->GetHeight() == height) {
                 ImageSurface* s = *it;
@@ -734,6 +737,24 @@ void Graphics::ReleaseScratchSurface(ImageSurface* surface) {
         }
     }
     delete dropped;
+}
+
+size_t Graphics::TrimScratchPool() {
+    std::vector<ImageSurface*> pool;
+    {
+        std::lock_guard<std::mutex> lock(gPoolLock);
+        if (gScratchTakes != gScratchTakesAtTrim) {
+            gScratchTakesAtTrim = gScratchTakes;
+            return 0;
+        }
+        pool.swap(gPool);
+    }
+    size_t bytes = 0;
+    for (ImageSurface* s : pool) {
+        bytes += size_t(s->GetWidth()) * size_t(s->GetHeight()) * 4;
+        delete s;
+    }
+    return bytes;
 }
 
 void Graphics::FreeScratchPool() {

@@ -594,6 +594,16 @@ TEST_F(DrawGoldenTest, TexturesFollowTheMemoryPixelsAndScratchSurfacesArePooled)
     EXPECT_EQ(reused, kept) << "a context's scratch target goes back to the pool";
     Graphics::ReleaseScratchSurface(reused);
 
+    // A pool taken from since the last trim stays; one left alone for a whole period goes.
+    EXPECT_EQ(Graphics::TrimScratchPool(), 0u);
+    EXPECT_EQ(Graphics::TrimScratchPool(), size_t(10 * 6 * 4 + 8 * 4 * 4));
+    EXPECT_EQ(Graphics::TrimScratchPool(), 0u) << "nothing left to free";
+    ImageSurface* fresh = Graphics::AcquireScratchSurface(8, 4);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_TRUE(fresh->IsRenderTarget());
+    Graphics::ReleaseScratchSurface(fresh);
+    EXPECT_EQ(Graphics::TrimScratchPool(), 0u) << "taken again since the last trim";
+
     EXPECT_TRUE(D3DTestResult(0, "fine"));
     EXPECT_FALSE(D3DTestResult(0x0500, "Uploading"));
     EXPECT_NE(GetRuntimeError().find("Uploading"), std::string::npos);

@@ -30,6 +30,7 @@
 #include "game/screens/ScreenFlow.h"
 #include "game/screens/SetLoadingMenu.h"
 #include "graphics/Image.h"
+#include "graphics/assets/AssetManager.h"
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/Board.h"
 #include "menus/NoticeMenu.h"
@@ -151,8 +152,14 @@ protected:
 
 TEST_F(PlayScreenTest, ACleanSolveBooksTimeStarsAndOpensTheNextPuzzle) {
     Begin(nullptr);
+    // The sounds of play wait for the puzzle's loading screen, which loads them with the board.
+    EXPECT_GE(AssetManager::Get().FindSound("Button"), 0);
+    EXPECT_LT(AssetManager::Get().FindSound("level_complete"), 0);
     PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
     ASSERT_NE(play, nullptr);
+    for (const char* sound : {"reveal5", "reveal20", "tile_solid", "Glow", "level_complete"}) {
+        EXPECT_GE(AssetManager::Get().FindSound(sound), 0) << sound;
+    }
     EXPECT_EQ(play->GetToolCount(), 2u);
     EXPECT_FALSE(play->IsFirstSet());
     // A little over two seconds of thought before the first stroke.
