@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -150,6 +151,48 @@ uint32_t PremultiplyARGB(uint32_t p) {
     uint32_t g = (((p >> 8) & 0xFF) * a + 127) / 255;
     uint32_t b = ((p & 0xFF) * a + 127) / 255;
     return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+// Loads straight ARGB pixels into the bound texture: premultiplied into RGBA, or, for a surface
+// of straight white, their alpha alone into one channel (which is also each premultiplied
+// channel). A fresh texture without pixels is made transparent, an old one keeps its content.
+void UploadPixels(const std::vector<uint32_t>& pixels, int w, int h, bool fresh, bool oneChannel) {
+    const size_t count = size_t(w) * size_t(h);
+    const bool whole = pixels.size() == count;
+    if (!whole && !fresh) {
+        return;
+    }
+    std::vector<uint32_t> premultiplied;
+    std::vector<uint8_t> coverage;
+    const void* data = nullptr;
+    if (oneChannel) {
+        assert(std::all_of(
+                   pixels.begin(), pixels.end(),
+                   [](uint32_t p) { return p < 0x01000000u || (p & 0xFFFFFFu) == 0xFFFFFFu; }) &&
+               "a white-coverage surface holds a pixel that is not white");
+        coverage.resize(count, 0);
+        if (whole) {
+            std::transform(pixels.begin(), pixels.end(), coverage.begin(),
+                           [](uint32_t p) { return uint8_t(p >> 24); });
+        }
+        data = coverage.data();
+    } else {
+        premultiplied.resize(count, 0u);
+        if (whole) {
+            std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
+        }
+        data = premultiplied.data();
+    }
+    const GLenum format = oneChannel ? GL_RED : GL_BGRA;
+    const GLenum type = oneChannel ? GL_UNSIGNED_BYTE : GL_UNSIGNED_INT_8_8_8_8_REV;
+    // Rows of single bytes are packed: a width that is not a multiple of 4 has no row padding.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, oneChannel ? 1 : 4);
+    if (fresh) {
+        glTexImage2D(GL_TEXTURE_2D, 0, oneChannel ? GL_R8 : GL_RGBA8, w, h, 0, format, type, data);
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, type, data);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
 uint32_t UnpremultiplyARGB(uint32_t p) {
@@ -460,7 +503,8 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
     }
     d.mUsed = true;
     d.mLastUseFrame = mFrame;
-    if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h)) {
+    const bool oneChannel = s->IsWhiteCoverage();
+    if (d.mTexture != 0 && (d.mTexWidth != w || d.mTexHeight != h || d.mOneChannel != oneChannel)) {
         DeleteSurfaceObjects(s);
     }
     bool fresh = false;
@@ -471,6 +515,13 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        if (oneChannel) {
+            // Premultiplied white with alpha a is (a, a, a, a): every channel reads the coverage,
+            // so shaders, blending and filtering see what the full colour texture gave them.
+            const GLint swizzle[4] = {GL_RED, GL_RED, GL_RED, GL_RED};
+            glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+        }
+        d.mOneChannel = oneChannel;
         d.mWrap = false;
         d.mTexWidth = w;
         d.mTexHeight = h;
@@ -484,27 +535,8 @@ bool D3DInterface::EnsureTexture(ImageSurface* s) {
             // Dropped after an earlier upload, or released while unused: decode the file again.
             s->ReloadPixels();
         }
-        const std::vector<uint32_t>& pixels = s->mPixels;
-        std::vector<uint32_t> premultiplied;
-        const void* data = nullptr;
-        if (pixels.size() == size_t(w) * size_t(h)) {
-            premultiplied.resize(pixels.size());
-            std::transform(pixels.begin(), pixels.end(), premultiplied.begin(), PremultiplyARGB);
-            data = premultiplied.data();
-        } else if (fresh) {
-            premultiplied.assign(size_t(w) * size_t(h), 0u);
-            data = premultiplied.data();
-        }
         glBindTexture(GL_TEXTURE_2D, d.mTexture);
-        if (data != nullptr) {
-            if (fresh) {
-                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA,
-                             GL_UNSIGNED_INT_8_8_8_8_REV, data);
-            } else {
-                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                                data);
-            }
-        }
+        UploadPixels(s->mPixels, w, h, fresh, oneChannel);
         d.mTextureStale = false;
         d.mMemoryStale = false;
         if (s->MayDropPixels()) {
@@ -549,6 +581,7 @@ size_t D3DInterface::ReleaseUnusedImages(uint64_t nowMs) {
 }
 
 bool D3DInterface::EnsureFramebuffer(ImageSurface* s) {
+    assert(!s->IsWhiteCoverage() && "a white-coverage surface (a glyph page) is never drawn into");
     if (!EnsureTexture(s)) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "graphics/ImageSurface.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "core/expr/MainThread.h"
 #include "core/util/Log.h"
@@ -108,11 +109,19 @@ void ImageSurface::DeleteTextureData() {
 }
 
 void ImageSurface::SetRenderTarget(bool renderTarget) {
+    assert((!renderTarget || !mWhiteCoverage) &&
+           "a white-coverage surface (a glyph page) is never drawn into");
     if (renderTarget) {
         GetPixelData();
         DropSource();
     }
     mRenderTarget = renderTarget;
+}
+
+void ImageSurface::SetWhiteCoverage(bool whiteCoverage) {
+    assert((!whiteCoverage || !mRenderTarget) &&
+           "a render target cannot be a white-coverage surface: it is drawn into");
+    mWhiteCoverage = whiteCoverage;
 }
 
 int ImageSurface::GetAlphaAt(int x, int y) const {
@@ -162,6 +171,7 @@ void ImageSurface::ReloadPixels() const {
 
 void ImageSurface::DropSource() {
     mSource = nullptr;
+    mWhiteCoverage = false;
     mKeepPixels = false;
     std::vector<uint8_t>().swap(mAlpha);
 }

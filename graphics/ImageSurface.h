@@ -66,8 +66,16 @@ public:
     void DeleteTextureData();
 
     bool IsRenderTarget() const { return mRenderTarget; }
-    // Makes the surface a render target; the memory pixels become its first content.
+    // Makes the surface a render target; the memory pixels become its first content. Never a
+    // white-coverage surface.
     void SetRenderTarget(bool renderTarget);
+
+    // Says that every pixel is straight white with its coverage as alpha (a glyph page): the
+    // texture then keeps the coverage alone, a quarter of the memory, and is sampled as the same
+    // premultiplied colour. Set by the maker after filling the pixels; writing pixels drops it.
+    // Never on a render target.
+    void SetWhiteCoverage(bool whiteCoverage);
+    bool IsWhiteCoverage() const { return mWhiteCoverage; }
 
     uint32_t GetSurfaceFlags() const { return mSurfaceFlags; }
     void SetSurfaceFlags(uint32_t flags) { mSurfaceFlags = flags; }
@@ -85,6 +93,7 @@ private:
         int mTexWidth = 0;
         int mTexHeight = 0;
         bool mWrap = false;          // the texture's current wrap mode
+        bool mOneChannel = false;    // the texture holds the coverage alone
         bool mTextureStale = true;   // memory pixels newer than the texture
         bool mMemoryStale = false;   // GPU content newer than the memory pixels
         bool mUsed = false;          // drawn since the device last looked
@@ -94,12 +103,13 @@ private:
 
     // Fills mPixels from the source (transparent when it fails). Main thread after first draw.
     void ReloadPixels() const;
-    // Forgets the source: the pixels no longer match the file.
+    // Forgets the source and the white-coverage mark: the pixels no longer match either.
     void DropSource();
     // True when the memory pixels may go once the texture holds them.
     bool MayDropPixels() const { return mSource && !mKeepPixels && !mRenderTarget; }
 
     bool mRenderTarget = false;
+    bool mWhiteCoverage = false;
     uint32_t mSurfaceFlags = 0;
     mutable std::vector<uint32_t> mPixels;
     mutable DeviceData mDevice;

@@ -291,6 +291,8 @@ std::shared_ptr<const GlyphSet> GlyphSet::Build(const std::string& fontBytes, in
         std::transform(pixels[i].begin(), pixels[i].end(), coverage->begin(),
                        [](uint32_t p) { return static_cast<uint8_t>(p >> 24); });
         page.mImage->SetPixels(page.mWidth, page.mHeight, std::move(pixels[i]));
+        // Its texture, too, keeps the coverage alone.
+        page.mImage->SetWhiteCoverage(true);
         page.mImage->SetPixelSource([coverage](int width, int height, std::vector<uint32_t>* out) {
             if (static_cast<size_t>(width) * static_cast<size_t>(height) != coverage->size()) {
                 return false;
