@@ -378,9 +378,17 @@ public:
                 return false;
             }
         }
-        // Xt programs do not name their process on the window: found by class.
-        return RunClient("xdotool", {"search", "--sync", "--classname", "^xlogo$", "windowfocus",
-                                     "--sync", "%1"}) == 0;
+        // Xt programs do not name their process on the window: found by class. Only once it is
+        // viewable: the window exists before it is mapped, and focusing it then is refused
+        // (BadMatch). A loaded server may still refuse the first try.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (RunClient("xdotool", {"search", "--sync", "--onlyvisible", "--classname", "^xlogo$",
+                                      "windowfocus", "--sync", "%1"}) == 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return false;
     }
     // The game's window takes the keyboard focus back, and the other client goes.
     bool FocusGame() {
