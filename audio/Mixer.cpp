@@ -379,8 +379,8 @@ bool Mixer::PassQuietly(Stream& stream, int frames) {
     if (stream.pendingSeek >= 0) {
         SeekStream(stream, stream.pendingSeek);
     }
+    const int64_t length = stream.source->GetLength();
     if (!stream.quiet) {
-        const int64_t length = stream.source->GetLength();
         const int64_t next = stream.source->Tell();
         if (length < 0 || next < 0) {
             return false;
@@ -393,19 +393,18 @@ bool Mixer::PassQuietly(Stream& stream, int frames) {
         }
         stream.quiet = true;
         stream.quietPosition = std::max(at, 0.0);
-        stream.length = length;
     }
     const double step = static_cast<double>(stream.source->GetRate()) / mOutputRate;
     stream.quietPosition += step * frames;
-    const double length = static_cast<double>(stream.length);
-    if (stream.loop && stream.length > 0) {
-        if (stream.quietPosition >= length) {
-            stream.quietPosition = std::fmod(stream.quietPosition, length);
+    const double end = static_cast<double>(length);
+    if (stream.loop && length > 0) {
+        if (stream.quietPosition >= end) {
+            stream.quietPosition = std::fmod(stream.quietPosition, end);
         }
-    } else if (stream.quietPosition + 1.0 >= length) {
+    } else if (stream.quietPosition + 1.0 >= end) {
         // The end, where a played stream ends (its last frame has no partner to run to):
         // stopped, its decoder at the end.
-        SeekStream(stream, stream.length);
+        SeekStream(stream, length);
         stream.state = StreamState::kStopped;
     }
     return true;

@@ -89,10 +89,9 @@ private:
         bool loop = false;
         StreamState state = StreamState::kStopped;
         // Playing silent: nothing is decoded, only the time is kept, as the source frame under
-        // the read position (fraction included) and the source's length.
+        // the read position (fraction included).
         bool quiet = false;
         double quietPosition = 0.0;
-        int64_t length = 0;
     };
 
     void MixVoice(Voice& voice, float* acc, int frames);

@@ -740,13 +740,20 @@ void Graphics::ReleaseScratchSurface(ImageSurface* surface) {
 }
 
 size_t Graphics::TrimScratchPool() {
-    std::vector<ImageSurface*> pool;
     {
         std::lock_guard<std::mutex> lock(gPoolLock);
         if (gScratchTakes != gScratchTakesAtTrim) {
             gScratchTakesAtTrim = gScratchTakes;
             return 0;
         }
+    }
+    return FreeScratchPool();
+}
+
+size_t Graphics::FreeScratchPool() {
+    std::vector<ImageSurface*> pool;
+    {
+        std::lock_guard<std::mutex> lock(gPoolLock);
         pool.swap(gPool);
     }
     size_t bytes = 0;
@@ -755,15 +762,4 @@ size_t Graphics::TrimScratchPool() {
         delete s;
     }
     return bytes;
-}
-
-void Graphics::FreeScratchPool() {
-    std::vector<ImageSurface*> pool;
-    {
-        std::lock_guard<std::mutex> lock(gPoolLock);
-        pool.swap(gPool);
-    }
-    for (ImageSurface* s : pool) {
-        delete s;
-    }
 }

@@ -149,8 +149,9 @@ public:
     // Any thread.
     static ImageSurface* AcquireScratchSurface(int width, int height);
     static void ReleaseScratchSurface(ImageSurface* surface);
-    // Frees the pooled surfaces (at exit, on the main thread).
-    static void FreeScratchPool();
+    // Frees the pooled surfaces (on the main thread: at exit, or trimmed); returns the bytes their
+    // pixels took.
+    static size_t FreeScratchPool();
     // Frees the pooled surfaces when none was taken since the previous call, so that a screen
     // at rest does not keep a fade's screen-sized targets; returns the bytes their pixels took.
     // Main thread, at a steady period (a pool in use is kept).
