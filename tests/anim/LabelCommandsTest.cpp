@@ -1,9 +1,11 @@
 // "config-label", "config-button", "analyze" and "do"; the text box of "add" and its room.
 
 #include "ScriptWidgetsHarness.h"
+#include "graphics/Graphics.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
 #include "widgets/controls/FlashWidget.h"
+#include "widgets/controls/MoviePlayer.h"
 
 namespace {
 
@@ -94,6 +96,66 @@ TEST_F(LabelCommands, AddMovieMakesTheMovieWidget) {
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(movie->mWidth, 320);
     EXPECT_EQ(movie->mX, 10.0f);
+}
+
+// A backend whose every frame is new and painted green over the whole surface it is given.
+class PaintingBackend : public MoviePlayer {
+public:
+    explicit PaintingBackend(int* painted) : mPainted(painted) {}
+    bool IsAvailable() const override { return true; }
+    bool Load(const std::string& path, int width, int height) override {
+        (void)path, (void)width, (void)height;
+        return true;
+    }
+    void SetLoop(bool loop) override { (void)loop; }
+    bool IsPlaying() const override { return true; }
+    void Play() override {}
+    void Stop() override {}
+    void Rewind() override {}
+    bool Advance() override { return true; }
+    bool PaintInto(ImageSurface* surface) override {
+        for (uint32_t& pixel : surface->EditPixelData()) {
+            pixel = 0xFF00FF00u;
+        }
+        surface->MarkPixelsChanged();
+        ++*mPainted;
+        return true;
+    }
+    void SetCommandHandler(
+        std::function<void(const std::string&, const std::string&)> handler) override {
+        (void)handler;
+    }
+
+private:
+    int* mPainted;
+};
+
+// Whatever picture a script gives a movie widget, the player goes on painting into the surface
+// the widget made for it (under the address sanitizer a freed one is a failure).
+TEST_F(LabelCommands, AMoviesSurfaceOutlivesEveryPictureAScriptGivesIt) {
+    AddImage("big", 30, 20, 0xFFFF0000u);
+    Load(R"(<animation name="image"><replace id="m" image="big"/></animation>
+            <animation name="colour"><replace id="m" width="5" height="7" blue="1"/></animation>
+            <animation name="size"><replace id="m" width="9" height="3"/></animation>
+            <animation name="merge"><add image="big" id="p" x="-4" y="-4"/>
+              <merge id="p" with="m" expand="true"/></animation>
+            <animation name="child"><child-image id="m"/><child-image id="m"/>
+              <replace id="m" image="big"/></animation>)");
+    for (const char* script : {"image", "colour", "size", "merge", "child"}) {
+        SCOPED_TRACE(script);
+        int painted = 0;
+        auto* host = Host();
+        auto* movie =
+            new FlashWidget(0, 0, "intro", 8, 6, true, std::make_unique<PaintingBackend>(&painted));
+        host->RegisterObject("m", movie);
+        Graphics measure(nullptr);
+        movie->Draw(&measure);
+        host->PlayAnimationRef(script);
+        Run();
+        movie->Draw(&measure);
+        EXPECT_EQ(painted, 2);
+        EXPECT_NE(movie->mWidth, 8);  // the widget shows the new picture
+    }
 }
 
 }  // namespace

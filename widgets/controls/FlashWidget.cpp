@@ -10,18 +10,16 @@
 FlashWidget::FlashWidget(int x, int y, const std::string& movieName, int width, int height,
                          bool loop, std::unique_ptr<MoviePlayer> backend)
     : DynamicWidget(x, y, nullptr, 1.0f), mLoop(loop) {
-    auto surface = std::make_unique<ImageSurface>();
-    surface->Create(width, height);
-    mSurface = surface.get();
-    SetOwnImageCopy(std::move(surface));
-    mPlayer = std::make_unique<FlashPlayer>(this, mSurface, std::move(backend));
+    mSurface.Create(width, height);
+    SetImage(&mSurface);
+    mPlayer = std::make_unique<FlashPlayer>(this, &mSurface, std::move(backend));
     mMoviePath = StrFormat("flash/%s.swf", movieName.c_str());
     mPlayer->LoadMovie(mMoviePath);
     mPlayer->SetLoop(loop);
 }
 
 FlashWidget::~FlashWidget() {
-    // The player reports to this widget; it goes first.
+    // The player reports to this widget and paints into its surface; it goes first.
     mPlayer.reset();
 }
 
@@ -65,10 +63,19 @@ bool FlashWidget::HasScheduledWork() const {
 }
 
 bool FlashWidget::GetDrawnArea(FRect* area) const {
-    if (!mChildren.empty() || mSurface == nullptr) {
+    // A script may have given the widget another picture, of another size: the area is the
+    // picture's.
+    if (!mChildren.empty() || mImage == nullptr) {
         return false;
     }
-    *area = FRect(-1.0f, -1.0f, static_cast<float>(mSurface->GetWidth()) + 2.0f,
-                  static_cast<float>(mSurface->GetHeight()) + 2.0f);
+    *area = FRect(-1.0f, -1.0f, static_cast<float>(mImage->GetCelWidth()) + 2.0f,
+                  static_cast<float>(mImage->GetCelHeight()) + 2.0f);
     return true;
+}
+
+ImageSurface* FlashWidget::GetOwnImageSurface() {
+    if (mImage == &mSurface) {
+        return &mSurface;
+    }
+    return DynamicWidget::GetOwnImageSurface();
 }

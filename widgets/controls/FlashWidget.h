@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "graphics/ImageSurface.h"
 #include "widgets/anim/DynamicWidget.h"
 #include "widgets/controls/FlashListener.h"
 
 class FlashPlayer;
-class ImageSurface;
 class MoviePlayer;
 
 class FlashWidget : public DynamicWidget, public FlashListener {
@@ -34,6 +34,9 @@ public:
     // The movie's rectangle (with a pixel's margin for filtering), so that a new frame repaints
     // only that part of the screen; a widget with children cannot say.
     bool GetDrawnArea(FRect* area) const override;
+    // The movie's surface while the widget shows it, so that drawing into the widget's picture
+    // draws into the movie's; else the base rule.
+    ImageSurface* GetOwnImageSurface() override;
 
     // FlashListener: nothing here; screens that host movies override them.
     void MovieFinished() override {}
@@ -45,7 +48,9 @@ public:
     const std::string& GetMoviePath() const { return mMoviePath; }
 
 private:
-    ImageSurface* mSurface = nullptr;  // owned as the widget's image
+    // The player paints into it for the widget's whole life, whatever picture scripts give the
+    // widget meanwhile: it is never handed to the image slots that a new picture frees.
+    ImageSurface mSurface;
     std::unique_ptr<FlashPlayer> mPlayer;
     std::string mMoviePath;
     bool mLoop;
