@@ -45,35 +45,19 @@ void main() {
 
 // The source colour of the normal and multiply programs: the texel times the vertex colour,
 // cut by the mask image's alpha where a mask is set.
-const char* kMaskedSourceFragment = R"(#version 330 core
+const std::string kMaskedSourceFragment = std::string(R"(#version 330 core
 in vec2 vUV;
 in vec2 vMaskUV;
 in vec4 vColor;
 uniform sampler2D uTex;
-uniform sampler2D uMask;
-uniform bool uUseMask;
-uniform vec4 uMaskBounds;
-vec4 MaskedSource() {
-    vec4 c = texture(uTex, vUV) * vColor;
-    if (uUseMask) {
-        float m = 0.0;
-        if (all(greaterThanEqual(vMaskUV, uMaskBounds.xy)) &&
-            all(lessThanEqual(vMaskUV, uMaskBounds.zw))) {
-            // Sample no nearer the cell's edge than half a texel, so the filter never
-            // reaches into the neighbouring cell.
-            vec2 halfTexel = 0.5 / vec2(textureSize(uMask, 0));
-            m = texture(uMask, clamp(vMaskUV, uMaskBounds.xy + halfTexel,
-                                     uMaskBounds.zw - halfTexel)).a;
-        }
-        c *= m;
-    }
-    return c;
+)") + GlProgram::kMaskFunction + R"(vec4 MaskedSource() {
+    return texture(uTex, vUV) * vColor * MaskAlpha(vMaskUV);
 }
 )";
 
 // Textures hold premultiplied colour, and so does the vertex colour: their product is the
 // premultiplied source, blended with (1, 1 - source alpha) in the normal mode.
-const std::string kNormalFragment = std::string(kMaskedSourceFragment) + R"(out vec4 oColor;
+const std::string kNormalFragment = kMaskedSourceFragment + R"(out vec4 oColor;
 void main() {
     oColor = MaskedSource();
 }
@@ -84,7 +68,7 @@ void main() {
 //   s.rgb (1 - b.a) + b.rgb (s'.rgb + 1 - s.a)
 // (s' the source clamped to its alpha, as the backdrop shader's unpremultiply clamps it), so
 // the second output carries the factor for the destination and the first is the source.
-const std::string kMultiplyFragment = std::string(kMaskedSourceFragment) + R"(
+const std::string kMultiplyFragment = kMaskedSourceFragment + R"(
 layout(location = 0, index = 0) out vec4 oColor;
 layout(location = 0, index = 1) out vec4 oDestFactor;
 void main() {
@@ -96,11 +80,7 @@ void main() {
 
 // The modes that read the destination composite the source over a copy of what lies behind it,
 // with the separable blend functions applied where both are present.
-const char* kBackdropFragment = R"(#version 330 core
-in vec2 vUV;
-in vec2 vMaskUV;
-in vec4 vColor;
-uniform sampler2D uTex;
+const std::string kBackdropFragment = kMaskedSourceFragment + R"(
 uniform sampler2D uBackdrop;
 uniform ivec2 uBackdropOrigin;
 uniform int uMode;
@@ -117,7 +97,7 @@ float Overlay(float cb, float cs) {
     return cb <= 0.5 ? 2.0 * cs * cb : 1.0 - 2.0 * (1.0 - cs) * (1.0 - cb);
 }
 void main() {
-    vec4 s = texture(uTex, vUV) * vColor;
+    vec4 s = MaskedSource();
     vec4 b = texelFetch(uBackdrop, ivec2(gl_FragCoord.xy) - uBackdropOrigin, 0);
     vec3 cs = Unpremultiply(s);
     vec3 cb = Unpremultiply(b);
@@ -362,7 +342,8 @@ bool D3DInterface::EnsureProgram(Program* program) {
     if (program->mId != 0) {
         return true;
     }
-    const char* source = program == &mMultiply ? kMultiplyFragment.c_str() : kBackdropFragment;
+    const char* source =
+        program == &mMultiply ? kMultiplyFragment.c_str() : kBackdropFragment.c_str();
     if (!BuildProgram(program, source)) {
         static std::atomic<bool> sWarned{false};
         if (!sWarned.exchange(true)) {
@@ -780,14 +761,15 @@ void D3DInterface::DrawBatch() {
     BindTarget(key.mTarget);
     Matrix4 view = TargetView(key.mTarget->GetWidth(), key.mTarget->GetHeight());
     // Multiply needs the device's second output: such a draw goes without its effect.
-    const bool effect =
-        key.mEffect != nullptr && key.mDrawMode != kDrawMultiply && key.mEffect->Use(view);
+    const float* maskBounds = key.mMask != nullptr ? key.mMaskBounds : nullptr;
+    const bool effect = key.mEffect != nullptr && key.mDrawMode != kDrawMultiply &&
+                        key.mEffect->Use(view, maskBounds);
     if (!effect) {
         glUseProgram(program->mId);
         glUniformMatrix4fv(program->mView, 1, GL_FALSE, &view.m[0][0]);
-        glUniform1i(program->mUseMask, key.mMask != nullptr ? 1 : 0);
-        if (key.mMask != nullptr) {
-            glUniform4fv(program->mMaskBounds, 1, key.mMaskBounds);
+        glUniform1i(program->mUseMask, maskBounds != nullptr ? 1 : 0);
+        if (maskBounds != nullptr) {
+            glUniform4fv(program->mMaskBounds, 1, maskBounds);
         }
     }
     ApplyKeyState(key);
@@ -864,7 +846,8 @@ void D3DInterface::DrawBackdropBatch() {
     int y1 = 0;
     for (BackdropDraw& draw : draws) {
         const DrawKey& key = draw.mKey;
-        if (key.mTexture != nullptr && (key.mTexture == target || !EnsureTexture(key.mTexture))) {
+        if ((key.mTexture != nullptr && (key.mTexture == target || !EnsureTexture(key.mTexture))) ||
+            (key.mMask != nullptr && (key.mMask == target || !EnsureTexture(key.mMask)))) {
             draw.mCount = 0;  // a draw into itself, or a texture that cannot be made: skipped
             continue;
         }
@@ -910,6 +893,10 @@ void D3DInterface::DrawBackdropBatch() {
         if (key.mDrawMode != mode) {
             mode = key.mDrawMode;
             glUniform1i(mBackdrop.mMode, mode);
+        }
+        glUniform1i(mBackdrop.mUseMask, key.mMask != nullptr ? 1 : 0);
+        if (key.mMask != nullptr) {
+            glUniform4fv(mBackdrop.mMaskBounds, 1, key.mMaskBounds);
         }
         DrawKey state = key;
         state.mClip = draw.mArea;

@@ -11,12 +11,14 @@
 #include <elf.h>
 #include <link.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <mutex>
 #include <string_view>
 
 #include "core/util/StringUtil.h"
+#include "graphics/GlProgram.h"
 
 namespace {
 
@@ -119,6 +121,36 @@ std::string PlainLineDirectives(const char* glsl) {
     return out;
 }
 
+// Every draw's mask applies to effects as well: the effect's main becomes a function that the
+// translator's own main calls; the vertex shader then hands on the mask's texture coordinates
+// (inputRead: how it reads them, empty for an attribute of its own), and the pixel shader cuts
+// the effect's colour by the mask (GlProgram::kMaskFunction). The added lines are counted as the
+// translator's declarations (source string 1).
+bool AddMask(std::string* glsl, bool vertex, const std::string& inputRead) {
+    static const std::string kMain = "\nvoid main()\n";
+    const size_t at = glsl->find(kMain);
+    if (at == std::string::npos) {
+        return false;
+    }
+    glsl->replace(at, kMain.size(), "\nvoid EffectMain()\n");
+    if (glsl->back() != '\n') {
+        *glsl += '\n';
+    }
+    const long lines = std::count(glsl->begin(), glsl->end(), '\n');
+    *glsl += StrFormat("#line %ld 1\n", lines + 2);
+    if (vertex) {
+        if (inputRead.empty()) {
+            *glsl += "layout(location = 2) in vec2 aMaskUV;\n";
+        }
+        *glsl += "out vec2 vMaskUV;\nvoid main()\n{\n    EffectMain();\n    vMaskUV = " +
+                 (inputRead.empty() ? std::string("aMaskUV") : inputRead) + ";\n}\n";
+    } else {
+        *glsl += std::string("in vec2 vMaskUV;\n") + GlProgram::kMaskFunction +
+                 "void main()\n{\n    EffectMain();\n    oColor *= MaskAlpha(vMaskUV);\n}\n";
+    }
+    return true;
+}
+
 bool MakeSpirv(const std::string& source, const std::string& fileName, const StageInfo& stage,
                std::vector<unsigned>* spirv, std::string* error) {
     glslang::TShader shader(stage.mLanguage);
@@ -204,6 +236,9 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
     spvc_resources resources = nullptr;
     spvc_compiler_create_shader_resources(compiler, &resources);
     const bool vertex = stage.mLanguage == EShLangVertex;
+    // The mask's texture coordinates as the vertex shader reads them: the effect's own input of
+    // that semantic when it takes one (two inputs on one attribute may fail to link), else ours.
+    std::string maskInput;
     for (const spvc_reflected_resource& input :
          ResourcesOf(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
         std::string semantic = NormalSemantic(
@@ -214,13 +249,26 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
                 return fail("input \"" + semantic + "\" is not one the device feeds");
             }
             spvc_compiler_set_decoration(compiler, input.id, SpvDecorationLocation, attribute);
+            if (semantic == "TEXCOORD1") {
+                spvc_compiler_set_name(compiler, input.id, "aMaskUV");
+                const unsigned size = spvc_type_get_vector_size(
+                    spvc_compiler_get_type_handle(compiler, input.type_id));
+                maskInput = size >= 2 ? "aMaskUV.xy" : "vec2(aMaskUV, 0.0)";
+            }
         } else {
             spvc_compiler_set_name(compiler, input.id, ("vary_" + semantic).c_str());
         }
     }
+    bool hasColor = false;
     for (const spvc_reflected_resource& output :
          ResourcesOf(resources, SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
         if (!vertex) {
+            // The colour (the output at location 0) is what the mask cuts.
+            if (spvc_compiler_get_decoration(compiler, output.id, SpvDecorationLocation) == 0 &&
+                !hasColor) {
+                spvc_compiler_set_name(compiler, output.id, "oColor");
+                hasColor = true;
+            }
             continue;
         }
         std::string semantic = NormalSemantic(
@@ -271,6 +319,12 @@ bool MakeGlsl(const std::vector<unsigned>& spirv, const StageInfo& stage, Transl
         return fail(spvc_context_get_last_error_string(cross.mContext));
     }
     out->mGlsl = PlainLineDirectives(glsl);
+    if (!vertex && !hasColor) {
+        return true;  // no colour: nothing for a mask to cut
+    }
+    if (!AddMask(&out->mGlsl, vertex, maskInput)) {
+        return fail("the translation has no main function to hand the mask on from");
+    }
     return true;
 }
 

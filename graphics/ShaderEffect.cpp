@@ -84,6 +84,8 @@ struct SharedProgram {
     GLuint mId = 0;
     int mVertexLocation = -1;
     int mPixelLocation = -1;
+    int mUseMask = -1;
+    int mMaskBounds = -1;
 };
 std::map<const TranslatedEffect*, SharedProgram> gPrograms;
 
@@ -109,12 +111,16 @@ bool BuildProgram(const TranslatedEffect& code, SharedProgram* out, std::string*
     };
     out->mVertexLocation = location(code.mVertex);
     out->mPixelLocation = location(code.mPixel);
+    out->mUseMask = glGetUniformLocation(id, "uUseMask");
+    out->mMaskBounds = glGetUniformLocation(id, "uMaskBounds");
     glUseProgram(id);
     for (const TranslatedStage* stage : {&code.mVertex, &code.mPixel}) {
         for (const std::string& sampler : stage->mSamplers) {
             glUniform1i(glGetUniformLocation(id, sampler.c_str()), 0);
         }
     }
+    // The translator's mask, after the effect's own samplers: the device binds masks there.
+    glUniform1i(glGetUniformLocation(id, "uMask"), 1);
     return true;
 }
 
@@ -178,7 +184,7 @@ bool ShaderEffect::Build(std::string* error) {
     return true;
 }
 
-bool ShaderEffect::Use(const Matrix4& view) {
+bool ShaderEffect::Use(const Matrix4& view, const float* maskBounds) {
     std::string error;
     if (mBuildFailed || !Build(&error)) {
         if (!mBuildFailed) {
@@ -206,6 +212,10 @@ bool ShaderEffect::Use(const Matrix4& view) {
     if (program.mPixelLocation >= 0) {
         glUniform4fv(program.mPixelLocation, GLsizei(mPixelRegisters.size() / 4),
                      mPixelRegisters.data());
+    }
+    glUniform1i(program.mUseMask, maskBounds != nullptr ? 1 : 0);
+    if (maskBounds != nullptr) {
+        glUniform4fv(program.mMaskBounds, 1, maskBounds);
     }
     return true;
 }

@@ -4,8 +4,9 @@
 // state carries an effect through the effect's program instead of its own: the vertex shader
 // gets the vertex stream by semantic and the view in the constant "WorldViewProj" (for
 // mul(position, WorldViewProj)), every sampler reads the drawn image, and the pixel shader
-// returns premultiplied colour that blends in the draw mode in force (the modes that read the
-// destination, and multiply, draw without the effect).
+// returns premultiplied colour, which the draw's mask then cuts as in a draw without an effect
+// and which blends in the draw mode in force (the modes that read the destination, and multiply,
+// draw without the effect).
 
 #include <map>
 #include <memory>
@@ -34,9 +35,10 @@ public:
     // first effect, or after the device dropped its objects); the effects of one file share it.
     // False with *error naming the stage, the line and the compiler's message. Main thread.
     bool Build(std::string* error);
-    // Makes the program current with the view and the constants, for the device's draw. False
-    // when the program cannot be built (the draw then goes without the effect). Main thread.
-    bool Use(const Matrix4& view);
+    // Makes the program current with the view, the constants and the draw's mask (its cell's
+    // texture rectangle u0, v0, u1, v1 on texture unit 1; null for none), for the device's draw.
+    // False when the program cannot be built (the draw then goes without the effect). Main thread.
+    bool Use(const Matrix4& view, const float* maskBounds);
 
     // Frees every effect program: the device drops all its GL objects (a rebuild or shutdown),
     // and each effect builds its program again on its next use. Main thread.

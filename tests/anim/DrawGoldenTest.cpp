@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "WidgetDrawTest.h"
+#include "graphics/HlslTranslator.h"
+#include "graphics/ShaderEffect.h"
 #include "widgets/anim/DynamicWidget.h"
 
 namespace {
@@ -152,6 +154,70 @@ TEST_F(DynamicDraw, MaskedTessellatedAndWrapped) {
         differ += grid[i] != mTarget->GetPixelData()[i] ? 1 : 0;
     }
     EXPECT_LT(differ, 8);  // edge pixels of the inner seams at most
+}
+
+// An effect that turns the picture into its negative (in premultiplied colour).
+const char* kNegativeEffect = R"(float4x4 WorldViewProj;
+sampler2D Picture;
+struct VertexOut {
+    float4 position : POSITION;
+    float2 uv : TEXCOORD0;
+    float4 color : COLOR0;
+};
+VertexOut VS(float4 position : POSITION, float2 uv : TEXCOORD0, float4 color : COLOR0) {
+    VertexOut o;
+    o.position = mul(position, WorldViewProj);
+    o.uv = uv;
+    o.color = color;
+    return o;
+}
+float4 PS(float2 uv : TEXCOORD0, float4 color : COLOR0) : COLOR0 {
+    float4 c = tex2D(Picture, uv) * color;
+    return float4(c.a - c.rgb, c.a);
+}
+)";
+
+// A widget's mask cuts what it draws through a shader effect and in the modes that composite
+// over a copy of the destination, as it cuts a plain draw.
+TEST_F(DynamicDraw, MasksCutDrawsThroughEffectsAndBackdropModes) {
+    auto image = MakeQuarters(32);
+    // A mask that lets through the left half of a disc.
+    std::vector<uint32_t> halfDisc(32 * 32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const int dx = x - 16, dy = y - 16;
+            halfDisc[size_t(y * 32 + x)] = x < 16 && dx * dx + dy * dy < 14 * 14 ? 0xFFFFFFFFu : 0u;
+        }
+    }
+    ImageSurface mask;
+    mask.SetPixels(32, 32, std::move(halfDisc));
+    auto code = std::make_shared<TranslatedEffect>();
+    std::string error;
+    ASSERT_TRUE(HlslTranslator::Translate(kNegativeEffect, "negative.hlsl", code.get(), &error))
+        << error;
+    DynamicWidget negative(8, 8, image.get(), 1.0f);
+    negative.SetMask(&mask);
+    negative.SetShader(std::make_unique<ShaderEffect>("negative.hlsl", code));
+    Render(&negative);
+    // Turned, so that the mask follows the widget's transform through the effect too.
+    DynamicWidget turned(48, 8, image.get(), 1.0f);
+    turned.SetMask(&mask);
+    turned.SetShader(std::make_unique<ShaderEffect>("negative.hlsl", code));
+    turned.mAngle = 30.0f;
+    turned.PropertiesChanged(kChangedTransform);
+    Render(&turned, false);
+    DynamicWidget overlay(88, 8, image.get(), 1.0f);
+    overlay.SetMask(&mask);
+    overlay.SetBlendMode(3);
+    Render(&overlay, false);
+    const uint32_t background = Argb(255, 40, 40, 48);
+    // Inside the half disc the negative of the red quarter; outside it nothing.
+    EXPECT_EQ(PixelAt(8 + 10, 8 + 10), Argb(255, 255 - 230, 255 - 40, 255 - 40));
+    EXPECT_EQ(PixelAt(8 + 24, 8 + 10), background);
+    EXPECT_EQ(PixelAt(8 + 2, 8 + 2), background);
+    EXPECT_EQ(PixelAt(88 + 24, 8 + 10), background);
+    EXPECT_NE(PixelAt(88 + 10, 8 + 10), background);
+    ExpectGolden("masked_effect_and_overlay");
 }
 
 TEST_F(DynamicDraw, CrossfadeAndOverbrightPasses) {
