@@ -1,7 +1,8 @@
 // JPEG-2000 decoding through OpenJPEG, for bare code streams and for JP2 files. The decoder runs
 // in strict mode, so a cut-off stream fails instead of coming back with missing tiles filled in;
 // every component is scaled to 8 bits and brought up to the full picture size, so subsampled
-// and odd-precision files draw like any other image.
+// and odd-precision files draw like any other image. Files declaring sYCC or e-YCC are turned
+// into RGB; CMYK files are refused.
 
 #include <openjpeg.h>
 
@@ -61,9 +62,10 @@ void OnError(const char* message, void* user) {
 
 void OnQuiet(const char*, void*) {}
 
-// One component's sample at reference-grid position (gx, gy), scaled to 0..255. Positions
-// outside the component (its grid may start later or end earlier) take the nearest sample.
-int SampleAt(const opj_image_comp_t& comp, uint32_t gx, uint32_t gy) {
+// One component's sample at reference-grid position (gx, gy), the signed ones moved up by half
+// their range, within 0..2^prec - 1. Positions outside the component (its grid may start later
+// or end earlier) take the nearest sample.
+int64_t RawAt(const opj_image_comp_t& comp, uint32_t gx, uint32_t gy) {
     int64_t cx = int64_t(gx / comp.dx) - int64_t(comp.x0);
     int64_t cy = int64_t(gy / comp.dy) - int64_t(comp.y0);
     cx = std::clamp<int64_t>(cx, 0, int64_t(comp.w) - 1);
@@ -72,15 +74,60 @@ int SampleAt(const opj_image_comp_t& comp, uint32_t gx, uint32_t gy) {
     if (comp.sgnd) {
         value += int64_t(1) << (comp.prec - 1);
     }
-    const int64_t top = (int64_t(1) << comp.prec) - 1;
-    value = std::clamp<int64_t>(value, 0, top);
+    return std::clamp<int64_t>(value, 0, (int64_t(1) << comp.prec) - 1);
+}
+
+// The sample scaled to 0..255.
+int SampleAt(const opj_image_comp_t& comp, uint32_t gx, uint32_t gy) {
+    const int64_t value = RawAt(comp, gx, gy);
     if (comp.prec == 8) {
         return int(value);
     }
+    const int64_t top = (int64_t(1) << comp.prec) - 1;
     return int((value * 255 + top / 2) / top);
 }
 
+// The sample as a fraction of the component's full range.
+double UnitAt(const opj_image_comp_t& comp, uint32_t gx, uint32_t gy) {
+    return double(RawAt(comp, gx, gy)) / double((int64_t(1) << comp.prec) - 1);
+}
+
+// A chroma sample around its middle value, 2^(prec-1).
+double ChromaAt(const opj_image_comp_t& comp, uint32_t gx, uint32_t gy) {
+    const double top = double((int64_t(1) << comp.prec) - 1);
+    return UnitAt(comp, gx, gy) - double(int64_t(1) << (comp.prec - 1)) / top;
+}
+
+int To8Bits(double unit) {
+    return int(std::clamp(unit, 0.0, 1.0) * 255.0 + 0.5);
+}
+
+// sYCC and e-YCC: luma and two colour differences of sRGB, each component at its own size and
+// precision, back to RGB (the full-range matrix both colour spaces use). The e-YCC range beyond
+// sRGB's is clipped.
+void YccToRgb(const opj_image_comp_t* comps, uint32_t gx, uint32_t gy, int* r, int* g, int* b) {
+    const double y = UnitAt(comps[0], gx, gy);
+    const double cb = ChromaAt(comps[1], gx, gy);
+    const double cr = ChromaAt(comps[2], gx, gy);
+    *r = To8Bits(y + 1.402 * cr);
+    *g = To8Bits(y - 0.344136 * cb - 0.714136 * cr);
+    *b = To8Bits(y + 1.772 * cb);
+}
+
+// CMYK is refused by name: its fourth component is black, not alpha, and drawing it as colour
+// and coverage would show another picture.
+bool CheckColourSpace(const opj_image_t& image, std::string* error) {
+    if (image.color_space == OPJ_CLRSPC_CMYK) {
+        *error = "CMYK colour is not supported";
+        return false;
+    }
+    return true;
+}
+
 bool Validate(const opj_image_t& image, std::string* error) {
+    if (!CheckColourSpace(image, error)) {
+        return false;
+    }
     if (image.numcomps < 1 || image.numcomps > 4) {
         *error = "unsupported number of colour components";
         return false;
@@ -149,6 +196,9 @@ bool DecodeJpeg2000(const uint8_t* data, size_t size, DecodedImage* out, std::st
     // The size is checked before anything is decoded, so a lying header cannot ask for gigabytes.
     ok = ok && Validate(*image, error);
     ok = ok && opj_decode(codec, stream, image) && opj_end_decompress(codec, stream);
+    // A JP2 file's colour box is read with the header, but the library settles the colour space
+    // only once it has decoded.
+    ok = ok && CheckColourSpace(*image, error);
     if (ok) {
         for (uint32_t i = 0; i < image->numcomps; ++i) {
             const opj_image_comp_t& comp = image->comps[i];
@@ -162,6 +212,8 @@ bool DecodeJpeg2000(const uint8_t* data, size_t size, DecodedImage* out, std::st
         const uint32_t width = image->x1 - image->x0;
         const uint32_t height = image->y1 - image->y0;
         const opj_image_comp_t* comps = image->comps;
+        const bool ycc = image->numcomps >= 3 && (image->color_space == OPJ_CLRSPC_SYCC ||
+                                                  image->color_space == OPJ_CLRSPC_EYCC);
         std::vector<uint32_t> pixels(size_t(width) * height);
         for (uint32_t y = 0; y < height; ++y) {
             const uint32_t gy = image->y0 + y;
@@ -177,9 +229,13 @@ bool DecodeJpeg2000(const uint8_t* data, size_t size, DecodedImage* out, std::st
                         a = SampleAt(comps[1], gx, gy);
                         break;
                     default:
-                        r = SampleAt(comps[0], gx, gy);
-                        g = SampleAt(comps[1], gx, gy);
-                        b = SampleAt(comps[2], gx, gy);
+                        if (ycc) {
+                            YccToRgb(comps, gx, gy, &r, &g, &b);
+                        } else {
+                            r = SampleAt(comps[0], gx, gy);
+                            g = SampleAt(comps[1], gx, gy);
+                            b = SampleAt(comps[2], gx, gy);
+                        }
                         if (image->numcomps == 4) {
                             a = SampleAt(comps[3], gx, gy);
                         }

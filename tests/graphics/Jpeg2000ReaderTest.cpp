@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "graphics/assets/ImageReader.h"
 
@@ -54,8 +56,20 @@ int Sample(int c, int x, int y, int prec) {
     return (x * 53 + y * 29 + c * 71 + x * y * 7) % (top + 1);
 }
 
-// Encodes a width x height picture losslessly with OpenJPEG.
-std::string Encode(const Layout& layout, int width, int height) {
+// Component c's sample at component position (x, y).
+using SampleFunction = std::function<int(int c, int x, int y)>;
+
+// Encodes a width x height picture losslessly with OpenJPEG, its samples from sample (Sample
+// when empty), declaring the colour space (sRGB or grey by the number of components when
+// unspecified).
+std::string Encode(const Layout& layout, int width, int height, SampleFunction sample = {},
+                   OPJ_COLOR_SPACE space = OPJ_CLRSPC_UNSPECIFIED) {
+    if (!sample) {
+        sample = [&layout](int c, int x, int y) { return Sample(c, x, y, layout.prec); };
+    }
+    if (space == OPJ_CLRSPC_UNSPECIFIED) {
+        space = layout.comps >= 3 ? OPJ_CLRSPC_SRGB : OPJ_CLRSPC_GRAY;
+    }
     opj_image_cmptparm_t params[4];
     std::memset(params, 0, sizeof(params));
     for (int c = 0; c < layout.comps; ++c) {
@@ -67,8 +81,7 @@ std::string Encode(const Layout& layout, int width, int height) {
         params[c].prec = OPJ_UINT32(layout.prec);
         params[c].sgnd = 0;
     }
-    opj_image_t* image = opj_image_create(OPJ_UINT32(layout.comps), params,
-                                          layout.comps >= 3 ? OPJ_CLRSPC_SRGB : OPJ_CLRSPC_GRAY);
+    opj_image_t* image = opj_image_create(OPJ_UINT32(layout.comps), params, space);
     image->x0 = 0;
     image->y0 = 0;
     image->x1 = OPJ_UINT32(width);
@@ -78,7 +91,7 @@ std::string Encode(const Layout& layout, int width, int height) {
         comp.alpha = (c == 1 && layout.comps == 2) || c == 3 ? 1 : 0;
         for (OPJ_UINT32 y = 0; y < comp.h; ++y) {
             for (OPJ_UINT32 x = 0; x < comp.w; ++x) {
-                comp.data[y * comp.w + x] = Sample(c, int(x), int(y), layout.prec);
+                comp.data[y * comp.w + x] = sample(c, int(x), int(y));
             }
         }
     }
@@ -204,6 +217,81 @@ TEST(Jpeg2000ReaderTest, TruncatedCorruptedAndLyingFilesFailCleanly) {
     EXPECT_FALSE(DecodeImage("huge.j2k", reinterpret_cast<const uint8_t*>(file.data()), file.size(),
                              &d, &error));
     EXPECT_FALSE(error.empty());
+}
+
+namespace {
+
+// Sets the enumerated colour space of a JP2 file's colour box (the encoder writes only sRGB,
+// grey and sYCC).
+void DeclareColourSpace(std::string* file, uint32_t enumerated) {
+    const size_t colr = file->find("colr");
+    ASSERT_NE(colr, std::string::npos);
+    ASSERT_EQ((*file)[colr + 4], 1) << "an enumerated colour space";
+    for (int i = 0; i < 4; ++i) {
+        (*file)[colr + 7 + size_t(i)] = char((enumerated >> (8 * (3 - i))) & 0xFF);
+    }
+}
+
+}  // namespace
+
+// Files declaring a luma and colour-difference space come back as the RGB they stand for, with
+// colour differences at half the size in each direction; a CMYK file is refused by name rather
+// than drawn with black as its coverage.
+TEST(Jpeg2000ReaderTest, DeclaredColourSpacesAreConvertedOrRefused) {
+    // Blocks of 4 x 4 pixels in six colours.
+    const uint32_t colours[6] = {0xE6282Au, 0x28C828u, 0x283CE6u, 0xF0DC28u, 0xFFFFFFu, 0x101820u};
+    const int width = 12;
+    const int height = 8;
+    auto colourAt = [&](int x, int y) { return colours[(y / 4) * 3 + x / 4]; };
+    // The full-range luma and colour differences of sRGB (the forward transform).
+    auto ycc = [&](int c, int x, int y) {
+        const uint32_t rgb = colourAt(x, y);
+        const double r = double((rgb >> 16) & 0xFF), g = double((rgb >> 8) & 0xFF),
+                     b = double(rgb & 0xFF);
+        const double luma = 0.299 * r + 0.587 * g + 0.114 * b;
+        const double value = c == 0   ? luma
+                             : c == 1 ? 128.0 + (b - luma) / 1.772
+                                      : 128.0 + (r - luma) / 1.402;
+        return int(std::lround(std::clamp(value, 0.0, 255.0)));
+    };
+    // The colour differences are sampled at half size: component position (x, y) stands for
+    // the picture's (2x, 2y), inside the same block.
+    auto subsampled = [&](int c, int x, int y) {
+        return c == 0 ? ycc(c, x, y) : ycc(c, 2 * x, 2 * y);
+    };
+    const Layout layout{"ycc.jp2", true, 3, 8, 2};
+    std::string sycc = Encode(layout, width, height, subsampled, OPJ_CLRSPC_SYCC);
+    std::string eycc = sycc;
+    DeclareColourSpace(&eycc, 24);
+    for (const std::string* file : {&sycc, &eycc}) {
+        SCOPED_TRACE(file == &sycc ? "sYCC" : "e-YCC");
+        DecodedImage d;
+        std::string error;
+        ASSERT_TRUE(DecodeImage("ycc.jp2", reinterpret_cast<const uint8_t*>(file->data()),
+                                file->size(), &d, &error))
+            << error;
+        ASSERT_EQ(d.mWidth, width);
+        ASSERT_EQ(d.mHeight, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const uint32_t got = d.mPixels[size_t(y * width + x)];
+                const uint32_t want = colourAt(x, y);
+                EXPECT_EQ(got >> 24, 0xFFu);
+                for (int shift : {16, 8, 0}) {
+                    EXPECT_NEAR(int((got >> shift) & 0xFF), int((want >> shift) & 0xFF), 2)
+                        << "at " << x << "," << y;
+                }
+            }
+        }
+    }
+
+    std::string cmyk = Encode(Layout{"cmyk.jp2", true, 4, 8, 1}, 8, 8);
+    DeclareColourSpace(&cmyk, 12);
+    DecodedImage d;
+    std::string error;
+    EXPECT_FALSE(DecodeImage("cmyk.jp2", reinterpret_cast<const uint8_t*>(cmyk.data()), cmyk.size(),
+                             &d, &error));
+    EXPECT_NE(error.find("CMYK"), std::string::npos) << error;
 }
 
 TEST(Jpeg2000ReaderTest, FilesAreFoundAndReadByName) {
