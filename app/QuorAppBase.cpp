@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/AppAudioControl.h"
@@ -611,7 +612,29 @@ void QuorAppBase::StartLoadingThread() {
 
 void QuorAppBase::StopLoadingThread() {
     mAbortLoading = true;
+    if (!mLoadingThread.joinable()) {
+        return;
+    }
+    // The loader stops at its next check of the flag, between files; a quit must not wait for
+    // a decode of one huge file to end.
+    const uint64_t start = mClock->NowMs();
+    while (!mLoadingFinished.load() && mClock->NowMs() - start < uint64_t(kLoaderStopWaitMs)) {
+        mClock->SleepMs(5);
+    }
+    if (!mLoadingFinished.load()) {
+        LeaveLoadingThreadRunning();
+        return;
+    }
     JoinLoadingThread();
+}
+
+void QuorAppBase::LeaveLoadingThreadRunning() {
+    LogWarning("Quitting while the loader is still inside a file: the process ends without it");
+    mSettings.mInProgress = false;
+    if (!mScreenSaverMode && mInitDone) {
+        SaveSettings();
+    }
+    std::_Exit(mExitCode);
 }
 
 void QuorAppBase::JoinLoadingThread() {

@@ -287,14 +287,24 @@ protected:
     // The quit sequence on the main thread: stops accepting input, hides the window, restores
     // the display mode and writes the settings with "in-progress" cleared.
     virtual void DoQuit();
+    // Ends the process when the loading thread did not stop in time: the settings are written
+    // with "in-progress" cleared and the process exits with its status, without joining the
+    // thread or freeing the tables it fills. Nothing else is lost: the loader writes only whole
+    // files, and no player's progress can change before loading completes.
+    virtual void LeaveLoadingThreadRunning();
+    // Waits for the loading thread to end, however long it takes.
+    void JoinLoadingThread();
 
     // Loading progress: the total, and one item counted (from the loading thread).
     void SetLoadingTotal(int total) { mLoadingTotal.store(total); }
     int GetLoadingTotal() const { return mLoadingTotal.load(); }
     void CountLoadedItem() { mLoadingCount.fetch_add(1); }
-    // Asks the loading thread to stop and waits for it. A derived class whose LoadingThreadProc
-    // uses its own members calls it first in its destructor, before those members go.
+    // Asks the loading thread to stop and waits for it, at most kLoaderStopWaitMs of the clock; a
+    // loader still busy then (inside one file's decode, which has no point to stop at) is left
+    // to LeaveLoadingThreadRunning. A derived class whose LoadingThreadProc uses its own members
+    // calls it first in its destructor, before those members go.
     void StopLoadingThread();
+    static constexpr int kLoaderStopWaitMs = 1000;
     // Whether the loading thread has been asked to stop early (quit during loading).
     bool IsLoadingAborted() const { return mAbortLoading.load(); }
     // The same flag, for loaders that poll it themselves.
@@ -316,7 +326,6 @@ private:
     void ApplyCursor();
     void UpdateAreaRects();
     void StartLoadingThread();
-    void JoinLoadingThread();
     void CheckLoadingProgress();
     int RunUpdateRounds(uint64_t now);
     // With idle waiting on and nothing scheduled: waits for an event, then catches up the

@@ -52,6 +52,28 @@ public:
     int handOvers = 0;
 };
 
+// Its loading thread stands for one inside a decode: deaf to the abort flag.
+struct StuckLoaderApp : GameApp {
+    StuckLoaderApp() : GameApp("Test", "v1.2", 1024, 768) {}
+    void LoadingThreadProc() override {
+        inside = true;
+        // Deaf to the abort flag, as a decoder is; a bound of its own lets a shutdown that
+        // waits for it fail instead of hanging.
+        for (int i = 0; i < 5000 && !release; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    void LeaveLoadingThreadRunning() override {
+        ++left;
+        release = true;  // the test's process goes on: the thread ends and is joined
+        JoinLoadingThread();
+    }
+    std::atomic<bool> inside{false};
+    std::atomic<bool> release{false};
+    int left = 0;
+    static constexpr int kWaitMs = kLoaderStopWaitMs;
+};
+
 // Stands for the title screen that the loading-complete step tells.
 class FakeTitle : public LoadingCompleteListener {
 public:
@@ -256,6 +278,32 @@ TEST(MainLoop, QuitDuringLoadingJoinsTheLoadingThread) {
     gTitleScreen = nullptr;
     delete app;
     EXPECT_EQ(gApp, nullptr);
+}
+
+// A loader inside one file's decode has no point at which to see the abort flag: a quit waits
+// for it a bounded time of the clock, then leaves it running (the process ends) instead of
+// joining it.
+TEST(MainLoop, QuitDoesNotWaitForALoaderInsideADecode) {
+    TempUserFolder folder;
+    ManualClock clock;
+    FakeTitle title;
+    gTitleScreen = &title;
+    auto* app = new StuckLoaderApp;
+    app->SetClock(&clock);
+    ASSERT_TRUE(app->Init());
+    app->BeginRun();
+    while (!app->inside) {
+        std::this_thread::yield();
+    }
+    app->Quit();
+    EXPECT_FALSE(app->MainLoopStep());
+    const uint64_t before = clock.GetSleptMs();
+    app->Shutdown();
+    EXPECT_EQ(app->left, 1);
+    EXPECT_LE(clock.GetSleptMs() - before, uint64_t(StuckLoaderApp::kWaitMs) + 5u);
+    EXPECT_EQ(title.completions, 0);
+    gTitleScreen = nullptr;
+    delete app;
 }
 
 TEST_F(MainLoopTest, VSyncPacingFollowsTheScreenMode) {
