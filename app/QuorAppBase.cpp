@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "app/AppAudioControl.h"
 #include "core/expr/MainThread.h"
@@ -616,10 +617,12 @@ void QuorAppBase::StopLoadingThread() {
         return;
     }
     // The loader stops at its next check of the flag, between files; a quit must not wait for
-    // a decode of one huge file to end.
-    const uint64_t start = mClock->NowMs();
-    while (!mLoadingFinished.load() && mClock->NowMs() - start < uint64_t(kLoaderStopWaitMs)) {
-        mClock->SleepMs(5);
+    // a decode of one huge file to end. Real time, not the game's clock: this bounds how long
+    // the quit takes.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kLoaderStopWaitMs);
+    while (!mLoadingFinished.load() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (!mLoadingFinished.load()) {
         LeaveLoadingThreadRunning();
@@ -634,6 +637,7 @@ void QuorAppBase::LeaveLoadingThreadRunning() {
     if (!mScreenSaverMode && mInitDone) {
         SaveSettings();
     }
+    std::fflush(nullptr);
     std::_Exit(mExitCode);
 }
 

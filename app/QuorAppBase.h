@@ -299,7 +299,7 @@ protected:
     void SetLoadingTotal(int total) { mLoadingTotal.store(total); }
     int GetLoadingTotal() const { return mLoadingTotal.load(); }
     void CountLoadedItem() { mLoadingCount.fetch_add(1); }
-    // Asks the loading thread to stop and waits for it, at most kLoaderStopWaitMs of the clock; a
+    // Asks the loading thread to stop and waits for it, at most kLoaderStopWaitMs (real time); a
     // loader still busy then (inside one file's decode, which has no point to stop at) is left
     // to LeaveLoadingThreadRunning. A derived class whose LoadingThreadProc uses its own members
     // calls it first in its destructor, before those members go.

@@ -52,14 +52,14 @@ public:
     int handOvers = 0;
 };
 
-// Its loading thread stands for one inside a decode: deaf to the abort flag.
+// Its loading thread stands for one inside a decode: deaf to the abort flag, it ends only when
+// the test lets it (or, should a shutdown join it, after a minute, so that the test fails rather
+// than hangs).
 struct StuckLoaderApp : GameApp {
     StuckLoaderApp() : GameApp("Test", "v1.2", 1024, 768) {}
     void LoadingThreadProc() override {
         inside = true;
-        // Deaf to the abort flag, as a decoder is; a bound of its own lets a shutdown that
-        // waits for it fail instead of hanging.
-        for (int i = 0; i < 5000 && !release; ++i) {
+        for (int i = 0; i < 60000 && !release; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -71,7 +71,6 @@ struct StuckLoaderApp : GameApp {
     std::atomic<bool> inside{false};
     std::atomic<bool> release{false};
     int left = 0;
-    static constexpr int kWaitMs = kLoaderStopWaitMs;
 };
 
 // Stands for the title screen that the loading-complete step tells.
@@ -281,8 +280,7 @@ TEST(MainLoop, QuitDuringLoadingJoinsTheLoadingThread) {
 }
 
 // A loader inside one file's decode has no point at which to see the abort flag: a quit waits
-// for it a bounded time of the clock, then leaves it running (the process ends) instead of
-// joining it.
+// for it a bounded time, then leaves it running (the process ends) instead of joining it.
 TEST(MainLoop, QuitDoesNotWaitForALoaderInsideADecode) {
     TempUserFolder folder;
     ManualClock clock;
@@ -297,10 +295,8 @@ TEST(MainLoop, QuitDoesNotWaitForALoaderInsideADecode) {
     }
     app->Quit();
     EXPECT_FALSE(app->MainLoopStep());
-    const uint64_t before = clock.GetSleptMs();
     app->Shutdown();
     EXPECT_EQ(app->left, 1);
-    EXPECT_LE(clock.GetSleptMs() - before, uint64_t(StuckLoaderApp::kWaitMs) + 5u);
     EXPECT_EQ(title.completions, 0);
     gTitleScreen = nullptr;
     delete app;
