@@ -1,15 +1,17 @@
 // The shipped sound effects and music, read by the game's own audio readers: every sound and
 // track the code, the scripts, the set table and tests/content/assets.txt name is in the asset
-// catalogue; every file the catalogue names decodes; every track lasts at least a minute and
-// its end leads into its start without a click.
+// catalogue, and every sound it ships is played by something; every file the catalogue names
+// decodes; every track lasts at least a minute and its end leads into its start without a click.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -244,6 +246,66 @@ TEST_F(SoundContentTest, EverySoundAndTrackAScriptNamesExists) {
             << kind << " \"" << name << "\" is not in assets.xml";
     });
     RecordProperty("names_checked", checked);
+}
+
+// The sound names the code plays or looks up: each literal as a pattern, where a "%d" of a name
+// built at run time ("reveal%d") stands for any number.
+std::vector<std::regex> SoundNamesOfTheCode() {
+    std::vector<std::regex> patterns;
+    const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    for (const auto& [path, source] : contenttest::GameSources()) {
+        for (const char* call :
+             {"LookupAssetTableB(\"", "LookupAssetTableB2(\"", "PlaySoundEffectByName(\"",
+              "PlaySoundEffectByName(StrFormat(\"", "PlayNamedSample(\"", "FindSound(\""}) {
+            const std::string& text = source;
+            for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at)) {
+                at += std::strlen(call);
+                const size_t end = text.find('"', at);
+                if (end == std::string::npos) {
+                    break;
+                }
+                std::string name = std::regex_replace(text.substr(at, end - at), special, "\\$&");
+                for (size_t d = name.find("%d"); d != std::string::npos; d = name.find("%d")) {
+                    name.replace(d, 2, "[0-9]+");
+                }
+                patterns.emplace_back(name);
+            }
+        }
+    }
+    return patterns;
+}
+
+// A sound that ships and that nothing plays is a silence the player was meant to hear; a file
+// the catalogue does not name is weight nobody hears.
+TEST_F(SoundContentTest, EveryShippedSoundIsPlayedByAScriptOrTheCode) {
+    std::set<std::string> played;
+    contenttest::ForEachScriptLiteral([&](const std::string&, const AnimationCommand& command,
+                                          const std::string& param, const std::string& name) {
+        const char* kind = SoundKindOf(command.mCommand, param);
+        if (kind != nullptr && std::string(kind) == "sound" && command.mCommand != "stop-sound") {
+            played.insert(name);
+        }
+    });
+    const std::vector<std::regex> code = SoundNamesOfTheCode();
+    ASSERT_FALSE(mSounds.empty());
+    for (const auto& [name, path] : mSounds) {
+        bool named = false;
+        for (const std::regex& pattern : code) {
+            named = named || std::regex_match(name, pattern);
+        }
+        EXPECT_TRUE(played.count(name) > 0 || named)
+            << "sound " << name << " (" << path
+            << ") ships, but no script plays it and the code never names it";
+    }
+    std::set<std::string> catalogued;
+    for (const auto& [name, path] : mSounds) {
+        catalogued.insert(std::filesystem::path(path).lexically_normal().string());
+    }
+    for (const auto& file : std::filesystem::recursive_directory_iterator("sounds")) {
+        const std::string path = file.path().lexically_normal().string();
+        EXPECT_TRUE(!file.is_regular_file() || catalogued.count(path) > 0)
+            << path << " ships, but the catalogue names no sound for it";
+    }
 }
 
 TEST_F(SoundContentTest, AudioStaysSmall) {
