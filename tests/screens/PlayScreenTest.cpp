@@ -578,6 +578,14 @@ TEST_F(PlayScreenTest, EveryStepOfPlayIsHeardAndNothingRattles) {
     EXPECT_TRUE(SpacedApart(heard.Ticks("number_pop", mark), 9));
     PlayTileGrid* grid = play->GetGrid();
     const PlayModel& model = grid->GetModel();
+    const int size = model.GetSize();
+    int numbers = 0;
+    for (int i = 0; i < size; ++i) {
+        numbers +=
+            static_cast<int>(model.GetClues().columns[i].size() + model.GetClues().rows[i].size());
+    }
+    RecordProperty("clue_numbers", numbers);
+    RecordProperty("number_pops", heard.Count("number_pop", mark));
     const FPoint origin = grid->LocalToGlobal();
     const int t = grid->GetTileSize();
     const auto at = [&](int cell) { return cell * t + t / 2; };
@@ -681,7 +689,7 @@ TEST_F(PlayScreenTest, EveryStepOfPlayIsHeardAndNothingRattles) {
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
     LevelCompleteMenu* complete = session->FindMenu<LevelCompleteMenu>();
     ASSERT_TRUE(session->StepUntil([&] { return complete->GetPrimaryButton() != nullptr; }));
-    EXPECT_EQ(heard.Count(StrFormat("reveal%d", model.GetSize()), mark), 1);
+    EXPECT_EQ(heard.Count(StrFormat("reveal%d", size), mark), 1);
     EXPECT_EQ(heard.Count("level_complete", mark), 1);
     EXPECT_EQ(heard.Count("level_fail", mark), 0);
     EXPECT_EQ(heard.Count("explosion", mark), 0);
