@@ -446,8 +446,15 @@ void PlayPuzzleMenu::ShowToolLegends() {
 }
 
 void PlayPuzzleMenu::NextTool() {
-    if (!mTools.empty()) {
-        SelectTool((mCurrentTool + 1) % static_cast<int>(mTools.size()));
+    if (mTools.empty()) {
+        return;
+    }
+    const int before = mCurrentTool;
+    SelectTool((mCurrentTool + 1) % static_cast<int>(mTools.size()));
+    // The right button and the space bar change tools without a button press to hear.
+    auto* app = dynamic_cast<GameApp*>(gApp);
+    if (mCurrentTool != before && app != nullptr) {
+        app->PlaySoundEffectByName("tool_switch");
     }
 }
 

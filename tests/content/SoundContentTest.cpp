@@ -1,12 +1,14 @@
 // The shipped sound effects and music, read by the game's own audio readers: every sound and
 // track the code, the scripts, the set table and tests/content/assets.txt name is in the asset
-// catalogue; every file the catalogue names decodes; every track lasts at least a minute and
-// its end leads into its start without a click.
+// catalogue, and every sound it ships is played by something; every file the catalogue names
+// decodes; every track lasts at least a minute and its end leads into its start without a click.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -244,6 +246,81 @@ TEST_F(SoundContentTest, EverySoundAndTrackAScriptNamesExists) {
             << kind << " \"" << name << "\" is not in assets.xml";
     });
     RecordProperty("names_checked", checked);
+}
+
+// The sound names the code plays or looks up, as the code writes them: a "%d" of a name built
+// at run time ("reveal%d") stands for a number.
+std::vector<std::string> SoundNamesOfTheCode() {
+    std::vector<std::string> names;
+    for (const auto& [path, source] : contenttest::GameSources()) {
+        for (const char* call :
+             {"LookupAssetTableB(\"", "LookupAssetTableB2(\"", "PlaySoundEffectByName(\"",
+              "PlaySoundEffectByName(StrFormat(\"", "PlayNamedSample(\"", "FindSound(\""}) {
+            const std::string& text = source;
+            const size_t length = std::strlen(call);
+            for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at)) {
+                at += length;
+                const size_t end = text.find('"', at);
+                if (end == std::string::npos) {
+                    break;
+                }
+                names.push_back(text.substr(at, end - at));
+            }
+        }
+    }
+    return names;
+}
+
+// Whether name is what the code's written name gives, with a number for its "%d".
+bool IsCodeName(const std::string& name, const std::string& written) {
+    const size_t number = written.find("%d");
+    if (number == std::string::npos) {
+        return name == written;
+    }
+    const std::string before = written.substr(0, number);
+    const std::string after = written.substr(number + 2);
+    if (name.size() <= before.size() + after.size() ||
+        name.compare(0, before.size(), before) != 0 ||
+        name.compare(name.size() - after.size(), after.size(), after) != 0) {
+        return false;
+    }
+    const std::string digits =
+        name.substr(before.size(), name.size() - before.size() - after.size());
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// A sound that ships and that nothing plays is a silence the player was meant to hear; a file
+// the catalogue does not name is weight nobody hears.
+TEST_F(SoundContentTest, EveryShippedSoundIsPlayedByAScriptOrTheCode) {
+    std::set<std::string> played;
+    contenttest::ForEachScriptLiteral([&](const std::string&, const AnimationCommand& command,
+                                          const std::string& param, const std::string& name) {
+        const char* kind = SoundKindOf(command.mCommand, param);
+        if (kind != nullptr && std::string(kind) == "sound" && command.mCommand != "stop-sound") {
+            played.insert(name);
+        }
+    });
+    const std::vector<std::string> code = SoundNamesOfTheCode();
+    ASSERT_FALSE(mSounds.empty());
+    for (const auto& [name, path] : mSounds) {
+        bool named = false;
+        for (const std::string& written : code) {
+            named = named || IsCodeName(name, written);
+        }
+        EXPECT_TRUE(played.count(name) > 0 || named)
+            << "sound " << name << " (" << path
+            << ") ships, but no script plays it and the code never names it";
+    }
+    std::set<std::string> catalogued;
+    for (const auto& [name, path] : mSounds) {
+        catalogued.insert(std::filesystem::path(path).lexically_normal().string());
+    }
+    for (const auto& file : std::filesystem::recursive_directory_iterator("sounds")) {
+        const std::string path = file.path().lexically_normal().string();
+        EXPECT_TRUE(!file.is_regular_file() || catalogued.count(path) > 0)
+            << path << " ships, but the catalogue names no sound for it";
+    }
 }
 
 TEST_F(SoundContentTest, AudioStaysSmall) {

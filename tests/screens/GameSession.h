@@ -159,6 +159,9 @@ public:
         for (int i = 0; i < updates; ++i) {
             clock.Advance(10);
             app->MainLoopStep();
+            if (afterUpdate) {
+                afterUpdate();
+            }
         }
     }
 
@@ -336,4 +339,6 @@ public:
     TempUserFolder folder;  // before app: the application writes into it until it is deleted
     ManualClock clock;
     std::unique_ptr<MyGameApp> app;
+    // Run after each update that Step makes (a test's own sound player keeps time with it).
+    std::function<void()> afterUpdate;
 };

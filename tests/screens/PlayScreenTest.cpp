@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "GameSession.h"
+#include "audio/SoundPlayer.h"
 #include "audio/TrackInterface.h"
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/util/StringUtil.h"
@@ -34,6 +35,7 @@
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/Board.h"
 #include "menus/NoticeMenu.h"
+#include "support/RecordingSounds.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/DynamicWidget.h"
@@ -478,6 +480,219 @@ TEST_F(PlayScreenTest, TheHintMeterFillsFromRevealsAndAClickedFullBulbUncoversTi
     ASSERT_TRUE(saved.read);
     EXPECT_GT(SavedPuzzle(saved, kSaltmere, 0).mBestTime, 0);
     EXPECT_FALSE(SavedPuzzle(saved, kSaltmere, 0).mWithoutHints);
+}
+
+// The sounds asked of the application's sound player, each with the update it was asked in; it
+// stands in for the game's own player while it is alive.
+class HeardSounds {
+public:
+    explicit HeardSounds(GameSession* session)
+        : mSession(session), mGamePlayer(session->app->mSoundPlayer) {
+        mSounds.player = &mPlayer;
+        session->app->mSoundPlayer = &mPlayer;
+        session->afterUpdate = [this] { mPlayer.Update(); };
+    }
+    ~HeardSounds() {
+        mSession->afterUpdate = nullptr;
+        if (mSession->app) {
+            mSession->app->mSoundPlayer = mGamePlayer;
+        }
+    }
+    // A point in the record; Ticks counts from it.
+    size_t Mark() const { return mSounds.heard.size(); }
+    // The updates at which name was heard since mark.
+    std::vector<int> Ticks(const std::string& name, size_t mark) const {
+        const int id = AssetManager::Get().FindSound(name);
+        EXPECT_GE(id, 0) << name << " is not loaded";
+        std::vector<int> ticks;
+        for (size_t i = mark; i < mSounds.heard.size(); ++i) {
+            if (mSounds.heard[i].first == id) {
+                ticks.push_back(mSounds.heard[i].second);
+            }
+        }
+        return ticks;
+    }
+    int Count(const std::string& name, size_t mark) const {
+        return static_cast<int>(Ticks(name, mark).size());
+    }
+
+private:
+    struct TimedSounds : RecordingSoundManager {
+        const SoundPlayer* player = nullptr;
+        std::vector<std::pair<int, int>> heard;  // sound id, tick
+        SoundInstance* GetSoundInstance(int id) override {
+            heard.emplace_back(id, player->GetTick());
+            return RecordingSoundManager::GetSoundInstance(id);
+        }
+    };
+    GameSession* mSession;
+    SoundPlayer* mGamePlayer;
+    TimedSounds mSounds;
+    SoundPlayer mPlayer{&mSounds, [] { return 1.0; }};
+};
+
+// The closest two of ticks are at least gap apart.
+::testing::AssertionResult SpacedApart(const std::vector<int>& ticks, int gap) {
+    for (size_t i = 1; i < ticks.size(); ++i) {
+        if (ticks[i] - ticks[i - 1] < gap) {
+            return ::testing::AssertionFailure()
+                   << "heard at " << ticks[i - 1] << " and again at " << ticks[i];
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Every step of play is heard: the clue numbers landing, each tile of a stroke and each spark
+// it sends to the hint meter, a tool change, a mark, a slip and its mark on the meter, a spent
+// hint and the tiles it uncovers, the explosion and the falling tiles of a lost board with its
+// page, and a solve's reveal with its page. Repeats within a few updates are held back, so the
+// flurry of landing numbers does not rattle, while every tile of a stroke is heard.
+TEST_F(PlayScreenTest, EveryStepOfPlayIsHeardAndNothingRattles) {
+    Begin([](PlayerState& state) { state.mToggleMode = true; });
+    HeardSounds heard(session.get());
+
+    // A puzzle with a row of three solid cells or more, and more holes to slip on than the one
+    // to mark and the mistakes allowed.
+    int chosen = -1;
+    for (int p = 0; p < CountCatalogPuzzles(kDefaultGameName, 0, kSaltmere) && chosen < 0; ++p) {
+        const CellGrid& solution = FindPuzzle(kDefaultGameName, {0, kSaltmere, p})->mSolution;
+        const PlayModel model(solution, FindGridSettings(int(solution.size()))->mMistakes);
+        int holes = 0;
+        int longest = 0;
+        for (int b = 0; b < model.GetSize(); ++b) {
+            for (int a = 0, run = 0; a < model.GetSize(); ++a) {
+                run = model.IsSolid(a, b) ? run + 1 : 0;
+                longest = std::max(longest, run);
+                holes += !model.IsSolid(a, b) && !model.GetClues().columns[a].empty() &&
+                         !model.GetClues().rows[b].empty();
+            }
+        }
+        chosen = longest >= 3 && holes > model.GetAllowedMistakes() + 1 ? p : -1;
+    }
+    ASSERT_GE(chosen, 0);
+
+    size_t mark = heard.Mark();
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, chosen);
+    ASSERT_NE(play, nullptr);
+    EXPECT_GE(heard.Count("number_pop", mark), 1);
+    EXPECT_TRUE(SpacedApart(heard.Ticks("number_pop", mark), 9));
+    PlayTileGrid* grid = play->GetGrid();
+    const PlayModel& model = grid->GetModel();
+    const int size = model.GetSize();
+    int numbers = 0;
+    for (int i = 0; i < size; ++i) {
+        numbers +=
+            static_cast<int>(model.GetClues().columns[i].size() + model.GetClues().rows[i].size());
+    }
+    RecordProperty("clue_numbers", numbers);
+    RecordProperty("number_pops", heard.Count("number_pop", mark));
+    const FPoint origin = grid->LocalToGlobal();
+    const int t = grid->GetTileSize();
+    const auto at = [&](int cell) { return cell * t + t / 2; };
+
+    // One stroke along the longest run of hidden solid cells of a row.
+    int row = 0, first = 0, length = 0;
+    for (int b = 0; b < model.GetSize(); ++b) {
+        for (int a = 0, run = 0; a < model.GetSize(); ++a) {
+            run = model.IsSolid(a, b) && !model.IsResolved(a, b) ? run + 1 : 0;
+            if (run > length) {
+                row = b, first = a - run + 1, length = run;
+            }
+        }
+    }
+    ASSERT_GE(length, 3);
+    mark = heard.Mark();
+    const int x0 = static_cast<int>(origin.mX);
+    const int y0 = static_cast<int>(origin.mY);
+    session->app->OnMouseMove(x0 + at(first), y0 + at(row));
+    session->app->OnMouseDown(x0 + at(first), y0 + at(row), 1);
+    session->app->OnMouseMove(x0 + at(first + length - 1), y0 + at(row));
+    session->app->OnMouseUp(x0 + at(first + length - 1), y0 + at(row), 1);
+    session->Step(150);
+    EXPECT_EQ(heard.Count("tile_solid", mark), length);
+    EXPECT_TRUE(SpacedApart(heard.Ticks("tile_solid", mark), 9));
+    EXPECT_EQ(heard.Count("hint_trail", mark), length);
+    EXPECT_EQ(heard.Count("hint_reveal", mark), 0);
+
+    // The right button takes the shovel, which marks a hole; the right button again, the brush.
+    const auto hidden = [&](bool solid) {
+        for (int a = 0; a < model.GetSize(); ++a) {
+            for (int b = 0; b < model.GetSize(); ++b) {
+                if (model.IsSolid(a, b) == solid && !model.IsResolved(a, b)) {
+                    return CellPos{a, b};
+                }
+            }
+        }
+        ADD_FAILURE() << "no hidden " << (solid ? "solid" : "hole") << " cell left";
+        return CellPos{0, 0};
+    };
+    mark = heard.Mark();
+    CellPos cell = hidden(false);
+    ClickCell(grid, cell.a, cell.b, -1);
+    EXPECT_EQ(play->GetCurrentTool(), 1);
+    ClickCell(grid, cell.a, cell.b);
+    ClickCell(grid, cell.a, cell.b, -1);
+    EXPECT_EQ(play->GetCurrentTool(), 0);
+    session->Step(30);
+    EXPECT_EQ(heard.Count("tool_switch", mark), 2);
+    EXPECT_EQ(heard.Count("tile_hole", mark), 1);
+    EXPECT_EQ(heard.Count("tile_invalid", mark), 0);
+
+    // A slip: the wrong tile, then its trail lands on the mistake meter.
+    mark = heard.Mark();
+    cell = hidden(false);
+    ClickCell(grid, cell.a, cell.b);
+    session->Step(100);
+    EXPECT_EQ(heard.Count("tile_invalid", mark), 1);
+    EXPECT_EQ(heard.Count("mistake_mark", mark), 1);
+
+    // The lit lantern spent: its tiles are uncovered from the meter, without a spark back.
+    HintMeter* meter = play->GetHintMeter();
+    const int reward = std::min(meter->GetHintReward(), CountHiddenSolid(model));
+    mark = heard.Mark();
+    session->ClickWidget(MeterChild(meter, "hint_use1"));
+    session->Step(150);
+    EXPECT_EQ(heard.Count("hint_use", mark), 1);
+    EXPECT_EQ(heard.Count("hint_reveal", mark), reward);
+    EXPECT_EQ(heard.Count("tile_solid", mark), reward);
+    EXPECT_EQ(heard.Count("hint_trail", mark), 0);
+    ASSERT_GT(CountHiddenSolid(model), 0);
+
+    // The last allowed slips, each its own stroke: the board is lost.
+    mark = heard.Mark();
+    const int more = model.GetAllowedMistakes() - model.GetMistakes();
+    for (int i = 0; i < more; ++i) {
+        cell = hidden(false);
+        ClickCell(grid, cell.a, cell.b);
+        session->Step(20);
+    }
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelFailMenu>(); }));
+    session->Step(5);
+    EXPECT_EQ(heard.Count("tile_invalid", mark), more);
+    EXPECT_EQ(heard.Count("mistake_mark", mark), more);
+    EXPECT_EQ(heard.Count("explosion", mark), 1);
+    EXPECT_EQ(heard.Count("tiles_fall", mark), 1);
+    EXPECT_EQ(heard.Count("level_fail", mark), 1);
+    EXPECT_EQ(heard.Count("level_complete", mark), 0);
+
+    // Again, solved: the picture's reveal, then the page once the picture is whole.
+    LevelFailMenu* fail = session->FindMenu<LevelFailMenu>();
+    ASSERT_TRUE(session->StepUntil([&] { return fail->GetPrimaryButton() != nullptr; }));
+    session->ClickWidget(fail->GetPrimaryButton());
+    PlayPuzzleMenu* again = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        again = session->FindMenu<PlayPuzzleMenu>();
+        return again != nullptr && again->GetState() == PlayPuzzleMenu::kPlaying;
+    }));
+    mark = heard.Mark();
+    Solve(again->GetGrid());
+    ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelCompleteMenu>(); }));
+    LevelCompleteMenu* complete = session->FindMenu<LevelCompleteMenu>();
+    ASSERT_TRUE(session->StepUntil([&] { return complete->GetPrimaryButton() != nullptr; }));
+    EXPECT_EQ(heard.Count(StrFormat("reveal%d", size), mark), 1);
+    EXPECT_EQ(heard.Count("level_complete", mark), 1);
+    EXPECT_EQ(heard.Count("level_fail", mark), 0);
+    EXPECT_EQ(heard.Count("explosion", mark), 0);
 }
 
 TEST_F(PlayScreenTest, TheMistakeMeterStandsOnItsPanelWhichShowsWithTheHud) {
