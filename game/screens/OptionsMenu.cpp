@@ -115,6 +115,7 @@ void OptionsMenu::AddSlider() {
         slider = mMouse;
         slider->SetValue(ValueFromMouseSpeed(gApp != nullptr ? gApp->GetMouseSpeed() : 1));
         mMousePlaced = true;
+        mMouseRowY = y;
     } else {
         return;
     }
@@ -127,7 +128,39 @@ void OptionsMenu::AddSlider() {
     slider->Resize(x, y - static_cast<float>((height - trackHeight) / 2),
                    track != nullptr ? track->GetWidth() : 0, height);
     slider->SetVisible(slider != mMouse || !IsWindowed());
+    NotePlaced(slider, slider->mY, y);
+    LayOutRows();
     MarkDirty();
+}
+
+void OptionsMenu::NotePlaced(Widget* control, float y, float scriptY) {
+    for (PlacedControl& placed : mPlaced) {
+        if (placed.control == control) {
+            placed.y = y;
+            placed.scriptY = scriptY;
+            return;
+        }
+    }
+    mPlaced.push_back({control, y, scriptY});
+}
+
+void OptionsMenu::LayOutRows() {
+    // The hidden row's height: from it to the next row down.
+    float shift = 0.0f;
+    if (mMousePlaced && !mMouse->mVisible) {
+        for (const PlacedControl& placed : mPlaced) {
+            const float below = placed.scriptY - mMouseRowY;
+            if (below > 0.0f && (shift == 0.0f || below < shift)) {
+                shift = below;
+            }
+        }
+    }
+    for (const PlacedControl& placed : mPlaced) {
+        const float y = placed.scriptY > mMouseRowY ? placed.y - shift : placed.y;
+        if (placed.control->mY != y) {
+            placed.control->Move(placed.control->mX, y);
+        }
+    }
 }
 
 void OptionsMenu::AddCheckbox() {
@@ -167,6 +200,8 @@ void OptionsMenu::AddCheckbox() {
                     look != nullptr ? look->GetWidth() : 0,
                     look != nullptr ? look->GetHeight() : 0);
     (*slot)->SetChecked(checked, false);
+    NotePlaced(*slot, (*slot)->mY, (*slot)->mY);
+    LayOutRows();
     if (type == "stretch") {
         mStretchDisabled =
             gApp == nullptr || gApp->mStretchedDisplaySize == gApp->mNormalDisplaySize;
@@ -184,6 +219,7 @@ void OptionsMenu::RefreshStretchBox() {
 
 void OptionsMenu::RefreshMouseSlider() {
     mMouse->SetVisible(mMousePlaced && mFull != nullptr && mFull->IsChecked());
+    LayOutRows();
 }
 
 void OptionsMenu::SliderValueChanged(Slider* slider, double value) {
@@ -194,8 +230,11 @@ void OptionsMenu::SliderValueChanged(Slider* slider, double value) {
     if (slider == mMusic) {
         app->SetChannelVolume("music", value);
     } else if (slider == mSfx) {
+        // The slider also reports the value on every release: a click on the track has already
+        // rung at its press, and a drag rings at no point, so only a new value rings.
+        const bool changed = value != app->GetSfxVolume();
         app->SetSfxVolume(value);
-        if (!slider->IsDragging()) {
+        if (changed && !slider->IsDragging()) {
             app->PlaySoundEffectByName("Bell");
         }
     } else if (slider == mMouse) {

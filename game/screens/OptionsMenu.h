@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "menus/DialogMenu.h"
 #include "widgets/controls/CheckboxListener.h"
@@ -56,6 +57,11 @@ private:
     // Stretch is shown only with full screen ticked and a stretched size that differs.
     void RefreshStretchBox();
     void RefreshMouseSlider();
+    // Notes where the script put a control (y: its top; scriptY: the row the script named).
+    void NotePlaced(Widget* control, float y, float scriptY);
+    // The rows below the mouse slider's close up while it is hidden, so a window's options show
+    // no empty row; they make room again when it shows.
+    void LayOutRows();
 
     std::string mGameName;
     std::string mCaller;
@@ -75,4 +81,11 @@ private:
     Checkbox* mStretch = nullptr;
     bool mStretchDisabled = false;
     bool mLeaving = false;
+    struct PlacedControl {
+        Widget* control;
+        float y;
+        float scriptY;
+    };
+    std::vector<PlacedControl> mPlaced;
+    float mMouseRowY = 0.0f;
 };
