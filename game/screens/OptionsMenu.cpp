@@ -46,6 +46,12 @@ double OptionsMenu::ValueFromMouseSpeed(int speed) {
     return static_cast<double>(speed - 1) / kMaxMouseSpeedSteps;
 }
 
+bool OptionsMenu::RingsBell(double volume, double value, bool dragging) {
+    // The slider also reports its value on every release: a click on the track has rung at its
+    // press already, and a drag rings at no point, so only a new value set by a click rings.
+    return value != volume && !dragging;
+}
+
 bool OptionsMenu::IsWindowed() {
     return gApp == nullptr || gApp->mWindowed;
 }
@@ -145,13 +151,22 @@ void OptionsMenu::NotePlaced(Widget* control, float y, float scriptY) {
 }
 
 void OptionsMenu::LayOutRows() {
-    // The hidden row's height: from it to the next row down.
+    // The rows below close up to the spacing they keep among themselves: from the row above the
+    // slider's to the one below it, less the step from that one to the next.
     float shift = 0.0f;
     if (mMousePlaced && !mMouse->mVisible) {
+        std::vector<float> rows;
         for (const PlacedControl& placed : mPlaced) {
-            const float below = placed.scriptY - mMouseRowY;
-            if (below > 0.0f && (shift == 0.0f || below < shift)) {
-                shift = below;
+            rows.push_back(placed.scriptY);
+        }
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        const auto below = std::upper_bound(rows.begin(), rows.end(), mMouseRowY);
+        if (below != rows.end()) {
+            shift = *below - mMouseRowY;
+            const auto above = std::lower_bound(rows.begin(), rows.end(), mMouseRowY);
+            if (above != rows.begin() && below + 1 != rows.end()) {
+                shift = std::max(0.0f, (*below - *(above - 1)) - (*(below + 1) - *below));
             }
         }
     }
@@ -230,11 +245,9 @@ void OptionsMenu::SliderValueChanged(Slider* slider, double value) {
     if (slider == mMusic) {
         app->SetChannelVolume("music", value);
     } else if (slider == mSfx) {
-        // The slider also reports the value on every release: a click on the track has already
-        // rung at its press, and a drag rings at no point, so only a new value rings.
-        const bool changed = value != app->GetSfxVolume();
+        const bool ring = RingsBell(app->GetSfxVolume(), value, slider->IsDragging());
         app->SetSfxVolume(value);
-        if (changed && !slider->IsDragging()) {
+        if (ring) {
             app->PlaySoundEffectByName("Bell");
         }
     } else if (slider == mMouse) {

@@ -42,6 +42,9 @@ public:
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;
     void Draw(Graphics* g) override;
 
+    // Whether the sound slider's report of value rings "Bell", the volume being volume: once
+    // for a click on the track, never for a drag or its release.
+    static bool RingsBell(double volume, double value, bool dragging);
     // The mouse speed a slider value gives (1 to 20) and back.
     static int MouseSpeedFromValue(double value);
     static double ValueFromMouseSpeed(int speed);
