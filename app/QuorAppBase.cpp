@@ -742,8 +742,8 @@ void QuorAppBase::SetCustomCursorsEnabled(bool enabled) {
 void QuorAppBase::ApplyCursor() {
     // The window system draws the custom pointer, so it keeps up with the pointer whatever the
     // frame rate; a widget without a picture yet leaves the system cursor up meanwhile.
-    Widget* wanted = mCustomCursors && mCursorWidget != mRefusedCursorWidget ? mCursorWidget
-                                                                             : nullptr;
+    Widget* wanted =
+        mCustomCursors && mCursorWidget != mRefusedCursorWidget ? mCursorWidget : nullptr;
     if (wanted != nullptr && wanted != mShownCursorWidget) {
         const CursorPicture picture = CursorPicture::FromWidget(*wanted);
         if (picture.Empty()) {
@@ -753,9 +753,10 @@ void QuorAppBase::ApplyCursor() {
                                              picture.GetHotY())) {
             mShownCursorWidget = wanted;
         } else {
-            LogWarning("The window system refused the %dx%d pointer picture; the system "
-                       "pointer stays.",
-                       picture.GetWidth(), picture.GetHeight());
+            LogWarning(
+                "The window system refused the %dx%d pointer picture; the system "
+                "pointer stays.",
+                picture.GetWidth(), picture.GetHeight());
             mRefusedCursorWidget = wanted;
             wanted = nullptr;
         }

@@ -494,12 +494,11 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     // pointer; beside the board the arrow again.
     if (canAskPointer) {
         DecodedImage brush;
-        ASSERT_TRUE(
-            ReadImageFile(SourcePath("content/images/ipad/brush_cursor_ipad.png"), &brush));
+        ASSERT_TRUE(ReadImageFile(SourcePath("content/images/ipad/brush_cursor_ipad.png"), &brush));
         PointerPicture seen;
         ASSERT_TRUE(x.MoveTo(layout.x + layout.tile / 2.0, layout.y + layout.tile / 2.0));
-        EXPECT_TRUE(WaitForPointer(
-            [&](const PointerPicture& p) { return p.width == brush.mWidth; }, &seen))
+        EXPECT_TRUE(
+            WaitForPointer([&](const PointerPicture& p) { return p.width == brush.mWidth; }, &seen))
             << "the pointer over the board is " << seen.width << "x" << seen.height;
         EXPECT_EQ(seen.width, brush.mWidth);
         EXPECT_EQ(seen.height, brush.mHeight);
@@ -667,9 +666,10 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
     Expect("main_menu_full_screen");
     ASSERT_NO_FATAL_FAILURE(sendAndMove(400, 300, &landX, &landY, &movedX, &movedY));
     x.DesignToScreen(400, 300, &sentX, &sentY);
-    std::printf("[ xvfb ] full screen: sent to (%d, %d), landed at (%d, %d); a mouse move of "
-                "(80, 40) went (%d, %d)\n",
-                sentX, sentY, landX, landY, movedX, movedY);
+    std::printf(
+        "[ xvfb ] full screen: sent to (%d, %d), landed at (%d, %d); a mouse move of "
+        "(80, 40) went (%d, %d)\n",
+        sentX, sentY, landX, landY, movedX, movedY);
     EXPECT_EQ(landX, sentX);
     EXPECT_EQ(landY, sentY);
     EXPECT_NEAR(movedX, 40, 1);

@@ -27,7 +27,8 @@ void CollectLayers(const Widget& widget, int x, int y, bool root, std::vector<La
         Image* image = dynamic->GetImage();
         if (image != nullptr && dynamic->mOpacity > 0.0f && image->GetCelWidth() > 0 &&
             image->GetCelHeight() > 0) {
-            out->push_back({image, dynamic->mFrames.mFrame, x, y, std::min(dynamic->mOpacity, 1.0f)});
+            out->push_back(
+                {image, dynamic->mFrames.mFrame, x, y, std::min(dynamic->mOpacity, 1.0f)});
         }
     }
     for (const Widget* child : widget.GetChildren()) {
