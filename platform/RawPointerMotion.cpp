@@ -108,11 +108,6 @@ bool RawPointerMotion::Open() {
     return false;
 }
 
-bool RawPointerMotion::IsRelativeDevice(int deviceId) {
-    (void)deviceId;
-    return true;
-}
-
 bool RawPointerMotion::TakeDeviceMotion() {
     return false;
 }
