@@ -12,7 +12,7 @@ libsdl2-dev libgl-dev libegl-dev libopengl-dev libgl1-mesa-dri libegl-mesa0
 libexpat1-dev libpng-dev libjpeg-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
 libvorbisidec-dev libmpg123-dev libxmp-dev
 glslang-dev glslang-tools libspirv-cross-c-shared-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-libopenjp2-7-dev libx11-dev libxi-dev
+libopenjp2-7-dev libx11-dev libxi-dev libxfixes-dev
 libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
 xvfb xdotool x11-apps
 clang-format-14 python3"

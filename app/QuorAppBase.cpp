@@ -32,6 +32,7 @@
 #include "widgets/MenuInterface.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
+#include "widgets/anim/CursorPicture.h"
 
 QuorAppBase* gApp = nullptr;
 
@@ -251,7 +252,7 @@ bool QuorAppBase::Init() {
     }
     UpdateAreaRects();
     ApplyVSyncPacing();
-    mPlatform->SetMouseSpeed(mSettings.mMouseSpeed);
+    ApplyMouseSpeed();
     ApplyCursor();
     mInitDone = true;
     return true;
@@ -442,6 +443,11 @@ void QuorAppBase::UpdateFrame() {
     {
         const WidgetWalk walk(mWalkDepth);
         mWidgetManager->UpdateFrame();
+    }
+    // A pointer widget asked for before its script added its picture is shown once it has one.
+    if (mCustomCursors && mCursorWidget != nullptr && mCursorWidget != mShownCursorWidget &&
+        mCursorWidget != mRefusedCursorWidget) {
+        ApplyCursor();
     }
     ++mUpdateCount;
     if (mVSyncPacing && mUpdateCount % kVSyncCheckUpdates == 0) {
@@ -727,8 +733,11 @@ void QuorAppBase::ProcessDeletionQueue() {
                 continue;  // taken back into a tree after it was queued: alive again
             }
             std::erase_if(mDialogs, [widget](const auto& entry) { return entry.second == widget; });
-            if (mCursorWidget == widget) {
-                mCursorWidget = nullptr;
+            if (mRefusedCursorWidget == widget) {
+                mRefusedCursorWidget = nullptr;
+            }
+            if (mCursorWidget == widget || mShownCursorWidget == widget) {
+                mCursorWidget = mCursorWidget == widget ? nullptr : mCursorWidget;
                 ApplyCursor();
             }
             delete widget;
@@ -758,12 +767,32 @@ void QuorAppBase::SetCustomCursorsEnabled(bool enabled) {
 }
 
 void QuorAppBase::ApplyCursor() {
-    // The custom pointer is a widget the game draws; the system pointer is hidden under it.
-    if (mCustomCursors && mCursorWidget != nullptr) {
-        mPlatform->SetSystemCursor(11);
-    } else {
-        mPlatform->SetSystemCursor(mCursor);
+    // The window system draws the custom pointer, so it keeps up with the pointer whatever the
+    // frame rate; a widget without a picture yet leaves the system cursor up meanwhile.
+    Widget* wanted =
+        mCustomCursors && mCursorWidget != mRefusedCursorWidget ? mCursorWidget : nullptr;
+    if (wanted != nullptr && wanted != mShownCursorWidget) {
+        const CursorPicture picture = CursorPicture::FromWidget(*wanted);
+        if (picture.Empty()) {
+            wanted = nullptr;
+        } else if (mPlatform->SetCursorImage(picture.GetPixels().data(), picture.GetWidth(),
+                                             picture.GetHeight(), picture.GetHotX(),
+                                             picture.GetHotY())) {
+            mShownCursorWidget = wanted;
+        } else {
+            LogWarning(
+                "The window system refused the %dx%d pointer picture; the system "
+                "pointer stays.",
+                picture.GetWidth(), picture.GetHeight());
+            mRefusedCursorWidget = wanted;
+            wanted = nullptr;
+        }
     }
+    if (wanted == nullptr && mShownCursorWidget != nullptr) {
+        mShownCursorWidget = nullptr;
+        mPlatform->SetCursorImage(nullptr, 0, 0, 0, 0);
+    }
+    mPlatform->SetSystemCursor(mCursor);
 }
 
 void QuorAppBase::PlaySoundEffect(int soundId, int minTicks, double volume) {
@@ -823,7 +852,15 @@ void QuorAppBase::SetAudioControl(AppAudioControl* audio) {
 void QuorAppBase::SetMouseSpeed(int speed) {
     mSettings.mMouseSpeed = std::clamp(speed, 1, 20);
     NoteSettingChanged();
-    mPlatform->SetMouseSpeed(mSettings.mMouseSpeed);
+    ApplyMouseSpeed();
+}
+
+void QuorAppBase::ApplyMouseSpeed() {
+    // The speed is chosen only where its slider shows, in full screen; a window keeps the
+    // desktop's own speed, so a choice made for full screen never strands a windowed player
+    // with a pointer they have no slider to undo.
+    constexpr int kDesktopSpeed = 10;
+    mPlatform->SetMouseSpeed(mWindowed ? kDesktopSpeed : mSettings.mMouseSpeed);
 }
 
 void QuorAppBase::SwitchScreenMode(bool windowed, bool force) {
@@ -841,6 +878,7 @@ void QuorAppBase::SwitchScreenMode(bool windowed, bool force) {
     mSettings.mWindowed = windowed;
     NoteSettingChanged();
     ApplyVSyncPacing();
+    ApplyMouseSpeed();
     UpdateAreaRects();
     mNeedsRedraw = true;
 }

@@ -90,8 +90,10 @@ public:
     // Cursor numbers: 0 arrow, 1 hand, 2 slider grab, 3 text, 11 none.
     void SetCursor(int number) override;
     int GetCursor() const override { return mCursor; }
-    // The custom pointer widget (drawn by the game in place of the system cursor while custom
-    // cursors are on); null returns to the system cursor. Not owned.
+    // The custom pointer widget: while custom cursors are on, the window system shows its
+    // picture as the pointer (CursorPicture), hot spot at the widget's origin; null returns to
+    // the system cursor. A widget whose script has not yet added its picture is shown once it
+    // has. Not owned.
     virtual void SetCursorImage(Widget* cursorWidget);
     Widget* GetCursorImage() const { return mCursorWidget; }
     virtual void SetCustomCursorsEnabled(bool enabled);
@@ -111,7 +113,7 @@ public:
     bool IsMuted() const { return mMuted; }
     // The audio layer (not owned); null until it is attached. Re-applies the volumes.
     void SetAudioControl(AppAudioControl* audio);
-    // Mouse speed 1 to 20.
+    // Mouse speed 1 to 20, kept in the settings; the pointer moves at it in full screen only.
     virtual int GetMouseSpeed() const { return mSettings.mMouseSpeed; }
     virtual void SetMouseSpeed(int speed);
 
@@ -324,6 +326,8 @@ protected:
 private:
     bool ReadSettings();
     void ApplyCursor();
+    // The platform's pointer speed: the chosen one in full screen, the desktop's in a window.
+    void ApplyMouseSpeed();
     void UpdateAreaRects();
     void StartLoadingThread();
     void CheckLoadingProgress();
@@ -380,6 +384,10 @@ private:
 
     int mCursor = 0;
     Widget* mCursorWidget = nullptr;
+    // The widget whose picture the platform shows as the pointer (null: the system cursor).
+    Widget* mShownCursorWidget = nullptr;
+    // A widget whose picture the platform refused: not offered again.
+    Widget* mRefusedCursorWidget = nullptr;
     bool mMuted = false;
     int mPauseCount = 0;
     // The window starts active: a driver that never reports the focus (offscreen) never pauses.

@@ -49,11 +49,17 @@ bool NullPlatform::Present(const PlatformRect* /*part*/) {
 }
 
 bool NullPlatform::SetCursorImage(const uint32_t* argb, int width, int height, int hotX, int hotY) {
-    (void)width;
-    (void)height;
-    (void)hotX;
-    (void)hotY;
     mCursorImage = argb != nullptr;
+    mCursorPixels.clear();
+    mCursorWidth = 0;
+    mCursorHotX = 0;
+    mCursorHotY = 0;
+    if (argb != nullptr && width > 0 && height > 0) {
+        mCursorPixels.assign(argb, argb + static_cast<size_t>(width) * static_cast<size_t>(height));
+        mCursorWidth = width;
+        mCursorHotX = hotX;
+        mCursorHotY = hotY;
+    }
     return true;
 }
 

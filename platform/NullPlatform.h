@@ -2,6 +2,8 @@
 // A platform without a window: frames go nowhere, the clipboard lives in memory and message
 // boxes go to standard error. Tests can push input through the sink they hold themselves.
 
+#include <vector>
+
 #include "platform/Platform.h"
 
 class NullPlatform : public Platform {
@@ -35,6 +37,11 @@ public:
     bool IsCaptured() const { return mCaptured; }
     int GetCursorNumber() const { return mCursor; }
     bool HasCursorImage() const { return mCursorImage; }
+    // The last pointer picture set (empty once the system cursor is back) and its hot spot.
+    const std::vector<uint32_t>& GetCursorPixels() const { return mCursorPixels; }
+    int GetCursorWidth() const { return mCursorWidth; }
+    int GetCursorHotX() const { return mCursorHotX; }
+    int GetCursorHotY() const { return mCursorHotY; }
     int GetMouseSpeed() const { return mMouseSpeed; }
     int GetPresentCount() const { return mPresents; }
     int GetMessageBoxCount() const { return mMessageBoxes; }
@@ -57,6 +64,10 @@ private:
     bool mCursorImage = false;
     bool mCloseRequested = false;
     int mCursor = 0;
+    std::vector<uint32_t> mCursorPixels;
+    int mCursorWidth = 0;
+    int mCursorHotX = 0;
+    int mCursorHotY = 0;
     int mMouseSpeed = 10;
     int mPresents = 0;
     int mMessageBoxes = 0;

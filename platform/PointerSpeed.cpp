@@ -14,9 +14,13 @@ double PointerSpeed::Factor(int speed) {
 }
 
 void PointerSpeed::SetSpeed(int speed) {
+    const bool wasScaling = IsScaling();
     mSpeed = std::clamp(speed, 1, 20);
     mFactor = Factor(mSpeed);
-    mHasPosition = false;
+    if (!wasScaling) {
+        // Nothing was tracked at the desktop's own speed.
+        Reset();
+    }
 }
 
 void PointerSpeed::SetBounds(const PlatformRect& area) {
@@ -27,12 +31,22 @@ void PointerSpeed::SetBounds(const PlatformRect& area) {
     mBottom = area.y + area.height;
 }
 
-void PointerSpeed::Map(int* x, int* y) {
+void PointerSpeed::Map(int* x, int* y, bool fromDevice) {
     if (!IsScaling()) {
         return;
     }
-    if (!mHasPosition) {
+    if (mWarpPending && *x == mWarpX && *y == mWarpY) {
+        // The pointer arrived where it was put: the game saw it there already.
+        mWarpPending = false;
+        mReportedX = *x;
+        mReportedY = *y;
+        *x = static_cast<int>(std::lround(mX));
+        *y = static_cast<int>(std::lround(mY));
+        return;
+    }
+    if (!mHasPosition || !fromDevice) {
         mHasPosition = true;
+        mWarpPending = false;
         mX = *x;
         mY = *y;
     } else {
@@ -51,7 +65,11 @@ void PointerSpeed::Map(int* x, int* y) {
 }
 
 bool PointerSpeed::TakeWarp(int* x, int* y) {
-    if (!IsScaling() || !mHasPosition) {
+    if (mWarpPending && ++mWarpWaits > kWarpPatience) {
+        // Never reported (the window system kept it elsewhere): placed again from here.
+        mWarpPending = false;
+    }
+    if (!IsScaling() || !mHasPosition || mWarpPending) {
         return false;
     }
     const int wx = static_cast<int>(std::lround(mX));
@@ -59,8 +77,10 @@ bool PointerSpeed::TakeWarp(int* x, int* y) {
     if (wx == mReportedX && wy == mReportedY) {
         return false;
     }
-    mReportedX = wx;
-    mReportedY = wy;
+    mWarpPending = true;
+    mWarpWaits = 0;
+    mWarpX = wx;
+    mWarpY = wy;
     *x = wx;
     *y = wy;
     return true;

@@ -13,7 +13,10 @@ public:
     // slower per step below 10, a quarter faster per step above (1 gives 0.1, 20 gives 3.5).
     static double Factor(int speed);
 
-    // 1 to 20 (other values are clamped). A change starts afresh from the next position seen.
+    // 1 to 20 (other values are clamped). While movements are already being scaled the game's
+    // pointer goes on from where it is, at the new factor: a slider that sets the speed while
+    // it is dragged must not make the pointer jump. From the desktop's own speed it starts
+    // afresh from the next position seen.
     void SetSpeed(int speed);
     int GetSpeed() const { return mSpeed; }
     // Whether movements are scaled at all (every speed but 10).
@@ -24,13 +27,22 @@ public:
     void SetBounds(const PlatformRect& area);
     // The pointer left the window or came back, or the window lost the focus: the next position
     // reported is taken as it is.
-    void Reset() { mHasPosition = false; }
+    void Reset() {
+        mHasPosition = false;
+        mWarpPending = false;
+    }
 
     // A position the window system reported for a movement or a button (in place): becomes the
     // position the game sees, where the pointer is to be put. Unchanged while not scaling.
-    void Map(int* x, int* y);
+    // fromDevice: a relative pointing device (a mouse, a touchpad) moved it; a position that
+    // came otherwise (a program placing the pointer, a tablet, a remote desktop) is where the
+    // pointer was sent, so it is taken as it is. The report of the pointer arriving where
+    // TakeWarp put it moves nothing; reports made before it arrived are measured from where the
+    // pointer was then.
+    void Map(int* x, int* y, bool fromDevice = true);
     // Where the pointer has to be put so that it stands where the game saw it last; false when it
-    // stands there already. From then on the pointer counts as being there.
+    // stands there already, or when the last placing has not been reported yet (the reports
+    // still queued were measured before it).
     bool TakeWarp(int* x, int* y);
 
 private:
@@ -41,6 +53,12 @@ private:
     int mReportedY = 0;
     double mX = 0.0;  // the scaled position
     double mY = 0.0;
+    // Batches a placing may go unreported before it counts as lost.
+    static constexpr int kWarpPatience = 30;
+    bool mWarpPending = false;  // placed there, not yet reported arriving
+    int mWarpWaits = 0;
+    int mWarpX = 0;
+    int mWarpY = 0;
     bool mBounded = false;
     int mLeft = 0;
     int mTop = 0;

@@ -262,10 +262,19 @@ void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
             mPointer.SetBounds(PlatformRect{bounds.x - wx, bounds.y - wy, bounds.w, bounds.h});
         }
     }
+    bool fromDevice = true;
+    if (scaled && mRawMotion.IsOpen()) {
+        // The window's events first, then the raw motion behind them. A device's raw motion
+        // may be read a batch before the window's report of it, so the batch before counts too.
+        SDL_PumpEvents();
+        const bool moved = mRawMotion.TakeDeviceMotion();
+        fromDevice = moved || mDeviceMovedBefore;
+        mDeviceMovedBefore = moved;
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         if (scaled) {
-            ScalePointer(&event);
+            ScalePointer(&event, fromDevice);
         }
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
             KeepsLastFrame()) {
@@ -285,16 +294,17 @@ void SdlPlatform::PumpEvents(PlatformEventSink& sink) {
     }
 }
 
-void SdlPlatform::ScalePointer(SDL_Event* event) {
+void SdlPlatform::ScalePointer(SDL_Event* event, bool fromDevice) {
     switch (event->type) {
         case SDL_MOUSEMOTION:
             // Over the window of another program's turn the pointer is the desktop's.
             if (mPointerFocus) {
-                mPointer.Map(&event->motion.x, &event->motion.y);
+                mPointer.Map(&event->motion.x, &event->motion.y, fromDevice);
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+            // A press or release stands where the last movement left the pointer.
             if (mPointerFocus) {
                 mPointer.Map(&event->button.x, &event->button.y);
             }
@@ -332,6 +342,9 @@ void SdlPlatform::ApplyMouseSpeed() {
         return;  // applied when the window opens
     }
     mPointerScaled = mPointer.IsScaling() && CanPlacePointer();
+    if (mPointerScaled) {
+        mRawMotion.Open();
+    }
     if (mPointer.IsScaling() && !mPointerScaled && !mSpeedRefusalLogged) {
         mSpeedRefusalLogged = true;
         const char* driver = SDL_GetCurrentVideoDriver();

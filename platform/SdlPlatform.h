@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/PointerSpeed.h"
+#include "platform/RawPointerMotion.h"
 #include "platform/SdlEventTranslator.h"
 #include "platform/SubBufferPresenter.h"
 
@@ -64,8 +65,9 @@ private:
     bool CanPlacePointer() const;
     void ApplyMouseSpeed();
     // Movements and button positions scaled by the mouse speed (in place), and the pointer's
-    // state reset where it left the window or the window the focus.
-    void ScalePointer(SDL_Event* event);
+    // state reset where it left the window or the window the focus. fromDevice: a mouse moved
+    // the pointer in this batch (else its positions are where it was sent).
+    void ScalePointer(SDL_Event* event, bool fromDevice);
 
     SDL_Window* mWindow = nullptr;
     SDL_GLContext mContext = nullptr;
@@ -75,6 +77,8 @@ private:
     int mDesignWidth = 0;
     int mDesignHeight = 0;
     PointerSpeed mPointer;
+    RawPointerMotion mRawMotion;
+    bool mDeviceMovedBefore = false;  // in the batch before this one
     bool mPointerScaled = false;  // the speed applies: not 10 and the driver can place the pointer
     bool mSpeedRefusalLogged = false;
     bool mPointerFocus = true;  // the window has the keyboard focus: the speed applies

@@ -46,6 +46,12 @@ double OptionsMenu::ValueFromMouseSpeed(int speed) {
     return static_cast<double>(speed - 1) / kMaxMouseSpeedSteps;
 }
 
+bool OptionsMenu::RingsBell(double volume, double value, bool dragging) {
+    // The slider also reports its value on every release: a click on the track has rung at its
+    // press already, and a drag rings at no point, so only a new value set by a click rings.
+    return value != volume && !dragging;
+}
+
 bool OptionsMenu::IsWindowed() {
     return gApp == nullptr || gApp->mWindowed;
 }
@@ -115,6 +121,7 @@ void OptionsMenu::AddSlider() {
         slider = mMouse;
         slider->SetValue(ValueFromMouseSpeed(gApp != nullptr ? gApp->GetMouseSpeed() : 1));
         mMousePlaced = true;
+        mMouseRowY = y;
     } else {
         return;
     }
@@ -127,7 +134,48 @@ void OptionsMenu::AddSlider() {
     slider->Resize(x, y - static_cast<float>((height - trackHeight) / 2),
                    track != nullptr ? track->GetWidth() : 0, height);
     slider->SetVisible(slider != mMouse || !IsWindowed());
+    NotePlaced(slider, slider->mY, y);
+    LayOutRows();
     MarkDirty();
+}
+
+void OptionsMenu::NotePlaced(Widget* control, float y, float scriptY) {
+    for (PlacedControl& placed : mPlaced) {
+        if (placed.control == control) {
+            placed.y = y;
+            placed.scriptY = scriptY;
+            return;
+        }
+    }
+    mPlaced.push_back({control, y, scriptY});
+}
+
+void OptionsMenu::LayOutRows() {
+    // The rows below close up to the spacing they keep among themselves: from the row above the
+    // slider's to the one below it, less the step from that one to the next.
+    float shift = 0.0f;
+    if (mMousePlaced && !mMouse->mVisible) {
+        std::vector<float> rows;
+        for (const PlacedControl& placed : mPlaced) {
+            rows.push_back(placed.scriptY);
+        }
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        const auto below = std::upper_bound(rows.begin(), rows.end(), mMouseRowY);
+        if (below != rows.end()) {
+            shift = *below - mMouseRowY;
+            const auto above = std::lower_bound(rows.begin(), rows.end(), mMouseRowY);
+            if (above != rows.begin() && below + 1 != rows.end()) {
+                shift = std::max(0.0f, (*below - *(above - 1)) - (*(below + 1) - *below));
+            }
+        }
+    }
+    for (const PlacedControl& placed : mPlaced) {
+        const float y = placed.scriptY > mMouseRowY ? placed.y - shift : placed.y;
+        if (placed.control->mY != y) {
+            placed.control->Move(placed.control->mX, y);
+        }
+    }
 }
 
 void OptionsMenu::AddCheckbox() {
@@ -167,6 +215,8 @@ void OptionsMenu::AddCheckbox() {
                     look != nullptr ? look->GetWidth() : 0,
                     look != nullptr ? look->GetHeight() : 0);
     (*slot)->SetChecked(checked, false);
+    NotePlaced(*slot, (*slot)->mY, (*slot)->mY);
+    LayOutRows();
     if (type == "stretch") {
         mStretchDisabled =
             gApp == nullptr || gApp->mStretchedDisplaySize == gApp->mNormalDisplaySize;
@@ -184,6 +234,7 @@ void OptionsMenu::RefreshStretchBox() {
 
 void OptionsMenu::RefreshMouseSlider() {
     mMouse->SetVisible(mMousePlaced && mFull != nullptr && mFull->IsChecked());
+    LayOutRows();
 }
 
 void OptionsMenu::SliderValueChanged(Slider* slider, double value) {
@@ -194,8 +245,9 @@ void OptionsMenu::SliderValueChanged(Slider* slider, double value) {
     if (slider == mMusic) {
         app->SetChannelVolume("music", value);
     } else if (slider == mSfx) {
+        const bool ring = RingsBell(app->GetSfxVolume(), value, slider->IsDragging());
         app->SetSfxVolume(value);
-        if (!slider->IsDragging()) {
+        if (ring) {
             app->PlaySoundEffectByName("Bell");
         }
     } else if (slider == mMouse) {

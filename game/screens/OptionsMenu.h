@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "menus/DialogMenu.h"
 #include "widgets/controls/CheckboxListener.h"
@@ -41,6 +42,9 @@ public:
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;
     void Draw(Graphics* g) override;
 
+    // Whether the sound slider's report of value rings "Bell", the volume being volume: once
+    // for a click on the track, never for a drag or its release.
+    static bool RingsBell(double volume, double value, bool dragging);
     // The mouse speed a slider value gives (1 to 20) and back.
     static int MouseSpeedFromValue(double value);
     static double ValueFromMouseSpeed(int speed);
@@ -56,6 +60,11 @@ private:
     // Stretch is shown only with full screen ticked and a stretched size that differs.
     void RefreshStretchBox();
     void RefreshMouseSlider();
+    // Notes where the script put a control (y: its top; scriptY: the row the script named).
+    void NotePlaced(Widget* control, float y, float scriptY);
+    // The rows below the mouse slider's close up while it is hidden, so a window's options show
+    // no empty row; they make room again when it shows.
+    void LayOutRows();
 
     std::string mGameName;
     std::string mCaller;
@@ -75,4 +84,11 @@ private:
     Checkbox* mStretch = nullptr;
     bool mStretchDisabled = false;
     bool mLeaving = false;
+    struct PlacedControl {
+        Widget* control;
+        float y;
+        float scriptY;
+    };
+    std::vector<PlacedControl> mPlaced;
+    float mMouseRowY = 0.0f;
 };

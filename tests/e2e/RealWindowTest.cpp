@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -421,6 +422,23 @@ protected:
         return pictures;
     }
 
+    // Polls the server's pointer picture until it satisfies done (at most ten seconds); false
+    // when it never did or could not be asked. The last one seen goes to out.
+    bool WaitForPointer(const std::function<bool(const PointerPicture&)>& done,
+                        PointerPicture* out) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        do {
+            if (!x.CurrentPointer(out)) {
+                return false;
+            }
+            if (done(*out)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        } while (std::chrono::steady_clock::now() < end);
+        return false;
+    }
+
     void StartGame() {
         mData = mOut + "data";
         mLog = mOut + "game.log";
@@ -450,6 +468,10 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     const double toTitle =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - x.GameStart()).count();
     std::printf("[ xvfb ] start to title: %.2f s\n", toTitle);
+    // The arrow, as the game's window shows it away from every control.
+    PointerPicture arrow;
+    ASSERT_TRUE(x.MoveTo(5, 5));
+    const bool canAskPointer = WaitForPointer([](const PointerPicture&) { return true; }, &arrow);
 
     // A first player: the play button asks for a name; then the opening letter, the tutorial
     // declined, the first set's puzzles.
@@ -467,6 +489,32 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     Expect("play_paused");
     ASSERT_TRUE(x.FocusGame());
     Expect("play");
+
+    // Over the board the pointer is the brush's picture, its hot spot where the script puts the
+    // pointer; beside the board the arrow again.
+    if (canAskPointer) {
+        DecodedImage brush;
+        ASSERT_TRUE(ReadImageFile(SourcePath("content/images/ipad/brush_cursor_ipad.png"), &brush));
+        PointerPicture seen;
+        ASSERT_TRUE(x.MoveTo(layout.x + layout.tile / 2.0, layout.y + layout.tile / 2.0));
+        EXPECT_TRUE(
+            WaitForPointer([&](const PointerPicture& p) { return p.width == brush.mWidth; }, &seen))
+            << "the pointer over the board is " << seen.width << "x" << seen.height;
+        EXPECT_EQ(seen.width, brush.mWidth);
+        EXPECT_EQ(seen.height, brush.mHeight);
+        EXPECT_EQ(seen.hotX, 8);
+        EXPECT_EQ(seen.hotY, 40);
+        int differ = 0;
+        for (size_t i = 0; i < seen.pixels.size() && i < brush.mPixels.size(); ++i) {
+            differ += std::abs(int(seen.pixels[i] >> 24) - int(brush.mPixels[i] >> 24)) > 1;
+        }
+        EXPECT_EQ(differ, 0) << "pixels of the pointer's outline differ from the brush's";
+        ASSERT_TRUE(x.MoveTo(5, 5));
+        EXPECT_TRUE(WaitForPointer([&](const PointerPicture& p) { return p == arrow; }, &seen))
+            << "beside the board the pointer is " << seen.width << "x" << seen.height;
+    } else {
+        std::printf("[ xvfb ] the pointer's picture can't be asked of this server\n");
+    }
 
     // Solved with strokes along the rows: each run of solid tiles in one stroke.
     struct Stroke {
@@ -569,7 +617,13 @@ TEST_F(RealWindowTest, xvfb_ANewPlayerWithTheLongestNameFollowsTheFirstTip) {
 
 // Full screen on a screen of another shape: the picture should scale to the screen's height
 // with bars at the sides and the pointer map back onto the game.
+// The mouse speed chosen is half the desktop's own: in the window the pointer goes as far as the
+// mouse moves it; in full screen half as far, while a pointer sent somewhere (each of the
+// test's clicks places the pointer) lands where it was sent.
 TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
+    mData = mOut + "data";
+    std::filesystem::create_directories(UserFile(""));
+    std::ofstream(UserFile("settings.xml")) << "<settings mouse-speed=\"5\"/>\n";
     StartGame();
     Expect("title", 120, 12000);
     ASSERT_TRUE(x.Click(512, 575));
@@ -577,13 +631,49 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
     ASSERT_TRUE(x.Type("Ann"));
     ASSERT_TRUE(x.Key("Return"));
     Expect("main_menu");
+    const std::string scratch = mOut + "pointer.txt";
+    // Where the pointer stands after it was sent to a design point, and how far a mouse move
+    // of (80, 40) then takes it.
+    const auto sendAndMove = [&](double dx, double dy, int* landX, int* landY, int* gotX,
+                                 int* gotY) {
+        ASSERT_TRUE(x.MoveTo(dx, dy));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        ASSERT_TRUE(x.PointerAt(scratch, landX, landY));
+        ASSERT_TRUE(x.MoveBy(80, 40));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        int x1 = 0;
+        int y1 = 0;
+        ASSERT_TRUE(x.PointerAt(scratch, &x1, &y1));
+        *gotX = x1 - *landX;
+        *gotY = y1 - *landY;
+    };
+    int sentX = 0;
+    int sentY = 0;
+    int landX = 0;
+    int landY = 0;
+    int movedX = 0;
+    int movedY = 0;
+    ASSERT_NO_FATAL_FAILURE(sendAndMove(400, 300, &landX, &landY, &movedX, &movedY));
+    std::printf("[ xvfb ] in the window a mouse move of (80, 40) went (%d, %d)\n", movedX, movedY);
+    EXPECT_EQ(movedX, 80);
+    EXPECT_EQ(movedY, 40);
     ASSERT_TRUE(x.Click(512, 398));
     Expect("options");
-    ASSERT_TRUE(x.Click(290, 389));
+    ASSERT_TRUE(x.Click(290, 346));
     x.SetFullScreen(true);
     Expect("options_full_screen", 60, 3000);
     ASSERT_TRUE(x.Click(646, 582));
     Expect("main_menu_full_screen");
+    ASSERT_NO_FATAL_FAILURE(sendAndMove(400, 300, &landX, &landY, &movedX, &movedY));
+    x.DesignToScreen(400, 300, &sentX, &sentY);
+    std::printf(
+        "[ xvfb ] full screen: sent to (%d, %d), landed at (%d, %d); a mouse move of "
+        "(80, 40) went (%d, %d)\n",
+        sentX, sentY, landX, landY, movedX, movedY);
+    EXPECT_EQ(landX, sentX);
+    EXPECT_EQ(landY, sentY);
+    EXPECT_NEAR(movedX, 40, 1);
+    EXPECT_NEAR(movedY, 20, 1);
     ASSERT_TRUE(x.Click(512, 608));
     Expect("confirm_quit_full_screen");
     ASSERT_TRUE(x.Click(376, 542));
@@ -592,9 +682,10 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
               std::string::npos);
 }
 
-// The mouse speed at 5 of 20 (half the desktop's own): over the game's window the pointer goes
-// half as far as the mouse moves it; beside the window, and after the game was killed, as far.
-TEST_F(RealWindowTest, xvfb_AtHalfTheMouseSpeedThePointerGoesHalfAsFarOverTheWindow) {
+// The mouse speed at 5 of 20 (half the desktop's own) has no slider in a window, so it does not
+// apply there: over the game's window the pointer goes as far as beside it, and as far after
+// the game was killed.
+TEST_F(RealWindowTest, xvfb_InAWindowTheMouseSpeedLeavesThePointerAtTheDesktopsSpeed) {
     mData = mOut + "data";
     std::filesystem::create_directories(UserFile(""));
     std::ofstream(UserFile("settings.xml")) << "<settings mouse-speed=\"5\"/>\n";
@@ -625,8 +716,8 @@ TEST_F(RealWindowTest, xvfb_AtHalfTheMouseSpeedThePointerGoesHalfAsFarOverTheWin
     ASSERT_NO_FATAL_FAILURE(moveFrom(400, 300, &overX, &overY));
     std::printf("[ xvfb ] a mouse move of (80, 40): (%d, %d) beside the window, (%d, %d) over it\n",
                 besideX, besideY, overX, overY);
-    EXPECT_NEAR(overX, besideX / 2.0, 2.0);
-    EXPECT_NEAR(overY, besideY / 2.0, 2.0);
+    EXPECT_EQ(overX, besideX);
+    EXPECT_EQ(overY, besideY);
 
     // However the game ends, the desktop's pointer keeps its own speed.
     ::kill(x.GamePid(), SIGKILL);

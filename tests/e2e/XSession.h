@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "XPointerQuery.h"
+
 extern char** environ;
 
 // An RGB picture (0x00RRGGBB pixels, rows top down).
@@ -421,6 +423,10 @@ public:
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         return std::sscanf(text.c_str(), "x:%d y:%d", x, y) == 2;
     }
+
+    // The pointer picture the server shows where the pointer stands; false when it could not be
+    // asked (no XFixes in this build or on the server).
+    bool CurrentPointer(PointerPicture* out) const { return AskCurrentPointer(mDisplay, out); }
 
     const std::string& Display() const { return mDisplay; }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -101,4 +102,81 @@ TEST(PointerSpeed, ThePointerStaysOnTheDesktopAndStartsAfreshWhereItComesBack) {
     EXPECT_EQ(x, 10);
     EXPECT_EQ(y, 20);
     EXPECT_FALSE(speed.TakeWarp(&wx, &wy));
+}
+
+TEST(PointerSpeed, APointerSentSomewhereLandsWhereItWasSent) {
+    // Half speed. A program places the pointer (or a tablet or remote desktop points): no
+    // mouse moved it, so the game sees it where it was sent; the mouse then moves it on at
+    // half speed from there.
+    PointerSpeed speed;
+    speed.SetSpeed(5);
+    int x = 100;
+    int y = 100;
+    speed.Map(&x, &y);
+    x = 400;
+    y = 300;
+    speed.Map(&x, &y, false);
+    EXPECT_EQ(x, 400);
+    EXPECT_EQ(y, 300);
+    int wx = 0;
+    int wy = 0;
+    EXPECT_FALSE(speed.TakeWarp(&wx, &wy));  // it stands where the game saw it
+    x = 480;
+    y = 340;
+    speed.Map(&x, &y);
+    EXPECT_EQ(x, 440);
+    EXPECT_EQ(y, 320);
+}
+
+TEST(PointerSpeed, ASpeedChangedMidDragNeitherMovesThePointerNorLetsItRunOn) {
+    // The mouse slider sets the speed while its knob is dragged: every change of the game's
+    // pointer changes the speed. The pointer goes on from where the game saw it, and once the
+    // mouse stops nothing moves, whatever the window system still reports of its placing.
+    PointerSpeed speed;
+    speed.SetSpeed(20);
+    // The knob: speed from 20 at x = 600 down to 1 at x = 220.
+    const auto speedAt = [](int gx) { return std::clamp(1 + (gx - 220) / 20, 1, 20); };
+    int x = 600;
+    int y = 300;
+    speed.Map(&x, &y);
+    int real = 600;
+    int seen = x;
+    bool warpPending = false;
+    int warpTo = 0;
+    for (int batch = 0; batch < 40; ++batch) {
+        // The mouse moves left 4 pixels a batch for 10 batches, then stops. Reports made before
+        // the pointer's placing arrive after it was asked for, then the placing's own report.
+        std::vector<int> reports;
+        if (batch < 10) {
+            real -= 4;
+            reports.push_back(real);
+        }
+        if (warpPending) {
+            real = warpTo;
+            reports.push_back(real);
+            warpPending = false;
+        }
+        for (int r : reports) {
+            int rx = r;
+            int ry = 300;
+            speed.Map(&rx, &ry);
+            EXPECT_LT(rx, seen + 1) << "batch " << batch;  // never back right
+            seen = rx;
+            speed.SetSpeed(speedAt(seen));
+        }
+        int wx = 0;
+        int wy = 0;
+        if (speed.TakeWarp(&wx, &wy)) {
+            warpPending = true;
+            warpTo = wx;
+        }
+        if (batch == 12) {
+            x = seen;
+        }
+    }
+    // 40 pixels of mouse moved the game's pointer by more than 40 (it started fast) ...
+    EXPECT_LT(x, 560);
+    // ... and after the mouse stopped it stayed.
+    EXPECT_EQ(seen, x);
+    EXPECT_GT(seen, 220);
 }

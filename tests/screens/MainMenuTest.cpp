@@ -267,3 +267,89 @@ TEST(OptionsDialog, InFullScreenEveryControlShownCanBeUsedAndNoneCoversAnother) 
         EXPECT_EQ(ink > 0, c.canStretch) << ink << " dark pixels where the stretch label goes";
     }
 }
+
+// The sound slider rings "Bell" once for a click on its track, and not for a drag or its release:
+// the slider reports a click's value at the press and again at the release, a drag's at each
+// change and at the release.
+TEST(OptionsDialog, TheSoundSliderRingsOncePerClickAndNeverForADrag) {
+    GameSession session(MakeProfilesXml("Ann", StoryBegun));
+    ASSERT_TRUE(session.Start());
+    OpenOptions(kDefaultGameName, "main-menu", 0, 1);
+    OptionsMenu* options = nullptr;
+    ASSERT_TRUE(session.StepUntil([&] { return (options = session.FindMenu<OptionsMenu>()); }));
+    session.Step(60);
+    Slider* sfx = options->GetSfxSlider();
+    ASSERT_TRUE(sfx->mVisible);
+
+    // Each report the slider makes, with whether it rings: the listener sees them through a
+    // spy that also hands them on to the dialog.
+    struct Spy : SliderListener {
+        OptionsMenu* options = nullptr;
+        GameApp* app = nullptr;
+        int rings = 0;
+        void SliderValueChanged(Slider* slider, double value) override {
+            rings += OptionsMenu::RingsBell(app->GetSfxVolume(), value, slider->IsDragging());
+            options->SliderValueChanged(slider, value);
+        }
+        void SliderDragEnded(Slider* slider, double value) override {
+            options->SliderDragEnded(slider, value);
+        }
+    } spy;
+    spy.options = options;
+    spy.app = session.app.get();
+    sfx->SetListener(&spy);
+
+    const FPoint at = sfx->LocalToGlobal();
+    const int y = static_cast<int>(at.mY) + sfx->mHeight / 2;
+    const int thumb = sfx->GetThumbPosition();
+    // A click on the track well left of the thumb.
+    session.Click(static_cast<int>(at.mX) + thumb / 2, y);
+    EXPECT_EQ(spy.rings, 1);
+    EXPECT_LT(session.app->GetSfxVolume(), 0.5);
+    // A drag of the thumb to the right end and its release.
+    const int grab = static_cast<int>(at.mX) + sfx->GetThumbPosition() + 2;
+    session.app->OnMouseMove(grab, y);
+    session.app->OnMouseDown(grab, y, 1);
+    for (int x = grab; x < static_cast<int>(at.mX) + sfx->mWidth + 20; x += 15) {
+        session.app->OnMouseMove(x, y);
+    }
+    session.app->OnMouseUp(static_cast<int>(at.mX) + sfx->mWidth + 20, y, 1);
+    session.Step(1);
+    EXPECT_EQ(spy.rings, 1);
+    EXPECT_DOUBLE_EQ(session.app->GetSfxVolume(), 1.0);
+    sfx->SetListener(options);
+}
+
+// In a window the mouse slider is hidden: the rows under its row close up, evenly spaced, and
+// open again to show it when the full box is ticked (the full box itself stays put).
+TEST(OptionsDialog, InAWindowNoEmptyRowStandsWhereTheMouseSliderWouldBe) {
+    GameSession session(MakeProfilesXml("Ann", StoryBegun));
+    ASSERT_TRUE(session.Start());
+    ASSERT_TRUE(session.app->mWindowed);
+    OpenOptions(kDefaultGameName, "main-menu", 0, 1);
+    OptionsMenu* options = nullptr;
+    ASSERT_TRUE(session.StepUntil([&] { return (options = session.FindMenu<OptionsMenu>()); }));
+    session.Step(60);
+    Checkbox* full = options->GetCheckbox("full");
+    Checkbox* cursors = options->GetCheckbox("cursors");
+    Checkbox* swap = options->GetCheckbox("swap");
+    Slider* mouse = options->GetMouseSlider();
+    ASSERT_NE(full, nullptr);
+    ASSERT_NE(cursors, nullptr);
+    ASSERT_NE(swap, nullptr);
+    EXPECT_FALSE(mouse->mVisible);
+    const float fullY = full->mY;
+    EXPECT_EQ(cursors->mY - full->mY, swap->mY - cursors->mY);
+    EXPECT_EQ(options->GetCheckbox("tips")->mY, cursors->mY);
+
+    session.ClickWidget(full);
+    ASSERT_TRUE(full->IsChecked());
+    EXPECT_TRUE(mouse->mVisible);
+    EXPECT_EQ(full->mY, fullY);
+    EXPECT_GE(mouse->mY, full->mY + static_cast<float>(full->mHeight));
+    EXPECT_GE(cursors->mY, mouse->mY + static_cast<float>(mouse->mHeight));
+
+    session.ClickWidget(full);
+    EXPECT_FALSE(mouse->mVisible);
+    EXPECT_EQ(cursors->mY - full->mY, swap->mY - cursors->mY);
+}

@@ -35,6 +35,7 @@
 #include "graphics/assets/LocalizedTexts.h"
 #include "menus/Board.h"
 #include "menus/NoticeMenu.h"
+#include "platform/NullPlatform.h"
 #include "support/RecordingSounds.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
@@ -1110,3 +1111,60 @@ INSTANTIATE_TEST_SUITE_P(EveryShippedPuzzle, RandomPlayerTest, ::testing::Values
                              return "mode" + std::to_string(set.param.mMode) + "_set" +
                                     std::to_string(set.param.mSet);
                          });
+
+// Over the board the pointer is the tool's own picture, drawn by the window system at the
+// pointer with the script's offsets as its hot spot; beside the board, and with custom cursors
+// off, the system's arrow.
+TEST(PlayScreenPointer, OverTheBoardThePointerIsTheToolsPicture) {
+    GameSession session(MakeProfilesXml("Ann", PastTheTutorial), GameSession::Frames::kNotDrawn);
+    ASSERT_TRUE(session.Start());
+    auto* platform = dynamic_cast<NullPlatform*>(session.app->GetPlatform());
+    ASSERT_NE(platform, nullptr);
+    OpenPuzzleLoading(kDefaultGameName, {0, kSaltmere, 0}, false);
+    PlayPuzzleMenu* play = nullptr;
+    ASSERT_TRUE(session.StepUntil([&] {
+        play = session.FindMenu<PlayPuzzleMenu>();
+        return play != nullptr && play->GetState() == PlayPuzzleMenu::kPlaying;
+    }));
+    PlayTileGrid* grid = play->GetGrid();
+    const FPoint origin = grid->LocalToGlobal();
+    const int t = grid->GetTileSize();
+    const int x = static_cast<int>(origin.mX) + t / 2;
+    const int y = static_cast<int>(origin.mY) + t / 2;
+
+    // The brush's picture as the content ships it, its hot spot where the script puts the
+    // pointer: 8 pixels in from its left and 40 down.
+    Image* brush = LookupAssetTableA("BrushCursor_ipad");
+    ASSERT_NE(brush, nullptr);
+    session.app->OnMouseMove(x, y);
+    session.Step(1);
+    ASSERT_TRUE(platform->HasCursorImage());
+    ASSERT_EQ(platform->GetCursorWidth(), brush->GetWidth());
+    ASSERT_EQ(platform->GetCursorPixels().size(),
+              static_cast<size_t>(brush->GetWidth() * brush->GetHeight()));
+    EXPECT_EQ(platform->GetCursorHotX(), 8);
+    EXPECT_EQ(platform->GetCursorHotY(), 40);
+    int differ = 0;
+    for (int py = 0; py < brush->GetHeight(); ++py) {
+        for (int px = 0; px < brush->GetWidth(); ++px) {
+            const uint32_t want = brush->GetPixel(px, py);
+            const uint32_t got =
+                platform->GetCursorPixels()[static_cast<size_t>(py * brush->GetWidth() + px)];
+            differ += (want >> 24) == 0 ? (got >> 24) != 0 : got != want;
+        }
+    }
+    EXPECT_EQ(differ, 0);
+
+    // Beside the board: the arrow.
+    session.app->OnMouseMove(x - t * 2, static_cast<int>(origin.mY) - 200);
+    session.Step(1);
+    EXPECT_FALSE(platform->HasCursorImage());
+    EXPECT_EQ(platform->GetCursorNumber(), 0);
+
+    // Custom cursors off: the arrow over the board too.
+    session.app->SetCustomCursorsEnabled(false);
+    session.app->OnMouseMove(x, y);
+    session.Step(1);
+    EXPECT_FALSE(platform->HasCursorImage());
+    EXPECT_NE(platform->GetCursorNumber(), 11);
+}
