@@ -622,6 +622,10 @@ void QuorAppBase::StopLoadingThread() {
     if (!mLoadingThread.joinable()) {
         return;
     }
+    if (!mQuitMayLeaveLoader) {
+        JoinLoadingThread();
+        return;
+    }
     // The loader stops at its next check of the flag, between files; a quit must not wait for
     // a decode of one huge file to end. Real time, not the game's clock: this bounds how long
     // the quit takes.

@@ -191,6 +191,11 @@ public:
     // on waking. Off by default, so tests that drive the loop with their own clock keep their
     // step-by-step timing; the game turns it on.
     void SetIdleWaiting(bool on) { mIdleWaiting = on; }
+    // Before Start: a quit waits for the loading thread only kLoaderStopWaitMs before ending the
+    // process without it (LeaveLoadingThreadRunning). Off by default: a test's application always
+    // joins its loader, so a slow machine can never end a test program early; the game turns it
+    // on.
+    void SetQuitMayLeaveLoader(bool on) { mQuitMayLeaveLoader = on; }
     // Idle waits so far (tests and the frame statistics).
     uint64_t GetIdleWaitCount() const { return mIdleWaits; }
 
@@ -436,6 +441,7 @@ private:
     uint64_t mDroppedGaps = 0;
     int64_t mFirstFrameMs = -1;
     bool mIdleWaiting = false;
+    bool mQuitMayLeaveLoader = false;
     uint64_t mIdleWaits = 0;
     // The longest idle wait: the whole gap, with the owed time and a margin for waking late,
     // stays under the stall limit, so the updates missed while asleep are caught up, not dropped.

@@ -6,6 +6,7 @@ int RunGame(QuorAppBase* app) {
     int status = 1;
     if (app->Init()) {
         app->SetIdleWaiting(true);
+        app->SetQuitMayLeaveLoader(true);
         app->Start();
         status = 0;
     } else {

@@ -288,6 +288,7 @@ TEST(MainLoop, QuitDoesNotWaitForALoaderInsideADecode) {
     gTitleScreen = &title;
     auto* app = new StuckLoaderApp;
     app->SetClock(&clock);
+    app->SetQuitMayLeaveLoader(true);
     ASSERT_TRUE(app->Init());
     app->BeginRun();
     while (!app->inside) {
