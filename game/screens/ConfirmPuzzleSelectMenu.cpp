@@ -41,8 +41,8 @@ const char* OkKey(int mode, int set) {
 
 ConfirmPuzzleSelectMenu::ConfirmPuzzleSelectMenu(const std::string& game, int mode, int set,
                                                  Widget* options)
-    : ShadedConfirmMenu(TitleKey(mode, set), TextKey(mode, set), OkKey(mode, set),
-                        "button_cancel", options),
+    : ShadedConfirmMenu(TitleKey(mode, set), TextKey(mode, set), OkKey(mode, set), "button_cancel",
+                        options),
       mGame(game),
       mMode(mode),
       mSet(set) {

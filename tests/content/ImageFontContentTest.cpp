@@ -632,9 +632,8 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     EXPECT_NE(text(pauseKey), text("button_menu"));
 
     // Leaving a puzzle loses its progress, and every question that leaves one says so.
-    for (const char* leave :
-         {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text",
-          "leave_tutorial_text"}) {
+    for (const char* leave : {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text",
+                              "leave_tutorial_text"}) {
         EXPECT_NE(text(leave).find("progress is lost"), std::string::npos) << text(leave);
     }
     // A lit lantern reveals as many solid tiles as the board's hint reward: one on the smallest

@@ -766,7 +766,8 @@ TEST_F(PlayScreenTest, TheClockStopsUnderEveryNoticeAndThePauseDialog) {
         ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
         stands("the pause dialog");
         ASSERT_TRUE(session->ClickLabelled(pause, "button_resume"));
-        ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<OptionsMenu>() == nullptr; }));
+        ASSERT_TRUE(
+            session->StepUntil([&] { return session->FindMenu<OptionsMenu>() == nullptr; }));
         runs("after the pause dialog");
         session->app->KillOpenMenus();
         session->Step(2);
