@@ -140,6 +140,26 @@ protected:
         }
     }
 
+    // The pause dialog opened with the HUD's button; null (with a failure) when it did not open.
+    OptionsMenu* OpenPause(PlayPuzzleMenu* play) {
+        OptionsMenu* pause = nullptr;
+        EXPECT_TRUE(session->ClickLabelled(play, "main_options"));
+        EXPECT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
+        return pause;
+    }
+
+    // The question the pause dialog's "Sketches" asks; null (with a failure) when none came.
+    ConfirmPuzzleSelectMenu* AskForTheSketches(PlayPuzzleMenu* play) {
+        OptionsMenu* pause = OpenPause(play);
+        ConfirmPuzzleSelectMenu* question = nullptr;
+        if (pause != nullptr && session->ClickLabelled(pause, "button_sketches")) {
+            session->StepUntil(
+                [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); });
+        }
+        EXPECT_NE(question, nullptr);
+        return question;
+    }
+
     const PuzzleProgress& SavedPuzzle(const SavedProfiles& saved, int set, int puzzle) {
         return saved.profiles.at(0)
             .mState.mProgress[0]
@@ -716,13 +736,8 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     Begin(nullptr);
     PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
     ASSERT_NE(play, nullptr);
-    ASSERT_TRUE(session->ClickLabelled(play, "main_options"));
-    OptionsMenu* pause = nullptr;
-    ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
-    ASSERT_TRUE(session->ClickLabelled(pause, "button_sketches"));
-    ConfirmPuzzleSelectMenu* question = nullptr;
-    ASSERT_TRUE(session->StepUntil(
-        [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); }));
+    ConfirmPuzzleSelectMenu* question = AskForTheSketches(play);
+    ASSERT_NE(question, nullptr);
     session->Step(60);  // the question fades in from the pause dialog
     ASSERT_TRUE(session->ClickLabelled(question, "button_museum"));
     ASSERT_TRUE(session->StepUntil([&] {
@@ -761,9 +776,8 @@ TEST_F(PlayScreenTest, TheClockStopsUnderEveryNoticeAndThePauseDialog) {
             ASSERT_TRUE(session->CloseNotice());
             runs("after a notice");
         }
-        ASSERT_TRUE(session->ClickLabelled(play, "main_options"));
-        OptionsMenu* pause = nullptr;
-        ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
+        OptionsMenu* pause = OpenPause(play);
+        ASSERT_NE(pause, nullptr);
         stands("the pause dialog");
         ASSERT_TRUE(session->ClickLabelled(pause, "button_resume"));
         ASSERT_TRUE(
@@ -815,13 +829,8 @@ TEST_F(PlayScreenTest, LeavingTheTutorialAsksToGoOnWhereItLeads) {
     });
     PlayPuzzleMenu* play = OpenAndPlay(0, 3);
     ASSERT_NE(play, nullptr);
-    ASSERT_TRUE(session->ClickLabelled(play, "main_options"));
-    OptionsMenu* pause = nullptr;
-    ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
-    ASSERT_TRUE(session->ClickLabelled(pause, "button_sketches"));
-    ConfirmPuzzleSelectMenu* question = nullptr;
-    ASSERT_TRUE(session->StepUntil(
-        [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); }));
+    ConfirmPuzzleSelectMenu* question = AskForTheSketches(play);
+    ASSERT_NE(question, nullptr);
     const std::string destination = LocalizedTexts::Lookup("saltmere");
     const ExprValue* text = question->GetVariables().Find("text");
     ASSERT_NE(text, nullptr);
