@@ -64,10 +64,8 @@ void Board::Restack() {
 }
 
 void Board::Update() {
-    // Time spent on the paused cover is not play.
-    if (mPaused) {
-        return;
-    }
+    // The total is time spent in the game, the paused cover included; a puzzle's own clock is
+    // what leaves out the pauses.
     if (BasicPlayerState* state = GetCurrentBasicPlayerState()) {
         state->AddPlayTick();
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen base widget that the game puts under all of its screens once loading has
 // finished: it opens the first screen when it joins the widget manager, counts the current
-// player's play time while the game is not paused, logs the total when it leaves, and draws a
+// player's play time on every update (paused or not), logs the total when it leaves, and draws a
 // dark "paused" cover over everything while the application is paused. The game's board
 // supplies the screens. Main thread only.
 

@@ -8,11 +8,41 @@
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ScreenFlow.h"
 
+namespace {
+
+// The tutorial's sketches are not a place to go back to: the answer passes them and goes on to
+// the first story set, and the question says so.
+bool LeavesTheTutorial(int mode, int set) {
+    return mode == 0 && set == 0;
+}
+
+const char* TitleKey(int mode, int set) {
+    if (LeavesTheTutorial(mode, set)) {
+        return "leave_tutorial_title";
+    }
+    return mode < 1 ? "return_to_museum_title" : "return_to_desk_title";
+}
+
+const char* TextKey(int mode, int set) {
+    if (LeavesTheTutorial(mode, set)) {
+        return "leave_tutorial_text";
+    }
+    return mode < 1 ? "return_to_museum_text" : "return_to_desk_text";
+}
+
+const char* OkKey(int mode, int set) {
+    if (LeavesTheTutorial(mode, set)) {
+        return "button_go_on";
+    }
+    return mode < 1 ? "button_museum" : "button_desk";
+}
+
+}  // namespace
+
 ConfirmPuzzleSelectMenu::ConfirmPuzzleSelectMenu(const std::string& game, int mode, int set,
                                                  Widget* options)
-    : ShadedConfirmMenu(mode < 1 ? "return_to_museum_title" : "return_to_desk_title",
-                        mode < 1 ? "return_to_museum_text" : "return_to_desk_text",
-                        mode < 1 ? "button_museum" : "button_desk", "button_cancel", options),
+    : ShadedConfirmMenu(TitleKey(mode, set), TextKey(mode, set), OkKey(mode, set), "button_cancel",
+                        options),
       mGame(game),
       mMode(mode),
       mSet(set) {
@@ -29,7 +59,7 @@ void ConfirmPuzzleSelectMenu::OnConfirm() {
     const std::string game = mGame;
     const int mode = mMode;
     const int set = mSet;
-    if (mode == 0 && set == 0) {
+    if (LeavesTheTutorial(mode, set)) {
         if (PlayerState* state = GetCurrentPlayerState()) {
             PassTutorialSet(*state);
             state->mCurrentCountry = 1;

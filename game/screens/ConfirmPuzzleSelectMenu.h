@@ -1,7 +1,7 @@
 #pragma once
 // "Leave this puzzle?" asked from the pause dialog. Yes closes every screen and returns to the
-// set's puzzle selection (from the tutorial: on to the first story set, counting the tutorial as
-// passed).
+// set's puzzle selection; from the tutorial the question is whether to go on to the first story
+// set, counting the tutorial as passed, and yes does that.
 // Main thread only.
 
 #include <string>

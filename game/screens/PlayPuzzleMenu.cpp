@@ -202,7 +202,12 @@ CommandAnswer PlayPuzzleMenu::HandleCommand(const AnimationCommand& command) {
 
 void PlayPuzzleMenu::OnEvent(const std::string& name, const std::string& parameter, int object) {
     if (name == "options") {
-        OpenOptions(mGame, "playing", mId.mMode, mId.mSet);
+        // Once the rules have decided, the end screen is what comes next: a restart or a way out
+        // now would skip the steps that follow a solve (the next set's opening, the closing
+        // letter) after the solve has moved the player's place on.
+        if (!HasGridEnded()) {
+            OpenOptions(mGame, "playing", mId.mMode, mId.mSet);
+        }
         return;
     }
     Menu::OnEvent(name, parameter, object);
@@ -478,11 +483,38 @@ void PlayPuzzleMenu::ClearToolHighlights() {
     if (HintMeter* meter = mHintMeter.Get()) {
         meter->mMouseVisible = false;
     }
+    DisablePauseButton();
     // The grid has just ended: a solve is booked now, not when its tiles have finished turning,
     // so a game closed meanwhile keeps it.
     if (const PlayTileGrid* grid = mGrid.Get();
         grid != nullptr && grid->GetModel().GetState() == PlayModel::State::kSolved) {
         BookSolve();
+    }
+}
+
+bool PlayPuzzleMenu::IsClockRunning() const {
+    // A notice or dialog over the board takes the active place, and the board cannot be played
+    // under it; the tutorial's board plays on under them, but its clock waits all the same. Its
+    // tips never take the active place: the board is played with them up.
+    GameApp* app = App();
+    return app == nullptr || app->GetActiveMenu() == this;
+}
+
+bool PlayPuzzleMenu::HasGridEnded() const {
+    if (mState > kPlaying) {
+        return true;
+    }
+    const PlayTileGrid* grid = mGrid.Get();
+    return grid != nullptr && grid->GetModel().GetState() != PlayModel::State::kPlaying;
+}
+
+void PlayPuzzleMenu::DisablePauseButton() {
+    // The result panel answers from now on; the HUD's way to the pause menu must not look
+    // ready for a click it no longer takes.
+    if (const ExprValue* pause = GetVariables().Find("pause_btn")) {
+        if (Widget* button = pause->AsObject()) {
+            button->SetDisabled(true);
+        }
     }
 }
 
@@ -553,13 +585,7 @@ void PlayPuzzleMenu::EndPuzzle() {
     grid->SetDisabled(true);
     grid->SetMeters(nullptr, nullptr);
     FadeOutWidgets(LiveHud());
-    // The result panel answers from now on; the HUD's way to the pause menu must not look
-    // ready for a click it no longer takes.
-    if (const ExprValue* pause = GetVariables().Find("pause_btn")) {
-        if (Widget* button = pause->AsObject()) {
-            button->SetDisabled(true);
-        }
-    }
+    DisablePauseButton();
     if (lost) {
         mState = kLost;
         return;
@@ -660,7 +686,7 @@ void PlayPuzzleMenu::Update() {
             BookSolve();
         }
         if (!IsOutcomeShown()) {
-            if (!mBooked && ++mTimer % kTicksPerSecond == 0) {
+            if (!mBooked && IsClockRunning() && ++mTimer % kTicksPerSecond == 0) {
                 if (TextLabel* label = mTimerLabel.Get()) {
                     label->SetText(FormatTime(mTimer));
                 }

@@ -132,6 +132,12 @@ private:
     // Books the solve and saves, once, while playing; the level-complete screen shows what was
     // booked.
     void BookSolve();
+    // Whether the player can play now: no notice or dialog stands over the screen.
+    bool IsClockRunning() const;
+    // The rules have decided (solved or lost), whether or not the board has shown it yet.
+    bool HasGridEnded() const;
+    // Greys out the HUD's way to the pause dialog.
+    void DisablePauseButton();
 
     int mState = kSceneScript;
     std::string mGame;

@@ -6,6 +6,7 @@
 #include "game/board/HintMeter.h"
 #include "game/board/PlayGridHost.h"
 #include "graphics/ShaderEffect.h"
+#include "widgets/controls/ButtonWidget.h"
 
 namespace {
 
@@ -120,4 +121,45 @@ TEST_F(HintMeterTest, AFullBulbBreathesForAWhile) {
     EXPECT_FALSE(light[0]->mMouseVisible);
     h.RunUpdates(905);
     EXPECT_TRUE(breaths().empty());
+}
+
+// A full bulb spent: its breath of light fades out with it and goes, with the effect and without
+// (there the breath is the lit picture itself, which would show a spent bulb lit).
+TEST_F(HintMeterTest, ASpentBulbsLightFadesOutWithIt) {
+    AddTestImage("HintBulb_ipad", 44, 60, 12, 1);
+    AnsweringHost host;
+    host.answer = true;
+    meter->SetHost(&host);
+    const std::filesystem::path old = std::filesystem::current_path();
+    for (const bool effects : {false, true}) {
+        SCOPED_TRACE(effects);
+        if (effects) {
+            std::filesystem::current_path(std::string(P7_SOURCE_DIR) + "/content");
+        }
+        while (meter->GetBulbs().GetAvailableHints() < 2) {
+            meter->AddFill(1);  // the second bulb fills and breathes
+        }
+        std::filesystem::current_path(old);
+        // The scripted light laid over the second bulb, if any.
+        const auto breath = [this]() -> AnimationWidget* {
+            for (Widget* child : meter->GetChildren()) {
+                auto* light = dynamic_cast<AnimationWidget*>(child);
+                if (light != nullptr && dynamic_cast<ButtonWidget*>(child) == nullptr &&
+                    !light->mRemoved && light->mX == 78.0f) {
+                    return light;
+                }
+            }
+            return nullptr;
+        };
+        ASSERT_NE(breath(), nullptr);
+        h.RunUpdates(100);
+        meter->OnEvent("hint", "1", 0);
+        ASSERT_EQ(meter->GetBulbs().GetAvailableHints(), 1);
+        h.RunUpdates(15);
+        ASSERT_NE(breath(), nullptr);
+        EXPECT_LT(breath()->mOpacity, 0.75f);
+        h.RunUpdates(20);
+        EXPECT_EQ(breath(), nullptr) << "the light of a spent bulb is gone with it";
+    }
+    meter->SetHost(nullptr);
 }

@@ -442,7 +442,7 @@ TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
           "button_restart",    "button_delete", "button_museum",  "button_desk",    "button_yes",
           "button_no",         "button_ok",     "button_resume",  "button_credits", "button_map",
           "button_back_rooms", "letter_ok",     "level_continue", "level_retry",    "level_leave",
-          "intro_ok"},
+          "intro_ok",          "button_go_on"},
          "button",
          210},
         {{"disable_tips", "custom_cursors", "toggle_mode", "toggle_numbers", "full_screen",
@@ -545,6 +545,7 @@ TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
         {text("return_to_museum_text"), "card", 500},
         {text("return_to_desk_text"), "card", 500},
         {text("confirm_tutorial_text"), "card", 500},
+        {text("leave_tutorial_text"), "card", 500},
         {text("saving_off_text"), "card", 500},
         {text("no_windowed_mode_text"), "card", 500},
         {text("hint_intro_text"), "card", 500},
@@ -615,6 +616,7 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
         {"button_sketches", "return_to_desk_title"},
         {"button_museum", "return_to_museum_title"},
         {"button_desk", "return_to_desk_title"},
+        {"button_sketches", "leave_tutorial_title"},
         {"button_restart", "restart_title"},
         {"button_quit", "quit_title"},
         {"main_quit", "quit_title"},
@@ -630,8 +632,8 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     EXPECT_NE(text(pauseKey), text("button_menu"));
 
     // Leaving a puzzle loses its progress, and every question that leaves one says so.
-    for (const char* leave :
-         {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text"}) {
+    for (const char* leave : {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text",
+                              "leave_tutorial_text"}) {
         EXPECT_NE(text(leave).find("progress is lost"), std::string::npos) << text(leave);
     }
     // A lit lantern reveals as many solid tiles as the board's hint reward: one on the smallest

@@ -114,7 +114,8 @@ TEST_F(MenuTest, ATransitionWithoutNextMenuOrScriptStillGoes) {
     Run(1);
 }
 
-TEST_F(MenuTest, TheBoardCountsPlayTimeOnlyWhileNotPaused) {
+// The total is time in the game: the paused cover counts too.
+TEST_F(MenuTest, TheBoardCountsPlayTimePausedOrNot) {
     BasicPlayerState state;
     state.MakeCurrent();
     auto* board = new TestBoard;
@@ -127,11 +128,11 @@ TEST_F(MenuTest, TheBoardCountsPlayTimeOnlyWhileNotPaused) {
     h.app.SetPauseCount(1);
     EXPECT_TRUE(board->IsPaused());
     Run(100);
-    EXPECT_EQ(state.mCentiseconds, 0);
+    EXPECT_EQ(state.mCentiseconds, 100);
     h.app.SetPauseCount(0);
     EXPECT_FALSE(board->IsPaused());
     Run(5);
-    EXPECT_EQ(state.mCentiseconds, 5);
+    EXPECT_EQ(state.mCentiseconds, 105);
     board->MarkForRemoval();
     Run(1);
     ClearCurrentPlayerState();

@@ -13,6 +13,7 @@
 #include "audio/TrackInterface.h"
 #include "core/expr/LiveObjectRegistry.h"
 #include "core/util/StringUtil.h"
+#include "game/board/BoardAssets.h"
 #include "game/board/HintMeter.h"
 #include "game/board/MistakeMeter.h"
 #include "game/board/PlayTileGrid.h"
@@ -20,6 +21,7 @@
 #include "game/data/PlayerState.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/ConfirmPuzzleSelectMenu.h"
+#include "game/screens/ConfirmRestartPuzzle.h"
 #include "game/screens/LevelCompleteMenu.h"
 #include "game/screens/LevelFailMenu.h"
 #include "game/screens/LevelIntroMenu.h"
@@ -139,6 +141,26 @@ protected:
                 }
             }
         }
+    }
+
+    // The pause dialog opened with the HUD's button; null (with a failure) when it did not open.
+    OptionsMenu* OpenPause(PlayPuzzleMenu* play) {
+        OptionsMenu* pause = nullptr;
+        EXPECT_TRUE(session->ClickLabelled(play, "main_options"));
+        EXPECT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
+        return pause;
+    }
+
+    // The question the pause dialog's "Sketches" asks; null (with a failure) when none came.
+    ConfirmPuzzleSelectMenu* AskForTheSketches(PlayPuzzleMenu* play) {
+        OptionsMenu* pause = OpenPause(play);
+        ConfirmPuzzleSelectMenu* question = nullptr;
+        if (pause != nullptr && session->ClickLabelled(pause, "button_sketches")) {
+            session->StepUntil(
+                [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); });
+        }
+        EXPECT_NE(question, nullptr);
+        return question;
     }
 
     const PuzzleProgress& SavedPuzzle(const SavedProfiles& saved, int set, int puzzle) {
@@ -795,6 +817,10 @@ TEST_F(PlayScreenTest, AProfilesFirstLitBulbExplainsHintsInANotice) {
     const ExprValue* title = notice->GetVariables().Find("title");
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->AsString(), "A lantern is lit");
+    // Reading it is not play.
+    const int read = play->GetTimer();
+    session->Step(300);
+    EXPECT_EQ(play->GetTimer(), read);
 }
 
 TEST_F(PlayScreenTest, TheLastSolidMarkedWithTheLastAllowedMistakeLosesThePuzzle) {
@@ -926,13 +952,8 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     Begin(nullptr);
     PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
     ASSERT_NE(play, nullptr);
-    ASSERT_TRUE(session->ClickLabelled(play, "main_options"));
-    OptionsMenu* pause = nullptr;
-    ASSERT_TRUE(session->StepUntil([&] { return (pause = session->FindMenu<OptionsMenu>()); }));
-    ASSERT_TRUE(session->ClickLabelled(pause, "button_sketches"));
-    ConfirmPuzzleSelectMenu* question = nullptr;
-    ASSERT_TRUE(session->StepUntil(
-        [&] { return (question = session->FindMenu<ConfirmPuzzleSelectMenu>()); }));
+    ConfirmPuzzleSelectMenu* question = AskForTheSketches(play);
+    ASSERT_NE(question, nullptr);
     session->Step(60);  // the question fades in from the pause dialog
     ASSERT_TRUE(session->ClickLabelled(question, "button_museum"));
     ASSERT_TRUE(session->StepUntil([&] {
@@ -942,6 +963,103 @@ TEST_F(PlayScreenTest, ThePauseMenuLeadsBackToTheSetsSketchesThroughItsQuestion)
     EXPECT_EQ(session->FindMenu<OptionsMenu>(), nullptr);
     EXPECT_EQ(session->FindMenu<MainMenu>(), nullptr);
     EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
+}
+
+// The clock measures play: under a notice or the pause dialog the board cannot be played, and
+// the clock waits, on a story board as on the tutorial's (which plays on under its own tips).
+TEST_F(PlayScreenTest, TheClockStopsUnderEveryNoticeAndThePauseDialog) {
+    Begin(nullptr);
+    for (const int set : {kSaltmere, 0}) {
+        SCOPED_TRACE(set);
+        PlayPuzzleMenu* play = OpenAndPlay(set, set == 0 ? 3 : 0);
+        ASSERT_NE(play, nullptr);
+        const auto runs = [&](const char* when) {
+            const int before = play->GetTimer();
+            session->Step(150);
+            EXPECT_GT(play->GetTimer(), before) << "the clock stood " << when;
+        };
+        const auto stands = [&](const char* under) {
+            const int before = play->GetTimer();
+            session->Step(300);
+            EXPECT_EQ(play->GetTimer(), before) << "the clock ran under " << under;
+        };
+        runs("at the start");
+        for (const char* key : {"mistake_intro", "hint_intro", "blank_tile"}) {
+            ShowBoardNotice(key, "menu");
+            ASSERT_TRUE(
+                session->StepUntil([&] { return session->FindMenu<NoticeMenu>() != nullptr; }));
+            stands(key);
+            ASSERT_TRUE(session->CloseNotice());
+            runs("after a notice");
+        }
+        OptionsMenu* pause = OpenPause(play);
+        ASSERT_NE(pause, nullptr);
+        stands("the pause dialog");
+        ASSERT_TRUE(session->ClickLabelled(pause, "button_resume"));
+        ASSERT_TRUE(
+            session->StepUntil([&] { return session->FindMenu<OptionsMenu>() == nullptr; }));
+        runs("after the pause dialog");
+        session->app->KillOpenMenus();
+        session->Step(2);
+    }
+}
+
+// Between the last tile found and the end screen the solve is booked and the player's place has
+// moved on: nothing may restart or leave the puzzle then, or the end screen's steps (the next
+// set, the closing letter) are skipped and a restart opens the wrong puzzle.
+TEST_F(PlayScreenTest, NothingLeavesOrRestartsThePuzzleBetweenTheSolveAndTheEndScreen) {
+    Begin(nullptr);
+    PlayPuzzleMenu* play = OpenAndPlay(kSaltmere, 0);
+    ASSERT_NE(play, nullptr);
+    const ExprValue* pauseVar = play->GetVariables().Find("pause_btn");
+    ASSERT_NE(pauseVar, nullptr);
+    Widget* pauseButton = pauseVar->AsObject();
+    ASSERT_NE(pauseButton, nullptr);
+    EXPECT_FALSE(pauseButton->mDisabled);
+    Solve(play->GetGrid());
+    ASSERT_EQ(play->GetState(), PlayPuzzleMenu::kPlaying);
+    ASSERT_TRUE(play->GetGrid()->HasTileAnimations());
+    EXPECT_TRUE(pauseButton->mDisabled);
+    // Neither the button nor its event opens the pause dialog now.
+    session->ClickWidget(pauseButton);
+    play->OnEvent("options", "", 0);
+    bool pauseSeen = false;
+    ASSERT_TRUE(session->StepUntil([&] {
+        pauseSeen |= session->FindMenu<OptionsMenu>() != nullptr;
+        return session->FindMenu<LevelCompleteMenu>() != nullptr;
+    }));
+    EXPECT_FALSE(pauseSeen);
+    EXPECT_EQ(session->FindMenu<ConfirmRestartPuzzle>(), nullptr);
+}
+
+// The pause dialog's way out of the tutorial goes on to the first story set: its question says
+// where it leads, and the answer lands there.
+TEST_F(PlayScreenTest, LeavingTheTutorialAsksToGoOnWhereItLeads) {
+    Begin([](PlayerState& state) {
+        state.mCurrentCountry = 0;
+        state.mProgress[0][0].mUnlock = 4;
+        for (PuzzleProgress& puzzle : state.mProgress[0][0].mPuzzles) {
+            puzzle.mCompleted = false;
+        }
+        state.mProgress[0][kSaltmere].mUnlock = 0;
+    });
+    PlayPuzzleMenu* play = OpenAndPlay(0, 3);
+    ASSERT_NE(play, nullptr);
+    ConfirmPuzzleSelectMenu* question = AskForTheSketches(play);
+    ASSERT_NE(question, nullptr);
+    const std::string destination = LocalizedTexts::Lookup("saltmere");
+    const ExprValue* text = question->GetVariables().Find("text");
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->AsString().find(destination), std::string::npos) << text->AsString();
+    EXPECT_EQ(text->AsString().find("sketches of this place"), std::string::npos);
+    session->Step(60);  // the question fades in from the pause dialog
+    ASSERT_TRUE(session->ClickLabelled(question, "button_go_on"));
+    ASSERT_TRUE(session->StepUntil([&] {
+        const PuzzleSelectMenu* select = session->FindMenu<PuzzleSelectMenu>();
+        return select != nullptr && session->FindMenu<PlayPuzzleMenu>() == nullptr;
+    }));
+    EXPECT_EQ(GetCurrentPlayerState()->mCurrentCountry, kSaltmere);
+    EXPECT_GE(GetCurrentPlayerState()->mProgress[0][kSaltmere].mUnlock, 1);
 }
 
 // The player looks away: the window loses the keyboard focus (or is minimised) and the game
