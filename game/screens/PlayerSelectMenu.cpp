@@ -1,7 +1,6 @@
 #include "game/screens/PlayerSelectMenu.h"
 
 #include "app/GameApp.h"
-#include "core/expr/NamedConstants.h"
 #include "game/data/PlayerState.h"
 #include "game/data/ProfileManager.h"
 #include "game/screens/ProfileNameWidget.h"
@@ -131,14 +130,13 @@ void PlayerSelectMenu::Draw(Graphics* g) {
     }
     Menu::Draw(g);
     const std::string note = GetNote();
-    Font* font = Fonts::Find("card");
+    // Under the paper rows lies the night sky: the screen's shadowed light lettering.
+    Font* font = Fonts::Find("menu");
     if (note.empty() || font == nullptr) {
         return;
     }
     g->SetFont(font);
-    g->SetColor(Color(GetConstantValue("paper_ink_red").AsInt(),
-                      GetConstantValue("paper_ink_green").AsInt(),
-                      GetConstantValue("paper_ink_blue").AsInt()));
+    g->SetColor(Color(255, 255, 255));
     g->WriteString(LocalizedTexts::Lookup(note), 0.0f, kNoteY, mWidth, 0);
 }
 

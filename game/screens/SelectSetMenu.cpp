@@ -117,6 +117,12 @@ void SelectSetMenu::RebuildInfoText() {
         mInfoText = FormatLocalized("bonus_set_locked_plural", {need});
     } else if (need == 1) {
         mInfoText = LocalizedTexts::Lookup("bonus_set_locked_singular");
+    } else if (mHovered > 0) {
+        // Enough places, yet locked: a room opens when the one before it is finished. Keeping
+        // the last text would put another room's progress under this one.
+        mInfoText = LocalizedTexts::Lookup("bonus_set_locked_previous");
+    } else {
+        mInfoText.clear();
     }
 }
 

@@ -749,6 +749,38 @@ TEST_F(StoryAndLevelsTest, ThePointerOverALockedRoomShowsWhatItStillNeeds) {
     EXPECT_EQ(session->FindMenu<SetLoadingMenu>(), nullptr);
 }
 
+// As a player meets the rooms: every story place they need is done, the first room is open, and
+// the next ones wait for the room before them; under the pointer they say so, never showing the
+// first room's progress.
+TEST_F(StoryAndLevelsTest, ARoomWaitingForTheRoomBeforeItSaysSo) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        for (int s = 0; s <= kAmberdune; ++s) {
+            CompleteSet(state, 0, s);
+        }
+        state.mProgress[1][0].mUnlock = 1;
+    });
+    CloseOpenScreens();
+    OpenSelectSet(kDefaultGameName, 1, false);
+    SelectSetMenu* list = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        list = session->FindMenu<SelectSetMenu>();
+        return list != nullptr && list->GetSetButtonCount() > 1;
+    }));
+    session->Step(5);
+    const Widget* open = list->GetSetButton(0);
+    const Widget* locked = list->GetSetButton(1);
+    ASSERT_TRUE(locked->mDisabled);
+    for (const Widget* button : {open, locked}) {
+        const FPoint at = button->LocalToGlobal();
+        session->app->OnMouseMove(static_cast<int>(at.mX) + button->mWidth / 2,
+                                  static_cast<int>(at.mY) + button->mHeight / 2);
+        session->Step(2);
+    }
+    EXPECT_EQ(list->GetHoveredSet(), 1);
+    EXPECT_EQ(list->GetInfoText(), LocalizedTexts::Lookup("bonus_set_locked_previous"));
+}
+
 // --- the text popup ---
 
 struct OkProbe : ButtonListener {
