@@ -118,6 +118,27 @@ protected:
         return complete;
     }
 
+    // The pointer moved to the middle of widget, as a player moves it, and a moment to react.
+    void PointAt(const Widget* widget) {
+        const FPoint at = widget->LocalToGlobal();
+        session->app->OnMouseMove(static_cast<int>(at.mX) + widget->mWidth / 2,
+                                  static_cast<int>(at.mY) + widget->mHeight / 2);
+        session->Step(2);
+    }
+
+    // The bonus room list, once it shows more than `buttons` - 1 rooms and has settled.
+    SelectSetMenu* OpenRoomList(int buttons) {
+        CloseOpenScreens();
+        OpenSelectSet(kDefaultGameName, 1, false);
+        SelectSetMenu* list = nullptr;
+        EXPECT_TRUE(session->StepUntil([&] {
+            list = session->FindMenu<SelectSetMenu>();
+            return list != nullptr && list->GetSetButtonCount() >= buttons;
+        }));
+        session->Step(5);
+        return list;
+    }
+
     std::unique_ptr<GameSession> session;
 };
 
@@ -576,13 +597,7 @@ TEST_F(StoryAndLevelsTest, ThePageGoesBackToTheGlowingPuzzleWhenThePointerLeaves
     }));
     session->Step(5);
     ASSERT_EQ(select->GetShownEntry(), solved);
-    const auto pointTo = [&](int entry) {
-        const Widget* button = select->GetEntryButton(entry);
-        const FPoint at = button->LocalToGlobal();
-        session->app->OnMouseMove(static_cast<int>(at.mX) + button->mWidth / 2,
-                                  static_cast<int>(at.mY) + button->mHeight / 2);
-        session->Step(2);
-    };
+    const auto pointTo = [&](int entry) { PointAt(select->GetEntryButton(entry)); };
     const std::string glowingName = select->GetNameLabel()->GetText();
     pointTo(1);
     EXPECT_EQ(select->GetShownEntry(), 1);
@@ -714,21 +729,9 @@ TEST_F(StoryAndLevelsTest, ThePointerOverALockedRoomShowsWhatItStillNeeds) {
         CompleteSet(state, 0, 0);
         state.mProgress[1][1].mUnlock = 1;
     });
-    CloseOpenScreens();
-    OpenSelectSet(kDefaultGameName, 1, false);
-    SelectSetMenu* list = nullptr;
-    ASSERT_TRUE(session->StepUntil([&] {
-        list = session->FindMenu<SelectSetMenu>();
-        return list != nullptr && list->GetSetButtonCount() > 2;
-    }));
-    session->Step(5);
-    const auto pointTo = [&](int set) {
-        const Widget* button = list->GetSetButton(set);
-        const FPoint at = button->LocalToGlobal();
-        session->app->OnMouseMove(static_cast<int>(at.mX) + button->mWidth / 2,
-                                  static_cast<int>(at.mY) + button->mHeight / 2);
-        session->Step(2);
-    };
+    SelectSetMenu* list = OpenRoomList(3);
+    ASSERT_NE(list, nullptr);
+    const auto pointTo = [&](int set) { PointAt(list->GetSetButton(set)); };
     ASSERT_TRUE(list->GetSetButton(0)->mDisabled);
     ASSERT_FALSE(list->GetSetButton(1)->mDisabled);
     const std::string locked = FormatLocalized("bonus_set_locked_plural", {3});
@@ -760,23 +763,11 @@ TEST_F(StoryAndLevelsTest, ARoomWaitingForTheRoomBeforeItSaysSo) {
         }
         state.mProgress[1][0].mUnlock = 1;
     });
-    CloseOpenScreens();
-    OpenSelectSet(kDefaultGameName, 1, false);
-    SelectSetMenu* list = nullptr;
-    ASSERT_TRUE(session->StepUntil([&] {
-        list = session->FindMenu<SelectSetMenu>();
-        return list != nullptr && list->GetSetButtonCount() > 1;
-    }));
-    session->Step(5);
-    const Widget* open = list->GetSetButton(0);
-    const Widget* locked = list->GetSetButton(1);
-    ASSERT_TRUE(locked->mDisabled);
-    for (const Widget* button : {open, locked}) {
-        const FPoint at = button->LocalToGlobal();
-        session->app->OnMouseMove(static_cast<int>(at.mX) + button->mWidth / 2,
-                                  static_cast<int>(at.mY) + button->mHeight / 2);
-        session->Step(2);
-    }
+    SelectSetMenu* list = OpenRoomList(2);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->GetSetButton(1)->mDisabled);
+    PointAt(list->GetSetButton(0));
+    PointAt(list->GetSetButton(1));
     EXPECT_EQ(list->GetHoveredSet(), 1);
     EXPECT_EQ(list->GetInfoText(), LocalizedTexts::Lookup("bonus_set_locked_previous"));
 }

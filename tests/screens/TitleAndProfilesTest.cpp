@@ -67,6 +67,15 @@ protected:
             << "the title screen never showed its play button";
         return h.Top<MyTitleScreen>();
     }
+    // The first start's name card, through the title's play button.
+    EnterNameMenu* OpenNameCard() {
+        MyTitleScreen* title = ReachTitle();
+        if (title == nullptr) {
+            return nullptr;
+        }
+        h.ClickWidget(title->GetPlayButton());
+        return h.Top<EnterNameMenu>();
+    }
     // The first run: play, then the name typed into the box and Enter; ends on the main menu.
     void FirstRun(const std::string& name) {
         MyTitleScreen* title = ReachTitle();
@@ -196,10 +205,7 @@ TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
 // OK or Enter with no name goes nowhere, and the card says what it waits for; a refused key then
 // gives the rule instead.
 TEST_F(TitleFlowTest, AnEmptyNameOnTheFirstCardAsksForOne) {
-    MyTitleScreen* title = ReachTitle();
-    ASSERT_NE(title, nullptr);
-    h.ClickWidget(title->GetPlayButton());
-    auto* entry = h.Top<EnterNameMenu>();
+    EnterNameMenu* entry = OpenNameCard();
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->GetNote(), "");
     h.ClickWidget(entry->GetOkButton());
