@@ -26,8 +26,9 @@ constexpr int kNameBoxHeight = 35;
 // the caret past the last letter needs 2 more.
 constexpr int kNameBoxRoom = 8 + 3;
 constexpr float kQuestionY = 75.0f;
-// The name rule, when it refused something, under the OK button on the card.
-constexpr float kRuleY = 250.0f;
+// The line that says why a key or OK did nothing: under the question, above the box, clear of
+// the OK button below it.
+constexpr float kNoteY = 112.0f;
 
 int ConstantInt(const char* name) {
     return GetConstantValue(name).AsInt();
@@ -100,15 +101,15 @@ void EnterNameMenu::Draw(Graphics* g) {
     g->SetColor(PaperInk());
     g->WriteString(LocalizedTexts::Lookup("enter_your_name"), 0.0f, kQuestionY, mWidth, 0);
     Font* small = Fonts::Find("small");
-    if (mRuleShown && small != nullptr) {
+    if (!mNote.empty() && small != nullptr) {
         g->SetFont(small);
-        g->WriteString(LocalizedTexts::Lookup("name_rule"), 0.0f, kRuleY, mWidth, 0);
+        g->WriteString(LocalizedTexts::Lookup(mNote), 0.0f, kNoteY, mWidth, 0);
     }
 }
 
-void EnterNameMenu::ShowRule() {
-    if (!mRuleShown) {
-        mRuleShown = true;
+void EnterNameMenu::ShowNote(const char* key) {
+    if (mNote != key) {
+        mNote = key;
         MarkDirty();
     }
 }
@@ -130,7 +131,7 @@ bool EnterNameMenu::AllowChar(uint32_t id, char c) {
         return true;
     }
     // A refused key or pasted character says why, rather than doing nothing.
-    ShowRule();
+    ShowNote("name_rule");
     return false;
 }
 
@@ -138,7 +139,7 @@ bool EnterNameMenu::AllowText(uint32_t id, const std::string& text) {
     if (mNameBox == nullptr || id != mNameBox->mId || NameAcceptsText(text)) {
         return true;
     }
-    ShowRule();
+    ShowNote("name_rule");
     return false;
 }
 
@@ -151,7 +152,11 @@ bool EnterNameMenu::AllowKey(uint32_t id, int key) {
 }
 
 bool EnterNameMenu::Commit() {
-    if (mCommitted || mNameBox == nullptr || mNameBox->GetText().empty()) {
+    if (mCommitted || mNameBox == nullptr) {
+        return false;
+    }
+    if (mNameBox->GetText().empty()) {
+        ShowNote("name_needed");
         return false;
     }
     const std::string name = mNameBox->GetText();

@@ -1,7 +1,7 @@
 #pragma once
 // The first player's name entry, over the title screen: a name box and an OK button. OK or Enter
 // with a name makes the player's profile and goes on to the game through the title screen; an
-// empty name does nothing. Main thread only.
+// empty name makes nothing and the card asks for a name. Main thread only.
 
 #include <cstdint>
 #include <string>
@@ -20,8 +20,11 @@ public:
     explicit EnterNameMenu(MyTitleScreen* title);
 
     EditWidget* GetNameBox() const { return mNameBox; }
-    // Whether the name rule is written on the card: once it refused a key or a paste.
-    bool IsRuleShown() const { return mRuleShown; }
+    // Whether the name rule is written on the card: since it last refused a key or a paste.
+    bool IsRuleShown() const { return mNote == "name_rule"; }
+    // The localized-text id of the line under the question: empty, "name_rule" (a key was
+    // refused) or "name_needed" (OK or Enter with no name); the latest of them.
+    const std::string& GetNote() const { return mNote; }
     ButtonWidget* GetOkButton() const { return mOkButton; }
 
     // The name box takes the keyboard focus.
@@ -37,13 +40,14 @@ public:
     bool AllowKey(uint32_t id, int key) override;
 
 private:
-    // Makes the profile and leaves, once; false (nothing done) for an empty name.
+    // Makes the profile and leaves, once; false (nothing done) for an empty name, which the card
+    // then asks for.
     bool Commit();
-    void ShowRule();
+    void ShowNote(const char* key);
 
     WeakWidget<MyTitleScreen> mTitle;
     EditWidget* mNameBox = nullptr;     // a child of this menu
     ButtonWidget* mOkButton = nullptr;  // a child of this menu
     bool mCommitted = false;
-    bool mRuleShown = false;
+    std::string mNote;
 };

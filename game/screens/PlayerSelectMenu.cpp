@@ -5,6 +5,9 @@
 #include "game/data/ProfileManager.h"
 #include "game/screens/ProfileNameWidget.h"
 #include "game/screens/ScreenFlow.h"
+#include "graphics/Color.h"
+#include "graphics/Graphics.h"
+#include "graphics/assets/LocalizedTexts.h"
 #include "graphics/fonts/Fonts.h"
 #include "widgets/NameLookups.h"
 #include "widgets/WidgetManager.h"
@@ -14,6 +17,9 @@
 namespace {
 
 constexpr int kSelectedFrame = 2;
+constexpr char kEscape = 27;
+// The line under the rows, above the menu, delete and play buttons.
+constexpr float kNoteY = 640.0f;
 
 void SetDeviceWord() {
     if (PlayerState* state = GetCurrentPlayerState()) {
@@ -123,6 +129,47 @@ void PlayerSelectMenu::Draw(Graphics* g) {
         row->SetFrame(kSelectedFrame);
     }
     Menu::Draw(g);
+    const std::string note = GetNote();
+    // Under the paper rows lies the night sky: the screen's shadowed light lettering.
+    Font* font = Fonts::Find("menu");
+    if (note.empty() || font == nullptr) {
+        return;
+    }
+    g->SetFont(font);
+    g->SetColor(Color(255, 255, 255));
+    g->WriteString(LocalizedTexts::Lookup(note), 0.0f, kNoteY, mWidth, 0);
+}
+
+bool PlayerSelectMenu::HasNamedRow() const {
+    for (const ProfileNameWidget* row : mRows) {
+        if (row != nullptr && !row->IsNameEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PlayerSelectMenu::GetNote() const {
+    if (!mNote.empty()) {
+        return mNote;
+    }
+    // Every profile deleted and no row chosen: eight free pages and no button would leave the
+    // player without a clue.
+    if (mRows[0] != nullptr && mSelected < 0 && !HasNamedRow()) {
+        return "profile_choose_page";
+    }
+    return std::string();
+}
+
+void PlayerSelectMenu::SetNote(const std::string& key) {
+    if (mNote != key) {
+        mNote = key;
+        MarkDirty();
+    }
+}
+
+void PlayerSelectMenu::NoteRefusedChar() {
+    SetNote("name_rule");
 }
 
 void PlayerSelectMenu::RefreshSelection() {
@@ -144,6 +191,7 @@ void PlayerSelectMenu::RefreshSelection() {
 }
 
 void PlayerSelectMenu::CommitName() {
+    SetNote("");
     ProfileNameWidget* row = GetRow(mSelected);
     // Typing a named row down to nothing is a slip, not a deletion: hours of progress go only
     // through the Delete button and its question. The row takes its profile's name back.
@@ -176,6 +224,7 @@ void PlayerSelectMenu::SelectRow(int i) {
         previous->ResetLook();
         CommitName();
     }
+    SetNote("");
     mSelected = i;
     ProfileNameWidget* row = GetRow(i);
     row->BeginEdit();
@@ -217,12 +266,60 @@ void PlayerSelectMenu::DeleteSelectedProfile() {
     DeselectProfile();
 }
 
+void PlayerSelectMenu::Leave() {
+    if (mLeft) {
+        return;
+    }
+    mLeft = true;
+    SetDeviceWord();
+    OpenMainMenu();
+    MarkForRemoval();
+}
+
+void PlayerSelectMenu::LeaveByEscape() {
+    if (mLeft || mRows[0] == nullptr) {
+        return;
+    }
+    if (const ButtonWidget* ok = GetRowOkButton(mSelected); ok != nullptr && ok->mVisible) {
+        CommitName();
+    }
+    const ProfileNameWidget* selected = GetRow(mSelected);
+    if (selected == nullptr || selected->IsNameEmpty()) {
+        // Back to the player the game still holds, else the first one listed.
+        int back = -1;
+        if (const ProfileNameWidget* current = GetRow(GetSelectedProfile());
+            current != nullptr && !current->IsNameEmpty()) {
+            back = GetSelectedProfile();
+        }
+        for (int i = 0; i < kRows && back < 0; ++i) {
+            back = GetRow(i)->IsNameEmpty() ? -1 : i;
+        }
+        if (back >= 0) {
+            SelectRow(back);
+        }
+    }
+    if (const ProfileNameWidget* row = GetRow(mSelected); row != nullptr && !row->IsNameEmpty()) {
+        Leave();
+        return;
+    }
+    // No player at all: the game cannot go on without one, so the first free page is named.
+    if (mSelected < 0) {
+        SelectRow(0);
+    }
+    SetNote("name_needed");
+}
+
+void PlayerSelectMenu::KeyChar(char c) {
+    Menu::KeyChar(c);
+    if (c == kEscape) {
+        LeaveByEscape();
+    }
+}
+
 void PlayerSelectMenu::ButtonDepress(uint32_t id) {
     Menu::ButtonDepress(id);
     if (IsButton(mMenuButton, id)) {
-        SetDeviceWord();
-        OpenMainMenu();
-        MarkForRemoval();
+        Leave();
         return;
     }
     if (IsButton(mDeleteButton, id)) {

@@ -1,10 +1,13 @@
 #pragma once
 // The profile selection screen (script "profile_menu"): eight rows, one per profile slot, where a
 // profile is chosen, named in place, or deleted after a confirmation; and the menu, delete and
-// play buttons, shown only while a named profile is selected. Main thread only.
+// play buttons, shown only while a named profile is selected. A line under the rows says why a
+// typed character was refused, and with no profile left that a free page waits for a name;
+// Escape leaves as the menu button does, or with no profile starts naming one. Main thread only.
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "menus/Menu.h"
 #include "widgets/controls/EditListener.h"
@@ -27,6 +30,14 @@ public:
     // The confirmed deletion: the selected row's slot is emptied, and the first named row still
     // left becomes the selected profile (saved at once); with none left nothing is selected.
     void DeleteSelectedProfile();
+    // Escape: the row being named commits; then back to the main menu with the selected player,
+    // or the game's current one when no named row is selected; with no named profile at all,
+    // the first free row is named and the line asks for a name.
+    void LeaveByEscape();
+    // A typed character the name rule refused: the line under the rows gives the rule.
+    void NoteRefusedChar();
+    // The localized-text id of the line under the rows, empty when it shows nothing.
+    std::string GetNote() const;
 
     int GetSelectedRow() const { return mSelected; }
     // Null before "place-profiles" (or "place-buttons") ran.
@@ -40,6 +51,8 @@ public:
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
     void Draw(Graphics* g) override;
     void ButtonDepress(uint32_t id) override;
+    // Escape (typed character 27) while the menu holds the keyboard focus.
+    void KeyChar(char c) override;
 
 private:
     void PlaceProfiles();
@@ -51,6 +64,10 @@ private:
     // A button of the application's factory (a plain menu button without one), listened to here.
     Widget* MakeButton(int x, int y, const char* label);
     static bool IsButton(const Widget* w, uint32_t id) { return w != nullptr && w->mId == id; }
+    bool HasNamedRow() const;
+    void SetNote(const std::string& key);
+    // To the main menu, once.
+    void Leave();
 
     std::array<ProfileNameWidget*, kRows> mRows{};  // children of this menu
     std::array<ButtonWidget*, kRows> mOkButtons{};  // children of this menu
@@ -58,4 +75,6 @@ private:
     Widget* mDeleteButton = nullptr;
     Widget* mPlayButton = nullptr;
     int mSelected = -1;
+    std::string mNote;  // set by a refused character or Escape; cleared by the next row choice
+    bool mLeft = false;
 };

@@ -12,6 +12,8 @@ namespace {
 
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
+constexpr char kEscape = 27;
+constexpr char kDelete = 127;
 constexpr int kSelectedFrame = 2;
 
 }  // namespace
@@ -67,6 +69,11 @@ void ProfileNameWidget::BeginEdit() {
 }
 
 void ProfileNameWidget::KeyChar(char c) {
+    if (c == kEscape) {
+        // Before the hint goes: the screen decides, and may reset the row or leave.
+        mOwner->LeaveByEscape();
+        return;
+    }
     if (mNameEmpty) {
         // The hint goes at the first key.
         SetLabel("");
@@ -79,6 +86,9 @@ void ProfileNameWidget::KeyChar(char c) {
         mNameEmpty = mLabel.empty();
     } else if (c == kEnter) {
         mOwner->CommitName();
+    } else if (static_cast<unsigned char>(c) >= ' ' && c != kDelete) {
+        // A printable character the rule refused: the screen says why instead of dropping it.
+        mOwner->NoteRefusedChar();
     }
     if (mLabel.empty()) {
         mNameEmpty = true;

@@ -21,7 +21,8 @@ public:
     void MarkForRemoval() override { ResetLook(); }
     // The row is being named: the hint "enter_your_name" while it is empty, the selected frame.
     void BeginEdit();
-    // The name typed in place (see NameRule.h); Backspace drops a character, Enter commits.
+    // The name typed in place (see NameRule.h); Backspace drops a character, Enter commits,
+    // Escape goes to the screen; a printable character the rule refuses is reported to it.
     void KeyChar(char c) override;
     bool WantsFocus() override { return true; }
 

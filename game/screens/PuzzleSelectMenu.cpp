@@ -268,18 +268,24 @@ void PuzzleSelectMenu::ShowPuzzleInfo(int i) {
     mShown = i;
 }
 
+bool PuzzleSelectMenu::Glows() const {
+    return mFirstOpen >= 0 && mFirstOpen < static_cast<int>(mEntries.size()) &&
+           mFirstOpen < mAvailable && !mEntries[static_cast<size_t>(mFirstOpen)].mCompleted &&
+           GetEntryButton(mFirstOpen) != nullptr;
+}
+
+int PuzzleSelectMenu::RestingEntry() const {
+    // The puzzle the glow invites to; with every open puzzle solved, the one just solved or else
+    // the last one.
+    return Glows() ? mFirstOpen : mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
+}
+
 void PuzzleSelectMenu::PuzzleLoadingDone() {
-    const bool glows = mFirstOpen >= 0 && mFirstOpen < static_cast<int>(mEntries.size()) &&
-                       mFirstOpen < mAvailable &&
-                       !mEntries[static_cast<size_t>(mFirstOpen)].mCompleted &&
-                       GetEntryButton(mFirstOpen) != nullptr;
-    // The page shows the puzzle the glow invites to, on every arrival; with every open puzzle
-    // solved, the one just solved or else the last one.
-    const int shown = glows ? mFirstOpen : mFinishedPuzzle >= 0 ? mFinishedPuzzle : mLastCompleted;
+    const int shown = RestingEntry();
     if (shown >= 0 && shown < static_cast<int>(mEntries.size())) {
         ShowPuzzleInfo(shown);
     }
-    if (!glows) {
+    if (!Glows()) {
         return;
     }
     const Widget* button = GetEntryButton(mFirstOpen);
@@ -530,6 +536,10 @@ void PuzzleSelectMenu::ButtonMouseEnter(uint32_t id) {
                                      ? "puzzle_mouse_over"
                                      : "puzzle_mouse_current_over");
     }
+    ShowHoveredInfo(i);
+}
+
+void PuzzleSelectMenu::ShowHoveredInfo(int i) {
     if (i != mShown) {
         GetVariables().Set("c_text", ExprValue::FromString(""));
         QueueAnimationRef(ModeWord() + "_puzzle_select_star_text_" + mGameName);
@@ -545,6 +555,12 @@ void PuzzleSelectMenu::ButtonMouseLeave(uint32_t id) {
     }
     if (auto* button = dynamic_cast<AnimationWidget*>(GetEntryButton(i))) {
         button->PlayAnimationRef("puzzle_mouse_leave");
+    }
+    // The page goes back to the puzzle it shows at rest, so that it never names one puzzle while
+    // the glow invites to another. Going straight to another button, that one's enter follows.
+    const int resting = RestingEntry();
+    if (mReady && !mLeaving && resting >= 0 && resting < static_cast<int>(mEntries.size())) {
+        ShowHoveredInfo(resting);
     }
 }
 

@@ -68,6 +68,13 @@ private:
     void SetPuzzleImages();
     void PuzzleLoadingDone();
     void ShowPuzzleInfo(int i);
+    // ShowPuzzleInfo for a puzzle the pointer brings to the page; the star text is cleared.
+    void ShowHoveredInfo(int i);
+    // Whether the newest open puzzle glows (it lies within the open ones, is not solved yet).
+    bool Glows() const;
+    // The entry the page shows at rest: the glowing puzzle, else the one just solved, else the
+    // last solved one; -1 for none.
+    int RestingEntry() const;
     // Whether the puzzle just solved finished the set (read only: the solve is already booked).
     void NoteFinishedSet();
     void Refresh();

@@ -75,6 +75,9 @@ void SelectSetMenu::PlaceColumn() {
             LiveObjectRegistry::FindId(LiveObjectRegistry::Kind::kWidget, button));
         if (player == nullptr || !IsSetOpen(*player, 1, set)) {
             button->SetDisabled(true);
+            // Found under the pointer it would hide the menu beneath, which tells what the set
+            // still needs.
+            button->mMouseVisible = false;
         }
     }
 }
@@ -114,6 +117,12 @@ void SelectSetMenu::RebuildInfoText() {
         mInfoText = FormatLocalized("bonus_set_locked_plural", {need});
     } else if (need == 1) {
         mInfoText = LocalizedTexts::Lookup("bonus_set_locked_singular");
+    } else if (mHovered > 0) {
+        // Enough places, yet locked: a room opens when the one before it is finished. Keeping
+        // the last text would put another room's progress under this one.
+        mInfoText = LocalizedTexts::Lookup("bonus_set_locked_previous");
+    } else {
+        mInfoText.clear();
     }
 }
 
@@ -123,9 +132,29 @@ void SelectSetMenu::ButtonMouseEnter(uint32_t id) {
         Menu::ButtonMouseEnter(id);
         return;
     }
+    HoverSet(set);
+}
+
+void SelectSetMenu::HoverSet(int set) {
     mHovered = set;
     RebuildInfoText();
     MarkDirty();
+}
+
+void SelectSetMenu::MouseMove(int x, int y) {
+    Menu::MouseMove(x, y);
+    for (int i = 0; i < static_cast<int>(mSetButtons.size()); ++i) {
+        const Widget* button = GetSetButton(i);
+        if (button == nullptr || !button->mDisabled || !button->mVisible || i == mHovered) {
+            continue;
+        }
+        const FRect local =
+            button->ToLocalRect(FRect(static_cast<float>(x), static_cast<float>(y), 1.0f, 1.0f));
+        if (button->Contains(local.mX, local.mY)) {
+            HoverSet(i);
+            return;
+        }
+    }
 }
 
 void SelectSetMenu::ButtonDepress(uint32_t id) {

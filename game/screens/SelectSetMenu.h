@@ -19,6 +19,9 @@ public:
     // "font", "menu_button").
     CommandAnswer HandleCommand(const AnimationCommand& command) override;
     void ButtonMouseEnter(uint32_t id) override;
+    // A locked set's button takes no pointer (a disabled widget counts as none), so the pointer
+    // over it reaches the menu, which shows that set's info as a hover would.
+    void MouseMove(int x, int y) override;
     void ButtonDepress(uint32_t id) override;
     // "main_menu" back to the main menu; "summary_shown" the notice that every bonus set is done.
     void OnEvent(const std::string& name, const std::string& parameter, int object) override;
@@ -35,6 +38,7 @@ public:
 private:
     void PlaceColumn();
     void RebuildInfoText();
+    void HoverSet(int set);
     int FindSetIndex(uint32_t widgetId) const;
 
     std::string mGameName;

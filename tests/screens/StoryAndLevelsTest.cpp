@@ -118,6 +118,27 @@ protected:
         return complete;
     }
 
+    // The pointer moved to the middle of widget, as a player moves it, and a moment to react.
+    void PointAt(const Widget* widget) {
+        const FPoint at = widget->LocalToGlobal();
+        session->app->OnMouseMove(static_cast<int>(at.mX) + widget->mWidth / 2,
+                                  static_cast<int>(at.mY) + widget->mHeight / 2);
+        session->Step(2);
+    }
+
+    // The bonus room list, once it shows more than `buttons` - 1 rooms and has settled.
+    SelectSetMenu* OpenRoomList(int buttons) {
+        CloseOpenScreens();
+        OpenSelectSet(kDefaultGameName, 1, false);
+        SelectSetMenu* list = nullptr;
+        EXPECT_TRUE(session->StepUntil([&] {
+            list = session->FindMenu<SelectSetMenu>();
+            return list != nullptr && list->GetSetButtonCount() >= buttons;
+        }));
+        session->Step(5);
+        return list;
+    }
+
     std::unique_ptr<GameSession> session;
 };
 
@@ -552,6 +573,44 @@ TEST_F(StoryAndLevelsTest, ThePageShowsThePuzzleTheGlowIsOnOnEveryArrival) {
     }
 }
 
+// The pointer leaving a hovered puzzle for empty paper takes the page back to the puzzle the glow
+// is on; going straight to another puzzle shows that one.
+TEST_F(StoryAndLevelsTest, ThePageGoesBackToTheGlowingPuzzleWhenThePointerLeavesAnother) {
+    constexpr int solved = 3;
+    Begin([&](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);
+        CompleteSet(state, 0, kSaltmere);
+        for (int p = solved; p < PuzzlesIn(0, kSaltmere); ++p) {
+            state.mProgress[0][kSaltmere].mPuzzles[size_t(p)] = PuzzleProgress();
+        }
+        state.mProgress[0][kSaltmere].mUnlock = solved + 1;
+        state.mCurrentCountry = kSaltmere;
+    });
+    CloseOpenScreens();
+    OpenPuzzleSelect(kDefaultGameName, 0, kSaltmere, PuzzleSelectMenu::kOpenedPlainly, 1);
+    PuzzleSelectMenu* select = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        select = session->FindMenu<PuzzleSelectMenu>();
+        return select != nullptr && select->GetShownEntry() >= 0 &&
+               select->GetFlashWidget() != nullptr;
+    }));
+    session->Step(5);
+    ASSERT_EQ(select->GetShownEntry(), solved);
+    const auto pointTo = [&](int entry) { PointAt(select->GetEntryButton(entry)); };
+    const std::string glowingName = select->GetNameLabel()->GetText();
+    pointTo(1);
+    EXPECT_EQ(select->GetShownEntry(), 1);
+    EXPECT_NE(select->GetNameLabel()->GetText(), glowingName);
+    pointTo(0);
+    EXPECT_EQ(select->GetShownEntry(), 0);
+    // Top left of the screen: over no puzzle.
+    session->app->OnMouseMove(2, 2);
+    session->Step(2);
+    EXPECT_EQ(select->GetShownEntry(), solved);
+    EXPECT_EQ(select->GetNameLabel()->GetText(), glowingName);
+}
+
 TEST_F(StoryAndLevelsTest, TheStarsTellWhatTheyMeanWhenThePointerComesOverThem) {
     Begin([](PlayerState& state) { UpToLastPuzzleOf(state, kSaltmere); });
     // The star's name, the text the selection shows and the one level complete shows.
@@ -658,6 +717,59 @@ TEST_F(StoryAndLevelsTest, TheBonusListNeedingOneMoreSetSaysSoAndAnOpenRoomShows
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->mMode, 1);
     EXPECT_EQ(player->mCurrentCountry, 1);
+}
+
+// The pointer itself, not a call: a locked room's button is disabled, yet the pointer over it
+// must show what that room still needs, also straight after an open room.
+TEST_F(StoryAndLevelsTest, ThePointerOverALockedRoomShowsWhatItStillNeeds) {
+    // One story set done, the second room opened anyway (as a developer code does): the other
+    // rooms need three more.
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        CompleteSet(state, 0, 0);
+        state.mProgress[1][1].mUnlock = 1;
+    });
+    SelectSetMenu* list = OpenRoomList(3);
+    ASSERT_NE(list, nullptr);
+    const auto pointTo = [&](int set) { PointAt(list->GetSetButton(set)); };
+    ASSERT_TRUE(list->GetSetButton(0)->mDisabled);
+    ASSERT_FALSE(list->GetSetButton(1)->mDisabled);
+    const std::string locked = FormatLocalized("bonus_set_locked_plural", {3});
+    pointTo(1);
+    EXPECT_EQ(list->GetHoveredSet(), 1);
+    EXPECT_NE(list->GetInfoText(), locked);
+    pointTo(0);
+    EXPECT_EQ(list->GetHoveredSet(), 0);
+    EXPECT_EQ(list->GetInfoText(), locked);
+    pointTo(1);
+    pointTo(2);
+    EXPECT_EQ(list->GetHoveredSet(), 2);
+    EXPECT_EQ(list->GetInfoText(), locked);
+    // A locked room still opens nothing.
+    session->ClickWidget(list->GetSetButton(0));
+    session->Step(5);
+    EXPECT_EQ(session->FindMenu<SelectSetMenu>(), list);
+    EXPECT_EQ(session->FindMenu<SetLoadingMenu>(), nullptr);
+}
+
+// As a player meets the rooms: every story place they need is done, the first room is open, and
+// the next ones wait for the room before them; under the pointer they say so, never showing the
+// first room's progress.
+TEST_F(StoryAndLevelsTest, ARoomWaitingForTheRoomBeforeItSaysSo) {
+    Begin([](PlayerState& state) {
+        state.mSeenTutorial = true;
+        for (int s = 0; s <= kAmberdune; ++s) {
+            CompleteSet(state, 0, s);
+        }
+        state.mProgress[1][0].mUnlock = 1;
+    });
+    SelectSetMenu* list = OpenRoomList(2);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->GetSetButton(1)->mDisabled);
+    PointAt(list->GetSetButton(0));
+    PointAt(list->GetSetButton(1));
+    EXPECT_EQ(list->GetHoveredSet(), 1);
+    EXPECT_EQ(list->GetInfoText(), LocalizedTexts::Lookup("bonus_set_locked_previous"));
 }
 
 // --- the text popup ---

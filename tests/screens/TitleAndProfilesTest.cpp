@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kEnter = 13;
 constexpr int kBackspace = 8;
+constexpr int kEscape = 27;
 
 int CountOf(const std::string& text, const std::string& part) {
     int n = 0;
@@ -65,6 +66,15 @@ protected:
             6000))
             << "the title screen never showed its play button";
         return h.Top<MyTitleScreen>();
+    }
+    // The first start's name card, through the title's play button.
+    EnterNameMenu* OpenNameCard() {
+        MyTitleScreen* title = ReachTitle();
+        if (title == nullptr) {
+            return nullptr;
+        }
+        h.ClickWidget(title->GetPlayButton());
+        return h.Top<EnterNameMenu>();
     }
     // The first run: play, then the name typed into the box and Enter; ends on the main menu.
     void FirstRun(const std::string& name) {
@@ -192,6 +202,26 @@ TEST_F(TitleFlowTest, TheNameRuleHoldsForPastedTextAndAtEveryCaretPosition) {
     }
 }
 
+// OK or Enter with no name goes nowhere, and the card says what it waits for; a refused key then
+// gives the rule instead.
+TEST_F(TitleFlowTest, AnEmptyNameOnTheFirstCardAsksForOne) {
+    EnterNameMenu* entry = OpenNameCard();
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->GetNote(), "");
+    h.ClickWidget(entry->GetOkButton());
+    EXPECT_EQ(h.Top<EnterNameMenu>(), entry);
+    EXPECT_EQ(entry->GetNote(), "name_needed");
+    h.Type("7");
+    EXPECT_EQ(entry->GetNote(), "name_rule");
+    h.Key(kEnter);
+    EXPECT_EQ(entry->GetNote(), "name_needed");
+    EXPECT_EQ(GetSelectedProfile(), -1);
+    h.Type("Ann");
+    EXPECT_EQ(entry->GetNote(), "name_needed");
+    h.Key(kEnter);
+    ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 600));
+}
+
 // The widest names the rule allows stand whole in the box, from either end.
 TEST_F(TitleFlowTest, TheNameBoxHoldsTheWidestNamesWhole) {
     MyTitleScreen* title = ReachTitle();
@@ -278,6 +308,95 @@ TEST_F(TitleFlowTest, ProfilesAreAddedRenamedAndDeletedOnTheSelectionScreen) {
     EXPECT_EQ(xml.rfind("<profiles selected=\"0\">", 0), 0u) << xml.substr(0, 80);
     EXPECT_EQ(CountOf(xml, "<profile name=\"Ann\">"), 1);
     EXPECT_EQ(CountOf(xml, "<profile name=\"\">"), 7);
+}
+
+// A row refuses what the first card refuses, and says so in the same words.
+TEST_F(TitleFlowTest, ARowThatRefusesACharacterGivesTheNameRule) {
+    FirstRun("Ann");
+    ClickLabel("main_change_player");
+    auto* select = h.Top<PlayerSelectMenu>();
+    ASSERT_NE(select, nullptr);
+    h.ClickWidget(select->GetRow(1));
+    EXPECT_EQ(select->GetNote(), "");
+    h.Type("Bo");
+    EXPECT_EQ(select->GetNote(), "");
+    h.Type("7");
+    EXPECT_EQ(select->GetRow(1)->GetLabel(), "Bo");
+    EXPECT_EQ(select->GetNote(), "name_rule");
+    h.Key(kEnter);
+    EXPECT_EQ(select->GetNote(), "");
+    // The eleventh letter on a row already named.
+    h.ClickWidget(select->GetRow(2));
+    h.Type("Abcdefghij");
+    EXPECT_EQ(select->GetNote(), "");
+    h.Type("k");
+    EXPECT_EQ(select->GetRow(2)->GetLabel(), "Abcdefghij");
+    EXPECT_EQ(select->GetNote(), "name_rule");
+    // Choosing another row starts afresh.
+    h.ClickWidget(select->GetRow(0));
+    EXPECT_EQ(select->GetNote(), "");
+    EXPECT_EQ(GetProfileRecord(2)->mName, "Abcdefghij");
+}
+
+// Escape leaves the profile screen as its menu button does: with the selected player, or, while a
+// free row is only being looked at, with the player the game still holds.
+TEST_F(TitleFlowTest, EscapeLeavesTheProfileScreenWithAPlayer) {
+    FirstRun("Ann");
+    for (const char* typed : {"", "Bob"}) {
+        SCOPED_TRACE(typed);
+        ClickLabel("main_change_player");
+        auto* select = h.Top<PlayerSelectMenu>();
+        ASSERT_NE(select, nullptr);
+        h.ClickWidget(select->GetRow(1));
+        h.Type(typed);
+        h.Key(kEscape);
+        ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
+        EXPECT_EQ(CountMainMenus(*h.app), 1);
+        EXPECT_EQ(h.app->mCurrentPlayerName, *typed != '\0' ? typed : "Ann");
+        EXPECT_EQ(GetProfileRecord(1)->mName, typed);
+    }
+}
+
+// With every profile deleted the screen says what to do, Escape starts naming a free page (the
+// game cannot go on without a player), and a name typed there brings the buttons back.
+TEST_F(TitleFlowTest, WithEveryProfileDeletedTheScreenLeadsToANewOne) {
+    FirstRun("Ann");
+    ClickLabel("main_change_player");
+    auto* select = h.Top<PlayerSelectMenu>();
+    ASSERT_NE(select, nullptr);
+    EXPECT_EQ(select->GetNote(), "");
+    h.ClickWidget(select->GetDeleteButton());
+    ASSERT_NE(h.Top<ConfirmDeleteMenu>(), nullptr);
+    ClickLabel("button_delete");
+    ASSERT_EQ(h.Top<PlayerSelectMenu>(), select);
+    EXPECT_EQ(select->GetSelectedRow(), -1);
+    EXPECT_FALSE(select->GetMenuButton()->mVisible);
+    EXPECT_EQ(select->GetNote(), "profile_choose_page");
+
+    h.Key(kEscape);
+    EXPECT_EQ(h.Top<PlayerSelectMenu>(), select);
+    EXPECT_EQ(select->GetSelectedRow(), 0);
+    EXPECT_TRUE(select->GetRowOkButton(0)->mVisible);
+    EXPECT_EQ(select->GetRow(0)->GetLabel(), LocalizedTexts::Lookup("enter_your_name"));
+    EXPECT_EQ(select->GetNote(), "name_needed");
+    // Again, and OK with nothing typed: still here, still asking.
+    h.Key(kEscape);
+    h.Step(5);
+    EXPECT_EQ(h.Top<PlayerSelectMenu>(), select);
+    EXPECT_EQ(select->GetNote(), "name_needed");
+    h.ClickWidget(select->GetRowOkButton(0));
+    EXPECT_EQ(select->GetSelectedRow(), -1);
+    EXPECT_EQ(select->GetNote(), "profile_choose_page");
+
+    h.ClickWidget(select->GetRow(3));
+    h.Type("Cat");
+    h.Key(kEnter);
+    EXPECT_EQ(select->GetNote(), "");
+    EXPECT_TRUE(select->GetMenuButton()->mVisible);
+    h.Key(kEscape);
+    ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
+    EXPECT_EQ(h.app->mCurrentPlayerName, "Cat");
+    EXPECT_EQ(GetSelectedProfile(), 3);
 }
 
 // Typing a named profile's row down to nothing and committing it is a slip, not a deletion: the
