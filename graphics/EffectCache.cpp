@@ -14,6 +14,9 @@ namespace {
 const char* const kMagic = "translated-effect";
 // More than any effect declares: a larger count is a damaged entry, not a reason to allocate.
 constexpr long kMostNames = 4096;
+// No entry is written larger (an effect's translation takes some kilobytes): a larger file is
+// none of ours and is not read.
+constexpr long long kMostEntryBytes = 4 << 20;
 
 // FNV-1a over the source and the translator's build.
 std::string KeyFor(const std::string& source) {
@@ -165,7 +168,7 @@ EffectCache::Lookup EffectCache::Read(const std::string& file, const std::string
                                       TranslatedEffect* out, std::string* problem) {
     const std::string path = PathFor(file);
     std::string text;
-    if (path.empty() || !PakInterfaceBase::Get()->ReadWholeFile(path, &text)) {
+    if (path.empty() || !PakInterfaceBase::Get()->ReadWholeFile(path, &text, kMostEntryBytes)) {
         return Lookup::kMiss;
     }
     EntryReader in(text);
@@ -193,6 +196,9 @@ void EffectCache::Write(const std::string& file, const std::string& source,
     if (path.empty() || !Writable(effect.mVertex) || !Writable(effect.mPixel)) {
         return;
     }
-    WriteBufferToFile(path, std::string(kMagic) + " " + KeyFor(source) + "\n" +
-                                StageText(effect.mVertex) + StageText(effect.mPixel));
+    const std::string entry = std::string(kMagic) + " " + KeyFor(source) + "\n" +
+                              StageText(effect.mVertex) + StageText(effect.mPixel);
+    if (static_cast<long long>(entry.size()) <= kMostEntryBytes) {
+        WriteBufferToFile(path, entry);
+    }
 }

@@ -371,6 +371,34 @@ TEST_F(ShaderEffectTest, CacheEntriesAnswerOnlyForTheirOwnSource) {
     }
 }
 
+// No entry the game writes is larger than some megabytes: a larger file in its place, even one
+// that reads as an entry of the right source, is not read (a miss, translated anew).
+TEST_F(ShaderEffectTest, ACacheEntryLargerThanTheGameWritesIsNotRead) {
+    TranslatedEffect code;
+    code.mVertex.mGlsl = "#version 330\nvoid main() {}\n";
+    code.mPixel.mGlsl = "#version 330\nvoid main() {}\n";
+    const std::string file = "properties/swollen.hlsl";
+    EffectCache::Write(file, "source", code);
+    TranslatedEffect read;
+    std::string problem;
+    ASSERT_EQ(EffectCache::Read(file, "source", &read, &problem), EffectCache::Lookup::kHit);
+
+    const std::string path = EffectCache::PathFor(file);
+    std::string whole;
+    ASSERT_TRUE(PakInterfaceBase::Get()->ReadWholeFile(path, &whole));
+    const std::string swollen = "#version 330\n// " + std::string(size_t{5} << 20, 'x') + "\n";
+    const size_t pixel = whole.rfind("stage - ");
+    ASSERT_NE(pixel, std::string::npos);
+    ASSERT_TRUE(WriteBufferToFile(path, whole.substr(0, pixel) + "stage - 0 0 0 " +
+                                            std::to_string(swollen.size()) + "\n" + swollen +
+                                            "\n"));
+    EXPECT_EQ(EffectCache::Read(file, "source", &read, &problem), EffectCache::Lookup::kMiss);
+    // Nor is one that large written.
+    code.mPixel.mGlsl = swollen;
+    EffectCache::Write("properties/large.hlsl", "source", code);
+    EXPECT_FALSE(std::filesystem::exists(EffectCache::PathFor("properties/large.hlsl")));
+}
+
 // What the translator hands the device: vertex inputs by semantic, the stages joined by
 // semantic, constants found by name in one flattened array per stage, the file's lines.
 TEST(HlslTranslatorTest, SemanticsAndRegisters) {
