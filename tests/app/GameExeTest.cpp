@@ -103,6 +103,48 @@ int WaitExit(pid_t pid, int seconds) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
 }
 
+// A bare X server on a free display; its pid, or -1 when it did not come up.
+pid_t StartXvfb(std::string* name) {
+    int display = 90 + static_cast<int>(getpid() % 500);
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
+        ++display;
+    }
+    *name = ":" + std::to_string(display);
+    const pid_t xvfb = fork();
+    if (xvfb == 0) {
+        if (freopen("/dev/null", "w", stderr) == nullptr) {
+            _exit(126);
+        }
+        execlp("Xvfb", "Xvfb", name->c_str(), "-noreset", "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (xvfb < 0) {
+        return -1;
+    }
+    const bool serverUp = WaitFor(
+        [&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)); }, 20);
+    if (!serverUp) {
+        kill(xvfb, SIGKILL);
+        waitpid(xvfb, nullptr, 0);
+        return -1;
+    }
+    return xvfb;
+}
+
+// Whether any thread of the process has started a process of its own.
+bool HasChildProcess(pid_t pid) {
+    std::error_code error;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (std::filesystem::directory_iterator it(tasks, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!ReadText(it->path().string() + "/children").empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 TEST(GameExecutable, RunsOneCopyAndQuitsCleanlyOnSigterm) {
@@ -292,28 +334,9 @@ TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
         GTEST_SKIP() << "Xvfb is not installed";
     }
     TempUserFolder folder;
-    int display = 90 + static_cast<int>(getpid() % 500);
-    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
-        ++display;
-    }
-    const std::string name = ":" + std::to_string(display);
-    const pid_t xvfb = fork();
-    if (xvfb == 0) {
-        if (freopen("/dev/null", "w", stderr) == nullptr) {
-            _exit(126);
-        }
-        execlp("Xvfb", "Xvfb", name.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(xvfb, 0);
-    const bool serverUp = WaitFor(
-        [&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)); }, 20);
-    if (!serverUp) {
-        kill(xvfb, SIGKILL);
-        waitpid(xvfb, nullptr, 0);
-        FAIL() << "Xvfb did not start";
-    }
+    std::string name;
+    const pid_t xvfb = StartXvfb(&name);
+    ASSERT_GT(xvfb, 0) << "Xvfb did not start";
     const std::string dataHome = folder.path + "/data";
     const std::string settings = dataHome + "/Pelnora Studio/Pelnora 7/settings.xml";
     const std::string errFile = folder.path + "/game.err";
@@ -344,6 +367,45 @@ TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
     waitpid(xvfb, nullptr, 0);
     ASSERT_TRUE(shown) << ReadText(errFile);
     EXPECT_EQ(status, 0) << ReadText(errFile);
+}
+
+// A bad command-line argument stops the game with a message box on a real display; the quit
+// signals still end it there, with the argument's status, and the error is on standard error too.
+TEST(GameExecutable, QuitSignalsCloseAMessageBox) {
+    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    TempUserFolder folder;
+    std::string name;
+    const pid_t xvfb = StartXvfb(&name);
+    ASSERT_GT(xvfb, 0) << "Xvfb did not start";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const std::string errFile = folder.path + "/box" + std::to_string(signal) + ".err";
+        const pid_t game = fork();
+        if (game == 0) {
+            setenv("XDG_DATA_HOME", folder.path.c_str(), 1);
+            setenv("DISPLAY", name.c_str(), 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            unsetenv("SDL_VIDEODRIVER");
+            if (freopen(errFile.c_str(), "w", stderr) == nullptr) {
+                _exit(126);
+            }
+            execl(P7_GAME_EXE, P7_GAME_EXE, "-bogus", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(game, 0);
+        // The box is up once the process showing it runs.
+        const bool boxShown = WaitFor([&] { return HasChildProcess(game); }, 60);
+        kill(game, signal);
+        const int status = WaitExit(game, 60);
+        EXPECT_TRUE(boxShown) << ReadText(errFile);
+        EXPECT_EQ(status, 2) << signal;
+        EXPECT_NE(ReadText(errFile).find("Invalid command line parameter: -bogus"),
+                  std::string::npos)
+            << ReadText(errFile);
+    }
+    kill(xvfb, SIGTERM);
+    waitpid(xvfb, nullptr, 0);
 }
 
 #endif
