@@ -9,6 +9,7 @@
 #include "core/expr/NamedConstants.h"
 #include "core/files/PakInterfaceBase.h"
 #include "core/util/FileUtil.h"
+#include "core/util/StringUtil.h"
 #include "graphics/EffectCache.h"
 #include "graphics/HlslTranslator.h"
 #include "graphics/ShaderEffect.h"
@@ -369,6 +370,41 @@ TEST_F(ShaderEffectTest, CacheEntriesAnswerOnlyForTheirOwnSource) {
             << d.what;
         EXPECT_NE(problem.find(path), std::string::npos) << d.what << ": " << problem;
     }
+}
+
+// Effect files made to break the translator: nesting deep enough to overflow its stack, and
+// macros that double at each step to gigabytes. Each costs that effect and one log line; the
+// game goes on, and the next effect translates as ever. Nothing of a failed translation is kept.
+TEST_F(ShaderEffectTest, AFileThatBreaksTheTranslatorCostsOnlyThatEffect) {
+    std::string deep = kPlainEffect;
+    deep.replace(deep.find("color * Level;\n    return o;"), 13,
+                 "color * " + std::string(50000, '(') + "Level" + std::string(50000, ')') + ";");
+    WriteEffect("deep", deep);
+    std::string swelling = "#define W0 Level\n";
+    for (int i = 1; i <= 48; ++i) {
+        swelling += StrFormat("#define W%d W%d + W%d\n", i, i - 1, i - 1);
+    }
+    std::string swollen = kPlainEffect;
+    swollen.replace(swollen.find("* color * Level;"), 16, "* color * (W48);");
+    WriteEffect("swelling", swelling + swollen);
+    WriteEffect("plain", kPlainEffect);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadShaderEffect("deep"), nullptr);
+    EXPECT_EQ(LoadShaderEffect("swelling"), nullptr);
+    EXPECT_EQ(LoadShaderEffect("deep"), nullptr);  // reported once
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("\"properties/deep.hlsl\": the translator crashed"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\"properties/swelling.hlsl\": the translator "), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    EXPECT_FALSE(std::filesystem::exists(EffectCache::PathFor("properties/deep.hlsl")));
+
+    auto effect = LoadShaderEffect("plain");
+    ASSERT_NE(effect, nullptr);
+    effect->SetConstants("Level", 1.0f);
+    auto target = DrawWhite(effect.get(), 8, 0);
+    EXPECT_EQ(target->GetPixel(4, 4) | 0xFF000000u, 0xFFFFFFFFu);
 }
 
 // No entry the game writes is larger than some megabytes: a larger file in its place, even one
