@@ -94,15 +94,18 @@ bool MoveAside(const std::string& path, std::string* kept) {
 }
 
 // Temporaries left by a save that was cut short: ours ("profiles.xml.bak.tmp") and the atomic
-// writer's (".profiles.xml.tmp" + a unique suffix). Only one copy of the game runs, and it has
-// not saved yet, so none of them is in use.
+// writer's (".profiles.xml.tmp" or, for a copied backup, ".profiles.xml.bak.tmp" + a unique
+// suffix). Only one copy of the game runs, and it has not saved yet, so none of them is in use.
 void RemoveStaleTemporaries(const std::string& folder) {
     std::error_code error;
     fs::remove(folder + kProfilesName + ".bak.tmp", error);
-    const std::string prefix = std::string(".") + kProfilesName + ".tmp";
+    const std::string prefixes[] = {std::string(".") + kProfilesName + ".tmp",
+                                    std::string(".") + kProfilesName + ".bak.tmp"};
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) == 0) {
+        if (std::any_of(std::begin(prefixes), std::end(prefixes), [&](const std::string& prefix) {
+                return name.compare(0, prefix.size(), prefix) == 0;
+            })) {
             std::error_code ignored;
             fs::remove(it->path(), ignored);
         }
@@ -433,9 +436,12 @@ bool SaveProfiles() {
         const std::string temp = backup + ".tmp";
         std::error_code error;
         fs::remove(temp, error);
+        // (A save cut short after the link leaves the backup the file's one other name.)
         std::error_code unlinkable;
-        const bool linkable = fs::is_regular_file(fs::symlink_status(path, unlinkable)) &&
-                              fs::hard_link_count(path, unlinkable) == 1 && !unlinkable;
+        const uintmax_t names = fs::hard_link_count(path, unlinkable);
+        const bool linkable =
+            fs::is_regular_file(fs::symlink_status(path, unlinkable)) &&
+            (names == 1 || (names == 2 && fs::equivalent(path, backup, unlinkable))) && !unlinkable;
         if (linkable) {
             fs::create_hard_link(path, temp, error);
             if (!error) {
