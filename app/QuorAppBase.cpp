@@ -139,7 +139,11 @@ bool QuorAppBase::Init() {
     // Options first: a bad one stops the program before any file is touched.
     std::string error;
     if (!ParseCommandLine(mArgs, &mOptions, &error)) {
-        ShowErrorOrLog(mTitle, error);
+        // Whoever started the game from a shell or a script reads it there too (without a
+        // display the box's own fallback already wrote it).
+        if (ShowErrorOrLog(mTitle, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+        }
         mExitCode = 2;
         return false;
     }

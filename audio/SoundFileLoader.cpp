@@ -47,8 +47,9 @@ bool TurnCacheOff() {
 }
 
 void WriteCache(const std::string& cachePath, const std::string& sourcePath, const PcmData& pcm) {
-    if (cachePath.empty() || sourcePath.size() > 255 || IsCacheOff()) {
-        return;  // no cache entry rather than one whose source can't be checked
+    if (cachePath.empty() || sourcePath.size() > 255 || IsCacheOff() ||
+        pcm.bytes.size() > kMaxCachedPcmBytes) {
+        return;  // no cache entry rather than one whose source can't be checked or too large
     }
     int64_t time = 0;
     if (!PakInterfaceBase::Get()->GetFileTime(sourcePath.c_str(), &time)) {
@@ -88,7 +89,7 @@ bool LoadSoundFile(const std::string& name, PcmData* out, SoundSource* source) {
         cachePath.clear();
     }
     if (!cachePath.empty()) {
-        const SoundReadResult cached = ReadWaveFile(cachePath, out, &error);
+        const SoundReadResult cached = ReadWaveFile(cachePath, out, &error, kMaxCacheFileBytes);
         if (cached == SoundReadResult::kOk) {
             found = SoundSource::kCache;
         } else {

@@ -158,9 +158,10 @@ SoundReadResult ParseWaveData(const std::string& data, const std::string& fileNa
     }
 }
 
-SoundReadResult ReadWaveFile(const std::string& path, PcmData* out, std::string* error) {
+SoundReadResult ReadWaveFile(const std::string& path, PcmData* out, std::string* error,
+                             long long maxBytes) {
     std::string data;
-    if (!PakInterfaceBase::Get()->ReadWholeFile(path, &data)) {
+    if (!PakInterfaceBase::Get()->ReadWholeFile(path, &data, maxBytes)) {
         return SoundReadResult::kMissing;
     }
     return ParseWaveData(data, path, out, error);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "audio/PcmData.h"
+#include "core/files/PakInterfaceBase.h"
 
 // How a read went. kMissing means the file is not there (the next try follows quietly); kStale
 // means a "dep " chunk names a source whose time changed; kBad means the file exists but is
@@ -19,8 +20,10 @@ enum class SoundReadResult { kOk, kMissing, kStale, kBad, kCutOff };
 SoundReadResult ParseWaveData(const std::string& data, const std::string& fileName, PcmData* out,
                               std::string* error);
 
-// Reads a RIFF WAVE file through the archive file layer.
-SoundReadResult ReadWaveFile(const std::string& path, PcmData* out, std::string* error);
+// Reads a RIFF WAVE file through the archive file layer. A file larger than maxBytes is refused
+// before it is read, as if it were missing.
+SoundReadResult ReadWaveFile(const std::string& path, PcmData* out, std::string* error,
+                             long long maxBytes = PakInterfaceBase::kMaxFileBytes);
 
 // Reads a Sun audio file; mu-law becomes 16-bit, 8-bit linear becomes unsigned 8-bit.
 SoundReadResult ReadAuFile(const std::string& path, PcmData* out, std::string* error);

@@ -14,6 +14,7 @@
 #include "core/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/EffectCache.h"
+#include "graphics/EffectTranslator.h"
 #include "graphics/GlProgram.h"
 #include "graphics/HlslTranslator.h"
 
@@ -252,7 +253,7 @@ std::shared_ptr<const TranslatedEffect> TranslationOf(const std::string& file) {
     // On a hit the translator is never run, and its code never paged in.
     std::string error;
     if (cached != EffectCache::Lookup::kHit) {
-        if (HlslTranslator::Translate(source, file, translated.get(), &error)) {
+        if (EffectTranslator::Translate(source, file, translated.get(), &error)) {
             EffectCache::Write(file, source, *translated);
         } else {
             LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());

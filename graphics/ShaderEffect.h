@@ -1,8 +1,9 @@
 #pragma once
 // A pixel and a vertex shader pair with named float constants, read from an effect file of HLSL
-// and translated to GLSL when it loads (HlslTranslator). The render device draws a draw whose
-// state carries an effect through the effect's program instead of its own: the vertex shader
-// gets the vertex stream by semantic and the view in the constant "WorldViewProj" (for
+// and translated to GLSL when it loads (HlslTranslator, run in a process of its own by
+// EffectTranslator: a file it can't take costs that effect and a log line). The render device draws
+// a draw whose state carries an effect through the effect's program instead of its own: the vertex
+// shader gets the vertex stream by semantic and the view in the constant "WorldViewProj" (for
 // mul(position, WorldViewProj)), every sampler reads the drawn image, and the pixel shader
 // returns premultiplied colour, which the draw's mask then cuts as in a draw without an effect
 // and which blends in the draw mode in force (the modes that read the destination, and multiply,

@@ -105,6 +105,6 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
 
     // A modal message box with an OK button; without a display the text goes to standard error.
-    // True when a box was shown.
+    // A quit signal (SIGINT, SIGTERM) closes the box. True when a box was shown.
     virtual bool ShowMessageBox(const std::string& caption, const std::string& text) = 0;
 };

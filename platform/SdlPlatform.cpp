@@ -2,13 +2,24 @@
 
 #include <GL/gl.h>
 
+#include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "core/util/Log.h"
 #include "platform/KeyCodes.h"
+#include "platform/QuitSignal.h"
 #include "platform/SessionBus.h"
 #include "platform/UnmanagedFullScreen.h"
 
@@ -22,6 +33,60 @@ bool IsHeadlessDriver() {
     }
     return driver != nullptr &&
            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// Ends the processes that the thread tid started (through /proc's list of a thread's children);
+// false when it has none (yet).
+bool EndChildrenOf(pid_t tid) {
+    std::ifstream list("/proc/self/task/" + std::to_string(tid) + "/children");
+    bool ended = false;
+    for (pid_t child = 0; list >> child;) {
+        ended = ::kill(child, SIGKILL) == 0 || ended;
+    }
+    return ended;
+}
+
+// SDL shows an X11 box from a child process it forks and waits for, and its wait goes on through
+// every signal: the box would keep the game from quitting. It is shown from a thread of its own
+// while this one watches for the quit signal, which ends the box's process and so the box.
+bool ShowBoxUntilQuit(const std::string& caption, const std::string& text, SDL_Window* parent) {
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable changed;
+        pid_t tid = 0;
+        bool done = false;
+        bool shown = false;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread box([shared, caption, text, parent] {
+        {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->tid = static_cast<pid_t>(::syscall(SYS_gettid));
+        }
+        const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
+                                                    text.c_str(), parent) == 0;
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->done = true;
+        shared->shown = shown;
+        shared->changed.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    bool quit = false;
+    while (!shared->done) {
+        // The signal handler can only set a flag: it is looked at a few times a second.
+        shared->changed.wait_for(lock, std::chrono::milliseconds(50));
+        if (!shared->done && QuitSignalReceived() && shared->tid != 0) {
+            quit = true;
+            const pid_t tid = shared->tid;
+            lock.unlock();
+            EndChildrenOf(tid);
+            lock.lock();
+        }
+    }
+    const bool shown = shared->shown || quit;
+    lock.unlock();
+    box.join();
+    return shown;
 }
 
 // True when SDL settled on a driver without a screen that nobody asked for: with no display it
@@ -549,8 +614,7 @@ void SdlPlatform::SetClipboardText(const std::string& text) {
 }
 
 bool SdlPlatform::ShowMessageBox(const std::string& caption, const std::string& text) {
-    if (!IsHeadlessDriver() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
-                                                        text.c_str(), mWindow) == 0) {
+    if (!IsHeadlessDriver() && ShowBoxUntilQuit(caption, text, mWindow)) {
         return true;
     }
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());

@@ -255,23 +255,32 @@ bool PakInterfaceBase::GetFileTime(const char* name, int64_t* seconds) {
     return true;
 }
 
-bool PakInterfaceBase::ReadWholeFile(const std::string& name, std::string* out) {
+bool PakInterfaceBase::ReadWholeFile(const std::string& name, std::string* out,
+                                     long long maxBytes) {
+    maxBytes = std::min(maxBytes, kMaxFileBytes);
     PFILE* file = FOpen(name.c_str(), "rb");
     if (file == nullptr) {
         return false;
     }
+    const auto tooLarge = [&] {
+        tOpenError = StrFormat("it is larger than %lld bytes", maxBytes);
+        FClose(file);
+        return false;
+    };
+    struct stat info {};
+    if (::fstat(::fileno(file->mFile), &info) == 0 && info.st_size > maxBytes) {
+        return tooLarge();
+    }
     std::string data;
+    data.reserve(static_cast<size_t>(std::max<off_t>(info.st_size, 0)));
     char buffer[65536];
     bool ok = true;
     for (;;) {
         const size_t got = FRead(buffer, 1, sizeof(buffer), file);
         data.append(buffer, got);
-        if (data.size() > static_cast<size_t>(kMaxFileBytes)) {
+        if (data.size() > static_cast<size_t>(maxBytes)) {
             // Grown since it was opened: still never more than the bound.
-            tOpenError =
-                StrFormat("it is larger than %lld bytes", static_cast<long long>(kMaxFileBytes));
-            ok = false;
-            break;
+            return tooLarge();
         }
         if (got < sizeof(buffer)) {
             ok = std::ferror(file->mFile) == 0;

@@ -55,9 +55,11 @@ public:
     // Modification time of a file in seconds since the epoch; false when it does not exist.
     virtual bool GetFileTime(const char* name, int64_t* seconds);
 
-    // Convenience: reads a whole file (at most kMaxFileBytes); false when it can't be opened or
-    // read.
-    bool ReadWholeFile(const std::string& name, std::string* out);
+    // Convenience: reads a whole file of at most maxBytes (never more than kMaxFileBytes); false
+    // when it can't be opened or read, or is larger (refused before anything is read;
+    // LastOpenError says so).
+    bool ReadWholeFile(const std::string& name, std::string* out,
+                       long long maxBytes = kMaxFileBytes);
 
     // The path on disk that a name refers to: separators turned to '/', and when the exact
     // spelling is missing, each component matched without regard to case (the first match in

@@ -18,6 +18,15 @@ namespace {
 std::atomic<Parser::NamedIdResolver> gNamedIdResolver{nullptr};
 
 constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kMostReadChunk = 64 * 1024 * 1024;
+
+// expat releases without "reparse deferral" scan a token that is not yet complete again from its
+// start each time more text arrives, so one huge token (a value of megabytes) fed in pieces of a
+// fixed size costs its size squared. Pieces that grow with what was fed keep that linear (up to
+// the cap, which bounds the buffer; the largest file read is a few times the cap).
+size_t NextChunk(size_t fed) {
+    return std::clamp(fed, kReadChunk, kMostReadChunk);
+}
 
 // A plain decimal integer that fits an int; such texts skip the expression evaluator (same value,
 // and the evaluator's cache does not fill up with every number of a large data file).
@@ -196,7 +205,7 @@ bool Parser::RunParse(PFILE* file, const std::string* text, const std::string& f
         // expat takes an int length; feed big texts in pieces.
         size_t offset = 0;
         do {
-            const size_t piece = std::min(text->size() - offset, kReadChunk);
+            const size_t piece = std::min(text->size() - offset, NextChunk(offset));
             const bool last = offset + piece == text->size();
             if (XML_Parse(impl.mXml, text->data() + offset, static_cast<int>(piece),
                           last ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
@@ -207,14 +216,17 @@ bool Parser::RunParse(PFILE* file, const std::string* text, const std::string& f
         } while (offset < text->size());
     } else {
         PakInterfaceBase* pak = PakInterfaceBase::Get();
+        size_t fed = 0;
         for (;;) {
-            void* buffer = XML_GetBuffer(impl.mXml, static_cast<int>(kReadChunk));
+            const size_t chunk = NextChunk(fed);
+            void* buffer = XML_GetBuffer(impl.mXml, static_cast<int>(chunk));
             if (buffer == nullptr) {
                 reportExpatError();
                 break;
             }
-            const size_t got = pak->FRead(buffer, 1, kReadChunk, file);
-            const bool last = got < kReadChunk;
+            const size_t got = pak->FRead(buffer, 1, chunk, file);
+            fed += got;
+            const bool last = got < chunk;
             if (XML_ParseBuffer(impl.mXml, static_cast<int>(got), last ? XML_TRUE : XML_FALSE) !=
                 XML_STATUS_OK) {
                 reportExpatError();

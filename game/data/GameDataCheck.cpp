@@ -13,6 +13,12 @@
 
 std::vector<std::string> CheckGameData() {
     std::vector<std::string> problems;
+    // A grid beyond the largest listed size has no layout to be drawn in, and its board would
+    // take a long while to build: it is refused as an unreadable puzzle is.
+    const auto& sizes = GetGridSettingsTable();
+    if (!sizes.empty()) {
+        problems = RefuseGridsLargerThan(sizes.rbegin()->first);
+    }
     for (const auto& [game, modes] : GetPuzzleCatalog()) {
         for (size_t mode = 0; mode < modes.size(); ++mode) {
             for (size_t set = 0; set < modes[mode].size(); ++set) {

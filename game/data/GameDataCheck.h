@@ -6,6 +6,8 @@
 #include <vector>
 
 // One line per problem (empty when the data agree):
+// - a puzzle larger than the largest grid size "game.xml" lists: it is made unavailable
+//   (RefuseGridsLargerThan), so it is never played;
 // - a puzzle whose grid size "game.xml" does not list;
 // - a game whose story or bonus set count differs between the catalogue and the set table;
 // - a game in one file and not in the other;

@@ -106,6 +106,22 @@ int PlayerState::CountCompletedPuzzles(int mode, int set) const {
     return count;
 }
 
+bool PlayerState::HasProgress() const {
+    if (mStarted || mSeenTutorial || mHours != 0 || mMinutes != 0 || mCentiseconds != 0) {
+        return true;
+    }
+    for (const std::vector<SetProgress>& sets : mProgress) {
+        for (const SetProgress& set : sets) {
+            for (const PuzzleProgress& puzzle : set.mPuzzles) {
+                if (puzzle.mCompleted) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
 SetProgress* PlayerState::FindSet(int mode, int set) {
     return const_cast<SetProgress*>(std::as_const(*this).FindSet(mode, set));
 }

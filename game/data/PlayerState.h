@@ -88,6 +88,10 @@ public:
     // The state's text in "profiles.xml" (one "state" element, each line ending in a line feed).
     std::string WriteXml() const;
 
+    // Whether the player has got anywhere: played, solved a puzzle or gone through the tutorial.
+    // Such a state is never handed to a new player.
+    bool HasProgress() const;
+
     std::array<std::vector<SetProgress>, 2> mProgress;  // 0 story, 1 bonus
     int mCurrentCountry = 0;  // current set: index into the current mode's sets
     std::string mGameName;

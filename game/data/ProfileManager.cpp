@@ -94,15 +94,18 @@ bool MoveAside(const std::string& path, std::string* kept) {
 }
 
 // Temporaries left by a save that was cut short: ours ("profiles.xml.bak.tmp") and the atomic
-// writer's (".profiles.xml.tmp" + a unique suffix). Only one copy of the game runs, and it has
-// not saved yet, so none of them is in use.
+// writer's (".profiles.xml.tmp" or, for a copied backup, ".profiles.xml.bak.tmp" + a unique
+// suffix). Only one copy of the game runs, and it has not saved yet, so none of them is in use.
 void RemoveStaleTemporaries(const std::string& folder) {
     std::error_code error;
     fs::remove(folder + kProfilesName + ".bak.tmp", error);
-    const std::string prefix = std::string(".") + kProfilesName + ".tmp";
+    const std::string prefixes[] = {std::string(".") + kProfilesName + ".tmp",
+                                    std::string(".") + kProfilesName + ".bak.tmp"};
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) == 0) {
+        if (std::any_of(std::begin(prefixes), std::end(prefixes), [&](const std::string& prefix) {
+                return name.compare(0, prefix.size(), prefix) == 0;
+            })) {
             std::error_code ignored;
             fs::remove(it->path(), ignored);
         }
@@ -133,6 +136,7 @@ void CommitList(std::vector<ProfileRecord> profiles, int selected) {
 
 ProfileManager::ProfileManager() {
     mProfiles.resize(kProfileSlots);
+    mProfileLines.assign(kProfileSlots, 0);
 }
 
 bool ProfileManager::ReadFile(const std::string& path) {
@@ -162,8 +166,18 @@ bool ProfileManager::Finish(bool parsed) {
     }
     // The screens index the story sets with current-country; keep it inside them.
     const int catalogSets = CountCatalogSets(kDefaultGameName, 0);
-    for (ProfileRecord& record : mProfiles) {
+    for (size_t slot = 0; slot < mProfiles.size(); ++slot) {
+        ProfileRecord& record = mProfiles[slot];
         PlayerState& state = record.mState;
+        if (record.mName.empty() && state.HasProgress()) {
+            // Without a name the player could not be chosen, and the slot would look free to the
+            // next new player, who would take the progress over.
+            record.mName = StrFormat("Player %c", static_cast<char>('A' + slot));
+            LogWarning("'%s', line %d: profile %zu has progress but no name; it is called \"%s\"",
+                       GetCurrentFile().c_str(), mProfileLines[slot], slot + 1,
+                       record.mName.c_str());
+            mRepaired = true;
+        }
         const int sets =
             catalogSets > 0 ? catalogSets : static_cast<int>(state.mProgress[0].size());
         state.mCurrentCountry = std::clamp(state.mCurrentCountry, 0, std::max(0, sets - 1));
@@ -192,6 +206,22 @@ void ProfileManager::ReadInt(const char* name, int* out) {
         return;
     }
     *out = value;
+}
+
+void ProfileManager::ReadStarted(bool* out) {
+    const std::string text = GetAttribute("started");
+    if (text.empty() || text == "0" || text == "false") {
+        *out = false;
+        return;
+    }
+    if (text == "1" || text == "true") {
+        *out = true;
+        return;
+    }
+    LogWarning("'%s', line %d: the \"started\" value \"%s\" is not 0 or 1; it takes its default",
+               GetCurrentFile().c_str(), GetCurrentLine(), text.c_str());
+    mRepaired = true;
+    *out = false;
 }
 
 void ProfileManager::NoteTrimmed() {
@@ -228,6 +258,7 @@ void ProfileManager::HandleElementStart(const XMLElement& element) {
                                                  : nullptr;
         if (mProfile != nullptr) {
             mProfile->mName = GetAttribute("name");
+            mProfileLines[static_cast<size_t>(mProfileIndex)] = GetCurrentLine();
         }
         mMode = -1;
         mSet = -1;
@@ -238,7 +269,7 @@ void ProfileManager::HandleElementStart(const XMLElement& element) {
     }
     PlayerState& state = mProfile->mState;
     if (name == "state") {
-        state.mStarted = GetAttributeBool("started");
+        ReadStarted(&state.mStarted);
         ReadInt("num-hints", &state.mNumHints);
         ReadFlag("seen-tutorial", &state.mSeenTutorial);
         ReadFlag("made-mistake", &state.mMadeMistake);
@@ -399,15 +430,25 @@ bool SaveProfiles() {
     const std::string backup = GetProfilesBackupPath();
     if (Exists(path)) {
         // Keep the previous file: a second name for it, swapped in atomically. Without hard links,
-        // a copy written as atomically as the file itself.
+        // a copy written as atomically as the file itself. Only a plain file with no other name
+        // is linked: a link would make the backup a link too (or another name of an outside
+        // file), and the backup is to be a file of our own.
         const std::string temp = backup + ".tmp";
         std::error_code error;
         fs::remove(temp, error);
-        fs::create_hard_link(path, temp, error);
-        if (!error) {
-            fs::rename(temp, backup, error);
+        // (A save cut short after the link leaves the backup the file's one other name.)
+        std::error_code unlinkable;
+        const uintmax_t names = fs::hard_link_count(path, unlinkable);
+        const bool linkable =
+            fs::is_regular_file(fs::symlink_status(path, unlinkable)) &&
+            (names == 1 || (names == 2 && fs::equivalent(path, backup, unlinkable))) && !unlinkable;
+        if (linkable) {
+            fs::create_hard_link(path, temp, error);
+            if (!error) {
+                fs::rename(temp, backup, error);
+            }
         }
-        if (error) {
+        if (!linkable || error) {
             std::string previous;
             if (!PakInterfaceBase::Get()->ReadWholeFile(path, &previous) ||
                 !WriteBufferToFile(backup, previous)) {
@@ -531,12 +572,19 @@ int AddProfile(const std::string& name) {
         if (Store().profiles.empty()) {
             return -1;
         }
-        slot = static_cast<int>(Store().profiles.size()) - 1;
-        for (size_t i = 0; i < Store().profiles.size(); ++i) {
-            if (Store().profiles[i].mName.empty()) {
+        // A free slot; else the last one, unless a player's progress is there: that is never
+        // handed to a new player.
+        std::vector<ProfileRecord>& profiles = Store().profiles;
+        for (size_t i = 0; i < profiles.size() && slot < 0; ++i) {
+            if (profiles[i].mName.empty() && !profiles[i].mState.HasProgress()) {
                 slot = static_cast<int>(i);
-                break;
             }
+        }
+        if (slot < 0 && !profiles.back().mState.HasProgress()) {
+            slot = static_cast<int>(profiles.size()) - 1;
+        }
+        if (slot < 0) {
+            return -1;
         }
         ProfileRecord& record = Store().profiles[static_cast<size_t>(slot)];
         record.mName = name;

@@ -23,7 +23,9 @@
 
 // Reads the text of a profiles file into eight fresh slots, without touching the process-wide
 // list. Numbers must be plain decimal integers (the game writes nothing else); a field that is not
-// one keeps its default, with one log line naming the file, line and field (WasRepaired).
+// one keeps its default, with one log line naming the file, line and field (WasRepaired). A
+// profile with progress but no name is given one ("Player A" for the first slot, and so on), so
+// that the player can be chosen and the slot is not taken for free (also logged and repaired).
 // Progress past the catalogue is kept up to kMaxSetsKept sets of a mode and kMaxPuzzlesKept
 // puzzles of a set, so that a later catalogue finds it; more than that is left out.
 class ProfileManager : public Parser {
@@ -55,9 +57,12 @@ private:
     // Absent reads as 0; unreadable keeps *out (the field's default) and is logged.
     void ReadInt(const char* name, int* out);
     void ReadFlag(const char* name, bool* out);
+    // "started": "1" or "true", "0" or "false" (or absent); anything else is logged and false.
+    void ReadStarted(bool* out);
     void NoteTrimmed();
 
     std::vector<ProfileRecord> mProfiles;
+    std::vector<int> mProfileLines;  // the line of each slot's "profile" element, for messages
     int mSelected = -1;
     bool mSawRoot = false;
     bool mRepaired = false;
@@ -126,8 +131,9 @@ void DeselectProfile();
 void SetProfile(int index, const std::string& name);
 
 // Puts a new player in the first free slot, or in the last slot when all are named (replacing
-// that player), with a fresh state, and selects it (which saves). Returns the slot, or -1 for an
-// empty name or before the list was read.
+// that player), with a fresh state, and selects it (which saves). A slot holding progress is never
+// taken. Returns the slot, or -1 for an empty name, before the list was read, or when every slot
+// left holds a player's progress.
 int AddProfile(const std::string& name);
 
 // Empties the list (at exit, after the last save); saving is then impossible.

@@ -94,6 +94,35 @@ void ClearPuzzleCatalog() {
     Catalog().clear();
 }
 
+std::vector<std::string> RefuseGridsLargerThan(int size) {
+    std::vector<std::string> problems;
+    for (auto& [game, modes] : Catalog()) {
+        for (size_t mode = 0; mode < modes.size(); ++mode) {
+            for (size_t set = 0; set < modes[mode].size(); ++set) {
+                PuzzleSet& puzzles = modes[mode][set];
+                for (size_t puzzle = 0; puzzle < puzzles.size(); ++puzzle) {
+                    PuzzleRecord& record = puzzles[puzzle];
+                    const int grid = record.GetGridSize();
+                    if (record.mUnavailable || grid <= size) {
+                        continue;
+                    }
+                    problems.push_back(StrFormat(
+                        "Puzzle %zu (\"%s\") of set %zu, mode %zu of game \"%s\" can't be "
+                        "played: its grid is %d by %d, larger than the largest grid the game "
+                        "lists (%d by %d)",
+                        puzzle, record.mName.c_str(), set, mode, game.c_str(), grid, grid, size,
+                        size));
+                    PuzzleRecord unavailable;
+                    unavailable.mName = std::move(record.mName);
+                    unavailable.mUnavailable = true;
+                    record = std::move(unavailable);
+                }
+            }
+        }
+    }
+    return problems;
+}
+
 std::vector<std::string> FindPictureCodesBeyond(int codeCount) {
     std::vector<std::string> problems;
     for (const auto& [game, modes] : Catalog()) {

@@ -43,6 +43,11 @@ const std::map<std::string, GameCatalog>& GetPuzzleCatalog();
 void CommitPuzzleCatalog(std::map<std::string, GameCatalog> catalog);
 void ClearPuzzleCatalog();
 
+// Makes every puzzle whose grid is larger than size unavailable (its grids dropped, its place
+// kept), as the reader does with a puzzle it can't read, and returns one "can't be played" line
+// for each, naming game, mode, set and puzzle. On the loading thread, before play.
+std::vector<std::string> RefuseGridsLargerThan(int size);
+
 // One line per puzzle whose picture uses a code at or above codeCount (the picture-tile sheet's
 // shapes times its shades), naming game, mode, set and puzzle. Empty when all fit. Called once
 // the sheet is loaded, since the catalogue is read before it.

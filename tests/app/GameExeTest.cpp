@@ -103,6 +103,84 @@ int WaitExit(pid_t pid, int seconds) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
 }
 
+// A bare X server on a free display for the length of a test.
+class XServer {
+public:
+    XServer() {
+        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+            return;
+        }
+        mInstalled = true;
+        int display = 90 + static_cast<int>(getpid() % 500);
+        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
+            ++display;
+        }
+        mName = ":" + std::to_string(display);
+        mPid = fork();
+        if (mPid == 0) {
+            if (freopen("/dev/null", "w", stderr) == nullptr) {
+                _exit(126);
+            }
+            execlp("Xvfb", "Xvfb", mName.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+        mUp = mPid > 0 && WaitFor([&] { return std::filesystem::exists(socket); }, 20);
+    }
+    ~XServer() {
+        if (mPid > 0) {
+            kill(mPid, mUp ? SIGTERM : SIGKILL);
+            waitpid(mPid, nullptr, 0);
+        }
+    }
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    bool Installed() const { return mInstalled; }
+    bool Up() const { return mUp; }
+    const std::string& Name() const { return mName; }
+
+private:
+    bool mInstalled = false;
+    bool mUp = false;
+    pid_t mPid = -1;
+    std::string mName;
+};
+
+// The game on an X display (no session bus), with one argument or none.
+pid_t StartGameOnDisplay(const std::string& display, const std::string& dataHome,
+                         const std::string& errFile, const char* argument) {
+    const pid_t game = fork();
+    if (game == 0) {
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        setenv("DISPLAY", display.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        unsetenv("SDL_VIDEODRIVER");
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        unsetenv("XDG_RUNTIME_DIR");
+        if (freopen(errFile.c_str(), "w", stderr) == nullptr) {
+            _exit(126);
+        }
+        execl(P7_GAME_EXE, P7_GAME_EXE, argument, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return game;
+}
+
+// Whether any thread of the process has started a process of its own.
+bool HasChildProcess(pid_t pid) {
+    std::error_code error;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (std::filesystem::directory_iterator it(tasks, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!ReadText(it->path().string() + "/children").empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 TEST(GameExecutable, RunsOneCopyAndQuitsCleanlyOnSigterm) {
@@ -288,49 +366,16 @@ TEST(GameExecutable, ReadOnlyPerUserFolderIsPlayedWithoutSaving) {
 // On a bare X server (Xvfb, no window manager, no desktop session bus) the window appears and
 // the game runs and quits cleanly within seconds: start-up never waits for a bus to be launched.
 TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
-    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
+    XServer server;
+    if (!server.Installed()) {
         GTEST_SKIP() << "Xvfb is not installed";
     }
+    ASSERT_TRUE(server.Up()) << "Xvfb did not start";
     TempUserFolder folder;
-    int display = 90 + static_cast<int>(getpid() % 500);
-    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
-        ++display;
-    }
-    const std::string name = ":" + std::to_string(display);
-    const pid_t xvfb = fork();
-    if (xvfb == 0) {
-        if (freopen("/dev/null", "w", stderr) == nullptr) {
-            _exit(126);
-        }
-        execlp("Xvfb", "Xvfb", name.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(xvfb, 0);
-    const bool serverUp = WaitFor(
-        [&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)); }, 20);
-    if (!serverUp) {
-        kill(xvfb, SIGKILL);
-        waitpid(xvfb, nullptr, 0);
-        FAIL() << "Xvfb did not start";
-    }
     const std::string dataHome = folder.path + "/data";
     const std::string settings = dataHome + "/Pelnora Studio/Pelnora 7/settings.xml";
     const std::string errFile = folder.path + "/game.err";
-    const pid_t game = fork();
-    if (game == 0) {
-        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-        setenv("DISPLAY", name.c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        unsetenv("SDL_VIDEODRIVER");
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        unsetenv("XDG_RUNTIME_DIR");
-        if (freopen(errFile.c_str(), "w", stderr) == nullptr) {
-            _exit(126);
-        }
-        execl(P7_GAME_EXE, P7_GAME_EXE, static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const pid_t game = StartGameOnDisplay(server.Name(), dataHome, errFile, nullptr);
     ASSERT_GT(game, 0);
     // "in-progress" is written right after the window is shown.
     const bool shown = WaitFor(
@@ -340,10 +385,33 @@ TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
     }
     kill(game, SIGTERM);
     const int status = WaitExit(game, 60);
-    kill(xvfb, SIGTERM);
-    waitpid(xvfb, nullptr, 0);
     ASSERT_TRUE(shown) << ReadText(errFile);
     EXPECT_EQ(status, 0) << ReadText(errFile);
+}
+
+// A bad command-line argument stops the game with a message box on a real display; the quit
+// signals still end it there, with the argument's status, and the error is on standard error too.
+TEST(GameExecutable, QuitSignalsCloseAMessageBox) {
+    XServer server;
+    if (!server.Installed()) {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    ASSERT_TRUE(server.Up()) << "Xvfb did not start";
+    TempUserFolder folder;
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const std::string errFile = folder.path + "/box" + std::to_string(signal) + ".err";
+        const pid_t game = StartGameOnDisplay(server.Name(), folder.path, errFile, "-bogus");
+        ASSERT_GT(game, 0);
+        // The box is up once the process showing it runs.
+        const bool boxShown = WaitFor([&] { return HasChildProcess(game); }, 60);
+        kill(game, signal);
+        const int status = WaitExit(game, 60);
+        EXPECT_TRUE(boxShown) << ReadText(errFile);
+        EXPECT_EQ(status, 2) << signal;
+        EXPECT_NE(ReadText(errFile).find("Invalid command line parameter: -bogus"),
+                  std::string::npos)
+            << ReadText(errFile);
+    }
 }
 
 #endif

@@ -97,6 +97,30 @@ TEST_F(SoundCacheTest, OldAndBrokenCacheFiles) {
     EXPECT_EQ(pcm.bytes.size(), 20u);
 }
 
+// The cache holds nothing larger than kMaxCachedPcmBytes: a larger file there, even a well-formed
+// wave (here a sparse one that would take its size in memory), is refused before it is read, and
+// the sound comes from its source, whose entry replaces it.
+TEST_F(SoundCacheTest, ACacheFileLargerThanTheGameWritesIsNotRead) {
+    WriteFile("huge.au", Au(1, 8000, 1, std::string(10, '\x10')));
+    std::string header = Wave16(1, 8000, {});
+    const uint32_t dataBytes = static_cast<uint32_t>(kMaxCacheFileBytes);
+    for (int i = 0; i < 4; ++i) {
+        header[header.size() - 4 + i] = static_cast<char>((dataBytes >> (8 * i)) & 0xFF);
+        header[4 + i] = static_cast<char>(((dataBytes + header.size() - 8) >> (8 * i)) & 0xFF);
+    }
+    WriteFile(CachePath("huge"), header);
+    ASSERT_EQ(truncate(CachePath("huge").c_str(), static_cast<off_t>(header.size() + dataBytes)),
+              0);
+    PcmData pcm;
+    SoundSource source = SoundSource::kNone;
+    ASSERT_TRUE(LoadSoundFile("huge", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kAu);
+    EXPECT_EQ(pcm.bytes.size(), 20u);
+    EXPECT_LT(fs::file_size(CachePath("huge")), 4096u);
+    ASSERT_TRUE(LoadSoundFile("huge", &pcm, &source));
+    EXPECT_EQ(source, SoundSource::kCache);
+}
+
 TEST_F(SoundCacheTest, WaveAndAbsoluteNamesAreNeverCached) {
     WriteFile("plain.wav", Wave16(1, 8000, {1, 2}));
     PcmData pcm;

@@ -249,7 +249,7 @@ TEST_F(ProfilesTest, UnreadableFilesAreMovedAsideNeverOverwritten) {
 TEST_F(ProfilesTest, AMalformedFieldTakesItsDefaultAndEverythingElseIsRead) {
     const std::string good =
         "<profiles selected=\"1\">\n"
-        "<profile name=\"Ann\"><state num-hints=\"3\" seen-tutorial=\"1\" "
+        "<profile name=\"Ann\"><state started=\"1\" num-hints=\"3\" seen-tutorial=\"1\" "
         "hours=\"7\" minutes=\"4\" show-numbers=\"0\">\n"
         "<game name=\"pelnora7\"><game-state current-country=\"1\"/><mode>\n"
         "<set unlock=\"2\" introduced=\"1\"><puzzle completed=\"1\" "
@@ -275,6 +275,8 @@ TEST_F(ProfilesTest, AMalformedFieldTakesItsDefaultAndEverythingElseIsRead) {
          [] { EXPECT_FALSE(GetProfileRecord(0)->mState.mSeenTutorial); }},
         {"show-numbers=\"0\"", "show-numbers=\"off\"", 2, "show-numbers",
          [] { EXPECT_TRUE(GetProfileRecord(0)->mState.mShowNumbers); }},
+        {"started=\"1\"", "started=\"x\"", 2, "started",
+         [] { EXPECT_FALSE(GetProfileRecord(0)->mState.mStarted); }},
         {"selected=\"1\"", "selected=\"abc\"", 1, "selected",
          [] { EXPECT_EQ(GetSelectedProfile(), -1); }},
         {"best-time=\"40\"", "best-time=\"4e1\"", 4, "best-time",
@@ -388,6 +390,71 @@ TEST_F(ProfilesTest, TheBackupReplacesAnUnreadableOrMissingFile) {
     fs::remove(mPath);
     Reload();
     EXPECT_EQ(GetProfileRecord(0)->mState.mNumHints, 2);
+}
+
+// A profiles file that is a link to a file elsewhere: the saves replace the link with a file of
+// their own and keep the backup as a plain file too, never a second link to the outside file,
+// which stays as it was.
+TEST_F(ProfilesTest, ALinkedFileLeavesAPlainBackup) {
+    LoadProfiles();
+    AddProfile("linked");
+    ASSERT_TRUE(SaveProfiles());
+    TempFolder elsewhere;
+    const std::string outside = elsewhere.Path() + "profiles.xml";
+    fs::rename(mPath, outside);
+    fs::create_symlink(outside, mPath);
+    const std::string outsideText = ReadFile(outside);
+    ASSERT_TRUE(SaveProfiles());
+    const std::string backup = GetProfilesBackupPath();
+    EXPECT_FALSE(fs::is_symlink(backup));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(backup)));
+    EXPECT_EQ(fs::hard_link_count(backup), 1u);
+    EXPECT_EQ(ReadFile(backup), outsideText);
+    EXPECT_FALSE(fs::is_symlink(mPath));
+    EXPECT_EQ(ReadFile(outside), outsideText);
+    // Another name of the profiles file (a hard link from outside) is not shared either.
+    fs::remove(outside);
+    fs::create_hard_link(mPath, outside);
+    ASSERT_TRUE(SaveProfiles());
+    EXPECT_EQ(fs::hard_link_count(backup), 1u);
+    EXPECT_EQ(fs::hard_link_count(outside), 1u);
+}
+
+// A profile with progress and an empty name would be invisible, and its slot would look free: it
+// is named and logged when read, and no new player ever takes a slot holding progress.
+TEST_F(ProfilesTest, AnUnnamedProfileWithProgressIsKeptAndNamed) {
+    const std::string text =
+        "<profiles selected=\"-1\">\n"
+        "<profile name=\"\"><state hours=\"0\" minutes=\"0\"/></profile>\n"
+        "<profile name=\"\"><state started=\"1\" hours=\"3\">\n"
+        "<game name=\"pelnora7\"><mode><set unlock=\"2\"><puzzle completed=\"1\"/></set>"
+        "</mode><mode/></game></state></profile>\n"
+        "</profiles>";
+    WriteFile(mPath, text);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadProfiles());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("'" + mPath + "', line 3: profile 2 has progress but no name"),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(GetProfilesLoadReport().repaired);
+    EXPECT_EQ(GetProfileRecord(0)->mName, "");
+    EXPECT_EQ(GetProfileRecord(1)->mName, "Player B");
+    EXPECT_EQ(GetProfileRecord(1)->mState.mHours, 3);
+
+    // New players fill the free slots around it and then the last one, never slot 1.
+    EXPECT_EQ(AddProfile("new"), 0);
+    for (int i = 2; i < kProfileSlots; ++i) {
+        EXPECT_EQ(AddProfile("p" + std::to_string(i)), i);
+    }
+    EXPECT_EQ(AddProfile("again"), kProfileSlots - 1);
+    EXPECT_EQ(GetProfileRecord(1)->mName, "Player B");
+    EXPECT_TRUE(GetProfileRecord(1)->mState.mProgress[0][0].mPuzzles[0].mCompleted);
+    // When the last slot holds progress too, no slot is taken.
+    GetProfileRecord(kProfileSlots - 1)->mState.mStarted = true;
+    EXPECT_EQ(AddProfile("none"), -1);
+    EXPECT_EQ(GetProfileRecord(kProfileSlots - 1)->mName, "again");
+    EXPECT_TRUE(GetProfileRecord(kProfileSlots - 1)->mState.mStarted);
 }
 
 TEST_F(ProfilesTest, AnInterruptedSaveLeavesTheOldFile) {

@@ -321,6 +321,43 @@ TEST_F(SetTableTest, CrossChecksFindGridSizesAndSetCountsThatDisagree) {
     EXPECT_NE(problems[0].find("a grid size that 'game.xml' does not list"), std::string::npos);
 }
 
+// A grid larger than any size "game.xml" lists would freeze the board that builds it: it is
+// refused as an unreadable puzzle is, keeping its place, and the puzzles around it stay.
+TEST_F(SetTableTest, AGridLargerThanTheListedSizesCantBePlayed) {
+    std::string huge;
+    for (int row = 0; row < 300; ++row) {
+        huge += std::string(300, '1') + " ";
+    }
+    PuzzleStats catalog;
+    ASSERT_TRUE(
+        catalog.LoadText("<p><game name=\"pelnora7\"><mode><set>"
+                         "<puzzle name=\"small\"><grid>10 01</grid></puzzle>"
+                         "<puzzle name=\"huge\"><grid>" +
+                             huge +
+                             "</grid></puzzle>"
+                             "<puzzle name=\"after\"><grid>11 01</grid></puzzle>"
+                             "</set></mode><mode/></game></p>",
+                         "puzzles_pelnora7.xml"))
+        << catalog.GetError();
+    GameStats grids;
+    ASSERT_TRUE(grids.LoadText(R"(<g><grid size="2" hints="1"/></g>)", "game.xml"));
+    const auto problems = CheckGameData();
+    const std::string refusal =
+        "Puzzle 1 (\"huge\") of set 0, mode 0 of game \"pelnora7\" can't be played: its grid is "
+        "300 by 300";
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(problems[0].find(refusal), 0u) << problems[0];
+    EXPECT_TRUE(IsPuzzleUnavailable("pelnora7", PuzzleId{0, 0, 1}));
+    EXPECT_EQ(FindPuzzle("pelnora7", PuzzleId{0, 0, 1}), nullptr);
+    EXPECT_EQ(CountCatalogPuzzles("pelnora7", 0, 0), 3);
+    ASSERT_NE(FindPuzzle("pelnora7", PuzzleId{0, 0, 2}), nullptr);
+    EXPECT_EQ(FindPuzzle("pelnora7", PuzzleId{0, 0, 2})->mName, "after");
+    // Checked again, the refused puzzle is not named twice.
+    for (const std::string& problem : CheckGameData()) {
+        EXPECT_EQ(problem.find("huge"), std::string::npos) << problem;
+    }
+}
+
 TEST_F(SetTableTest, CrossChecksFindPuzzleNameListsOfAnotherLength) {
     datatest::LoadSmallCatalog();
     GameStats grids;

@@ -9,6 +9,7 @@
 #include "core/expr/NamedConstants.h"
 #include "core/files/PakInterfaceBase.h"
 #include "core/util/FileUtil.h"
+#include "core/util/StringUtil.h"
 #include "graphics/EffectCache.h"
 #include "graphics/HlslTranslator.h"
 #include "graphics/ShaderEffect.h"
@@ -369,6 +370,69 @@ TEST_F(ShaderEffectTest, CacheEntriesAnswerOnlyForTheirOwnSource) {
             << d.what;
         EXPECT_NE(problem.find(path), std::string::npos) << d.what << ": " << problem;
     }
+}
+
+// Effect files made to break the translator: nesting deep enough to overflow its stack, and
+// macros that double at each step to gigabytes. Each costs that effect and one log line; the
+// game goes on, and the next effect translates as ever. Nothing of a failed translation is kept.
+TEST_F(ShaderEffectTest, AFileThatBreaksTheTranslatorCostsOnlyThatEffect) {
+    std::string deep = kPlainEffect;
+    deep.replace(deep.find("color * Level;\n    return o;"), 13,
+                 "color * " + std::string(50000, '(') + "Level" + std::string(50000, ')') + ";");
+    WriteEffect("deep", deep);
+    std::string swelling = "#define W0 Level\n";
+    for (int i = 1; i <= 48; ++i) {
+        swelling += StrFormat("#define W%d W%d + W%d\n", i, i - 1, i - 1);
+    }
+    std::string swollen = kPlainEffect;
+    swollen.replace(swollen.find("* color * Level;"), 16, "* color * (W48);");
+    WriteEffect("swelling", swelling + swollen);
+    WriteEffect("plain", kPlainEffect);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadShaderEffect("deep"), nullptr);
+    EXPECT_EQ(LoadShaderEffect("swelling"), nullptr);
+    EXPECT_EQ(LoadShaderEffect("deep"), nullptr);  // reported once
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("\"properties/deep.hlsl\": the translator crashed"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\"properties/swelling.hlsl\": the translator "), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    EXPECT_FALSE(std::filesystem::exists(EffectCache::PathFor("properties/deep.hlsl")));
+
+    auto effect = LoadShaderEffect("plain");
+    ASSERT_NE(effect, nullptr);
+    effect->SetConstants("Level", 1.0f);
+    auto target = DrawWhite(effect.get(), 8, 0);
+    EXPECT_EQ(target->GetPixel(4, 4) | 0xFF000000u, 0xFFFFFFFFu);
+}
+
+// No entry the game writes is larger than some megabytes: a larger file in its place, even one
+// that reads as an entry of the right source, is not read (a miss, translated anew).
+TEST_F(ShaderEffectTest, ACacheEntryLargerThanTheGameWritesIsNotRead) {
+    TranslatedEffect code;
+    code.mVertex.mGlsl = "#version 330\nvoid main() {}\n";
+    code.mPixel.mGlsl = "#version 330\nvoid main() {}\n";
+    const std::string file = "properties/swollen.hlsl";
+    EffectCache::Write(file, "source", code);
+    TranslatedEffect read;
+    std::string problem;
+    ASSERT_EQ(EffectCache::Read(file, "source", &read, &problem), EffectCache::Lookup::kHit);
+
+    const std::string path = EffectCache::PathFor(file);
+    std::string whole;
+    ASSERT_TRUE(PakInterfaceBase::Get()->ReadWholeFile(path, &whole));
+    const std::string swollen = "#version 330\n// " + std::string(size_t{5} << 20, 'x') + "\n";
+    const size_t pixel = whole.rfind("stage - ");
+    ASSERT_NE(pixel, std::string::npos);
+    ASSERT_TRUE(WriteBufferToFile(path, whole.substr(0, pixel) + "stage - 0 0 0 " +
+                                            std::to_string(swollen.size()) + "\n" + swollen +
+                                            "\n"));
+    EXPECT_EQ(EffectCache::Read(file, "source", &read, &problem), EffectCache::Lookup::kMiss);
+    // Nor is one that large written.
+    code.mPixel.mGlsl = swollen;
+    EffectCache::Write("properties/large.hlsl", "source", code);
+    EXPECT_FALSE(std::filesystem::exists(EffectCache::PathFor("properties/large.hlsl")));
 }
 
 // What the translator hands the device: vertex inputs by semantic, the stages joined by
