@@ -656,6 +656,11 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     // The play screen's way to its dialog is not named like the way to the main menu, which
     // that dialog holds.
     EXPECT_NE(text(pauseKey), text("button_menu"));
+    // One maker: the credits name the studio that the splash card and the logo show (drawn by
+    // content-src/art/make_art.py from its STUDIO_WORD) and whose folder keeps the players'
+    // files.
+    EXPECT_NE(text("credits_text").find("by Pelnora Studio"), std::string::npos)
+        << text("credits_text");
     // The bonus area has one name wherever it is named, and each of its rooms is called by
     // its own name on the list of rooms (an article may go).
     for (const char* area : {"main_bonus", "button_back_rooms"}) {
