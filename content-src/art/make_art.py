@@ -603,11 +603,15 @@ def make_hud():
 
 
 # ---------------------------------------------------------------------------------------------
-# Logo screen (on white): the studio's five letters, two tilted, the ball in 3 cells (normal,
-# squashed, more squashed, resting on the cell's bottom), the trail, the small print.
+# Logo screen (on white): the studio's name, "Pelnora Studio". The five letter pictures keep the
+# asset names the logo screen looks up (B, R, O, K, E, and the second and fourth tilted) and
+# show S, T, U, D and I; the ball is the brass O that bounces over them and lands last, in 3
+# cells (normal, squashed, more squashed, resting on the cell's bottom); the trail it leaves
+# writes "Pelnora" above them; then the small print.
 
-LETTERS = [("B", 84, "#23375a"), ("R", 80, "#2f8f8a"), ("O", 88, "#c9974a"),
-           ("K", 88, "#d0553f"), ("E", 80, "#3a4d72")]
+STUDIO_WORD = "Pelnora"
+LETTERS = [("B", "S", 84, "#23375a"), ("R", "T", 80, "#2f8f8a"), ("O", "U", 88, "#c9974a"),
+           ("K", "D", 88, "#d0553f"), ("E", "I", 80, "#3a4d72")]
 LETTER_H = 105
 
 
@@ -622,29 +626,41 @@ def letter_body(ch, w, colour, angle=0.0):
     return g
 
 
-def make_logo():
-    for ch, w, colour in LETTERS:
-        emit(ch, w, LETTER_H, letter_body(ch, w, colour), f"images/logo/letter_{ch.lower()}.png")
-    for ch, angle in (("R", -9.0), ("K", 12.0)):
-        w, colour = next((lw, c) for c2, lw, c in LETTERS if c2 == ch)
-        emit(f"{ch}_Tilt", w, LETTER_H, letter_body(ch, w, colour, angle),
-             f"images/logo/letter_{ch.lower()}_tilt.png")
+def ring_path(cx, cy, rx, ry, thickness):
+    """An O: the outer and the inner ellipse of a ring, to be filled even-odd."""
+    def ellipse(a, b):
+        return (f"M{cx - a:.1f},{cy} a{a:.1f},{b:.1f} 0 1,0 {2 * a:.1f},0 "
+                f"a{a:.1f},{b:.1f} 0 1,0 {-2 * a:.1f},0 Z ")
+    return ellipse(rx, ry) + ellipse(rx - thickness, ry - thickness * 0.9)
 
+
+def make_logo():
+    for key, ch, w, colour in LETTERS:
+        emit(key, w, LETTER_H, letter_body(ch, w, colour), f"images/logo/letter_{key.lower()}.png")
+    for key, angle in (("R", -9.0), ("K", 12.0)):
+        ch, w, colour = next((c, lw, col) for k, c, lw, col in LETTERS if k == key)
+        emit(f"{key}_Tilt", w, LETTER_H, letter_body(ch, w, colour, angle),
+             f"images/logo/letter_{key.lower()}_tilt.png")
+
+    # The O leans to the left of its cell: where it comes to rest, that is nearer the I.
     def ball(i):
-        rx, ry = [(27, 27), (32, 22), (36, 17)][i]
+        rx, ry = [(36, 40), (42, 33), (46, 27)][i]
+        cx = 50 - (48 - rx) // 2 - 6
         cy = 101 - ry - 1
-        return (f'<ellipse cx="50" cy="{100 - 2}" rx="{rx * 0.9}" ry="3" fill="#000" opacity="0.15"/>'
-                f'<ellipse cx="50" cy="{cy}" rx="{rx}" ry="{ry}" fill="url(#ball)" stroke="{NIGHT}" '
-                f'stroke-width="2"/>'
-                f'<ellipse cx="{50 - rx * 0.3}" cy="{cy - ry * 0.35}" rx="{rx * 0.3}" '
-                f'ry="{ry * 0.22}" fill="{WHITE}" opacity="0.6"/>')
+        return (f'<ellipse cx="{cx}" cy="{100 - 2}" rx="{rx * 0.9}" ry="3" fill="#000" '
+                f'opacity="0.15"/>'
+                f'<path d="{ring_path(cx, cy, rx, ry, 17)}" fill="url(#ball)" fill-rule="evenodd" '
+                f'stroke="{NIGHT}" stroke-width="2"/>'
+                f'<ellipse cx="{cx - rx * 0.55}" cy="{cy - ry * 0.55}" rx="{rx * 0.18}" '
+                f'ry="{ry * 0.12}" fill="{WHITE}" opacity="0.6" '
+                f'transform="rotate(-40 {cx - rx * 0.55} {cy - ry * 0.55})"/>')
 
     emit("Ball", 300, 101, strip(100, 101, 3, 3, ball), "images/logo/ball.png",
          defs=rgrad("ball", [(0, BRASS_LIGHT, 1), (1, BRASS, 1)]))
-    dots = "".join(
-        f'<circle cx="{6 + k * 12}" cy="{30 + 18 * math.sin(k * 0.45):.1f}" r="3" '
-        f'fill="{BRASS}" opacity="{0.35 + 0.6 * k / 33:.2f}"/>' for k in range(34))
-    emit("Trail", 408, 60, dots, "images/logo/trail.png")
+    # The trail is drawn from 229 pixels left of the screen's middle: the word stands centred.
+    emit("Trail", 408, 60, text(229, 44, STUDIO_WORD, 46, BRASS, SERIF, "bold", style="italic",
+                                extra=f'stroke="{NIGHT}" stroke-width="1"'),
+         "images/logo/trail.png")
     emit("createdby", 300, 30, text(150, 22, "a puzzle voyage from", 20, INK, SERIF, style="italic"),
          "images/logo/createdby.png")
     emit("BrokelTM", 30, 18, text(15, 14, "TM", 13, INK, SANS, "bold"),
@@ -869,7 +885,7 @@ def make_screens():
          defs=sky("#5a3f28", "#3a2818") + grad("letter", [(0, "#fbf3de"), (1, PAPER)]) + vdefs)
     # Start splashes: the studio card and a quiet card before the title.
     body = f'<rect width="1024" height="768" fill="{PAPER}"/>' + compass(512, 300, 110, BRASS, 0.9)
-    body += text(512, 500, "Pelnora Studio", 52, INK, SERIF, "bold")
+    body += text(512, 500, STUDIO_WORD + " Studio", 52, INK, SERIF, "bold")
     body += text(512, 545, "charts, lanterns and small puzzles", 22, INK, SERIF, style="italic")
     emit("splash", 1024, 768, body, "images/logo/splash.jpg", "jpg")
     body = f'<rect width="1024" height="768" fill="{NIGHT}"/>' + stars_field(120, 5)
@@ -968,12 +984,10 @@ def make_map():
             path += " L{},{}".format(*centre[b])
     body += (f'<path d="{path}" fill="none" stroke="{CORAL}" stroke-width="3" '
              f'stroke-dasharray="2 10" stroke-linecap="round" opacity="0.9"/>')
-    # Where each name sits: below its island unless a neighbour or the route is in the way.
-    # Fernhollow's island reaches x 283 with its rim: its name ends well clear of it.
-    label_at = {"fernhollow": (266, 472, "end"), "glimmerfrost": (646, 120, "middle")}
+    # Every name sits below its island, centred under it.
     for k, place in enumerate(route):
         cx, cy = centre[place]
-        x, y, anchor = label_at.get(place, (cx, cy + 48 + k % 2 * 8 + 24, "middle"))
+        x, y, anchor = cx, cy + 48 + k % 2 * 8 + 24, "middle"
         body += text(x, y, MAP_SETS[place][2], 17, PAPER, SERIF, "bold", anchor,
                      extra=f'stroke="{NIGHT}" stroke-width="4" stroke-linejoin="round" '
                            f'paint-order="stroke"')

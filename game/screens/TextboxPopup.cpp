@@ -26,6 +26,8 @@ namespace {
 constexpr int kMargin = 16;
 constexpr int kButtonWidth = 240;
 constexpr int kButtonHeight = 60;
+// A label made without a wrap width wraps here: its box follows its one line instead.
+constexpr int kNoWrap = 10000;
 
 int Width(const Image* image) {
     return image != nullptr ? image->GetCelWidth() : 0;
@@ -120,7 +122,10 @@ TextboxPopup* TextboxPopup::ForLabel(DynamicWidget* label, ButtonListener* liste
     if (text == nullptr) {
         return nullptr;
     }
-    const int textWidth = std::max(text->GetTextWidth(), 1);
+    // The column the text wraps in, not its widest line: the tips of one board share their
+    // wrap width, so their boxes keep one width from step to step.
+    const int wrapWidth = text->GetWrapWidth() < kNoWrap ? text->GetWrapWidth() : 0;
+    const int textWidth = std::max({text->GetTextWidth(), wrapWidth, 1});
     const int textHeight = std::max(text->GetTextHeight(), 1);
     const int width = textWidth + 3 * kMargin + kButtonWidth;
     const int height = std::max(textHeight, kButtonHeight) + 2 * kMargin;

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "ContentTestSupport.h"
 #include "core/expr/ExprValue.h"
@@ -553,7 +556,32 @@ TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
         {text("unlocked_bonus_text"), "card", 500},
         {text("completed_bonus_text"), "card", 500},
     };
-    for (const Wrapped& w : wrapped) {
+    std::vector<Wrapped> all(std::begin(wrapped), std::end(wrapped));
+    // The intro panels' texts, in the journal's column of their page.
+    const int panelWidth = param("intro_panel", "ink_6", "width");
+    for (const std::string& script : table.GetNames()) {
+        int set = 0;
+        int puzzle = 0;
+        if (std::sscanf(script.c_str(), "intro_%d_%d", &set, &puzzle) != 2) {
+            continue;
+        }
+        const AnimationCommand& define = table.Find(script)->mCommands.front();
+        const std::string* key = define.FindParam("intro_key");
+        ASSERT_NE(key, nullptr) << script;
+        all.push_back({text(key->substr(1, key->size() - 2) + "_text"), "journal", panelWidth});
+    }
+    // The letters, to short, common and the widest names alike: each wraps its lines its own way.
+    for (const char* keeper : {"Ann", "Maximilian", "WWWWWWWWWW"}) {
+        for (const char* id : {"intro_letter_start_pelnora7", "final_letter_start_pelnora7"}) {
+            all.push_back({StrFormat(LocalizedTexts::Lookup(id).c_str(), keeper, keeper), "letter",
+                           bodyWidth});
+        }
+        for (const char* id : {"intro_letter_end_pelnora7", "final_letter_end_pelnora7"}) {
+            all.push_back(
+                {StrFormat(LocalizedTexts::Lookup(id).c_str(), keeper), "letter", signatureWidth});
+        }
+    }
+    for (const Wrapped& w : all) {
         const size_t lastSpace = w.text.rfind(' ');
         ASSERT_NE(lastSpace, std::string::npos) << w.text;
         EXPECT_EQ(Measure(w.text.substr(0, lastSpace), w.font, w.width).height,
@@ -630,6 +658,66 @@ TEST_F(ImageFontContentTest, ScreenTextsNameEachPlaceOnceAndTellTheRulesAsPlayed
     // The play screen's way to its dialog is not named like the way to the main menu, which
     // that dialog holds.
     EXPECT_NE(text(pauseKey), text("button_menu"));
+    // One maker: the credits name the studio that the splash card and the logo show (drawn by
+    // content-src/art/make_art.py from its STUDIO_WORD) and whose folder keeps the players'
+    // files.
+    EXPECT_NE(text("credits_text").find("by Pelnora Studio"), std::string::npos)
+        << text("credits_text");
+    // The bonus area has one name wherever it is named, and each of its rooms is called by
+    // its own name on the list of rooms (an article may go).
+    for (const char* area : {"main_bonus", "button_back_rooms"}) {
+        EXPECT_EQ(text(area), text("bonus_title")) << area;
+    }
+    std::ifstream setFile("properties/sets7.xml");
+    std::stringstream sets;
+    sets << setFile.rdbuf();
+    const size_t bonusModeAt = sets.str().find("<mode>", sets.str().find("</mode>"));
+    ASSERT_NE(bonusModeAt, std::string::npos);
+    int roomCount = 0;
+    for (const std::string& room : AttributeValues(sets.str().substr(bonusModeAt), "name")) {
+        if (room.rfind("music_", 0) == 0) {
+            continue;  // the rooms' tracks
+        }
+        ++roomCount;
+        std::string name = text(room);
+        if (name.rfind("The ", 0) == 0) {
+            name = name.substr(4);
+        }
+        std::string shortName = text(room + "_short");
+        if (shortName.rfind("The ", 0) == 0) {
+            shortName = shortName.substr(4);
+        }
+        EXPECT_EQ(shortName, name) << room;
+    }
+    EXPECT_GT(roomCount, 0);
+    // The stars are told of before the first puzzle whose page gives them, the first one after
+    // the desk's own pages: the intro panel of the second set's first puzzle at the latest.
+    int starsSet = 99;
+    int starsPuzzle = 99;
+    for (const std::string& script : table.GetNames()) {
+        int set = 0;
+        int puzzle = 0;
+        if (std::sscanf(script.c_str(), "intro_%d_%d", &set, &puzzle) != 2) {
+            continue;
+        }
+        const std::string* key = table.Find(script)->mCommands.front().FindParam("intro_key");
+        ASSERT_NE(key, nullptr) << script;
+        const std::string id = key->substr(1, key->size() - 2);
+        // The word, not "starts".
+        const std::string words = Lower(text(id + "_title") + " " + text(id + "_text")) + " ";
+        bool tellsStars = false;
+        for (size_t at = words.find("star"); at != std::string::npos;
+             at = words.find("star", at + 1)) {
+            const size_t end = words[at + 4] == 's' ? at + 5 : at + 4;
+            tellsStars = tellsStars || std::isalpha(static_cast<unsigned char>(words[end])) == 0;
+        }
+        if (tellsStars && std::make_pair(set, puzzle) < std::make_pair(starsSet, starsPuzzle)) {
+            starsSet = set;
+            starsPuzzle = puzzle;
+        }
+    }
+    EXPECT_LE(std::make_pair(starsSet, starsPuzzle), std::make_pair(2, 1))
+        << "the stars are first told of at intro_" << starsSet << "_" << starsPuzzle;
 
     // Leaving a puzzle loses its progress, and every question that leaves one says so.
     for (const char* leave : {"return_to_menu_text", "return_to_museum_text", "return_to_desk_text",

@@ -38,6 +38,9 @@ namespace {
 // after the tutorial.
 constexpr int kSet = 1;
 constexpr int kPuzzle = 0;
+// The height of a question's or a notice's buttons on the screen: they stand under the text, a
+// few pixels lower for three lines than for two; this row is on them for either.
+constexpr int kDialogButtonsY = 458;
 
 // Where the puzzle's grid is on the game's design surface, and its solution from the catalogue.
 struct PuzzleLayout {
@@ -166,7 +169,7 @@ protected:
             if (card) {
                 // Settled before its button takes the click.
                 std::this_thread::sleep_for(std::chrono::milliseconds(400));
-                ASSERT_TRUE(x.Click(512, 543));
+                ASSERT_TRUE(x.Click(512, kDialogButtonsY));
                 std::this_thread::sleep_for(std::chrono::milliseconds(1500));
                 return;
             }
@@ -476,7 +479,7 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     // A first player: the play button asks for a name; then the opening letter, the tutorial
     // declined, the first set's puzzles.
     ASSERT_NO_FATAL_FAILURE(GreetNewPlayer("Ann", ""));
-    ASSERT_TRUE(x.Click(646, 542));
+    ASSERT_TRUE(x.Click(646, kDialogButtonsY));
     Expect("puzzle_select");
     ASSERT_TRUE(x.Click(112, 171));
     Expect("level_intro");
@@ -585,7 +588,7 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     Expect("main_menu_again");
     ASSERT_TRUE(x.Click(512, 608));
     Expect("confirm_quit");
-    ASSERT_TRUE(x.Click(376, 542));
+    ASSERT_TRUE(x.Click(376, kDialogButtonsY));
     ASSERT_TRUE(x.WaitGameExit(60)) << "the game did not end after the quit confirmation";
     EXPECT_EQ(x.GameStatus(), 0) << ReadWholeFile(mLog);
     const std::string profiles = ReadWholeFile(UserFile("profiles.xml"));
@@ -600,7 +603,7 @@ TEST_F(RealWindowTest, xvfb_ANewPlayerWithTheLongestNameFollowsTheFirstTip) {
     StartGame();
     Expect("title", 120, 12000);
     ASSERT_NO_FATAL_FAILURE(GreetNewPlayer("WWWWWWWWWW", "_long_name"));
-    ASSERT_TRUE(x.Click(376, 542));
+    ASSERT_TRUE(x.Click(376, kDialogButtonsY));
     Expect("tutorial_brush_intro");
     ASSERT_TRUE(x.Click(512, 634));
     Expect("tutorial_first_tip", 60, 6000);
@@ -676,7 +679,7 @@ TEST_F(RealWindowTest, xvfb_FullScreenScalesThePictureAndMapsThePointer) {
     EXPECT_NEAR(movedY, 20, 1);
     ASSERT_TRUE(x.Click(512, 608));
     Expect("confirm_quit_full_screen");
-    ASSERT_TRUE(x.Click(376, 542));
+    ASSERT_TRUE(x.Click(376, kDialogButtonsY));
     ASSERT_TRUE(x.WaitGameExit(60));
     EXPECT_NE(ReadWholeFile(UserFile("settings.xml")).find("windowed=\"false\""),
               std::string::npos);

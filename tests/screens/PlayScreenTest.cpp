@@ -401,14 +401,14 @@ TEST_F(PlayScreenTest, EarlyStoryPuzzlesOpenOnTheirIntroPanelWhileTipsAreOn) {
         state.mDisableTips = false;
         state.mProgress[0][kSaltmere].mUnlock = 5;
     });
-    // (1, 0) is below (max_intro_set, max_intro_puzzle) = (1, 3).
+    // (1, 0) is below (max_intro_set, max_intro_puzzle) = (1, 2).
     OpenPuzzleLoading(kDefaultGameName, {0, kSaltmere, 0}, true);
     ASSERT_TRUE(session->StepUntil([&] { return session->FindMenu<LevelIntroMenu>(); }, 500));
     EXPECT_EQ(session->FindMenu<PlayPuzzleMenu>(), nullptr);
     session->FindMenu<LevelIntroMenu>()->MarkForRemoval();
     session->Step(2);
-    // (1, 3) is not.
-    ASSERT_NE(OpenAndPlay(kSaltmere, 3, true), nullptr);
+    // (1, 2) is not: the intro panels end before it.
+    ASSERT_NE(OpenAndPlay(kSaltmere, 2, true), nullptr);
     EXPECT_EQ(session->FindMenu<LevelIntroMenu>(), nullptr);
 }
 

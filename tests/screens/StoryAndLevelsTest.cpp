@@ -838,6 +838,86 @@ TEST_F(StoryAndLevelsTest, TheTutorialsTextsShowInPopupsThatLeaveTheBoardPlayabl
         200));
 }
 
+// A tutorial step's box keeps its width from one tip to the next, however long each line of the
+// tip turns out: the box follows the column the script gives the text.
+TEST_F(StoryAndLevelsTest, TipBoxesOfOneColumnWidthAreAlikeWhateverTheirText) {
+    Begin(nullptr);
+    CloseOpenScreens();
+    OkProbe probe;
+    TextLabel shortTip("Finish the key on your own.", 266, 5, "small", 480, -1, -1, -1);
+    TextLabel longTip(LocalizedTexts::Lookup("tut2_mark"), 266, 5, "small", 480, -1, -1, -1);
+    ASSERT_LT(shortTip.GetTextWidth(), longTip.GetTextWidth());
+    TextboxPopup* first = TextboxPopup::ForLabel(&shortTip, &probe);
+    TextboxPopup* second = TextboxPopup::ForLabel(&longTip, &probe);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    // Shown, so that the application deletes them in its own time.
+    Menu::ShowAsDialog(first);
+    Menu::ShowAsDialog(second);
+    EXPECT_EQ(first->mWidth, second->mWidth);
+    EXPECT_EQ(first->mX, second->mX);
+    // The column, its margins and the OK button's room.
+    EXPECT_EQ(first->mWidth, 480 + 3 * 16 + 240);
+}
+
+// A question's text stands close above its buttons, whatever its length.
+TEST_F(StoryAndLevelsTest, AQuestionsTextStandsCloseAboveItsButtons) {
+    Begin(nullptr);
+    CloseOpenScreens();
+    auto* question = new ConfirmTutorialMenu();
+    Menu::ShowAsDialog(question);
+    ButtonWidget* yes = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] {
+        yes = GameSession::FindButton(question, LocalizedTexts::Lookup("button_yes"));
+        return yes != nullptr;
+    }));
+    const ExprValue* value = question->GetVariables().Find("confirm_text");
+    ASSERT_NE(value, nullptr);
+    auto* text = dynamic_cast<TextLabel*>(value->AsObject());
+    ASSERT_NE(text, nullptr);
+    // The label's y is where its first line's glyphs start; its block is its text height.
+    const int textBottom = static_cast<int>(text->mY) + text->GetTextHeight();
+    const int gap = static_cast<int>(yes->mY) - textBottom;
+    EXPECT_GE(gap, 20);
+    EXPECT_LE(gap, 60);
+    // The two stand in the middle of the card under its title: as much room above the text as
+    // below the buttons, to the card's lower rim.
+    const int above = static_cast<int>(text->mY) - 96;
+    const int below = 420 - static_cast<int>(yes->mY) - yes->mHeight;
+    EXPECT_NEAR(above, below, 2);
+}
+
+// "Yes" to the tutorial question leaves the letter through one picture of it that grows and
+// fades, not two (the transition's and the loading screen's own) shown over each other.
+TEST_F(StoryAndLevelsTest, YesToTheTutorialShowsTheScreenLeftOnlyOnce) {
+    Begin(nullptr);
+    CloseOpenScreens();
+    OpenStoryIntro();
+    StoryIntroMenu* letter = nullptr;
+    ASSERT_TRUE(session->StepUntil([&] { return (letter = session->FindMenu<StoryIntroMenu>()); }));
+    ClickLabelled(letter, "letter_ok");
+    ConfirmTutorialMenu* question = nullptr;
+    ASSERT_TRUE(
+        session->StepUntil([&] { return (question = session->FindMenu<ConfirmTutorialMenu>()); }));
+    ClickLabelled(question, "button_yes");
+    auto shown = [](AnimationWidget* screen) {
+        const ExprValue* value =
+            screen != nullptr ? screen->GetVariables().Find("screenshot") : nullptr;
+        const auto* picture =
+            value != nullptr ? dynamic_cast<const DynamicWidget*>(value->AsObject()) : nullptr;
+        return picture != nullptr && picture->mVisible && picture->mOpacity > 0.0f ? 1 : 0;
+    };
+    bool sawTransition = false;
+    for (int step = 0; step < 60; ++step) {
+        auto* loading = session->FindMenu<PuzzleLoadingMenu>();
+        auto* transition = session->FindMenu<ScreenTransition>();
+        sawTransition = sawTransition || transition != nullptr;
+        EXPECT_LE(shown(loading) + shown(transition), 1) << "update " << step;
+        session->Step(1);
+    }
+    EXPECT_TRUE(sawTransition);
+}
+
 // --- transitions ---
 
 TEST_F(StoryAndLevelsTest, ATransitionOpensTheNextScreenOnceAndGoesWhenItsScriptEnds) {

@@ -29,6 +29,8 @@ public:
     Font* GetFont() const { return mFont; }
     int GetJustification() const { return mJustification; }
     int GetTextWidth() const { return mTextWidth; }
+    // The width the text wraps at (10000 for a label made without one).
+    int GetWrapWidth() const { return mWrapWidth; }
     int GetTextHeight() const { return mTextHeight; }
     int GetOffsetX() const { return mOffsetX; }
     int GetOffsetY() const { return mOffsetY; }
