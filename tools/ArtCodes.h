@@ -15,6 +15,9 @@ inline constexpr int kShades = 4;
 inline constexpr int kArtColumns = 14;
 inline constexpr int kArtCodeCount = kShades * kArtColumns;
 
+// The shape column of the round dot.
+inline constexpr int kRoundDotColumn = 13;
+
 // The hole character of the sources.
 inline constexpr char kHoleChar = '.';
 

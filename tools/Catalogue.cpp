@@ -48,6 +48,34 @@ bool ConvertPuzzle(const SetSource& set, const PuzzleSource& source, BuiltPuzzle
     return true;
 }
 
+namespace {
+
+// Four round dots in a square touch only at their sides and leave a four-pointed hole between
+// them: a round thing two cells wide is drawn with the corner tiles instead. Empty when the
+// picture has no such block, else where its top-left cell is.
+std::string FindRoundDotBlock(const SetSource& set, const PuzzleSource& source,
+                              const BuiltPuzzle& puzzle) {
+    const int n = puzzle.solution.n;
+    auto round = [&](int a, int b) {
+        const int code = puzzle.picture[static_cast<size_t>(b) * n + a];
+        return code >= 0 && code / kShades == kRoundDotColumn;
+    };
+    for (int b = 0; b + 1 < n; ++b) {
+        for (int a = 0; a + 1 < n; ++a) {
+            if (round(a, b) && round(a + 1, b) && round(a, b + 1) && round(a + 1, b + 1)) {
+                return set.file + ":" + std::to_string(source.line + 1 + b) + ": puzzle '" +
+                       source.id + "' has four round dots in a square at column " +
+                       std::to_string(a + 1) +
+                       ", which draw as a star-shaped hole; round the block with the corner "
+                       "tiles (r t above f g)";
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
 Catalogue BuildCatalogue(const std::vector<SetSource>& sets, std::vector<std::string>* problems) {
     Catalogue catalogue;
     GridSolver solver;
@@ -70,6 +98,9 @@ Catalogue BuildCatalogue(const std::vector<SetSource>& sets, std::vector<std::st
                 continue;
             }
             puzzle.sourceIndex = static_cast<int>(i);
+            if (std::string block = FindRoundDotBlock(set, source, puzzle); !block.empty()) {
+                problems->push_back(block);
+            }
             if (!puzzleNames.insert(puzzle.name).second) {
                 problems->push_back(where + "puzzle name '" + puzzle.name + "' is used twice");
             }

@@ -76,7 +76,7 @@ TEST(PartialPresentTest, xvfb_AfterARunOfPartialFramesTheWindowEqualsAWholeRedra
     ASSERT_TRUE(session.Start());
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
 
-    // The first story puzzle (5x5); its middle row is solid.
+    // The first story puzzle (5x5), which has a solid row.
     OpenPuzzleLoading(kDefaultGameName, {0, 1, 0}, false);
     PlayPuzzleMenu* play = nullptr;
     ASSERT_TRUE(session.StepUntil([&] {
@@ -94,8 +94,18 @@ TEST(PartialPresentTest, xvfb_AfterARunOfPartialFramesTheWindowEqualsAWholeRedra
     auto cell = [&](int column, float origin) {
         return static_cast<int>(origin + (static_cast<float>(column) + 0.5f) * tile);
     };
-    const int row = cell(2, at.mY);
-    // A stroke along the middle row: its tiles turn over in frames of their own.
+    const PlayModel& model = play->GetGrid()->GetModel();
+    int solidRow = -1;
+    for (int b = 0; b < 5 && solidRow < 0; ++b) {
+        bool solid = true;
+        for (int a = 0; a < 5; ++a) {
+            solid = solid && model.IsSolid(a, b);
+        }
+        solidRow = solid ? b : -1;
+    }
+    ASSERT_GE(solidRow, 0) << "the first story puzzle has no solid row";
+    const int row = cell(solidRow, at.mY);
+    // A stroke along the solid row: its tiles turn over in frames of their own.
     session.app->OnMouseMove(cell(0, at.mX), row);
     session.app->OnMouseDown(cell(0, at.mX), row, 1);
     session.Step(4);

@@ -26,6 +26,7 @@
 #include "game/board/PlayTileGrid.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/screens/PlayPuzzleMenu.h"
+#include "game/screens/PuzzleSelectMenu.h"
 #include "game/screens/ScreenFlow.h"
 #include "graphics/assets/ImageReader.h"
 #include "graphics/assets/ImageWriter.h"
@@ -50,17 +51,22 @@ struct PuzzleLayout {
     std::vector<std::vector<int>> solution;  // [a][b]
 };
 
+// A player past the tutorial with tips off, for the headless measurement (and, with harbour
+// puzzles solved, for the game in the window).
+void PastTheTutorial(PlayerState& state) {
+    state.mSeenTutorial = true;
+    state.mDisableTips = true;
+}
+
 // Learnt from the same game headless: the play screen of the puzzle opened directly.
-PuzzleLayout MeasurePuzzle() {
+PuzzleLayout MeasurePuzzle(int set = kSet, int puzzle = kPuzzle,
+                           const std::function<void(PlayerState&)>& profile = PastTheTutorial) {
     PuzzleLayout layout;
-    GameSession session(MakeProfilesXml("Ann", [](PlayerState& state) {
-        state.mSeenTutorial = true;
-        state.mDisableTips = true;
-    }));
+    GameSession session(MakeProfilesXml("Ann", profile));
     if (!session.Start()) {
         return layout;
     }
-    OpenPuzzleLoading(kDefaultGameName, {0, kSet, kPuzzle}, false);
+    OpenPuzzleLoading(kDefaultGameName, {0, set, puzzle}, false);
     PlayPuzzleMenu* play = nullptr;
     session.StepUntil([&] {
         play = session.FindMenu<PlayPuzzleMenu>();
@@ -73,7 +79,7 @@ PuzzleLayout MeasurePuzzle() {
     layout.x = at.mX;
     layout.y = at.mY;
     layout.tile = play->GetGrid()->GetTileSize();
-    if (const PuzzleRecord* record = FindPuzzle(kDefaultGameName, {0, kSet, kPuzzle})) {
+    if (const PuzzleRecord* record = FindPuzzle(kDefaultGameName, {0, set, puzzle})) {
         layout.solution = record->mSolution;
     }
     return layout;
@@ -594,6 +600,86 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     const std::string profiles = ReadWholeFile(UserFile("profiles.xml"));
     EXPECT_NE(profiles.find("name=\"Ann\""), std::string::npos) << profiles;
     EXPECT_NE(profiles.find("completed"), std::string::npos) << profiles;
+}
+
+// A returning player opens the harbour's first 10 x 10 puzzle from its set and solves it: on the
+// level-complete page the picture, drawn at the board's smaller cells, is scaled to its sheet
+// inside the frame, and the ink reveal eats that sheet away.
+TEST_F(RealWindowTest, xvfb_ATenByTenPictureFillsItsFrameOnTheCompletePage) {
+    constexpr int kTenByTen = 4;
+    auto harbourOpen = [](PlayerState& state) {
+        PastTheTutorial(state);
+        // The first lit lantern and the first slip explain themselves once: met before.
+        state.mSeenHint = true;
+        state.mMadeMistake = true;
+        for (PuzzleProgress& puzzle : state.mProgress[0][0].mPuzzles) {
+            puzzle.mCompleted = true;
+        }
+        state.mProgress[0][0].mIntroduced = true;
+        state.mProgress[0][0].mUnlock = static_cast<int>(state.mProgress[0][0].mPuzzles.size());
+        SetProgress& harbour = state.mProgress[0][kSet];
+        harbour.mIntroduced = true;
+        harbour.mUnlock = kTenByTen + 1;
+        for (int p = 0; p < kTenByTen; ++p) {
+            harbour.mPuzzles[size_t(p)].mCompleted = true;
+        }
+        state.mCurrentCountry = kSet;
+    };
+    const PuzzleLayout layout = MeasurePuzzle(kSet, kTenByTen, harbourOpen);
+    ASSERT_EQ(layout.solution.size(), 10u) << "the harbour's fifth puzzle is not 10 x 10";
+    // Where the set's page shows the puzzle's button, learnt headless as well.
+    FPoint button;
+    {
+        GameSession session(MakeProfilesXml("Ann", harbourOpen));
+        ASSERT_TRUE(session.Start());
+        OpenSetLoading(-1);
+        PuzzleSelectMenu* select = nullptr;
+        ASSERT_TRUE(session.StepUntil([&] {
+            select = session.FindMenu<PuzzleSelectMenu>();
+            return select != nullptr && select->GetEntryButton(kTenByTen) != nullptr;
+        }));
+        const Widget* entry = select->GetEntryButton(kTenByTen);
+        button = entry->LocalToGlobal();
+        button.mX += float(entry->mWidth) * 0.5f;
+        button.mY += float(entry->mHeight) * 0.5f;
+    }
+
+    mData = mOut + "data";
+    std::filesystem::create_directories(mData + "/Pelnora Studio/Pelnora 7");
+    std::ofstream(UserFile("profiles.xml"), std::ios::binary)
+        << MakeProfilesXml("Ann", harbourOpen);
+    StartGame();
+    Expect("title", 120, 12000);
+    ASSERT_TRUE(x.Click(512, 575));
+    Expect("main_menu_returning");
+    ASSERT_TRUE(x.Click(512, 258));
+    Expect("puzzle_select_harbour");
+    ASSERT_TRUE(x.Click(button.mX, button.mY));
+    Expect("play_ten_by_ten", 60, 6000);
+    const int size = static_cast<int>(layout.solution.size());
+    auto centre = [&](int cell, float origin) { return origin + (cell + 0.5f) * layout.tile; };
+    for (int b = 0; b < size; ++b) {
+        int a = 0;
+        while (a < size) {
+            if (layout.solution[size_t(a)][size_t(b)] != PuzzleRecord::kSolid) {
+                ++a;
+                continue;
+            }
+            const int start = a;
+            while (a + 1 < size &&
+                   layout.solution[size_t(a + 1)][size_t(b)] == PuzzleRecord::kSolid) {
+                ++a;
+            }
+            ASSERT_TRUE(x.Drag(centre(start, layout.x), centre(b, layout.y), centre(a, layout.x),
+                               centre(b, layout.y), 2 * (a - start) + 1));
+            ++a;
+        }
+    }
+    const DesignRect sheet{50, 164, 440, 440};
+    const std::vector<ScreenPicture> inking = CaptureUntil("level_complete_ten_by_ten", 20);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectEffectSeen(inking, SettledIn(sheet, 30), sheet, "ink_reveal", 0.04));
+    Expect("level_complete_ten_by_ten");
 }
 
 // A new player with the longest name a player can type: the greeting and the opening letter

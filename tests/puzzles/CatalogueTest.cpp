@@ -192,6 +192,24 @@ TEST(CatalogueBuildTest, RejectsPicturesLineLogicCannotFinish) {
     EXPECT_EQ(problems[1], "bad.txt:10: puzzle 'blank' has no solid cell");
 }
 
+// Four round dots in a square draw as a star-shaped hole between them; a row or column of
+// dots, or corner tiles rounding a square, are fine.
+TEST(CatalogueBuildTest, RejectsFourRoundDotsInASquare) {
+    SetSource set;
+    std::string error;
+    ASSERT_TRUE(ParseSetSource("dots.txt",
+                               "set a A\nmode story\npuzzle hub H\n#####\n#@@##\n#@@##\n#####\n"
+                               "#####\n\npuzzle row R\n#####\n#@@@#\n#c#O#\n#rt##\n#fg##\n",
+                               &set, &error))
+        << error;
+    std::vector<std::string> problems;
+    BuildCatalogue({set}, &problems);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0],
+              "dots.txt:5: puzzle 'hub' has four round dots in a square at column 2, which draw "
+              "as a star-shaped hole; round the block with the corner tiles (r t above f g)");
+}
+
 // The shipped files must be exactly what the sources generate, and every shipped puzzle must be
 // proven again from the committed text, read the way the game reads it.
 TEST(ShippedCatalogueTest, CommittedFilesMatchTheSourcesAndEveryPuzzleIsProven) {
