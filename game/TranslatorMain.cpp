@@ -23,9 +23,9 @@ int main(int argc, char** argv) {
     setrlimit(RLIMIT_CORE, &noCore);
     const rlimit cpu{EffectTranslator::kMostSeconds, EffectTranslator::kMostSeconds};
     setrlimit(RLIMIT_CPU, &cpu);
-#if !defined(__SANITIZE_ADDRESS__)
-    // The address sanitizer reserves terabytes of address space; there the game's watch on the
-    // resident memory is the bound.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // The address and thread sanitizers reserve terabytes of address space for their shadow
+    // memory; there the game's watch on the resident memory is the bound.
     const rlimit memory{EffectTranslator::kMostBytes, EffectTranslator::kMostBytes};
     setrlimit(RLIMIT_AS, &memory);
 #endif

@@ -161,9 +161,12 @@ bool EnterNameMenu::Commit() {
     }
     const std::string name = mNameBox->GetText();
     if (AddProfile(name) < 0) {
-        // Only before the profile list was read; the play button does not exist then.
-        LogWarning("The profile \"%s\" could not be made: the profile list is not loaded",
-                   name.c_str());
+        // Before the profile list was read (the play button does not exist then), or with every
+        // page holding a player's progress, which a new name never takes.
+        LogWarning(
+            "The profile \"%s\" could not be made: the profile list is not loaded, or "
+            "every page holds a player's progress",
+            name.c_str());
         return false;
     }
     mCommitted = true;
