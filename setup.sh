@@ -33,6 +33,10 @@ install_missing() {
 }
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# One test more than the cores: the real-window tests wait on a game running in real time, and
+# one more test fills what they leave of a core (on two cores: 1,011 s for the sanitized tests
+# against 1,057 s).
+test_jobs=$((jobs + 1))
 
 case "${1:-}" in
 play)
@@ -54,12 +58,12 @@ test)
     cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_SANITIZE=ON \
         -DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1
     cmake --build build/asan -j "$jobs"
-    ctest --test-dir build/asan --output-on-failure -j "$jobs"
+    ctest --test-dir build/asan --output-on-failure -j "$test_jobs"
     # Then the tests that start threads once more under ThreadSanitizer, so a data race fails.
     cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DP7_TSAN=ON -DP7_BUILD_BENCH=OFF \
         -DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1
     cmake --build build/tsan --target p7_tests -j "$jobs"
-    ctest --test-dir build/tsan --output-on-failure -j "$jobs"
+    ctest --test-dir build/tsan --output-on-failure -j "$test_jobs"
     ;;
 *)
     echo "usage: $0 play [game options] | test" >&2
