@@ -576,10 +576,7 @@ void QuorAppBase::Shutdown() {
         SetMainThreadWakeUp(nullptr);
     }
     ReportFrameStatistics();
-    mSettings.mInProgress = false;
-    if (!mScreenSaverMode && mInitDone) {
-        SaveSettings();
-    }
+    SaveSettingsAtExit();
     mWidgetManager->FreePointerStates();
 }
 
@@ -647,12 +644,16 @@ void QuorAppBase::StopLoadingThread() {
 
 void QuorAppBase::LeaveLoadingThreadRunning() {
     LogWarning("Quitting while the loader is still inside a file: the process ends without it");
+    SaveSettingsAtExit();
+    std::fflush(nullptr);
+    std::_Exit(mExitCode);
+}
+
+void QuorAppBase::SaveSettingsAtExit() {
     mSettings.mInProgress = false;
     if (!mScreenSaverMode && mInitDone) {
         SaveSettings();
     }
-    std::fflush(nullptr);
-    std::_Exit(mExitCode);
 }
 
 void QuorAppBase::JoinLoadingThread() {

@@ -335,6 +335,9 @@ private:
     void ApplyMouseSpeed();
     void UpdateAreaRects();
     void StartLoadingThread();
+    // The settings with "in-progress" cleared, as the game leaves (none in screen-saver mode or
+    // before start-up was done).
+    void SaveSettingsAtExit();
     void CheckLoadingProgress();
     int RunUpdateRounds(uint64_t now);
     // With idle waiting on and nothing scheduled: waits for an event, then catches up the
