@@ -15,6 +15,7 @@
 #include "core/util/FileUtil.h"
 #include "core/util/Log.h"
 #include "core/util/StringUtil.h"
+#include "core/util/Utf8.h"
 #include "game/data/GameData.h"
 #include "game/data/PuzzleCatalog.h"
 #include "game/data/XmlText.h"
@@ -110,6 +111,20 @@ void RemoveStaleTemporaries(const std::string& folder) {
             fs::remove(it->path(), ignored);
         }
     }
+}
+
+// A free slot; else the last one, unless a player's progress is there: that is never handed to a
+// new player. -1 when there is none.
+int SlotForNewProfile(const std::vector<ProfileRecord>& profiles) {
+    for (size_t i = 0; i < profiles.size(); ++i) {
+        if (profiles[i].mName.empty() && !profiles[i].mState.HasProgress()) {
+            return static_cast<int>(i);
+        }
+    }
+    if (!profiles.empty() && !profiles.back().mState.HasProgress()) {
+        return static_cast<int>(profiles.size()) - 1;
+    }
+    return -1;
 }
 
 void CommitList(std::vector<ProfileRecord> profiles, int selected) {
@@ -234,6 +249,20 @@ void ProfileManager::NoteTrimmed() {
     }
 }
 
+void ProfileManager::CutName(std::string* name) {
+    // Counted in characters, as typing counts them; a longer name is drawn across every screen
+    // that greets the player, and a huge one stalls each of them.
+    const size_t end = Utf8OffsetOf(*name, kMaxProfileNameLength);
+    if (end == name->size()) {
+        return;
+    }
+    name->resize(end);
+    LogWarning("'%s', line %d: a profile name is longer than %zu letters; it keeps its first %zu",
+               GetCurrentFile().c_str(), GetCurrentLine(), kMaxProfileNameLength,
+               kMaxProfileNameLength);
+    mRepaired = true;
+}
+
 void ProfileManager::ReadFlag(const char* name, bool* out) {
     int value = *out ? 1 : 0;
     ReadInt(name, &value);
@@ -259,6 +288,7 @@ void ProfileManager::HandleElementStart(const XMLElement& element) {
         if (mProfile != nullptr) {
             mProfile->mName = GetAttribute("name");
             mProfileLines[static_cast<size_t>(mProfileIndex)] = GetCurrentLine();
+            CutName(&mProfile->mName);
         }
         mMode = -1;
         mSet = -1;
@@ -549,6 +579,12 @@ void SetProfile(int index, const std::string& name) {
         if (record.mName.empty() || name.empty()) {
             record.mState = PlayerState();
         }
+        // A deleted player's state must not stay current: the board would count play time into
+        // the free slot, which would then be saved as an unnamed player with progress.
+        if (name.empty() && (GetCurrentPlayerState() == &record.mState ||
+                             GetCurrentBasicPlayerState() == &record.mState)) {
+            ClearCurrentPlayerState();
+        }
         record.mName = name;
         notify = index == Store().selected;
         if (notify) {
@@ -569,20 +605,7 @@ int AddProfile(const std::string& name) {
     int slot = -1;
     {
         std::lock_guard<std::mutex> lock(Store().listMutex);
-        if (Store().profiles.empty()) {
-            return -1;
-        }
-        // A free slot; else the last one, unless a player's progress is there: that is never
-        // handed to a new player.
-        std::vector<ProfileRecord>& profiles = Store().profiles;
-        for (size_t i = 0; i < profiles.size() && slot < 0; ++i) {
-            if (profiles[i].mName.empty() && !profiles[i].mState.HasProgress()) {
-                slot = static_cast<int>(i);
-            }
-        }
-        if (slot < 0 && !profiles.back().mState.HasProgress()) {
-            slot = static_cast<int>(profiles.size()) - 1;
-        }
+        slot = SlotForNewProfile(Store().profiles);
         if (slot < 0) {
             return -1;
         }
@@ -592,6 +615,11 @@ int AddProfile(const std::string& name) {
     }
     SelectProfile(slot);
     return slot;
+}
+
+bool HasSlotForNewProfile() {
+    std::lock_guard<std::mutex> lock(Store().listMutex);
+    return SlotForNewProfile(Store().profiles) >= 0;
 }
 
 void ClearProfiles() {

@@ -27,7 +27,8 @@
 // profile with progress but no name is given one ("Player A" for the first slot, and so on), so
 // that the player can be chosen and the slot is not taken for free (also logged and repaired).
 // Progress past the catalogue is kept up to kMaxSetsKept sets of a mode and kMaxPuzzlesKept
-// puzzles of a set, so that a later catalogue finds it; more than that is left out.
+// puzzles of a set, so that a later catalogue finds it; more than that is left out. A name longer
+// than a player can type is cut to kMaxProfileNameLength characters (logged and repaired).
 class ProfileManager : public Parser {
 public:
     static constexpr int kMaxSetsKept = 64;
@@ -60,6 +61,8 @@ private:
     // "started": "1" or "true", "0" or "false" (or absent); anything else is logged and false.
     void ReadStarted(bool* out);
     void NoteTrimmed();
+    // Holds a name read to the letters a player can type, logged when it was longer.
+    void CutName(std::string* name);
 
     std::vector<ProfileRecord> mProfiles;
     std::vector<int> mProfileLines;  // the line of each slot's "profile" element, for messages
@@ -125,9 +128,9 @@ void SelectProfile(int index);
 void DeselectProfile();
 
 // Names slot index and saves the profiles. A new name for a free slot, or an empty name (deleting
-// the profile), gives the slot a fresh state; renaming a named profile keeps its progress. The
-// player-name handler hears of a change to the selected slot. Ignored outside the slots or when the
-// name is the same.
+// the profile), gives the slot a fresh state; a deleted profile's state stops being current.
+// Renaming a named profile keeps its progress. The player-name handler hears of a change to the
+// selected slot. Ignored outside the slots or when the name is the same.
 void SetProfile(int index, const std::string& name);
 
 // Puts a new player in the first free slot, or in the last slot when all are named (replacing
@@ -135,6 +138,9 @@ void SetProfile(int index, const std::string& name);
 // taken. Returns the slot, or -1 for an empty name, before the list was read, or when every slot
 // left holds a player's progress.
 int AddProfile(const std::string& name);
+// Whether AddProfile would find a slot: false before the list was read and when every slot left
+// holds a player's progress.
+bool HasSlotForNewProfile();
 
 // Empties the list (at exit, after the last save); saving is then impossible.
 void ClearProfiles();

@@ -8,6 +8,7 @@
 #include "game/data/ProfileManager.h"
 #include "game/screens/MyTitleScreen.h"
 #include "game/screens/NameRule.h"
+#include "game/screens/ScreenFlow.h"
 #include "graphics/Color.h"
 #include "graphics/Graphics.h"
 #include "graphics/assets/LocalizedTexts.h"
@@ -49,7 +50,7 @@ int NameBoxWidth(Font* font) {
     int widest = 0;
     for (char c = 'A'; c <= 'z'; ++c) {
         if (NameAllowsChar(c)) {
-            widest = std::max(widest, font->StringWidth(std::string(kMaxNameLength, c)));
+            widest = std::max(widest, font->StringWidth(std::string(kMaxProfileNameLength, c)));
         }
     }
     return std::max(kNameBoxWidth, widest + kNameBoxRoom);
@@ -82,6 +83,13 @@ EnterNameMenu::EnterNameMenu(MyTitleScreen* title)
                           "enter_name_btn", "", false);
     mOkButton->Move(mOkButton->mX - static_cast<float>(mOkButton->mWidth / 2), mOkButton->mY);
     mOkButton->SetButtonListener(this);
+    if (IsBookFull()) {
+        mNote = "book_full";
+    }
+}
+
+bool EnterNameMenu::IsBookFull() {
+    return AreProfilesLoaded() && !HasSlotForNewProfile();
 }
 
 void EnterNameMenu::AddedToManager(WidgetManager* manager) {
@@ -108,7 +116,8 @@ void EnterNameMenu::Draw(Graphics* g) {
 }
 
 void EnterNameMenu::ShowNote(const char* key) {
-    if (mNote != key) {
+    // While every page is taken the card keeps saying so: that is why OK leads to the book.
+    if (mNote != key && mNote != "book_full") {
         mNote = key;
         MarkDirty();
     }
@@ -155,21 +164,31 @@ bool EnterNameMenu::Commit() {
     if (mCommitted || mNameBox == nullptr) {
         return false;
     }
+    if (IsBookFull()) {
+        // No page can take a new name (all eight hold a player's progress) and none is chosen:
+        // the profile screen is where a player chooses a page or frees one.
+        mCommitted = true;
+        HandOver();
+        OpenInPlaceOfAll(&OpenPlayerSelect);
+        return true;
+    }
     if (mNameBox->GetText().empty()) {
         ShowNote("name_needed");
         return false;
     }
     const std::string name = mNameBox->GetText();
     if (AddProfile(name) < 0) {
-        // Before the profile list was read (the play button does not exist then), or with every
-        // page holding a player's progress, which a new name never takes.
-        LogWarning(
-            "The profile \"%s\" could not be made: the profile list is not loaded, or "
-            "every page holds a player's progress",
-            name.c_str());
+        // Only before the profile list was read: the play button does not exist then.
+        LogWarning("The profile \"%s\" could not be made: the profile list is not loaded",
+                   name.c_str());
         return false;
     }
     mCommitted = true;
+    HandOver();
+    return true;
+}
+
+void EnterNameMenu::HandOver() {
     MarkForRemoval();
     if (MyTitleScreen* title = mTitle.Get()) {
         title->CloseThroughApp();
@@ -177,5 +196,4 @@ bool EnterNameMenu::Commit() {
         // Opened without a title screen (a test, or the title already gone): the same hand-over.
         app->LoadingComplete();
     }
-    return true;
 }

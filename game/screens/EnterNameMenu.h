@@ -1,7 +1,9 @@
 #pragma once
 // The first player's name entry, over the title screen: a name box and an OK button. OK or Enter
 // with a name makes the player's profile and goes on to the game through the title screen; an
-// empty name makes nothing and the card asks for a name. Main thread only.
+// empty name makes nothing and the card asks for a name. When every page already holds a player's
+// progress (and none is chosen), the card says so and OK leads to the profile screen, where a
+// page is chosen or freed. Main thread only.
 
 #include <cstdint>
 #include <string>
@@ -23,7 +25,8 @@ public:
     // Whether the name rule is written on the card: since it last refused a key or a paste.
     bool IsRuleShown() const { return mNote == "name_rule"; }
     // The localized-text id of the line under the question: empty, "name_rule" (a key was
-    // refused) or "name_needed" (OK or Enter with no name); the latest of them.
+    // refused) or "name_needed" (OK or Enter with no name), the latest of them; "book_full" from
+    // the start while no page can take a new name.
     const std::string& GetNote() const { return mNote; }
     ButtonWidget* GetOkButton() const { return mOkButton; }
 
@@ -41,8 +44,12 @@ public:
 
 private:
     // Makes the profile and leaves, once; false (nothing done) for an empty name, which the card
-    // then asks for.
+    // then asks for. While no page can take a new name, leads to the profile screen instead.
     bool Commit();
+    // Every page holds a player's progress, so a new name has nowhere to go.
+    static bool IsBookFull();
+    // The card goes and the game goes on through the title screen.
+    void HandOver();
     void ShowNote(const char* key);
 
     WeakWidget<MyTitleScreen> mTitle;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-inline constexpr size_t kMaxNameLength = 10;
+#include "game/data/ProfileRecord.h"
 
 // Whether c may stand anywhere in a name: a letter or a space.
 inline bool NameAllowsChar(char c) {
@@ -15,7 +15,7 @@ inline bool NameAllowsChar(char c) {
 // Whether text keeps the rule (empty included, as while a name is typed). The name box asks this
 // of the whole text a key or a paste leaves, wherever the caret stood.
 inline bool NameAcceptsText(const std::string& text) {
-    if (text.size() > kMaxNameLength || (!text.empty() && text.front() == ' ')) {
+    if (text.size() > kMaxProfileNameLength || (!text.empty() && text.front() == ' ')) {
         return false;
     }
     for (char c : text) {

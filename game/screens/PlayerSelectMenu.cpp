@@ -280,8 +280,10 @@ void PlayerSelectMenu::LeaveByEscape() {
     if (mLeft || mRows[0] == nullptr) {
         return;
     }
-    if (const ButtonWidget* ok = GetRowOkButton(mSelected); ok != nullptr && ok->mVisible) {
-        CommitName();
+    // Escape cancels: a name being typed is dropped, and the page keeps the name it holds.
+    if (ProfileNameWidget* row = GetRow(mSelected)) {
+        const ProfileRecord* record = GetProfileRecord(mSelected);
+        row->RestoreName(record != nullptr ? record->mName : std::string());
     }
     const ProfileNameWidget* selected = GetRow(mSelected);
     if (selected == nullptr || selected->IsNameEmpty()) {
@@ -302,9 +304,12 @@ void PlayerSelectMenu::LeaveByEscape() {
         Leave();
         return;
     }
-    // No player at all: the game cannot go on without one, so the first free page is named.
+    // No player at all: the game cannot go on without one, so the first free page is named (or
+    // the page being named asks again).
     if (mSelected < 0) {
         SelectRow(0);
+    } else {
+        GetRow(mSelected)->BeginEdit();
     }
     SetNote("name_needed");
 }

@@ -3,7 +3,8 @@
 // profile is chosen, named in place, or deleted after a confirmation; and the menu, delete and
 // play buttons, shown only while a named profile is selected. A line under the rows says why a
 // typed character was refused, and with no profile left that a free page waits for a name;
-// Escape leaves as the menu button does, or with no profile starts naming one. Main thread only.
+// Escape drops a name being typed and leaves as the menu button does, or with no profile starts
+// naming one. Main thread only.
 
 #include <array>
 #include <cstdint>
@@ -30,9 +31,9 @@ public:
     // The confirmed deletion: the selected row's slot is emptied, and the first named row still
     // left becomes the selected profile (saved at once); with none left nothing is selected.
     void DeleteSelectedProfile();
-    // Escape: the row being named commits; then back to the main menu with the selected player,
-    // or the game's current one when no named row is selected; with no named profile at all,
-    // the first free row is named and the line asks for a name.
+    // Escape cancels: a name being typed is dropped and its page keeps what it held; then back to
+    // the main menu with the player chosen before; with no named profile at all, a free row is
+    // named and the line asks for a name.
     void LeaveByEscape();
     // A typed character the name rule refused: the line under the rows gives the rule.
     void NoteRefusedChar();

@@ -19,7 +19,7 @@ class ProfilesCrashTest : public datatest::DataTest {};
 TEST_F(ProfilesCrashTest, AKilledSaverAlwaysLeavesACompleteFile) {
     datatest::LoadSmallCatalog();
     LoadProfiles();
-    AddProfile("crash & burn");
+    AddProfile("crash&burn");
     ASSERT_TRUE(SaveProfiles());
     const std::string path = GetProfilesPath();
 
@@ -51,7 +51,7 @@ TEST_F(ProfilesCrashTest, AKilledSaverAlwaysLeavesACompleteFile) {
             }
             ProfileManager reader;
             ASSERT_TRUE(reader.ReadFile(file)) << "round " << round << ": " << reader.GetError();
-            ASSERT_EQ(reader.GetProfiles()[0].mName, "crash & burn");
+            ASSERT_EQ(reader.GetProfiles()[0].mName, "crash&burn");
             if (file == path && reader.GetProfiles()[0].mState.mNumHints >= round * 100000) {
                 ++progressed;
             }

@@ -338,23 +338,55 @@ TEST_F(TitleFlowTest, ARowThatRefusesACharacterGivesTheNameRule) {
     EXPECT_EQ(GetProfileRecord(2)->mName, "Abcdefghij");
 }
 
-// Escape leaves the profile screen as its menu button does: with the selected player, or, while a
-// free row is only being looked at, with the player the game still holds.
-TEST_F(TitleFlowTest, EscapeLeavesTheProfileScreenWithAPlayer) {
+// Escape cancels: a name half typed on a free page is dropped, the page stays free and the player
+// chosen before stays chosen; a named page being retyped keeps its name; with no player left the
+// page being named stays free and asks again.
+TEST_F(TitleFlowTest, EscapeCancelsTheNameBeingTypedAndLeavesWithThePlayerBefore) {
     FirstRun("Ann");
-    for (const char* typed : {"", "Bob"}) {
-        SCOPED_TRACE(typed);
+    const struct {
+        int row;
+        const char* keys;  // typed; '\b' a Backspace
+    } cases[] = {{1, ""}, {1, "Abcdefghij"}, {0, "\b\bxy"}, {0, "\b\b\b"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
         ClickLabel("main_change_player");
         auto* select = h.Top<PlayerSelectMenu>();
         ASSERT_NE(select, nullptr);
-        h.ClickWidget(select->GetRow(1));
-        h.Type(typed);
+        h.ClickWidget(select->GetRow(c.row));
+        for (const char* k = c.keys; *k != '\0'; ++k) {
+            *k == '\b' ? h.Key(kBackspace) : h.Type(std::string(1, *k));
+        }
         h.Key(kEscape);
         ASSERT_TRUE(h.StepUntil([this] { return h.Top<MainMenu>() != nullptr; }, 300));
         EXPECT_EQ(CountMainMenus(*h.app), 1);
-        EXPECT_EQ(h.app->mCurrentPlayerName, *typed != '\0' ? typed : "Ann");
-        EXPECT_EQ(GetProfileRecord(1)->mName, typed);
+        EXPECT_EQ(h.app->mCurrentPlayerName, "Ann");
+        EXPECT_EQ(GetSelectedProfile(), 0);
+        EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(0)->mState);
+        EXPECT_EQ(GetProfileRecord(0)->mName, "Ann");
+        EXPECT_EQ(GetProfileRecord(1)->mName, "");
+        const SavedProfiles saved = h.ReadSaved();
+        EXPECT_EQ(saved.selected, 0);
+        EXPECT_EQ(saved.profiles[1].mName, "");
     }
+
+    ClickLabel("main_change_player");
+    auto* select = h.Top<PlayerSelectMenu>();
+    ASSERT_NE(select, nullptr);
+    h.ClickWidget(select->GetDeleteButton());
+    ClickLabel("button_delete");
+    ASSERT_EQ(h.Top<PlayerSelectMenu>(), select);
+    h.ClickWidget(select->GetRow(2));
+    h.Type("Ca");
+    h.Key(kEscape);
+    EXPECT_EQ(h.Top<PlayerSelectMenu>(), select);
+    EXPECT_EQ(select->GetSelectedRow(), 2);
+    EXPECT_EQ(select->GetRow(2)->GetLabel(), LocalizedTexts::Lookup("enter_your_name"));
+    EXPECT_EQ(select->GetNote(), "name_needed");
+    EXPECT_EQ(GetProfileRecord(2)->mName, "");
+    h.Type("Cat");
+    h.Key(kEnter);
+    EXPECT_EQ(GetProfileRecord(2)->mName, "Cat");
+    EXPECT_EQ(h.app->mCurrentPlayerName, "Cat");
 }
 
 // With every profile deleted the screen says what to do, Escape starts naming a free page (the
@@ -496,16 +528,19 @@ std::string ProfilesWith(const std::vector<std::string>& names, int selected) {
     return BuildProfilesXml(profiles, selected);
 }
 
-// From the title through the play button: the main menu when a player is selected, else the
-// name entry.
+// From the title through the play button (after closing the notice of a repaired file, if one
+// shows): the main menu when a player is selected, else the name entry.
 void PressPlay(GameSession& s) {
     ASSERT_TRUE(s.Load());
     ASSERT_TRUE(s.StepUntil(
         [&s] {
-            auto* title = s.Top<MyTitleScreen>();
+            auto* title = s.FindMenu<MyTitleScreen>();
             return title != nullptr && title->GetPlayButton() != nullptr;
         },
         6000));
+    s.Step(2);
+    s.CloseNotice();
+    ASSERT_NE(s.Top<MyTitleScreen>(), nullptr);
     s.ClickWidget(s.Top<MyTitleScreen>()->GetPlayButton());
     s.StepUntil([&s] { return s.Top<MainMenu>() != nullptr || s.Top<EnterNameMenu>() != nullptr; },
                 600);
@@ -587,17 +622,75 @@ TEST(ProfileDeletionTest, DeletingTheSelectedPlayerSelectsTheFirstOneLeftForThis
             ASSERT_TRUE(now.read);
             EXPECT_EQ(now.selected, c.selectedAfter);
             EXPECT_TRUE(now.profiles[size_t(c.deleted)].mName.empty());
+            // The deleted player stays deleted: the board's play time and the next save go to
+            // the player left, or nowhere, never to the free slot.
+            s.Step(300);
+            EXPECT_FALSE(GetProfileRecord(c.deleted)->mState.HasProgress());
+            ASSERT_TRUE(SaveProfiles());
+            const SavedProfiles later = s.ReadSaved();
+            EXPECT_TRUE(later.profiles[size_t(c.deleted)].mName.empty());
+            EXPECT_FALSE(later.profiles[size_t(c.deleted)].mState.HasProgress());
             saved = s.UserText("profiles.xml");
         }
         GameSession next(saved, GameSession::Frames::kNotDrawn);
         ASSERT_NO_FATAL_FAILURE(PressPlay(next));
         if (c.selectedAfter < 0) {
-            EXPECT_NE(next.Top<EnterNameMenu>(), nullptr);
+            // The next new player gets the freed page.
+            ASSERT_NE(next.Top<EnterNameMenu>(), nullptr);
+            next.Type("Dee");
+            next.Key(kEnter);
+            ASSERT_TRUE(next.StepUntil([&next] { return next.Top<MainMenu>() != nullptr; }, 600));
+            EXPECT_EQ(GetSelectedProfile(), c.deleted);
+            EXPECT_EQ(next.app->mCurrentPlayerName, "Dee");
             continue;
         }
         ASSERT_NE(next.Top<MainMenu>(), nullptr) << "the next start asked for a name again";
         EXPECT_EQ(next.app->mCurrentPlayerName, c.names[size_t(c.selectedAfter)]);
         EXPECT_EQ(GetCurrentPlayerState()->mNumHints, c.selectedAfter + 3);
+    }
+}
+
+// Eight players with progress and no readable selection: the name card says that every page is
+// taken, and OK (or Enter) leads to the profile screen, where a page is chosen or freed.
+TEST(FullBookTest, TheNameCardLeadsToTheProfileScreen) {
+    std::vector<ProfileRecord> profiles(kProfileSlots);
+    for (size_t i = 0; i < profiles.size(); ++i) {
+        profiles[i].mName = "Keeper " + std::string(1, static_cast<char>('A' + i));
+        profiles[i].mState.mStarted = true;
+    }
+    const std::string outOfRange = BuildProfilesXml(profiles, 9);
+    std::string unreadable = outOfRange;
+    unreadable.replace(unreadable.find("selected=\"9\""), 12, "selected=\"x\"");
+    for (const auto& [file, enter] : {std::pair{outOfRange, false}, std::pair{unreadable, true}}) {
+        SCOPED_TRACE(enter ? "Enter, unreadable selection" : "OK, selection out of range");
+        GameSession s(file, GameSession::Frames::kNotDrawn);
+        ASSERT_NO_FATAL_FAILURE(PressPlay(s));
+        auto* card = s.Top<EnterNameMenu>();
+        ASSERT_NE(card, nullptr);
+        EXPECT_EQ(card->GetNote(), "book_full");
+        EXPECT_FALSE(LocalizedTexts::Lookup("book_full").empty());
+        s.Type("Zed9");  // a refused key does not hide why
+        EXPECT_EQ(card->GetNote(), "book_full");
+        if (enter) {
+            s.Key(kEnter);
+        } else {
+            s.ClickWidget(card->GetOkButton());
+        }
+        ASSERT_TRUE(s.StepUntil([&s] { return s.Top<PlayerSelectMenu>() != nullptr; }, 600));
+        EXPECT_EQ(s.CountMenus<MainMenu>(), 0);
+        EXPECT_EQ(s.CountMenus<EnterNameMenu>(), 0);
+        EXPECT_EQ(s.CountMenus<MyTitleScreen>(), 0);
+        auto* select = s.Top<PlayerSelectMenu>();
+        // No player was made or replaced.
+        for (int i = 0; i < kProfileSlots; ++i) {
+            EXPECT_EQ(GetProfileRecord(i)->mName, profiles[size_t(i)].mName);
+        }
+        s.ClickWidget(select->GetRow(3));
+        EXPECT_EQ(GetSelectedProfile(), 3);
+        EXPECT_EQ(GetCurrentPlayerState(), &GetProfileRecord(3)->mState);
+        s.ClickWidget(select->GetPlayButton());
+        ASSERT_TRUE(s.StepUntil([&s] { return s.Top<MainMenu>() != nullptr; }, 300));
+        EXPECT_EQ(s.app->mCurrentPlayerName, "Keeper D");
     }
 }
 
