@@ -455,6 +455,8 @@ TEST_F(ImageFontContentTest, EveryScreenTextFitsItsBoxAtTheLongestName) {
         {{"puzzle_left_click", "puzzle_right_click"}, "hud_text2", 100},
         {{"main_welcome", "main_welcome_first"}, "subtitle", 944},
         {{"main_change_player"}, "menu", 600},
+        // The name card's notes, on its paper (274 to 749 at the note's line).
+        {{"name_rule", "name_needed", "book_full"}, "small", 460},
     };
     for (const Line& line : lines) {
         for (const std::string& id : line.ids) {
