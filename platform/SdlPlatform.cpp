@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "core/util/Log.h"
 #include "platform/KeyCodes.h"
@@ -112,7 +113,7 @@ void LimitSoftwareRasteriserThreads() {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform() = default;
+SdlPlatform::SdlPlatform(RawPointerMotion::Opener rawMotion) : mRawMotion(std::move(rawMotion)) {}
 
 SdlPlatform::~SdlPlatform() {
     CloseWindow();
@@ -207,6 +208,8 @@ bool SdlPlatform::OpenWindow(const std::string& title, int designWidth, int desi
 }
 
 void SdlPlatform::CloseWindow() {
+    // Nothing reads the raw motion without a window; opening one applies the speed again.
+    mRawMotion.SetWanted(false);
     if (mImageCursor != nullptr) {
         SDL_SetCursor(SDL_GetDefaultCursor());
         SDL_FreeCursor(mImageCursor);
@@ -407,9 +410,9 @@ void SdlPlatform::ApplyMouseSpeed() {
         return;  // applied when the window opens
     }
     mPointerScaled = mPointer.IsScaling() && CanPlacePointer();
-    if (mPointerScaled) {
-        mRawMotion.Open();
-    }
+    // Read only while scaling: closed meanwhile, so that the desktop's raw motion is not sent to
+    // the game unread.
+    mRawMotion.SetWanted(mPointerScaled);
     if (mPointer.IsScaling() && !mPointerScaled && !mSpeedRefusalLogged) {
         mSpeedRefusalLogged = true;
         const char* driver = SDL_GetCurrentVideoDriver();

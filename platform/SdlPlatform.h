@@ -12,10 +12,13 @@
 #include "platform/RawPointerMotion.h"
 #include "platform/SdlEventTranslator.h"
 #include "platform/SubBufferPresenter.h"
+#include "platform/XiRawMotionConnection.h"
 
 class SdlPlatform : public Platform {
 public:
-    SdlPlatform();
+    // rawMotion opens the connection that reports the pointing devices' raw motion (X Input 2 on
+    // $DISPLAY unless given).
+    explicit SdlPlatform(RawPointerMotion::Opener rawMotion = XiRawMotionConnection::Open);
     ~SdlPlatform() override;
     SdlPlatform(const SdlPlatform&) = delete;
     SdlPlatform& operator=(const SdlPlatform&) = delete;

@@ -205,7 +205,9 @@ def make_tools():
          "images/ui/tile_tool_btn.png")
     emit("mark_tool_btn", 96, 384, strip(96, 96, 4, 1, lambda i: tool_cell(i, SHOVEL_ICON)),
          "images/ui/mark_tool_btn.png")
-    # Pointer pictures that follow the mouse over the board; the tip is at the top left.
+    # Pointer pictures that follow the mouse over the board: the brush's bristles point to the
+    # top left, the shovel's blade to the top right. Their scripts (brushcursor, shovelcursor)
+    # put the hot spot on those working ends, so move the offsets there with the drawing.
     emit(f"BrushCursor_{DEVICE}", 48, 48,
          f'<g transform="translate(-10,-6) scale(0.62) rotate(180 48 48)">{BRUSH_ICON}</g>',
          f"images/{DEVICE}/brush_cursor_{DEVICE}.png")

@@ -4,6 +4,9 @@
 // design size, centred, when play goes windowed again. Checked against the X server's own
 // account of the window, with the pointer moved from outside.
 //
+// The raw pointer motion of the desktop is subscribed to only while the game reads it, which it
+// does while the mouse speed is scaled: Xvfb makes no raw motion, so the connection is a model.
+//
 // Needs Xvfb and xdotool; without them the tests are skipped.
 
 #include <SDL.h>
@@ -11,11 +14,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "../e2e/XSession.h"
 #include "RecordingSink.h"
+#include "platform/RawMotionConnection.h"
 #include "platform/SdlPlatform.h"
 
 // Last: it brings Xlib, whose macros (None, True, Success...) nothing above should see.
@@ -74,6 +79,35 @@ PlatformRect ServerPlace(const SdlPlatform& platform) {
     return place;
 }
 
+// A model of the desktop's raw motion: the server sends every movement to each subscribed
+// connection, where it waits until read or until the connection closes.
+struct RawMotionDesktop {
+    int subscribed = 0;
+    int unread = 0;
+    void Move() { unread += subscribed; }
+};
+
+class FakeRawMotionConnection : public RawMotionConnection {
+public:
+    explicit FakeRawMotionConnection(RawMotionDesktop* desktop) : mDesktop(desktop) {
+        ++mDesktop->subscribed;
+    }
+    ~FakeRawMotionConnection() override {
+        --mDesktop->subscribed;
+        mDesktop->unread = 0;
+    }
+    FakeRawMotionConnection(const FakeRawMotionConnection&) = delete;
+    FakeRawMotionConnection& operator=(const FakeRawMotionConnection&) = delete;
+    bool TakeDeviceMotion() override {
+        const bool moved = mDesktop->unread > 0;
+        mDesktop->unread = 0;
+        return moved;
+    }
+
+private:
+    RawMotionDesktop* mDesktop;
+};
+
 std::string Text(const PlatformRect& r) {
     return std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) +
            "+" + std::to_string(r.y);
@@ -99,6 +133,15 @@ protected:
             platform.WaitForEvents(20);
             platform.PumpEvents(sink);
         }
+    }
+
+    // Opens the window full screen, keeping the aspect, and shows it.
+    static void OpenFullScreen(SdlPlatform& platform, RecordingSink& sink) {
+        std::string error;
+        ASSERT_TRUE(platform.OpenWindow("test", kDesignWidth, kDesignHeight, false, false, &error))
+            << error;
+        platform.ShowWindow(true);
+        Settle(platform, sink);
     }
 
     // Moves the pointer to a screen point and answers where the window saw it, or "none".
@@ -169,11 +212,7 @@ TEST_F(UnmanagedFullScreenTest, SwitchingToFullScreenCoversTheScreenAndBackResto
 TEST_F(UnmanagedFullScreenTest, AWindowOpenedFullScreenCoversTheScreenOnceShown) {
     SdlPlatform platform;
     RecordingSink sink;
-    std::string error;
-    ASSERT_TRUE(platform.OpenWindow("test", kDesignWidth, kDesignHeight, false, false, &error))
-        << error;
-    platform.ShowWindow(true);
-    Settle(platform, sink);
+    ASSERT_NO_FATAL_FAILURE(OpenFullScreen(platform, sink));
     EXPECT_EQ(Text(ServerPlace(platform)), "1600x900+0+0");
     EXPECT_EQ(Text(platform.GetViewport()), "1200x900+200+0");
     EXPECT_EQ(PointerSeenAt(platform, 1500, 800), "1500 800");
@@ -181,6 +220,41 @@ TEST_F(UnmanagedFullScreenTest, AWindowOpenedFullScreenCoversTheScreenOnceShown)
     ASSERT_TRUE(platform.SetDisplayMode(true, false));
     Settle(platform, sink);
     EXPECT_EQ(Text(ServerPlace(platform)), "1024x768+288+66");
+}
+
+TEST_F(UnmanagedFullScreenTest, RawMotionIsSubscribedToOnlyWhileTheSpeedIsScaled) {
+    RawMotionDesktop desktop;
+    SdlPlatform platform(
+        [&desktop] { return std::make_unique<FakeRawMotionConnection>(&desktop); });
+    RecordingSink sink;
+    ASSERT_NO_FATAL_FAILURE(OpenFullScreen(platform, sink));
+    EXPECT_EQ(desktop.subscribed, 0) << "at the desktop's own speed";
+    // The raw motion left waiting after a few movements, each followed by a batch of events.
+    const auto unreadAfterMoves = [&](int moves) {
+        for (int i = 0; i < moves; ++i) {
+            desktop.Move();
+            platform.PumpEvents(sink);
+        }
+        return desktop.unread;
+    };
+
+    // Full screen at a slowed speed: subscribed, and read with each batch of events.
+    platform.SetMouseSpeed(5);
+    EXPECT_EQ(desktop.subscribed, 1);
+    EXPECT_EQ(unreadAfterMoves(2), 0);
+
+    // Back at the normal speed (a window always has it): nothing waits unread.
+    platform.SetMouseSpeed(10);
+    EXPECT_EQ(unreadAfterMoves(3), 0) << "raw motion piles up at the normal speed";
+
+    // Slowed again: subscribed once more.
+    platform.SetMouseSpeed(3);
+    EXPECT_EQ(desktop.subscribed, 1);
+    EXPECT_EQ(unreadAfterMoves(1), 0);
+
+    // No window reads it once the window is closed.
+    platform.CloseWindow();
+    EXPECT_EQ(unreadAfterMoves(1), 0) << "raw motion piles up without a window";
 }
 
 }  // namespace

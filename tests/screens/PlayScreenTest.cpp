@@ -1251,7 +1251,7 @@ TEST(PlayScreenPointer, OverTheBoardThePointerIsTheToolsPicture) {
     const int y = static_cast<int>(origin.mY) + t / 2;
 
     // The brush's picture as the content ships it, its hot spot where the script puts the
-    // pointer: 8 pixels in from its left and 40 down.
+    // pointer: on the bristle tips, 6 pixels in from its left and 8 down.
     Image* brush = LookupAssetTableA("BrushCursor_ipad");
     ASSERT_NE(brush, nullptr);
     session.app->OnMouseMove(x, y);
@@ -1260,8 +1260,8 @@ TEST(PlayScreenPointer, OverTheBoardThePointerIsTheToolsPicture) {
     ASSERT_EQ(platform->GetCursorWidth(), brush->GetWidth());
     ASSERT_EQ(platform->GetCursorPixels().size(),
               static_cast<size_t>(brush->GetWidth() * brush->GetHeight()));
-    EXPECT_EQ(platform->GetCursorHotX(), 8);
-    EXPECT_EQ(platform->GetCursorHotY(), 40);
+    EXPECT_EQ(platform->GetCursorHotX(), 6);
+    EXPECT_EQ(platform->GetCursorHotY(), 8);
     int differ = 0;
     for (int py = 0; py < brush->GetHeight(); ++py) {
         for (int px = 0; px < brush->GetWidth(); ++px) {
