@@ -976,18 +976,36 @@ def make_map():
     # A leg that would cross another island bends around it (control points of a cubic curve).
     detours = {("amberdune", "glimmerfrost"): ((440, 430), (455, 255))}
     path = "M{},{}".format(*centre[route[0]])
+    dots = []  # points along the route, a few pixels apart, to keep the names off it
     for a, b in zip(route, route[1:]):
+        (ax, ay), (bx, by) = centre[a], centre[b]
         if (a, b) in detours:
             (c1x, c1y), (c2x, c2y) = detours[(a, b)]
-            path += f" C{c1x},{c1y} {c2x},{c2y} {centre[b][0]},{centre[b][1]}"
+            path += f" C{c1x},{c1y} {c2x},{c2y} {bx},{by}"
+            dots += [((1 - t) ** 3 * ax + 3 * (1 - t) ** 2 * t * c1x + 3 * (1 - t) * t * t * c2x
+                      + t ** 3 * bx,
+                      (1 - t) ** 3 * ay + 3 * (1 - t) ** 2 * t * c1y + 3 * (1 - t) * t * t * c2y
+                      + t ** 3 * by) for t in (i / 200 for i in range(201))]
         else:
-            path += " L{},{}".format(*centre[b])
+            path += f" L{bx},{by}"
+            dots += [(ax + (bx - ax) * t, ay + (by - ay) * t) for t in (i / 100 for i in range(101))]
     body += (f'<path d="{path}" fill="none" stroke="{CORAL}" stroke-width="3" '
              f'stroke-dasharray="2 10" stroke-linecap="round" opacity="0.9"/>')
-    # Every name sits below its island, centred under it.
+
+    def crossed(x, y, name):
+        """Whether the route runs through a name written centred on (x, y) (a generous guess
+        at its box: about 9 pixels a letter, 17 high, and a margin for the dashes' width)."""
+        half = len(name) * 4.5 + 8
+        return any(x - half <= px <= x + half and y - 22 <= py <= y + 10 for px, py in dots)
+
+    # Every name sits below its island, centred under it; above it where the route would run
+    # through it below.
     for k, place in enumerate(route):
         cx, cy = centre[place]
-        x, y, anchor = cx, cy + 48 + k % 2 * 8 + 24, "middle"
+        ry = 48 + k % 2 * 8
+        x, y, anchor = cx, cy + ry + 24, "middle"
+        if crossed(x, y, MAP_SETS[place][2]):
+            y = cy - ry - 12
         body += text(x, y, MAP_SETS[place][2], 17, PAPER, SERIF, "bold", anchor,
                      extra=f'stroke="{NIGHT}" stroke-width="4" stroke-linejoin="round" '
                            f'paint-order="stroke"')
