@@ -610,18 +610,28 @@ def make_hud():
 # writes "Pelnora" above them; then the small print.
 
 STUDIO_WORD = "Pelnora"
-LETTERS = [("B", "S", 84, "#23375a"), ("R", "T", 80, "#2f8f8a"), ("O", "U", 88, "#c9974a"),
-           ("K", "D", 88, "#d0553f"), ("E", "I", 80, "#3a4d72")]
+# The letters drop at x = 242, 330, 414, 505 and 596 (the second and fourth move 4 and 6 to the
+# left when the ball dips them), and the ball's hops are longer than those steps: it comes to rest
+# about 98 pixels after each of its bounces' letters. So each letter's tile stands a little
+# further right in its picture than the one before, the tiles 78 wide and 22 apart, and the O
+# comes to rest 22 after the I, as one more tile. The ball aims its first bounce at the middle of
+# the second picture: that picture is wide enough (transparent on the right) to put the middle
+# over its tile. (key, letter, picture width, tile's left edge in it, colour)
+LETTERS = [("B", "S", 82, 2, "#23375a"), ("R", "T", 138, 18, "#2f8f8a"),
+           ("O", "U", 110, 30, "#c9974a"), ("K", "D", 125, 45, "#d0553f"),
+           ("E", "I", 128, 48, "#3a4d72")]
+LETTER_TILE = 78
 LETTER_H = 105
 
 
-def letter_body(ch, w, colour, angle=0.0):
-    shrink = 0.86 if angle else 1.0  # a dipped letter turns inside its own cell
-    g = (f'<g transform="rotate({angle} {w / 2} {LETTER_H}) translate({w / 2} {LETTER_H}) '
-         f'scale({shrink}) translate({-w / 2} {-LETTER_H})">'
-         + rrect(3, 6, w - 6, LETTER_H - 8, 14, colour)
-         + rrect(3, 2, w - 6, LETTER_H - 8, 14, colour, NIGHT, 2)
-         + text(w / 2, LETTER_H - 24, ch, 76, WHITE, SANS, "900")
+def letter_body(ch, left, colour, angle=0.0):
+    shrink = 0.86 if angle else 1.0  # a dipped letter turns about its tile's foot
+    mid = left + LETTER_TILE / 2
+    g = (f'<g transform="rotate({angle} {mid} {LETTER_H}) translate({mid} {LETTER_H}) '
+         f'scale({shrink}) translate({-mid} {-LETTER_H})">'
+         + rrect(left, 6, LETTER_TILE, LETTER_H - 8, 14, colour)
+         + rrect(left, 2, LETTER_TILE, LETTER_H - 8, 14, colour, NIGHT, 2)
+         + text(mid, LETTER_H - 24, ch, 76, WHITE, SANS, "900")
          + "</g>")
     return g
 
@@ -635,11 +645,12 @@ def ring_path(cx, cy, rx, ry, thickness):
 
 
 def make_logo():
-    for key, ch, w, colour in LETTERS:
-        emit(key, w, LETTER_H, letter_body(ch, w, colour), f"images/logo/letter_{key.lower()}.png")
+    for key, ch, w, left, colour in LETTERS:
+        emit(key, w, LETTER_H, letter_body(ch, left, colour),
+             f"images/logo/letter_{key.lower()}.png")
     for key, angle in (("R", -9.0), ("K", 12.0)):
-        ch, w, colour = next((c, lw, col) for k, c, lw, col in LETTERS if k == key)
-        emit(f"{key}_Tilt", w, LETTER_H, letter_body(ch, w, colour, angle),
+        ch, w, left, colour = next((c, lw, x, col) for k, c, lw, x, col in LETTERS if k == key)
+        emit(f"{key}_Tilt", w, LETTER_H, letter_body(ch, left, colour, angle),
              f"images/logo/letter_{key.lower()}_tilt.png")
 
     # The O leans to the left of its cell: where it comes to rest, that is nearer the I.
