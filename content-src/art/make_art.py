@@ -270,9 +270,14 @@ PAPER_DEFS = grad("paper", [(0, "#f7eed6"), (1, PAPER_DARK)])
 
 
 def make_panels():
-    emit("Dialog", 600, 460, paper_card(4, 4, 588, 448, 18)
-         + f'<path d="M60 76 H540" stroke="{BRASS}" stroke-width="1.5" opacity="0.7"/>'
-         + compass(300, 76, 9, BRASS, 0.9), "images/ui/dialog.png", defs=PAPER_DEFS)
+    rule = (f'<path d="M60 76 H540" stroke="{BRASS}" stroke-width="1.5" opacity="0.7"/>'
+            + compass(300, 76, 9, BRASS, 0.9))
+    emit("Dialog", 600, 460, paper_card(4, 4, 588, 448, 18) + rule, "images/ui/dialog.png",
+         defs=PAPER_DEFS)
+    # The same card as short as a question or a notice of up to three lines needs: the text
+    # under the rule, the buttons under the text and the rim close under the buttons.
+    emit("QuestionCard", 600, 296, paper_card(4, 4, 588, 284, 18) + rule,
+         "images/ui/question_card.png", defs=PAPER_DEFS)
     # Name entry: the whole screen dimmed, with a card near the top that holds the question
     # (drawn by the game at y 75), the name box and the OK button.
     body = f'<rect width="1024" height="768" fill="{NIGHT}" opacity="0.55"/>'
