@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "BoardGLTestSupport.h"
 #include "BoardTestSupport.h"
 #include "game/board/HintMeter.h"
 #include "game/board/PlayGridHost.h"
 #include "graphics/ShaderEffect.h"
 #include "graphics/assets/AssetSet.h"
-#include "support/GLTestSupport.h"
 #include "widgets/controls/ButtonWidget.h"
 
 namespace {
@@ -171,14 +171,13 @@ namespace {
 
 // The meter drawn through OpenGL with the shipped bulb and panel pictures, loaded from the
 // catalogue as a puzzle's loading screen loads them (with the catalogue's flags).
-class HintBulbLightTest : public GLTest {
+class HintBulbLightTest : public BoardGLTest {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
-        if (IsSkipped()) {
+        BoardGLTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        ASSERT_NO_FATAL_FAILURE(LoadBoardContent());
         mKept = std::filesystem::current_path();
         std::filesystem::current_path(std::string(P7_SOURCE_DIR) + "/content");
         ASSERT_TRUE(AssetManager::Get().ReadCatalogue());
@@ -189,14 +188,11 @@ protected:
     }
     void TearDown() override {
         mTarget.reset();
-        if (!IsSkipped()) {
-            h.manager->RemoveAllWidgets(true, true);
-            h.RunUpdates(1);
-            ClearBoardContent();
+        BoardGLTest::TearDown();
+        if (!mKept.empty()) {
             AssetManager::Get().SetCatalogue(AssetCatalogue());
             std::filesystem::current_path(mKept);
         }
-        Graphics::FreeScratchPool();
     }
 
     // The brightness drawn over the second bulb's cell (halo included), on a dark ground.
@@ -220,7 +216,6 @@ protected:
         return sum;
     }
 
-    WidgetHarness h;
     std::filesystem::path mKept;
     std::unique_ptr<ImageSurface> mTarget;
 };
