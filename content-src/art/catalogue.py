@@ -30,6 +30,10 @@ PIECES = {
                 for c, x, w in (("l", 0, 16), ("c", 16, 32), ("r", 48, 16))],
 }
 
+# Image flags (bit 0: a frame change may cross-fade, so the frames are composed in between). A
+# hint bulb fades from its lit frame to the empty one when it is spent.
+FLAGS = {"HintBulb_ipad": 1}
+
 
 def group_of(path):
     if path.startswith("images/sets/"):
@@ -66,6 +70,8 @@ def entries():
             attrs += f' cols="{cols}"'
         if rows != 1:
             attrs += f' rows="{rows}"'
+        if name in FLAGS:
+            attrs += f' flags="{FLAGS[name]}"'
         if name in PIECES:
             lines = [f"    <image {attrs}>"]
             for piece, x, y, w, h in PIECES[name]:

@@ -272,9 +272,14 @@ PAPER_DEFS = grad("paper", [(0, "#f7eed6"), (1, PAPER_DARK)])
 
 
 def make_panels():
-    emit("Dialog", 600, 460, paper_card(4, 4, 588, 448, 18)
-         + f'<path d="M60 76 H540" stroke="{BRASS}" stroke-width="1.5" opacity="0.7"/>'
-         + compass(300, 76, 9, BRASS, 0.9), "images/ui/dialog.png", defs=PAPER_DEFS)
+    rule = (f'<path d="M60 76 H540" stroke="{BRASS}" stroke-width="1.5" opacity="0.7"/>'
+            + compass(300, 76, 9, BRASS, 0.9))
+    emit("Dialog", 600, 460, paper_card(4, 4, 588, 448, 18) + rule, "images/ui/dialog.png",
+         defs=PAPER_DEFS)
+    # The same card as short as a question or a notice of up to three lines needs: the text
+    # under the rule, the buttons under the text and the rim close under the buttons.
+    emit("QuestionCard", 600, 296, paper_card(4, 4, 588, 284, 18) + rule,
+         "images/ui/question_card.png", defs=PAPER_DEFS)
     # Name entry: the whole screen dimmed, with a card near the top that holds the question
     # (drawn by the game at y 75), the name box and the OK button.
     body = f'<rect width="1024" height="768" fill="{NIGHT}" opacity="0.55"/>'
@@ -612,18 +617,28 @@ def make_hud():
 # writes "Pelnora" above them; then the small print.
 
 STUDIO_WORD = "Pelnora"
-LETTERS = [("B", "S", 84, "#23375a"), ("R", "T", 80, "#2f8f8a"), ("O", "U", 88, "#c9974a"),
-           ("K", "D", 88, "#d0553f"), ("E", "I", 80, "#3a4d72")]
+# The letters drop at x = 242, 330, 414, 505 and 596 (the second and fourth move 4 and 6 to the
+# left when the ball dips them), and the ball's hops are longer than those steps: it comes to rest
+# about 98 pixels after each of its bounces' letters. So each letter's tile stands a little
+# further right in its picture than the one before, the tiles 78 wide and 22 apart, and the O
+# comes to rest 22 after the I, as one more tile. The ball aims its first bounce at the middle of
+# the second picture: that picture is wide enough (transparent on the right) to put the middle
+# over its tile. (key, letter, picture width, tile's left edge in it, colour)
+LETTERS = [("B", "S", 82, 2, "#23375a"), ("R", "T", 138, 18, "#2f8f8a"),
+           ("O", "U", 110, 30, "#c9974a"), ("K", "D", 125, 45, "#d0553f"),
+           ("E", "I", 128, 48, "#3a4d72")]
+LETTER_TILE = 78
 LETTER_H = 105
 
 
-def letter_body(ch, w, colour, angle=0.0):
-    shrink = 0.86 if angle else 1.0  # a dipped letter turns inside its own cell
-    g = (f'<g transform="rotate({angle} {w / 2} {LETTER_H}) translate({w / 2} {LETTER_H}) '
-         f'scale({shrink}) translate({-w / 2} {-LETTER_H})">'
-         + rrect(3, 6, w - 6, LETTER_H - 8, 14, colour)
-         + rrect(3, 2, w - 6, LETTER_H - 8, 14, colour, NIGHT, 2)
-         + text(w / 2, LETTER_H - 24, ch, 76, WHITE, SANS, "900")
+def letter_body(ch, left, colour, angle=0.0):
+    shrink = 0.86 if angle else 1.0  # a dipped letter turns about its tile's foot
+    mid = left + LETTER_TILE / 2
+    g = (f'<g transform="rotate({angle} {mid} {LETTER_H}) translate({mid} {LETTER_H}) '
+         f'scale({shrink}) translate({-mid} {-LETTER_H})">'
+         + rrect(left, 6, LETTER_TILE, LETTER_H - 8, 14, colour)
+         + rrect(left, 2, LETTER_TILE, LETTER_H - 8, 14, colour, NIGHT, 2)
+         + text(mid, LETTER_H - 24, ch, 76, WHITE, SANS, "900")
          + "</g>")
     return g
 
@@ -637,11 +652,12 @@ def ring_path(cx, cy, rx, ry, thickness):
 
 
 def make_logo():
-    for key, ch, w, colour in LETTERS:
-        emit(key, w, LETTER_H, letter_body(ch, w, colour), f"images/logo/letter_{key.lower()}.png")
+    for key, ch, w, left, colour in LETTERS:
+        emit(key, w, LETTER_H, letter_body(ch, left, colour),
+             f"images/logo/letter_{key.lower()}.png")
     for key, angle in (("R", -9.0), ("K", 12.0)):
-        ch, w, colour = next((c, lw, col) for k, c, lw, col in LETTERS if k == key)
-        emit(f"{key}_Tilt", w, LETTER_H, letter_body(ch, w, colour, angle),
+        ch, w, left, colour = next((c, lw, x, col) for k, c, lw, x, col in LETTERS if k == key)
+        emit(f"{key}_Tilt", w, LETTER_H, letter_body(ch, left, colour, angle),
              f"images/logo/letter_{key.lower()}_tilt.png")
 
     # The O leans to the left of its cell: where it comes to rest, that is nearer the I.
@@ -978,18 +994,36 @@ def make_map():
     # A leg that would cross another island bends around it (control points of a cubic curve).
     detours = {("amberdune", "glimmerfrost"): ((440, 430), (455, 255))}
     path = "M{},{}".format(*centre[route[0]])
+    dots = []  # points along the route, a few pixels apart, to keep the names off it
     for a, b in zip(route, route[1:]):
+        (ax, ay), (bx, by) = centre[a], centre[b]
         if (a, b) in detours:
             (c1x, c1y), (c2x, c2y) = detours[(a, b)]
-            path += f" C{c1x},{c1y} {c2x},{c2y} {centre[b][0]},{centre[b][1]}"
+            path += f" C{c1x},{c1y} {c2x},{c2y} {bx},{by}"
+            dots += [((1 - t) ** 3 * ax + 3 * (1 - t) ** 2 * t * c1x + 3 * (1 - t) * t * t * c2x
+                      + t ** 3 * bx,
+                      (1 - t) ** 3 * ay + 3 * (1 - t) ** 2 * t * c1y + 3 * (1 - t) * t * t * c2y
+                      + t ** 3 * by) for t in (i / 200 for i in range(201))]
         else:
-            path += " L{},{}".format(*centre[b])
+            path += f" L{bx},{by}"
+            dots += [(ax + (bx - ax) * t, ay + (by - ay) * t) for t in (i / 100 for i in range(101))]
     body += (f'<path d="{path}" fill="none" stroke="{CORAL}" stroke-width="3" '
              f'stroke-dasharray="2 10" stroke-linecap="round" opacity="0.9"/>')
-    # Every name sits below its island, centred under it.
+
+    def crossed(x, y, name):
+        """Whether the route runs through a name written centred on (x, y) (a generous guess
+        at its box: about 9 pixels a letter, 17 high, and a margin for the dashes' width)."""
+        half = len(name) * 4.5 + 8
+        return any(x - half <= px <= x + half and y - 22 <= py <= y + 10 for px, py in dots)
+
+    # Every name sits below its island, centred under it; above it where the route would run
+    # through it below.
     for k, place in enumerate(route):
         cx, cy = centre[place]
-        x, y, anchor = cx, cy + 48 + k % 2 * 8 + 24, "middle"
+        ry = 48 + k % 2 * 8
+        x, y, anchor = cx, cy + ry + 24, "middle"
+        if crossed(x, y, MAP_SETS[place][2]):
+            y = cy - ry - 12
         body += text(x, y, MAP_SETS[place][2], 17, PAPER, SERIF, "bold", anchor,
                      extra=f'stroke="{NIGHT}" stroke-width="4" stroke-linejoin="round" '
                            f'paint-order="stroke"')

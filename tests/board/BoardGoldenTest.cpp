@@ -5,12 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "BoardTestSupport.h"
+#include "BoardGLTestSupport.h"
 #include "game/board/ArtGrid.h"
 #include "game/board/ArtTiles.h"
 #include "game/board/PlayArtGrid.h"
 #include "game/board/PlayTileGrid.h"
-#include "support/GLTestSupport.h"
 
 namespace {
 
@@ -41,14 +40,13 @@ void AddBandedImage(const std::string& name, int cellW, int cellH, int cols, int
     AssetManager::Get().SetImage(name, image);
 }
 
-class BoardGolden : public GLTest {
+class BoardGolden : public BoardGLTest {
 protected:
     void SetUp() override {
-        GLTest::SetUp();
-        if (IsSkipped()) {
+        BoardGLTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        ASSERT_NO_FATAL_FAILURE(LoadBoardContent());
         SetConstant("art_reveal_speed", ExprValue::FromInt(25));
         SetConstant("art_reveal_delay", ExprValue::FromInt(30));
         SetConstant("highlight_color_red", ExprValue::FromInt(255));
@@ -82,13 +80,10 @@ protected:
     }
     void TearDown() override {
         target.reset();
+        BoardGLTest::TearDown();
         if (!IsSkipped()) {
-            h.manager->RemoveAllWidgets(true, true);
-            h.RunUpdates(1);
-            ClearBoardContent();
             LoadArtTiles();
         }
-        Graphics::FreeScratchPool();
     }
 
     // The grid's top-left tile at (180, 180), so the clue margins fit.
@@ -121,7 +116,6 @@ protected:
         }
     }
 
-    WidgetHarness h;
     const PuzzleRecord* record = nullptr;
     PlayTileGrid* grid = nullptr;
     std::unique_ptr<ImageSurface> target;

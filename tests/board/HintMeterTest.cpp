@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "BoardGLTestSupport.h"
 #include "BoardTestSupport.h"
 #include "game/board/HintMeter.h"
 #include "game/board/PlayGridHost.h"
 #include "graphics/ShaderEffect.h"
+#include "graphics/assets/AssetSet.h"
 #include "widgets/controls/ButtonWidget.h"
 
 namespace {
@@ -162,4 +165,107 @@ TEST_F(HintMeterTest, ASpentBulbsLightFadesOutWithIt) {
         EXPECT_EQ(breath(), nullptr) << "the light of a spent bulb is gone with it";
     }
     meter->SetHost(nullptr);
+}
+
+namespace {
+
+// The meter drawn through OpenGL with the shipped bulb and panel pictures, loaded from the
+// catalogue as a puzzle's loading screen loads them (with the catalogue's flags).
+class HintBulbLightTest : public BoardGLTest {
+protected:
+    void SetUp() override {
+        BoardGLTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        mKept = std::filesystem::current_path();
+        std::filesystem::current_path(std::string(P7_SOURCE_DIR) + "/content");
+        ASSERT_TRUE(AssetManager::Get().ReadCatalogue());
+        AssetSet names;
+        names.mImages = {"HintBulb_ipad", "HintMeter_ipad"};
+        ASSERT_TRUE(AssetManager::Get().LoadGroup(nullptr, names, nullptr, "PlayAssets"));
+        mTarget = MakeTarget(260, 120);
+    }
+    void TearDown() override {
+        mTarget.reset();
+        BoardGLTest::TearDown();
+        if (!mKept.empty()) {
+            AssetManager::Get().SetCatalogue(AssetCatalogue());
+            std::filesystem::current_path(mKept);
+        }
+    }
+
+    // The brightness drawn over the second bulb's cell (halo included), on a dark ground.
+    double SecondBulbLight(HintMeter* meter) {
+        {
+            Graphics g(mTarget.get());
+            g.SetColor(Color(20, 24, 32));
+            g.FillRect(0.0f, 0.0f, 260.0f, 120.0f);
+            WidgetFlagState state;
+            meter->DrawAll(state, &g);
+        }
+        sDevice->Flush();
+        const std::vector<uint32_t>& pixels = mTarget->GetPixelData();
+        double sum = 0.0;
+        for (int y = 40; y < 100; ++y) {
+            for (int x = 78; x < 122; ++x) {
+                const uint32_t p = pixels[static_cast<size_t>(y * 260 + x)];
+                sum += double((p >> 16) & 0xFF) + double((p >> 8) & 0xFF) + double(p & 0xFF);
+            }
+        }
+        return sum;
+    }
+
+    std::filesystem::path mKept;
+    std::unique_ptr<ImageSurface> mTarget;
+};
+
+}  // namespace
+
+// A spent lantern's light (and halo) fades out over the 30 updates of its script, whether its
+// breath still runs or has ended, with effects on and off; nothing is logged on the way.
+TEST_F(HintBulbLightTest, ASpentLanternsLightFadesOutOverItsThirtyUpdates) {
+    AnsweringHost host;
+    host.answer = true;
+    for (const bool effects : {true, false}) {
+        for (const int litFor : {100, 950}) {  // the breath lasts 900 updates
+            SCOPED_TRACE(testing::Message() << "effects " << effects << ", lit for " << litFor);
+            SetConstant("shaders", ExprValue::FromBool(effects));
+            auto* meter = new HintMeter(0, 0, 240, 80, 10, 1);
+            meter->SetHost(&host);
+            h.manager->AddWidget(meter);
+            while (meter->GetBulbs().GetAvailableHints() < 2) {
+                meter->AddFill(1);  // the second bulb fills and starts to breathe
+            }
+            h.RunUpdates(litFor);
+            const double lit = SecondBulbLight(meter);
+            testing::internal::CaptureStderr();
+            meter->OnEvent("hint", "1", 0);
+            std::vector<double> seen;
+            for (int i = 0; i <= 40; ++i) {
+                seen.push_back(SecondBulbLight(meter));
+                h.RunUpdates(1);
+            }
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+            ASSERT_EQ(meter->GetBulbs().GetAvailableHints(), 1);
+            const double out = seen.back();
+            ASSERT_GT(lit - out, 0.2 * lit) << "a lit lantern is brighter than a spent one";
+            // The share of the light still shown after each update.
+            std::vector<double> share;
+            for (double light : seen) {
+                share.push_back((light - out) / (lit - out));
+            }
+            double steepest = 0.0;
+            for (size_t i = 1; i < share.size(); ++i) {
+                steepest = std::max(steepest, share[i - 1] - share[i]);
+            }
+            EXPECT_LT(steepest, 0.2) << "no update takes the light at once";
+            EXPECT_GT(share[15], 0.25);
+            EXPECT_LT(share[15], 0.75);
+            EXPECT_LT(share[31], 0.03) << "out once its 30 updates are over";
+            meter->SetHost(nullptr);
+            h.manager->RemoveWidget(meter);
+            h.RunUpdates(1);
+        }
+    }
 }

@@ -5,6 +5,8 @@
 
 #include "GameSession.h"
 #include "game/data/PlayerState.h"
+#include "game/screens/ConfirmQuitMenu.h"
+#include "game/screens/ConfirmTutorialMenu.h"
 #include "game/screens/CreditsMenu.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/OptionsMenu.h"
@@ -13,6 +15,7 @@
 #include "graphics/D3DInterface.h"
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
+#include "menus/NoticeMenu.h"
 #include "widgets/NameLookups.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -352,4 +355,40 @@ TEST(OptionsDialog, InAWindowNoEmptyRowStandsWhereTheMouseSliderWouldBe) {
     session.ClickWidget(full);
     EXPECT_FALSE(mouse->mVisible);
     EXPECT_EQ(cursors->mY - full->mY, swap->mY - cursors->mY);
+}
+
+// A question or a notice of up to three lines stands on a card that ends close under its
+// buttons, in the middle of the screen: two-line and three-line questions and a three-line
+// notice.
+TEST(QuestionDialog, TheCardEndsCloseUnderTheButtons) {
+    GameSession session(MakeProfilesXml("Ann", nullptr));
+    ASSERT_TRUE(session.Start());
+    const std::vector<std::pair<const char*, std::function<void()>>> dialogs = {
+        {"quit", [] { OpenConfirmQuit(); }},
+        {"tutorial", [] { Menu::ShowAsDialog(new ConfirmTutorialMenu()); }},
+        {"hint notice",
+         [] { Menu::ShowAsDialog(new NoticeMenu("hint_intro", nullptr, "menu", 0)); }},
+    };
+    for (const auto& [name, open] : dialogs) {
+        SCOPED_TRACE(name);
+        session.app->KillOpenMenus();
+        session.Step(1);
+        open();
+        session.Step(1);
+        session.SettlePopups();
+        auto* dialog = dynamic_cast<DialogMenu*>(session.app->GetActiveMenu());
+        ASSERT_NE(dialog, nullptr);
+        float lowest = 0.0f;
+        for (const Widget* child : dialog->GetChildren()) {
+            if (dynamic_cast<const ButtonWidget*>(child) != nullptr && !child->mRemoved) {
+                lowest = std::max(lowest, child->mY + static_cast<float>(child->mHeight));
+            }
+        }
+        ASSERT_GT(lowest, 0.0f) << "no button";
+        const float below = static_cast<float>(dialog->mHeight) - lowest;
+        EXPECT_GE(below, 20.0f) << "the buttons stand on the card, inside its rim";
+        // The picture's lowest 8 rows are the card's rim and shadow.
+        EXPECT_LE(below, 56.0f) << "empty card under the buttons";
+        EXPECT_NEAR(dialog->mY + dialog->mHeight / 2.0f, 384.0f, 1.0f);
+    }
 }

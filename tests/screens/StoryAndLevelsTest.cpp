@@ -881,9 +881,10 @@ TEST_F(StoryAndLevelsTest, AQuestionsTextStandsCloseAboveItsButtons) {
     EXPECT_GE(gap, 20);
     EXPECT_LE(gap, 60);
     // The two stand in the middle of the card under its title: as much room above the text as
-    // below the buttons, to the card's lower rim.
+    // below the buttons, to the room's end 32 above the foot of the short card of a question.
+    ASSERT_EQ(question->mHeight, 296);
     const int above = static_cast<int>(text->mY) - 96;
-    const int below = 420 - static_cast<int>(yes->mY) - yes->mHeight;
+    const int below = question->mHeight - 32 - static_cast<int>(yes->mY) - yes->mHeight;
     EXPECT_NEAR(above, below, 2);
 }
 
