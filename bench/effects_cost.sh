@@ -53,7 +53,7 @@ one_run() {
     sleep 3
     click 512 258 3
     click 512 688 3
-    click 646 542 4
+    click 646 458 4
     click 240 718 0.2
     xdotool mousemove 1000 20
     t0=$(ticks $pid)

@@ -143,7 +143,7 @@ close_options() { click 646 582 2; }
 to_puzzle_select() {
     click 512 258 3
     click 512 688 3
-    click 646 542 4
+    click 646 458 4
 }
 to_map() { click 240 718 6; }
 to_play() {

@@ -154,7 +154,7 @@ if command -v xdotool >/dev/null && [ "$runs" -gt 0 ] && [ "${SCREENS:-1}" != 0 
         # The opening letter, the tutorial declined, the first set's puzzles, its map.
         click 512 258
         click 512 688
-        click 646 542 4
+        click 646 458 4
         if [ "${BOARD:-5}" = 20 ]; then
             xdotool type --delay 80 mowlasek
             xdotool type --delay 80 pirdanux
