@@ -231,7 +231,7 @@ TEST_F(GLTest, EverySolvedPictureAsTheGameDrawsIt) {
     auto sheet = std::make_shared<ImageSurface>();
     sheet->SetName("ArtTiles");
     sheet->SetPixels(tiles.mWidth, tiles.mHeight, std::move(tiles.mPixels));
-    sheet->SetCells(14, 1);
+    sheet->SetCells(18, 1);
     AssetManager::Get().SetImage("ArtTiles", sheet);
     LoadArtTiles();
     constexpr int kPicture = 120, kStep = 132, kColumns = 10;
