@@ -44,6 +44,7 @@ bool ConvertPuzzle(const SetSource& set, const PuzzleSource& source, BuiltPuzzle
             puzzle.solution.cells[at] = *code >= 0 ? 1 : 0;
         }
     }
+    SquareCornersAgainstNeighbours(&puzzle.picture, n);
     *out = std::move(puzzle);
     return true;
 }
@@ -52,12 +53,12 @@ namespace {
 
 // Four round dots in a square touch only at their sides and leave a four-pointed hole between
 // them: a round thing two cells wide is drawn with the corner tiles instead. Empty when the
-// picture has no such block, else where its top-left cell is.
+// picture as written has no such block, else where its top-left cell is.
 std::string FindRoundDotBlock(const SetSource& set, const PuzzleSource& source,
                               const BuiltPuzzle& puzzle) {
     const int n = puzzle.solution.n;
     auto round = [&](int a, int b) {
-        const int code = puzzle.picture[static_cast<size_t>(b) * n + a];
+        const int code = ArtCodeForChar(source.rows[b][a]).value_or(-1);
         return code >= 0 && code / kShades == kRoundDotColumn;
     };
     for (int b = 0; b + 1 < n; ++b) {

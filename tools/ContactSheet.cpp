@@ -156,6 +156,14 @@ bool ArtShapeCovers(int column, double u, double v) {
             return u >= 0.5;
         case 13:
             return InsideCircle(u, v, 0.5, 0.5, 0.45);
+        case 14:
+            return v >= 0.5 || InsideCircle(u, v, 0.5, 0.5, 0.5);
+        case 15:
+            return v < 0.5 || InsideCircle(u, v, 0.5, 0.5, 0.5);
+        case 16:
+            return u >= 0.5 || InsideCircle(u, v, 0.5, 0.5, 0.5);
+        case 17:
+            return u < 0.5 || InsideCircle(u, v, 0.5, 0.5, 0.5);
         default:
             return false;
     }
@@ -163,17 +171,25 @@ bool ArtShapeCovers(int column, double u, double v) {
 
 void DrawPicture(RgbImage* image, int x, int y, int cell, const std::vector<std::string>& rows) {
     // As the game shows a solved puzzle: the sheet's ink-wash tiles, darkened by their shade
-    // (grey 255 - 32 s as a fraction of white), on the paper ground.
+    // (grey 255 - 32 s as a fraction of white), on the paper ground, with the tile shapes the
+    // catalogue gives them.
     const int n = static_cast<int>(rows.size());
     image->Fill(x, y, n * cell, n * cell, kPaper[0], kPaper[1], kPaper[2]);
+    std::vector<int> codes(static_cast<size_t>(n) * n, -1);
     for (int b = 0; b < n; ++b) {
         for (int a = 0; a < n && a < static_cast<int>(rows[b].size()); ++a) {
-            const std::optional<int> code = ArtCodeForChar(rows[b][a]);
-            if (!code || *code < 0) {
+            codes[static_cast<size_t>(b) * n + a] = ArtCodeForChar(rows[b][a]).value_or(-1);
+        }
+    }
+    SquareCornersAgainstNeighbours(&codes, n);
+    for (int b = 0; b < n; ++b) {
+        for (int a = 0; a < n; ++a) {
+            const int code = codes[static_cast<size_t>(b) * n + a];
+            if (code < 0) {
                 continue;
             }
-            const int column = *code / kShades;
-            const int grey = 255 - 32 * (*code % kShades);
+            const int column = code / kShades;
+            const int grey = 255 - 32 * (code % kShades);
             uint8_t ink[3];
             for (int c = 0; c < 3; ++c) {
                 ink[c] = static_cast<uint8_t>(kArtTileColour[c] * grey / 255);

@@ -484,7 +484,7 @@ def make_numbers():
     emit("GridNumbers", 25 * c, 8 * c, "\n".join(parts), "images/board/grid_numbers.png")
 
 
-# The picture-tile sheet: 14 white shapes on transparency, one row of 64 x 64 cells, in the
+# The picture-tile sheet: 18 white shapes on transparency, one row of 64 x 64 cells, in the
 # column order docs/content.md gives ("ArtTiles").
 ART_CELL = 64
 # The tiles are one ink-wash blue; the game darkens each by its shade down to ink, and a solved
@@ -510,12 +510,16 @@ def art_shape(k):
         11: f'<rect width="{h}" height="{s}"/>',
         12: f'<rect x="{h}" width="{h}" height="{s}"/>',
         13: f'<circle cx="{h}" cy="{h}" r="{h}"/>',
+        14: f'<path d="M0 {h} A{h} {h} 0 0 1 {s} {h} V{s} H0 Z"/>',
+        15: f'<path d="M0 0 H{s} V{h} A{h} {h} 0 0 1 0 {h} Z"/>',
+        16: f'<path d="M{h} 0 H{s} V{s} H{h} A{h} {h} 0 0 1 {h} 0 Z"/>',
+        17: f'<path d="M0 0 H{h} A{h} {h} 0 0 1 {h} {s} H0 Z"/>',
     }
     return f'<g fill="{ART_WASH}" shape-rendering="geometricPrecision">{shapes[k]}</g>'
 
 
 def make_art_tiles():
-    emit("ArtTiles", 14 * ART_CELL, ART_CELL, strip(ART_CELL, ART_CELL, 14, 14, art_shape),
+    emit("ArtTiles", 18 * ART_CELL, ART_CELL, strip(ART_CELL, ART_CELL, 18, 18, art_shape),
          "images/board/art_tiles.png")
 
 

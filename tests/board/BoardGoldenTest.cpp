@@ -63,7 +63,7 @@ protected:
         AddBandedImage(
             "GridNumbers", 16, 16, 25, 8,
             {Color(250, 200, 80), Color(200, 210, 230), Color(90, 110, 140), Color(250, 120, 90)});
-        AddBandedImage("ArtTiles", 64, 64, 14, 1, {Color(255, 255, 255)});
+        AddBandedImage("ArtTiles", 64, 64, 18, 1, {Color(255, 255, 255)});
         LoadArtTiles();
         int mode = 0, set = 0, puzzle = 0;
         ASSERT_TRUE(BoardTest::FindPuzzleOfSizeIn(10, &mode, &set, &puzzle));
@@ -225,7 +225,7 @@ TEST_F(GLTest, EverySolvedPictureAsTheGameDrawsIt) {
     auto sheet = std::make_shared<ImageSurface>();
     sheet->SetName("ArtTiles");
     sheet->SetPixels(tiles.mWidth, tiles.mHeight, std::move(tiles.mPixels));
-    sheet->SetCells(14, 1);
+    sheet->SetCells(18, 1);
     AssetManager::Get().SetImage("ArtTiles", sheet);
     LoadArtTiles();
     constexpr int kPicture = 120, kStep = 132, kColumns = 10;

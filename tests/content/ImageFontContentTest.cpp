@@ -170,9 +170,9 @@ TEST_F(ImageFontContentTest, PictureTileShapesStandInTheColumnsThePuzzleCodesUse
     // shape the puzzle sources mean, all in the one ink-wash blue that the tint darkens by shade.
     DecodedImage tiles;
     ASSERT_TRUE(ReadImageFile("images/board/art_tiles.png", &tiles));
-    ASSERT_EQ(tiles.mWidth, 14 * 64);
+    ASSERT_EQ(tiles.mWidth, 18 * 64);
     const int last = 63;
-    const auto alpha = [&](int col, int x, int y) { return CellAlpha(tiles, 14, 1, col, 0, x, y); };
+    const auto alpha = [&](int col, int x, int y) { return CellAlpha(tiles, 18, 1, col, 0, x, y); };
     struct Probe {
         int mCol, mX, mY;
         bool mSolid;
@@ -206,6 +206,14 @@ TEST_F(ImageFontContentTest, PictureTileShapesStandInTheColumnsThePuzzleCodesUse
         {12, 8, 32, false},  // right half
         {13, 32, 32, true},
         {13, 2, 2, false},  // round dot
+        {14, 2, 2, false},
+        {14, 1, last - 1, true},  // top rounded
+        {15, 2, last - 2, false},
+        {15, last - 1, 1, true},  // bottom rounded
+        {16, 2, last - 2, false},
+        {16, last - 1, last - 1, true},  // left rounded
+        {17, last - 2, 2, false},
+        {17, 1, 1, true},  // right rounded
     };
     for (const Probe& probe : probes) {
         const int a = alpha(probe.mCol, probe.mX, probe.mY);

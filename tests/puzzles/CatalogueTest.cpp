@@ -210,6 +210,42 @@ TEST(CatalogueBuildTest, RejectsFourRoundDotsInASquare) {
               "as a star-shaped hole; round the block with the corner tiles (r t above f g)");
 }
 
+// A rounded tile rounds only the corners that face the background: beside a neighbour whose
+// edge runs on to the corner it is square, so no light tick or wedge shows between the two.
+TEST(CatalogueBuildTest, RoundedTilesRoundOnlyCornersThatFaceTheBackground) {
+    SetSource set;
+    set.file = "round.txt";
+    set.id = "round";
+    PuzzleSource source;
+    source.id = "p";
+    source.rows = {
+        ".@@.c",  // dots side by side on a solid row, a light dot on a stem
+        "#####",  //
+        "#@#..",  // a dot inside solid tiles
+        "###.R",  // a corner tile facing the background
+        "@...T",  // a dot under a solid cell; a corner tile under a solid edge
+    };
+    BuiltPuzzle puzzle;
+    std::string error;
+    ASSERT_TRUE(ConvertPuzzle(set, source, &puzzle, &error)) << error;
+    const std::vector<std::string> expected = {
+        ".RT.n", "#####", "###..", "###.R", "J...#",
+    };
+    for (int b = 0; b < 5; ++b) {
+        for (int a = 0; a < 5; ++a) {
+            EXPECT_EQ(puzzle.picture[static_cast<size_t>(b) * 5 + a],
+                      *ArtCodeForChar(expected[b][a]))
+                << "column " << a << ", row " << b << ": drawn as '"
+                << CharForArtCode(puzzle.picture[static_cast<size_t>(b) * 5 + a]) << "'";
+        }
+    }
+    // The fox's nose: two dots under a two-cell snout round only their outer lower corners.
+    source.rows = {"#####", "#####", "#####", "#####", ".@@.."};
+    ASSERT_TRUE(ConvertPuzzle(set, source, &puzzle, &error)) << error;
+    EXPECT_EQ(puzzle.picture[21], *ArtCodeForChar('F'));
+    EXPECT_EQ(puzzle.picture[22], *ArtCodeForChar('G'));
+}
+
 // The shipped files must be exactly what the sources generate, and every shipped puzzle must be
 // proven again from the committed text, read the way the game reads it.
 TEST(ShippedCatalogueTest, CommittedFilesMatchTheSourcesAndEveryPuzzleIsProven) {
