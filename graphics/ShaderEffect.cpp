@@ -281,7 +281,6 @@ void PrepareShaderEffects() {
         } while (files->FindNextFile(search, &found));
         files->FindClose(search);
     }
-    HlslTranslator::ReleaseTables();
 }
 
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name) {

@@ -63,7 +63,6 @@ private:
 // process.
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name);
 
-// Translates every effect file in "properties/" ahead of its use, then frees the translator's
-// tables: the start-up loader calls it, so that no screen waits for the translator and its
-// megabytes are not kept. Any thread.
+// Translates every effect file in "properties/" ahead of its use: the start-up loader calls it, so
+// that no screen waits for the translator. Any thread.
 void PrepareShaderEffects();
