@@ -234,7 +234,7 @@ bool Exchange(const std::string& program, const std::string& argument, const std
     const bool ended = EndedAsTheGameQuits(pid);
     const int status = Reap(pid);
     if (ended) {
-        *problem = "the translator was ended as the game quits";
+        *problem = EffectTranslator::kEndedAtQuit;
         return false;
     }
     if (!overrun.empty()) {

@@ -19,6 +19,8 @@ public:
     static constexpr int kMostSeconds = 30;
     // The name of the translator's executable.
     static constexpr const char* kProgramName = "pelnora7-translator";
+    // Translate's message for a translation that EndRunning ended.
+    static constexpr const char* kEndedAtQuit = "the translator was ended as the game quits";
     // The argument that asks the translator for its identity instead of a translation.
     static constexpr const char* kIdentityArgument = "--identity";
 

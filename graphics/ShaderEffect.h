@@ -9,6 +9,7 @@
 // and which blends in the draw mode in force (the modes that read the destination, and multiply,
 // draw without the effect).
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -64,5 +65,6 @@ private:
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name);
 
 // Translates every effect file in "properties/" ahead of its use: the start-up loader calls it, so
-// that no screen waits for the translator. Any thread.
-void PrepareShaderEffects();
+// that no screen waits for the translator. Stops before the next file once *stop is set (a quit,
+// which also ends the translator running). Any thread.
+void PrepareShaderEffects(const std::atomic<bool>& stop);
