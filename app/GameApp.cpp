@@ -99,7 +99,7 @@ void GameApp::LoadingThreadProc() {
     // A broken script file is logged with its file and line by the reader itself.
     AnimationStats reader(false, nullptr, entryDone);
     reader.ReadAll();
-    PrepareShaderEffects();
+    PrepareShaderEffects(LoadingAbortFlag());
 }
 
 void GameApp::UpdateFrame() {

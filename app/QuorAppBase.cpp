@@ -22,6 +22,7 @@
 #include "core/util/Random.h"
 #include "core/util/StringUtil.h"
 #include "graphics/D3DInterface.h"
+#include "graphics/EffectTranslator.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageLoading.h"
 #include "graphics/ImageSurface.h"
@@ -571,6 +572,8 @@ void QuorAppBase::Shutdown() {
         return;
     }
     mShutdownDone = true;
+    // A translator the loader waits for would hold the quit up to its time bound.
+    EffectTranslator::EndRunning();
     StopLoadingThread();
     if (mIdleWaiting) {
         SetMainThreadWakeUp(nullptr);

@@ -1,11 +1,13 @@
 // The effect translator's process (graphics/EffectTranslator.h): reads an effect file's text on
 // standard input, translates it and writes "ok" and the translated text, or "error" and why, on
-// standard output. It bounds itself as the game bounds it, and leaves no core file when an effect
-// crashes it.
+// standard output; asked for its identity instead, it writes "identity" and what its translations
+// depend on, which keys the game's cache of them. It bounds itself as the game bounds it, and
+// leaves no core file when an effect crashes it.
 
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -18,6 +20,10 @@ int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "The effect translator is run by the game.\n");
         return 2;
+    }
+    if (std::strcmp(argv[1], EffectTranslator::kIdentityArgument) == 0) {
+        const std::string identity = "identity " + HlslTranslator::BuildIdentity() + "\n";
+        return std::fwrite(identity.data(), 1, identity.size(), stdout) == identity.size() ? 0 : 1;
     }
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);

@@ -7,19 +7,22 @@
 #include "core/util/FileUtil.h"
 #include "core/util/StringUtil.h"
 #include "graphics/EffectText.h"
+#include "graphics/EffectTranslator.h"
 #include "graphics/HlslTranslator.h"
 
 namespace {
 
 const char* const kMagic = "translated-effect";
-// No entry is written larger (an effect's translation takes some kilobytes): a larger file is
-// none of ours and is not read.
-constexpr long long kMostEntryBytes = 4 << 20;
-
-// FNV-1a over the source and the translator's build.
+// FNV-1a over the source and the translator's identity; empty when the translator gives none.
+// The translator's own answer rather than the game's build: a translator built or installed
+// alone makes other translations, and only it knows the libraries it runs with. Asking costs one
+// short run of it per process.
 std::string KeyFor(const std::string& source) {
+    const std::string identity = EffectTranslator::Identity();
+    if (identity.empty()) {
+        return std::string();
+    }
     uint64_t hash = 14695981039346656037ull;
-    const std::string identity = HlslTranslator::BuildIdentity();
     for (const std::string* text : {&source, &identity}) {
         for (unsigned char c : *text) {
             hash = (hash ^ c) * 1099511628211ull;
@@ -52,7 +55,8 @@ EffectCache::Lookup EffectCache::Read(const std::string& file, const std::string
         *problem = "'" + path + "' is no translated effect";
         return Lookup::kCorrupt;
     }
-    if (text.compare(magic.size(), lineEnd - magic.size(), KeyFor(source)) != 0) {
+    const std::string key = KeyFor(source);
+    if (key.empty() || text.compare(magic.size(), lineEnd - magic.size(), key) != 0) {
         return Lookup::kMiss;
     }
     TranslatedEffect read;
@@ -68,10 +72,11 @@ void EffectCache::Write(const std::string& file, const std::string& source,
                         const TranslatedEffect& effect) {
     const std::string path = PathFor(file);
     const std::string stages = EffectText::Write(effect);
-    if (path.empty() || stages.empty()) {
+    const std::string key = KeyFor(source);
+    if (path.empty() || stages.empty() || key.empty()) {
         return;
     }
-    const std::string entry = std::string(kMagic) + " " + KeyFor(source) + "\n" + stages;
+    const std::string entry = std::string(kMagic) + " " + key + "\n" + stages;
     if (static_cast<long long>(entry.size()) <= kMostEntryBytes) {
         WriteBufferToFile(path, entry);
     }

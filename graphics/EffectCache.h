@@ -1,9 +1,9 @@
 #pragma once
 // Translated effect files kept in the per-user folder ("cached/" + the effect file's name +
 // ".translated"), so that a start after the first reads each translation instead of running the
-// translator, whose code (some megabytes) is then never paged in. An entry holds a key made of
-// its source's text and of the translator's build: a changed file or another build of the game
-// misses and is translated anew.
+// translator on it. An entry holds a key made of its source's text and of the identity the
+// translator reports (its own build and its libraries' versions): a changed file, or a translator
+// built or installed anew, even alone, misses and is translated anew.
 
 #include <string>
 
@@ -11,9 +11,14 @@ struct TranslatedEffect;
 
 class EffectCache {
 public:
+    // No entry is written larger (an effect's translation takes some kilobytes): a larger file is
+    // none of ours and is not read.
+    static constexpr long long kMostEntryBytes = 4 << 20;
+
     enum class Lookup {
         kHit,
-        kMiss,     // no entry, one that could not be read, or one of another source or build
+        kMiss,     // no entry, one that could not be read, one of another source or translator, or
+                   // a translator that does not say what it is
         kCorrupt,  // an entry that does not read as one (cut off, or written over)
     };
 

@@ -36,8 +36,8 @@ public:
     static bool Translate(const std::string& source, const std::string& fileName,
                           TranslatedEffect* out, std::string* error);
     // What a translation depends on besides its source: the libraries' versions and the build
-    // of the program that holds the translator (its GNU build id). Runs neither library's
-    // translator code. Any thread.
+    // of the program that holds the translator (its GNU build id), which the translator's process
+    // reports to the game. Runs neither library's translator code. Any thread.
     static std::string BuildIdentity();
     // Frees the front end's built-in tables, which the first translation builds (a later one
     // builds them again). Any thread.

@@ -250,13 +250,16 @@ std::shared_ptr<const TranslatedEffect> TranslationOf(const std::string& file) {
         LogWarning("Shader effect cache: %s; translating \"%s\" again", problem.c_str(),
                    file.c_str());
     }
-    // On a hit the translator is never run, and its code never paged in.
+    // On a hit the translator is never run.
     std::string error;
     if (cached != EffectCache::Lookup::kHit) {
         if (EffectTranslator::Translate(source, file, translated.get(), &error)) {
             EffectCache::Write(file, source, *translated);
         } else {
             LogWarning("Shader effect \"%s\": %s", file.c_str(), error.c_str());
+            if (error == EffectTranslator::kEndedAtQuit) {
+                return nullptr;  // not the file's fault: a later application may translate it
+            }
             translated.reset();
         }
     }
@@ -267,7 +270,7 @@ std::shared_ptr<const TranslatedEffect> TranslationOf(const std::string& file) {
 
 }  // namespace
 
-void PrepareShaderEffects() {
+void PrepareShaderEffects(const std::atomic<bool>& stop) {
     if (!EffectsOn()) {
         return;
     }
@@ -275,13 +278,12 @@ void PrepareShaderEffects() {
     PFindData found;
     if (PFindHandle* search = files->FindFirstFile("properties/*.hlsl", &found)) {
         do {
-            if (!found.mIsFolder) {
+            if (!found.mIsFolder && !stop) {
                 TranslationOf("properties/" + found.mName);
             }
-        } while (files->FindNextFile(search, &found));
+        } while (!stop && files->FindNextFile(search, &found));
         files->FindClose(search);
     }
-    HlslTranslator::ReleaseTables();
 }
 
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name) {

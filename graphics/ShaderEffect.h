@@ -9,6 +9,7 @@
 // and which blends in the draw mode in force (the modes that read the destination, and multiply,
 // draw without the effect).
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,7 +64,7 @@ private:
 // process.
 std::unique_ptr<ShaderEffect> LoadShaderEffect(const std::string& name);
 
-// Translates every effect file in "properties/" ahead of its use, then frees the translator's
-// tables: the start-up loader calls it, so that no screen waits for the translator and its
-// megabytes are not kept. Any thread.
-void PrepareShaderEffects();
+// Translates every effect file in "properties/" ahead of its use: the start-up loader calls it, so
+// that no screen waits for the translator. Stops before the next file once *stop is set (a quit,
+// which also ends the translator running). Any thread.
+void PrepareShaderEffects(const std::atomic<bool>& stop);

@@ -218,6 +218,18 @@ TEST(GameExecutable, RunsOneCopyAndQuitsCleanlyOnSigterm) {
     EXPECT_NE(ReadText(settings).find("in-progress=\"false\""), std::string::npos);
 }
 
+// Only the translator's process runs the shader translator: the game's executable neither needs
+// SPIRV-Cross nor holds glslang's code, which the translator's does.
+TEST(GameExecutable, LeavesTheShaderLibrariesToTheTranslator) {
+    const std::string game = ReadText(P7_GAME_EXE);
+    const std::string translator = ReadText(P7_BINARY_DIR "/pelnora7-translator");
+    ASSERT_FALSE(game.empty());
+    EXPECT_EQ(game.find("libspirv-cross"), std::string::npos);
+    EXPECT_EQ(game.find("glslang"), std::string::npos);
+    EXPECT_NE(translator.find("libspirv-cross"), std::string::npos);
+    EXPECT_NE(translator.find("glslang"), std::string::npos);
+}
+
 // The per-user folder is settled before the game changes to its data folder: a relative HOME is
 // taken against the folder the game was started from, and with no HOME and no XDG_DATA_HOME the
 // game stops at once with a message instead of writing into its content.
