@@ -623,26 +623,49 @@ void QuorAppBase::StartLoadingThread() {
 
 void QuorAppBase::StopLoadingThread() {
     mAbortLoading = true;
-    if (!mLoadingThread.joinable()) {
-        return;
+    {
+        std::lock_guard<std::mutex> lock(mGroupLoadersLock);
+        mGroupLoadersStopped = true;
+        for (std::atomic<bool>* stop : mGroupLoaders) {
+            stop->store(true);
+        }
     }
     if (!mQuitMayLeaveLoader) {
-        JoinLoadingThread();
+        JoinLoadingThread();  // the loading screens join their own workers
         return;
     }
-    // The loader stops at its next check of the flag, between files; a quit must not wait for
-    // a decode of one huge file to end. Real time, not the game's clock: this bounds how long
-    // the quit takes.
+    // A loader stops at its next check of its flag, between files; a quit must not wait for a
+    // decode of one huge file to end. Real time, not the game's clock: this bounds how long the
+    // quit takes.
+    auto busy = [this] {
+        return (mLoadingThread.joinable() && !mLoadingFinished.load()) || mLoaderRunning.load() > 0;
+    };
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kLoaderStopWaitMs);
-    while (!mLoadingFinished.load() && std::chrono::steady_clock::now() < deadline) {
+    while (busy() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (!mLoadingFinished.load()) {
+    if (busy()) {
         LeaveLoadingThreadRunning();
         return;
     }
     JoinLoadingThread();
+}
+
+void QuorAppBase::EnterGroupLoader(std::atomic<bool>* stop) {
+    std::lock_guard<std::mutex> lock(mGroupLoadersLock);
+    mLoaderRunning.fetch_add(1);
+    mGroupLoaders.push_back(stop);
+    if (mGroupLoadersStopped) {
+        stop->store(true);
+    }
+}
+
+void QuorAppBase::LeaveGroupLoader(std::atomic<bool>* stop) {
+    std::lock_guard<std::mutex> lock(mGroupLoadersLock);
+    mGroupLoaders.erase(std::remove(mGroupLoaders.begin(), mGroupLoaders.end(), stop),
+                        mGroupLoaders.end());
+    mLoaderRunning.fetch_sub(1);
 }
 
 void QuorAppBase::LeaveLoadingThreadRunning() {

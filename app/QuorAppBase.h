@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -243,6 +244,11 @@ public:
     // Loading-screen worker threads running now; a count, since two screens may load at once
     // (the main loop yields while it is above 0).
     std::atomic<int> mLoaderRunning{0};
+    // A loading-screen worker starts and ends with these (its thread), counted in
+    // mLoaderRunning; the application does not own stop, which is set when the game quits (at
+    // once when the worker enters after that), so a quit never waits for a whole group.
+    void EnterGroupLoader(std::atomic<bool>* stop);
+    void LeaveGroupLoader(std::atomic<bool>* stop);
     bool mWindowed = true;
     bool mForbidWindowed = false;
     bool mCustomCursors = true;
@@ -294,10 +300,10 @@ protected:
     // The quit sequence on the main thread: stops accepting input, hides the window, restores
     // the display mode and writes the settings with "in-progress" cleared.
     virtual void DoQuit();
-    // Ends the process when the loading thread did not stop in time: the settings are written
-    // with "in-progress" cleared and the process exits with its status, without joining the
-    // thread or freeing the tables it fills. Nothing else is lost: the loader writes only whole
-    // files, and no player's progress can change before loading completes.
+    // Ends the process when the loading thread or a loading screen's worker did not stop in
+    // time: the settings are written with "in-progress" cleared and the process exits with its
+    // status, without joining the threads or freeing the tables they fill. Loaders write only
+    // whole files; a game with progress to keep saves it first.
     virtual void LeaveLoadingThreadRunning();
     // Waits for the loading thread to end, however long it takes.
     void JoinLoadingThread();
@@ -306,9 +312,10 @@ protected:
     void SetLoadingTotal(int total) { mLoadingTotal.store(total); }
     int GetLoadingTotal() const { return mLoadingTotal.load(); }
     void CountLoadedItem() { mLoadingCount.fetch_add(1); }
-    // Asks the loading thread to stop and waits for it, at most kLoaderStopWaitMs (real time); a
-    // loader still busy then (inside one file's decode, which has no point to stop at) is left
-    // to LeaveLoadingThreadRunning. A derived class whose LoadingThreadProc uses its own members
+    // Asks the loading thread and the loading screens' workers to stop and waits for them, at
+    // most kLoaderStopWaitMs (real time) when a quit may leave a loader; one still busy then
+    // (inside one file's decode, which has no point to stop at) is left to
+    // LeaveLoadingThreadRunning. A derived class whose LoadingThreadProc uses its own members
     // calls it first in its destructor, before those members go.
     void StopLoadingThread();
     static constexpr int kLoaderStopWaitMs = 1000;
@@ -416,6 +423,11 @@ private:
     std::atomic<bool> mLoadingFinished{false};
     std::atomic<bool> mAbortLoading{false};
     bool mLoadingCompleteDone = false;
+    // The stop flags of the loading screens' workers running now, and whether they were told to
+    // stop (under the lock).
+    std::mutex mGroupLoadersLock;
+    std::vector<std::atomic<bool>*> mGroupLoaders;
+    bool mGroupLoadersStopped = false;
 
     uint64_t mStartMs = 0;
     uint64_t mLastTickMs = 0;

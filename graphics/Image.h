@@ -2,7 +2,8 @@
 // The image interface: a named picture of width by height pixels divided into cols x rows equal
 // cells (frames), kept on a base surface (the image itself, or an atlas page it is a piece of).
 // Images register in the live-object table, so script values that hold one read as none once it
-// is gone.
+// is gone. An image owned through shared pointers (the asset tables, widgets' own pictures) hands
+// a share of itself to whatever else shows it, so it lives as long as anything shows it.
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +17,7 @@
 
 class ImageSurface;
 
-class Image : public ExtendedPropertyInterface {
+class Image : public ExtendedPropertyInterface, public std::enable_shared_from_this<Image> {
 public:
     // Image flag bit 0: the image may be tessellated and crossfaded through a scratch surface.
     static constexpr uint32_t kFlagComposable = 0x1;

@@ -4,6 +4,7 @@
 
 #include "app/QuorAppBase.h"
 #include "core/expr/ExprValue.h"
+#include "core/util/Log.h"
 #include "game/screens/ScreenFlow.h"
 #include "graphics/Color.h"
 #include "graphics/D3DInterface.h"
@@ -75,15 +76,17 @@ void LoadingMenu::RunLoad() {
     // The application outlives every screen, and screens join their worker before they go.
     QuorAppBase* app = gApp;
     if (app != nullptr) {
-        app->mLoaderRunning.fetch_add(1);
+        app->EnterGroupLoader(&mAbort);
     }
+    // Developers and the quit test read this line to know the worker is inside the group.
+    DebugOutput("Loading group \"%s\"", mGroup.c_str());
     std::string result;
     AssetManager::Get().LoadGroup(&result, mNames, &mAbort, mGroup);
     if (!mMoreGroup.empty() && !mAbort.load()) {
         AssetManager::Get().LoadGroup(&result, mMoreNames, &mAbort, mMoreGroup);
     }
     if (app != nullptr) {
-        app->mLoaderRunning.fetch_sub(1);
+        app->LeaveGroupLoader(&mAbort);
     }
     mDone.store(true);
 }

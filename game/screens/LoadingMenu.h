@@ -5,8 +5,9 @@
 // screens (a set's, a puzzle's) share everything but what they load and what they open.
 //
 // The worker touches only the asset manager (which locks its tables), the done and abort flags
-// and the application's loader counter; everything else runs on the main thread. The worker is
-// joined when it has finished (on the first update after) or when the screen leaves.
+// and the application's loader table (which stops it when the game quits); everything else runs
+// on the main thread. The worker is joined when it has finished (on the first update after) or
+// when the screen leaves.
 
 #include <atomic>
 #include <string>

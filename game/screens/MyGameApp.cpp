@@ -47,14 +47,27 @@ MyGameApp::~MyGameApp() {
         mWidgetManager->RemoveAllWidgets(true, true);
         ProcessDeletionQueue();
     }
+    SaveProgressAtExit();
+    SetProfileSaveFailureHandler(nullptr);
+    ClearProfiles();
+    mGameData.reset();
+}
+
+void MyGameApp::SaveProgressAtExit() {
     // With no profile chosen there is no progress to keep, and a player who never made one gets
     // no file of eight empty slots. A developer code may have asked to keep the file as it is.
     if (mSaveProfilesAtExit && GetSelectedProfile() >= 0) {
         SaveProfiles();
     }
-    SetProfileSaveFailureHandler(nullptr);
-    ClearProfiles();
-    mGameData.reset();
+}
+
+void MyGameApp::LeaveLoadingThreadRunning() {
+    // Until the start-up loader has finished it may still be reading the profiles, and nobody
+    // can have played yet; after it, a loading screen's worker touches only the asset tables.
+    if (IsLoadingComplete()) {
+        SaveProgressAtExit();
+    }
+    GameApp::LeaveLoadingThreadRunning();
 }
 
 bool MyGameApp::Init() {

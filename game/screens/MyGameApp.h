@@ -52,8 +52,13 @@ protected:
     // GameApp's update, then the notices waiting for the player once the title or the board
     // shows: saving is off or failed, or the profiles file was set aside.
     void UpdateFrame() override;
+    // The players' progress is saved as at a normal exit before the process ends without the
+    // loader (none while the start-up loader may still be reading it).
+    void LeaveLoadingThreadRunning() override;
 
 private:
+    // The chosen player's progress, unless saving at exit was turned off. Main thread.
+    void SaveProgressAtExit();
     static constexpr int kGameLoadingSteps = 6;
     // The progress codes: every set of both modes that the player and the set table both hold.
     void UnlockAllSets(bool allPuzzles, bool complete);

@@ -177,6 +177,50 @@ TEST_F(Appearance, AChildOfTheWidgetsOwnImageKeepsItsPixels) {
     EXPECT_EQ(e->GetImage()->GetPixel(1, 1, 0), 0x7FFF0000u);
 }
 
+// A picture taken from another widget (a movie's surface, a widget's own generated picture)
+// stays while something shows it, whatever happens to the widget it came from.
+TEST_F(Appearance, APictureTakenFromAnotherWidgetLivesWhileShown) {
+    AddImage("dot", 4, 4);
+    Load(R"(<animation name="a">
+              <add video="'none'" width="8" height="6" id="m"/>
+              <add image="dot" id="q"/>
+              <replace id="q" width="5" height="5" red="1"/>
+              <add image="dot" id="p"/>
+              <replace id="p" image="m.image"/>
+              <add image="dot" id="k"/>
+              <set-mask id="k" image="m.image"/>
+              <add image="m.image" id="r"/>
+              <add image="dot" id="s"/>
+              <replace id="s" image="q.image"/>
+              <add image="dot" id="c"/>
+              <child-image id="c" image="q.image"/>
+            </animation>
+            <animation name="regrow"><replace id="q" width="7" height="7"/></animation>
+            <animation name="drop"><remove id="m"/><remove id="q"/></animation>)");
+    auto* host = Host("a");
+    std::vector<DynamicWidget*> holders;
+    for (const char* name : {"p", "k", "r", "s", "c"}) {
+        holders.push_back(Object(host, name));
+        ASSERT_NE(holders.back(), nullptr) << name;
+    }
+    host->PlayAnimationRef("regrow");  // q's first picture is no longer its own
+    host->PlayAnimationRef("drop");
+    Run();
+    ASSERT_EQ(Object(host, "m"), nullptr);
+
+    ImageSurface canvas;
+    canvas.Create(16, 16);
+    Graphics g(&canvas);
+    for (DynamicWidget* holder : holders) {
+        holder->Draw(&g);
+    }
+    EXPECT_EQ(holders[0]->GetImage()->GetWidth(), 8);
+    EXPECT_EQ(holders[1]->GetMask()->GetHeight(), 6);
+    EXPECT_EQ(holders[2]->mWidth, 8);
+    EXPECT_EQ(holders[3]->GetImage()->GetPixel(1, 1, 0), 0xFFFF0000u);
+    EXPECT_EQ(holders[4]->GetImage()->GetPixel(1, 1, 0), 0xFFFF0000u) << "a piece keeps its page";
+}
+
 TEST_F(Appearance, CircleAndShearAreNamedControllers) {
     AddImage("dot", 40, 20);
     Load(R"(<animation name="a">

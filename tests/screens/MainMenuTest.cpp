@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GameSession.h"
+#include "audio/SoundPlayer.h"
 #include "game/data/PlayerState.h"
 #include "game/screens/ConfirmQuitMenu.h"
 #include "game/screens/ConfirmTutorialMenu.h"
@@ -15,7 +18,9 @@
 #include "graphics/D3DInterface.h"
 #include "graphics/Image.h"
 #include "graphics/ImageSurface.h"
+#include "graphics/assets/AssetManager.h"
 #include "menus/NoticeMenu.h"
+#include "support/RecordingSounds.h"
 #include "widgets/NameLookups.h"
 #include "widgets/anim/TextLabel.h"
 #include "widgets/controls/ButtonWidget.h"
@@ -275,6 +280,10 @@ TEST(OptionsDialog, InFullScreenEveryControlShownCanBeUsedAndNoneCoversAnother) 
 // the slider reports a click's value at the press and again at the release, a drag's at each
 // change and at the release.
 TEST(OptionsDialog, TheSoundSliderRingsOncePerClickAndNeverForADrag) {
+    // The sounds the game asks of its player, recorded while the dialog is tried; declared
+    // before the session, which may still play sounds as it goes.
+    RecordingSoundManager heard;
+    SoundPlayer recorder(&heard, [] { return 1.0; });
     GameSession session(MakeProfilesXml("Ann", StoryBegun));
     ASSERT_TRUE(session.Start());
     OpenOptions(kDefaultGameName, "main-menu", 0, 1);
@@ -283,31 +292,21 @@ TEST(OptionsDialog, TheSoundSliderRingsOncePerClickAndNeverForADrag) {
     session.Step(60);
     Slider* sfx = options->GetSfxSlider();
     ASSERT_TRUE(sfx->mVisible);
-
-    // Each report the slider makes, with whether it rings: the listener sees them through a
-    // spy that also hands them on to the dialog.
-    struct Spy : SliderListener {
-        OptionsMenu* options = nullptr;
-        GameApp* app = nullptr;
-        int rings = 0;
-        void SliderValueChanged(Slider* slider, double value) override {
-            rings += OptionsMenu::RingsBell(app->GetSfxVolume(), value, slider->IsDragging());
-            options->SliderValueChanged(slider, value);
-        }
-        void SliderDragEnded(Slider* slider, double value) override {
-            options->SliderDragEnded(slider, value);
-        }
-    } spy;
-    spy.options = options;
-    spy.app = session.app.get();
-    sfx->SetListener(&spy);
+    const int bell = AssetManager::Get().FindSound("Bell");
+    ASSERT_GE(bell, 0);
+    SoundPlayer* gamePlayer = session.app->mSoundPlayer;
+    session.app->mSoundPlayer = &recorder;
+    auto rings = [&] {
+        return std::count_if(heard.made.begin(), heard.made.end(),
+                             [bell](const auto& instance) { return instance->id == bell; });
+    };
 
     const FPoint at = sfx->LocalToGlobal();
     const int y = static_cast<int>(at.mY) + sfx->mHeight / 2;
     const int thumb = sfx->GetThumbPosition();
     // A click on the track well left of the thumb.
     session.Click(static_cast<int>(at.mX) + thumb / 2, y);
-    EXPECT_EQ(spy.rings, 1);
+    EXPECT_EQ(rings(), 1);
     EXPECT_LT(session.app->GetSfxVolume(), 0.5);
     // A drag of the thumb to the right end and its release.
     const int grab = static_cast<int>(at.mX) + sfx->GetThumbPosition() + 2;
@@ -318,9 +317,9 @@ TEST(OptionsDialog, TheSoundSliderRingsOncePerClickAndNeverForADrag) {
     }
     session.app->OnMouseUp(static_cast<int>(at.mX) + sfx->mWidth + 20, y, 1);
     session.Step(1);
-    EXPECT_EQ(spy.rings, 1);
+    EXPECT_EQ(rings(), 1);
     EXPECT_DOUBLE_EQ(session.app->GetSfxVolume(), 1.0);
-    sfx->SetListener(options);
+    session.app->mSoundPlayer = gamePlayer;
 }
 
 // In a window the mouse slider is hidden: the rows under its row close up, evenly spaced, and

@@ -27,6 +27,12 @@ int OpacityThreshold() {
     return threshold;
 }
 
+// A share of the image when something owns it through shared pointers; null for pictures that
+// live for ever or inside an object of their own.
+std::shared_ptr<Image> ShareOf(Image* image) {
+    return image != nullptr ? image->weak_from_this().lock() : nullptr;
+}
+
 }  // namespace
 
 DynamicWidget::DynamicWidget(int x, int y, Image* image, float opacity)
@@ -36,7 +42,7 @@ DynamicWidget::DynamicWidget(int x, int y, Image* image, float opacity)
     mLastX = static_cast<float>(x);
     mLastY = static_cast<float>(y);
     if (image != nullptr) {
-        mImage = image;
+        HoldImage(image);
         Resize(static_cast<float>(x), static_cast<float>(y), image->GetCelWidth(),
                image->GetCelHeight());
     } else {
@@ -63,15 +69,15 @@ ImageSurface* DynamicWidget::GetOwnImageSurface() {
     if (mImage == nullptr) {
         return nullptr;
     }
-    if (!mOwnedImage) {
+    if (!mOwnsImage) {
         // The shared copy takes atlas pieces out of their sheet and keeps the image flags
         // (tessellation and texture wrap read them).
-        std::unique_ptr<ImageSurface> copy = CopyImage(mImage);
+        std::shared_ptr<Image> copy = CopyImage(mImage);
         if (!copy) {
             return nullptr;
         }
-        mImage = copy.get();
-        mOwnedImage = std::move(copy);
+        HoldImage(copy.get());
+        mOwnsImage = true;
     }
     return dynamic_cast<ImageSurface*>(mImage);
 }
@@ -364,14 +370,20 @@ void DynamicWidget::Flip(bool vertical) {
     MarkDirty();
 }
 
-void DynamicWidget::SetImage(Image* image) {
-    if (mOwnedImage && mOwnedImage.get() != image) {
-        mOwnedImage.reset();
-    }
-    if (mOwnedBase && (image == nullptr || image->GetBaseSurface() != mOwnedBase.get())) {
-        mOwnedBase.reset();
-    }
+void DynamicWidget::HoldImage(Image* image) {
+    // The new shares are taken before the old ones go: the new picture may be a piece of the
+    // old one, or live only through it.
+    std::shared_ptr<Image> share = ShareOf(image);
+    ImageSurface* base = image != nullptr ? image->GetBaseSurface() : nullptr;
+    std::shared_ptr<Image> baseShare = base != image ? ShareOf(base) : nullptr;
+    mOwnsImage = mOwnsImage && image == mImage;
     mImage = image;
+    mImageShare = std::move(share);
+    mBaseShare = std::move(baseShare);
+}
+
+void DynamicWidget::SetImage(Image* image) {
+    HoldImage(image);
     if (image != nullptr) {
         Resize(mX, mY, image->GetCelWidth(), image->GetCelHeight());
         if (mFrames.mFrame >= image->GetCelCount()) {
@@ -382,19 +394,14 @@ void DynamicWidget::SetImage(Image* image) {
 }
 
 void DynamicWidget::SetOwnImageCopy(std::unique_ptr<Image> image) {
-    // A piece cut from the picture this widget owns (a child image of its own image) only points
-    // at that picture's pixels: the picture stays, or the piece would show nothing.
-    const Image* base = image != nullptr ? image->GetBaseSurface() : nullptr;
-    std::unique_ptr<Image> keep;
-    if (base != nullptr && mOwnedBase.get() == base) {
-        keep = std::move(mOwnedBase);
-    } else if (base != nullptr && mOwnedImage.get() == base) {
-        keep = std::move(mOwnedImage);
-    }
-    Image* raw = image.get();
-    SetImage(raw);
-    mOwnedImage = std::move(image);
-    mOwnedBase = std::move(keep);
+    const std::shared_ptr<Image> own(std::move(image));
+    SetImage(own.get());
+    mOwnsImage = own != nullptr;
+}
+
+void DynamicWidget::SetMask(Image* mask) {
+    mMaskShare = ShareOf(mask);
+    mMaskImage = mask;
 }
 
 void DynamicWidget::SetMaskRect(const FRect& rect) {

@@ -47,8 +47,9 @@ public:
     static constexpr int kDrawPostrender = 1;  // subtree through an intermediate image
     static constexpr int kDrawInherit = 2;     // subtree tinted by the widget's colour
 
-    // image is not owned (the asset tables keep it); with an image the widget takes its cell
-    // size. opacity is taken as its absolute value.
+    // The widget keeps a share of image while showing it when something owns the image through
+    // shared pointers (the asset tables, another widget); with an image the widget takes its
+    // cell size. opacity is taken as its absolute value.
     DynamicWidget(int x, int y, Image* image, float opacity);
     ~DynamicWidget() override;
 
@@ -113,13 +114,14 @@ public:
     void SetCenter(float x, float y, float z);
     void SetRotationAxis(float x, float y, float z);  // normalised; a zero vector is kept as is
     void Flip(bool vertical);
-    // Takes the image's cell size as the widget's size; an owned image is released first.
+    // Takes the image's cell size as the widget's size and a share of the image (and of the
+    // picture it is a piece of) while it shows it; the previous picture's share is dropped.
     void SetImage(Image* image);
-    // Takes ownership of a private image; a piece of the picture the widget owns keeps that
-    // picture alive for as long as it is shown.
+    // Takes ownership of a private image, which it shares with any widget that shows it too.
     void SetOwnImageCopy(std::unique_ptr<Image> image);
     Image* GetImage() const { return mImage; }
-    void SetMask(Image* mask) { mMaskImage = mask; }
+    // Keeps a share of the mask, as of the image, while it is used.
+    void SetMask(Image* mask);
     Image* GetMask() const { return mMaskImage; }
     void SetMaskRect(const FRect& rect);
     // The mask is stretched over the whole image again.
@@ -257,10 +259,15 @@ protected:
     bool DrawThroughCache(WidgetFlagState& state, Graphics* g);
 
     Image* mImage = nullptr;
-    std::unique_ptr<Image> mOwnedImage;
-    // The owned picture whose pixels mOwnedImage, a piece of it, shows (null when none).
-    std::unique_ptr<Image> mOwnedBase;
+    // Shares of mImage and of the picture whose pixels it shows when it is a piece of another
+    // (each null when nothing owns that picture through shared pointers): a picture made by
+    // another widget stays while this one shows it, whatever happens to that widget.
+    std::shared_ptr<Image> mImageShare;
+    std::shared_ptr<Image> mBaseShare;
+    // mImage was made or copied for this widget, which may draw into it.
+    bool mOwnsImage = false;
     Image* mMaskImage = nullptr;
+    std::shared_ptr<Image> mMaskShare;
     FRect mMaskRect;
     bool mMaskRectGiven = false;
     std::unique_ptr<ShaderEffect> mShader;
@@ -279,6 +286,8 @@ protected:
     std::unique_ptr<RenderCache> mCache;
 
 private:
+    // Shows image (without resizing) and takes the shares of it that keep it alive.
+    void HoldImage(Image* image);
     void BuildTransform();
     // An effect changes the widget's own picture at every update: where that picture is drawn
     // plainly in the widget's place, only its rectangle is drawn again, else the whole tree.

@@ -10,9 +10,9 @@
 FlashWidget::FlashWidget(int x, int y, const std::string& movieName, int width, int height,
                          bool loop, std::unique_ptr<MoviePlayer> backend)
     : DynamicWidget(x, y, nullptr, 1.0f), mLoop(loop) {
-    mSurface.Create(width, height);
-    SetImage(&mSurface);
-    mPlayer = std::make_unique<FlashPlayer>(this, &mSurface, std::move(backend));
+    mSurface->Create(width, height);
+    SetImage(mSurface.get());
+    mPlayer = std::make_unique<FlashPlayer>(this, mSurface.get(), std::move(backend));
     mMoviePath = StrFormat("flash/%s.swf", movieName.c_str());
     mPlayer->LoadMovie(mMoviePath);
     mPlayer->SetLoop(loop);
@@ -74,8 +74,8 @@ bool FlashWidget::GetDrawnArea(FRect* area) const {
 }
 
 ImageSurface* FlashWidget::GetOwnImageSurface() {
-    if (mImage == &mSurface) {
-        return &mSurface;
+    if (mImage == mSurface.get()) {
+        return mSurface.get();
     }
     return DynamicWidget::GetOwnImageSurface();
 }

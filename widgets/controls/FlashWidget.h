@@ -49,8 +49,9 @@ public:
 
 private:
     // The player paints into it for the widget's whole life, whatever picture scripts give the
-    // widget meanwhile: it is never handed to the image slots that a new picture frees.
-    ImageSurface mSurface;
+    // widget meanwhile; shared, so that a widget given the movie's picture keeps its last frame
+    // after the movie has gone.
+    std::shared_ptr<ImageSurface> mSurface = std::make_shared<ImageSurface>();
     std::unique_ptr<FlashPlayer> mPlayer;
     std::string mMoviePath;
     bool mLoop;
