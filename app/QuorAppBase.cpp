@@ -356,14 +356,17 @@ bool QuorAppBase::MainLoopStep() {
     const uint64_t now = mClock->NowMs();
     const int rounds = RunUpdateRounds(now);
     const bool loaderRunning = mLoaderRunning.load() > 0;
-    bool drew = false;
-    if (rounds > 0 || mNeedsRedraw) {
-        // While a loader works, frames are spaced out to leave it the processor.
+    const bool frameDue = rounds > 0 || mNeedsRedraw;
+    if (frameDue) {
+        // While a loader works, frames are spaced out to leave it the processor. A frame left
+        // out for the spacing still counts as due below: the loop keeps the timing it has with
+        // every frame drawn.
         const uint64_t afterUpdates = mClock->NowMs();
-        if (!loaderRunning || mNeedsRedraw ||
-            afterUpdates - mLastDrawMs >= static_cast<uint64_t>(kLoaderDrawSpacingMs)) {
+        const uint64_t spacing = loaderRunning
+                                     ? std::max<uint64_t>(kLoaderDrawSpacingMs, mDrawSpacingMs)
+                                     : mDrawSpacingMs;
+        if (mNeedsRedraw || afterUpdates - mLastDrawMs >= spacing) {
             DrawFrame();
-            drew = true;
         }
     }
     // Images no screen drew for a while give their memory back; their files give them again.
@@ -378,14 +381,14 @@ bool QuorAppBase::MainLoopStep() {
             malloc_trim(0);
         }
     }
-    // Sleep for the rest of the frame when nothing was drawn; while a loader works, yield to it
+    // Sleep for the rest of the frame when none was due; while a loader works, yield to it
     // on every step.
     const int untilNextUpdate = mOwedMs >= static_cast<uint64_t>(kUpdatePeriodMs)
                                     ? 0
                                     : kUpdatePeriodMs - static_cast<int>(mOwedMs);
     if (loaderRunning) {
         mClock->SleepMs(std::max(1, std::min(kLoaderYieldMs, untilNextUpdate)));
-    } else if (!drew && !WaitWhileIdle()) {
+    } else if (!frameDue && !WaitWhileIdle()) {
         mClock->SleepMs(untilNextUpdate);
     }
     return true;

@@ -197,6 +197,11 @@ public:
     // joins its loader, so a slow machine can never end a test program early; the game turns it
     // on.
     void SetQuitMayLeaveLoader(bool on) { mQuitMayLeaveLoader = on; }
+    // Tests: frames follow one another at least ms apart on the application's clock (besides
+    // those a whole redraw asks for). Most tests look at what the screens do rather than at what
+    // they show, and the software renderer's frames take most of their processor time; a test
+    // that reads the screen keeps the default 0, a frame after every update.
+    void SetDrawSpacingMs(int ms) { mDrawSpacingMs = static_cast<uint64_t>(ms); }
     // Idle waits so far (tests and the frame statistics).
     uint64_t GetIdleWaitCount() const { return mIdleWaits; }
 
@@ -433,6 +438,7 @@ private:
     uint64_t mLastTickMs = 0;
     uint64_t mOwedMs = 0;
     uint64_t mLastDrawMs = 0;
+    uint64_t mDrawSpacingMs = 0;
     uint64_t mLastScratchTrimMs = 0;
     bool mNeedsRedraw = true;
     bool mVSyncPacing = false;

@@ -242,6 +242,27 @@ TEST_F(MainLoopTest, ALoaderThreadMakesTheLoopYieldAndSpaceItsDraws) {
     EXPECT_GE(app.GetDrawCount() - draws, 9u);
 }
 
+// A test's spacing leaves frames out, yet every step runs the updates and sleeps as it does
+// with a frame after each update: what the test sees of the game keeps its timing.
+TEST_F(MainLoopTest, ASpacingLeavesFramesOutWithoutMovingTheUpdates) {
+    app.release = true;
+    FinishLoading(app, clock);
+    for (const int spacing : {0, 40}) {
+        app.SetDrawSpacingMs(spacing);
+        const uint64_t updates = app.GetUpdateCount();
+        const uint64_t draws = app.GetDrawCount();
+        const uint64_t slept = clock.GetSleptMs();
+        for (int i = 0; i < 40; ++i) {
+            clock.Advance(10);
+            app.GetWidgetManager()->MarkDirty();
+            app.MainLoopStep();
+        }
+        EXPECT_EQ(app.GetUpdateCount() - updates, 40u) << spacing;
+        EXPECT_EQ(clock.GetSleptMs(), slept) << spacing;
+        EXPECT_EQ(app.GetDrawCount() - draws, spacing == 0 ? 40u : 10u) << spacing;
+    }
+}
+
 TEST_F(MainLoopTest, QuitFromAnotherThreadOnlySetsTheFlag) {
     app.release = true;
     std::thread other([this] { app.Quit(); });

@@ -66,10 +66,12 @@ TEST(PartialPresentTest, xvfb_AfterARunOfPartialFramesTheWindowEqualsAWholeRedra
     const std::string out = std::string(P7_BINARY_DIR) + "/xvfb-screens/partial-present/";
     std::filesystem::create_directories(out);
 
-    GameSession session(MakeProfilesXml("Ann", [](PlayerState& state) {
-        state.mSeenTutorial = true;
-        state.mDisableTips = true;
-    }));
+    GameSession session(MakeProfilesXml("Ann",
+                                        [](PlayerState& state) {
+                                            state.mSeenTutorial = true;
+                                            state.mDisableTips = true;
+                                        }),
+                        GameSession::Frames::kEveryUpdate);
     // The session chose the offscreen driver; this one draws into a window on the X server.
     setenv("SDL_VIDEODRIVER", "x11", 1);
     setenv("DISPLAY", x.Display().c_str(), 1);

@@ -124,7 +124,8 @@ TEST(GameBoard, WithEveryStorySetDonePlayOpensTheMapAtTheLastSet) {
 
 TEST(MapScreen, ArrivingFadesFromThePictureOfTheScreenLeft) {
     GameSession session(
-        MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }));
+        MakeProfilesXml("Ann", [&](PlayerState& state) { CompleteStorySets(state, 2); }),
+        GameSession::Frames::kEveryUpdate);
     ASSERT_TRUE(session.Start());
     session.Step(100);
     // The mean difference of two frames per colour channel.

@@ -181,7 +181,7 @@ TEST(OptionsDialog, InFullScreenEveryControlShownCanBeUsedAndNoneCoversAnother) 
     for (const Case& c : {Case{"main-menu", true}, Case{"main-menu", false}, Case{"playing", true},
                           Case{"playing", false}}) {
         SCOPED_TRACE(std::string(c.caller) + (c.canStretch ? ", can stretch" : ", cannot"));
-        GameSession session(MakeProfilesXml("Ann", StoryBegun));
+        GameSession session(MakeProfilesXml("Ann", StoryBegun), GameSession::Frames::kEveryUpdate);
         ASSERT_TRUE(session.Start());
         session.app->mWindowed = false;
         session.app->mStretchedDisplaySize = c.canStretch ? Point{1366, 768} : Point{1024, 768};
