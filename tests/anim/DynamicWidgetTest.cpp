@@ -268,9 +268,9 @@ TEST_F(Dynamic, AHeldEffectStopsAtItsMomentWhileTheHoldFileExists) {
     // Without holds asked for, nothing is held.
     ConfigureEffectHolds("");
     EXPECT_FALSE(EffectHoldsAsked());
-    auto* free = effectWidget("properties/ink_reveal.hlsl");
+    auto* unheld = effectWidget("properties/ink_reveal.hlsl");
     Tick(4);
-    EXPECT_FLOAT_EQ(free->mClock, 4.0f);
+    EXPECT_FLOAT_EQ(unheld->mClock, 4.0f);
 }
 
 // The circle is planned on the base position: an oscillation's offset on top of it neither

@@ -137,8 +137,9 @@ protected:
     // How long a screen is waited for: only a limit for a hang, since each wait ends when the
     // screen shows what it should.
     static constexpr int kHangSeconds = 300;
-    // The updates after which the effects photographed are held: the ink's sheet half soaked
-    // (it runs 150), the sea's glints well on (they run 450).
+    // The updates after which what is photographed is held: the logo at rest (it shows 500),
+    // the ink's sheet half soaked (it runs 150), the sea's glints well on (they run 450).
+    static constexpr int kLogoHeldAt = 450;
     static constexpr int kInkHeldAt = 75;
     static constexpr int kGlintsHeldAt = 150;
 
@@ -156,6 +157,7 @@ protected:
         std::error_code ec;
         std::filesystem::remove_all(mOut, ec);
         std::filesystem::create_directories(mOut);
+        mHoldFile = mOut + "hold";
         std::string error;
         ASSERT_TRUE(x.StartServer(&error)) << error;
     }
@@ -391,7 +393,7 @@ protected:
     // does not move meanwhile, however slow the machine), and lets the effect go on.
     std::vector<ScreenPicture> CaptureHeld(const std::string& effect, const std::string& golden,
                                            const DesignRect& r, double allowedOutside) {
-        const std::string said = "Effect \"properties/" + effect + ".hlsl\" held";
+        const std::string said = "\"" + effect + "\" held at";
         std::vector<ScreenPicture> pictures;
         DecodedImage goldenImage;
         EXPECT_TRUE(ReadImageFile(SourcePath("tests/e2e/golden/" + golden + ".png"), &goldenImage));
@@ -433,7 +435,8 @@ protected:
         return x.Capture(mOut + "capture.xwd");
     }
 
-    // Holds each effect the test photographs at its moment while the hold file exists.
+    // Holds what the test photographs (the logo, an effect) at its moment while the hold file
+    // exists.
     void HoldEffects() { std::ofstream(mHoldFile).flush(); }
 
     // Polls the server's pointer picture until it satisfies done (a hang limit of two minutes);
@@ -456,12 +459,12 @@ protected:
     void StartGame() {
         mData = mOut + "data";
         mLog = mOut + "game.log";
-        mHoldFile = mOut + "hold";
         std::filesystem::create_directories(mData);
-        ASSERT_TRUE(x.StartGame(
-            P7_GAME_EXE, mData, mLog,
-            {"P7_HOLD_EFFECTS=" + mHoldFile + " ink_reveal@" + std::to_string(kInkHeldAt) +
-             " sea_shimmer@" + std::to_string(kGlintsHeldAt)}));
+        ASSERT_TRUE(
+            x.StartGame(P7_GAME_EXE, mData, mLog,
+                        {"P7_HOLD_EFFECTS=" + mHoldFile + " logo@" + std::to_string(kLogoHeldAt) +
+                         " ink_reveal@" + std::to_string(kInkHeldAt) + " sea_shimmer@" +
+                         std::to_string(kGlintsHeldAt)}));
     }
     std::string UserFile(const std::string& name) const {
         return mData + "/Pelnora Studio/Pelnora 7/" + name;
@@ -481,8 +484,11 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     ASSERT_GT(layout.tile, 0) << "the puzzle's play screen did not open headless";
     ASSERT_FALSE(layout.solution.empty());
 
+    // The logo shows for five seconds of the game's time: held at rest until it has been seen.
+    HoldEffects();
     StartGame();
     Expect("logo", kHangSeconds, 2500);
+    std::filesystem::remove(mHoldFile);
     Expect("title", kHangSeconds, 12000);
     const double toTitle =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - x.GameStart()).count();

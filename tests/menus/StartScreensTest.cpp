@@ -1,6 +1,8 @@
 // The logo and splash screens: their timings, the click guard, the fitted splash image, the
 // logo's ball, and the paths without images.
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "MenuTestSupport.h"
@@ -9,6 +11,8 @@
 #include "menus/LogoBall.h"
 #include "menus/LogoLetter.h"
 #include "menus/LogoScreen.h"
+#include "support/TempFolder.h"
+#include "widgets/anim/EffectHold.h"
 
 namespace {
 
@@ -75,6 +79,27 @@ TEST_F(StartScreenTest, TheLogoPlaysFiveSecondsWithoutAPublisherSplash) {
     EXPECT_FALSE(app.HasDialog(logo));
     Run(5);
     EXPECT_EQ(app.nextScreens, 1);  // finished once
+}
+
+// A test's hold on the logo keeps it at its moment while the hold file exists; then its five
+// seconds run out.
+TEST_F(StartScreenTest, AHeldLogoStaysUntilTheHoldFileGoes) {
+    const TempFolder folder;
+    const std::string file = folder.Path() + "hold";
+    std::ofstream(file).flush();
+    ConfigureEffectHolds(file + " logo@450");
+    AddLogoImages();
+    auto* logo = new LogoScreen;
+    Menu::ShowAsDialog(logo);
+    Run(1000);
+    EXPECT_EQ(logo->GetTicks(), 449);  // held on the update that would reach the moment
+    EXPECT_EQ(app.nextScreens, 0);
+    std::filesystem::remove(file);
+    Run(51);
+    EXPECT_EQ(app.nextScreens, 0);
+    Run(1);
+    EXPECT_EQ(app.nextScreens, 1);
+    ConfigureEffectHolds("");
 }
 
 TEST_F(StartScreenTest, ThePublisherSplashThenTheLogoAndClicksMoveOn) {

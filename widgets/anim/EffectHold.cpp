@@ -11,7 +11,7 @@
 namespace {
 
 struct Hold {
-    std::string effectFile;
+    std::string name;
     float at = 0.0f;
 };
 
@@ -28,6 +28,7 @@ bool HoldFileExists() {
 
 void ConfigureEffectHolds(const std::string& text) {
     gHolds.clear();
+    gFile.clear();
     std::istringstream words(text);
     words >> gFile;
     for (std::string word; words >> word;) {
@@ -36,7 +37,7 @@ void ConfigureEffectHolds(const std::string& text) {
             continue;
         }
         Hold hold;
-        hold.effectFile = "properties/" + word.substr(0, at) + ".hlsl";
+        hold.name = word.substr(0, at);
         hold.at = std::strtof(word.c_str() + at + 1, nullptr);
         gHolds.push_back(hold);
     }
@@ -47,19 +48,32 @@ bool EffectHoldsAsked() {
     return gAsked;
 }
 
-bool HoldsEffect(const std::string& effectFile, float clock, float step, bool held) {
+bool HoldsAt(const std::string& name, float clock, float step, bool held) {
     if (held) {
-        // Once let go, the widget's clock is past its moment and is never held again.
+        // Once let go, the clock is past its moment and is never held again.
         return HoldFileExists();
     }
     for (const Hold& hold : gHolds) {
-        // Held on the update that would carry the clock to its moment, so that a widget made
-        // with its clock already past the moment is not held.
-        if (hold.effectFile == effectFile && clock < hold.at && clock + step >= hold.at &&
-            HoldFileExists()) {
-            DebugOutput("Effect \"%s\" held at %.0f updates", effectFile.c_str(), clock);
+        // Held on the update that would carry the clock to its moment, so that what starts with
+        // its clock already past the moment is not held.
+        if (hold.name == name && clock < hold.at && clock + step >= hold.at && HoldFileExists()) {
+            DebugOutput("\"%s\" held at %.0f updates", name.c_str(), clock);
             return true;
         }
     }
     return false;
+}
+
+bool HoldsEffect(const std::string& effectFile, float clock, float step, bool held) {
+    static const std::string kFolder = "properties/";
+    static const std::string kSuffix = ".hlsl";
+    std::string name = effectFile;
+    if (name.rfind(kFolder, 0) == 0) {
+        name.erase(0, kFolder.size());
+    }
+    if (name.size() > kSuffix.size() &&
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0) {
+        name.resize(name.size() - kSuffix.size());
+    }
+    return HoldsAt(name, clock, step, held);
 }
