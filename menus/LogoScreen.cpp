@@ -13,7 +13,6 @@
 #include "menus/StartScreenImages.h"
 #include "menus/StartScreenSequence.h"
 #include "widgets/NameLookups.h"
-#include "widgets/anim/EffectHold.h"
 
 namespace {
 
@@ -126,13 +125,6 @@ void LogoScreen::TryUpdate() {
             Finish();
         }
         return;  // the five seconds start with the logo
-    }
-    // A test may hold the logo at rest for its picture (EffectHold).
-    if (!mShowingPublisher && EffectHoldsAsked()) {
-        mHeld = HoldsAt("logo", static_cast<float>(mTicks), 1.0f, mHeld);
-        if (mHeld) {
-            return;
-        }
     }
     const int before = mTicks++;
     if (mShowingPublisher) {

@@ -64,7 +64,6 @@ private:
     std::shared_ptr<Image> mTrademark;
     std::shared_ptr<Image> mPublisherImage;
     int mTicks = 0;
-    bool mHeld = false;  // stopped by a test's hold on the logo (EffectHold)
     bool mShowingPublisher = true;
     bool mWaitingForImages = false;
     bool mLogoStarted = false;

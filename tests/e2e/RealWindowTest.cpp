@@ -137,9 +137,9 @@ protected:
     // How long a screen is waited for: only a limit for a hang, since each wait ends when the
     // screen shows what it should.
     static constexpr int kHangSeconds = 300;
-    // The updates after which what is photographed is held: the logo at rest (it shows 500),
-    // the ink's sheet half soaked (it runs 150), the sea's glints well on (they run 450).
-    static constexpr int kLogoHeldAt = 450;
+    // The updates after which what is photographed is held: the splash (it shows 400), the
+    // ink's sheet half soaked (it runs 150), the sea's glints well on (they run 450).
+    static constexpr int kSplashHeldAt = 300;
     static constexpr int kInkHeldAt = 75;
     static constexpr int kGlintsHeldAt = 150;
 
@@ -435,7 +435,7 @@ protected:
         return x.Capture(mOut + "capture.xwd");
     }
 
-    // Holds what the test photographs (the logo, an effect) at its moment while the hold file
+    // Holds what the test photographs (the splash, an effect) at its moment while the hold file
     // exists.
     void HoldEffects() { std::ofstream(mHoldFile).flush(); }
 
@@ -460,11 +460,11 @@ protected:
         mData = mOut + "data";
         mLog = mOut + "game.log";
         std::filesystem::create_directories(mData);
-        ASSERT_TRUE(
-            x.StartGame(P7_GAME_EXE, mData, mLog,
-                        {"P7_HOLD_EFFECTS=" + mHoldFile + " logo@" + std::to_string(kLogoHeldAt) +
-                         " ink_reveal@" + std::to_string(kInkHeldAt) + " sea_shimmer@" +
-                         std::to_string(kGlintsHeldAt)}));
+        ASSERT_TRUE(x.StartGame(
+            P7_GAME_EXE, mData, mLog,
+            {"P7_HOLD_EFFECTS=" + mHoldFile + " splash@" + std::to_string(kSplashHeldAt) +
+             " ink_reveal@" + std::to_string(kInkHeldAt) + " sea_shimmer@" +
+             std::to_string(kGlintsHeldAt)}));
     }
     std::string UserFile(const std::string& name) const {
         return mData + "/Pelnora Studio/Pelnora 7/" + name;
@@ -484,7 +484,7 @@ TEST_F(RealWindowTest, xvfb_APlayerStartsPlaysAPuzzleAndQuits) {
     ASSERT_GT(layout.tile, 0) << "the puzzle's play screen did not open headless";
     ASSERT_FALSE(layout.solution.empty());
 
-    // The logo shows for five seconds of the game's time: held at rest until it has been seen.
+    // The splash shows for four seconds of the game's time: held until it has been seen.
     HoldEffects();
     StartGame();
     Expect("logo", kHangSeconds, 2500);

@@ -81,27 +81,6 @@ TEST_F(StartScreenTest, TheLogoPlaysFiveSecondsWithoutAPublisherSplash) {
     EXPECT_EQ(app.nextScreens, 1);  // finished once
 }
 
-// A test's hold on the logo keeps it at its moment while the hold file exists; then its five
-// seconds run out.
-TEST_F(StartScreenTest, AHeldLogoStaysUntilTheHoldFileGoes) {
-    const TempFolder folder;
-    const std::string file = folder.Path() + "hold";
-    std::ofstream(file).flush();
-    ConfigureEffectHolds(file + " logo@450");
-    AddLogoImages();
-    auto* logo = new LogoScreen;
-    Menu::ShowAsDialog(logo);
-    Run(1000);
-    EXPECT_EQ(logo->GetTicks(), 449);  // held on the update that would reach the moment
-    EXPECT_EQ(app.nextScreens, 0);
-    std::filesystem::remove(file);
-    Run(51);
-    EXPECT_EQ(app.nextScreens, 0);
-    Run(1);
-    EXPECT_EQ(app.nextScreens, 1);
-    ConfigureEffectHolds("");
-}
-
 TEST_F(StartScreenTest, ThePublisherSplashThenTheLogoAndClicksMoveOn) {
     AddLogoImages();
     AddMenuTestImage("PUBLISHER_SPLASH", 1024, 768);
@@ -177,6 +156,25 @@ TEST_F(StartScreenTest, AMissingLogoImageSkipsTheLogoOnItsFirstUpdate) {
     Run(1);
     EXPECT_EQ(app.nextScreens, 1);
     EXPECT_FALSE(app.HasDialog(logo));
+}
+
+// A test's hold on the splash keeps it at its moment while the hold file exists; then its four
+// seconds run out.
+TEST_F(StartScreenTest, AHeldSplashStaysUntilTheHoldFileGoes) {
+    const TempFolder folder;
+    const std::string file = folder.Path() + "hold";
+    std::ofstream(file).flush();
+    ConfigureEffectHolds(file + " splash@300");
+    AddMenuTestImage("splash", 1024, 768);
+    Menu::ShowAsDialog(new DistributorScreen("splash"));
+    Run(1000);
+    EXPECT_EQ(app.nextScreens, 0);
+    std::filesystem::remove(file);
+    Run(100);
+    EXPECT_EQ(app.nextScreens, 0);  // held on the update that would reach the moment
+    Run(2);
+    EXPECT_EQ(app.nextScreens, 1);
+    ConfigureEffectHolds("");
 }
 
 TEST_F(StartScreenTest, ABallWithoutThreeColumnsIsAFatalError) {
