@@ -14,7 +14,7 @@ libvorbisidec-dev libmpg123-dev libxmp-dev
 glslang-dev glslang-tools libspirv-cross-c-shared-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
 libopenjp2-7-dev libx11-dev libxi-dev libxfixes-dev
 libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
-xvfb xdotool x11-apps
+xvfb xdotool x11-apps xfonts-base
 clang-format-14 python3"
 
 install_missing() {

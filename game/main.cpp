@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "game/screens/MyGameApp.h"
 #include "platform/QuitSignal.h"
 #include "platform/SdlPlatform.h"
+#include "widgets/anim/EffectHold.h"
 
 namespace {
 
@@ -30,6 +32,10 @@ std::string ExecutableDir() {
 
 int main(int argc, char** argv) {
     InstallQuitSignalHandlers();
+    // The real-window tests hold an effect while they photograph it (EffectHold).
+    if (const char* holds = std::getenv("P7_HOLD_EFFECTS")) {
+        ConfigureEffectHolds(holds);
+    }
     auto* app = new MyGameApp();
     app->SetPlatform(std::make_unique<SdlPlatform>());
     app->SetCommandLine(std::vector<std::string>(argv + 1, argv + argc));

@@ -32,6 +32,8 @@ public:
     void SetConstants(const std::string& name, float value);
     // The last value set for a constant; false when it was never set.
     bool GetConstant(const std::string& name, float* value) const;
+    // The effect file's path under the data folder ("properties/<name>.hlsl").
+    const std::string& GetFileName() const { return mFileName; }
 
     // Compiles and links the program on the current GL context when the file has none (its
     // first effect, or after the device dropped its objects); the effects of one file share it.

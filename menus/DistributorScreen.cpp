@@ -10,6 +10,7 @@
 #include "graphics/Image.h"
 #include "menus/StartScreenImages.h"
 #include "menus/StartScreenSequence.h"
+#include "widgets/anim/EffectHold.h"
 
 DistributorScreen::DistributorScreen(const std::string& imageName)
     : Menu(nullptr, false, false), mImageName(imageName) {
@@ -70,6 +71,13 @@ void DistributorScreen::TryUpdate() {
             // Finished here rather than in the constructor, which would remove a half-built
             // screen and re-enter the start-screen chain.
             Finish();
+            return;
+        }
+    }
+    // A test may hold the splash for its picture (EffectHold), by the picture's name.
+    if (EffectHoldsAsked()) {
+        mHeld = HoldsAt(mImageName, static_cast<float>(mTicks), 1.0f, mHeld);
+        if (mHeld) {
             return;
         }
     }

@@ -42,4 +42,5 @@ private:
     int mTicks = 0;
     bool mWaitingForImage = false;
     bool mFinished = false;
+    bool mHeld = false;  // stopped by a test's hold on the splash (EffectHold)
 };

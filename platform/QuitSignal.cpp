@@ -1,19 +1,25 @@
 #include "platform/QuitSignal.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace {
 
-volatile std::sig_atomic_t gQuitSignal = 0;
+// The handlers run on whichever thread the kernel picks (a loader's as often as the main
+// loop's): a volatile flag is no synchronisation between threads, a lock-free atomic is, and
+// stays safe to touch in a handler.
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-volatile std::sig_atomic_t gStatisticsSignal = 0;
+std::atomic<bool> gQuitSignal{false};
+
+std::atomic<bool> gStatisticsSignal{false};
 
 extern "C" void HandleQuitSignal(int) {
-    gQuitSignal = 1;
+    gQuitSignal.store(true);
 }
 
 extern "C" void HandleStatisticsSignal(int) {
-    gStatisticsSignal = 1;
+    gStatisticsSignal.store(true);
 }
 
 }  // namespace
@@ -33,17 +39,13 @@ void InstallQuitSignalHandlers() {
 }
 
 bool QuitSignalReceived() {
-    return gQuitSignal != 0;
+    return gQuitSignal.load();
 }
 
 void ClearQuitSignal() {
-    gQuitSignal = 0;
+    gQuitSignal.store(false);
 }
 
 bool TakeStatisticsSignal() {
-    if (gStatisticsSignal == 0) {
-        return false;
-    }
-    gStatisticsSignal = 0;
-    return true;
+    return gStatisticsSignal.exchange(false);
 }

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 
 #include "ScriptHarness.h"
 #include "core/expr/FieldRegistry.h"
+#include "graphics/HlslTranslator.h"
 #include "graphics/ImageSurface.h"
+#include "graphics/ShaderEffect.h"
+#include "support/TempFolder.h"
+#include "widgets/anim/EffectHold.h"
 #include "widgets/anim/FrameSequence.h"
 #include "widgets/anim/PropertyOscillation.h"
 #include "widgets/anim/Waves.h"
@@ -222,6 +229,48 @@ TEST_F(Dynamic, FinishActionsAndFrameClock) {
     slow->mTimer = 0.5f;
     Tick(2);
     EXPECT_FLOAT_EQ(slow->mClock, 1.0f);
+}
+
+// A test's hold on an effect: a widget drawing it stops its own clock (and its tweens) at the
+// moment asked for while the hold file exists and goes on once it is gone, never to stop again;
+// a widget of another effect, or one made past the moment, runs on.
+TEST_F(Dynamic, AHeldEffectStopsAtItsMomentWhileTheHoldFileExists) {
+    const TempFolder folder;
+    const std::string file = folder.Path() + "hold";
+    ConfigureEffectHolds(file + " ink_reveal@3");
+    ASSERT_TRUE(EffectHoldsAsked());
+    auto code = std::make_shared<TranslatedEffect>();
+    auto effectWidget = [&](const char* effectFile) {
+        auto* w = Make<DynamicWidget>(true, 0, 0, nullptr, 1.0f);
+        w->SetShader(std::make_unique<ShaderEffect>(effectFile, code));
+        w->TweenNamedFloat("x", 100.0f, 10.0f, nullptr, kChangedPosition);
+        return w;
+    };
+    std::ofstream(file).flush();
+    auto* ink = effectWidget("properties/ink_reveal.hlsl");
+    auto* other = effectWidget("properties/sea_shimmer.hlsl");
+    Tick(10);
+    EXPECT_FLOAT_EQ(ink->mClock, 2.0f);
+    EXPECT_FLOAT_EQ(ink->mX, 20.0f);
+    EXPECT_FLOAT_EQ(other->mClock, 10.0f);
+    // Made past the moment: not held.
+    auto* late = effectWidget("properties/ink_reveal.hlsl");
+    late->mClock = 5.0f;
+    Tick();
+    EXPECT_FLOAT_EQ(late->mClock, 6.0f);
+    std::filesystem::remove(file);
+    Tick(2);
+    EXPECT_FLOAT_EQ(ink->mClock, 4.0f);
+    std::ofstream(file).flush();
+    Tick(2);
+    EXPECT_FLOAT_EQ(ink->mClock, 6.0f);
+    EXPECT_FLOAT_EQ(ink->mX, 60.0f);
+    // Without holds asked for, nothing is held.
+    ConfigureEffectHolds("");
+    EXPECT_FALSE(EffectHoldsAsked());
+    auto* unheld = effectWidget("properties/ink_reveal.hlsl");
+    Tick(4);
+    EXPECT_FLOAT_EQ(unheld->mClock, 4.0f);
 }
 
 // The circle is planned on the base position: an oscillation's offset on top of it neither

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "../e2e/XSession.h"
 #include "support/AppTestSupport.h"
 
 #ifdef P7_GAME_EXE
@@ -103,51 +104,6 @@ int WaitExit(pid_t pid, int seconds) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
 }
 
-// A bare X server on a free display for the length of a test.
-class XServer {
-public:
-    XServer() {
-        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) {
-            return;
-        }
-        mInstalled = true;
-        int display = 90 + static_cast<int>(getpid() % 500);
-        while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
-            ++display;
-        }
-        mName = ":" + std::to_string(display);
-        mPid = fork();
-        if (mPid == 0) {
-            if (freopen("/dev/null", "w", stderr) == nullptr) {
-                _exit(126);
-            }
-            execlp("Xvfb", "Xvfb", mName.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-        mUp = mPid > 0 && WaitFor([&] { return std::filesystem::exists(socket); }, 20);
-    }
-    ~XServer() {
-        if (mPid > 0) {
-            kill(mPid, mUp ? SIGTERM : SIGKILL);
-            waitpid(mPid, nullptr, 0);
-        }
-    }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-    bool Installed() const { return mInstalled; }
-    bool Up() const { return mUp; }
-    const std::string& Name() const { return mName; }
-
-private:
-    bool mInstalled = false;
-    bool mUp = false;
-    pid_t mPid = -1;
-    std::string mName;
-};
-
 // The game on an X display (no session bus), with one argument or none.
 pid_t StartGameOnDisplay(const std::string& display, const std::string& dataHome,
                          const std::string& errFile, const char* argument) {
@@ -166,19 +122,6 @@ pid_t StartGameOnDisplay(const std::string& display, const std::string& dataHome
         _exit(127);
     }
     return game;
-}
-
-// Whether any thread of the process has started a process of its own.
-bool HasChildProcess(pid_t pid) {
-    std::error_code error;
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    for (std::filesystem::directory_iterator it(tasks, error), end; !error && it != end;
-         it.increment(error)) {
-        if (!ReadText(it->path().string() + "/children").empty()) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -378,16 +321,17 @@ TEST(GameExecutable, ReadOnlyPerUserFolderIsPlayedWithoutSaving) {
 // On a bare X server (Xvfb, no window manager, no desktop session bus) the window appears and
 // the game runs and quits cleanly within seconds: start-up never waits for a bus to be launched.
 TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
-    XServer server;
-    if (!server.Installed()) {
+    XSession server;
+    if (FindProgram("Xvfb").empty()) {
         GTEST_SKIP() << "Xvfb is not installed";
     }
-    ASSERT_TRUE(server.Up()) << "Xvfb did not start";
+    std::string error;
+    ASSERT_TRUE(server.StartServer(&error)) << error;
     TempUserFolder folder;
     const std::string dataHome = folder.path + "/data";
     const std::string settings = dataHome + "/Pelnora Studio/Pelnora 7/settings.xml";
     const std::string errFile = folder.path + "/game.err";
-    const pid_t game = StartGameOnDisplay(server.Name(), dataHome, errFile, nullptr);
+    const pid_t game = StartGameOnDisplay(server.Display(), dataHome, errFile, nullptr);
     ASSERT_GT(game, 0);
     // "in-progress" is written right after the window is shown.
     const bool shown = WaitFor(
@@ -404,18 +348,32 @@ TEST(GameExecutable, StartsUnderABareXServerWithoutASessionBus) {
 // A bad command-line argument stops the game with a message box on a real display; the quit
 // signals still end it there, with the argument's status, and the error is on standard error too.
 TEST(GameExecutable, QuitSignalsCloseAMessageBox) {
-    XServer server;
-    if (!server.Installed()) {
-        GTEST_SKIP() << "Xvfb is not installed";
+    XSession server;
+    for (const char* program : {"Xvfb", "xdotool"}) {
+        if (FindProgram(program).empty()) {
+            GTEST_SKIP() << program << " is not installed (Debian packages xvfb, xdotool)";
+        }
     }
-    ASSERT_TRUE(server.Up()) << "Xvfb did not start";
+    std::string error;
+    ASSERT_TRUE(server.StartServer(&error)) << error;
     TempUserFolder folder;
     for (const int signal : {SIGTERM, SIGINT}) {
         const std::string errFile = folder.path + "/box" + std::to_string(signal) + ".err";
-        const pid_t game = StartGameOnDisplay(server.Name(), folder.path, errFile, "-bogus");
+        const pid_t game = StartGameOnDisplay(server.Display(), folder.path, errFile, "-bogus");
         ASSERT_GT(game, 0);
-        // The box is up once the process showing it runs.
-        const bool boxShown = WaitFor([&] { return HasChildProcess(game); }, 60);
+        // The box is up once the server shows its window: a box that cannot open (no fonts for
+        // it on the server) ends its process at once, and the signal would meet a game that is
+        // already leaving.
+        int early = 0;
+        bool ended = false;
+        const bool boxShown = WaitFor(
+            [&] {
+                ended = waitpid(game, &early, WNOHANG) == game;
+                return ended || server.ShowsWindowNamed("Pelnora 7", folder.path + "/windows.txt");
+            },
+            120);
+        ASSERT_FALSE(ended) << "the game left before a signal; no box showed\n"
+                            << ReadText(errFile);
         kill(game, signal);
         const int status = WaitExit(game, 60);
         EXPECT_TRUE(boxShown) << ReadText(errFile);

@@ -223,13 +223,14 @@ public:
         return true;
     }
 
-    // Starts the game executable as a player would, with XDG_DATA_HOME at dataHome; its output
-    // goes to logFile.
-    bool StartGame(const std::string& exe, const std::string& dataHome,
-                   const std::string& logFile) {
+    // Starts the game executable as a player would, with XDG_DATA_HOME at dataHome and the
+    // environment's entries of extraEnv; its output goes to logFile.
+    bool StartGame(const std::string& exe, const std::string& dataHome, const std::string& logFile,
+                   const std::vector<std::string>& extraEnv = {}) {
         std::vector<std::string> env = BaseEnvironment();
         env.push_back("XDG_DATA_HOME=" + dataHome);
         env.push_back("SDL_AUDIODRIVER=dummy");
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -238,7 +239,44 @@ public:
         mGame = Spawn(exe, {exe}, env, &actions);
         posix_spawn_file_actions_destroy(&actions);
         mGameStart = std::chrono::steady_clock::now();
+        mLogFile = logFile;
         return mGame > 0;
+    }
+
+    // Waits until the game has run at least count updates of its clock from now, as its own
+    // frame statistics count them (SIGUSR1 writes them to its output): whatever the machine's
+    // speed, the game has then lived that much of its own time. False when the game ended, or
+    // answered no report for minutes.
+    bool WaitUpdates(long count) {
+        // The first report also counts the updates before the call: it only sets the start.
+        long reports = CountReports(nullptr);
+        bool started = false;
+        long updates = 0;
+        while (!started || updates < count) {
+            if (!GameRunning()) {
+                return false;
+            }
+            ::kill(mGame, SIGUSR1);
+            long sum = 0;
+            long now = reports;
+            for (int poll = 0; poll < 6000 && now == reports; ++poll) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                now = CountReports(&sum);
+                if (now == reports && poll % 50 == 49 && !GameRunning()) {
+                    return false;
+                }
+            }
+            if (now == reports) {
+                return false;
+            }
+            if (started) {
+                updates += sum - mReportedUpdates;
+            }
+            mReportedUpdates = sum;
+            started = true;
+            reports = now;
+        }
+        return true;
     }
 
     // Ends the game (SIGTERM, then SIGKILL after a while), the other client and the server.
@@ -289,14 +327,17 @@ public:
     pid_t GamePid() const { return mGame; }
     std::chrono::steady_clock::time_point GameStart() const { return mGameStart; }
 
-    // Runs an X client program to its end on the display; its exit status (-1 when it could not
-    // be started or ran longer than a minute).
-    int RunClient(const std::string& program, const std::vector<std::string>& args) {
+    // Runs an X client program to its end on the display, its standard output into the file
+    // output (else discarded); its exit status (-1 when it could not be started or ran longer
+    // than a minute).
+    int RunClient(const std::string& program, const std::vector<std::string>& args,
+                  const std::string& output = std::string()) {
         std::vector<std::string> argv = {program};
         argv.insert(argv.end(), args.begin(), args.end());
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, output.empty() ? "/dev/null" : output.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const pid_t pid = Spawn(FindProgram(program), argv, BaseEnvironment(), &actions);
         posix_spawn_file_actions_destroy(&actions);
         if (pid <= 0) {
@@ -402,26 +443,34 @@ public:
     }
     // Moves the pointer by (dx, dy) screen pixels from where it stands, as a mouse does.
     bool MoveBy(int dx, int dy) {
-        return RunClient("xdotool",
-                         {"mousemove_relative", "--", std::to_string(dx), std::to_string(dy)}) == 0;
+        return RunClient("xdotool", {"mousemove_relative", "--sync", "--", std::to_string(dx),
+                                     std::to_string(dy)}) == 0;
     }
     // Where the pointer stands on the screen; false when it could not be asked.
     bool PointerAt(const std::string& scratch, int* x, int* y) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        const pid_t pid = Spawn(FindProgram("xdotool"), {"xdotool", "getmouselocation"},
-                                BaseEnvironment(), &actions);
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0) {
+        if (RunClient("xdotool", {"getmouselocation"}, scratch) != 0) {
             return false;
         }
         std::ifstream in(scratch);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         return std::sscanf(text.c_str(), "x:%d y:%d", x, y) == 2;
+    }
+    // Whether a window named name shows on the screen (a top-level window, mapped). The names
+    // are asked one window at a time: a name search skips the names stored as UTF-8, as SDL
+    // stores them.
+    bool ShowsWindowNamed(const std::string& name, const std::string& scratch) {
+        if (RunClient("xdotool",
+                      {"search", "--onlyvisible", "--maxdepth", "1", "", "getwindowname", "%@"},
+                      scratch) != 0) {
+            return false;
+        }
+        std::ifstream in(scratch);
+        for (std::string line; std::getline(in, line);) {
+            if (line == name) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // The pointer picture the server shows where the pointer stands; false when it could not be
@@ -431,6 +480,30 @@ public:
     const std::string& Display() const { return mDisplay; }
 
 private:
+    // How many frame statistics the game has written to its output, and the sum of their
+    // updates in *updates.
+    long CountReports(long* updates) const {
+        std::ifstream in(mLogFile);
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        static const std::string kReport = "Frame statistics: ";
+        long reports = 0;
+        long sum = 0;
+        for (size_t at = text.find(kReport); at != std::string::npos;
+             at = text.find(kReport, at + 1)) {
+            const size_t end = text.find('\n', at);
+            if (end == std::string::npos) {
+                break;  // still being written
+            }
+            sum += std::atol(text.c_str() + at + kReport.size());
+            ++reports;
+        }
+        if (updates != nullptr) {
+            *updates = sum;
+        }
+        return reports;
+    }
+
     void EndOtherClient() {
         if (mOther > 0) {
             ::kill(mOther, SIGTERM);
@@ -486,4 +559,6 @@ private:
     pid_t mOther = -1;  // the second client (FocusAway)
     int mGameStatus = -1;
     std::chrono::steady_clock::time_point mGameStart;
+    std::string mLogFile;
+    long mReportedUpdates = 0;  // the updates of the reports counted so far (WaitUpdates)
 };

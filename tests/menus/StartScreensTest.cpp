@@ -1,6 +1,8 @@
 // The logo and splash screens: their timings, the click guard, the fitted splash image, the
 // logo's ball, and the paths without images.
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "MenuTestSupport.h"
@@ -9,6 +11,8 @@
 #include "menus/LogoBall.h"
 #include "menus/LogoLetter.h"
 #include "menus/LogoScreen.h"
+#include "support/TempFolder.h"
+#include "widgets/anim/EffectHold.h"
 
 namespace {
 
@@ -152,6 +156,25 @@ TEST_F(StartScreenTest, AMissingLogoImageSkipsTheLogoOnItsFirstUpdate) {
     Run(1);
     EXPECT_EQ(app.nextScreens, 1);
     EXPECT_FALSE(app.HasDialog(logo));
+}
+
+// A test's hold on the splash keeps it at its moment while the hold file exists; then its four
+// seconds run out.
+TEST_F(StartScreenTest, AHeldSplashStaysUntilTheHoldFileGoes) {
+    const TempFolder folder;
+    const std::string file = folder.Path() + "hold";
+    std::ofstream(file).flush();
+    ConfigureEffectHolds(file + " splash@300");
+    AddMenuTestImage("splash", 1024, 768);
+    Menu::ShowAsDialog(new DistributorScreen("splash"));
+    Run(1000);
+    EXPECT_EQ(app.nextScreens, 0);
+    std::filesystem::remove(file);
+    Run(100);
+    EXPECT_EQ(app.nextScreens, 0);  // held on the update that would reach the moment
+    Run(2);
+    EXPECT_EQ(app.nextScreens, 1);
+    ConfigureEffectHolds("");
 }
 
 TEST_F(StartScreenTest, ABallWithoutThreeColumnsIsAFatalError) {

@@ -127,11 +127,21 @@ protected:
         mDriver.emplace("SDL_VIDEODRIVER", "x11");
     }
 
-    // Lets SDL take in what the server reported (configure and pointer events).
+    // Lets SDL take in what the server reported (configure and pointer events): at least ten
+    // rounds, then until SDL has the window at the size the server has it (a minute only
+    // catches a hang), however late a loaded machine brings the events.
     static void Settle(SdlPlatform& platform, RecordingSink& sink) {
-        for (int i = 0; i < 10; ++i) {
+        auto* window = static_cast<SDL_Window*>(platform.GetNativeWindow());
+        for (int i = 0; i < 3000; ++i) {
             platform.WaitForEvents(20);
             platform.PumpEvents(sink);
+            int width = 0;
+            int height = 0;
+            SDL_GetWindowSize(window, &width, &height);
+            const PlatformRect place = ServerPlace(platform);
+            if (i >= 9 && place.width == width && place.height == height) {
+                return;
+            }
         }
     }
 
@@ -152,7 +162,8 @@ protected:
             return "xdotool failed";
         }
         std::string seen = "none";
-        for (int i = 0; i < 100 && seen == "none"; ++i) {
+        // The server has moved the pointer (--sync); the event comes when it comes.
+        for (int i = 0; i < 3000 && seen == "none"; ++i) {
             platform.WaitForEvents(20);
             platform.PumpEvents(sink);
             for (const std::string& call : sink.calls) {

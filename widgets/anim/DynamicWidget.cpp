@@ -15,6 +15,7 @@
 #include "widgets/WidgetManager.h"
 #include "widgets/anim/Circler.h"
 #include "widgets/anim/EasingCurves.h"
+#include "widgets/anim/EffectHold.h"
 #include "widgets/anim/Shearer.h"
 #include "widgets/anim/Tweener.h"
 #include "widgets/script/ScriptParams.h"
@@ -822,7 +823,10 @@ void DynamicWidget::MarkEffectDrawn() {
 }
 
 void DynamicWidget::UpdateAllF(WidgetFlagState& state, float elapsed) {
-    Widget::UpdateAllF(state, elapsed * mTimer);
+    if (mShader && EffectHoldsAsked()) {
+        mEffectHeld = HoldsEffect(mShader->GetFileName(), mClock, elapsed * mTimer, mEffectHeld);
+    }
+    Widget::UpdateAllF(state, mEffectHeld ? 0.0f : elapsed * mTimer);
 }
 
 void DynamicWidget::DropKeptPicture() {

@@ -211,8 +211,9 @@ public:
     float mScaleX = 1.0f, mScaleY = 1.0f;
     float mOpacity = 1.0f, mAlpha = 1.0f, mRed = 1.0f, mGreen = 1.0f, mBlue = 1.0f;
     float mShearX = 0.0f, mShearY = 0.0f, mShearXOffset = 0.0f, mShearYOffset = 0.0f;
-    float mClock = 0.0f;  // seconds of float updates
-    float mTimer = 1.0f;  // time scale handed to the subtree
+    float mClock = 0.0f;       // seconds of float updates
+    float mTimer = 1.0f;       // time scale handed to the subtree
+    bool mEffectHeld = false;  // stopped by a test's hold on its effect (EffectHold)
     float mLastX = 0.0f, mLastY = 0.0f;
     float mCrossfadeWeight = 0.0f;
     int mPreviousFrame = -1;
