@@ -1,7 +1,8 @@
 #!/bin/sh
 # Processor time of the game on the main menu and on the credits, where the credits movie plays
 # (Release build, private 1024x768 Xvfb, software GL, a fresh per-user folder), read from
-# /proc over 20 s per screen. Clicks as in tests/e2e/RealWindowTest.cpp.
+# /proc over 20 s per screen, and its resident memory (VmRSS) at the end of each. Clicks as in
+# tests/e2e/RealWindowTest.cpp.
 #
 #   bench/movie_idle.sh BUILD_DIR/pelnora7
 #
@@ -25,7 +26,8 @@ cpu() { awk '{print $14 + $15}' /proc/$gpid/stat; }
 measure() {
     xdotool mousemove --window "$win" 1000 20; sleep 5
     a=$(cpu); sleep 20; b=$(cpu)
-    echo "$1: $(echo "scale=2; ($b - $a) / 20" | bc) % of a core over 20 s"
+    rss=$(awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' /proc/$gpid/status)
+    echo "$1: $(echo "scale=2; ($b - $a) / 20" | bc) % of a core over 20 s, resident $rss MiB"
 }
 click 512 575 2
 xdotool type --delay 80 Ann; xdotool key Return; sleep 4

@@ -194,7 +194,7 @@ if command -v xdotool >/dev/null && [ "$runs" -gt 0 ] && [ "${SCREENS:-1}" != 0 
             # menu, then (the first story puzzle) the set and its map.
             click 120 698 2
             click 646 574 2
-            click 377 542 4
+            click 377 458 4
             if [ "${BOARD:-5}" != 20 ]; then
                 click 512 258 4
                 click 240 718 6
